@@ -1,0 +1,74 @@
+#include "file.h"
+
+#include "exceptions.h"
+#include "format.h"
+
+#include <QFileInfo>
+
+namespace mx {
+
+THookSlot<bool(TMxFile*, QString&)> LocateFileHook;
+
+// Translation lives above the core; the core asks through this slot so the
+// message reaches the user in their language once the settings exist.
+extern THookSlot<QString(const QString&)> CoreTranslateHook;
+THookSlot<QString(const QString&)> CoreTranslateHook;
+
+MX_DEFINE_CLASS(TMxFile, TMxItem, nullptr)
+
+TMxFile::TMxFile(TMxItem* owner) : TMxItem(owner) {}
+
+void TMxFile::SetModified(bool value)
+{
+    if (value == m_modified)
+        return;
+    m_modified = value;
+    const bool wasSaving = HasState(stSaving);
+    SetState(stSaving, true);
+    try {
+        Change();
+    } catch (...) {
+        SetState(stSaving, wasSaving);
+        throw;
+    }
+    SetState(stSaving, wasSaving);
+}
+
+void TMxFile::SetFileName(const QString& value)
+{
+    m_fileName = value;
+    Change();
+}
+
+void TMxFile::Changed(TMxItem* sender)
+{
+    if (!HasState(stLoading) && !HasState(stSaving))
+        m_modified = true;
+    TMxItem::Changed(sender);
+}
+
+void TMxFile::LoadFromFile(const QString& fileName)
+{
+    QString name = fileName;
+    if (LocateFileHook) {
+        while (!QFileInfo::exists(name)) {
+            if (LocateFileHook(this, name)) {
+                MarkModified();
+                continue;
+            }
+            const QString pattern = CoreTranslateHook ? CoreTranslateHook(QStringLiteral("File not found %s")) : QStringLiteral("File not found %s");
+            throw EMxFileNotFound(Format(pattern, {name}));
+        }
+    }
+    TMxItem::LoadFromFile(name);
+    m_fileName = name;
+    SetModified(false);
+}
+
+void TMxFile::SaveToFile(const QString& fileName)
+{
+    TMxItem::SaveToFile(fileName);
+    SetModified(false);
+}
+
+} // namespace mx

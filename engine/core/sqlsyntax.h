@@ -1,0 +1,51 @@
+#pragma once
+// The SQL dialect of one database driver as SQL generation receives it,
+// and the SQL text list.
+
+#include "types.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace mx {
+
+struct TSQLSyntaxProperties {
+    QString ConstantQuoter;
+    QString FieldQuoter;
+    QString ConcatOperator; // at most 5 characters
+    QString SQLDateEditor;
+    QString SQLDateFormater;
+    TSetSQLCapabilities Capabilities = 0;
+    QString LimitRowsSyntax;
+    qint32 LimitRowCount = 0;
+};
+
+// FieldQuoter + Name + FieldQuoter, always.
+QString QuoteName(const TSQLSyntaxProperties& syntax, const QString& name);
+// The same, only when the dialect quotes table names.
+QString QuoteTableName(const TSQLSyntaxProperties& syntax, const QString& name);
+
+// A string list that holds SQL text: a piece joins the current line while
+// the line stays at most 255 characters long; a longer piece stays whole.
+class TConcatStringList {
+public:
+    static constexpr int kMaxLine = 255;
+    void AppendText(const QString& text);
+    void InsertText(int index, const QString& text);
+
+    int Count() const { return int(m_lines.size()); }
+    const QString& operator[](int i) const { return m_lines[i]; }
+    const QStringList& Lines() const { return m_lines; }
+    QStringList& Lines() { return m_lines; }
+    void Add(const QString& line) { m_lines << line; }
+    void Clear() { m_lines.clear(); }
+    // The text: lines in order, each followed by a line break.
+    QString Text() const;
+    // The lines joined with nothing between them: the statement itself.
+    QString Joined() const { return m_lines.join(QString()); }
+
+private:
+    QStringList m_lines;
+};
+
+} // namespace mx

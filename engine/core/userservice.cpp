@@ -1,0 +1,98 @@
+#include "userservice.h"
+
+#include "exceptions.h"
+
+#include <cstdio>
+
+namespace mx {
+namespace {
+
+TUserService& defaultService()
+{
+    static TUserService s;
+    return s;
+}
+TUserService* g_service = nullptr;
+
+void toStderr(const QString& text)
+{
+    const QByteArray b = text.toLocal8Bit();
+    std::fprintf(stderr, "%s\n", b.constData());
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int TUserService::MessageDlg(const QString& text, TMsgDlgType type, int buttons)
+{
+    if (type == TMsgDlgType::mtError || type == TMsgDlgType::mtWarning)
+        countFailure();
+    toStderr(text);
+    if (buttons & mbCancel)
+        return mrCancel;
+    if (buttons & mbNo)
+        return mrNo;
+    if (buttons & mbAbort)
+        return mrAbort;
+    return mrOk;
+}
+
+void TUserService::Warning(const QString& text)
+{
+    countFailure();
+    toStderr(text);
+}
+
+void TUserService::ShowException(const std::exception& e)
+{
+    if (dynamic_cast<const EAbort*>(&e))
+        return;
+    countFailure();
+    toStderr(ExceptionMessage(e));
+}
+
+void TUserService::SetBusy(bool) {}
+
+bool TUserService::ShellOpen(const QString&)
+{
+    return false;
+}
+
+void TUserService::ProcessMessages() {}
+
+TUserService& UserService()
+{
+    return g_service ? *g_service : defaultService();
+}
+
+TUserService* SetUserService(TUserService* service)
+{
+    TUserService* old = g_service;
+    g_service = service;
+    return old;
+}
+
+int TRecordingUserService::MessageDlg(const QString& text, TMsgDlgType, int)
+{
+    messages << text;
+    return answer;
+}
+
+void TRecordingUserService::Warning(const QString& text)
+{
+    countFailure();
+    warnings << text;
+}
+
+void TRecordingUserService::ShowException(const std::exception& e)
+{
+    exceptions << ExceptionClassName(e) + QStringLiteral(": ") + ExceptionMessage(e);
+}
+
+bool TRecordingUserService::ShellOpen(const QString& target)
+{
+    opened << target;
+    return true;
+}
+
+} // namespace mx

@@ -1,0 +1,51 @@
+#include "extended.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace mx {
+
+void DoubleToExtended(double value, unsigned char out[10])
+{
+    std::memset(out, 0, 10);
+    const bool negative = std::signbit(value);
+    std::uint16_t exponent = 0;
+    std::uint64_t mantissa = 0;
+    if (std::isnan(value)) {
+        exponent = 0x7FFF;
+        mantissa = 0xC000000000000000ull;
+    } else if (std::isinf(value)) {
+        exponent = 0x7FFF;
+        mantissa = 0x8000000000000000ull;
+    } else if (value != 0.0) {
+        int e = 0;
+        const double m = std::frexp(std::fabs(value), &e); // [0.5, 1)
+        mantissa = static_cast<std::uint64_t>(std::ldexp(m, 64)); // exact: 53 bits
+        exponent = static_cast<std::uint16_t>(e + 16382);
+    }
+    for (int i = 0; i < 8; ++i)
+        out[i] = static_cast<unsigned char>(mantissa >> (8 * i));
+    out[8] = static_cast<unsigned char>(exponent & 0xFF);
+    out[9] = static_cast<unsigned char>(((exponent >> 8) & 0x7F) | (negative ? 0x80 : 0));
+}
+
+double ExtendedToDouble(const unsigned char in[10])
+{
+    std::uint64_t mantissa = 0;
+    for (int i = 0; i < 8; ++i)
+        mantissa |= std::uint64_t(in[i]) << (8 * i);
+    const int exponent = in[8] | ((in[9] & 0x7F) << 8);
+    const bool negative = in[9] & 0x80;
+    double v;
+    if (exponent == 0x7FFF) {
+        v = (mantissa << 1) == 0 ? INFINITY : NAN;
+    } else if (mantissa == 0) {
+        v = 0.0;
+    } else {
+        // the value is mantissa * 2^(exponent - 16383 - 63)
+        v = std::ldexp(static_cast<double>(mantissa), exponent - 16383 - 63);
+    }
+    return negative ? -v : v;
+}
+
+} // namespace mx

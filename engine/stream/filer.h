@@ -1,0 +1,44 @@
+#pragma once
+// The common base of the object writer and reader: custom values declared
+// by an object's DefineProperties.
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace mx {
+
+class TMxReader;
+class TMxWriter;
+
+class TFiler {
+public:
+    virtual ~TFiler() = default;
+    using ReadFn = std::function<void(TMxReader&)>;
+    using WriteFn = std::function<void(TMxWriter&)>;
+    using ReadBinFn = std::function<void(const QByteArray&)>;
+    using WriteBinFn = std::function<void(QByteArray&)>;
+
+    virtual void DefineProperty(const QString& name, const ReadFn& read, const WriteFn& write, bool hasData) = 0;
+    virtual void DefineBinaryProperty(const QString& name, const ReadBinFn& read, const WriteBinFn& write, bool hasData) = 0;
+};
+
+// Value type codes of the stream.
+enum TValueType : unsigned char {
+    vaNull = 0,
+    vaList = 1,
+    vaInt8 = 2,
+    vaInt16 = 3,
+    vaInt32 = 4,
+    vaExtended = 5,
+    vaString = 6,
+    vaIdent = 7,
+    vaFalse = 8,
+    vaTrue = 9,
+    vaBinary = 10,
+    vaSet = 11,
+    vaLString = 12,
+    vaNil = 13,
+};
+
+} // namespace mx

@@ -1,0 +1,142 @@
+// Loading and saving items: the stream operations of TMxItem and TMxList.
+
+#include "reader.h"
+#include "writer.h"
+
+#include "../core/exceptions.h"
+#include "../core/format.h"
+#include "../core/item.h"
+#include "../core/list.h"
+#include "../core/userservice.h"
+#include "safefile.h"
+
+#include <QFile>
+
+namespace mx {
+
+void TMxItem::ReadItems(TMxReader&) {}
+void TMxItem::WriteItems(TMxWriter&) {}
+
+void TMxItem::ReadComponent(TMxReader& reader)
+{
+    reader.ReadObject(this);
+}
+
+void TMxItem::WriteComponent(TMxWriter& writer)
+{
+    writer.WriteObject(this);
+}
+
+void TMxList::WriteItems(TMxWriter& w)
+{
+    for (TMxItem* item : m_items) {
+        if (m_ownsItems) {
+            w.WriteObject(item);
+        } else {
+            w.WriteStr(QStringLiteral("TagName"));
+            w.WriteStr(item->GetTagName());
+            w.WriteListEnd();
+            w.WriteListEnd();
+        }
+    }
+    if (!m_items.empty() && dynamic_cast<TMxList*>(m_items.front()))
+        w.WriteListEnd();
+}
+
+void TMxList::ReadItems(TMxReader& r)
+{
+    Clear();
+    while (!r.EndOfList()) {
+        if (m_ownsItems) {
+            r.ReadItem(this);
+            if (m_items.empty() || !dynamic_cast<TMxList*>(m_items.front()))
+                r.ReadListEnd();
+        } else {
+            TMxItem* found = nullptr;
+            QString missing;
+            try {
+                found = r.ReadReference();
+            } catch (const EReadError& e) {
+                missing = e.message();
+            }
+            r.ReadListEnd();
+            r.ReadListEnd();
+            if (found)
+                AddItem(found);
+            else
+                UserService().Warning(missing);
+        }
+    }
+    if (!m_items.empty() && dynamic_cast<TMxList*>(m_items.front()))
+        r.ReadListEnd();
+    r.ReadListEnd();
+}
+
+void TMxItem::LoadFromStream(const QByteArray& data)
+{
+    const bool was = HasState(stLoading);
+    SetState(stLoading, true);
+    QStringList warnings;
+    try {
+        TMxReader reader(data);
+        reader.ReadRoot(this);
+        warnings = reader.Warnings();
+    } catch (...) {
+        SetState(stLoading, was);
+        throw;
+    }
+    SetState(stLoading, was);
+    for (const QString& w : warnings)
+        UserService().Warning(w);
+}
+
+QByteArray TMxItem::SaveToBytes()
+{
+    QByteArray out;
+    out.reserve(4096);
+    TMxWriter writer(out);
+    writer.WriteRoot(this);
+    return out;
+}
+
+void TMxItem::LoadFromVariant(const QByteArray& bytes)
+{
+    LoadFromStream(bytes);
+}
+
+void TMxItem::LoadFromFile(const QString& fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EInOutError(Format(QStringLiteral("Cannot open file \"%s\". %s"), {fileName, f.errorString()}));
+    const QByteArray plain = f.readAll();
+    f.close();
+    QByteArray scrambled = plain;
+    char* p = scrambled.data();
+    for (qsizetype i = 0, n = scrambled.size(); i < n; ++i)
+        p[i] ^= 1;
+    try {
+        LoadFromStream(scrambled);
+    } catch (...) {
+        LoadFromStream(plain);
+    }
+}
+
+void TMxItem::SaveToFile(const QString& fileName)
+{
+    const bool was = HasState(stSaving);
+    SetState(stSaving, true);
+    try {
+        QByteArray bytes = SaveToBytes();
+        char* p = bytes.data();
+        for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
+            p[i] ^= 1;
+        WriteFileWithBackup(fileName, bytes);
+    } catch (...) {
+        SetState(stSaving, was);
+        throw;
+    }
+    SetState(stSaving, was);
+}
+
+} // namespace mx

@@ -1,0 +1,82 @@
+#pragma once
+// TMxReader: reads the binary component stream of object files into items.
+// The whole stream is in memory. Damaged data gives an error, never a
+// crash: lengths are checked against what remains and nesting is bounded.
+
+#include "filer.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace mx {
+
+class TPersistent;
+class TMxItem;
+class TMxList;
+class TComponent;
+struct PropInfo;
+
+class TMxReader : public TFiler {
+public:
+    explicit TMxReader(const QByteArray& data);
+
+    void ReadRoot(TMxItem* root);
+    void ReadObject(TPersistent* object);
+    void ReadProperty(TPersistent* object);
+    TMxItem* ReadItem(TMxList* list);
+    TMxItem* ReadReference();
+    void SkipValue();
+
+    TValueType ReadValue();
+    TValueType NextValue() const;
+    bool EndOfList() const { return NextValue() == vaNull; }
+    void ReadListBegin();
+    void ReadListEnd();
+    qint64 ReadInteger();
+    double ReadFloat();
+    QString ReadString();
+    QString ReadIdent();
+    bool ReadBoolean();
+    QByteArray ReadBinary();
+    QString ReadStr();
+    QString PeekStr() const;
+
+    void DefineProperty(const QString& name, const ReadFn& read, const WriteFn& write, bool hasData) override;
+    void DefineBinaryProperty(const QString& name, const ReadBinFn& read, const WriteBinFn& write, bool hasData) override;
+
+    // Values skipped while reading list items (damaged or unknown), one
+    // line each, for the caller to report.
+    const QStringList& Warnings() const { return m_warnings; }
+    qsizetype Position() const { return m_pos; }
+
+private:
+    void need(qsizetype n) const;
+    unsigned char byte();
+    void readBody(TPersistent* object);
+    void readPropValue(TPersistent* object, const PropInfo& prop);
+    void readSubItems(TMxItem* item);
+    void readChildComponent(TComponent* parent);
+    void skipObject(bool classNameRead);
+    void skipStr();
+    [[noreturn]] void invalidValue();
+    void enter();
+    void leave() { --m_depth; }
+    QString objectName(TPersistent* object) const;
+
+    QByteArray m_data;
+    const char* m_p = nullptr;
+    qsizetype m_size = 0;
+    qsizetype m_pos = 0;
+    int m_depth = 0;
+    int m_listDepth = 0;
+    QString m_propName;  // the last part of the property being read
+    bool m_consumed = false;
+    std::vector<TMxItem*> m_fixups;
+    QHash<QString, TMxItem*> m_tags;
+    QStringList m_warnings;
+};
+
+} // namespace mx

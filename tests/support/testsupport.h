@@ -1,0 +1,45 @@
+#pragma once
+// Shared helpers for the tests: a scratch folder, byte dumps, and a
+// recording user service installed for the life of a fixture.
+
+#include <core/userservice.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+namespace mxtest {
+
+// "FF 0A 00 ..." for failure messages and expected-byte tables.
+QString Hex(const QByteArray& bytes);
+QByteArray FromHex(const QString& hex);
+
+// Reads or writes a whole file; fails the test on error.
+QByteArray ReadAll(const QString& path);
+void WriteAll(const QString& path, const QByteArray& bytes);
+
+// A scratch folder and a recording user service, for one test.
+class EngineTest : public ::testing::Test {
+protected:
+    EngineTest();
+    ~EngineTest() override;
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    mx::TRecordingUserService m_service;
+
+private:
+    std::unique_ptr<mx::ScopedUserService> m_scope;
+};
+
+} // namespace mxtest
+
+// Lets gtest print QStrings.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
