@@ -277,7 +277,8 @@ void TMxItem::EndUpdate()
 
 QString TMxItem::GetTagName() const
 {
-    return Format(QStringLiteral("%s%d-%s"), {className(), Id(), GetName()});
+    // class name, Id and name, as "%s%d-%s" would give them
+    return className() + QString::number(Id()) + u'-' + GetName();
 }
 
 void TMxItem::Assign(const TPersistent* source)

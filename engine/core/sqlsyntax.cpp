@@ -1,12 +1,21 @@
 #include "sqlsyntax.h"
 
 #include "exceptions.h"
+#include "../stream/reader.h"
+#include "../stream/writer.h"
 
 namespace mx {
 
+MX_DEFINE_CLASS(TConcatStringList, TPersistent, nullptr)
+
 QString QuoteName(const TSQLSyntaxProperties& syntax, const QString& name)
 {
-    return syntax.FieldQuoter + name + syntax.FieldQuoter;
+    const QString& q = syntax.FieldQuoter;
+    if (q.isEmpty())
+        return name;
+    QString inner = name;
+    inner.replace(q, q + q);
+    return q + inner + q;
 }
 
 QString QuoteTableName(const TSQLSyntaxProperties& syntax, const QString& name)
@@ -39,6 +48,38 @@ void TConcatStringList::InsertText(int index, const QString& text)
         m_lines[index].prepend(text);
     else
         m_lines.insert(index, text);
+}
+
+void TConcatStringList::Assign(const TPersistent* source)
+{
+    if (source == this)
+        return;
+    if (auto* s = dynamic_cast<const TConcatStringList*>(source)) {
+        m_lines = s->m_lines;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TConcatStringList::DefineProperties(TFiler& filer)
+{
+    filer.DefineProperty(
+        QStringLiteral("Strings"),
+        [this](TMxReader& r) {
+            QStringList lines;
+            r.ReadListBegin();
+            while (!r.EndOfList())
+                lines << r.ReadString();
+            r.ReadListEnd();
+            m_lines = lines;
+        },
+        [this](TMxWriter& w) {
+            w.WriteListBegin();
+            for (const QString& line : m_lines)
+                w.WriteString(line);
+            w.WriteListEnd();
+        },
+        true);
 }
 
 QString TConcatStringList::Text() const

@@ -2,6 +2,7 @@
 // The SQL dialect of one database driver as SQL generation receives it,
 // and the SQL text list.
 
+#include "persistent.h"
 #include "types.h"
 
 #include <QString>
@@ -20,14 +21,17 @@ struct TSQLSyntaxProperties {
     qint32 LimitRowCount = 0;
 };
 
-// FieldQuoter + Name + FieldQuoter, always.
+// FieldQuoter + Name + FieldQuoter, always; a quoter inside the name is
+// doubled, so that the name stays one identifier.
 QString QuoteName(const TSQLSyntaxProperties& syntax, const QString& name);
 // The same, only when the dialect quotes table names.
 QString QuoteTableName(const TSQLSyntaxProperties& syntax, const QString& name);
 
 // A string list that holds SQL text: a piece joins the current line while
 // the line stays at most 255 characters long; a longer piece stays whole.
-class TConcatStringList {
+// Persistent: stored like a string list, as a "Strings" list of lines.
+class TConcatStringList : public TPersistent {
+    MX_CLASS(TConcatStringList)
 public:
     static constexpr int kMaxLine = 255;
     void AppendText(const QString& text);
@@ -43,6 +47,10 @@ public:
     QString Text() const;
     // The lines joined with nothing between them: the statement itself.
     QString Joined() const { return m_lines.join(QString()); }
+
+    void Assign(const TPersistent* source) override;
+    void DefineProperties(TFiler& filer) override;
+    bool operator==(const TConcatStringList& o) const { return m_lines == o.m_lines; }
 
 private:
     QStringList m_lines;

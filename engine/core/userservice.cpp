@@ -60,6 +60,18 @@ bool TUserService::ShellOpen(const QString&)
 
 void TUserService::ProcessMessages() {}
 
+int TUserService::ErrorWindow(const QString& caption, const QString& details)
+{
+    countFailure();
+    toStderr(caption + QStringLiteral(": ") + details);
+    return mrIgnore;
+}
+
+bool TUserService::ShowHelp(const QString&, int)
+{
+    return false;
+}
+
 TUserService& UserService()
 {
     return g_service ? *g_service : defaultService();
@@ -72,9 +84,10 @@ TUserService* SetUserService(TUserService* service)
     return old;
 }
 
-int TRecordingUserService::MessageDlg(const QString& text, TMsgDlgType, int)
+int TRecordingUserService::MessageDlg(const QString& text, TMsgDlgType type, int)
 {
     messages << text;
+    messageTypes << type;
     return answer;
 }
 
@@ -93,6 +106,24 @@ bool TRecordingUserService::ShellOpen(const QString& target)
 {
     opened << target;
     return true;
+}
+
+int TRecordingUserService::ErrorWindow(const QString& caption, const QString& details)
+{
+    countFailure();
+    errorWindows << caption + QStringLiteral(": ") + details;
+    return errorAnswer;
+}
+
+bool TRecordingUserService::ShowHelp(const QString& helpFile, int context)
+{
+    help << helpFile + u'#' + QString::number(context);
+    return true;
+}
+
+void TRecordingUserService::SetBusy(bool busy)
+{
+    busyDepth += busy ? 1 : -1;
 }
 
 } // namespace mx

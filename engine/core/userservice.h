@@ -53,6 +53,12 @@ public:
     virtual bool ShellOpen(const QString& target);
     // Lets pending events through during long steps.
     virtual void ProcessMessages();
+    // The error window of an unexpected error: the caption and the details
+    // to show; returns mrIgnore (go on) or mrAbort (end the program). The
+    // default writes both to standard error and answers mrIgnore.
+    virtual int ErrorWindow(const QString& caption, const QString& details);
+    // Help at a context of a help file; false when there is no help.
+    virtual bool ShowHelp(const QString& helpFile, int context);
 
     // What went wrong since start (errors and warnings shown).
     int FailureCount() const { return m_failures; }
@@ -86,9 +92,17 @@ public:
     void Warning(const QString& text) override;
     void ShowException(const std::exception& e) override;
     bool ShellOpen(const QString& target) override;
+    int ErrorWindow(const QString& caption, const QString& details) override;
+    bool ShowHelp(const QString& helpFile, int context) override;
+    void SetBusy(bool busy) override;
 
     int answer = mrOk;
+    int errorAnswer = mrIgnore;
+    QStringList errorWindows; // "caption: details"
+    QStringList help;         // "file#context"
+    int busyDepth = 0;        // SetBusy(true) less SetBusy(false)
     QStringList messages; // texts of message boxes
+    QList<TMsgDlgType> messageTypes; // their types, in the same order
     QStringList warnings;
     QStringList exceptions; // "Class: message"
     QStringList opened;

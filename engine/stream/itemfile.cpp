@@ -111,15 +111,20 @@ void TMxItem::LoadFromFile(const QString& fileName)
         throw EInOutError(Format(QStringLiteral("Cannot open file \"%s\". %s"), {fileName, f.errorString()}));
     const QByteArray plain = f.readAll();
     f.close();
-    QByteArray scrambled = plain;
-    char* p = scrambled.data();
-    for (qsizetype i = 0, n = scrambled.size(); i < n; ++i)
-        p[i] ^= 1;
-    try {
-        LoadFromStream(scrambled);
-    } catch (...) {
+    // A file the system saved is scrambled whole. Only when its header does
+    // not read as scrambled is it read plainly: the error of a damaged
+    // scrambled file is then its own, not that of a plain second attempt.
+    const bool scrambled = plain.size() >= 3 && static_cast<unsigned char>(plain[0]) == (0xFF ^ 1)
+        && plain[1] == (10 ^ 1) && plain[2] == (0 ^ 1);
+    if (!scrambled) {
         LoadFromStream(plain);
+        return;
     }
+    QByteArray bytes = plain;
+    char* p = bytes.data();
+    for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
+        p[i] ^= 1;
+    LoadFromStream(bytes);
 }
 
 void TMxItem::SaveToFile(const QString& fileName)

@@ -93,9 +93,11 @@ void TMxReader::ReadRoot(TMxItem* root)
     }
     m_fixups.clear();
     m_tags.clear();
+    m_tagged = 0;
     ReadObject(root);
     m_fixups.clear();
     m_tags.clear();
+    m_tagged = 0;
 }
 
 QString TMxReader::objectName(TPersistent* object) const
@@ -148,7 +150,10 @@ void TMxReader::ReadProperty(TPersistent* object)
     const QString name = ReadStr();
     TPersistent* current = object;
     try {
-        const QStringList parts = name.split(u'.');
+        // a dotted name walks through persistent objects: Font.Name
+        QStringList parts;
+        if (name.contains(u'.'))
+            parts = name.split(u'.');
         for (int i = 0; i + 1 < parts.size(); ++i) {
             const PropInfo* p = current->classInfo()->findProp(parts[i]);
             if (!p) {
@@ -162,7 +167,7 @@ void TMxReader::ReadProperty(TPersistent* object)
             }
             current = next;
         }
-        const QString last = parts.last();
+        const QString last = parts.isEmpty() ? name : parts.last();
         if (const PropInfo* p = current->classInfo()->findProp(last)) {
             readPropValue(current, *p);
         } else {
@@ -352,21 +357,21 @@ TMxItem* TMxReader::ReadItem(TMxList* list)
         readBody(item);
     } catch (...) {
         --m_listDepth;
-        for (auto it = m_fixups.begin(); it != m_fixups.end(); ++it)
-            if (*it == item) {
-                m_fixups.erase(it);
+        // the item and everything read inside it are gone
+        for (size_t i = 0; i < m_fixups.size(); ++i)
+            if (m_fixups[i] == item) {
+                m_fixups.resize(i);
                 break;
             }
-        for (auto it = m_tags.begin(); it != m_tags.end();)
-            it = (it.value() == item) ? m_tags.erase(it) : std::next(it);
+        if (m_tagged > m_fixups.size()) {
+            m_tags.clear();
+            m_tagged = 0;
+        }
         item->Free();
         leave();
         throw;
     }
     --m_listDepth;
-    const QString tag = item->GetTagName();
-    if (!m_tags.contains(tag))
-        m_tags.insert(tag, item);
     leave();
     return item;
 }
@@ -374,14 +379,17 @@ TMxItem* TMxReader::ReadItem(TMxList* list)
 TMxItem* TMxReader::ReadReference()
 {
     ReadStr(); // "TagName"
+    // tags are short strings: an item's tag is compared in its stored form
     const QString tag = ReadStr();
+    // tags are taken when first needed: most files hold no reference
+    for (; m_tagged < m_fixups.size(); ++m_tagged) {
+        const QString t = m_fixups[m_tagged]->GetTagName().left(255);
+        if (!m_tags.contains(t))
+            m_tags.insert(t, m_fixups[m_tagged]);
+    }
     auto it = m_tags.constFind(tag);
     if (it != m_tags.constEnd())
         return *it;
-    // an item whose name changed after it was read
-    for (TMxItem* item : m_fixups)
-        if (item->GetTagName() == tag)
-            return item;
     throw EReadError(QStringLiteral("Fixup '") + tag + QStringLiteral("' not found."));
 }
 

@@ -75,7 +75,8 @@ private:
     QString m_propName;  // the last part of the property being read
     bool m_consumed = false;
     std::vector<TMxItem*> m_fixups;
-    QHash<QString, TMxItem*> m_tags;
+    QHash<QString, TMxItem*> m_tags; // tags of m_fixups[0, m_tagged)
+    size_t m_tagged = 0;
     QStringList m_warnings;
 };
 

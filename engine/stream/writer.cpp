@@ -15,13 +15,18 @@ namespace mx {
 QByteArray TMxWriter::Encode(const QString& text)
 {
     QByteArray out;
+    EncodeInto(text, out);
+    return out;
+}
+
+void TMxWriter::EncodeInto(const QString& text, QByteArray& out)
+{
     QChar bad;
     if (!cp1252::encode(text, out, &bad)) {
         QString shown = text.left(60);
         throw EMxException(Format(QStringLiteral("Le caractère \"%s\" (U+%s) du texte \"%s\" ne peut pas être enregistré dans le fichier."),
             {QString(bad), QString::number(bad.unicode(), 16).toUpper().rightJustified(4, u'0'), shown}));
     }
-    return out;
 }
 
 void TMxWriter::writeInt32At(qsizetype pos, qint32 v)
@@ -198,7 +203,9 @@ void TMxWriter::WriteFloat(double value)
 
 void TMxWriter::WriteString(const QString& value)
 {
-    const QByteArray b = Encode(value);
+    m_scratch.clear();
+    EncodeInto(value, m_scratch);
+    const QByteArray& b = m_scratch;
     if (b.size() < 256) {
         WriteValue(vaString);
         m_out.append(char(b.size()));
@@ -236,9 +243,10 @@ void TMxWriter::WriteBinary(const QByteArray& bytes)
 
 void TMxWriter::WriteStr(const QString& value)
 {
-    const QByteArray b = Encode(value).left(255);
-    m_out.append(char(b.size()));
-    m_out.append(b);
+    EncodeInto(value, m_scratch);
+    const qsizetype n = std::min<qsizetype>(m_scratch.size(), 255);
+    m_out.append(char(n));
+    m_out.append(m_scratch.constData(), n);
 }
 
 void TMxWriter::DefineProperty(const QString& name, const ReadFn&, const WriteFn& write, bool hasData)

@@ -42,10 +42,12 @@ public:
     // Encodes text for the file; raises EMxException for a character the
     // code page cannot hold.
     static QByteArray Encode(const QString& text);
+    static void EncodeInto(const QString& text, QByteArray& out);
 
 private:
     void writeInt32At(qsizetype pos, qint32 v);
     QByteArray& m_out;
+    QByteArray m_scratch;
     QString m_prefix;
 };
 

@@ -42,16 +42,24 @@ int byteOf(QChar c)
 
 bool encode(const QString& text, QByteArray& out, QChar* badChar)
 {
-    out.clear();
-    out.reserve(text.size());
-    for (QChar c : text) {
-        const int b = byteOf(c);
+    out.resize(text.size());
+    char* w = out.data();
+    const QChar* r = text.constData();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = r[i].unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            w[i] = char(u);
+            continue;
+        }
+        const int b = byteOf(r[i]);
         if (b < 0) {
+            out.truncate(i);
             if (badChar)
-                *badChar = c;
+                *badChar = r[i];
             return false;
         }
-        out.append(static_cast<char>(b));
+        w[i] = char(b);
     }
     return true;
 }

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the object file fuzzer with clang in its own folder and runs it for
+# a bounded time (seconds, default 60). Fails on any crash, leak or hang.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+seconds=${1:-60}
+build="$root/build/fuzz"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMORVELIN_FUZZ=ON -DMORVELIN_TESTS=OFF -DMORVELIN_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
+  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
+  -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build "$build" --target fuzz_objectfile -j"$(nproc)"
+corpus="$build/corpus"
+rm -rf "$corpus"
+mkdir -p "$corpus"
+export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
+export QT_QPA_PLATFORM=offscreen
+MORVELIN_FUZZ_SEEDS="$corpus" "$build/bin/fuzz_objectfile" -runs=0 "$corpus" >/dev/null 2>&1 || true
+"$build/bin/fuzz_objectfile" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -print_final_stats=1 "$corpus" 2>"$build/fuzz.log" || { tail -n 60 "$build/fuzz.log"; exit 1; }
+grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz.log" || true
+echo "fuzz_objectfile: no crash in ${seconds}s"
