@@ -501,6 +501,58 @@ bool IniFile::eraseSection(const QString& section)
     return d->commit(std::move(next));
 }
 
+bool IniFile::writeSection(const QString& section, const QList<QPair<QString, QString>>& values)
+{
+    QMutexLocker lock(&d->mutex);
+    if (!d->checkSection(section))
+        return false;
+    for (const auto& kv : values) {
+        if (!d->checkKey(kv.first))
+            return false;
+        if (hasLineBreak(kv.second))
+            return d->invalid(QStringLiteral("a value holds a line break"));
+    }
+    Content next = d->current();
+    // The new keys take the place of the first section of that name.
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < qsizetype(next.sections.size()); ++i) {
+        if (sameName(next.sections[size_t(i)].name, section)) {
+            at = i;
+            break;
+        }
+    }
+    Section ns;
+    ns.name = section;
+    for (const auto& kv : values) {
+        Line l;
+        l.entry = true;
+        l.key = kv.first.trimmed();
+        l.value = kv.second.trimmed();
+        ns.lines.push_back(std::move(l));
+    }
+    if (at >= 0) {
+        Section& old = next.sections[size_t(at)];
+        ns.name = old.name;
+        ns.raw = old.raw;
+        // keep the blank line that set the old section apart from the next
+        if (!old.lines.empty() && !old.lines.back().entry && old.lines.back().raw.trimmed().isEmpty())
+            ns.lines.push_back(Line());
+        const bool empty = values.isEmpty();
+        next.sections[size_t(at)] = std::move(ns);
+        for (qsizetype i = qsizetype(next.sections.size()) - 1; i > at; --i)
+            if (sameName(next.sections[size_t(i)].name, section))
+                next.sections.erase(next.sections.begin() + i);
+        if (empty)
+            next.sections.erase(next.sections.begin() + at);
+    } else {
+        if (values.isEmpty())
+            return true;
+        separateNewSection(next);
+        next.sections.push_back(std::move(ns));
+    }
+    return d->commit(std::move(next));
+}
+
 bool IniFile::deleteKey(const QString& section, const QString& key)
 {
     QMutexLocker lock(&d->mutex);

@@ -52,6 +52,10 @@ public:
     // Removes the section (every section of that name) with its keys.
     // Erasing a section that does not exist succeeds and writes nothing.
     bool eraseSection(const QString& section);
+    // Replaces the section's keys by the given ones, in one write: the
+    // file holds either the old section or the new one, never a half.
+    // An empty list erases the section.
+    bool writeSection(const QString& section, const QList<QPair<QString, QString>>& values);
     bool deleteKey(const QString& section, const QString& key);
 
     // Reads the file again from disk now.

@@ -1,0 +1,238 @@
+#include "convert.h"
+
+#include "core/exceptions.h"
+
+#include <QStringList>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+namespace mx {
+namespace {
+
+bool allDigits(const QString& s)
+{
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s)
+        if (c.unicode() < '0' || c.unicode() > '9')
+            return false;
+    return true;
+}
+
+std::optional<int> smallNumber(const QString& s, int maxDigits)
+{
+    if (!allDigits(s) || s.size() > maxDigits)
+        return std::nullopt;
+    return s.toInt();
+}
+
+} // namespace
+
+TFormatSettings& FormatSettings()
+{
+    static TFormatSettings s;
+    return s;
+}
+
+std::optional<QDate> TryStrToDate(const QString& text)
+{
+    const TFormatSettings& fs = FormatSettings();
+    const QStringList parts = text.trimmed().split(fs.DateSeparator);
+    if (parts.size() != 2 && parts.size() != 3)
+        return std::nullopt;
+    std::optional<int> a = smallNumber(parts[0].trimmed(), parts.size() == 3 && fs.DateOrder == TDateOrder::YMD ? 4 : 2);
+    std::optional<int> b = smallNumber(parts[1].trimmed(), 2);
+    if (!a || !b)
+        return std::nullopt;
+    int day = 0, month = 0, year = QDate::currentDate().year();
+    bool yearGiven = false;
+    QString yearText;
+    if (parts.size() == 3) {
+        if (fs.DateOrder == TDateOrder::YMD) {
+            yearText = parts[0].trimmed();
+            month = *b;
+            std::optional<int> c = smallNumber(parts[2].trimmed(), 2);
+            if (!c)
+                return std::nullopt;
+            day = *c;
+        } else {
+            yearText = parts[2].trimmed();
+            day = fs.DateOrder == TDateOrder::DMY ? *a : *b;
+            month = fs.DateOrder == TDateOrder::DMY ? *b : *a;
+        }
+        std::optional<int> y = smallNumber(yearText, 4);
+        if (!y)
+            return std::nullopt;
+        year = *y;
+        yearGiven = true;
+    } else {
+        if (fs.DateOrder == TDateOrder::YMD) {
+            month = *a;
+            day = *b;
+        } else {
+            day = fs.DateOrder == TDateOrder::DMY ? *a : *b;
+            month = fs.DateOrder == TDateOrder::DMY ? *b : *a;
+        }
+    }
+    if (yearGiven && yearText.size() <= 2)
+        year += year < 50 ? 2000 : 1900;
+    if (year < 1)
+        return std::nullopt;
+    const QDate d(year, month, day);
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
+std::optional<QTime> TryStrToTime(const QString& text)
+{
+    const QStringList parts = text.trimmed().split(FormatSettings().TimeSeparator);
+    if (parts.size() < 2 || parts.size() > 3)
+        return std::nullopt;
+    std::optional<int> h = smallNumber(parts[0].trimmed(), 2);
+    std::optional<int> m = smallNumber(parts[1].trimmed(), 2);
+    std::optional<int> s = parts.size() == 3 ? smallNumber(parts[2].trimmed(), 2) : std::optional<int>(0);
+    if (!h || !m || !s)
+        return std::nullopt;
+    const QTime t(*h, *m, *s);
+    if (!t.isValid())
+        return std::nullopt;
+    return t;
+}
+
+std::optional<QDateTime> TryStrToDateTime(const QString& text)
+{
+    const QString t = text.trimmed();
+    const qsizetype blank = t.indexOf(u' ');
+    if (blank < 0) {
+        if (auto d = TryStrToDate(t))
+            return QDateTime(*d, QTime(0, 0));
+        return std::nullopt;
+    }
+    auto d = TryStrToDate(t.left(blank));
+    auto tm = TryStrToTime(t.mid(blank + 1).trimmed());
+    if (!d || !tm)
+        return std::nullopt;
+    return QDateTime(*d, *tm);
+}
+
+std::optional<double> TryStrToFloat(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    const QChar dec = FormatSettings().DecimalSeparator;
+    QByteArray c;
+    qsizetype i = 0;
+    if (t[i] == u'+' || t[i] == u'-')
+        c += char(t[i++].unicode());
+    bool digits = false;
+    while (i < t.size() && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
+        c += char(t[i++].unicode());
+        digits = true;
+    }
+    if (i < t.size() && t[i] == dec) {
+        c += '.';
+        ++i;
+        while (i < t.size() && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
+            c += char(t[i++].unicode());
+            digits = true;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    if (i < t.size() && (t[i] == u'e' || t[i] == u'E')) {
+        c += 'e';
+        ++i;
+        if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
+            c += char(t[i++].unicode());
+        bool expDigits = false;
+        while (i < t.size() && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
+            c += char(t[i++].unicode());
+            expDigits = true;
+        }
+        if (!expDigits)
+            return std::nullopt;
+    }
+    if (i != t.size())
+        return std::nullopt;
+    char* end = nullptr;
+    const double v = std::strtod(c.constData(), &end);
+    if (!end || *end != '\0' || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<int> TryStrToInt(const QString& text)
+{
+    QString t = text.trimmed();
+    bool neg = false;
+    if (t.startsWith(u'+') || t.startsWith(u'-')) {
+        neg = t.startsWith(u'-');
+        t.remove(0, 1);
+    }
+    int base = 10;
+    if (t.startsWith(u'$')) {
+        base = 16;
+        t.remove(0, 1);
+    } else if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        base = 16;
+        t.remove(0, 2);
+    }
+    if (t.isEmpty() || t.size() > 18)
+        return std::nullopt;
+    for (QChar ch : t) {
+        const char16_t u = ch.unicode();
+        const bool digit = u >= '0' && u <= '9';
+        const bool hex = digit || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+        if (!(base == 10 ? digit : hex))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qint64 v = t.toLongLong(&ok, base);
+    if (!ok)
+        return std::nullopt;
+    const qint64 sv = neg ? -v : v;
+    if (sv < INT_MIN || sv > INT_MAX)
+        return std::nullopt;
+    return int(sv);
+}
+
+QDate StrToDate(const QString& text)
+{
+    if (auto d = TryStrToDate(text))
+        return *d;
+    throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+}
+
+QTime StrToTime(const QString& text)
+{
+    if (auto t = TryStrToTime(text))
+        return *t;
+    throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+}
+
+QDateTime StrToDateTime(const QString& text)
+{
+    if (auto t = TryStrToDateTime(text))
+        return *t;
+    throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+}
+
+double StrToFloat(const QString& text)
+{
+    if (auto v = TryStrToFloat(text))
+        return *v;
+    throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+}
+
+int StrToInt(const QString& text)
+{
+    if (auto v = TryStrToInt(text))
+        return *v;
+    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+}
+
+} // namespace mx
