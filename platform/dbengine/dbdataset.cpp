@@ -1,0 +1,233 @@
+#include "dbdataset.h"
+
+#include "tablefile.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+// A forward pass over rows already held by a dataset.
+class CachedRows : public DbRowSource {
+public:
+    CachedRows(const QList<DbField>& fields, const std::vector<std::vector<QVariant>>& rows)
+        : m_fields(fields), m_rows(rows) {}
+    const QList<DbField>& fields() const override { return m_fields; }
+    bool rewind(QString*) override
+    {
+        m_pos = -1;
+        return true;
+    }
+    DbFetch next(QString*) override
+    {
+        if (m_pos + 1 >= qint64(m_rows.size())) {
+            m_pos = qint64(m_rows.size());
+            return DbFetch::End;
+        }
+        ++m_pos;
+        return DbFetch::Row;
+    }
+    QVariant value(int column) const override
+    {
+        if (m_pos < 0 || m_pos >= qint64(m_rows.size()))
+            return {};
+        const auto& row = m_rows[size_t(m_pos)];
+        return column >= 0 && size_t(column) < row.size() ? row[size_t(column)] : QVariant();
+    }
+
+private:
+    QList<DbField> m_fields;
+    const std::vector<std::vector<QVariant>>& m_rows;
+    qint64 m_pos = -1;
+};
+
+} // namespace
+
+std::unique_ptr<DbDataset> DbDataset::open(std::shared_ptr<SqliteConnection> conn, const QString& sql,
+                                           sqlite3_stmt* stmt, const DbTextFormat& format, QString* error)
+{
+    std::unique_ptr<DbDataset> ds(new DbDataset);
+    ds->m_conn = conn;
+    ds->m_stmt = SqliteStatement(std::move(conn), stmt);
+    ds->m_sql = sql;
+    ds->m_readOnly = sqlite3_stmt_readonly(stmt) != 0;
+    ds->m_format = format;
+    ds->m_active = true;
+    const DbFetch f = ds->m_stmt.step(error);
+    if (f == DbFetch::Failed)
+        return nullptr;
+    ds->m_fields = ds->m_stmt.fields(f == DbFetch::Row);
+    if (f == DbFetch::Row) {
+        ++ds->m_fetched;
+        std::vector<QVariant> row;
+        row.reserve(size_t(ds->m_fields.size()));
+        for (int i = 0; i < ds->m_fields.size(); ++i)
+            row.push_back(ds->m_stmt.value(i));
+        ds->m_rows.push_back(std::move(row));
+        ds->m_cur = 0;
+        ds->m_eof = false;
+    } else {
+        ds->m_done = true;
+        ds->m_stmt.reset();
+    }
+    ds->m_bof = true;
+    return ds;
+}
+
+DbDataset::~DbDataset() = default;
+
+void DbDataset::setFields(const QList<DbField>& fields)
+{
+    if (fields.size() == m_fields.size())
+        m_fields = fields;
+}
+
+void DbDataset::close()
+{
+    m_stmt.reset();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_done = true;
+    m_active = false;
+    m_cur = -1;
+    m_bof = m_eof = true;
+}
+
+void DbDataset::fetchUpTo(qint64 index)
+{
+    while (!m_done && qint64(m_rows.size()) <= index) {
+        QString err;
+        const DbFetch f = m_stmt.step(&err);
+        if (f != DbFetch::Row) {
+            if (f == DbFetch::Failed)
+                m_fetchError = err;
+            m_done = true;
+            m_stmt.reset();
+            break;
+        }
+        ++m_fetched;
+        std::vector<QVariant> row;
+        row.reserve(size_t(m_fields.size()));
+        for (int i = 0; i < m_fields.size(); ++i)
+            row.push_back(m_stmt.value(i));
+        m_rows.push_back(std::move(row));
+    }
+}
+
+void DbDataset::first()
+{
+    if (!m_active)
+        return;
+    fetchUpTo(0);
+    m_cur = m_rows.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.empty();
+}
+
+void DbDataset::last()
+{
+    if (!m_active)
+        return;
+    fetchAll();
+    m_cur = qint64(m_rows.size()) - 1;
+    m_eof = true;
+    m_bof = m_rows.empty();
+}
+
+int DbDataset::moveBy(int distance)
+{
+    if (!m_active || distance == 0 || m_rows.empty())
+        return 0;
+    if ((distance > 0 && m_eof) || (distance < 0 && m_bof))
+        return 0;
+    m_bof = m_eof = false;
+    const qint64 target = m_cur + distance;
+    qint64 reached = target;
+    if (distance > 0) {
+        fetchUpTo(target);
+        if (target >= qint64(m_rows.size())) {
+            reached = qint64(m_rows.size()) - 1;
+            m_eof = true;
+        }
+    } else if (target < 0) {
+        reached = 0;
+        m_bof = true;
+    }
+    const int moved = int(reached - m_cur);
+    m_cur = reached;
+    return moved;
+}
+
+int DbDataset::recNo() const
+{
+    return m_active && m_cur >= 0 ? int(std::min<qint64>(m_cur + 1, INT_MAX)) : 0;
+}
+
+void DbDataset::setRecNo(int recNo)
+{
+    if (!m_active || m_rows.empty())
+        return;
+    const qint64 target = std::max(recNo, 1) - 1;
+    fetchUpTo(target);
+    m_cur = std::min(target, qint64(m_rows.size()) - 1);
+    m_bof = m_eof = false;
+}
+
+int DbDataset::recordCount()
+{
+    if (!m_active)
+        return 0;
+    fetchAll();
+    return int(std::min<size_t>(m_rows.size(), INT_MAX));
+}
+
+QVariant DbDataset::value(int field) const
+{
+    if (!m_active || m_cur < 0 || m_cur >= qint64(m_rows.size()))
+        return {};
+    const auto& row = m_rows[size_t(m_cur)];
+    return field >= 0 && size_t(field) < row.size() ? row[size_t(field)] : QVariant();
+}
+
+QString DbDataset::text(int field) const
+{
+    if (field < 0 || field >= m_fields.size())
+        return {};
+    return valueText(value(field), m_fields[field].type, m_format);
+}
+
+QString DbDataset::textByName(const QString& name) const
+{
+    return text(fieldIndex(name));
+}
+
+std::unique_ptr<DbRowSource> DbDataset::rows()
+{
+    if (!m_active)
+        return std::make_unique<DbMemoryRows>(m_fields);
+    // A statement that changes data never runs twice: read it to the end.
+    if (!m_done && !m_readOnly)
+        fetchAll();
+    if (m_done)
+        return std::make_unique<CachedRows>(m_fields, m_rows);
+    return std::make_unique<SqliteRows>(m_conn, m_sql, m_fields);
+}
+
+bool DbDataset::copyTo(const QString& fileName, QString* error)
+{
+    if (!m_active) {
+        *error = QStringLiteral("The dataset is closed");
+        return false;
+    }
+    auto source = rows();
+    if (!m_fetchError.isEmpty()) {
+        *error = QStringLiteral("Reading the rows failed: %1").arg(m_fetchError);
+        return false;
+    }
+    return writeTableFile(*source, fileName, m_format, error);
+}
+
+} // namespace platform

@@ -1,0 +1,102 @@
+#pragma once
+// A query's or a table's rows behind a cursor with the class library's
+// semantics:
+//   - after opening: on record 1, Bof true, Eof true only when empty;
+//   - next() on the last record sets Eof and stays there; prior() on the
+//     first sets Bof and stays there; first() sets Bof, last() sets Eof;
+//   - recNo() counts from 1 (0 when empty); moveBy() is clamped to the
+//     first and last records and sets Bof or Eof when it hits them.
+// Rows are read from SQLite when the cursor first reaches them and kept,
+// so moving back costs nothing and opening reads one row whatever the
+// size of the result. recordCount() and last() read to the end.
+
+#include "dbfield.h"
+#include "dbvalue.h"
+#include "sqliteconnection.h"
+
+#include <QStringList>
+#include <QVariant>
+
+#include <climits>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+class DbDataset {
+public:
+    // Takes a statement prepared on conn from sql, and reads its first row.
+    // On a failing first step, returns nullptr with *error set.
+    static std::unique_ptr<DbDataset> open(std::shared_ptr<SqliteConnection> conn, const QString& sql,
+                                           sqlite3_stmt* stmt, const DbTextFormat& format, QString* error);
+
+    ~DbDataset();
+    DbDataset(const DbDataset&) = delete;
+    DbDataset& operator=(const DbDataset&) = delete;
+
+    const QList<DbField>& fields() const { return m_fields; }
+    int fieldCount() const { return int(m_fields.size()); }
+    int fieldIndex(const QString& name) const { return indexOfField(m_fields, name); }
+    const QStringList& keyFields() const { return m_keyFields; }
+    void setKeyFields(const QStringList& names) { m_keyFields = names; }
+    // Replaces the descriptions (a table's declared fields); same count only.
+    void setFields(const QList<DbField>& fields);
+    const QString& sql() const { return m_sql; }
+
+    bool isActive() const { return m_active; }
+    void close();
+
+    void first();
+    void last();
+    void next() { moveBy(1); }
+    void prior() { moveBy(-1); }
+    int moveBy(int distance); // the number of records actually moved
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    int recNo() const;
+    void setRecNo(int recNo);
+    int recordCount();
+
+    // The current record's value (null when there is none or out of range).
+    QVariant value(int field) const;
+    QString text(int field) const;
+    QString textByName(const QString& name) const;
+    const DbTextFormat& textFormat() const { return m_format; }
+
+    // The error that ended reading early (the rows read before it stay).
+    const QString& fetchError() const { return m_fetchError; }
+    // Rows read from SQLite so far.
+    qint64 rowsFetched() const { return m_fetched; }
+
+    // Every row of the dataset, from the first, in a forward pass of its
+    // own: the cursor does not move and rows not read yet are not cached.
+    std::unique_ptr<DbRowSource> rows();
+
+    // Writes every row into a table file, in the format that its extension
+    // names (see tablefile.h). The cursor does not move.
+    bool copyTo(const QString& fileName, QString* error);
+
+private:
+    DbDataset() = default;
+    void fetchUpTo(qint64 index);
+    void fetchAll() { fetchUpTo(std::numeric_limits<qint64>::max()); }
+
+    std::shared_ptr<SqliteConnection> m_conn;
+    SqliteStatement m_stmt;
+    QString m_sql;
+    bool m_readOnly = true;
+    QList<DbField> m_fields;
+    QStringList m_keyFields;
+    DbTextFormat m_format;
+    std::vector<std::vector<QVariant>> m_rows;
+    bool m_done = false;
+    bool m_active = false;
+    qint64 m_cur = -1;
+    bool m_bof = true;
+    bool m_eof = true;
+    qint64 m_fetched = 0;
+    QString m_fetchError;
+};
+
+} // namespace platform

@@ -1,0 +1,35 @@
+#include "dbrowsource.h"
+
+#include "dbvalue.h"
+
+namespace platform {
+
+qsizetype DbRowSource::textLength(int column) const
+{
+    const QVariant v = value(column);
+    if (v.isNull())
+        return -1;
+    return toText(v).size();
+}
+
+bool readAllRows(DbRowSource& source, DbMemoryRows* out, QString* error)
+{
+    *out = DbMemoryRows(source.fields());
+    if (!source.rewind(error))
+        return false;
+    const int n = int(source.fields().size());
+    for (;;) {
+        const DbFetch f = source.next(error);
+        if (f == DbFetch::End)
+            return true;
+        if (f == DbFetch::Failed)
+            return false;
+        std::vector<QVariant> row;
+        row.reserve(size_t(n));
+        for (int i = 0; i < n; ++i)
+            row.push_back(source.value(i));
+        out->addRow(std::move(row));
+    }
+}
+
+} // namespace platform

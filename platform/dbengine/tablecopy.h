@@ -1,0 +1,98 @@
+#pragma once
+// What the table-file writers share: the sizing pass over the rows, the
+// safe replacement of a table and its companion files, and the errors
+// that name a field and a record.
+
+#include "dbrowsource.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class QTemporaryFile;
+
+namespace platform {
+
+struct DbColumnScan {
+    qsizetype longestText = 0;  // characters (text, memo, unknown fields)
+    qsizetype longestBinary = 0;
+    bool allInteger = true;     // every non-null value reads as an integer
+    qint64 minInteger = 0, maxInteger = 0;
+    bool anyValue = false;
+};
+
+struct DbRowScan {
+    qint64 rowCount = 0;
+    std::vector<DbColumnScan> columns;
+};
+
+// One pass over rows (after rewind) measuring what the layouts need.
+bool scanRows(DbRowSource& rows, DbRowScan* scan, QString* error);
+
+// "Field NAME, record N: " + what.
+QString fieldError(const DbField& field, qint64 record, const QString& what);
+
+// Encodes text in Windows-1252; a character outside it is an error.
+bool encodeText(const QString& text, const DbField& field, qint64 record, QByteArray* out, QString* error);
+
+// A table and its companions written beside the target and put in place
+// together. Files not committed are removed.
+class TableFileReplacement {
+public:
+    explicit TableFileReplacement(const QString& mainFile);
+    ~TableFileReplacement();
+
+    // The final name of the companion with extension ext ("MB", "DBT",
+    // "SCH"), in the case of the main file's extension.
+    QString companionName(const QString& ext) const;
+
+    // A new temporary file that commit() renames to finalName.
+    QFile* create(const QString& finalName, QString* error);
+
+    // Flushes and syncs every file, renames companions then the main file
+    // into place, and removes the old companions whose extension is in
+    // staleExtensions (compared without regard to case; "?" matches any
+    // character, "#" a hexadecimal digit) and which were not written now.
+    bool commit(const QStringList& staleExtensions, QString* error);
+
+private:
+    QString m_main;
+    struct Item {
+        std::unique_ptr<QTemporaryFile> file;
+        QString finalName;
+    };
+    std::vector<Item> m_items;
+};
+
+// The existing companion of mainFile with extension ext (its base name and
+// extension matched without regard to case), or an empty string.
+QString findCompanion(const QString& mainFile, const QString& ext);
+
+// Little- and big-endian stores into a byte buffer.
+inline void putLE16(char* p, quint16 v)
+{
+    p[0] = char(v & 0xFF);
+    p[1] = char(v >> 8);
+}
+inline void putLE32(char* p, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = char((v >> (8 * i)) & 0xFF);
+}
+inline quint16 getLE16(const char* p)
+{
+    return quint16(quint8(p[0]) | (quint16(quint8(p[1])) << 8));
+}
+inline quint32 getLE32(const char* p)
+{
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | quint8(p[i]);
+    return v;
+}
+
+} // namespace platform
