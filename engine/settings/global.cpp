@@ -223,7 +223,10 @@ TGlobal& CreateAppGlobal()
         globalSlot() = std::make_unique<TGlobal>();
         if (!exitSet) {
             exitSet = true;
-            AddExitProc(erSettings, QStringLiteral("AppGlobal"), [] { FreeAppGlobal(); });
+            AddExitProc(erSettings, QStringLiteral("AppGlobal"), [] {
+                exitSet = false;
+                FreeAppGlobal();
+            });
         }
     }
     return *globalSlot();

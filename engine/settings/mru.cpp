@@ -225,7 +225,14 @@ TMRUs& MRUs()
         h.mrus = std::make_unique<TMRUs>();
         if (!h.exitSet) {
             h.exitSet = true;
-            AddExitProc(erRecentFiles, QStringLiteral("MRUs"), [] { FreeMRUs(); });
+            AddExitProc(erRecentFiles, QStringLiteral("MRUs"), [] {
+                {
+                    Holder& hh = holder();
+                    QMutexLocker l(&hh.mutex);
+                    hh.exitSet = false;
+                }
+                FreeMRUs();
+            });
         }
     }
     return *h.mrus;

@@ -88,6 +88,7 @@ TStartParams& StartParams()
                 Holder& hh = holder();
                 QMutexLocker l(&hh.mutex);
                 hh.params.reset();
+                hh.exitSet = false;
             });
         }
     }

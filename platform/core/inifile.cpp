@@ -282,7 +282,8 @@ struct IniFile::Impl {
                 error = QStringLiteral("%1 is not a file").arg(path);
                 return false;
             }
-            const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+            // The file's own read-only mark, also for the superuser.
+            const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
             if (!(QFile::permissions(path) & writeBits)) {
                 error = QStringLiteral("%1 is read-only").arg(path);
                 return false;

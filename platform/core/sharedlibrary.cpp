@@ -58,6 +58,8 @@ QString SharedLibrary::pluginFileName(const QString& name)
 {
     if (name.isEmpty())
         return {};
+    if (name.endsWith(QLatin1String(".so")))
+        return name;
     QString base = name;
     if (base.endsWith(QLatin1String(".DLL"), Qt::CaseInsensitive))
         base.chop(4);

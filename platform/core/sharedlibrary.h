@@ -32,7 +32,8 @@ public:
     static int loadAttempts();
 
     // The file name of a plug-in that the programs name "X.DLL" or bare
-    // "X": "X.so". An empty name stays empty.
+    // "X": "X.so"; a name ending in ".so" stays as it is, and so does an
+    // empty one.
     static QString pluginFileName(const QString& name);
 
 private:
