@@ -215,28 +215,6 @@ TEST_F(Settings, ShutdownListRunsInRankOrderOnce)
     EXPECT_EQ(order, QStringList({"settings-later", "settings", "throws", "last"}));
 }
 
-TEST_F(Settings, AbortRunsTheShutdownListAndEndsWithCodeOne)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("MORVELIN_WINDIR", Path("win"));
-    env.insert("MORVELIN_REGISTRY", Path("registry.ini"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(MX_TEST_PROBE), {"abort", "/q/sales.mqr"});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 1) << out.toStdString() << p.readAllStandardError().toStdString();
-    EXPECT_TRUE(out.contains("errorwindow=Erreur de l'application: Un objet de classe QPushButton a déclenché l'erreur suivante (std::runtime_error): boom"))
-        << out.toStdString();
-    EXPECT_TRUE(out.contains("exitproc=ran"));
-    EXPECT_FALSE(out.contains("returned"));
-    auto ini = OpenUserIni();
-    ini->reload();
-    EXPECT_EQ(ini->readString("History_10", "0"), "/q/sales.mqr");
-    EXPECT_EQ(ini->readInteger("Options", "MRUsize", 0), 3);
-}
-
 TEST_F(Settings, InstallationFolderOfAProgram)
 {
     // The probe is copied into folders of our own: its own folder is
