@@ -1,0 +1,37 @@
+#pragma once
+// Ownership helpers for items that hold other items (a table holds its
+// field list, a set its calculated fields): the child is created with the
+// holder as owner and freed through Free when the holder goes.
+
+#include "core/item.h"
+
+#include <memory>
+
+namespace mx {
+
+struct TItemFree {
+    void operator()(TMxItem* item) const { TMxItem::Free(item); }
+};
+
+// An item the caller owns (a list returned by a query operation).
+template <class T>
+using TItemPtr = std::unique_ptr<T, TItemFree>;
+
+// A child item made and freed by its holder.
+template <class T>
+class TOwned {
+public:
+    explicit TOwned(TMxItem* owner) : m_item(new T(owner)) {}
+    ~TOwned() { TMxItem::Free(m_item); }
+    TOwned(const TOwned&) = delete;
+    TOwned& operator=(const TOwned&) = delete;
+
+    T* get() const { return m_item; }
+    T* operator->() const { return m_item; }
+    T& operator*() const { return *m_item; }
+
+private:
+    T* m_item;
+};
+
+} // namespace mx
