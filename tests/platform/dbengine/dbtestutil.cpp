@@ -1,0 +1,69 @@
+#include "dbtestutil.h"
+
+#include <platform/dbengine/dbvalue.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <sqlite3.h>
+
+namespace dbtest {
+
+QStringList DbTest::Files() const
+{
+    QStringList names = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+    names.sort();
+    return names;
+}
+
+void MakeDatabase(const QString& path, const QString& script)
+{
+    ASSERT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                              nullptr),
+              SQLITE_OK);
+    char* msg = nullptr;
+    const int rc = sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, &msg);
+    const std::string error = msg ? msg : "";
+    sqlite3_free(msg);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK) << error;
+}
+
+QStringList RowsText(platform::DbRowSource& rows, const platform::DbTextFormat& format)
+{
+    QStringList out;
+    QString error;
+    EXPECT_TRUE(rows.rewind(&error)) << error.toStdString();
+    for (;;) {
+        const platform::DbFetch f = rows.next(&error);
+        EXPECT_NE(f, platform::DbFetch::Failed) << error.toStdString();
+        if (f != platform::DbFetch::Row)
+            break;
+        QStringList cells;
+        for (int i = 0; i < rows.fields().size(); ++i) {
+            const QVariant v = rows.value(i);
+            cells.append(v.isNull() ? QStringLiteral("\\N") : platform::valueText(v, rows.fields()[i].type, format));
+        }
+        out.append(cells.join(QLatin1Char('|')));
+    }
+    return out;
+}
+
+bool RunPython(const QString& script, const QStringList& args, QString* out, QString* err)
+{
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFileInfo(python).isExecutable())
+        return false;
+    QProcess p;
+    p.start(python, QStringList{QStringLiteral("-c"), script} + args);
+    if (!p.waitForFinished(60000))
+        return false;
+    *out = QString::fromUtf8(p.readAllStandardOutput());
+    *err = QString::fromUtf8(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace dbtest
