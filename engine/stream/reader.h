@@ -32,7 +32,14 @@ public:
 
     TValueType ReadValue();
     TValueType NextValue() const;
-    bool EndOfList() const { return NextValue() == vaNull; }
+    // The next byte ends a list. Only that byte is looked at: what follows
+    // may be a short string (a name of 14 characters or more has a length
+    // byte above the value codes).
+    bool EndOfList() const
+    {
+        need(1);
+        return static_cast<unsigned char>(m_p[m_pos]) == vaNull;
+    }
     void ReadListBegin();
     void ReadListEnd();
     qint64 ReadInteger();
