@@ -1,0 +1,41 @@
+#include "dataset.h"
+
+namespace mx {
+
+MX_DEFINE_CLASS(TIMxDataset, TMxItem, nullptr)
+
+TIMxDataset::TIMxDataset(TMxItem* owner) : TMxItem(owner) {}
+
+TIMxDataset::~TIMxDataset()
+{
+    m_keyFields.clear();
+    ClearFields();
+}
+
+int TIMxDataset::GetKeyFieldCount()
+{
+    return int(m_keyFields.size());
+}
+
+QString TIMxDataset::GetKeyFieldName(int index)
+{
+    return (index >= 0 && index < m_keyFields.size()) ? m_keyFields[index] : QString();
+}
+
+TIMxField* TIMxDataset::FieldDescription(int index) const
+{
+    return (index >= 0 && index < int(m_fields.size())) ? m_fields[size_t(index)].get() : nullptr;
+}
+
+void TIMxDataset::AddFieldDescription(std::unique_ptr<TIMxField> field)
+{
+    if (field)
+        m_fields.push_back(std::move(field));
+}
+
+void TIMxDataset::ClearFields()
+{
+    m_fields.clear();
+}
+
+} // namespace mx

@@ -1,0 +1,19 @@
+#include "destdriver.h"
+
+#include "destproperties.h"
+
+namespace mx {
+
+TIMxDestDriver::~TIMxDestDriver() = default;
+
+TIMxDestProperties* TIMxDestDriver::CreateProperties()
+{
+    return new TIMxDestProperties(nullptr);
+}
+
+void TIMxDestDriver::FreeProperties(TIMxDestProperties* properties)
+{
+    TMxItem::Free(properties);
+}
+
+} // namespace mx

@@ -1,0 +1,16 @@
+#include "rootdir.h"
+
+#include "tools/installation.h"
+
+namespace mx {
+
+THookSlot<QString()> RootDirOverride;
+
+QString DriverRootDir()
+{
+    if (RootDirOverride)
+        return IncludeBackslash(RootDirOverride());
+    return GetRootDir();
+}
+
+} // namespace mx

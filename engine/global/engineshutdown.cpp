@@ -1,0 +1,36 @@
+#include "engineshutdown.h"
+
+#include "queryglobal.h"
+
+#include "destination/destinationtype.h"
+#include "destination/querydestination.h"
+#include "driver/dbengine.h"
+#include "driver/dllloader.h"
+#include "settings/exitprocs.h"
+
+namespace mx {
+
+void ShutdownEngine() noexcept
+{
+    ReleaseAllDestinationSettings();
+    if (TDestinationList* types = DestinationTypes())
+        types->ReleaseDrivers();
+    FreeQueryGlobals();
+    try {
+        FreeDbEngine();
+    } catch (...) {
+    }
+    FreeDllLoaders();
+}
+
+void RegisterEngineShutdown()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    // After the settings object, the command line and the recent files.
+    AddExitProc(erLast - 100, QStringLiteral("ShutdownEngine"), [] { ShutdownEngine(); });
+}
+
+} // namespace mx

@@ -1,0 +1,126 @@
+#include "queryglobal.h"
+
+#include "core/exceptions.h"
+#include "core/format.h"
+#include "destination/destinationtype.h"
+#include "driver/dbengine.h"
+#include "driver/rootdir.h"
+
+namespace mx {
+namespace {
+
+TMxQueryGlobal* g_queryGlobal = nullptr;
+TDestinationList* g_destinationTypes = nullptr;
+TDbEngDatasourceList* g_datasources = nullptr;
+
+} // namespace
+
+static void describeQueryGlobal(ClassBuilder<TMxQueryGlobal>& c)
+{
+    using G = TMxQueryGlobal;
+    c.object(QStringLiteral("TotalList"), &G::TotalList);
+    c.object(QStringLiteral("FilterCheck"), &G::FilterCheck);
+    c.object(QStringLiteral("FormulaCheck"), &G::FormulaCheck);
+    c.object(QStringLiteral("FormulaOperator"), &G::FormulaOperator);
+    c.object(QStringLiteral("FldTypes"), &G::FldTypes);
+    c.string(QStringLiteral("PrivateQueryPath"), &G::PrivateQueryPath, &G::SetPrivateQueryPath);
+}
+
+MX_DEFINE_CLASS(TMxQueryGlobal, TMxItem, describeQueryGlobal)
+
+TMxQueryGlobal::TMxQueryGlobal(TMxItem* owner)
+    : TMxItem(owner), m_totalList(std::make_unique<TStringList>())
+{
+    m_filterCheck = new TFilterCheckList(this);
+    m_formulaCheck = new TFormulaCheckList(this);
+    m_formulaOperator = new TFormulaOperatorList(this);
+    m_fldTypes = new TFieldTypeList(this);
+    if (!g_destinationTypes)
+        g_destinationTypes = new TDestinationList(nullptr);
+    if (!g_datasources)
+        g_datasources = new TDbEngDatasourceList(nullptr);
+    if (!g_queryGlobal)
+        g_queryGlobal = this;
+}
+
+TMxQueryGlobal::~TMxQueryGlobal()
+{
+    freeLists();
+    if (g_queryGlobal == this)
+        g_queryGlobal = nullptr;
+}
+
+void TMxQueryGlobal::BeforeDestruction()
+{
+    freeLists();
+}
+
+void TMxQueryGlobal::freeLists() noexcept
+{
+    TMxItem::Free(std::exchange(m_filterCheck, nullptr));
+    TMxItem::Free(std::exchange(m_formulaCheck, nullptr));
+    TMxItem::Free(std::exchange(m_formulaOperator, nullptr));
+    TMxItem::Free(std::exchange(m_fldTypes, nullptr));
+}
+
+void TMxQueryGlobal::SetPrivateQueryPath(const QString& value)
+{
+    if (value == m_privateQueryPath)
+        return;
+    m_privateQueryPath = value;
+    Change();
+}
+
+void LoadDefinitionFile(TMxItem* list, const QString& fileName)
+{
+    const QString root = DriverRootDir();
+    if (fileName.isEmpty())
+        throw EMxException(QStringLiteral("Error loading a definition file: the engine names none"));
+    if (root.isEmpty())
+        throw EMxException(Format(QStringLiteral("Error loading %s: no installation folder"), {fileName}));
+    const QString path = root + fileName;
+    try {
+        list->LoadFromFile(path);
+    } catch (const std::exception& e) {
+        throw EMxException(Format(QStringLiteral("Error loading %s: %s"), {path, ExceptionMessage(e)}));
+    }
+}
+
+void TMxQueryGlobal::LoadGlobals()
+{
+    m_totalList->Clear();
+    for (const char* total : {"count", "count all", "average", "sum", "min", "max"})
+        m_totalList->Add(QString::fromLatin1(total));
+    LoadDefinitionFile(m_filterCheck, QString::fromLatin1(kFilterChecksFile));
+    LoadDefinitionFile(m_formulaCheck, QString::fromLatin1(kFormulaChecksFile));
+    LoadDefinitionFile(m_formulaOperator, QString::fromLatin1(kOperatorsFile));
+    LoadDefinitionFile(m_fldTypes, QString::fromLatin1(kFieldTypesFile));
+    LoadDefinitionFile(DestinationTypes(), GetEngineDestFileName());
+    LoadDefinitionFile(Datasources(), GetEngineDatasourceFileName());
+}
+
+TMxQueryGlobal* QueryGlobal()
+{
+    return g_queryGlobal;
+}
+
+TDestinationList* DestinationTypes()
+{
+    return g_destinationTypes;
+}
+
+TDbEngDatasourceList* Datasources()
+{
+    return g_datasources;
+}
+
+void FreeQueryGlobals() noexcept
+{
+    TMxItem::Free(std::exchange(g_queryGlobal, nullptr));
+    if (g_destinationTypes)
+        g_destinationTypes->ReleaseDrivers();
+    TMxItem::Free(std::exchange(g_destinationTypes, nullptr));
+    TMxItem::Free(std::exchange(g_datasources, nullptr));
+}
+
+} // namespace mx
