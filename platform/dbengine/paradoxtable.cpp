@@ -816,6 +816,10 @@ public:
         }
         if (!readHeader(m_file, &m_h, error))
             return false;
+        if (m_file.size() < qint64(m_h.headerSize) + qint64(m_h.fileBlocks) * m_h.blockSize) {
+            *error = QStringLiteral("%1 is damaged (it is shorter than its %2 blocks)").arg(fileName).arg(m_h.fileBlocks);
+            return false;
+        }
         for (int i = 0; i < m_h.numFields; ++i) {
             const DbField f = fieldOf(m_h.types[size_t(i)], m_h.sizes[size_t(i)], m_h.names[i]);
             if (f.type == DbFieldType::Unknown) {

@@ -92,8 +92,7 @@ bool encodeText(const QString& text, const DbField& field, qint64 record, QByteA
         return true;
     *error = fieldError(field, record,
                         QStringLiteral("the character U+%1 has no place in Windows-1252")
-                            .arg(bad.unicode(), 4, 16, QLatin1Char('0'))
-                            .toUpper());
+                            .arg(QString::number(bad.unicode(), 16).rightJustified(4, QLatin1Char('0')).toUpper()));
     return false;
 }
 

@@ -217,7 +217,7 @@ bool writeTextTable(DbRowSource& rows, const QString& fileName, const DbTextForm
             }
             *error = QStringLiteral("Record %1: the character U+%2 has no place in Windows-1252")
                          .arg(record)
-                         .arg(bad.unicode(), 4, 16, QLatin1Char('0'));
+                         .arg(QString::number(bad.unicode(), 16).rightJustified(4, QLatin1Char('0')).toUpper());
             return false;
         }
         buffer.append(encoded);

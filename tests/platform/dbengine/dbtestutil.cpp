@@ -52,6 +52,18 @@ QStringList RowsText(platform::DbRowSource& rows, const platform::DbTextFormat& 
     return out;
 }
 
+QString Hex(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.toHex());
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
 bool RunPython(const QString& script, const QStringList& args, QString* out, QString* err)
 {
     const QString python = QStringLiteral("/usr/bin/python3");

@@ -28,6 +28,9 @@ void MakeDatabase(const QString& path, const QString& script);
 // Every row of a source as lines of text forms joined by "|" (NULL as "\N").
 QStringList RowsText(platform::DbRowSource& rows, const platform::DbTextFormat& format = {});
 
+QString Hex(const QByteArray& bytes); // "80000001"
+void WriteBytes(const QString& path, const QByteArray& bytes);
+
 // Runs /usr/bin/python3 with script and args; false when it cannot run.
 bool RunPython(const QString& script, const QStringList& args, QString* out, QString* err);
 

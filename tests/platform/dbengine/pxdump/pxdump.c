@@ -34,40 +34,69 @@ int main(int argc, char** argv)
         hex(fields[i].px_fname, (int)strlen(fields[i].px_fname));
         printf(" %d %d\n", fields[i].px_ftype, fields[i].px_flen);
     }
+    int recordSize = 0;
+    for (int i = 0; i < nfields; ++i)
+        recordSize += fields[i].px_flen;
+    char* record = malloc((size_t)recordSize);
     for (int r = 0; r < nrecords; ++r) {
-        pxval_t** values = PX_retrieve_record(doc, r);
-        if (!values) {
+        if (!PX_get_record(doc, r, record)) {
             fprintf(stderr, "cannot read record %d\n", r);
             return 1;
         }
+        char* p = record;
         for (int i = 0; i < nfields; ++i) {
             if (i)
                 putchar('\t');
-            pxval_t* v = values[i];
-            if (v->isnull) {
-                printf("\\N");
-            } else {
-                switch (fields[i].px_ftype) {
-                case pxfAlpha:
-                    hex(v->value.str.val, v->value.str.len);
-                    break;
-                case pxfNumber:
-                case pxfCurrency:
-                case pxfTimestamp:
-                    printf("%.17g", v->value.dval);
-                    break;
-                default:
-                    printf("%ld", v->value.lval);
-                    break;
+            int len = fields[i].px_flen;
+            int got = 0;
+            switch (fields[i].px_ftype) {
+            case pxfAlpha: {
+                char* s = NULL;
+                got = PX_get_data_alpha(doc, p, len, &s);
+                if (got > 0 && s) {
+                    hex(s, (int)strlen(s));
+                    doc->free(doc, s);
                 }
+                break;
             }
-            if (v->type == pxfAlpha && v->value.str.val)
-                doc->free(doc, v->value.str.val);
-            doc->free(doc, v);
+            case pxfNumber:
+            case pxfCurrency:
+            case pxfTimestamp: {
+                double d = 0;
+                got = PX_get_data_double(doc, p, len, &d);
+                if (got > 0)
+                    printf("%.17g", d);
+                break;
+            }
+            case pxfShort: {
+                short v = 0;
+                got = PX_get_data_short(doc, p, len, &v);
+                if (got > 0)
+                    printf("%d", v);
+                break;
+            }
+            case pxfLogical: {
+                char v = 0;
+                got = PX_get_data_byte(doc, p, len, &v);
+                if (got > 0)
+                    printf("%d", v ? 1 : 0);
+                break;
+            }
+            default: {
+                long v = 0;
+                got = PX_get_data_long(doc, p, len, &v);
+                if (got > 0)
+                    printf("%ld", v);
+                break;
+            }
+            }
+            if (got <= 0)
+                printf("\\N");
+            p += len;
         }
-        doc->free(doc, values);
         putchar('\n');
     }
+    free(record);
     PX_close(doc);
     PX_delete(doc);
     return 0;
