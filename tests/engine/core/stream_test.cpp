@@ -64,6 +64,19 @@ const EnumInfo& WideSetInfo()
     return i;
 }
 
+// A class name longer than every value code: its length byte must not be
+// taken for a value tag when a list looks for its end.
+class TItemWithALongClassName : public TMxItem {
+    MX_CLASS(TItemWithALongClassName)
+public:
+    using TMxItem::TMxItem;
+};
+class TLongNames : public TMxTypedList<TItemWithALongClassName> {
+    MX_CLASS(TLongNames)
+public:
+    using TMxTypedList::TMxTypedList;
+};
+
 class TSample;
 class TSampleList : public TMxTypedList<TSample> {
     MX_CLASS(TSampleList)
@@ -146,6 +159,8 @@ public:
 
 } // namespace
 
+MX_DEFINE_CLASS(TItemWithALongClassName, TMxItem, nullptr)
+MX_DEFINE_CLASS(TLongNames, TMxList, [](ClassBuilder<TLongNames>& c) { c.items<TItemWithALongClassName>(); })
 MX_DEFINE_CLASS(TListOfLists, TMxList, [](ClassBuilder<TListOfLists>& c) { c.items<TMxList>(); })
 MX_DEFINE_CLASS(TRefHolder, TMxItem, [](ClassBuilder<TRefHolder>& c) {
     c.object("Owned", &TRefHolder::Owned);
@@ -308,6 +323,16 @@ TEST_F(ObjectFiles, ListsOfListsAndReferences)
     EXPECT_EQ(back->SaveToBytes(), bytes);
     back->Free();
     outer->Free();
+
+    auto* longNames = new TLongNames(nullptr);
+    longNames->AddNew()->SetName(QString(200, u'n'));
+    longNames->AddNew();
+    auto* longBack = new TLongNames(nullptr);
+    longBack->LoadFromStream(longNames->SaveToBytes());
+    ASSERT_EQ(longBack->Count(), 2);
+    EXPECT_EQ(longBack->Items(0)->GetName(), QString(200, u'n'));
+    longBack->Free();
+    longNames->Free();
 
     // a referencing list finds items read earlier in the same file
     auto* h = new TRefHolder(nullptr);
