@@ -58,6 +58,12 @@ public:
     // line each, for the caller to report.
     const QStringList& Warnings() const { return m_warnings; }
     qsizetype Position() const { return m_pos; }
+    // The plain bytes between two positions already read (a record kept
+    // as it stands); empty for a range outside the data.
+    QByteArray Bytes(qsizetype from, qsizetype to) const
+    {
+        return (from < 0 || to < from || to > m_size) ? QByteArray() : m_data.mid(from, to - from);
+    }
 
 private:
     void need(qsizetype n) const;
