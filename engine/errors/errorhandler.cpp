@@ -122,12 +122,17 @@ void HandleException(const QString& senderClass, const std::exception& e) noexce
 
 void HandleCurrentException(const QObject* sender) noexcept
 {
-    if (!std::current_exception())
+    HandleException(sender, std::current_exception());
+}
+
+void HandleException(const QObject* sender, std::exception_ptr e) noexcept
+{
+    if (!e)
         return;
     try {
-        throw;
-    } catch (const std::exception& e) {
-        HandleException(sender, e);
+        std::rethrow_exception(e);
+    } catch (const std::exception& ex) {
+        HandleException(sender, ex);
     } catch (...) {
         HandleException(sender, EUnknown());
     }

@@ -34,6 +34,9 @@ void HandleException(const QString& senderClass, const std::exception& e) noexce
 // Inside a catch block: handles the exception being caught, whatever its
 // type.
 void HandleCurrentException(const QObject* sender) noexcept;
+// An exception kept from a catch block (handled after the block, so that no
+// window opens while the exception is being caught).
+void HandleException(const QObject* sender, std::exception_ptr e) noexcept;
 
 // Runs fn; an exception it raises goes to the handler. True when fn ended
 // normally.

@@ -48,6 +48,7 @@ TEST_F(RecentFiles, AddMovesToTopTrimsAndComparesExactly)
     MRUs().SetMaxCount(-1);
     EXPECT_EQ(MRUs().MaxCount(), 0);
     EXPECT_EQ(l->Count(), 0);
+    l->OnChange = nullptr; // the counter goes out of scope before the list
 }
 
 TEST_F(RecentFiles, SectionsAreFoundWithoutRegardToCase)

@@ -1,0 +1,276 @@
+#include "uitest.h"
+
+#include "settingsfixture.h"
+
+#include "errors/errorhandler.h"
+#include "errorwindow.h"
+#include "settings/dlllang.h"
+#include "tools/messages.h"
+#include "uiservice.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+
+#include <stdexcept>
+
+using namespace mx;
+using namespace mx::ui;
+
+namespace {
+
+class Thrower : public QObject {
+    Q_OBJECT
+public:
+    std::function<void()> action;
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::User) {
+            action();
+            return true;
+        }
+        return QObject::event(e);
+    }
+};
+
+class ErrorWindowTest : public mxtest::SettingsTest {
+protected:
+    void SetUp() override
+    {
+        SettingsTest::SetUp();
+        InstallUserInterface(); // replaces the recorder by the widget service
+        InstallExceptionHandler();
+    }
+    void TearDown() override
+    {
+        RemoveExceptionHandler();
+        SetUserService(&m_service);
+        while (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+        SettingsTest::TearDown();
+    }
+};
+
+struct Seen {
+    QString title, details, ignore, abort, detail, userInfo;
+    bool detailsVisibleBefore = true, detailsVisibleAfter = false, detailEnabledAfter = true;
+};
+
+void answerErrorWindow(Seen& s, bool abort = false)
+{
+    mxtest::WhenModal([&s, abort](QWidget* w) {
+        auto* f = qobject_cast<TfmErrorHandler2*>(w);
+        if (!f) {
+            ADD_FAILURE() << "not the error window: " << w->metaObject()->className();
+            w->close();
+            return;
+        }
+        s.title = f->windowTitle();
+        s.details = f->laDetailInfo->text();
+        s.ignore = f->bbIgnore->text();
+        s.abort = f->bbAbort->text();
+        s.detail = f->bbDetail->text();
+        s.userInfo = f->laUserInfo->text();
+        s.detailsVisibleBefore = f->laDetailInfo->isVisible();
+        QTest::mouseClick(f->bbDetail, Qt::LeftButton);
+        s.detailsVisibleAfter = f->laDetailInfo->isVisible();
+        s.detailEnabledAfter = f->bbDetail->isEnabled();
+        (abort ? f->bbAbort : f->bbIgnore)->click();
+    });
+}
+
+} // namespace
+
+TEST_F(ErrorWindowTest, AClickThatThrowsShowsTheWindowAndTheProgramGoesOn)
+{
+    QPushButton button("Go");
+    button.show();
+    int clicks = 0;
+    // Slots hand their exceptions to the handler themselves (Guard);
+    // nothing crosses Qt's event dispatch.
+    QObject::connect(&button, &QPushButton::clicked, [&] {
+        Guard(&button, [&] {
+            ++clicks;
+            throw std::runtime_error("boom");
+        });
+    });
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Seen s;
+        answerErrorWindow(s);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        EXPECT_EQ(s.title, "Erreur de l'application");
+        EXPECT_EQ(s.details, "Un objet de classe QPushButton a déclenché l'erreur suivante (std::runtime_error): boom");
+        EXPECT_EQ(s.ignore, "Ignorer") << "no language component: French, cookie stripped";
+        EXPECT_EQ(s.abort, "&Abandon");
+        EXPECT_EQ(s.detail, "&Détails...");
+        EXPECT_FALSE(s.detailsVisibleBefore);
+        EXPECT_TRUE(s.detailsVisibleAfter);
+        EXPECT_FALSE(s.detailEnabledAfter);
+        EXPECT_TRUE(ExceptionHandlerInstalled());
+    }
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(ErrorWindowTest, EngineErrorsAreWarningsAndTheSilentAbortShowsNothing)
+{
+    QPushButton button("Go");
+    button.show();
+    std::function<void()> raise;
+    QObject::connect(&button, &QPushButton::clicked, [&] { Guard(&button, raise); });
+
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    raise = [] { throw EMxAbort("Accès refusé."); };
+    mxtest::WhenModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(text, "Accès refusé.");
+    EXPECT_EQ(icon, QMessageBox::Warning);
+
+    raise = [] { throw EAbort("cancelled"); };
+    bool opened = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            opened = true;
+            w->close();
+        }
+    });
+    probe.start(5);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_FALSE(opened);
+}
+
+TEST_F(ErrorWindowTest, NotifyCatchesWhatAnEventHandlerLetsOut)
+{
+    Thrower t;
+    t.setObjectName("thrower");
+    t.action = [] { throw EConvertError("'abc' is not a valid integer value"); };
+    Seen s;
+    answerErrorWindow(s);
+    QEvent e(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&t, &e));
+    EXPECT_EQ(s.details, "Un objet de classe Thrower a déclenché l'erreur suivante (EConvertError): 'abc' is not a valid integer value");
+    // The program goes on: the next event is delivered normally.
+    t.action = [] {};
+    EXPECT_TRUE(QCoreApplication::sendEvent(&t, &e));
+}
+
+TEST_F(ErrorWindowTest, AnErrorWhileTheWindowIsOpenGetsAPlainBox)
+{
+    Thrower t;
+    t.action = [] { throw std::logic_error("second"); };
+    QString plain;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    mxtest::WhenModal([&](QWidget* w) {
+        auto* f = qobject_cast<TfmErrorHandler2*>(w);
+        ASSERT_NE(f, nullptr);
+        mxtest::WhenModal([&](QWidget* w2) {
+            auto* box = qobject_cast<QMessageBox*>(w2);
+            ASSERT_NE(box, nullptr);
+            plain = box->text();
+            icon = box->icon();
+            box->button(QMessageBox::Ok)->click();
+        });
+        QEvent e(QEvent::User);
+        QCoreApplication::sendEvent(&t, &e); // through notify, which still catches
+        f->bbIgnore->click();
+    });
+    Thrower first;
+    first.action = [] { throw std::runtime_error("first"); };
+    QEvent e(QEvent::User);
+    QCoreApplication::sendEvent(&first, &e);
+    EXPECT_EQ(plain, "second");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_TRUE(ExceptionHandlerInstalled());
+}
+
+TEST_F(ErrorWindowTest, LayoutAndAbortChoice)
+{
+    TfmErrorHandler2 w;
+    EXPECT_EQ(w.size(), QSize(409, 110));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed border";
+    EXPECT_EQ(w.laUserInfo->geometry(), QRect(64, 16, 233, 33));
+    EXPECT_EQ(w.im->geometry(), QRect(16, 16, 32, 32));
+    EXPECT_EQ(w.laDetailInfo->geometry().topLeft(), QPoint(8, 50));
+    EXPECT_EQ(w.bbIgnore->geometry(), QRect(324, 8, 77, 27));
+    EXPECT_EQ(w.bbAbort->geometry(), QRect(324, 40, 77, 27));
+    EXPECT_EQ(w.bbDetail->geometry(), QRect(324, 72, 77, 27));
+    for (const char* name : {"laUserInfo", "im", "laDetailInfo", "bbIgnore", "bbAbort", "bbDetail"})
+        EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
+    EXPECT_FALSE(w.im->pixmap().isNull());
+
+    w.SetDetails(QString(2000, u'x').replace(QRegularExpression("(.{40})"), "\\1 "));
+    mxtest::WhenModal([&](QWidget*) {
+        QTest::mouseClick(w.bbDetail, Qt::LeftButton);
+        EXPECT_GT(w.height(), 110) << "long details get more room";
+        EXPECT_LE(w.height(), 400);
+        EXPECT_EQ(w.laDetailInfo->height(), w.height() - 50 - 4);
+        w.bbAbort->click();
+    });
+    EXPECT_EQ(w.Run(), mrAbort);
+}
+
+TEST_F(ErrorWindowTest, TranslatedWhenTheLanguageLibraryIsThere)
+{
+    InstallLanguageLibrary();
+    CreateAppGlobal();
+    TfmErrorHandler2 w;
+    EXPECT_EQ(w.windowTitle(), "Application error");
+    EXPECT_EQ(w.bbIgnore->text(), "Ignore");
+    EXPECT_EQ(w.bbAbort->text(), "&Abort");
+    EXPECT_EQ(w.bbDetail->text(), "&Details...");
+    EXPECT_EQ(w.laUserInfo->text(), "The application caused an unexpected error. You can go on or quit the program.");
+}
+
+TEST_F(ErrorWindowTest, SettingsInstallTheHandlerAndTheHints)
+{
+    RemoveExceptionHandler();
+    CreateAppGlobal();
+    EXPECT_TRUE(ExceptionHandlerInstalled());
+    EXPECT_EQ(QApplication::palette("QToolTip").color(QPalette::ToolTipBase), QColor(255, 255, 192));
+    EXPECT_EQ(QApplication::palette().color(QPalette::ToolTipBase), QColor(255, 255, 192));
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 1000);
+}
+
+TEST_F(ErrorWindowTest, ServiceBusyCursorAndMessageButtons)
+{
+    SetBusyCursor();
+    SetBusyCursor();
+    RestoreCursor();
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    RestoreCursor();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "nested use ends at the normal cursor";
+
+    mxtest::WhenModal([](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(box->button(QMessageBox::Cancel), nullptr);
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(UserService().MessageDlg("Télécharger ?", TMsgDlgType::mtInformation, mbYes | mbCancel), mrYes);
+}
+
+TEST_F(ErrorWindowTest, StatusTextLetsPendingEventsThrough)
+{
+    TGlobal& g = CreateAppGlobal();
+    QLabel status;
+    g.SetStatusControl(&status);
+    bool ran = false;
+    QMetaObject::invokeMethod(&status, [&] { ran = true; }, Qt::QueuedConnection);
+    g.SetStatusText("Exécution de l'étape 1");
+    EXPECT_EQ(status.text(), "Exécution de l'étape 1");
+    EXPECT_TRUE(ran);
+}
+
+#include "errorwindow_test.moc"

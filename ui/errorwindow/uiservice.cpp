@@ -1,0 +1,208 @@
+#include "uiservice.h"
+
+#include "errorwindow.h"
+#include "errors/errorhandler.h"
+#include "settings/global.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPalette>
+#include <QProxyStyle>
+#include <QThread>
+#include <QUrl>
+
+namespace mx::ui {
+namespace {
+
+bool guiAvailable()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+QMessageBox::Icon iconOf(TMsgDlgType t)
+{
+    switch (t) {
+    case TMsgDlgType::mtWarning:
+        return QMessageBox::Warning;
+    case TMsgDlgType::mtError:
+        return QMessageBox::Critical;
+    case TMsgDlgType::mtInformation:
+        return QMessageBox::Information;
+    case TMsgDlgType::mtConfirmation:
+        return QMessageBox::Question;
+    case TMsgDlgType::mtCustom:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonMap {
+    int ours;
+    QMessageBox::StandardButton theirs;
+    int result;
+};
+
+const ButtonMap kButtons[] = {
+    {mbYes, QMessageBox::Yes, mrYes},
+    {mbNo, QMessageBox::No, mrNo},
+    {mbOK, QMessageBox::Ok, mrOk},
+    {mbCancel, QMessageBox::Cancel, mrCancel},
+    {mbAbort, QMessageBox::Abort, mrAbort},
+    {mbRetry, QMessageBox::Retry, mrRetry},
+    {mbIgnore, QMessageBox::Ignore, mrIgnore},
+    {mbAll, QMessageBox::YesToAll, mrAll},
+};
+
+QString captionOf(TMsgDlgType t)
+{
+    // The class library's captions, which the programs translate.
+    switch (t) {
+    case TMsgDlgType::mtWarning:
+        return Translate(QStringLiteral("Avertissement"));
+    case TMsgDlgType::mtError:
+        return Translate(QStringLiteral("Erreur"));
+    case TMsgDlgType::mtInformation:
+        return Translate(QStringLiteral("Information"));
+    case TMsgDlgType::mtConfirmation:
+        return Translate(QStringLiteral("Confirmation"));
+    case TMsgDlgType::mtCustom:
+        break;
+    }
+    return QCoreApplication::applicationName();
+}
+
+class TMxStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* ret) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 1000;
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
+// Never destroyed: the shutdown list may still report through it.
+TWidgetUserService& service()
+{
+    static auto* s = new TWidgetUserService;
+    return *s;
+}
+
+} // namespace
+
+int TWidgetUserService::MessageDlg(const QString& text, TMsgDlgType type, int buttons)
+{
+    if (!guiAvailable())
+        return TUserService::MessageDlg(text, type, buttons);
+    if (type == TMsgDlgType::mtError || type == TMsgDlgType::mtWarning)
+        countFailure();
+    QString caption;
+    try {
+        caption = captionOf(type);
+    } catch (...) {
+        caption = QCoreApplication::applicationName();
+    }
+    QMessageBox box(iconOf(type), caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QMessageBox::StandardButtons std;
+    for (const ButtonMap& b : kButtons)
+        if (buttons & b.ours)
+            std |= b.theirs;
+    if (!std)
+        std = QMessageBox::Ok;
+    box.setStandardButtons(std);
+    const auto chosen = QMessageBox::StandardButton(box.exec());
+    for (const ButtonMap& b : kButtons)
+        if (b.theirs == chosen)
+            return b.result;
+    return (buttons & mbCancel) ? mrCancel : mrNone;
+}
+
+void TWidgetUserService::Warning(const QString& text)
+{
+    if (!guiAvailable()) {
+        TUserService::Warning(text);
+        return;
+    }
+    MessageDlg(text, TMsgDlgType::mtWarning, mbOK);
+}
+
+void TWidgetUserService::ShowException(const std::exception& e)
+{
+    HandleException(static_cast<const QObject*>(nullptr), e);
+}
+
+void TWidgetUserService::SetBusy(bool busy)
+{
+    if (!guiAvailable())
+        return;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+bool TWidgetUserService::ShellOpen(const QString& target)
+{
+    if (target.isEmpty())
+        return false;
+    QUrl url(target);
+    if (target.startsWith(u'/') || url.scheme().size() <= 1) // a file name (or a drive letter)
+        url = QUrl::fromLocalFile(QDir(QDir::currentPath()).absoluteFilePath(target));
+    return QDesktopServices::openUrl(url);
+}
+
+void TWidgetUserService::ProcessMessages()
+{
+    if (guiAvailable())
+        QCoreApplication::processEvents();
+}
+
+int TWidgetUserService::ErrorWindow(const QString& caption, const QString& details)
+{
+    if (!guiAvailable())
+        return TUserService::ErrorWindow(caption, details);
+    countFailure();
+    QApplication::beep();
+    return TfmErrorHandler2::Show(caption, details);
+}
+
+bool TWidgetUserService::ShowHelp(const QString& helpFile, int context)
+{
+    // Help pages by context: <help folder>/<context>.html beside the help
+    // file's name, else the help file itself.
+    if (helpFile.isEmpty())
+        return false;
+    const QFileInfo fi(helpFile);
+    const QString page = fi.absolutePath() + u'/' + fi.completeBaseName() + u'/' + QString::number(context) + QStringLiteral(".html");
+    if (context > 0 && QFileInfo::exists(page))
+        return ShellOpen(page);
+    return fi.exists() && ShellOpen(helpFile);
+}
+
+void ApplyHintSettings(QApplication& app)
+{
+    QPalette p = QApplication::palette();
+    p.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xC0)); // 0xC0FFFF is blue-green-red
+    QApplication::setPalette(p);
+    QPalette tip = QApplication::palette("QToolTip");
+    tip.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xC0));
+    tip.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xC0));
+    QApplication::setPalette(tip, "QToolTip");
+    if (!dynamic_cast<TMxStyle*>(app.style()))
+        app.setStyle(new TMxStyle(app.style()->name()));
+}
+
+void InstallUserInterface()
+{
+    SetUserService(&service());
+    ApplicationSetupHook.set([] {
+        if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+            ApplyHintSettings(*app);
+    });
+}
+
+} // namespace mx::ui

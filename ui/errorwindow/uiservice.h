@@ -1,0 +1,34 @@
+#pragma once
+// The user service of the programs with windows: message boxes, the error
+// window, the busy cursor, opening documents, help. Where no application
+// with windows runs (before it exists, after it is gone, off its thread)
+// the plain service answers instead.
+
+#include "core/userservice.h"
+
+class QApplication;
+
+namespace mx::ui {
+
+class TWidgetUserService : public TUserService {
+public:
+    int MessageDlg(const QString& text, TMsgDlgType type, int buttons) override;
+    void Warning(const QString& text) override;
+    void ShowException(const std::exception& e) override;
+    void SetBusy(bool busy) override;
+    bool ShellOpen(const QString& target) override;
+    void ProcessMessages() override;
+    int ErrorWindow(const QString& caption, const QString& details) override;
+    bool ShowHelp(const QString& helpFile, int context) override;
+};
+
+// Installs what the user interface provides to the engine: this service
+// and the application setup run by the settings object (hint colour
+// 0xC0FFFF, that is light yellow, and hint delay 1000 ms). Call once the
+// application object exists, before the settings object is created.
+void InstallUserInterface();
+
+// The hint colour and delay on an application.
+void ApplyHintSettings(QApplication& app);
+
+} // namespace mx::ui
