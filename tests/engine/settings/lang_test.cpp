@@ -280,4 +280,29 @@ TEST_F(Language, LoadingRecordsThenOpens)
     EXPECT_EQ(a->text(), "Error");
 }
 
+TEST_F(Language, TranslateRoutineAndPropertyHandler)
+{
+    QObject form;
+    auto* a = new Label(&form, "|Ok");
+    a->setLines({"|Ok"});
+    TDllLang l;
+    l.SetActive(true);
+    l.SetLanguage("English");
+    // Only QString properties, through a routine of our own.
+    l.SetTranslateRoutine(tkLString, [](QString& t) { t = t.toUpper(); });
+    l.TranslateForm(&form);
+    EXPECT_EQ(a->text(), "|OK");
+    EXPECT_EQ(a->lines(), QStringList({"|Ok"}));
+    // A property handler replaces the built-in translation.
+    QStringList seen;
+    l.SetTranslateRoutine(0, {}, [&](QObject* o, const QMetaProperty& p) { seen << QString::fromLatin1(o->metaObject()->className()) + u'.' + QString::fromLatin1(p.name()); });
+    l.TranslateComponent(a);
+    EXPECT_EQ(seen, QStringList({"Label.text", "Label.lines"}));
+    EXPECT_EQ(a->text(), "|OK");
+    // Back to the default: cookie texts.
+    l.SetTranslateRoutine(0, {});
+    l.TranslateForm(&form);
+    EXPECT_EQ(a->lines(), QStringList({"Ok"}));
+}
+
 #include "lang_test.moc"
