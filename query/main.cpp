@@ -1,0 +1,25 @@
+// Morv32, the query program.
+
+#include "startup/querystart.h"
+
+#include "settings/exitprocs.h"
+
+#include "ui/startup/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    mx::ChooseHeadlessPlatform();
+    int status = 1;
+    {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Morvelin"));
+        status = mx::StartQueryProgram();
+        // The settings object saves the recent files and the settings,
+        // the engine frees its driver and libraries, while the application
+        // object still exists.
+        mx::RunExitProcs();
+    }
+    return status;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The unattended run of the query program: morv32 /EXE query.MQR runs the
+// query, sends every step's result to all of its destinations, says
+// "Impression terminée." and ends. Messages go through the user service
+// (standard error by default): nothing waits for an answer.
+//
+// The exit status tells scripts what happened: 0 success, 1 failure (a
+// load error, a database or SQL error, a step without result, an error
+// reported on the way), 2 cancelled (the parameter prompt or a login
+// refused, or a login or prompt that nobody can answer without a display).
+
+#include <QString>
+
+#include <functional>
+
+namespace mx {
+
+enum TRunStatus : int { rsSuccess = 0, rsFailed = 1, rsCancelled = 2 };
+
+// Loads, runs and frees a query file; raises on failure.
+using TQueryFileRunner = std::function<void(const QString& fileName)>;
+
+// Runs fileName with runner and tells the result. While it runs, a login
+// or parameter dialog that cannot be shown (no display, or no dialog in
+// the program) refuses at once with a message that says why.
+int RunCommandLineQuery(const QString& fileName, const TQueryFileRunner& runner);
+
+// The same on the command line's first file argument (Param0), with the
+// engine's query run.
+int RunCommandLineQuery();
+
+} // namespace mx

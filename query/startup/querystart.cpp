@@ -1,0 +1,50 @@
+#include "querystart.h"
+
+#include "commandlinerun.h"
+
+#include "core/userservice.h"
+#include "settings/global.h"
+#include "settings/startparams.h"
+#include "tools/commandline.h"
+
+#include "ui/startup/startup.h"
+
+namespace mx {
+
+TQueryProgramParts DefaultQueryProgramParts()
+{
+    TQueryProgramParts parts;
+    parts.InitApplication = [] { return InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm")); };
+    parts.CreateServer = [] {};
+    parts.RunCommandLineQuery = [] { return RunCommandLineQuery(); };
+    parts.OpenDesigner = [](const QString&, const QString&) {
+        UserService().MessageDlg(Translate(QStringLiteral("Le concepteur de requêtes n'est pas encore disponible "
+                                                          "dans cette version : lancez une requête avec /EXE fichier.MQR.")),
+            TMsgDlgType::mtError, mbOK);
+        return int(rsFailed);
+    };
+    return parts;
+}
+
+int StartQueryProgram(const TQueryProgramParts& parts)
+{
+    if (!parts.InitApplication())
+        return rsFailed;
+    if (parts.CreateServer)
+        parts.CreateServer();
+    if (StartParams().Values(QStringLiteral("EXE")).toUpper() == u"TRUE")
+        return parts.RunCommandLineQuery();
+    QString model;
+    GetCommandParam(true, QStringLiteral("MDD"), model);
+    QString query;
+    if (model.isEmpty())
+        GetCommandParam(true, QStringLiteral("MQR"), query);
+    return parts.OpenDesigner(model, query);
+}
+
+int StartQueryProgram()
+{
+    return StartQueryProgram(DefaultQueryProgramParts());
+}
+
+} // namespace mx

@@ -1,0 +1,34 @@
+#pragma once
+// The start-up dispatch of the query program: the shared start-up, then
+// either the unattended run of one query (/EXE, or -EXE TRUE) or a
+// designer window over a data model or a query file, and the event loop
+// until the designers end the program.
+
+#include <QString>
+
+#include <functional>
+
+namespace mx {
+
+// What the dispatch calls, each replaceable (tests, later windows).
+struct TQueryProgramParts {
+    // The shared start-up; false ends the program (it showed why).
+    std::function<bool()> InitApplication;
+    // The local server window; it exists in every mode.
+    std::function<void()> CreateServer;
+    // The unattended run of the first file argument; the exit status.
+    std::function<int()> RunCommandLineQuery;
+    // A designer on a new query over modelFile when it is set, else on
+    // queryFile (empty: no query), then the event loop; the exit status.
+    std::function<int(const QString& modelFile, const QString& queryFile)> OpenDesigner;
+};
+
+// The program's own parts. The designer window is not part of this
+// version: asking for it says so and gives status 1.
+TQueryProgramParts DefaultQueryProgramParts();
+
+// Returns the process's exit status (0 success; see TRunStatus).
+int StartQueryProgram(const TQueryProgramParts& parts);
+int StartQueryProgram();
+
+} // namespace mx
