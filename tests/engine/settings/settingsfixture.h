@@ -24,6 +24,8 @@ protected:
     void SetUp() override
     {
         m_savedCwd = QDir::currentPath();
+        m_savedWindir = qgetenv("MORVELIN_WINDIR");
+        m_savedRegistry = qgetenv("MORVELIN_REGISTRY");
         QDir().mkpath(Path("win"));
         QDir().mkpath(Path("root"));
         QDir().mkpath(Path("work"));
@@ -42,8 +44,8 @@ protected:
         mx::ResetStartParams();
         mx::ClearCommandLineArguments();
         mx::ResetRootDir();
-        qunsetenv("MORVELIN_WINDIR");
-        qunsetenv("MORVELIN_REGISTRY");
+        restore("MORVELIN_WINDIR", m_savedWindir);
+        restore("MORVELIN_REGISTRY", m_savedRegistry);
         QDir::setCurrent(m_savedCwd);
     }
 
@@ -74,7 +76,16 @@ protected:
     std::shared_ptr<platform::IniFile> OpenUserIni() const { return platform::IniFile::open(UserIni()); }
 
 private:
+    static void restore(const char* name, const QByteArray& value)
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
     QString m_savedCwd;
+    QByteArray m_savedWindir;
+    QByteArray m_savedRegistry;
 };
 
 } // namespace mxtest

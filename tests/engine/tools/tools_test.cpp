@@ -26,13 +26,23 @@ namespace {
 
 class Tools : public mxtest::EngineTest {
 protected:
+    void SetUp() override
+    {
+        m_registry = qgetenv("MORVELIN_REGISTRY");
+        m_windir = qgetenv("MORVELIN_WINDIR");
+    }
     void TearDown() override
     {
         ClearCommandLineArguments();
         ResetRootDir();
-        qunsetenv("MORVELIN_REGISTRY");
-        qunsetenv("MORVELIN_WINDIR");
+        for (auto [name, value] : {std::pair{"MORVELIN_REGISTRY", m_registry}, std::pair{"MORVELIN_WINDIR", m_windir}}) {
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
     }
+    QByteArray m_registry, m_windir;
 };
 
 } // namespace
