@@ -5,6 +5,7 @@
 #include "destination/destinationtype.h"
 #include "driver/dbengine.h"
 #include "driver/rootdir.h"
+#include "model/modelhooks.h"
 
 namespace mx {
 namespace {
@@ -39,6 +40,15 @@ TMxQueryGlobal::TMxQueryGlobal(TMxItem* owner)
         g_destinationTypes = new TDestinationList(nullptr);
     if (!g_datasources)
         g_datasources = new TDbEngDatasourceList(nullptr);
+    // The data model reaches the dialects through its hook.
+    if (!ModelDatasourceHook)
+        ModelDatasourceHook.set([](const QString& name, TSQLSyntaxProperties& syntax) {
+            TDbEngDatasourceList* list = Datasources();
+            TDbEngDatasource* datasource = list ? list->FindDatasource(name) : nullptr;
+            if (datasource)
+                datasource->GetSyntaxProperties(syntax);
+            return datasource != nullptr;
+        });
     if (!g_queryGlobal)
         g_queryGlobal = this;
 }

@@ -9,6 +9,7 @@
 #include "driver/rootdir.h"
 #include "global/engineshutdown.h"
 #include "global/queryglobal.h"
+#include "model/database.h"
 #include "model/sqlfunction.h"
 #include "settings/startparams.h"
 #include "tools/commandline.h"
@@ -216,6 +217,17 @@ TEST_F(DefinitionsTest, DialectsOfTheBuiltInEngine)
 
     // An unknown driver name gets STANDARD's dialect.
     EXPECT_EQ(DatasourceSyntax(QStringLiteral("NOSUCH")).Capabilities, s.Capabilities);
+
+    // A database item of the data model gets its driver's dialect, and
+    // STANDARD's for a driver the installation does not know.
+    TMxDatabaseItem database(nullptr);
+    TSQLSyntaxProperties got;
+    database.SetDriverName(QStringLiteral("SQLITE"));
+    ASSERT_TRUE(database.GetSyntax(got));
+    EXPECT_TRUE(HasCap(got.Capabilities, scLimitRows));
+    database.SetDriverName(QStringLiteral("NOSUCH"));
+    ASSERT_TRUE(database.GetSyntax(got));
+    EXPECT_EQ(got.Capabilities, s.Capabilities);
 
     // The concatenation operator reaches SQL generation cut to 5 characters.
     standard->SetSQLStringConcatOperator(QStringLiteral("||||||"));
