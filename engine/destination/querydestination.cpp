@@ -15,10 +15,12 @@
 namespace mx {
 namespace {
 
+// Every destination of the process, for the engine's shutdown. Never
+// destroyed: the shutdown may run after static objects are gone.
 std::unordered_set<TQueryDestinationItem*>& liveDestinations()
 {
-    static std::unordered_set<TQueryDestinationItem*> set;
-    return set;
+    static auto* set = new std::unordered_set<TQueryDestinationItem*>;
+    return *set;
 }
 
 // The stored form of a settings object; false (and the reason) on failure.

@@ -1,5 +1,7 @@
 #include "queryglobal.h"
 
+#include "engineshutdown.h"
+
 #include "core/exceptions.h"
 #include "core/format.h"
 #include "destination/destinationtype.h"
@@ -51,6 +53,7 @@ TMxQueryGlobal::TMxQueryGlobal(TMxItem* owner)
         });
     if (!g_queryGlobal)
         g_queryGlobal = this;
+    RegisterEngineShutdown();
 }
 
 TMxQueryGlobal::~TMxQueryGlobal()

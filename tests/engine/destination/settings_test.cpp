@@ -2,6 +2,7 @@
 
 #include "destinationfixture.h"
 
+#include "core/exceptions.h"
 #include "global/queryglobal.h"
 
 using namespace mx;
@@ -40,6 +41,20 @@ TEST_F(DestinationTest, SettingsAreStoredWithTheDestinations)
     EXPECT_EQ(saved(copy), bytes);
     EXPECT_TRUE(m_service.warnings.isEmpty());
     copy->Free();
+}
+
+TEST_F(DestinationTest, SettingsThatCannotBeWrittenFailTheSave)
+{
+    SettingsOf(QStringLiteral("Table"))->Text = QStringLiteral("漢字"); // outside the file's code page
+    const QString file = Path(QStringLiteral("dest.bin"));
+    mxtest::WriteAll(file, "previous");
+    try {
+        m_list->SaveToFile(file);
+        ADD_FAILURE() << "saved";
+    } catch (const EMxException& e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("Table"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(mxtest::ReadAll(file), QByteArray("previous"));
 }
 
 TEST_F(DestinationTest, SettingsOfAMissingTypeOrDriverAreKeptAsTheyWere)
