@@ -1,0 +1,186 @@
+#include "samplequeries.h"
+
+#include "samplemodels.h"
+
+#include "core/exceptions.h"
+#include "destination/querydestination.h"
+#include "model/datamodel.h"
+#include "model/entity.h"
+#include "model/formula.h"
+#include "model/queryfield.h"
+#include "model/table.h"
+#include "query/query.h"
+#include "stream/safefile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <memory>
+
+namespace mksample {
+
+using namespace mx;
+
+namespace {
+
+using QueryPtr = std::unique_ptr<TMxQuery, void (*)(TMxQuery*)>;
+
+QueryPtr newQuery(const QString& modelFile, const QString& name)
+{
+    QueryPtr q(new TMxQuery(nullptr), [](TMxQuery* p) { p->Free(); });
+    auto* model = new TMxDataModel(nullptr);
+    try {
+        model->LoadFromFile(modelFile);
+    } catch (...) {
+        model->Free();
+        throw;
+    }
+    q->SetDataModel(model, true);
+    q->SetDomId(kMainSet);
+    q->SetName(name);
+    return q;
+}
+
+// Adds a field of a table of the step's model (a step's result table has
+// the Id minus that step's Id) and returns the step's copy.
+TMxQueryField* add(TMxQueryStep* step, int tableId, const QString& name)
+{
+    TMxTable* table = step->DataModel()->Tables()->FindById(tableId);
+    if (!table)
+        throw EMxInternal(QStringLiteral("Sample: no table %1").arg(tableId));
+    TMxField* field = table->Fields()->FindField(name);
+    if (!field)
+        throw EMxInternal(QStringLiteral("Sample: no field %1 in %2").arg(name, table->Name()));
+    TMxEntity* entity = table->Entities()->Count() > 0 ? table->Entities()->Items(0) : nullptr;
+    step->AddFields(entity, field);
+    TMxQueryFieldList* all = step->AllFields();
+    for (int i = all->Count() - 1; i >= 0; --i)
+        if (all->Items(i)->Name() == name && all->Items(i)->GetTable() == table)
+            return all->Items(i);
+    throw EMxInternal(QStringLiteral("Sample: field %1 not added").arg(name));
+}
+
+TMxQueryField* sorted(TMxQueryField* field, int rank, TSortType order = sfAscending)
+{
+    field->SetSortRange(rank);
+    field->SetSortOrder(order);
+    return field;
+}
+
+void sendTo(TMxQueryStep* step, const char* destinationType, const QString& fileName)
+{
+    TMxItem* d = step->Destinations()->FindByName(QString::fromLatin1(destinationType));
+    if (!d)
+        throw EMxInternal(QStringLiteral("Sample: no destination type %1").arg(QString::fromLatin1(destinationType)));
+    static_cast<TQueryDestinationItem*>(d)->SetFileName(fileName);
+}
+
+void save(TMxQuery* query, const QString& fileName)
+{
+    const bool hadFile = QFile::exists(fileName);
+    query->SaveToFile(fileName);
+    if (hadFile)
+        QFile::remove(BackupFileName(fileName));
+}
+
+QString n(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void writeSales(const QString& fileName, const QString& modelFile)
+{
+    QueryPtr q = newQuery(modelFile, n("Ventes par produit"));
+    q->Informations()->Add(n("Les quantités vendues de chaque produit, par famille."));
+    TMxQueryStep* step = q->AddStep();
+    step->SetName(n("Ventes par produit"));
+    sorted(add(step, tiProduits, n("FAMILLE")), 0);
+    add(step, tiProduits, n("LIBELLE"));
+    TMxQueryField* sold = sorted(add(step, tiLignes, n("QUANTITE")), 1, sfDescending);
+    sold->SetTotal(n("sum"));
+    sold->SetFullName(n("Quantité vendue"));
+    sendTo(step, "Texte", n("VENTES_PAR_PRODUIT"));
+    sendTo(step, "dBASE", n("VENTES_PAR_PRODUIT"));
+    save(q.get(), fileName);
+}
+
+void writeLoyal(const QString& fileName, const QString& modelFile)
+{
+    QueryPtr q = newQuery(modelFile, n("Clients fidèles"));
+    q->Informations()->Add(n("Les clients qui ont commandé plus de 250 articles."));
+    TMxQueryStep* first = q->AddStep();
+    first->SetName(n("Quantités par client"));
+    add(first, tiClients, n("NUM_CLIENT"));
+    add(first, tiClients, n("NOM"));
+    add(first, tiClients, n("SOCIETE"));
+    TMxQueryField* ordered = add(first, tiLignes, n("QUANTITE"));
+    ordered->SetTotal(n("sum"));
+    ordered->SetFullName(n("Quantité commandée"));
+    // The table the second step reads.
+    sendTo(first, "Paradox", n("QUANTITES_PAR_CLIENT"));
+
+    TMxQueryStep* second = q->AddStep();
+    second->SetName(n("Clients fidèles"));
+    const int result = -first->Id();
+    add(second, result, n("Nom"));
+    add(second, result, n("Société"));
+    TMxQueryField* best = sorted(add(second, result, n("Quantité commandée")), 0, sfDescending);
+    TMxFormula* op = best->FormulaList()->AddNew();
+    op->SetOperator(foSup);
+    TMxFormula* value = best->FormulaList()->AddNew();
+    value->SetOperator(foConst);
+    value->SetFieldName(QStringLiteral("250"));
+    value->SetLongTypeId(u'N');
+    best->FormulaList()->SetLine(QStringLiteral("> 250 "));
+    sendTo(second, "Texte", n("CLIENTS_FIDELES"));
+    save(q.get(), fileName);
+}
+
+void writeClients(const QString& fileName, const QString& modelFile)
+{
+    QueryPtr q = newQuery(modelFile, n("Clients par ville"));
+    q->Informations()->Add(n("Les clients avec leur ville, par région."));
+    TMxQueryStep* step = q->AddStep();
+    step->SetName(n("Clients par ville"));
+    sorted(add(step, tiVilles, n("REGION")), 0);
+    sorted(add(step, tiVilles, n("NOM")), 1);
+    add(step, tiVilles, n("CODE_POSTAL"));
+    sorted(add(step, tiClients, n("NOM")), 2);
+    add(step, tiClients, n("PRENOM"));
+    add(step, tiClients, n("SOCIETE"));
+    add(step, tiClients, n("TELEPHONE"));
+    add(step, tiClients, n("DATE_CREATION"));
+    sendTo(step, "Paradox", n("CLIENTS"));
+    sendTo(step, "dBASE", n("CLIENTS"));
+    sendTo(step, "Texte", n("CLIENTS"));
+    save(q.get(), fileName);
+}
+
+} // namespace
+
+void WriteSampleQueries(const QString& folder, const QString& modelFile)
+{
+    const QDir dir(folder);
+    writeSales(dir.filePath(QString::fromLatin1(kSalesQuery)), modelFile);
+    writeLoyal(dir.filePath(QString::fromLatin1(kLoyalQuery)), modelFile);
+    writeClients(dir.filePath(QString::fromLatin1(kClientsQuery)), modelFile);
+}
+
+void WriteBenchQuery(const QString& fileName, const QString& modelFile, const QString& resultName, bool text, bool dbase)
+{
+    QueryPtr q = newQuery(modelFile, n("Lignes de commande"));
+    TMxQueryStep* step = q->AddStep();
+    add(step, tiLignes, n("NUM_COMMANDE"));
+    add(step, tiLignes, n("NUM_LIGNE"));
+    add(step, tiProduits, n("LIBELLE"));
+    add(step, tiProduits, n("PRIX_UNITAIRE"));
+    add(step, tiLignes, n("QUANTITE"));
+    add(step, tiLignes, n("REMISE"));
+    if (text)
+        sendTo(step, "Texte", resultName);
+    if (dbase)
+        sendTo(step, "dBASE", resultName);
+    save(q.get(), fileName);
+}
+
+} // namespace mksample

@@ -1,0 +1,32 @@
+#pragma once
+// The sample's queries over EXEMPLE.MDD. Their results go into the
+// private query folder (the user setting PrivateQueryPath).
+//
+//   VENTES_PAR_PRODUIT.MQR  quantities sold per product: a total, sorted
+//                           by family then by quantity, descending; a
+//                           text file and a dBASE table
+//   CLIENTS_FIDELES.MQR     two chained steps: the quantity each client
+//                           ordered, into a Paradox table, which the second
+//                           step reads to keep the clients of more than 250 items; a text file
+//   CLIENTS.MQR             the clients with their town, sorted; a table of
+//                           each type (Paradox, dBASE, text)
+
+#include <QString>
+#include <QStringList>
+
+namespace mksample {
+
+inline constexpr const char* kSalesQuery = "VENTES_PAR_PRODUIT.MQR";
+inline constexpr const char* kLoyalQuery = "CLIENTS_FIDELES.MQR";
+inline constexpr const char* kClientsQuery = "CLIENTS.MQR";
+
+// Writes the three queries into folder, over the model file modelFile
+// (which must exist). The destination types must be loaded.
+void WriteSampleQueries(const QString& folder, const QString& modelFile);
+
+// The query of the benchmark: every order line with its product, one
+// step, into a text file and a dBASE table named resultName (either may
+// be left out).
+void WriteBenchQuery(const QString& fileName, const QString& modelFile, const QString& resultName, bool text, bool dbase);
+
+} // namespace mksample
