@@ -110,11 +110,16 @@ void TMxQueryStep::CriteriaToSQL(TMxQueryField* field, TMxFormulaList* formula, 
             put(pending.text);
         pending = TPending();
     };
-    // The value of an operand, for a LIKE with its pattern around it.
+    // The value of an operand; after a LIKE always a text, the value
+    // quoted alone and the pattern's "%" put inside the quotes.
     auto sqlValue = [&](const QString& value, QChar letter) {
-        if (pending.kind == TPending::Like)
-            return FormatSQLValue(pending.prefix + value + pending.suffix, u'A', m_syntax);
-        return FormatSQLValue(value, letter, m_syntax);
+        if (pending.kind != TPending::Like)
+            return FormatSQLValue(value, letter, m_syntax);
+        const QString quoted = FormatSQLValue(value, u'A', m_syntax);
+        const QString q = m_syntax.ConstantQuoter.isEmpty() ? QStringLiteral("'") : m_syntax.ConstantQuoter;
+        if (quoted.size() >= 2 * q.size() && quoted.startsWith(q) && quoted.endsWith(q))
+            return q + pending.prefix + quoted.mid(q.size(), quoted.size() - 2 * q.size()) + pending.suffix + q;
+        return FormatSQLValue(pending.prefix + value + pending.suffix, u'A', m_syntax);
     };
     // One or more values as the right side of the comparison.
     auto writeValues = [&](const QStringList& values, const QString& paramName) {
