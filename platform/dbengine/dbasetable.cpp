@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace platform {
@@ -29,27 +31,29 @@ struct DbfColumn {
     QString name;
 };
 
-bool buildColumns(const QList<DbField>& fields, const DbRowScan& scan, std::vector<DbfColumn>* out, QString* error)
+// The layout of the fields; without a scan (null), from the declarations,
+// integers guessed at 11 digits (writing answers Retry when that fails).
+bool buildColumns(const QList<DbField>& fields, const DbRowScan* scan, std::vector<DbfColumn>* out, QString* error)
 {
     QStringList taken;
     int offset = 1;
     for (int i = 0; i < fields.size(); ++i) {
         const DbField& f = fields[i];
-        const DbColumnScan& s = scan.columns[size_t(i)];
+        const DbColumnScan s = scan ? scan->columns[size_t(i)] : DbColumnScan();
         DbfColumn c;
         c.field = f;
         c.kind = valueKind(f.type);
         switch (c.kind) {
         case DbValueKind::Text: {
-            if (s.longestText > 254) {
+            const qsizetype longest = scan ? s.longestText : f.size;
+            if (longest > 254) {
                 c.type = 'M';
                 c.length = 10;
                 c.kind = DbValueKind::Memo;
                 break;
             }
-            const bool explicitSize = f.declaredType.isEmpty() ? f.size > 0 : f.declaredType.contains(QLatin1Char('('));
-            qsizetype width = s.longestText;
-            if (explicitSize && f.size > width && f.size <= 254)
+            qsizetype width = longest;
+            if (hasDeclaredWidth(f) && f.size > width && f.size <= 254)
                 width = f.size;
             c.type = 'C';
             c.length = int(std::max<qsizetype>(width, 1));
@@ -168,107 +172,230 @@ void putPadded(char* out, const QByteArray& b, int length, bool right)
         std::memcpy(out, b.constData(), size_t(b.size()));
 }
 
-bool encodeValue(const DbfColumn& c, const QVariant& v, qint64 record, char* out, DbtWriter* dbt, QString* error)
+DbPut encodeValue(const DbfColumn& c, const DbRowSource& rows, int column, qint64 record, char* out, DbtWriter* dbt,
+                  bool guessed, QString* error)
 {
     std::memset(out, ' ', size_t(c.length));
-    if (v.isNull()) {
+    const DbCell cell = rows.cell(column);
+    if (cell.kind == DbCell::Null) {
         if (c.type == 'L')
             out[0] = '?';
-        return true;
+        return DbPut::Ok;
     }
     auto bad = [&](const QString& what) {
         *error = fieldError(c.field, record, what);
-        return false;
+        return DbPut::Failed;
     };
     auto notA = [&](const char* what) {
-        return bad(QStringLiteral("\"%1\" is not %2").arg(toText(v), QLatin1String(what)));
+        return bad(QStringLiteral("\"%1\" is not %2").arg(toText(cellValue(rows, column, cell)), QLatin1String(what)));
     };
     switch (c.kind) {
     case DbValueKind::Text: {
         QByteArray b;
-        if (!encodeText(toText(v), c.field, record, &b, error))
-            return false;
-        if (b.size() > c.length)
+        if (!cellText(rows, column, cell, c.field, record, &b, error))
+            return DbPut::Failed;
+        if (b.size() > c.length) {
+            if (guessed)
+                return DbPut::Retry;
             return bad(QStringLiteral("the text is longer than the field"));
-        putPadded(out, b, c.length, false);
-        return true;
+        }
+        std::memcpy(out, b.constData(), size_t(b.size()));
+        return DbPut::Ok;
     }
     case DbValueKind::Memo: {
         QByteArray b;
-        if (!encodeText(toText(v), c.field, record, &b, error))
-            return false;
+        if (!cellText(rows, column, cell, c.field, record, &b, error))
+            return DbPut::Failed;
         if (b.isEmpty())
-            return true;
+            return DbPut::Ok;
         if (b.contains('\x1A'))
             return bad(QStringLiteral("a memo cannot hold the character 0x1A"));
         quint32 block = 0;
         if (!dbt->put(b, &block, error))
-            return false;
+            return DbPut::Failed;
         putPadded(out, QByteArray::number(block), c.length, true);
-        return true;
+        return DbPut::Ok;
     }
     case DbValueKind::Integer: {
         qint64 n = 0;
-        if (!toInteger(v, &n))
+        if (!cellInteger(rows, column, cell, &n)) {
+            if (guessed)
+                return DbPut::Retry; // a fraction: the sizing pass makes the field N(20,6)
             return notA("an integer");
-        const QByteArray b = QByteArray::number(n);
-        if (b.size() > c.length)
+        }
+        char buf[24];
+        const auto r = std::to_chars(buf, buf + sizeof buf, n);
+        const int len = int(r.ptr - buf);
+        if (len > c.length) {
+            if (guessed)
+                return DbPut::Retry;
             return bad(QStringLiteral("the number is too large for the field"));
-        putPadded(out, b, c.length, true);
-        return true;
+        }
+        std::memcpy(out + c.length - len, buf, size_t(len));
+        return DbPut::Ok;
     }
     case DbValueKind::Float: {
         double d = 0;
-        if (!toDouble(v, &d))
+        if (!cellDouble(rows, column, cell, &d))
             return notA("a number");
         if (d == 0)
             d = 0;
-        const QByteArray b = QByteArray::number(d, 'f', c.decimals);
-        if (b.size() > c.length)
+        char buf[400];
+        const auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, c.decimals);
+        const int len = r.ec == std::errc() ? int(r.ptr - buf) : int(sizeof buf);
+        if (len > c.length)
             return bad(QStringLiteral("the number %1 is too large for a dBASE numeric field").arg(formatNumber(d)));
-        putPadded(out, b, c.length, true);
-        return true;
+        std::memcpy(out + c.length - len, buf, size_t(len));
+        return DbPut::Ok;
     }
     case DbValueKind::Boolean: {
         bool b = false;
-        if (!toBoolean(v, &b))
+        if (!toBoolean(cellValue(rows, column, cell), &b))
             return notA("a logical value");
         out[0] = b ? 'T' : 'F';
-        return true;
+        return DbPut::Ok;
     }
     case DbValueKind::Date: {
         QDate d;
-        if (!toDate(v, &d))
+        if (!cellDate(rows, column, cell, &d))
             return notA("a date");
         if (d.year() < 1 || d.year() > 9999)
             return bad(QStringLiteral("the year %1 cannot be written").arg(d.year()));
-        putPadded(out, d.toString(QStringLiteral("yyyyMMdd")).toLatin1(), c.length, false);
-        return true;
+        char buf[9];
+        std::snprintf(buf, sizeof buf, "%04d%02d%02d", d.year(), d.month(), d.day());
+        std::memcpy(out, buf, 8);
+        return DbPut::Ok;
     }
     case DbValueKind::Time: {
         QTime t;
-        if (!toTime(v, &t))
+        if (!toTime(cellValue(rows, column, cell), &t))
             return notA("a time");
         if (t.msec())
             return bad(QStringLiteral("milliseconds cannot be kept in a dBASE time"));
         putPadded(out, isoTime(t).toLatin1(), c.length, false);
-        return true;
+        return DbPut::Ok;
     }
     case DbValueKind::DateTime: {
         QDateTime dt;
-        if (!toDateTime(v, &dt))
+        if (!toDateTime(cellValue(rows, column, cell), &dt))
             return notA("a timestamp");
         if (dt.time().msec())
             return bad(QStringLiteral("milliseconds cannot be kept in a dBASE timestamp"));
         if (dt.date().year() < 1 || dt.date().year() > 9999)
             return bad(QStringLiteral("the year %1 cannot be written").arg(dt.date().year()));
         putPadded(out, isoDateTime(dt).toLatin1(), c.length, false);
-        return true;
+        return DbPut::Ok;
     }
     case DbValueKind::Binary:
         break;
     }
     return notA("a storable value");
+}
+
+DbPut writeOnce(DbRowSource& rows, const QString& fileName, const DbRowScan* scan, QString* error)
+{
+    std::vector<DbfColumn> cols;
+    if (!buildColumns(rows.fields(), scan, &cols, error))
+        return DbPut::Failed;
+    int recordLength = 1;
+    bool hasMemo = false;
+    for (const DbfColumn& c : cols) {
+        recordLength += c.length;
+        hasMemo = hasMemo || c.type == 'M';
+    }
+
+    TableFileReplacement files(fileName);
+    QFile* dbf = files.create(fileName, error);
+    if (!dbf)
+        return DbPut::Failed;
+    std::unique_ptr<DbtWriter> dbt;
+    if (hasMemo) {
+        QFile* f = files.create(files.companionName(QStringLiteral("DBT")), error);
+        if (!f)
+            return DbPut::Failed;
+        dbt = std::make_unique<DbtWriter>(f);
+        if (!dbt->start(error))
+            return DbPut::Failed;
+    }
+    auto writeFailed = [&]() {
+        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, dbf->errorString());
+        return DbPut::Failed;
+    };
+    const int headerLength = 32 + 32 * int(cols.size()) + 1;
+    auto header = [&](qint64 count) {
+        QByteArray h(headerLength, 0);
+        char* p = h.data();
+        p[0] = char(hasMemo ? 0x83 : 0x03);
+        const QDate today = QDate::currentDate();
+        p[1] = char(today.year() - 1900);
+        p[2] = char(today.month());
+        p[3] = char(today.day());
+        putLE32(p + 4, quint32(count));
+        putLE16(p + 8, quint16(headerLength));
+        putLE16(p + 10, quint16(recordLength));
+        p[29] = char(kLanguageDriverAnsi);
+        for (size_t i = 0; i < cols.size(); ++i) {
+            char* d = p + 32 + 32 * i;
+            const QByteArray name = cols[i].name.toLatin1();
+            std::memcpy(d, name.constData(), size_t(name.size()));
+            d[11] = cols[i].type;
+            d[16] = char(cols[i].length);
+            d[17] = char(cols[i].decimals);
+        }
+        p[headerLength - 1] = 0x0D;
+        return h;
+    };
+    if (!dbf->seek(headerLength))
+        return writeFailed();
+
+    if (!rows.rewind(error))
+        return DbPut::Failed;
+    constexpr int kChunk = 1 << 20;
+    QByteArray buffer;
+    buffer.reserve(kChunk + recordLength);
+    QByteArray rec(recordLength, ' ');
+    qint64 record = 0;
+    for (;;) {
+        const DbFetch f = rows.next(error);
+        if (f == DbFetch::Failed)
+            return DbPut::Failed;
+        if (f == DbFetch::End)
+            break;
+        ++record;
+        if ((scan && record > scan->rowCount) || record > 0xFFFFFFFFll) {
+            *error = record > 0xFFFFFFFFll ? QStringLiteral("Too many records for a dBASE table")
+                                           : QStringLiteral("The rows changed while they were copied");
+            return DbPut::Failed;
+        }
+        rec[0] = ' ';
+        for (size_t i = 0; i < cols.size(); ++i) {
+            const DbPut put = encodeValue(cols[i], rows, int(i), record, rec.data() + cols[i].offset, dbt.get(), !scan, error);
+            if (put != DbPut::Ok)
+                return put;
+        }
+        buffer.append(rec);
+        if (buffer.size() >= kChunk) {
+            if (dbf->write(buffer) != buffer.size())
+                return writeFailed();
+            buffer.clear();
+        }
+    }
+    if (scan && record != scan->rowCount) {
+        *error = QStringLiteral("The rows changed while they were copied");
+        return DbPut::Failed;
+    }
+    buffer.append('\x1A');
+    if (dbf->write(buffer) != buffer.size())
+        return writeFailed();
+    const QByteArray h = header(record);
+    if (!dbf->seek(0) || dbf->write(h) != h.size())
+        return writeFailed();
+    if (dbt && !dbt->finish(error))
+        return DbPut::Failed;
+    return files.commit({QStringLiteral("DBT"), QStringLiteral("MDX"), QStringLiteral("FPT"), QStringLiteral("CDX")},
+                        error)
+               ? DbPut::Ok
+               : DbPut::Failed;
 }
 
 } // namespace
@@ -312,108 +439,21 @@ bool writeDBaseTable(DbRowSource& rows, const QString& fileName, QString* error)
         *error = QStringLiteral("A dBASE table holds at most 255 fields, not %1").arg(fields.size());
         return false;
     }
+    // One pass when the declarations give the layout; a sizing pass first
+    // otherwise, or when a value does not fit what they said.
+    bool guess = true;
+    for (const DbField& f : fields)
+        if (valueKind(f.type) == DbValueKind::Text && !hasDeclaredWidth(f))
+            guess = false;
+    if (guess) {
+        const DbPut put = writeOnce(rows, fileName, nullptr, error);
+        if (put != DbPut::Retry)
+            return put == DbPut::Ok;
+    }
     DbRowScan scan;
     if (!scanRows(rows, &scan, error))
         return false;
-    if (scan.rowCount > 0xFFFFFFFFll) {
-        *error = QStringLiteral("Too many records for a dBASE table");
-        return false;
-    }
-    std::vector<DbfColumn> cols;
-    if (!buildColumns(fields, scan, &cols, error))
-        return false;
-    int recordLength = 1;
-    bool hasMemo = false;
-    for (const DbfColumn& c : cols) {
-        recordLength += c.length;
-        hasMemo = hasMemo || c.type == 'M';
-    }
-
-    TableFileReplacement files(fileName);
-    QFile* dbf = files.create(fileName, error);
-    if (!dbf)
-        return false;
-    std::unique_ptr<DbtWriter> dbt;
-    if (hasMemo) {
-        QFile* f = files.create(files.companionName(QStringLiteral("DBT")), error);
-        if (!f)
-            return false;
-        dbt = std::make_unique<DbtWriter>(f);
-        if (!dbt->start(error))
-            return false;
-    }
-
-    const int headerLength = 32 + 32 * int(cols.size()) + 1;
-    QByteArray header(headerLength, 0);
-    char* h = header.data();
-    h[0] = char(hasMemo ? 0x83 : 0x03);
-    const QDate today = QDate::currentDate();
-    h[1] = char(today.year() - 1900);
-    h[2] = char(today.month());
-    h[3] = char(today.day());
-    putLE32(h + 4, quint32(scan.rowCount));
-    putLE16(h + 8, quint16(headerLength));
-    putLE16(h + 10, quint16(recordLength));
-    h[29] = char(kLanguageDriverAnsi);
-    for (size_t i = 0; i < cols.size(); ++i) {
-        char* d = h + 32 + 32 * i;
-        const QByteArray name = cols[i].name.toLatin1();
-        std::memcpy(d, name.constData(), size_t(name.size()));
-        d[11] = cols[i].type;
-        d[16] = char(cols[i].length);
-        d[17] = char(cols[i].decimals);
-    }
-    h[headerLength - 1] = 0x0D;
-    if (dbf->write(header) != header.size()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, dbf->errorString());
-        return false;
-    }
-
-    if (!rows.rewind(error))
-        return false;
-    constexpr int kChunk = 1 << 20;
-    QByteArray buffer;
-    buffer.reserve(kChunk + recordLength);
-    QByteArray rec(recordLength, ' ');
-    qint64 record = 0;
-    auto flush = [&]() {
-        if (dbf->write(buffer) != buffer.size()) {
-            *error = QStringLiteral("Cannot write %1: %2").arg(fileName, dbf->errorString());
-            return false;
-        }
-        buffer.clear();
-        return true;
-    };
-    for (;;) {
-        const DbFetch f = rows.next(error);
-        if (f == DbFetch::Failed)
-            return false;
-        if (f == DbFetch::End)
-            break;
-        ++record;
-        if (record > scan.rowCount) {
-            *error = QStringLiteral("The rows changed while they were copied");
-            return false;
-        }
-        rec[0] = ' ';
-        for (size_t i = 0; i < cols.size(); ++i)
-            if (!encodeValue(cols[i], rows.value(int(i)), record, rec.data() + cols[i].offset, dbt.get(), error))
-                return false;
-        buffer.append(rec);
-        if (buffer.size() >= kChunk && !flush())
-            return false;
-    }
-    if (record != scan.rowCount) {
-        *error = QStringLiteral("The rows changed while they were copied");
-        return false;
-    }
-    buffer.append('\x1A');
-    if (!flush())
-        return false;
-    if (dbt && !dbt->finish(error))
-        return false;
-    return files.commit({QStringLiteral("DBT"), QStringLiteral("MDX"), QStringLiteral("FPT"), QStringLiteral("CDX")},
-                        error);
+    return writeOnce(rows, fileName, &scan, error) == DbPut::Ok;
 }
 
 // ---------------------------------------------------------------- reader

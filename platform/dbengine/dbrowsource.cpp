@@ -12,6 +12,29 @@ qsizetype DbRowSource::textLength(int column) const
     return toText(v).size();
 }
 
+DbCell DbRowSource::cell(int column) const
+{
+    DbCell c;
+    const QVariant v = value(column);
+    if (v.isNull())
+        return c;
+    switch (v.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        c.kind = DbCell::Integer;
+        c.integer = v.toLongLong();
+        break;
+    case QMetaType::Double:
+        c.kind = DbCell::Float;
+        c.real = v.toDouble();
+        break;
+    default:
+        c.kind = DbCell::Variant;
+        break;
+    }
+    return c;
+}
+
 bool readAllRows(DbRowSource& source, DbMemoryRows* out, QString* error)
 {
     *out = DbMemoryRows(source.fields());

@@ -14,6 +14,17 @@ namespace platform {
 
 enum class DbFetch { Row, End, Failed };
 
+// A value as the source holds it, read without building a QVariant (the
+// fast path of table copies). Kind Variant means: ask value().
+struct DbCell {
+    enum Kind : quint8 { Null, Integer, Float, Text, Blob, Variant };
+    Kind kind = Null;
+    qint64 integer = 0;
+    double real = 0;
+    const char* data = nullptr; // UTF-8 text or blob bytes, valid until the next move
+    int size = 0;
+};
+
 class DbRowSource {
 public:
     virtual ~DbRowSource() = default;
@@ -33,6 +44,10 @@ public:
     // The number of characters of a text value (-1 for null). The default
     // converts the value; sources that hold UTF-8 count without converting.
     virtual qsizetype textLength(int column) const;
+
+    // The current row's value of field column as a cell. The default gives
+    // Null, Integer or Float from value(), else Variant.
+    virtual DbCell cell(int column) const;
 };
 
 // Rows held in memory, for table files built by hand and for tests.

@@ -5,7 +5,9 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace platform {
@@ -159,11 +161,51 @@ QString formatDateTime(const QDateTime& dt, const DbTextFormat& format)
     return formatDate(dt.date(), format) + QLatin1Char(' ') + isoTime(dt.time());
 }
 
+void appendNumber(double value, QByteArray* out)
+{
+    if (value == 0) {
+        out->append('0'); // also for -0
+        return;
+    }
+    // Plain digits in the usual range (100000, not 1e+05), exponents beyond;
+    // the shortest form that reads back to the same double.
+    char buf[400];
+    const double a = std::fabs(value);
+    const auto r = a >= 1e-5 && a < 1e16 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                                         : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    out->append(buf, r.ptr - buf);
+}
+
 QString formatNumber(double value)
 {
-    if (value == 0)
-        return QStringLiteral("0"); // also for -0
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    QByteArray b;
+    appendNumber(value, &b);
+    return QString::fromLatin1(b);
+}
+
+DbDateFormatter::DbDateFormatter(const DbTextFormat& format)
+{
+    const DateOrder order = dateOrder(format);
+    for (int i = 0; i < 3; ++i)
+        m_parts[i] = order.parts[i];
+    m_separator = char(order.separator.unicode() < 128 ? order.separator.unicode() : '/');
+}
+
+void DbDateFormatter::append(const QDate& date, QByteArray* out) const
+{
+    char buf[32];
+    int n = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (i)
+            buf[n++] = m_separator;
+        if (m_parts[i] == 'd')
+            n += std::snprintf(buf + n, sizeof buf - size_t(n), "%02d", date.day());
+        else if (m_parts[i] == 'm')
+            n += std::snprintf(buf + n, sizeof buf - size_t(n), "%02d", date.month());
+        else
+            n += std::snprintf(buf + n, sizeof buf - size_t(n), "%04d", date.year());
+    }
+    out->append(buf, n);
 }
 
 bool parseDate(const QString& text, const DbTextFormat& format, QDate* out)

@@ -171,27 +171,29 @@ QByteArray paradoxFieldName(const QString& name, QList<QByteArray>& taken)
     return out;
 }
 
-bool buildColumns(const QList<DbField>& fields, const DbRowScan& scan, std::vector<PxColumn>* out, QString* error)
+// The layout of the fields. Without a scan (null), widths come from the
+// declarations and integers are guessed to fit 32 bits; writing then
+// answers Retry when a value does not fit the guess.
+bool buildColumns(const QList<DbField>& fields, const DbRowScan* scan, std::vector<PxColumn>* out, QString* error)
 {
     QList<QByteArray> taken;
     int offset = 0;
     for (int i = 0; i < fields.size(); ++i) {
         const DbField& f = fields[i];
-        const DbColumnScan& s = scan.columns[size_t(i)];
+        const DbColumnScan s = scan ? scan->columns[size_t(i)] : DbColumnScan();
         PxColumn c;
         c.field = f;
         c.kind = valueKind(f.type);
         switch (c.kind) {
         case DbValueKind::Text: {
-            const bool explicitSize = f.declaredType.isEmpty() ? f.size > 0 : f.declaredType.contains(QLatin1Char('('));
-            qsizetype width = s.longestText;
-            if (width > 255) {
+            qsizetype width = scan ? s.longestText : f.size;
+            if (width > 255 || (!scan && !hasDeclaredWidth(f))) {
                 c.type = pxMemo;
                 c.size = kMemoLeader + 10;
                 c.kind = DbValueKind::Memo;
                 break;
             }
-            if (explicitSize && f.size > width && f.size <= 255)
+            if (hasDeclaredWidth(f) && f.size > width && f.size <= 255)
                 width = f.size;
             c.type = pxAlpha;
             c.size = int(std::max<qsizetype>(width, 1));
@@ -445,109 +447,266 @@ QByteArray buildHeader(const std::vector<PxColumn>& cols, const QByteArray& tabl
     return h;
 }
 
-// Encodes one value into its place in the record.
-bool encodeValue(const PxColumn& c, const QVariant& v, qint64 record, char* out, MbWriter* mb, QString* error)
+// Encodes one value into its place in the record (all zeros: NULL).
+DbPut encodeValue(const PxColumn& c, const DbRowSource& rows, int column, qint64 record, char* out, MbWriter* mb,
+                  bool guessed, QString* error)
 {
-    if (v.isNull())
-        return true; // all zeros
+    const DbCell cell = rows.cell(column);
+    if (cell.kind == DbCell::Null)
+        return DbPut::Ok;
     auto bad = [&](const char* what) {
-        *error = fieldError(c.field, record, QStringLiteral("\"%1\" is not %2").arg(toText(v), QLatin1String(what)));
-        return false;
+        *error = fieldError(c.field, record,
+                            QStringLiteral("\"%1\" is not %2").arg(toText(cellValue(rows, column, cell)), QLatin1String(what)));
+        return DbPut::Failed;
     };
     switch (c.type) {
     case pxAlpha: {
         QByteArray b;
-        if (!encodeText(toText(v), c.field, record, &b, error))
-            return false;
+        if (!cellText(rows, column, cell, c.field, record, &b, error))
+            return DbPut::Failed;
         if (b.size() > c.size) {
+            if (guessed)
+                return DbPut::Retry;
             *error = fieldError(c.field, record, QStringLiteral("the text is longer than the field"));
-            return false;
+            return DbPut::Failed;
         }
         if (b.contains('\0')) {
             *error = fieldError(c.field, record, QStringLiteral("the text holds a NUL character"));
-            return false;
+            return DbPut::Failed;
         }
         std::memcpy(out, b.constData(), size_t(b.size()));
-        return true;
+        return DbPut::Ok;
     }
     case pxMemo:
     case pxBlob: {
         QByteArray b;
         if (c.type == pxMemo) {
-            if (!encodeText(toText(v), c.field, record, &b, error))
-                return false;
+            if (!cellText(rows, column, cell, c.field, record, &b, error))
+                return DbPut::Failed;
+        } else if (cell.kind == DbCell::Blob || cell.kind == DbCell::Text) {
+            b = QByteArray(cell.data, cell.size);
         } else {
+            const QVariant v = cellValue(rows, column, cell);
             b = v.typeId() == QMetaType::QByteArray ? v.toByteArray() : toText(v).toUtf8();
         }
         if (b.isEmpty())
-            return true;
+            return DbPut::Ok;
         const int leader = c.size - 10;
         std::memcpy(out, b.constData(), size_t(std::min<qsizetype>(b.size(), leader)));
         if (b.size() <= leader) {
             putLE32(out + leader + 4, quint32(b.size()));
-            return true;
+            return DbPut::Ok;
         }
-        return mb->put(b, out + leader, error);
+        return mb->put(b, out + leader, error) ? DbPut::Ok : DbPut::Failed;
     }
-    case pxShort: {
-        qint64 n = 0;
-        if (!toInteger(v, &n))
-            return bad("an integer");
-        putShort(out, qint16(n));
-        return true;
-    }
+    case pxShort:
     case pxLong: {
         qint64 n = 0;
-        if (!toInteger(v, &n))
+        if (!cellInteger(rows, column, cell, &n)) {
+            if (guessed)
+                return DbPut::Retry; // a fraction: the sizing pass makes it a Number
             return bad("an integer");
-        putLong(out, qint32(n));
-        return true;
+        }
+        const bool fits = c.type == pxShort ? (n > -32768 && n <= 32767) : (n > -2147483648LL && n <= 2147483647LL);
+        if (!fits) {
+            if (guessed)
+                return DbPut::Retry;
+            return bad("an integer that fits the field");
+        }
+        if (c.type == pxShort)
+            putShort(out, qint16(n));
+        else
+            putLong(out, qint32(n));
+        return DbPut::Ok;
     }
     case pxNumber:
     case pxCurrency: {
         double d = 0;
-        if (!toDouble(v, &d))
+        if (!cellDouble(rows, column, cell, &d))
             return bad("a number");
         putDouble(out, d);
-        return true;
+        return DbPut::Ok;
     }
     case pxLogical: {
         bool b = false;
-        if (!toBoolean(v, &b))
+        if (!toBoolean(cellValue(rows, column, cell), &b))
             return bad("a logical value");
         out[0] = char(b ? 0x81 : 0x80);
-        return true;
+        return DbPut::Ok;
     }
     case pxDate: {
         QDate d;
-        if (!toDate(v, &d))
+        if (!cellDate(rows, column, cell, &d))
             return bad("a date");
         const qint64 days = d.toJulianDay() - kJulianDayZero;
         if (days < 1 || days > 0x7FFFFFFF)
             return bad("a date a Paradox table can hold");
         putLong(out, qint32(days));
-        return true;
+        return DbPut::Ok;
     }
     case pxTime: {
         QTime t;
-        if (!toTime(v, &t))
+        if (!toTime(cellValue(rows, column, cell), &t))
             return bad("a time");
         putLong(out, t.msecsSinceStartOfDay());
-        return true;
+        return DbPut::Ok;
     }
     case pxTimestamp: {
         QDateTime dt;
-        if (!toDateTime(v, &dt))
+        if (!toDateTime(cellValue(rows, column, cell), &dt))
             return bad("a timestamp");
         const qint64 days = dt.date().toJulianDay() - kJulianDayZero;
         if (days < 1)
             return bad("a timestamp a Paradox table can hold");
         putDouble(out, double(days) * 86400000.0 + dt.time().msecsSinceStartOfDay());
-        return true;
+        return DbPut::Ok;
     }
     default:
         return bad("a storable value");
     }
+}
+
+// Writes the table once with the layout from scan, or guessed without one.
+DbPut writeOnce(DbRowSource& rows, const QString& fileName, const DbRowScan* scan, QString* error)
+{
+    const QList<DbField>& fields = rows.fields();
+    std::vector<PxColumn> cols;
+    if (!buildColumns(fields, scan, &cols, error))
+        return DbPut::Failed;
+    int recordSize = 0;
+    bool needsMb = false;
+    for (const PxColumn& c : cols) {
+        recordSize += c.size;
+        needsMb = needsMb || c.type == pxMemo || c.type == pxBlob;
+    }
+    if (recordSize > kMaxRecordSize) {
+        if (!scan)
+            return DbPut::Retry; // declared sizes may be larger than the values
+        *error = QStringLiteral("A Paradox record holds at most %1 bytes; these fields need %2")
+                     .arg(kMaxRecordSize)
+                     .arg(recordSize);
+        return DbPut::Failed;
+    }
+    int blockSize = 0;
+    for (int candidate : {4096, 16384, 32768}) {
+        const int perBlock = (candidate - 6) / recordSize;
+        if (perBlock < 1)
+            continue;
+        if (!scan || (scan->rowCount + perBlock - 1) / perBlock <= kMaxBlocks) {
+            blockSize = candidate;
+            break;
+        }
+    }
+    if (!blockSize) {
+        *error = QStringLiteral("Too many records for a Paradox table: %1 records of %2 bytes pass its %3 blocks")
+                     .arg(scan->rowCount)
+                     .arg(recordSize)
+                     .arg(kMaxBlocks);
+        return DbPut::Failed;
+    }
+    const int perBlock = (blockSize - 6) / recordSize;
+
+    TableFileReplacement files(fileName);
+    QFile* db = files.create(fileName, error);
+    if (!db)
+        return DbPut::Failed;
+    std::unique_ptr<MbWriter> mb;
+    if (needsMb) {
+        QFile* mbFile = files.create(files.companionName(QStringLiteral("MB")), error);
+        if (!mbFile)
+            return DbPut::Failed;
+        mb = std::make_unique<MbWriter>(mbFile);
+        if (!mb->writeHeader(error))
+            return DbPut::Failed;
+    }
+    QByteArray tableName;
+    cp1252::encode(QFileInfo(fileName).fileName(), tableName);
+    const qint64 headerSize = buildHeader(cols, tableName, recordSize, blockSize, 0, 0).size();
+    auto writeFailed = [&]() {
+        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, db->errorString());
+        return DbPut::Failed;
+    };
+    if (!db->seek(headerSize))
+        return writeFailed();
+
+    if (!rows.rewind(error))
+        return DbPut::Failed;
+    constexpr int kChunkBlocks = 64;
+    QByteArray chunk(blockSize * kChunkBlocks, 0);
+    int inChunk = 0;   // complete blocks in the chunk
+    int inBlock = 0;   // records in the current block
+    qint64 blocks = 0; // blocks begun
+    qint64 record = 0;
+    auto flushChunk = [&](int count) {
+        const qint64 bytes = qint64(count) * blockSize;
+        if (db->write(chunk.constData(), bytes) != bytes)
+            return false;
+        chunk.fill(0);
+        inChunk = 0;
+        return true;
+    };
+    for (;;) {
+        const DbFetch f = rows.next(error);
+        if (f == DbFetch::Failed)
+            return DbPut::Failed;
+        if (f == DbFetch::End)
+            break;
+        ++record;
+        if (scan && record > scan->rowCount) {
+            *error = QStringLiteral("The rows changed while they were copied");
+            return DbPut::Failed;
+        }
+        if (inBlock == 0) {
+            if (++blocks > kMaxBlocks) {
+                if (!scan)
+                    return DbPut::Retry; // larger blocks may hold them
+                *error = QStringLiteral("Too many records for a Paradox table");
+                return DbPut::Failed;
+            }
+        }
+        char* block = chunk.data() + inChunk * blockSize;
+        char* rec = block + 6 + inBlock * recordSize;
+        for (size_t i = 0; i < cols.size(); ++i) {
+            const DbPut put = encodeValue(cols[i], rows, int(i), record, rec + cols[i].offset, mb.get(), !scan, error);
+            if (put != DbPut::Ok)
+                return put;
+        }
+        ++inBlock;
+        putLE16(block + 2, quint16(blocks - 1));
+        putLE16(block + 4, quint16(qint16((inBlock - 1) * recordSize)));
+        putLE16(block, quint16(blocks + 1)); // the next block, cleared below for the last one
+        if (inBlock == perBlock) {
+            inBlock = 0;
+            if (++inChunk == kChunkBlocks && !flushChunk(kChunkBlocks))
+                return writeFailed();
+        }
+    }
+    if (scan && record != scan->rowCount) {
+        *error = QStringLiteral("The rows changed while they were copied");
+        return DbPut::Failed;
+    }
+    // The last block begun ends the chain.
+    const int pending = inChunk + (inBlock > 0 ? 1 : 0);
+    if (pending > 0) {
+        putLE16(chunk.data() + (pending - 1) * blockSize, 0);
+        if (!flushChunk(pending))
+            return writeFailed();
+    } else if (blocks > 0) {
+        // The last block was flushed with its chunk: clear its link on disk.
+        const char zero[2] = {0, 0};
+        if (!db->seek(headerSize + (blocks - 1) * blockSize) || db->write(zero, 2) != 2)
+            return writeFailed();
+    }
+    const QByteArray header = buildHeader(cols, tableName, recordSize, blockSize, record, int(blocks));
+    if (!db->seek(0) || db->write(header) != header.size())
+        return writeFailed();
+    if (mb && !mb->finish(error))
+        return DbPut::Failed;
+    return files.commit({QStringLiteral("PX"), QStringLiteral("MB"), QStringLiteral("VAL"), QStringLiteral("X##"),
+                         QStringLiteral("Y##"), QStringLiteral("XG#"), QStringLiteral("YG#")},
+                        error)
+               ? DbPut::Ok
+               : DbPut::Failed;
 }
 
 } // namespace
@@ -563,117 +722,21 @@ bool writeParadoxTable(DbRowSource& rows, const QString& fileName, QString* erro
         *error = QStringLiteral("A Paradox table holds at most 255 fields, not %1").arg(fields.size());
         return false;
     }
+    // One pass when the declarations give the layout; a sizing pass first
+    // otherwise, or when a value does not fit what they said.
+    bool guess = true;
+    for (const DbField& f : fields)
+        if (valueKind(f.type) == DbValueKind::Text && !hasDeclaredWidth(f))
+            guess = false;
+    if (guess) {
+        const DbPut put = writeOnce(rows, fileName, nullptr, error);
+        if (put != DbPut::Retry)
+            return put == DbPut::Ok;
+    }
     DbRowScan scan;
     if (!scanRows(rows, &scan, error))
         return false;
-    std::vector<PxColumn> cols;
-    if (!buildColumns(fields, scan, &cols, error))
-        return false;
-    int recordSize = 0;
-    bool needsMb = false;
-    for (const PxColumn& c : cols) {
-        recordSize += c.size;
-        needsMb = needsMb || c.type == pxMemo || c.type == pxBlob;
-    }
-    if (recordSize > kMaxRecordSize) {
-        *error = QStringLiteral("A Paradox record holds at most %1 bytes; these fields need %2")
-                     .arg(kMaxRecordSize)
-                     .arg(recordSize);
-        return false;
-    }
-    int blockSize = 0;
-    qint64 blocks = 0;
-    for (int candidate : {4096, 16384, 32768}) {
-        const int perBlock = (candidate - 6) / recordSize;
-        if (perBlock < 1)
-            continue;
-        const qint64 need = (scan.rowCount + perBlock - 1) / perBlock;
-        if (need <= kMaxBlocks) {
-            blockSize = candidate;
-            blocks = need;
-            break;
-        }
-    }
-    if (!blockSize) {
-        *error = QStringLiteral("Too many records for a Paradox table: %1 records of %2 bytes pass its %3 blocks")
-                     .arg(scan.rowCount)
-                     .arg(recordSize)
-                     .arg(kMaxBlocks);
-        return false;
-    }
-    const int perBlock = (blockSize - 6) / recordSize;
-
-    TableFileReplacement files(fileName);
-    QFile* db = files.create(fileName, error);
-    if (!db)
-        return false;
-    QFile* mbFile = nullptr;
-    std::unique_ptr<MbWriter> mb;
-    if (needsMb) {
-        mbFile = files.create(files.companionName(QStringLiteral("MB")), error);
-        if (!mbFile)
-            return false;
-        mb = std::make_unique<MbWriter>(mbFile);
-        if (!mb->writeHeader(error))
-            return false;
-    }
-    QByteArray tableName;
-    cp1252::encode(QFileInfo(fileName).fileName(), tableName);
-    const QByteArray header = buildHeader(cols, tableName, recordSize, blockSize, scan.rowCount, int(blocks));
-    if (db->write(header) != header.size()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, db->errorString());
-        return false;
-    }
-
-    if (!rows.rewind(error))
-        return false;
-    QByteArray block(blockSize, 0);
-    qint64 record = 0;
-    int inBlock = 0;
-    int blockNo = 0;
-    auto writeBlock = [&]() {
-        ++blockNo;
-        char* p = block.data();
-        putLE16(p, quint16(blockNo < blocks ? blockNo + 1 : 0));
-        putLE16(p + 2, quint16(blockNo - 1));
-        putLE16(p + 4, quint16(qint16((inBlock - 1) * recordSize)));
-        if (db->write(block) != block.size()) {
-            *error = QStringLiteral("Cannot write %1: %2").arg(fileName, db->errorString());
-            return false;
-        }
-        block.fill(0);
-        inBlock = 0;
-        return true;
-    };
-    for (;;) {
-        const DbFetch f = rows.next(error);
-        if (f == DbFetch::Failed)
-            return false;
-        if (f == DbFetch::End)
-            break;
-        ++record;
-        if (record > scan.rowCount) {
-            *error = QStringLiteral("The rows changed while they were copied");
-            return false;
-        }
-        char* rec = block.data() + 6 + inBlock * recordSize;
-        for (size_t i = 0; i < cols.size(); ++i)
-            if (!encodeValue(cols[i], rows.value(int(i)), record, rec + cols[i].offset, mb.get(), error))
-                return false;
-        if (++inBlock == perBlock && !writeBlock())
-            return false;
-    }
-    if (inBlock > 0 && !writeBlock())
-        return false;
-    if (record != scan.rowCount) {
-        *error = QStringLiteral("The rows changed while they were copied");
-        return false;
-    }
-    if (mb && !mb->finish(error))
-        return false;
-    return files.commit({QStringLiteral("PX"), QStringLiteral("MB"), QStringLiteral("VAL"), QStringLiteral("X##"),
-                         QStringLiteral("Y##"), QStringLiteral("XG#"), QStringLiteral("YG#")},
-                        error);
+    return writeOnce(rows, fileName, &scan, error) == DbPut::Ok;
 }
 
 // ---------------------------------------------------------------- reader

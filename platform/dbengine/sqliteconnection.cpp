@@ -240,6 +240,36 @@ qsizetype SqliteStatement::textLength(int column) const
     }
 }
 
+DbCell SqliteStatement::cell(int column) const
+{
+    DbCell c;
+    if (!m_stmt || column < 0 || column >= sqlite3_column_count(m_stmt))
+        return c;
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        c.kind = DbCell::Integer;
+        c.integer = sqlite3_column_int64(m_stmt, column);
+        break;
+    case SQLITE_FLOAT:
+        c.kind = DbCell::Float;
+        c.real = sqlite3_column_double(m_stmt, column);
+        break;
+    case SQLITE_TEXT:
+        c.kind = DbCell::Text;
+        c.data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        c.size = sqlite3_column_bytes(m_stmt, column);
+        break;
+    case SQLITE_BLOB:
+        c.kind = DbCell::Blob;
+        c.data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
+        c.size = sqlite3_column_bytes(m_stmt, column);
+        break;
+    default:
+        break;
+    }
+    return c;
+}
+
 QList<DbField> SqliteStatement::fields(bool onRow) const
 {
     QList<DbField> out;
@@ -314,6 +344,11 @@ QVariant SqliteRows::value(int column) const
 qsizetype SqliteRows::textLength(int column) const
 {
     return m_onRow ? m_stmt.textLength(column) : -1;
+}
+
+DbCell SqliteRows::cell(int column) const
+{
+    return m_onRow ? m_stmt.cell(column) : DbCell();
 }
 
 QString quoteIdentifier(const QString& name)

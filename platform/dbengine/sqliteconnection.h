@@ -73,6 +73,7 @@ public:
     int columnCount() const;
     QVariant value(int column) const;
     qsizetype textLength(int column) const;
+    DbCell cell(int column) const;
 
     // One field per column: the declared type's mapping; for a column
     // without one (an expression), the storage class of the current row's
@@ -94,6 +95,7 @@ public:
     DbFetch next(QString* error) override;
     QVariant value(int column) const override;
     qsizetype textLength(int column) const override;
+    DbCell cell(int column) const override;
 
 private:
     std::shared_ptr<SqliteConnection> m_conn;

@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 
 #include <cctype>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -94,6 +95,147 @@ bool encodeText(const QString& text, const DbField& field, qint64 record, QByteA
                         QStringLiteral("the character U+%1 has no place in Windows-1252")
                             .arg(QString::number(bad.unicode(), 16).rightJustified(4, QLatin1Char('0')).toUpper()));
     return false;
+}
+
+QVariant cellValue(const DbRowSource& rows, int column, const DbCell& cell)
+{
+    switch (cell.kind) {
+    case DbCell::Null:
+        return {};
+    case DbCell::Integer:
+        return QVariant(cell.integer);
+    case DbCell::Float:
+        return QVariant(cell.real);
+    case DbCell::Text:
+        return QVariant(QString::fromUtf8(cell.data, cell.size));
+    case DbCell::Blob:
+        return QVariant(QByteArray(cell.data, cell.size));
+    case DbCell::Variant:
+        break;
+    }
+    return rows.value(column);
+}
+
+bool appendCp1252(const char* utf8, qsizetype size, QByteArray* out, char32_t* bad)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    const auto* end = p + size;
+    while (p < end) {
+        // Runs of ASCII go as they are.
+        const auto* run = p;
+        while (p < end && *p < 0x80)
+            ++p;
+        if (p > run)
+            out->append(reinterpret_cast<const char*>(run), p - run);
+        if (p >= end)
+            break;
+        char32_t cp = 0;
+        int extra = 0;
+        if ((*p & 0xE0) == 0xC0) {
+            cp = *p & 0x1F;
+            extra = 1;
+        } else if ((*p & 0xF0) == 0xE0) {
+            cp = *p & 0x0F;
+            extra = 2;
+        } else if ((*p & 0xF8) == 0xF0) {
+            cp = *p & 0x07;
+            extra = 3;
+        } else {
+            *bad = 0xFFFD;
+            return false;
+        }
+        if (end - p <= extra) {
+            *bad = 0xFFFD;
+            return false;
+        }
+        for (int i = 1; i <= extra; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                *bad = 0xFFFD;
+                return false;
+            }
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        p += extra + 1;
+        const int b = cp <= 0xFFFF ? cp1252::byteOf(QChar(char16_t(cp))) : -1;
+        if (b < 0) {
+            *bad = cp;
+            return false;
+        }
+        out->append(char(b));
+    }
+    return true;
+}
+
+bool cellText(const DbRowSource& rows, int column, const DbCell& cell, const DbField& field, qint64 record,
+              QByteArray* out, QString* error)
+{
+    out->clear();
+    switch (cell.kind) {
+    case DbCell::Null:
+        return true;
+    case DbCell::Integer:
+        *out = QByteArray::number(cell.integer);
+        return true;
+    case DbCell::Text: {
+        char32_t bad = 0;
+        if (appendCp1252(cell.data, cell.size, out, &bad))
+            return true;
+        *error = fieldError(field, record,
+                            QStringLiteral("the character U+%1 has no place in Windows-1252")
+                                .arg(QString::number(uint(bad), 16).rightJustified(4, QLatin1Char('0')).toUpper()));
+        return false;
+    }
+    default:
+        return encodeText(toText(cellValue(rows, column, cell)), field, record, out, error);
+    }
+}
+
+bool cellInteger(const DbRowSource& rows, int column, const DbCell& cell, qint64* out)
+{
+    if (cell.kind == DbCell::Integer) {
+        *out = cell.integer;
+        return true;
+    }
+    return toInteger(cellValue(rows, column, cell), out);
+}
+
+bool cellDouble(const DbRowSource& rows, int column, const DbCell& cell, double* out)
+{
+    if (cell.kind == DbCell::Float) {
+        *out = cell.real;
+        return std::isfinite(cell.real);
+    }
+    if (cell.kind == DbCell::Integer) {
+        *out = double(cell.integer);
+        return true;
+    }
+    return toDouble(cellValue(rows, column, cell), out);
+}
+
+bool cellDate(const DbRowSource& rows, int column, const DbCell& cell, QDate* out)
+{
+    if (cell.kind == DbCell::Text && cell.size == 10 && cell.data[4] == '-' && cell.data[7] == '-') {
+        auto digits = [&](int from, int n) {
+            int v = 0;
+            for (int i = from; i < from + n; ++i) {
+                if (cell.data[i] < '0' || cell.data[i] > '9')
+                    return -1;
+                v = v * 10 + (cell.data[i] - '0');
+            }
+            return v;
+        };
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0) {
+            *out = QDate(y, m, d);
+            return out->isValid();
+        }
+    }
+    return toDate(cellValue(rows, column, cell), out);
+}
+
+bool hasDeclaredWidth(const DbField& field)
+{
+    return field.declaredType.isEmpty() ? field.size > 0 : field.declaredType.contains(QLatin1Char('('));
 }
 
 TableFileReplacement::TableFileReplacement(const QString& mainFile) : m_main(QFileInfo(mainFile).absoluteFilePath())

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QDate>
 
 #include <memory>
 #include <vector>
@@ -38,6 +39,26 @@ QString fieldError(const DbField& field, qint64 record, const QString& what);
 
 // Encodes text in Windows-1252; a character outside it is an error.
 bool encodeText(const QString& text, const DbField& field, qint64 record, QByteArray* out, QString* error);
+
+// Reading the current row's values fast: a cell from the source, with
+// value() only when the cell says Variant.
+QVariant cellValue(const DbRowSource& rows, int column, const DbCell& cell);
+// Appends UTF-8 text in Windows-1252; false (with *bad) for a character
+// outside it.
+bool appendCp1252(const char* utf8, qsizetype size, QByteArray* out, char32_t* bad);
+// The text of a value in Windows-1252 (numbers in their text form).
+bool cellText(const DbRowSource& rows, int column, const DbCell& cell, const DbField& field, qint64 record,
+              QByteArray* out, QString* error);
+bool cellInteger(const DbRowSource& rows, int column, const DbCell& cell, qint64* out);
+bool cellDouble(const DbRowSource& rows, int column, const DbCell& cell, double* out);
+bool cellDate(const DbRowSource& rows, int column, const DbCell& cell, QDate* out);
+
+// True when a field's text width is known from its declaration (a
+// declared size, or a table file's size), so no sizing pass is needed.
+bool hasDeclaredWidth(const DbField& field);
+
+// What writing one value gave.
+enum class DbPut { Ok, Failed, Retry }; // Retry: the layout was a guess that does not hold
 
 // A table and its companions written beside the target and put in place
 // together. Files not committed are removed.

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <charconv>
+
 namespace platform {
 
 namespace {
@@ -179,8 +181,18 @@ bool writeTextTable(DbRowSource& rows, const QString& fileName, const DbTextForm
     constexpr int kChunk = 1 << 20;
     QByteArray buffer;
     buffer.reserve(kChunk + 4096);
-    QString line, text;
+    QByteArray bytes;
+    QString text;
+    const DbDateFormatter dates(format);
     qint64 record = 0;
+    auto flush = [&]() {
+        if (txt->write(buffer) != buffer.size()) {
+            *error = QStringLiteral("Cannot write %1: %2").arg(fileName, txt->errorString());
+            return false;
+        }
+        buffer.clear();
+        return true;
+    };
     for (;;) {
         const DbFetch f = rows.next(error);
         if (f == DbFetch::Failed)
@@ -188,51 +200,54 @@ bool writeTextTable(DbRowSource& rows, const QString& fileName, const DbTextForm
         if (f == DbFetch::End)
             break;
         ++record;
-        line.clear();
         for (size_t i = 0; i < cols.size(); ++i) {
             if (i)
-                line += QLatin1Char(',');
-            const QVariant v = rows.value(int(i));
-            if (v.isNull())
+                buffer.append(',');
+            TxtColumn& c = cols[i];
+            const DbCell cell = rows.cell(int(i));
+            if (cell.kind == DbCell::Null)
                 continue;
-            if (!valueToFile(cols[i], v, record, format, &text, error))
-                return false;
-            if (cols[i].isText) {
-                line += QLatin1Char('"');
-                line += QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\""));
-                line += QLatin1Char('"');
-            } else {
-                line += text;
-            }
-        }
-        line += QStringLiteral("\r\n");
-        QByteArray encoded;
-        QChar bad;
-        if (!cp1252::encode(line, encoded, &bad)) {
-            // Name the field that holds the character.
-            for (size_t i = 0; i < cols.size(); ++i) {
-                QByteArray dummy;
-                if (!encodeText(toText(rows.value(int(i))), cols[i].field, record, &dummy, error))
+            if (c.isText) {
+                if (!cellText(rows, int(i), cell, c.field, record, &bytes, error))
                     return false;
+                c.width = std::max(c.width, bytes.size());
+                buffer.append('"');
+                if (bytes.contains('"'))
+                    bytes.replace("\"", "\"\"");
+                buffer.append(bytes);
+                buffer.append('"');
+                continue;
             }
-            *error = QStringLiteral("Record %1: the character U+%2 has no place in Windows-1252")
-                         .arg(record)
-                         .arg(QString::number(bad.unicode(), 16).rightJustified(4, QLatin1Char('0')).toUpper());
-            return false;
-        }
-        buffer.append(encoded);
-        if (buffer.size() >= kChunk) {
-            if (txt->write(buffer) != buffer.size()) {
-                *error = QStringLiteral("Cannot write %1: %2").arg(fileName, txt->errorString());
+            if (c.kind == DbValueKind::Integer && cell.kind == DbCell::Integer) {
+                char num[24];
+                const auto r = std::to_chars(num, num + sizeof num, cell.integer);
+                buffer.append(num, r.ptr - num);
+                c.width = std::max<qsizetype>(c.width, r.ptr - num);
+                continue;
+            }
+            if (c.kind == DbValueKind::Float && (cell.kind == DbCell::Float || cell.kind == DbCell::Integer)) {
+                const qsizetype before = buffer.size();
+                appendNumber(cell.kind == DbCell::Float ? cell.real : double(cell.integer), &buffer);
+                c.width = std::max(c.width, buffer.size() - before);
+                continue;
+            }
+            if (c.kind == DbValueKind::Date) {
+                QDate d;
+                if (cellDate(rows, int(i), cell, &d)) {
+                    dates.append(d, &buffer);
+                    continue;
+                }
+            }
+            if (!valueToFile(c, cellValue(rows, int(i), cell), record, format, &text, error))
                 return false;
-            }
-            buffer.clear();
+            buffer.append(text.toLatin1()); // numbers, dates and logicals are ASCII
         }
+        buffer.append("\r\n", 2);
+        if (buffer.size() >= kChunk && !flush())
+            return false;
     }
-    if (txt->write(buffer) != buffer.size()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, txt->errorString());
+    if (!flush())
         return false;
-    }
 
     QString schema;
     schema += QLatin1Char('[') + QFileInfo(fileName).completeBaseName() + QStringLiteral("]\r\n");

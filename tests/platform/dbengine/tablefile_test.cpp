@@ -364,6 +364,31 @@ TEST_F(TableFileTest, TablesPastAFormatsLimitsAreRefusedBeforeWriting)
     EXPECT_EQ(Files(), expected);
 }
 
+// SQLite does not hold values to their declared sizes: a copy that trusts
+// the declarations measures the rows when one does not fit.
+TEST_F(TableFileTest, DeclaredSizesThatDoNotHoldAreMeasured)
+{
+    dbtest::MakeDatabase(Path(QStringLiteral("loose.sqlite")),
+                         QStringLiteral("CREATE TABLE T(S VARCHAR(3), N INTEGER, P SMALLINT, F INTEGER);"
+                                        "INSERT INTO T VALUES ('abc', 1, 1, 1), ('abcdef', 5000000000, 40000, 2.5);"));
+    QString error;
+    DbDatabase* db = m_session.openDatabase(Path(QStringLiteral("loose.sqlite")), {}, {}, &error);
+    ASSERT_TRUE(db) << error.toStdString();
+    auto ds = db->openQuery(QStringLiteral("SELECT * FROM T"), &error);
+    ASSERT_TRUE(ds) << error.toStdString();
+    const QStringList expected{QStringLiteral("abc|1|1|1"), QStringLiteral("abcdef|5000000000|40000|2.5")};
+    for (const char* name : {"L.DB", "L.DBF", "L.TXT"}) {
+        const QString file = Path(QString::fromLatin1(name));
+        ASSERT_TRUE(ds->copyTo(file, &error)) << name << ": " << error.toStdString();
+        QList<DbField> fields;
+        QStringList got = ReadBack(file, &fields);
+        EXPECT_EQ(got, expected) << name;
+        EXPECT_EQ(fields[0].size, 6) << name;
+    }
+    const QByteArray px = ReadBytes(Path(QStringLiteral("L.DB")));
+    EXPECT_EQ(dbtest::Hex(px.mid(0x78, 8)), QStringLiteral("0106060804040608")) << "Alpha 6, Number, Long, Number";
+}
+
 TEST_F(TableFileTest, FieldNamesFitEachFormat)
 {
     auto ds = Query(QStringLiteral("SELECT 1 AS \"Nom du client\", 2 AS \"nom du client 2\", 3 AS \"Année fiscale\","
