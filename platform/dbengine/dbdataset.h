@@ -70,7 +70,9 @@ public:
     qint64 rowsFetched() const { return m_fetched; }
 
     // Every row of the dataset, from the first, in a forward pass of its
-    // own: the cursor does not move and rows not read yet are not cached.
+    // own: the cursor does not move and rows not read yet are not cached
+    // (the query runs again; a statement that changes data is read to the
+    // end once instead). The source must not outlive the dataset.
     std::unique_ptr<DbRowSource> rows();
 
     // Writes every row into a table file, in the format that its extension

@@ -47,7 +47,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::openFile(const QString& path
     }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(fi.absoluteFilePath()).constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+                                   SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         *error = QStringLiteral("Cannot open database %1: %2")
                      .arg(path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
