@@ -1,0 +1,324 @@
+// Running queries: the order of the driver calls, the destinations each
+// kind of run feeds, results chained from step to step, failures that are
+// reported and never taken for success, and the life of the results.
+
+#include "runfixture.h"
+
+#include "samplemodel.h"
+
+#include "core/exceptions.h"
+#include "destination/querydestination.h"
+#include "driver/dataset.h"
+#include "model/datamodel.h"
+#include "model/database.h"
+#include "model/formula.h"
+#include "model/paramcontrol.h"
+#include "model/queryfield.h"
+#include "model/table.h"
+#include "query/query.h"
+#include "run/queryrun.h"
+#include "tools/hooks.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace mx;
+using runtest::Log;
+using runtest::RunTest;
+using runtest::Statements;
+
+namespace {
+
+constexpr int kClient = mxtest::SampleModel::ClientId;
+constexpr int kOrder = mxtest::SampleModel::CommandeId;
+
+void filterEquals(TMxQueryField* field, const QString& value)
+{
+    TMxFormula* f = field->FormulaList()->AddNew();
+    f->SetOperator(foConst);
+    f->SetFieldName(value);
+    f->SetLongTypeId(u'A');
+}
+
+QStringList only(const QStringList& log, const QString& prefix)
+{
+    QStringList out;
+    for (const QString& line : log)
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+} // namespace
+
+TEST_F(RunTest, ViewsAreDroppedLastToFirstThenStepsRunFirstToLastAndTheSecondReadsTheFirst)
+{
+    REQUIRE_DRIVER();
+    NewQuery();
+    TMxQueryStep* first = m_query->Steps()->Items(0);
+    Add(first, kClient, QStringLiteral("NOM"));
+    Add(first, kClient, QStringLiteral("VILLE"));
+    first->Destinations()->SetGenerateView(true);
+    TMxQueryStep* second = AddStep();
+    second->Destinations()->SetGenerateView(true);
+    Add(second, -first->Id(), QStringLiteral("Nom"))->SetSortRange(0);
+    filterEquals(Add(second, -first->Id(), QStringLiteral("Ville")), QStringLiteral("Paris"));
+
+    ExecuteQuery(m_query);
+
+    EXPECT_EQ(only(Log(), QStringLiteral("drop")), (QStringList{"drop _MX___2", "drop _MX___1"}));
+    EXPECT_EQ(only(Log(), QStringLiteral("run")), (QStringList{"run _MX___1", "run _MX___2"}));
+    EXPECT_LT(Log().indexOf(QStringLiteral("drop _MX___1")), Log().indexOf(QStringLiteral("run _MX___1")));
+    EXPECT_EQ(Rows(second), (QStringList{"Dupré|Paris", "Lefèvre|Paris"}));
+    EXPECT_EQ(Rows(first).size(), 6);
+    EXPECT_TRUE(m_service.messages.isEmpty()) << m_service.messages.join(u'\n').toStdString();
+}
+
+TEST_F(RunTest, TheOptionsDecideWhatAnInteractiveRunSendsAndAnUnattendedRunSendsEverything)
+{
+    REQUIRE_DRIVER();
+    const QStringList all{"export Fichier OUT.TXT", "export Table OUT.DBF", "print Rapport OUT.QRP"};
+    const QStringList files{"export Fichier OUT.TXT", "export Table OUT.DBF"};
+    struct Case {
+        bool interactive, printAuto, dumpTables;
+        QStringList sent;
+    };
+    const Case cases[] = {
+        {false, false, false, all}, {false, false, true, all}, {false, true, false, all}, {false, true, true, all},
+        {true, true, false, all}, {true, true, true, all}, {true, false, true, files}, {true, false, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "interactive " << c.interactive << " printAuto " << c.printAuto << " dumpTables "
+                                        << c.dumpTables);
+        NewQuery();
+        TMxQueryStep* step = m_query->Steps()->Items(0);
+        Add(step, kClient, QStringLiteral("NOM"));
+        for (const char* type : {"Fichier", "Table", "Rapport"})
+            SendTo(step, QString::fromLatin1(type), QStringLiteral("OUT"));
+        m_query->SetInteractive(c.interactive);
+        m_query->SetOptionsPrintAuto(c.printAuto);
+        m_query->SetOptionsDumpTables(c.dumpTables);
+        Log().clear();
+        ExecuteQuery(m_query);
+        QStringList sent = only(Log(), QStringLiteral("export")) + only(Log(), QStringLiteral("print"));
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_NE(step->Dataset(), nullptr) << "the result stays with the step, sent or not";
+    }
+    EXPECT_EQ(StepOutputs(true, false, true), soFileOutputs);
+}
+
+TEST_F(RunTest, ACancelledPromptRunsNothingAndDropsNothing)
+{
+    NewQuery();
+    TMxQueryStep* step = m_query->Steps()->Items(0);
+    Add(step, kClient, QStringLiteral("NOM"));
+    step->Destinations()->SetGenerateView(true);
+    m_query->ParamControls()->AddNew()->SetName(QStringLiteral("Ville"));
+
+    // without a prompter, and with one the user cancels
+    for (bool withPrompter : {false, true}) {
+        SCOPED_TRACE(withPrompter);
+        int asked = 0;
+        decltype(ParamsPrompterHook)::Fn cancel = nullptr;
+        if (withPrompter)
+            cancel = [&](TMxDataModel*, const QString&, bool& ok, TStrings*, TMxParamControlList*, bool) {
+                ++asked;
+                ok = false;
+            };
+        ScopedHook prompter(ParamsPrompterHook, cancel);
+        try {
+            ExecuteQuery(m_query);
+            ADD_FAILURE() << "the run went on";
+        } catch (const EMxAbort& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Abandon par l'utilisateur"));
+        }
+        EXPECT_EQ(asked, withPrompter ? 1 : 0);
+        EXPECT_TRUE(Log().isEmpty()) << Log().join(u", ").toStdString();
+    }
+}
+
+TEST_F(RunTest, ARefusedDatabaseFailsItsStepAndTheStepsReadingItWhileTheOthersRun)
+{
+    REQUIRE_DRIVER();
+    NewQuery();
+    // CLIENT lies in a second database, which refuses the connection.
+    const QString refused = Path(QStringLiteral("refus.sqlite"));
+    QFile::copy(DatabaseFile(), refused);
+    // The later steps' models are copies of the first step's.
+    TMxDataModel* model = m_query->Steps()->Items(0)->DataModel();
+    auto* db = new TMxDatabaseItem(model->Databases());
+    db->SetName(refused);
+    db->SetDriverName(QStringLiteral("STANDARD"));
+    model->Tables()->FindById(kClient)->SetDatabase(refused);
+    runtest::RefuseDatabase(QStringLiteral("refus"));
+
+    TMxQueryStep* clients = m_query->Steps()->Items(0);
+    Add(clients, kClient, QStringLiteral("NOM"));
+    SendTo(clients, QStringLiteral("Table"), Path(QStringLiteral("CLIENTS")));
+    TMxQueryStep* orders = AddStep();
+    Add(orders, kOrder, QStringLiteral("NUMCDE"));
+    SendTo(orders, QStringLiteral("Fichier"), Path(QStringLiteral("COMMANDES")));
+    TMxQueryStep* reader = AddStep();
+    Add(reader, -clients->Id(), QStringLiteral("Nom"));
+    SendTo(reader, QStringLiteral("Fichier"), Path(QStringLiteral("LECTEUR")));
+
+    try {
+        ExecuteQuery(m_query);
+        ADD_FAILURE() << "a failed run passed for a successful one";
+    } catch (const EMxRunFailed& e) {
+        EXPECT_TRUE(e.message().contains(u"Etape 1 : aucun résultat")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(u"Etape 3 : non exécutée")) << e.message().toStdString();
+        EXPECT_FALSE(e.message().contains(u"Etape 2")) << e.message().toStdString();
+    }
+    EXPECT_EQ(clients->Dataset(), nullptr);
+    EXPECT_EQ(reader->Dataset(), nullptr);
+    ASSERT_NE(orders->Dataset(), nullptr);
+    EXPECT_EQ(orders->Dataset()->GetRecordCount(), 10);
+    EXPECT_EQ(only(Log(), QStringLiteral("run")).size(), 1) << Log().join(u", ").toStdString();
+    EXPECT_EQ(only(Log(), QStringLiteral("export")), (QStringList{"export Fichier COMMANDES.TXT"}));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("CLIENTS.DBF"))));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("LECTEUR.TXT"))));
+}
+
+TEST_F(RunTest, TheTableALaterStepReadsIsWrittenWhateverTheOptionsAndNeverReadStale)
+{
+    REQUIRE_DRIVER();
+    // A file of yesterday's run, with other rows.
+    {
+        NewQuery();
+        TMxQueryStep* old = m_query->Steps()->Items(0);
+        Add(old, kOrder, QStringLiteral("NUMCDE"))->SetFullName(QStringLiteral("Nom"));
+        SendTo(old, QStringLiteral("Table"), Path(QStringLiteral("ETAPE1")));
+        ExecuteQuery(m_query);
+        ASSERT_TRUE(QFile::exists(Path(QStringLiteral("ETAPE1.DBF"))));
+    }
+    for (bool exportFails : {false, true}) {
+        SCOPED_TRACE(exportFails);
+        NewQuery();
+        m_query->SetInteractive(true);
+        m_query->SetOptionsPrintAuto(false);
+        m_query->SetOptionsDumpTables(false);
+        TMxQueryStep* first = m_query->Steps()->Items(0);
+        Add(first, kClient, QStringLiteral("NOM"));
+        filterEquals(Add(first, kClient, QStringLiteral("VILLE")), QStringLiteral("Paris"));
+        SendTo(first, QStringLiteral("Table"), Path(QStringLiteral("ETAPE1")));
+        SendTo(first, QStringLiteral("Fichier"), Path(QStringLiteral("ETAPE1")));
+        TMxQueryStep* second = AddStep();
+        Add(second, -first->Id(), QStringLiteral("Nom"))->SetSortRange(0);
+        runtest::FailExports(exportFails ? QStringLiteral("Table") : QString());
+        Log().clear();
+
+        if (!exportFails) {
+            ExecuteQuery(m_query);
+            EXPECT_EQ(only(Log(), QStringLiteral("export")), (QStringList{"export Table ETAPE1.DBF"}))
+                << "only the table the second step reads; the options send nothing else";
+            EXPECT_EQ(Rows(second), (QStringList{"Dupré", "Lefèvre"}));
+        } else {
+            EXPECT_THROW(ExecuteQuery(m_query), EMxRunFailed);
+            EXPECT_EQ(only(Log(), QStringLiteral("run")).size(), 1) << "the second step does not read the old file";
+            EXPECT_EQ(second->Dataset(), nullptr);
+            ASSERT_FALSE(m_service.messages.isEmpty());
+            EXPECT_TRUE(m_service.messages.last().contains(u"ETAPE1.DBF")) << m_service.messages.last().toStdString();
+        }
+    }
+}
+
+TEST_F(RunTest, DatabasesAreOpenedOnceEachAndTablesWithoutADatabaseItemAreSkipped)
+{
+    REQUIRE_DRIVER();
+    struct Case {
+        bool withItem;
+        int opens;
+    };
+    for (const Case c : {Case{true, 1}, Case{false, 0}}) {
+        SCOPED_TRACE(c.withItem);
+        NewQuery();
+        if (!c.withItem) {
+            for (TMxItem* s : *m_query->Steps())
+                static_cast<TMxQueryStep*>(s)->DataModel()->Databases()->Clear();
+        }
+        TMxQueryStep* step = m_query->Steps()->Items(0);
+        Add(step, kClient, QStringLiteral("NOM"));
+        Add(step, kOrder, QStringLiteral("MONTANT"))->SetTotal(QStringLiteral("sum"));
+        Log().clear();
+        ExecuteQuery(m_query);
+        EXPECT_EQ(only(Log(), QStringLiteral("open")).size(), c.opens) << Log().join(u", ").toStdString();
+        EXPECT_EQ(Rows(step).size(), 6) << "the main database is opened with the statement";
+    }
+}
+
+TEST_F(RunTest, TheStatementReachesTheDriverWhole)
+{
+    REQUIRE_DRIVER();
+    NewQuery();
+    TMxQueryStep* step = m_query->Steps()->Items(0);
+    Add(step, kClient, QStringLiteral("NOM"));
+    const QString longName = QString(290, u'é') + QStringLiteral("fin");
+    filterEquals(Add(step, kClient, QStringLiteral("VILLE")), longName);
+    ExecuteQuery(m_query);
+    ASSERT_EQ(Statements().size(), 1);
+    EXPECT_TRUE(Statements()[0].contains(longName));
+    ASSERT_NE(step->Dataset(), nullptr) << "the statement ran";
+    EXPECT_EQ(step->Dataset()->GetRecordCount(), 0);
+}
+
+TEST_F(RunTest, AResultLivesUntilTheNextRunTheViewRemovalOrTheQueryGoes)
+{
+    REQUIRE_DRIVER();
+    NewQuery();
+    TMxQueryStep* step = m_query->Steps()->Items(0);
+    Add(step, kClient, QStringLiteral("NOM"));
+    ExecuteQuery(m_query);
+    ASSERT_NE(step->Dataset(), nullptr);
+    EXPECT_EQ(only(Log(), QStringLiteral("free")).size(), 0);
+
+    ExecuteQuery(m_query);
+    EXPECT_EQ(only(Log(), QStringLiteral("free")).size(), 1) << "the next run frees the former result";
+    DropStepView(*step);
+    EXPECT_EQ(step->Dataset(), nullptr);
+    EXPECT_EQ(only(Log(), QStringLiteral("free")).size(), 2);
+
+    ExecuteQuery(m_query);
+    TMxItem::Free(m_query);
+    m_query = nullptr;
+    EXPECT_EQ(only(Log(), QStringLiteral("free")).size(), 3) << "the query's end frees its results";
+}
+
+TEST_F(RunTest, AQueryFileRunsUnattendedWithEveryDestinationAndTheChecksComeFirst)
+{
+    REQUIRE_DRIVER();
+    NewQuery();
+    const QString model = Path(QStringLiteral("DEMO.MDD"));
+    m_query->DataModel()->SaveToFile(model);
+    TMxQueryStep* step = m_query->Steps()->Items(0);
+    Add(step, kClient, QStringLiteral("NOM"));
+    SendTo(step, QStringLiteral("Table"), QStringLiteral("CLIENTS"));
+    SendTo(step, QStringLiteral("Rapport"), QStringLiteral("CLIENTS"));
+    m_query->SetInteractive(true);
+    m_query->SetOptionsDumpTables(false);
+    m_query->SaveToFile(Path(QStringLiteral("CLIENTS.MQR")));
+
+    // a login is asked for: the model has users
+    ScopedHook login(LoginPromptHook, [](const QString&, QString& user, QString& password) {
+        user = QStringLiteral("Admin");
+        password = QStringLiteral("secret");
+        return true;
+    });
+    Log().clear();
+    EXPECT_TRUE(RunQueryFile(Path(QStringLiteral("CLIENTS.MQR"))));
+    EXPECT_EQ(only(Log(), QStringLiteral("export")) + only(Log(), QStringLiteral("print")),
+        (QStringList{"export Table CLIENTS.DBF", "print Rapport CLIENTS.QRP"}));
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("CLIENTS.DBF")))) << "a bare name goes into the private folder";
+
+    // No field checked: nothing runs.
+    step->AllFields()->Items(0)->SetChecked(false);
+    Log().clear();
+    try {
+        ExecuteQuery(m_query);
+        ADD_FAILURE() << "ran without a field";
+    } catch (const EMxAbort& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Etape 1: Aucun champ n'est sélectionné."));
+    }
+    EXPECT_TRUE(only(Log(), QStringLiteral("run")).isEmpty());
+}

@@ -1,0 +1,222 @@
+// The built program, run as a script or a scheduler runs it: no display,
+// a settings folder of its own, the bundled sample.
+
+#include "core/userservice.h"
+#include "destination/querydestination.h"
+#include "driver/driverclasses.h"
+#include "driver/rootdir.h"
+#include "global/engineshutdown.h"
+#include "global/queryglobal.h"
+#include "model/datamodel.h"
+#include "model/entity.h"
+#include "model/table.h"
+#include "query/query.h"
+
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace mx;
+
+namespace {
+
+QString binDir()
+{
+    return qEnvironmentVariable("MORVELIN_BIN");
+}
+
+QString sampleFile(const QString& name)
+{
+    return QDir(binDir()).filePath(QStringLiteral("sample/") + name);
+}
+
+struct Outcome {
+    int status = -1;
+    QString err;
+};
+
+class Morv32Test : public mxtest::EngineTest {
+protected:
+    void SetUp() override
+    {
+        if (!DriverClasses().GetByClassName(QStringLiteral("MX32BDE")))
+            GTEST_SKIP() << "the built-in database driver is not registered";
+    }
+
+    Morv32Test()
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("settings"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("out"));
+        mxtest::WriteAll(Path(QStringLiteral("settings/MORVELIN.INI")),
+            QStringLiteral("[Options]\nPrivateQueryPath=%1/\n").arg(Out()).toUtf8());
+    }
+
+    QString Out() const { return Path(QStringLiteral("out")); }
+    QStringList OutFiles() const { return QDir(Out()).entryList(QDir::Files, QDir::Name); }
+
+    // Runs the program with no display and the test's settings folder.
+    Outcome Run(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("MORVELIN_WINDIR"), Path(QStringLiteral("settings")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(m_dir.path());
+        p.start(QDir(binDir()).filePath(QStringLiteral("morv32")), args);
+        Outcome o;
+        if (!p.waitForFinished(120000)) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << "morv32 did not end: it waits for something";
+            return o;
+        }
+        o.err = QString::fromUtf8(p.readAllStandardError());
+        o.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return o;
+    }
+
+    // The rows of a dBASE table, read by Debian's python3-dbf.
+    QStringList DbfRows(const QString& file, QStringList* fieldNames)
+    {
+        const QString script = QStringLiteral(
+            "import sys, json, dbf\n"
+            "t = dbf.Table(sys.argv[1]); t.open()\n"
+            "print(json.dumps(list(t.field_names)))\n"
+            "for r in t:\n"
+            "    print(json.dumps([None if v is None else str(v).rstrip(' ') for v in r]))\n");
+        QProcess p;
+        p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, file});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+            ADD_FAILURE() << "python3-dbf: " << p.readAllStandardError().toStdString();
+            return {};
+        }
+        QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        if (lines.isEmpty())
+            return {};
+        for (const QJsonValue& v : QJsonDocument::fromJson(lines.takeFirst().toUtf8()).array())
+            *fieldNames << v.toString();
+        QStringList rows;
+        for (const QString& line : lines) {
+            QStringList cells;
+            for (const QJsonValue& v : QJsonDocument::fromJson(line.toUtf8()).array())
+                cells << (v.isNull() ? QStringLiteral("NULL") : v.toString());
+            rows << cells.join(u'|');
+        }
+        return rows;
+    }
+};
+
+bool hasPythonDbf()
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import dbf")});
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace
+
+TEST_F(Morv32Test, RunsTheSampleQueryWritesEveryTableAndSaysSo)
+{
+    const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QStringLiteral("CLIENTS.MQR"))});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
+    for (const char* f : {"CLIENTS.DB", "CLIENTS.DBF", "CLIENTS.TXT"})
+        EXPECT_TRUE(OutFiles().contains(QString::fromLatin1(f))) << f << " in " << OutFiles().join(u' ').toStdString();
+
+    if (!hasPythonDbf())
+        GTEST_SKIP() << "python3-dbf is not installed for /usr/bin/python3";
+    QStringList fields;
+    const QStringList rows = DbfRows(QDir(Out()).filePath(QStringLiteral("CLIENTS.DBF")), &fields);
+    EXPECT_EQ(fields.size(), 8) << fields.join(u',').toStdString();
+    EXPECT_EQ(rows.size(), 487) << "the 13 clients without a town are left out by the link";
+    ASSERT_FALSE(rows.isEmpty());
+    // Sorted by region, town, name: the first region in order is
+    // Auvergne-Rhône-Alpes, and accents come through.
+    EXPECT_TRUE(rows.first().startsWith(u"Auvergne-Rhône-Alpes|")) << rows.first().toStdString();
+}
+
+TEST_F(Morv32Test, RunsTheChainedQuery)
+{
+    const Outcome o = Run({QStringLiteral("-EXE"), QStringLiteral("TRUE"), sampleFile(QStringLiteral("CLIENTS_FIDELES.MQR"))});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
+    EXPECT_TRUE(OutFiles().contains(QStringLiteral("QUANTITES_PAR_CLIENT.DB"))) << OutFiles().join(u' ').toStdString();
+    ASSERT_TRUE(OutFiles().contains(QStringLiteral("CLIENTS_FIDELES.TXT"))) << OutFiles().join(u' ').toStdString();
+    const QStringList lines = QString::fromLatin1(mxtest::ReadAll(QDir(Out()).filePath(QStringLiteral("CLIENTS_FIDELES.TXT"))))
+                                  .split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_GE(lines.size(), 38) << "38 clients ordered more than 250 items";
+    EXPECT_LE(lines.size(), 39);
+}
+
+TEST_F(Morv32Test, AMissingDatabaseFailsWithTheDriversMessageAndWritesNothing)
+{
+    // The user's alias file replaces the installation's.
+    mxtest::WriteAll(Path(QStringLiteral("settings/ALIASES.INI")),
+        QStringLiteral("[MORVELIN]\nTYPE=SQLITE\nPATH=%1\n").arg(Path(QStringLiteral("absente/MORVELIN.DB"))).toUtf8());
+    const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QStringLiteral("CLIENTS.MQR"))});
+    EXPECT_EQ(o.status, 1) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"absente")) << "the driver says which database: " << o.err.toStdString();
+    EXPECT_TRUE(OutFiles().isEmpty()) << OutFiles().join(u' ').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("absente")))) << "opening creates nothing";
+}
+
+TEST_F(Morv32Test, ALoginNobodyCanGiveCancelsAtOnce)
+{
+    // A query over the model with users, written in the test's folder.
+    {
+        const QString root = binDir();
+        RootDirOverride.set([root] { return root; });
+        new TMxQueryGlobal(nullptr);
+        LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
+        LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
+        auto* model = new TMxDataModel(nullptr);
+        model->Open(sampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QStringLiteral("Admin"), QStringLiteral("admin"));
+        auto* q = new TMxQuery(nullptr);
+        q->SetDataModel(model, true);
+        q->SetDomId(1);
+        TMxQueryStep* step = q->AddStep();
+        TMxTable* villes = step->DataModel()->Tables()->FindById(1);
+        step->AddFields(villes->Entities()->Items(0), villes->Fields()->FindField(QStringLiteral("NOM")));
+        static_cast<TQueryDestinationItem*>(step->Destinations()->FindByName(QStringLiteral("Texte")))->SetFileName(QStringLiteral("VILLES"));
+        q->SaveToFile(Path(QStringLiteral("VILLES.MQR")));
+        q->Free();
+        ShutdownEngine();
+        RootDirOverride.clear();
+    }
+    const Outcome o = Run({QStringLiteral("/EXE"), Path(QStringLiteral("VILLES.MQR"))});
+    EXPECT_EQ(o.status, 2) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"Accès à EXEMPLE_ACCES.MDD : le modèle demande un nom d'utilisateur")) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains(u"Impression terminée."));
+    EXPECT_TRUE(OutFiles().isEmpty());
+}
+
+TEST_F(Morv32Test, WithoutAQueryOrWithoutExeItSaysWhyAndFails)
+{
+    struct Case {
+        QStringList args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("/EXE")}, "/EXE"},
+        {{QStringLiteral("/EXE"), QStringLiteral("absente.MQR")}, "absente.MQR"},
+        {{sampleFile(QStringLiteral("CLIENTS.MQR"))}, "pas encore disponible"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const Outcome o = Run(c.args);
+        EXPECT_EQ(o.status, 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
+        EXPECT_FALSE(o.err.contains(u"Impression terminée."));
+    }
+    EXPECT_TRUE(OutFiles().isEmpty());
+}
