@@ -2,6 +2,7 @@
 
 #include "core/exceptions.h"
 #include "destination/destinationtype.h"
+#include "destination/querydestination.h"
 #include "driver/destdriver.h"
 #include "driver/destfactories.h"
 #include "driver/destproperties.h"
@@ -349,6 +350,21 @@ QStringList QueryTest::Sql(bool design, TMxQueryStep* step)
 TMxSqlJoin* QueryTest::Join(int master, int detail, TMxQueryStep* step)
 {
     return (step ? step : m_step)->SQLJoins()->FindJoin(master, detail);
+}
+
+void SetSettingsText(TQueryDestinationItem* destination, const QString& text)
+{
+    destination->GetDestinationType();
+    if (auto* s = dynamic_cast<TTextSettings*>(destination->Settings()))
+        s->Text = text;
+    else
+        ADD_FAILURE() << "no settings";
+}
+
+QString SettingsText(TQueryDestinationItem* destination)
+{
+    auto* s = dynamic_cast<TTextSettings*>(destination->Settings());
+    return s ? s->Text : QStringLiteral("<none>");
 }
 
 QString Joined(const QStringList& lines)

@@ -33,6 +33,7 @@ class TMxQuery;
 class TMxQueryField;
 class TMxQueryStep;
 class TMxSqlJoin;
+class TQueryDestinationItem;
 } // namespace mx
 
 namespace qtest {
@@ -117,5 +118,9 @@ private:
 };
 
 QString Joined(const QStringList& lines);
+
+// The text the test destination driver's settings store.
+void SetSettingsText(mx::TQueryDestinationItem* destination, const QString& text);
+QString SettingsText(mx::TQueryDestinationItem* destination);
 
 } // namespace qtest
