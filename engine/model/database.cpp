@@ -3,6 +3,8 @@
 #include "modelhooks.h"
 
 #include "core/format.h"
+#include "global/datasource.h"
+#include "global/queryglobal.h"
 
 namespace mx {
 
@@ -45,13 +47,22 @@ bool TMxDatabaseItem::IsServer() const
     return !m_driverName.isEmpty() && m_driverName != QLatin1String("STANDARD");
 }
 
+TDbEngDatasource* TMxDatabaseItem::GetDatasource() const
+{
+    TDbEngDatasourceList* list = Datasources();
+    return list ? list->FindDatasource(m_driverName) : nullptr;
+}
+
 bool TMxDatabaseItem::GetSyntax(TSQLSyntaxProperties& syntax) const
 {
-    if (!ModelDatasourceHook)
+    if (ModelDatasourceHook)
+        return ModelDatasourceHook(m_driverName, syntax) || ModelDatasourceHook(QStringLiteral("STANDARD"), syntax);
+    TDbEngDatasourceList* list = Datasources();
+    TDbEngDatasource* datasource = list ? list->FindDatasourceOrStandard(m_driverName) : nullptr;
+    if (!datasource)
         return false;
-    if (ModelDatasourceHook(m_driverName, syntax))
-        return true;
-    return ModelDatasourceHook(QStringLiteral("STANDARD"), syntax);
+    datasource->GetSyntaxProperties(syntax);
+    return true;
 }
 
 QString TMxDatabaseItem::GetDebugText() const

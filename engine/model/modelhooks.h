@@ -36,7 +36,12 @@ public:
     virtual void Next() = 0;
 };
 
-// None when the driver could not read the values (it reports why itself).
+// Fills in for the database driver when set (tests, tools).
 extern THookSlot<std::unique_ptr<TFieldValueCursor>(const TFieldValuesRequest& request)> ModelFieldValuesHook;
+
+// The distinct values of a field: through ModelFieldValuesHook when it is
+// set, else through the process's database driver (made on first use).
+// None when the driver could not read them (it reports why itself).
+std::unique_ptr<TFieldValueCursor> ReadFieldValues(const TFieldValuesRequest& request);
 
 } // namespace mx

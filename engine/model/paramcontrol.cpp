@@ -185,14 +185,12 @@ void TMxParamControl::FillValues(TMxDataModel* model, int maxCount)
         UserService().Warning(TranslateFmt(QStringLiteral("Le pilote %s n'a pas de dialecte SQL"), {database->DriverName()}));
         return;
     }
-    if (!ModelFieldValuesHook)
-        return;
     request.DatabaseName = table->Database();
     request.TableName = table->Name();
     request.UserName = database->UserName();
     request.Password = database->Password();
     request.FieldName = field->Name();
-    std::unique_ptr<TFieldValueCursor> values = ModelFieldValuesHook(request);
+    std::unique_ptr<TFieldValueCursor> values = ReadFieldValues(request);
     if (!values)
         return;
     values->First();
