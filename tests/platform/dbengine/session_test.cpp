@@ -133,8 +133,9 @@ TEST_F(SessionTest, OneStatementPerCall)
         auto ds = db->openQuery(QString::fromLatin1(c.sql), &error);
         EXPECT_EQ(bool(ds), c.ok) << c.sql << ": " << error.toStdString();
         EXPECT_EQ(db->execute(QString::fromLatin1(c.sql), &error), c.ok) << c.sql;
-        if (!c.ok)
+        if (!c.ok) {
             EXPECT_FALSE(error.isEmpty());
+        }
     }
     QString error;
     EXPECT_FALSE(db->execute(QStringLiteral("SELECT 1; DROP TABLE CLIENT"), &error));

@@ -442,8 +442,9 @@ TEST_F(TableFileTest, DamagedFilesGiveErrorsNotCrashes)
                     continue;
                 }
                 DbMemoryRows all;
-                if (!readAllRows(*rows, &all, &error))
+                if (!readAllRows(*rows, &all, &error)) {
                     EXPECT_FALSE(error.isEmpty());
+                }
             }
             dbtest::WriteBytes(target, good);
         }
