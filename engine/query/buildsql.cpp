@@ -67,7 +67,7 @@ bool TMxQueryStep::syncResultTable(TMxTable* table, TMxQueryStep* source)
     for (int i = 0; same && i < names.size(); ++i)
         same = fields->Items(i)->Name() == names[i] && fields->Items(i)->ShortType() == types[i];
     TMxEntityList* entities = table->Entities();
-    if (same && entities->Count() == 1 && entities->Items(0)->Name() == source->GetName())
+    if (same && entities->Count() == 1 && entities->Items(0)->Name() == source->GetName() && entities->Items(0)->Id() == table->Id())
         return false;
     if (!same) {
         fields->Clear();
@@ -82,6 +82,7 @@ bool TMxQueryStep::syncResultTable(TMxTable* table, TMxQueryStep* source)
     }
     entities->Clear();
     auto* entity = new TMxEntity(entities);
+    entity->SetId(table->Id()); // its copy in the entity view is known by it
     entity->SetName(source->GetName());
     for (int i = 0; i < fields->Count(); ++i)
         entity->AddField(fields->Items(i));
@@ -114,11 +115,9 @@ void TMxQueryStep::offerResultEntities()
     if (!m_model || !m_model->CurrentDomain())
         return;
     TMxEntityList* view = m_model->DomainEntities();
-    for (int i = view->Count() - 1; i >= 0; --i) {
-        TMxList* entries = view->Items(i)->WFields();
-        if (entries->Count() > 0 && entries->Items(0)->Id() < 0)
+    for (int i = view->Count() - 1; i >= 0; --i)
+        if (view->Items(i)->Id() < 0)
             view->Items(i)->Free();
-    }
     for (TMxItem* t : *m_model->Tables()) {
         auto* table = static_cast<TMxTable*>(t);
         if (table->Id() < 0)

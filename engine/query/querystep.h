@@ -87,9 +87,11 @@ public:
     // the step's Id), made when missing, their fields following the
     // earlier steps' columns.
     void EnsureResultTables();
-    // Names each result table after the view or file its step writes.
-    // What cannot be read (a step missing, not yet run, or writing its
-    // result nowhere) is an error in run mode when the table is used.
+    // Brings each result table up to date with its step (its columns, and
+    // the view or file it writes; the entity view follows). Preparation
+    // calls it; the designer calls it before it shows a later step. What
+    // cannot be read (a step missing, not yet run, or writing its result
+    // nowhere) is an error in run mode when the table is used.
     void RefreshResultTables();
     void GetQueryFields();
     void LinkTables();

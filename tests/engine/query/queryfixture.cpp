@@ -215,6 +215,9 @@ TMxDataModel* MakeShopModel(const ShopOptions& o)
         {{"NUMLIV", "N", "Livraison"}, {"NUMCDE", "N", "Commande livrée"}, {"TRANSPORTEUR", "A", "Transporteur"}});
     addTable(m, 9, QStringLiteral("REMISE"), o.otherDb, QStringLiteral("Remises"),
         {{"VILLE", "A", "Ville remise"}, {"CATEGORIE", "A", "Catégorie remise"}, {"TAUX", "N", "Taux"}});
+    TMxEntityCriteria* parisians = m->Tables()->FindById(3)->Entities()->Items(0)->Criterias()->AddNew();
+    parisians->SetName(QStringLiteral("Parisiens"));
+    SetTokens(parisians->Criteria(), {F(3, QStringLiteral("VILLE")), O(foEqual), C(QStringLiteral("Paris"))});
     TMxLink* clientOrder = addLink(m, 3, 5, {{"NUMCLI", "NUMCLI"}});
     clientOrder->SetLeftOuter(o.clientOrderOuter);
     clientOrder->SetLeftCaption(QStringLiteral("Tous les clients"));

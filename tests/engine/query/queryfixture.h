@@ -10,6 +10,7 @@
 //   links          CLIENT -> COMMANDE on NUMCLI (left outer allowed when asked)
 //                  COMMANDE -> LIVRAISON on NUMCDE (left outer, chosen by default)
 //                  CLIENT -> REMISE on VILLE and CATEGORIE (left and right outer)
+//   entity         "Clients" has the criterion "Parisiens" (VILLE = 'Paris')
 //   sets           1 "Ensemble principal"; 2 "Grosses commandes" (criterion
 //                  MONTANT > 100)
 

@@ -6,7 +6,10 @@
 
 #include "core/exceptions.h"
 #include "destination/querydestination.h"
+#include "model/datamodel.h"
+#include "model/entity.h"
 #include "model/formula.h"
+#include "model/table.h"
 #include "model/modeltypes.h"
 #include "model/queryfield.h"
 #include "model/sqlfunction.h"
@@ -278,6 +281,12 @@ TEST_F(SqlGolden, Table)
             L("SELECT \nD3.\"NOM\" AS \"Nom\"\nFROM \n \"CLIENT\" D3,\n \"COMMANDE\" D5\nWHERE\n(D3.\"NUMCLI\" = D5.\"NUMCLI\")\nAND\n"
               "((D5.\"MONTANT\" > 100) )"),
             {"Dupont", "Durand", "O'Brien"}},
+        {"an entity criterion", {}, [&] {
+             Add(3, nom);
+             TMxEntity* clients = m_step->DataModel()->Tables()->FindById(3)->Entities()->Items(0);
+             m_step->Entities()->Items(0)->SetSourceItem(clients->Criterias()->Items(0));
+         },
+            false, L("SELECT \nD3.\"NOM\" AS \"Nom\"\nFROM \n \"CLIENT\" D3\nWHERE\n((D3.\"VILLE\" = 'Paris') )"), {"Dupont", "Martin"}},
         {"a step criterion comparing two fields", {}, [&] {
              Add(5, QStringLiteral("NUMCDE"));
              SetTokens(m_step->StepCriteria(), {F(5, QStringLiteral("MONTANT")), O(foEqualSup), F(5, QStringLiteral("NUMCDE")), O(foAnd),
