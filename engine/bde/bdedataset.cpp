@@ -1,0 +1,49 @@
+#include "bdedataset.h"
+
+#include "dberror.h"
+
+#include "tools/messages.h"
+
+namespace mx {
+
+MX_DEFINE_CLASS(TMxBdeDataset, TMxDataset, nullptr)
+
+TMxBdeDataset::TMxBdeDataset(TMxItem* owner) : TMxDataset(owner) {}
+
+TMxBdeDataset::~TMxBdeDataset() = default;
+
+void TMxBdeDataset::SetDataset(std::unique_ptr<TDbDataObject> dataSet)
+{
+    TMxDataset::SetDataset(std::move(dataSet));
+    KeyFields().clear();
+    if (Dataset() && Dataset()->kind == TDbDataObject::Table)
+        GetKeyIndex();
+}
+
+QString TMxBdeDataset::GetKeyIndex()
+{
+    KeyFields().clear();
+    const TDbDataObject* data = Dataset();
+    if (!data || data->kind != TDbDataObject::Table)
+        return {};
+    for (const QString& name : data->keyFields)
+        if (!name.isEmpty())
+            KeyFields().append(name);
+    return KeyFields().join(u';');
+}
+
+void TMxBdeDataset::DumpTable(const QString& fileName)
+{
+    try {
+        platform::DbDataset* rows = Rows();
+        if (!rows || !rows->isActive())
+            throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        QString error;
+        if (!rows->copyTo(fileName, &error))
+            throw EDBEngineError(error);
+    } catch (const std::exception& e) {
+        ShowProcError(QStringLiteral("TMxBdeDataset.DumpTable"), e);
+    }
+}
+
+} // namespace mx

@@ -1,0 +1,190 @@
+#include "mxdataset.h"
+
+#include "dberror.h"
+
+#include "tools/messages.h"
+
+#include <platform/dbengine/dbfield.h>
+
+namespace mx {
+
+MX_DEFINE_CLASS(TMxDataset, TIMxDataset, nullptr)
+
+TMxDataset::TMxDataset(TMxItem* owner) : TIMxDataset(owner) {}
+
+TMxDataset::~TMxDataset() = default;
+
+void TMxDataset::SetDataset(std::unique_ptr<TDbDataObject> dataSet)
+{
+    ClearFields();
+    m_data = std::move(dataSet);
+    m_fetchReported = false;
+    if (!m_data)
+        return;
+    for (const platform::DbField& f : m_data->fieldDefs) {
+        const int size = f.size < 0 ? 0 : (f.size > 0xFFFF ? 0xFFFF : f.size);
+        AddFieldDescription(std::make_unique<TIMxField>(f.name, std::uint8_t(f.type), std::uint16_t(size)));
+    }
+}
+
+void TMxDataset::CheckFetch(const QString& procName)
+{
+    const platform::DbDataset* rows = Rows();
+    if (!rows || m_fetchReported || rows->fetchError().isEmpty())
+        return;
+    m_fetchReported = true;
+    ShowProcError(procName, EDBEngineError(rows->fetchError()));
+}
+
+int TMxDataset::GetFieldCount()
+{
+    return FieldDescriptionCount();
+}
+
+QString TMxDataset::GetFieldValue(int index)
+{
+    try {
+        const TIMxField* field = FieldDescription(index);
+        const platform::DbDataset* rows = Rows();
+        if (!field || !rows || !rows->isActive() || index >= rows->fieldCount())
+            return {};
+        return platform::valueText(rows->value(index), platform::DbFieldType(field->DataType), m_format);
+    } catch (...) {
+        return {};
+    }
+}
+
+QString TMxDataset::GetFieldValueByName(const QString& name)
+{
+    for (int i = 0; i < FieldDescriptionCount(); ++i)
+        if (FieldDescription(i)->Name.compare(name, Qt::CaseInsensitive) == 0)
+            return GetFieldValue(i);
+    return {};
+}
+
+QString TMxDataset::GetFieldName(int index)
+{
+    const TIMxField* field = FieldDescription(index);
+    return field ? field->Name : QString();
+}
+
+int TMxDataset::GetFieldWidth(int index)
+{
+    const TIMxField* field = FieldDescription(index);
+    if (!field)
+        return 0;
+    platform::DbField f;
+    f.type = platform::DbFieldType(field->DataType);
+    f.size = field->Size;
+    return platform::fieldDisplayWidth(f);
+}
+
+int TMxDataset::GetFieldSize(int index)
+{
+    const TIMxField* field = FieldDescription(index);
+    return field ? field->Size : 0;
+}
+
+int TMxDataset::GetRecordCount()
+{
+    try {
+        platform::DbDataset* rows = Rows();
+        if (!rows || !rows->isActive())
+            return 0;
+        const int count = rows->recordCount();
+        CheckFetch(QStringLiteral("TMxDataset.GetRecordCount"));
+        return count;
+    } catch (...) {
+        return 0;
+    }
+}
+
+bool TMxDataset::GetActive()
+{
+    const platform::DbDataset* rows = Rows();
+    return rows && rows->isActive();
+}
+
+QString TMxDataset::GetFieldTypeName(int index)
+{
+    const TIMxField* field = FieldDescription(index);
+    return field ? platform::fieldTypeName(field->DataType) : QStringLiteral("UNKNOWN");
+}
+
+void TMxDataset::First()
+{
+    if (platform::DbDataset* rows = Rows())
+        rows->first();
+}
+
+void TMxDataset::Last()
+{
+    if (platform::DbDataset* rows = Rows()) {
+        rows->last();
+        CheckFetch(QStringLiteral("TMxDataset.Last"));
+    }
+}
+
+void TMxDataset::Next()
+{
+    if (platform::DbDataset* rows = Rows()) {
+        rows->next();
+        CheckFetch(QStringLiteral("TMxDataset.Next"));
+    }
+}
+
+void TMxDataset::Prior()
+{
+    if (platform::DbDataset* rows = Rows())
+        rows->prior();
+}
+
+bool TMxDataset::Bof()
+{
+    const platform::DbDataset* rows = Rows();
+    return !rows || rows->bof();
+}
+
+bool TMxDataset::Eof()
+{
+    const platform::DbDataset* rows = Rows();
+    return !rows || rows->eof();
+}
+
+void TMxDataset::Close()
+{
+    try {
+        if (platform::DbDataset* rows = Rows())
+            rows->close();
+    } catch (const std::exception& e) {
+        ShowProcError(QStringLiteral("TMxDataset.Close"), e);
+    }
+}
+
+void TMxDataset::MoveBy(int distance)
+{
+    try {
+        if (platform::DbDataset* rows = Rows()) {
+            rows->moveBy(distance);
+            CheckFetch(QStringLiteral("TMxDataset.MoveBy"));
+        }
+    } catch (const std::exception& e) {
+        ShowProcError(QStringLiteral("TMxDataset.MoveBy"), e);
+    }
+}
+
+int TMxDataset::GetRecNo()
+{
+    const platform::DbDataset* rows = Rows();
+    return rows ? rows->recNo() : 0;
+}
+
+void TMxDataset::SetRecNo(int value)
+{
+    if (platform::DbDataset* rows = Rows()) {
+        rows->setRecNo(value);
+        CheckFetch(QStringLiteral("TMxDataset.SetRecNo"));
+    }
+}
+
+} // namespace mx
