@@ -138,10 +138,10 @@ TEST_F(DatabaseTest, NameListsAreWholeAndTheBufferIsNeverOverrun)
                                       QStringLiteral("COMMANDE"), QStringLiteral("LIGNE"), QStringLiteral("NOTE")}));
 
     // 500 tables and a view: all of them, whatever their number.
-    QString script;
+    QString script = QStringLiteral("BEGIN;\n");
     for (int i = 0; i < 500; ++i)
         script += QStringLiteral("CREATE TABLE TABLE_WITH_A_LONG_NAME_%1 (X INTEGER);\n").arg(i, 3, 10, QLatin1Char('0'));
-    script += QStringLiteral("CREATE VIEW V_ALL AS SELECT X FROM TABLE_WITH_A_LONG_NAME_000;");
+    script += QStringLiteral("CREATE VIEW V_ALL AS SELECT X FROM TABLE_WITH_A_LONG_NAME_000;\nCOMMIT;");
     const QString big = Path(QStringLiteral("big.sqlite"));
     MakeDatabase(big, script);
     const QStringList all = Driver().TableNameList(big);
