@@ -289,13 +289,6 @@ void TMxQuery::giveStepsModels()
         auto* step = static_cast<TMxQueryStep*>(s);
         step->SetDataModel(static_cast<TMxDataModel*>(previous->Clone(nullptr)));
         previous = step->DataModel();
-        TMxDataModel* model = step->DataModel();
-        step->EnsureResultTables();
-        auto tableOf = [model](int id) -> TMxTable* { return id == 0 ? model->CalcTable() : model->Tables()->FindById(id); };
-        for (TMxItem* item : *step->AllFields()) {
-            auto* f = static_cast<TMxQueryField*>(item);
-            f->BindTables(tableOf(f->TableId()), tableOf(f->QueryTableId()));
-        }
     }
 }
 

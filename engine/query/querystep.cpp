@@ -143,6 +143,18 @@ void TMxQueryStep::SetDataModel(TMxDataModel* model)
     TMxDataModel* old = m_model;
     m_model = model;
     TMxItem::Free(old);
+    // the step's fields now read the tables of this model
+    if (m_model) {
+        EnsureResultTables();
+        auto tableOf = [this](int id) -> TMxTable* { return id == 0 ? m_model->CalcTable() : m_model->Tables()->FindById(id); };
+        for (TMxItem* item : *m_allFields) {
+            auto* f = static_cast<TMxQueryField*>(item);
+            f->BindTables(tableOf(f->TableId()), tableOf(f->QueryTableId()));
+        }
+    } else {
+        for (TMxItem* item : *m_allFields)
+            static_cast<TMxQueryField*>(item)->BindTables(nullptr, nullptr);
+    }
 }
 
 void TMxQueryStep::SetDataset(TIMxDataset* dataset)

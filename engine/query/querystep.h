@@ -51,7 +51,9 @@ public:
     TMxQuery* GetQuery() const;
 
     // The step's copy of the data model, owned by the step; none before
-    // the query gave it one. Setting frees the former copy.
+    // the query gave it one. Setting frees the former copy and binds the
+    // step's fields to the tables of the new one (by TableId and
+    // QueryTableId; 0 is the model's table of calculated fields).
     TMxDataModel* DataModel() const { return m_model; }
     void SetDataModel(TMxDataModel* model);
     // Makes the set current in the step's model, then offers the result
