@@ -403,6 +403,7 @@ void TMxDataModel::Assign(const TPersistent* source)
     if (!from)
         throw Exception(QStringLiteral("Can not assign a MxDataModel to ") + (source ? source->className() : QStringLiteral("nil")));
     detachDerivedState();
+    m_allFields->Clear(); // before the tables it is bound to go
     TMxItem::Assign(source);
     SetDesignW(from->m_designW);
     SetDesignH(from->m_designH);

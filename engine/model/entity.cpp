@@ -8,6 +8,7 @@
 #include "storevalue.h"
 #include "table.h"
 
+#include "core/exceptions.h"
 #include "core/format.h"
 #include "core/userservice.h"
 
@@ -110,6 +111,8 @@ TMxField* TMxEntity::GetField(int index) const
 
 void TMxEntity::SetField(int index, const TMxField* field)
 {
+    if (!field)
+        throw EMxInternal(Format(QStringLiteral("No field for the entry %d of the entity %s"), {index, Name()}));
     TMxItem* entry = m_wfields->Items(index);
     entry->SetId(field->GetTableId());
     entry->SetName(field->Name());
@@ -117,6 +120,8 @@ void TMxEntity::SetField(int index, const TMxField* field)
 
 void TMxEntity::AddField(TMxField* field)
 {
+    if (!field)
+        throw EMxInternal(Format(QStringLiteral("No field to add to the entity %s"), {Name()}));
     auto* entry = new TMxItem(m_wfields.get());
     try {
         SetField(m_wfields->Count() - 1, field);

@@ -4,6 +4,7 @@
 #include "samplemodel.h"
 #include "testsupport.h"
 
+#include <core/exceptions.h>
 #include <model/datamodel.h>
 #include <model/domain.h>
 #include <model/entity.h>
@@ -81,6 +82,11 @@ TEST_F(Entities, AddFieldReportsTheField)
     EXPECT_EQ(added[0], numcli);
     EXPECT_EQ(e->WFields()->Last()->Name(), QStringLiteral("NUMCLI"));
     EXPECT_EQ(e->WFields()->Last()->Id(), SampleModel::ClientId);
+    // no field: refused, and no empty entry left behind
+    const int count = e->WFields()->Count();
+    EXPECT_THROW(e->AddField(nullptr), EMxInternal);
+    EXPECT_EQ(e->WFields()->Count(), count);
+    EXPECT_EQ(added.size(), 1);
     e->WFields()->RemoveHook(this);
 }
 
