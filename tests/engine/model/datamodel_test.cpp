@@ -125,6 +125,9 @@ TEST_F(DataModel, LoginTable)
             EXPECT_EQ(m->Tables()->Count(), 2);
             EXPECT_EQ(m->FileName(), m_file);
             EXPECT_EQ(m->Version(), QStringLiteral("1.0"));
+            EXPECT_EQ(m->WindowState(), 2);
+            EXPECT_EQ(m->Report()->toStringList(), QStringList{QStringLiteral("Analyse du modèle")});
+            EXPECT_EQ(m->Databases()->Count(), 1);
         } catch (const EMxException& e) {
             EXPECT_EQ(c.outcome, Refused);
             EXPECT_EQ(e.message(), QStringLiteral("Accès refusé."));
@@ -165,6 +168,23 @@ TEST_F(DataModel, GivenNameNeverAsksAndModelWithoutUsersOpensFreely)
     ASSERT_EQ(open->AccessibleDomains()->Count(), 2);
     EXPECT_EQ(open->AccessibleDomains()->Items(1), open->Domains()->Items(1));
     EXPECT_TRUE(m_service.messages.isEmpty());
+}
+
+TEST_F(DataModel, LoadFromBytesLogsInThroughTheDialog)
+{
+    TItemPtr<TMxDataModel> sample(MakeSampleModel());
+    const QByteArray bytes = sample->SaveToBytes();
+    ScopedHook login(LoginPromptHook, [](const QString&, QString& user, QString& pw) {
+        user = QStringLiteral("Admin");
+        pw = QStringLiteral("secret");
+        return true;
+    });
+    TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
+    m->LoadFromVariant(bytes);
+    ASSERT_NE(m->CurrentUser(), nullptr);
+    EXPECT_EQ(m->CurrentUser()->Name(), QStringLiteral("Admin"));
+    EXPECT_EQ(m->AllFields()->Count(), 8);
+    EXPECT_EQ(m->SaveToBytes(), bytes);
 }
 
 TEST_F(DataModel, AccessibleSetsOfAUser)
