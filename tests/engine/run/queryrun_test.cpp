@@ -291,6 +291,7 @@ TEST_F(RunTest, AQueryFileRunsUnattendedWithEveryDestinationAndTheChecksComeFirs
     NewQuery();
     const QString model = Path(QStringLiteral("DEMO.MDD"));
     m_query->DataModel()->SaveToFile(model);
+    m_query->SetDmFilename(model);
     TMxQueryStep* step = m_query->Steps()->Items(0);
     Add(step, kClient, QStringLiteral("NOM"));
     SendTo(step, QStringLiteral("Table"), QStringLiteral("CLIENTS"));

@@ -69,8 +69,4 @@ private:
 
 } // namespace runtest
 
-#define REQUIRE_DRIVER()                                                       \
-    do {                                                                       \
-        if (!HasBuiltInDriver())                                               \
-            GTEST_SKIP() << "the built-in database driver is not registered"; \
-    } while (0)
+#define REQUIRE_DRIVER() ASSERT_TRUE(HasBuiltInDriver()) << "the built-in database driver is not registered"
