@@ -287,6 +287,20 @@ TEST_F(SqlGolden, Table)
              m_step->Entities()->Items(0)->SetSourceItem(clients->Criterias()->Items(0));
          },
             false, L("SELECT \nD3.\"NOM\" AS \"Nom\"\nFROM \n \"CLIENT\" D3\nWHERE\n((D3.\"VILLE\" = 'Paris') )"), {"Dupont", "Martin"}},
+        {"<> after a field of a criterion", {}, [&] {
+             Add(3, nom);
+             SetTokens(m_step->StepCriteria(), {F(3, nom), O(foNotEqual), C(QStringLiteral("Dupont"))});
+         },
+            false, L("SELECT \nD3.\"NOM\" AS \"Nom\"\nFROM \n \"CLIENT\" D3\nWHERE\n((D3.\"NOM\"  <>  'Dupont') )"),
+            {"Durand", "Leroy", "Martin", "O'Brien"}},
+        {"a total of a calculated field groups the step", {}, [&] {
+             Add(3, nom);
+             AddCalc(QStringLiteral("Double"), {F(5, QStringLiteral("MONTANT")), O(foMult), C(QStringLiteral("2"), 'N')})->SetTotal(QStringLiteral("sum"));
+         },
+            false,
+            L("SELECT \nD3.\"NOM\" AS \"Nom\",\nsum(((D5.\"MONTANT\")  *  2 )) AS \"Double\"\nFROM \n \"CLIENT\" D3,\n \"COMMANDE\" D5\n"
+              "WHERE\n(D3.\"NUMCLI\" = D5.\"NUMCLI\")\nGROUP BY\nD3.\"NOM\""),
+            {"Dupont|400", "Durand|1000", "Martin|40", "O'Brien|600"}},
         {"a step criterion comparing two fields", {}, [&] {
              Add(5, QStringLiteral("NUMCDE"));
              SetTokens(m_step->StepCriteria(), {F(5, QStringLiteral("MONTANT")), O(foEqualSup), F(5, QStringLiteral("NUMCDE")), O(foAnd),
@@ -369,6 +383,30 @@ TEST_F(SqlGolden, Table)
         }
         SetSystemClock([] { return QDateTime(QDate(2024, 12, 10), QTime(10, 20, 30)); });
     }
+}
+
+TEST_F(SqlGolden, DirectoriesKeepTheirSpelling)
+{
+    Open({.clientDb = QStringLiteral("/data/Shop/"), .otherDb = QStringLiteral("/data/Shop")});
+    Add(3, QStringLiteral("NOM"));
+    Add(5, QStringLiteral("MONTANT"));
+    const QStringList lines = Sql(false);
+    EXPECT_TRUE(m_step->SingleDatabase());
+    EXPECT_EQ(m_step->MainDatabase(), QStringLiteral("/data/Shop/"));
+    EXPECT_EQ(lines.mid(4, 2), (QStringList{QStringLiteral(" \"CLIENT\" D3,"), QStringLiteral(" \"COMMANDE\" D5")}));
+    // another case is another folder
+    Open({.clientDb = QStringLiteral("/data/Shop"), .otherDb = QStringLiteral("/data/shop")});
+    Add(3, QStringLiteral("NOM"));
+    Add(5, QStringLiteral("MONTANT"));
+    Sql(false);
+    EXPECT_FALSE(m_step->SingleDatabase());
+    // aliases compare without regard to case, and are named in capitals
+    Open({.clientDb = QStringLiteral("Ventes"), .otherDb = QStringLiteral("VENTES")});
+    Add(3, QStringLiteral("NOM"));
+    Add(5, QStringLiteral("MONTANT"));
+    Sql(false);
+    EXPECT_TRUE(m_step->SingleDatabase());
+    EXPECT_EQ(m_step->MainDatabase(), QStringLiteral("VENTES"));
 }
 
 TEST_F(SqlGolden, EmptyStepHasNoTextInDesign)
