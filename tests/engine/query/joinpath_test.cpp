@@ -14,7 +14,7 @@ using namespace qtest;
 
 namespace {
 
-struct LinkSpec {
+struct LinkShape {
     int master;
     int detail;
     int pairs = 1;
@@ -24,7 +24,7 @@ struct LinkSpec {
     bool rightDefault = false;
 };
 
-TMxDataModel* graphModel(std::initializer_list<LinkSpec> links)
+TMxDataModel* graphModel(std::initializer_list<LinkShape> links)
 {
     auto* m = new TMxDataModel(nullptr);
     for (int id = 1; id <= 6; ++id) {
@@ -32,7 +32,7 @@ TMxDataModel* graphModel(std::initializer_list<LinkSpec> links)
         t->SetId(id);
         t->SetName(QStringLiteral("T%1").arg(id));
     }
-    for (const LinkSpec& s : links) {
+    for (const LinkShape& s : links) {
         auto* link = new TMxLink(m->TLinks());
         link->SetMaster(s.master);
         link->SetDetail(s.detail);
@@ -62,7 +62,7 @@ QString pairText(const TMxFLink* pair)
 class JoinPath : public mxtest::EngineTest {
 protected:
     // A step of its own over a graph, holding these tables in this order.
-    TMxQueryStep* Step(std::initializer_list<LinkSpec> links, std::initializer_list<int> tables)
+    TMxQueryStep* Step(std::initializer_list<LinkShape> links, std::initializer_list<int> tables)
     {
         TMxItem::Free(m_stepItem);
         m_stepItem = new TMxQueryStep(nullptr);
@@ -79,7 +79,7 @@ TEST_F(JoinPath, PairsTablesAndJoins)
 {
     const struct {
         const char* name;
-        std::initializer_list<LinkSpec> links;
+        std::initializer_list<LinkShape> links;
         std::initializer_list<int> tables;
         QStringList pairs;
         QList<int> finalTables;
