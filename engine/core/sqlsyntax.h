@@ -45,8 +45,6 @@ public:
     void Clear() { m_lines.clear(); }
     // The text: lines in order, each followed by a line break.
     QString Text() const;
-    // The lines joined with nothing between them: the statement itself.
-    QString Joined() const { return m_lines.join(QString()); }
 
     void Assign(const TPersistent* source) override;
     void DefineProperties(TFiler& filer) override;

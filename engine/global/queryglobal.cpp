@@ -8,6 +8,7 @@
 #include "driver/dbengine.h"
 #include "driver/rootdir.h"
 #include "model/modelhooks.h"
+#include "model/sqlfunction.h"
 
 namespace mx {
 namespace {
@@ -110,6 +111,13 @@ void TMxQueryGlobal::LoadGlobals()
     LoadDefinitionFile(m_fldTypes, QString::fromLatin1(kFieldTypesFile));
     LoadDefinitionFile(DestinationTypes(), GetEngineDestFileName());
     LoadDefinitionFile(Datasources(), GetEngineDatasourceFileName());
+    // The SQL function catalogue is optional: without its file it stays empty.
+    const QString root = DriverRootDir();
+    try {
+        LoadSQLFunctions(root + SQLFunctionsFileName());
+    } catch (const std::exception& e) {
+        throw EMxException(Format(QStringLiteral("Error loading %s: %s"), {root + SQLFunctionsFileName(), ExceptionMessage(e)}));
+    }
 }
 
 TMxQueryGlobal* QueryGlobal()

@@ -97,6 +97,7 @@ TEST_F(DefinitionsTest, EveryListLoads)
     EXPECT_EQ(m_global->FldTypes()->Count(), 11);
     EXPECT_EQ(DestinationTypes()->Count(), 3);
     EXPECT_EQ(Datasources()->Count(), 2);
+    EXPECT_GT(SQLFunctions().Count(), 0); // the optional catalogue is shipped
     EXPECT_TRUE(m_service.warnings.isEmpty()) << m_service.warnings.join(u'\n').toStdString();
     // Loading again replaces, never appends.
     m_global->LoadGlobals();
