@@ -7,8 +7,10 @@
 #include "samplemodel.h"
 
 #include "core/exceptions.h"
+#include "destination/destinationtype.h"
 #include "destination/querydestination.h"
 #include "driver/dataset.h"
+#include "global/queryglobal.h"
 #include "model/datamodel.h"
 #include "model/database.h"
 #include "model/formula.h"
@@ -322,4 +324,32 @@ TEST_F(RunTest, AQueryFileRunsUnattendedWithEveryDestinationAndTheChecksComeFirs
         EXPECT_EQ(e.message(), QStringLiteral("Etape 1: Aucun champ n'est sélectionné."));
     }
     EXPECT_TRUE(only(Log(), QStringLiteral("run")).isEmpty());
+}
+
+TEST_F(RunTest, AReportThatCannotBePrintedIsSaidPlainlyAndTheFilesAreStillWritten)
+{
+    REQUIRE_DRIVER();
+    TDestinationItem* report = DestinationTypes()->AddNew();
+    report->SetName(QStringLiteral("Etat"));
+    report->SetOutput(doReport);
+    report->SetExtension(QStringLiteral("QRP"));
+    report->SetDllName(QStringLiteral("ETATS_ABSENTS"));
+    NewQuery();
+    TMxQueryStep* step = m_query->Steps()->Items(0);
+    Add(step, kClient, QStringLiteral("NOM"));
+    SendTo(step, QStringLiteral("Etat"), QStringLiteral("CLIENTS"));
+    SendTo(step, QStringLiteral("Fichier"), QStringLiteral("CLIENTS"));
+
+    try {
+        ExecuteQuery(m_query);
+        ADD_FAILURE() << "an unprinted report passed for a printed one";
+    } catch (const EMxRunFailed& e) {
+        EXPECT_TRUE(e.message().contains(u"Etape 1 : une destination n'a pas été servie")) << e.message().toStdString();
+    }
+    EXPECT_EQ(only(Log(), QStringLiteral("export")), (QStringList{"export Fichier CLIENTS.TXT"}));
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("CLIENTS.TXT"))));
+    ASSERT_EQ(m_service.messages.size(), 1) << m_service.messages.join(u'\n').toStdString();
+    EXPECT_TRUE(m_service.messages[0].startsWith(u"Etape 1 : le rapport CLIENTS n'a pas été imprimé : "))
+        << m_service.messages[0].toStdString();
+    EXPECT_NE(step->Dataset(), nullptr) << "the result is still there to be shown";
 }
