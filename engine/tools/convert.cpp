@@ -1,5 +1,7 @@
 #include "convert.h"
 
+#include "platform/core/numbers.h"
+
 #include "core/exceptions.h"
 
 #include <QStringList>
@@ -167,37 +169,7 @@ std::optional<double> TryStrToFloat(const QString& text)
 
 std::optional<int> TryStrToInt(const QString& text)
 {
-    QString t = text.trimmed();
-    bool neg = false;
-    if (t.startsWith(u'+') || t.startsWith(u'-')) {
-        neg = t.startsWith(u'-');
-        t.remove(0, 1);
-    }
-    int base = 10;
-    if (t.startsWith(u'$')) {
-        base = 16;
-        t.remove(0, 1);
-    } else if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-        base = 16;
-        t.remove(0, 2);
-    }
-    if (t.isEmpty() || t.size() > 18)
-        return std::nullopt;
-    for (QChar ch : t) {
-        const char16_t u = ch.unicode();
-        const bool digit = u >= '0' && u <= '9';
-        const bool hex = digit || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
-        if (!(base == 10 ? digit : hex))
-            return std::nullopt;
-    }
-    bool ok = false;
-    const qint64 v = t.toLongLong(&ok, base);
-    if (!ok)
-        return std::nullopt;
-    const qint64 sv = neg ? -v : v;
-    if (sv < INT_MIN || sv > INT_MAX)
-        return std::nullopt;
-    return int(sv);
+    return platform::parseInteger(text);
 }
 
 QDate StrToDate(const QString& text)
