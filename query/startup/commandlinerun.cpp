@@ -56,10 +56,9 @@ void showError(const QString& text)
     UserService().MessageDlg(text, TMsgDlgType::mtError, mbOK);
 }
 
-QString abortText(const std::exception& e)
+QString cancelledText()
 {
-    const QString text = ExceptionMessage(e);
-    return text.isEmpty() ? Translate(QStringLiteral("Abandon par l'utilisateur")) : text;
+    return Translate(QStringLiteral("Abandon par l'utilisateur"));
 }
 
 } // namespace
@@ -75,12 +74,13 @@ int RunCommandLineQuery(const QString& fileName, const TQueryFileRunner& runner)
         TUnattendedDialogs dialogs;
         runner(fileName);
     } catch (const EMxAbort& e) {
-        showError(abortText(e));
+        const QString text = ExceptionMessage(e);
+        showError(text.isEmpty() ? cancelledText() : text);
         return rsCancelled;
-    } catch (const EAbort& e) {
-        // A cancelled login ends a load with the silent abort; a run
-        // nobody watches still says why it stopped.
-        showError(abortText(e));
+    } catch (const EAbort&) {
+        // A cancelled login ends a load with the silent abort, whose text
+        // is nobody's; a run nobody watches still says why it stopped.
+        showError(cancelledText());
         return rsCancelled;
     } catch (const std::exception& e) {
         showError(ExceptionMessage(e));

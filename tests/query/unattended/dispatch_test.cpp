@@ -153,7 +153,7 @@ TEST(UnattendedRun, TellsSuccessOnlyWhenNothingFailed)
     const Case cases[] = {
         {"success", [] {}, rsSuccess},
         {"cancelled prompt", [] { throw EMxAbort(QStringLiteral("Abandon par l'utilisateur")); }, rsCancelled},
-        {"silent abort of a login", [] { throw EAbort(QString()); }, rsCancelled},
+        {"silent abort of a login", [] { throw EAbort(QStringLiteral("Operation aborted")); }, rsCancelled},
         {"a step without result", [] { throw EMxRunFailed(QStringLiteral("Etape 1 : aucun résultat")); }, rsFailed},
         {"missing file", [] { throw EMxFileNotFound(QStringLiteral("File not found x.MQR")); }, rsFailed},
         {"other error", [] { throw std::runtime_error("boom"); }, rsFailed},
@@ -179,6 +179,7 @@ TEST(UnattendedRun, TellsSuccessOnlyWhenNothingFailed)
             ASSERT_FALSE(service.messages.isEmpty());
             EXPECT_EQ(service.types.last(), TMsgDlgType::mtError);
             EXPECT_FALSE(service.messages.last().isEmpty()) << "a failure always says why";
+            EXPECT_FALSE(service.messages.last().contains(u"Operation aborted")) << "the silent abort's text is nobody's";
         }
     }
 }
