@@ -6,9 +6,10 @@
 //
 // A step whose databases cannot be opened or whose SQL fails ends without
 // result (the driver has said why); the steps that do not read its result
-// still run, a step that reads it does not. The run then raises
+// still run, a step that reads it does not. A destination that cannot be
+// served is told and the others are still sent. The run then raises
 // EMxRunFailed naming those steps: a failed run is never taken for a
-// successful one.
+// successful one. The results stay with their steps either way.
 
 #include "outputrule.h"
 
@@ -22,7 +23,7 @@ namespace mx {
 class TMxQuery;
 class TMxQueryStep;
 
-// A run in which some step gave no result.
+// A run in which some step gave no result, or could not send it.
 MX_DECLARE_EXCEPTION(EMxRunFailed, EMxException)
 
 // The parameter dialog: true when the query has no parameter controls or
@@ -42,11 +43,11 @@ void DropStepView(TMxQueryStep& step);
 
 // How a step's execution ended.
 enum TStepRunResult {
-    srDone,        // the step has its result
-    srNoResult,    // a database or the SQL failed: no result, no output
-    srInputFailed, // not run: a step whose result it reads has none
+    srDone,            // the step has its result, sent
+    srNoResult,        // a database or the SQL failed: no result, no output
+    srInputFailed,     // not run: a step whose result it reads has none
     srInputNotWritten, // the table file later steps read was not written
-    srOutputFailed, // the result exists, a destination could not be served
+    srOutputFailed,    // the result exists, a destination could not be served
 };
 
 // Runs one step and sends its result (TMxQueryStep.ExecutePhase).
