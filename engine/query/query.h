@@ -90,6 +90,10 @@ public:
     // parameters by name, run mode by the chosen values.
     void Prepare(bool design);
 
+    // Runs every step in order, after dropping the views of a previous run
+    // last to first; raises EMxRunFailed when a step failed.
+    void Execute();
+
     void LoadFromFile(const QString& fileName) override;
     void SaveToFile(const QString& fileName) override;
 

@@ -123,6 +123,10 @@ public:
     void SetDataset(TIMxDataset* dataset);
     // Hands the dataset back to the driver.
     void FreeDataset();
+    // Frees the result and drops the view its destinations generate.
+    void DropView();
+    // Runs the step and sends its result where the query's options say.
+    void ExecutePhase();
 
     // Receives status texts during a run; empty by default.
     std::function<void(const QString&)> OnProgress;

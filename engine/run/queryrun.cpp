@@ -157,7 +157,7 @@ void ExecuteQuery(TMxQuery* query)
         throw EMxInternal(QStringLiteral("ExecuteQuery: no query"));
     if (!PromptQueryParams(*query))
         throw EMxAbort(Translate(QStringLiteral("Abandon par l'utilisateur")));
-    ExecuteQuerySteps(*query);
+    query->Execute();
 }
 
 void DropStepView(TMxQueryStep& step)
