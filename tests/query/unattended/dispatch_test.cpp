@@ -116,8 +116,9 @@ TEST(QueryDispatch, ChoosesTheModeFromTheCommandLine)
         EXPECT_EQ(calls.designers, c.unattended ? 0 : 1);
         EXPECT_EQ(bare(calls.model), c.model);
         EXPECT_EQ(bare(calls.query), c.query);
-        if (!c.query.isEmpty())
+        if (!c.query.isEmpty()) {
             EXPECT_TRUE(calls.query.startsWith(u'/')) << "file arguments are made absolute";
+        }
     }
 }
 
