@@ -114,8 +114,9 @@ void TMxItem::LoadFromFile(const QString& fileName)
     // A file the system saved is scrambled whole. Only when its header does
     // not read as scrambled is it read plainly: the error of a damaged
     // scrambled file is then its own, not that of a plain second attempt.
-    const bool scrambled = plain.size() >= 3 && static_cast<unsigned char>(plain[0]) == (0xFF ^ 1)
-        && plain[1] == (10 ^ 1) && plain[2] == (0 ^ 1);
+    // the header FF 0A 00, each byte XOR 1
+    const bool scrambled = plain.size() >= 3 && static_cast<unsigned char>(plain[0]) == 0xFE && plain[1] == 0x0B
+        && plain[2] == 0x01;
     if (!scrambled) {
         LoadFromStream(plain);
         return;
