@@ -98,8 +98,10 @@ TMxSQLFunctionList& SQLFunctions()
 
 bool LoadSQLFunctions(const QString& fileName)
 {
-    if (!QFileInfo(fileName).isFile())
+    if (!QFileInfo(fileName).isFile()) {
+        SQLFunctions().Clear();
         return false;
+    }
     TItemPtr<TMxSQLFunctionList> loaded(new TMxSQLFunctionList(nullptr));
     loaded->LoadFromFile(fileName);
     SQLFunctions().Assign(loaded.get());

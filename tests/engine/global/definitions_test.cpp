@@ -56,10 +56,15 @@ protected:
     // A root folder holding the generated files, but the one left out.
     void UseCopyWithout(const QString& missing, const QByteArray& replacement = {})
     {
+        UseCopyWithout(QStringList{missing}, replacement);
+    }
+    // The same without several files (each replaced by the same bytes).
+    void UseCopyWithout(const QStringList& missing, const QByteArray& replacement = {})
+    {
         m_root = Path(QStringLiteral("root/"));
         QDir().mkpath(m_root);
         for (const QString& f : QDir(kDefinitions).entryList({QStringLiteral("*.MXF")}, QDir::Files)) {
-            if (f != missing)
+            if (!missing.contains(f))
                 ASSERT_TRUE(QFile::copy(kDefinitions + f, m_root + f));
             else if (!replacement.isNull())
                 mxtest::WriteAll(m_root + f, replacement);
@@ -275,7 +280,7 @@ TEST_F(DefinitionsTest, TheFunctionCatalogueLoads)
 
 TEST_F(DefinitionsTest, AFileThatCannotBeLoadedIsNamed)
 {
-    for (const char* file : {"FILCHECK.MXF", "FLDTYPES.MXF", "BDEDRIV.MXF"}) {
+    for (const char* file : {"FILCHECK.MXF", "FORCHECK.MXF", "OPER.MXF", "FLDTYPES.MXF", "BDEDST32.MXF", "BDEDRIV.MXF"}) {
         for (const QByteArray& content : {QByteArray(), QByteArray("not an object file")}) {
             UseCopyWithout(QString::fromLatin1(file), content);
             try {
@@ -287,6 +292,36 @@ TEST_F(DefinitionsTest, AFileThatCannotBeLoadedIsNamed)
             QDir(m_root).removeRecursively();
         }
     }
+    // The files load in a fixed order: with a file and every later one
+    // missing, the message names that file.
+    const QStringList order = {QStringLiteral("FILCHECK.MXF"), QStringLiteral("FORCHECK.MXF"), QStringLiteral("OPER.MXF"),
+        QStringLiteral("FLDTYPES.MXF"), QStringLiteral("BDEDST32.MXF"), QStringLiteral("BDEDRIV.MXF")};
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        UseCopyWithout(order.mid(i));
+        try {
+            m_global->LoadGlobals();
+            ADD_FAILURE() << "loaded without " << order[i].toStdString();
+        } catch (const EMxException& e) {
+            EXPECT_TRUE(e.message().contains(m_root + order[i])) << e.message().toStdString();
+        }
+        QDir(m_root).removeRecursively();
+    }
+    // The function catalogue is optional: without it everything else loads
+    // and the catalogue is empty; a damaged one is named.
+    UseCopyWithout(QStringLiteral("SQLFUNC.MXF"));
+    EXPECT_NO_THROW(m_global->LoadGlobals());
+    EXPECT_EQ(SQLFunctions().Count(), 0);
+    EXPECT_EQ(m_global->FilterCheck()->Count(), 31);
+    EXPECT_EQ(Datasources()->Count(), 2);
+    QDir(m_root).removeRecursively();
+    UseCopyWithout(QStringLiteral("SQLFUNC.MXF"), QByteArray("not an object file"));
+    try {
+        m_global->LoadGlobals();
+        ADD_FAILURE() << "a damaged SQLFUNC.MXF loaded";
+    } catch (const EMxException& e) {
+        EXPECT_TRUE(e.message().contains(m_root + QStringLiteral("SQLFUNC.MXF"))) << e.message().toStdString();
+    }
+    QDir(m_root).removeRecursively();
     // No installation folder at all.
     m_root.clear();
     try {

@@ -9,6 +9,8 @@
 #include <model/sqlfunction.h>
 #include <model/sqlvalue.h>
 
+#include <QFile>
+
 using namespace mx;
 using namespace mxtest;
 
@@ -157,6 +159,35 @@ TEST(SqlValues, DatesReorderedToTheFormatter)
     checkTable(dateDialect("d/d/y", "%d/%m/%y", false), {{"5/3/2024", "D", nullptr, "Bad format : d/d/y"}}, "repeated editor");
 }
 
+TEST(SqlValues, TimesAndQuotedDatesUseTheConstantQuoter)
+{
+    TSQLSyntaxProperties noQuoter = dateDialect("d/m/y", "%y-%m-%d", true);
+    noQuoter.ConstantQuoter.clear(); // an empty quoter means "'" here too
+    checkTable(noQuoter, {
+        {"10:30", "T", "'10:30:00'"},
+        {"5/3/2024", "D", "'2024-03-05'"},
+        {"5/3/2024 10:30", "@", "'2024-03-05 10:30:00'"},
+        {"12,5", "N", "12.5"},
+    }, "empty quoter");
+    TSQLSyntaxProperties hash = dateDialect("d/m/y", "%y-%m-%d", true);
+    hash.ConstantQuoter = QStringLiteral("#");
+    checkTable(hash, {
+        {"10:30", "T", "#10:30:00#"},
+        {"5/3/2024", "D", "#2024-03-05#"},
+        {"12", "N", "12"}, // numbers are never quoted
+        {"O#Brien", "A", "#O##Brien#"},
+    }, "hash quoter");
+    // nothing but digits and the time's own separators reaches the literal
+    checkTable(dateDialect("d/m/y", "%y-%m-%d", true), {
+        {"5/3/2024 10:30'; DROP TABLE CLIENT; --", "@", nullptr, "Date incorrecte"},
+        {"5/3/2024 10:30:00.5x", "@", nullptr, "Date incorrecte"},
+        {"5/3/2024'", "D", "'2024-03-05'"}, // the quote is only a separator
+        {"5/3/2024 or 1=1", "D", nullptr, "Date incorrecte"},
+        {"10:30:00; --", "T", nullptr, "Heure incorrecte"},
+        {"10:30:00.25", "T", "'10:30:00.25'"},
+    }, "injection");
+}
+
 TEST(SqlValues, SystemVariablesFromTheClock)
 {
     SetSystemClock([] { return QDateTime(QDate(2024, 3, 5), QTime(10, 30, 15)); });
@@ -286,5 +317,9 @@ TEST_F(SqlFunctionCatalogue, LoadsFromItsFileAndStaysEmptyWithout)
     WriteAll(Path(QStringLiteral("BAD.MXF")), QByteArray("not an object file"));
     EXPECT_ANY_THROW(LoadSQLFunctions(Path(QStringLiteral("BAD.MXF"))));
     EXPECT_EQ(SQLFunctions().Count(), 1);
-    SQLFunctions().Clear();
+
+    // the file taken away: loading again empties the catalogue
+    ASSERT_TRUE(QFile::remove(Path(SQLFunctionsFileName())));
+    EXPECT_FALSE(LoadSQLFunctions(Path(SQLFunctionsFileName())));
+    EXPECT_EQ(SQLFunctions().Count(), 0);
 }
