@@ -46,4 +46,10 @@ void TMxBdeDataset::DumpTable(const QString& fileName)
     }
 }
 
+void TMxBdeDataset::ExpectTables(const QStringList& fileNames)
+{
+    if (platform::DbDataset* rows = Rows())
+        rows->expectCopies(fileNames);
+}
+
 } // namespace mx

@@ -25,6 +25,10 @@ public:
     QString GetKeyIndex() override;
     // Errors are reported ("TMxBdeDataset.DumpTable"), never raised.
     void DumpTable(const QString& fileName) override;
+    // The table files DumpTable is about to be asked for, in turn: those
+    // that can are written in one pass over the rows, each put in place at
+    // its own DumpTable. An empty list drops the copies not asked for.
+    void ExpectTables(const QStringList& fileNames);
 };
 
 } // namespace mx

@@ -1,6 +1,7 @@
 #include "queryrun.h"
 
 #include "core/file.h"
+#include "bde/bdedataset.h"
 #include "core/userservice.h"
 #include "destination/querydestination.h"
 #include "driver/dbengine.h"
@@ -205,6 +206,23 @@ TStepRunResult ExecuteStepPhase(TMxQueryStep& step, TStepOutputs outputs, bool i
     const QString inputFile = input ? step.GetResultName() : QString();
     const TFileStamp before = input ? TFileStamp::of(inputFile) : TFileStamp();
 
+    // The built-in engine writes the step's table files in one pass.
+    auto* tables = dynamic_cast<TMxBdeDataset*>(dataset);
+    if (tables) {
+        QStringList names;
+        try {
+            for (int i = 0; i < destinations->Count(); ++i) {
+                TQueryDestinationItem* item = destinations->Items(i);
+                if ((outputs != soNone && isOutput(item, true)) || item == input)
+                    if (TDestinationItem* type = item->FindDestinationType(); type && type->Output() == doTable)
+                        names << type->MakeFileName(item->GetFileName());
+            }
+        } catch (const std::exception&) {
+            names.clear(); // each destination then tells its own error when it is sent
+        }
+        tables->ExpectTables(names);
+    }
+
     bool ok = true;
     bool inputSent = false;
     if (outputs != soNone) {
@@ -218,6 +236,8 @@ TStepRunResult ExecuteStepPhase(TMxQueryStep& step, TStepOutputs outputs, bool i
     }
     if (input && !inputSent)
         ok = sendOne(step, input, false) && ok;
+    if (tables)
+        tables->ExpectTables({});
     if (outputs == soAll) {
         for (int i = 0; i < destinations->Count(); ++i) {
             TQueryDestinationItem* item = destinations->Items(i);

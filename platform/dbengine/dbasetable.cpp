@@ -292,110 +292,133 @@ DbPut encodeValue(const DbfColumn& c, const DbRowSource& rows, int column, qint6
     return notA("a storable value");
 }
 
-DbPut writeOnce(DbRowSource& rows, const QString& fileName, const DbRowScan* scan, QString* error)
-{
-    std::vector<DbfColumn> cols;
-    if (!buildColumns(rows.fields(), scan, &cols, error))
-        return DbPut::Failed;
-    int recordLength = 1;
-    bool hasMemo = false;
-    for (const DbfColumn& c : cols) {
-        recordLength += c.length;
-        hasMemo = hasMemo || c.type == 'M';
+// A dBASE table being written: without a scan, its layout is guessed from
+// the declarations (put() answers Retry when a value does not fit it).
+class DbfSink : public TableSink {
+public:
+    DbfSink(const QString& fileName, const DbRowScan* scan) : m_fileName(fileName), m_files(fileName), m_scan(scan) {}
+
+    bool open(const QList<DbField>& fields, QString* error)
+    {
+        if (!buildColumns(fields, m_scan, &m_cols, error))
+            return false;
+        for (const DbfColumn& c : m_cols) {
+            m_recordLength += c.length;
+            m_hasMemo = m_hasMemo || c.type == 'M';
+        }
+        m_dbf = m_files.create(m_fileName, error);
+        if (!m_dbf)
+            return false;
+        if (m_hasMemo) {
+            QFile* f = m_files.create(m_files.companionName(QStringLiteral("DBT")), error);
+            if (!f)
+                return false;
+            m_dbt = std::make_unique<DbtWriter>(f);
+            if (!m_dbt->start(error))
+                return false;
+        }
+        m_headerLength = 32 + 32 * int(m_cols.size()) + 1;
+        if (!m_dbf->seek(m_headerLength))
+            return writeFailed(error);
+        m_out = std::make_unique<TableFileBuffer>(m_dbf);
+        return true;
     }
 
-    TableFileReplacement files(fileName);
-    QFile* dbf = files.create(fileName, error);
-    if (!dbf)
-        return DbPut::Failed;
-    std::unique_ptr<DbtWriter> dbt;
-    if (hasMemo) {
-        QFile* f = files.create(files.companionName(QStringLiteral("DBT")), error);
-        if (!f)
+    DbPut put(const DbRowSource& rows, qint64 record, QString* error) override
+    {
+        if ((m_scan && record > m_scan->rowCount) || record > 0xFFFFFFFFll) {
+            *error = record > 0xFFFFFFFFll ? QStringLiteral("Too many records for a dBASE table")
+                                           : QStringLiteral("The rows changed while they were copied");
             return DbPut::Failed;
-        dbt = std::make_unique<DbtWriter>(f);
-        if (!dbt->start(error))
+        }
+        char* rec = m_out->grow(m_recordLength);
+        rec[0] = ' ';
+        for (size_t i = 0; i < m_cols.size(); ++i) {
+            const DbPut put = encodeValue(m_cols[i], rows, int(i), record, rec + m_cols[i].offset, m_dbt.get(), !m_scan,
+                                          error);
+            if (put != DbPut::Ok) {
+                m_out->shrink(m_recordLength);
+                return put;
+            }
+        }
+        if (!m_out->maybeFlush()) {
+            writeFailed(error);
             return DbPut::Failed;
+        }
+        return DbPut::Ok;
     }
-    auto writeFailed = [&]() {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, dbf->errorString());
-        return DbPut::Failed;
-    };
-    const int headerLength = 32 + 32 * int(cols.size()) + 1;
-    auto header = [&](qint64 count) {
-        QByteArray h(headerLength, 0);
+
+    bool finish(qint64 records, QString* error) override
+    {
+        if (m_scan && records != m_scan->rowCount) {
+            *error = QStringLiteral("The rows changed while they were copied");
+            return false;
+        }
+        m_out->append('\x1A');
+        if (!m_out->flush())
+            return writeFailed(error);
+        const QByteArray h = header(records);
+        if (!m_dbf->seek(0) || m_dbf->write(h) != h.size())
+            return writeFailed(error);
+        return !m_dbt || m_dbt->finish(error);
+    }
+
+    bool commit(QString* error) override
+    {
+        return m_files.commit(
+            {QStringLiteral("DBT"), QStringLiteral("MDX"), QStringLiteral("FPT"), QStringLiteral("CDX")}, error);
+    }
+
+private:
+    bool writeFailed(QString* error)
+    {
+        *error = QStringLiteral("Cannot write %1: %2").arg(m_fileName, m_dbf->errorString());
+        return false;
+    }
+
+    QByteArray header(qint64 count) const
+    {
+        QByteArray h(m_headerLength, 0);
         char* p = h.data();
-        p[0] = char(hasMemo ? 0x83 : 0x03);
+        p[0] = char(m_hasMemo ? 0x83 : 0x03);
         const QDate today = QDate::currentDate();
         p[1] = char(today.year() - 1900);
         p[2] = char(today.month());
         p[3] = char(today.day());
         putLE32(p + 4, quint32(count));
-        putLE16(p + 8, quint16(headerLength));
-        putLE16(p + 10, quint16(recordLength));
+        putLE16(p + 8, quint16(m_headerLength));
+        putLE16(p + 10, quint16(m_recordLength));
         p[29] = char(kLanguageDriverAnsi);
-        for (size_t i = 0; i < cols.size(); ++i) {
+        for (size_t i = 0; i < m_cols.size(); ++i) {
             char* d = p + 32 + 32 * i;
-            const QByteArray name = cols[i].name.toLatin1();
+            const QByteArray name = m_cols[i].name.toLatin1();
             std::memcpy(d, name.constData(), size_t(name.size()));
-            d[11] = cols[i].type;
-            d[16] = char(cols[i].length);
-            d[17] = char(cols[i].decimals);
+            d[11] = m_cols[i].type;
+            d[16] = char(m_cols[i].length);
+            d[17] = char(m_cols[i].decimals);
         }
-        p[headerLength - 1] = 0x0D;
+        p[m_headerLength - 1] = 0x0D;
         return h;
-    };
-    if (!dbf->seek(headerLength))
-        return writeFailed();
+    }
 
-    if (!rows.rewind(error))
+    QString m_fileName;
+    TableFileReplacement m_files;
+    const DbRowScan* m_scan;
+    std::vector<DbfColumn> m_cols;
+    int m_recordLength = 1;
+    int m_headerLength = 0;
+    bool m_hasMemo = false;
+    QFile* m_dbf = nullptr;
+    std::unique_ptr<DbtWriter> m_dbt;
+    std::unique_ptr<TableFileBuffer> m_out;
+};
+
+DbPut writeOnce(DbRowSource& rows, const QString& fileName, const DbRowScan* scan, QString* error)
+{
+    DbfSink sink(fileName, scan);
+    if (!sink.open(rows.fields(), error))
         return DbPut::Failed;
-    constexpr int kChunk = 1 << 20;
-    QByteArray buffer;
-    buffer.reserve(kChunk + recordLength);
-    QByteArray rec(recordLength, ' ');
-    qint64 record = 0;
-    for (;;) {
-        const DbFetch f = rows.next(error);
-        if (f == DbFetch::Failed)
-            return DbPut::Failed;
-        if (f == DbFetch::End)
-            break;
-        ++record;
-        if ((scan && record > scan->rowCount) || record > 0xFFFFFFFFll) {
-            *error = record > 0xFFFFFFFFll ? QStringLiteral("Too many records for a dBASE table")
-                                           : QStringLiteral("The rows changed while they were copied");
-            return DbPut::Failed;
-        }
-        rec[0] = ' ';
-        for (size_t i = 0; i < cols.size(); ++i) {
-            const DbPut put = encodeValue(cols[i], rows, int(i), record, rec.data() + cols[i].offset, dbt.get(), !scan, error);
-            if (put != DbPut::Ok)
-                return put;
-        }
-        buffer.append(rec);
-        if (buffer.size() >= kChunk) {
-            if (dbf->write(buffer) != buffer.size())
-                return writeFailed();
-            buffer.clear();
-        }
-    }
-    if (scan && record != scan->rowCount) {
-        *error = QStringLiteral("The rows changed while they were copied");
-        return DbPut::Failed;
-    }
-    buffer.append('\x1A');
-    if (dbf->write(buffer) != buffer.size())
-        return writeFailed();
-    const QByteArray h = header(record);
-    if (!dbf->seek(0) || dbf->write(h) != h.size())
-        return writeFailed();
-    if (dbt && !dbt->finish(error))
-        return DbPut::Failed;
-    return files.commit({QStringLiteral("DBT"), QStringLiteral("MDX"), QStringLiteral("FPT"), QStringLiteral("CDX")},
-                        error)
-               ? DbPut::Ok
-               : DbPut::Failed;
+    return writeSink(rows, sink, error);
 }
 
 } // namespace
@@ -430,30 +453,21 @@ QString dBaseFieldName(const QString& name, QStringList& taken)
 
 bool writeDBaseTable(DbRowSource& rows, const QString& fileName, QString* error)
 {
-    const QList<DbField>& fields = rows.fields();
-    if (fields.isEmpty()) {
-        *error = QStringLiteral("A table needs at least one field");
-        return false;
-    }
-    if (fields.size() > 255) {
-        *error = QStringLiteral("A dBASE table holds at most 255 fields, not %1").arg(fields.size());
-        return false;
-    }
-    // One pass when the declarations give the layout; a sizing pass first
-    // otherwise, or when a value does not fit what they said.
-    bool guess = true;
-    for (const DbField& f : fields)
-        if (valueKind(f.type) == DbValueKind::Text && !hasDeclaredWidth(f))
-            guess = false;
-    if (guess) {
-        const DbPut put = writeOnce(rows, fileName, nullptr, error);
-        if (put != DbPut::Retry)
-            return put == DbPut::Ok;
-    }
-    DbRowScan scan;
-    if (!scanRows(rows, &scan, error))
-        return false;
-    return writeOnce(rows, fileName, &scan, error) == DbPut::Ok;
+    return writeSizedTable(
+        rows, "dBASE", 255, [&](const DbRowScan* scan) { return writeOnce(rows, fileName, scan, error); }, error);
+}
+
+bool dBaseLayoutFromDeclarations(const QList<DbField>& fields)
+{
+    return !fields.isEmpty() && fields.size() <= 255 && layoutFromDeclarations(fields);
+}
+
+std::unique_ptr<TableSink> openDBaseSink(const QList<DbField>& fields, const QString& fileName, QString* error)
+{
+    auto sink = std::make_unique<DbfSink>(fileName, nullptr);
+    if (!sink->open(fields, error))
+        return nullptr;
+    return sink;
 }
 
 // ---------------------------------------------------------------- reader

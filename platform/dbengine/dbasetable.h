@@ -27,6 +27,15 @@
 namespace platform {
 
 bool writeDBaseTable(DbRowSource& rows, const QString& fileName, QString* error);
+
+class TableSink;
+// True when the declarations give the layout, so that the table can be
+// written in a pass it shares with other copies.
+bool dBaseLayoutFromDeclarations(const QList<DbField>& fields);
+// The table written a row at a time with the layout the declarations give
+// (only when dBaseLayoutFromDeclarations); put() answers Retry when a value
+// does not fit it, and the table must then be written by writeDBaseTable.
+std::unique_ptr<TableSink> openDBaseSink(const QList<DbField>& fields, const QString& fileName, QString* error);
 std::unique_ptr<DbRowSource> openDBaseTable(const QString& fileName, QString* error);
 
 // The field name a dBASE table gives name, unique among taken (which

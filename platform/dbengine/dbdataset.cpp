@@ -87,6 +87,8 @@ void DbDataset::setFields(const QList<DbField>& fields)
 
 void DbDataset::close()
 {
+    m_copies.reset();
+    m_expectedCopies.clear();
     m_stmt.reset();
     m_rows.clear();
     m_rows.shrink_to_fit();
@@ -227,7 +229,23 @@ bool DbDataset::copyTo(const QString& fileName, QString* error)
         *error = QStringLiteral("Reading the rows failed: %1").arg(m_fetchError);
         return false;
     }
+    if (m_expectedCopies.contains(fileName)) {
+        // The first of the announced copies writes those that can share its pass.
+        if (!m_copies) {
+            m_copies = std::make_unique<DbTableCopies>();
+            m_copies->prepare(*source, m_expectedCopies, m_format);
+        }
+        m_expectedCopies.removeOne(fileName);
+        if (m_copies->holds(fileName))
+            return m_copies->take(fileName, error);
+    }
     return writeTableFile(*source, fileName, m_format, error);
+}
+
+void DbDataset::expectCopies(const QStringList& fileNames)
+{
+    m_copies.reset();
+    m_expectedCopies = fileNames;
 }
 
 } // namespace platform

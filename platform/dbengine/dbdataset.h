@@ -24,6 +24,8 @@
 
 namespace platform {
 
+class DbTableCopies;
+
 class DbDataset {
 public:
     // Takes a statement prepared on conn from sql, and reads its first row.
@@ -79,6 +81,12 @@ public:
     // names (see tablefile.h). The cursor does not move.
     bool copyTo(const QString& fileName, QString* error);
 
+    // Announces the table files that copyTo() is about to be asked for, in
+    // turn: the first of them that is asked for writes all those that can
+    // share its pass over the rows, and each is put in place when its own
+    // copyTo() comes. An empty list (or close()) drops what is not taken.
+    void expectCopies(const QStringList& fileNames);
+
 private:
     DbDataset() = default;
     void fetchUpTo(qint64 index);
@@ -99,6 +107,8 @@ private:
     bool m_eof = true;
     qint64 m_fetched = 0;
     QString m_fetchError;
+    QStringList m_expectedCopies;
+    std::unique_ptr<DbTableCopies> m_copies;
 };
 
 } // namespace platform

@@ -369,73 +369,67 @@ bool toBoolean(const QVariant& value, bool* out)
     return true;
 }
 
-bool toDate(const QVariant& value, QDate* out)
+namespace {
+
+// What the date, time and timestamp conversions share: a value of the type
+// itself, one of the other type that holds what is wanted (otherType, read
+// by fromOther), or ISO text whose parts fromIso takes.
+template <typename T>
+bool toTemporal(const QVariant& value, T* out, int otherType, T (*fromOther)(const QVariant&),
+                bool (*fromIso)(const IsoParts&, T*))
 {
     if (value.isNull())
         return false;
-    switch (value.typeId()) {
-    case QMetaType::QDate:
-        *out = value.toDate();
+    const int type = value.typeId();
+    if (type == QMetaType::fromType<T>().id()) {
+        *out = value.value<T>();
         return out->isValid();
-    case QMetaType::QDateTime:
-        *out = value.toDateTime().date();
+    }
+    if (type == otherType) {
+        *out = fromOther(value);
         return out->isValid();
-    case QMetaType::QString: {
+    }
+    if (type == QMetaType::QString) {
         IsoParts p;
-        if (!parseIso(value.toString(), &p) || !p.hasDate)
-            return false;
-        *out = p.date;
-        return true;
+        return parseIso(value.toString(), &p) && fromIso(p, out);
     }
-    default:
-        return false;
-    }
+    return false;
+}
+
+} // namespace
+
+bool toDate(const QVariant& value, QDate* out)
+{
+    return toTemporal<QDate>(
+        value, out, QMetaType::QDateTime, [](const QVariant& v) { return v.toDateTime().date(); },
+        [](const IsoParts& p, QDate* d) {
+            if (p.hasDate)
+                *d = p.date;
+            return p.hasDate;
+        });
 }
 
 bool toTime(const QVariant& value, QTime* out)
 {
-    if (value.isNull())
-        return false;
-    switch (value.typeId()) {
-    case QMetaType::QTime:
-        *out = value.toTime();
-        return out->isValid();
-    case QMetaType::QDateTime:
-        *out = value.toDateTime().time();
-        return out->isValid();
-    case QMetaType::QString: {
-        IsoParts p;
-        if (!parseIso(value.toString(), &p) || !p.hasTime)
-            return false;
-        *out = p.time;
-        return true;
-    }
-    default:
-        return false;
-    }
+    return toTemporal<QTime>(
+        value, out, QMetaType::QDateTime, [](const QVariant& v) { return v.toDateTime().time(); },
+        [](const IsoParts& p, QTime* t) {
+            if (p.hasTime)
+                *t = p.time;
+            return p.hasTime;
+        });
 }
 
 bool toDateTime(const QVariant& value, QDateTime* out)
 {
-    if (value.isNull())
-        return false;
-    switch (value.typeId()) {
-    case QMetaType::QDateTime:
-        *out = value.toDateTime();
-        return out->isValid();
-    case QMetaType::QDate:
-        *out = QDateTime(value.toDate(), QTime(0, 0));
-        return out->isValid();
-    case QMetaType::QString: {
-        IsoParts p;
-        if (!parseIso(value.toString(), &p) || !p.hasDate)
-            return false;
-        *out = QDateTime(p.date, p.hasTime ? p.time : QTime(0, 0));
-        return true;
-    }
-    default:
-        return false;
-    }
+    return toTemporal<QDateTime>(
+        value, out, QMetaType::QDate, [](const QVariant& v) { return QDateTime(v.toDate(), QTime(0, 0)); },
+        [](const IsoParts& p, QDateTime* dt) {
+            if (!p.hasDate)
+                return false;
+            *dt = QDateTime(p.date, p.hasTime ? p.time : QTime(0, 0));
+            return true;
+        });
 }
 
 QString toText(const QVariant& value)

@@ -713,30 +713,8 @@ DbPut writeOnce(DbRowSource& rows, const QString& fileName, const DbRowScan* sca
 
 bool writeParadoxTable(DbRowSource& rows, const QString& fileName, QString* error)
 {
-    const QList<DbField>& fields = rows.fields();
-    if (fields.isEmpty()) {
-        *error = QStringLiteral("A table needs at least one field");
-        return false;
-    }
-    if (fields.size() > 255) {
-        *error = QStringLiteral("A Paradox table holds at most 255 fields, not %1").arg(fields.size());
-        return false;
-    }
-    // One pass when the declarations give the layout; a sizing pass first
-    // otherwise, or when a value does not fit what they said.
-    bool guess = true;
-    for (const DbField& f : fields)
-        if (valueKind(f.type) == DbValueKind::Text && !hasDeclaredWidth(f))
-            guess = false;
-    if (guess) {
-        const DbPut put = writeOnce(rows, fileName, nullptr, error);
-        if (put != DbPut::Retry)
-            return put == DbPut::Ok;
-    }
-    DbRowScan scan;
-    if (!scanRows(rows, &scan, error))
-        return false;
-    return writeOnce(rows, fileName, &scan, error) == DbPut::Ok;
+    return writeSizedTable(
+        rows, "Paradox", 255, [&](const DbRowScan* scan) { return writeOnce(rows, fileName, scan, error); }, error);
 }
 
 // ---------------------------------------------------------------- reader

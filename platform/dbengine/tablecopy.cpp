@@ -238,6 +238,78 @@ bool hasDeclaredWidth(const DbField& field)
     return field.declaredType.isEmpty() ? field.size > 0 : field.declaredType.contains(QLatin1Char('('));
 }
 
+bool layoutFromDeclarations(const QList<DbField>& fields)
+{
+    for (const DbField& f : fields)
+        if (valueKind(f.type) == DbValueKind::Text && !hasDeclaredWidth(f))
+            return false;
+    return true;
+}
+
+bool writeSizedTable(DbRowSource& rows, const char* formatName, int maxFields,
+                     const std::function<DbPut(const DbRowScan* scan)>& writeOnce, QString* error)
+{
+    const QList<DbField>& fields = rows.fields();
+    if (fields.isEmpty()) {
+        *error = QStringLiteral("A table needs at least one field");
+        return false;
+    }
+    if (fields.size() > maxFields) {
+        *error = QStringLiteral("A %1 table holds at most %2 fields, not %3")
+                     .arg(QLatin1String(formatName))
+                     .arg(maxFields)
+                     .arg(fields.size());
+        return false;
+    }
+    // One pass when the declarations give the layout; a sizing pass first
+    // otherwise, or when a value does not fit what they said.
+    if (layoutFromDeclarations(fields)) {
+        const DbPut put = writeOnce(nullptr);
+        if (put != DbPut::Retry)
+            return put == DbPut::Ok;
+    }
+    DbRowScan scan;
+    if (!scanRows(rows, &scan, error))
+        return false;
+    return writeOnce(&scan) == DbPut::Ok;
+}
+
+DbPut writeSink(DbRowSource& rows, TableSink& sink, QString* error)
+{
+    if (!rows.rewind(error))
+        return DbPut::Failed;
+    qint64 record = 0;
+    for (;;) {
+        const DbFetch f = rows.next(error);
+        if (f == DbFetch::Failed)
+            return DbPut::Failed;
+        if (f == DbFetch::End)
+            break;
+        const DbPut put = sink.put(rows, ++record, error);
+        if (put != DbPut::Ok)
+            return put;
+    }
+    return sink.finish(record, error) && sink.commit(error) ? DbPut::Ok : DbPut::Failed;
+}
+
+TableFileBuffer::TableFileBuffer(QFile* file, qsizetype chunk) : m_file(file), m_chunk(chunk)
+{
+    m_data.resize(size_t(chunk + (chunk >> 4) + 4096));
+}
+
+bool TableFileBuffer::flush()
+{
+    if (m_size && m_file->write(m_data.data(), m_size) != m_size)
+        return false;
+    m_size = 0;
+    return true;
+}
+
+QString TableFileBuffer::errorString() const
+{
+    return m_file->errorString();
+}
+
 TableFileReplacement::TableFileReplacement(const QString& mainFile) : m_main(QFileInfo(mainFile).absoluteFilePath())
 {
 }

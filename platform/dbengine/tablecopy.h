@@ -11,6 +11,9 @@
 #include <QStringList>
 #include <QDate>
 
+#include <algorithm>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -59,6 +62,64 @@ bool hasDeclaredWidth(const DbField& field);
 
 // What writing one value gave.
 enum class DbPut { Ok, Failed, Retry }; // Retry: the layout was a guess that does not hold
+
+// The write of a format whose layout is fixed before the rows (dBASE,
+// Paradox): the field count checked against the format's limit, then one
+// pass when the declarations give the layout (writeOnce without a scan),
+// and a sizing pass before the write otherwise or when the guess failed.
+bool writeSizedTable(DbRowSource& rows, const char* formatName, int maxFields,
+                     const std::function<DbPut(const DbRowScan* scan)>& writeOnce, QString* error);
+
+// True when every text field's width is declared, so that a table of
+// fixed layout can be written without a sizing pass.
+bool layoutFromDeclarations(const QList<DbField>& fields);
+
+// A table being written a row at a time: its files are made beside the
+// target when the sink is made, filled by put(), completed by finish()
+// and put in place by commit(). Files not committed are removed.
+class TableSink {
+public:
+    virtual ~TableSink() = default;
+    // Writes the current row of rows (record counts from 1).
+    virtual DbPut put(const DbRowSource& rows, qint64 record, QString* error) = 0;
+    // Completes the files after the last of records rows.
+    virtual bool finish(qint64 records, QString* error) = 0;
+    virtual bool commit(QString* error) = 0;
+};
+
+// Feeds every row (after rewind) to sink, finishes and commits it.
+DbPut writeSink(DbRowSource& rows, TableSink& sink, QString* error);
+
+// The output of a table file: bytes gathered in one large buffer that goes
+// to the file when it is full. Writers encode straight into it.
+class TableFileBuffer {
+public:
+    explicit TableFileBuffer(QFile* file, qsizetype chunk = qsizetype(1) << 20);
+    // Room for n more bytes at the end: the pointer to write them at.
+    char* grow(qsizetype n)
+    {
+        if (m_size + n > qsizetype(m_data.size()))
+            m_data.resize(size_t(std::max(m_size + n, 2 * qsizetype(m_data.size()))));
+        char* p = m_data.data() + m_size;
+        m_size += n;
+        return p;
+    }
+    void append(const char* p, qsizetype n) { std::memcpy(grow(n), p, size_t(n)); }
+    void append(char c) { *grow(1) = c; }
+    // Gives back bytes grown but not written.
+    void shrink(qsizetype n) { m_size -= n; }
+    qsizetype size() const { return m_size; }
+    // Writes the buffer out once it holds a chunk.
+    bool maybeFlush() { return m_size < m_chunk || flush(); }
+    bool flush();
+    QString errorString() const;
+
+private:
+    QFile* m_file;
+    qsizetype m_chunk;
+    std::vector<char> m_data;
+    qsizetype m_size = 0;
+};
 
 // A table and its companions written beside the target and put in place
 // together. Files not committed are removed.

@@ -35,6 +35,39 @@ bool isTableFileName(const QString& fileName);
 // text files.
 bool writeTableFile(DbRowSource& rows, const QString& fileName, const DbTextFormat& format, QString* error);
 
+class TableSink;
+
+// Several copies of the same rows made in one pass: the text tables and the
+// dBASE tables whose layout the declarations give are written together
+// beside their targets by prepare(), then each is put in place when its
+// turn comes (take). A table prepare() cannot serve this way, or one whose
+// values do not fit the guessed layout, is not held: it is written on its
+// own as writeTableFile writes it. Tables never taken are removed.
+class DbTableCopies {
+public:
+    DbTableCopies();
+    ~DbTableCopies();
+    DbTableCopies(const DbTableCopies&) = delete;
+    DbTableCopies& operator=(const DbTableCopies&) = delete;
+
+    // Does nothing unless at least two of fileNames can share the pass.
+    void prepare(DbRowSource& rows, const QStringList& fileNames, const DbTextFormat& format);
+    // True when prepare() holds the copy of fileName, written or failed.
+    bool holds(const QString& fileName) const;
+    // Puts the held copy of fileName in place, or gives the error that
+    // ended it; it is then no longer held.
+    bool take(const QString& fileName, QString* error);
+
+private:
+    struct Copy {
+        QString fileName;
+        std::unique_ptr<TableSink> sink;
+        QString error;
+        bool failed = false;
+    };
+    std::vector<Copy> m_copies;
+};
+
 // Opens a table file for reading (its fields are read at once; rows on
 // demand). A missing or damaged file gives nullptr and *error.
 std::unique_ptr<DbRowSource> openTableFile(const QString& fileName, const DbTextFormat& format,

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <charconv>
+#include <cstring>
 
 namespace platform {
 
@@ -159,125 +160,181 @@ bool valueToFile(TxtColumn& c, const QVariant& v, qint64 record, const DbTextFor
 
 } // namespace
 
-bool writeTextTable(DbRowSource& rows, const QString& fileName, const DbTextFormat& format, QString* error)
-{
-    const QList<DbField>& fields = rows.fields();
-    if (fields.isEmpty()) {
-        *error = QStringLiteral("A table needs at least one field");
-        return false;
-    }
-    std::vector<TxtColumn> cols(size_t(fields.size()));
-    QStringList names;
-    for (int i = 0; i < fields.size(); ++i)
-        if (!columnFor(fields[i], &cols[size_t(i)], error))
-            return false;
+namespace {
 
-    TableFileReplacement files(fileName);
-    QFile* txt = files.create(fileName, error);
-    if (!txt)
-        return false;
-    if (!rows.rewind(error))
-        return false;
-    constexpr int kChunk = 1 << 20;
-    QByteArray buffer;
-    buffer.reserve(kChunk + 4096);
-    QByteArray bytes;
-    QString text;
-    const DbDateFormatter dates(format);
-    qint64 record = 0;
-    auto flush = [&]() {
-        if (txt->write(buffer) != buffer.size()) {
-            *error = QStringLiteral("Cannot write %1: %2").arg(fileName, txt->errorString());
+// A text table being written: the rows go to the .TXT as they come, the
+// schema (with the widths the values needed) when they are all written.
+class TxtSink : public TableSink {
+public:
+    TxtSink(const QString& fileName, const DbTextFormat& format)
+        : m_fileName(fileName), m_format(format), m_files(fileName), m_dates(format)
+    {
+    }
+
+    bool open(const QList<DbField>& fields, QString* error)
+    {
+        if (fields.isEmpty()) {
+            *error = QStringLiteral("A table needs at least one field");
             return false;
         }
-        buffer.clear();
-        return true;
-    };
-    for (;;) {
-        const DbFetch f = rows.next(error);
-        if (f == DbFetch::Failed)
+        m_cols.resize(size_t(fields.size()));
+        for (int i = 0; i < fields.size(); ++i)
+            if (!columnFor(fields[i], &m_cols[size_t(i)], error))
+                return false;
+        m_txt = m_files.create(m_fileName, error);
+        if (!m_txt)
             return false;
-        if (f == DbFetch::End)
-            break;
-        ++record;
-        for (size_t i = 0; i < cols.size(); ++i) {
+        m_out = std::make_unique<TableFileBuffer>(m_txt);
+        return true;
+    }
+
+    DbPut put(const DbRowSource& rows, qint64 record, QString* error) override
+    {
+        TableFileBuffer& out = *m_out;
+        for (size_t i = 0; i < m_cols.size(); ++i) {
             if (i)
-                buffer.append(',');
-            TxtColumn& c = cols[i];
+                out.append(',');
+            TxtColumn& c = m_cols[i];
             const DbCell cell = rows.cell(int(i));
             if (cell.kind == DbCell::Null)
                 continue;
             if (c.isText) {
-                if (!cellText(rows, int(i), cell, c.field, record, &bytes, error))
-                    return false;
-                c.width = std::max(c.width, bytes.size());
-                buffer.append('"');
-                if (bytes.contains('"'))
-                    bytes.replace("\"", "\"\"");
-                buffer.append(bytes);
-                buffer.append('"');
+                if (cell.kind == DbCell::Text && plainAscii(cell.data, cell.size)) {
+                    c.width = std::max<qsizetype>(c.width, cell.size);
+                    char* p = out.grow(cell.size + 2);
+                    p[0] = '"';
+                    std::memcpy(p + 1, cell.data, size_t(cell.size));
+                    p[cell.size + 1] = '"';
+                    continue;
+                }
+                if (!cellText(rows, int(i), cell, c.field, record, &m_bytes, error))
+                    return DbPut::Failed;
+                c.width = std::max(c.width, m_bytes.size());
+                out.append('"');
+                for (const char ch : std::as_const(m_bytes)) {
+                    if (ch == '"')
+                        out.append('"');
+                    out.append(ch);
+                }
+                out.append('"');
                 continue;
             }
             if (c.kind == DbValueKind::Integer && cell.kind == DbCell::Integer) {
-                char num[24];
-                const auto r = std::to_chars(num, num + sizeof num, cell.integer);
-                buffer.append(num, r.ptr - num);
-                c.width = std::max<qsizetype>(c.width, r.ptr - num);
+                char* p = out.grow(24);
+                const auto r = std::to_chars(p, p + 24, cell.integer);
+                out.shrink(24 - (r.ptr - p));
+                c.width = std::max<qsizetype>(c.width, r.ptr - p);
                 continue;
             }
             if (c.kind == DbValueKind::Float && (cell.kind == DbCell::Float || cell.kind == DbCell::Integer)) {
-                const qsizetype before = buffer.size();
-                appendNumber(cell.kind == DbCell::Float ? cell.real : double(cell.integer), &buffer);
-                c.width = std::max(c.width, buffer.size() - before);
+                m_bytes.clear();
+                appendNumber(cell.kind == DbCell::Float ? cell.real : double(cell.integer), &m_bytes);
+                out.append(m_bytes.constData(), m_bytes.size());
+                c.width = std::max(c.width, m_bytes.size());
                 continue;
             }
             if (c.kind == DbValueKind::Date) {
                 QDate d;
                 if (cellDate(rows, int(i), cell, &d)) {
-                    dates.append(d, &buffer);
+                    m_bytes.clear();
+                    m_dates.append(d, &m_bytes);
+                    out.append(m_bytes.constData(), m_bytes.size());
                     continue;
                 }
             }
-            if (!valueToFile(c, cellValue(rows, int(i), cell), record, format, &text, error))
-                return false;
-            buffer.append(text.toLatin1()); // numbers, dates and logicals are ASCII
+            if (!valueToFile(c, cellValue(rows, int(i), cell), record, m_format, &m_text, error))
+                return DbPut::Failed;
+            const QByteArray latin = m_text.toLatin1(); // numbers, dates and logicals are ASCII
+            out.append(latin.constData(), latin.size());
         }
-        buffer.append("\r\n", 2);
-        if (buffer.size() >= kChunk && !flush())
-            return false;
+        out.append("\r\n", 2);
+        if (!out.maybeFlush()) {
+            writeFailed(error);
+            return DbPut::Failed;
+        }
+        return DbPut::Ok;
     }
-    if (!flush())
-        return false;
 
-    QString schema;
-    schema += QLatin1Char('[') + QFileInfo(fileName).completeBaseName() + QStringLiteral("]\r\n");
-    schema += QStringLiteral("Filetype=VARYING\r\nDelimiter=\"\r\nSeparator=,\r\nCharSet=ANSIINTL\r\n");
-    schema += QStringLiteral("DateFormat=%1\r\n").arg(format.dateEditor.isEmpty() ? QStringLiteral("d/m/y")
-                                                                                   : format.dateEditor);
-    qsizetype offset = 0;
-    for (size_t i = 0; i < cols.size(); ++i) {
-        const TxtColumn& c = cols[i];
-        schema += QStringLiteral("Field%1=%2,%3,%4,%5,%6\r\n")
-                      .arg(i + 1)
-                      .arg(schemaFieldName(c.field.name, names), c.type)
-                      .arg(c.width, 2, 10, QLatin1Char('0'))
-                      .arg(c.decimals, 2, 10, QLatin1Char('0'))
-                      .arg(offset, 2, 10, QLatin1Char('0'));
-        offset += c.width;
+    bool finish(qint64, QString* error) override
+    {
+        if (!m_out->flush())
+            return writeFailed(error);
+        QString schema;
+        schema += QLatin1Char('[') + QFileInfo(m_fileName).completeBaseName() + QStringLiteral("]\r\n");
+        schema += QStringLiteral("Filetype=VARYING\r\nDelimiter=\"\r\nSeparator=,\r\nCharSet=ANSIINTL\r\n");
+        schema += QStringLiteral("DateFormat=%1\r\n").arg(m_format.dateEditor.isEmpty() ? QStringLiteral("d/m/y")
+                                                                                         : m_format.dateEditor);
+        QStringList names;
+        qsizetype offset = 0;
+        for (size_t i = 0; i < m_cols.size(); ++i) {
+            const TxtColumn& c = m_cols[i];
+            schema += QStringLiteral("Field%1=%2,%3,%4,%5,%6\r\n")
+                          .arg(i + 1)
+                          .arg(schemaFieldName(c.field.name, names), c.type)
+                          .arg(c.width, 2, 10, QLatin1Char('0'))
+                          .arg(c.decimals, 2, 10, QLatin1Char('0'))
+                          .arg(offset, 2, 10, QLatin1Char('0'));
+            offset += c.width;
+        }
+        QByteArray schemaBytes;
+        if (!cp1252::encode(schema, schemaBytes)) {
+            *error = QStringLiteral("The schema of %1 cannot be written in Windows-1252").arg(m_fileName);
+            return false;
+        }
+        QFile* sch = m_files.create(m_files.companionName(QStringLiteral("SCH")), error);
+        if (!sch)
+            return false;
+        if (sch->write(schemaBytes) != schemaBytes.size()) {
+            *error = QStringLiteral("Cannot write the schema of %1: %2").arg(m_fileName, sch->errorString());
+            return false;
+        }
+        return true;
     }
-    QByteArray schemaBytes;
-    if (!cp1252::encode(schema, schemaBytes)) {
-        *error = QStringLiteral("The schema of %1 cannot be written in Windows-1252").arg(fileName);
+
+    bool commit(QString* error) override { return m_files.commit({QStringLiteral("SCH")}, error); }
+
+private:
+    // Text that goes as it is: ASCII without a quote to double.
+    static bool plainAscii(const char* p, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            if (quint8(p[i]) >= 0x80 || p[i] == '"')
+                return false;
+        return true;
+    }
+
+    bool writeFailed(QString* error)
+    {
+        *error = QStringLiteral("Cannot write %1: %2").arg(m_fileName, m_txt->errorString());
         return false;
     }
-    QFile* sch = files.create(files.companionName(QStringLiteral("SCH")), error);
-    if (!sch)
-        return false;
-    if (sch->write(schemaBytes) != schemaBytes.size()) {
-        *error = QStringLiteral("Cannot write the schema of %1: %2").arg(fileName, sch->errorString());
-        return false;
-    }
-    return files.commit({QStringLiteral("SCH")}, error);
+
+    QString m_fileName;
+    DbTextFormat m_format;
+    TableFileReplacement m_files;
+    DbDateFormatter m_dates;
+    std::vector<TxtColumn> m_cols;
+    QFile* m_txt = nullptr;
+    std::unique_ptr<TableFileBuffer> m_out;
+    QByteArray m_bytes;
+    QString m_text;
+};
+
+} // namespace
+
+std::unique_ptr<TableSink> openTextSink(const QList<DbField>& fields, const QString& fileName,
+                                        const DbTextFormat& format, QString* error)
+{
+    auto sink = std::make_unique<TxtSink>(fileName, format);
+    if (!sink->open(fields, error))
+        return nullptr;
+    return sink;
+}
+
+bool writeTextTable(DbRowSource& rows, const QString& fileName, const DbTextFormat& format, QString* error)
+{
+    const auto sink = openTextSink(rows.fields(), fileName, format, error);
+    return sink && writeSink(rows, *sink, error) == DbPut::Ok;
 }
 
 // ---------------------------------------------------------------- reader

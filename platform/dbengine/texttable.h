@@ -33,6 +33,10 @@
 namespace platform {
 
 bool writeTextTable(DbRowSource& rows, const QString& fileName, const DbTextFormat& format, QString* error);
+class TableSink;
+// The table written a row at a time (see tablecopy.h).
+std::unique_ptr<TableSink> openTextSink(const QList<DbField>& fields, const QString& fileName,
+                                        const DbTextFormat& format, QString* error);
 std::unique_ptr<DbRowSource> openTextTable(const QString& fileName, const DbTextFormat& format, QString* error);
 
 } // namespace platform
