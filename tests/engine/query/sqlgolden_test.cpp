@@ -81,6 +81,15 @@ TEST_F(SqlGolden, Table)
     const QString nom = QStringLiteral("NOM");
     const QString ville = QStringLiteral("VILLE");
     const std::vector<GoldenCase> cases = {
+        {"the reference example", {.driver = "WORKED"}, [&] {
+             Add(3, nom)->SetSortRange(0);
+             Filter(Add(3, ville), {C(QStringLiteral("Paris"))});
+             Add(5, QStringLiteral("MONTANT"))->SetTotal(QStringLiteral("sum"));
+         },
+            false,
+            L("SELECT \nD3.NOM AS Nom,\nD3.VILLE AS Ville,\nsum(D5.MONTANT) AS Montant\nFROM \n CLIENT D3,\n COMMANDE D5\nWHERE\n"
+              "(D3.NUMCLI = D5.NUMCLI)\nAND\n((D3.VILLE='Paris') )\nGROUP BY\nD3.NOM,\nD3.VILLE\nORDER BY\nD3.NOM"),
+            {"Dupont|Paris|200", "Martin|Paris|20"}, true},
         {"distinct", {}, [&] {
              m_step->SetDistinctSelect(true);
              Add(3, nom);
@@ -253,6 +262,22 @@ TEST_F(SqlGolden, Table)
          },
             false, L("SELECT \nD3.\"NOM\" AS \"Nom\"\nFROM \n \"CLIENT\" D3\nWHERE\n((D3.\"VILLE\"  in ('Nice', 'Lyon')) )"),
             {"Durand", "O'Brien"}},
+        {"a criterion parameter with two values after starts-with", {}, [&] {
+             AddParam(2, QStringLiteral("Début"), {QStringLiteral("Du"), QStringLiteral("Ma")});
+             Add(3, nom);
+             SetTokens(m_step->StepCriteria(), {F(3, nom), O(foStarting), V(2)});
+         },
+            false,
+            L("SELECT \nD3.\"NOM\" AS \"Nom\"\nFROM \n \"CLIENT\" D3\nWHERE\n((D3.\"NOM\"  LIKE 'Du%' OR D3.\"NOM\" LIKE 'Ma%') )"),
+            {"Dupont", "Durand", "Martin"}},
+        {"a criterion parameter with two values after <>", {}, [&] {
+             AddParam(1, QStringLiteral("Ville"), {QStringLiteral("Paris"), QStringLiteral("Lyon")});
+             Add(3, nom);
+             SetTokens(m_step->StepCriteria(), {F(3, ville), O(foNotEqual), V(1)});
+         },
+            false,
+            L("SELECT \nD3.\"NOM\" AS \"Nom\"\nFROM \n \"CLIENT\" D3\nWHERE\n((D3.\"VILLE\"  NOT IN ('Paris', 'Lyon')) )"),
+            {"Durand"}},
         {"starts with", {}, [&] { Filter(Add(3, nom), {O(foStarting), C(QStringLiteral("Du"))}); }, false,
             L("SELECT \nD3.\"NOM\" AS \"Nom\"\nFROM \n \"CLIENT\" D3\nWHERE\n((D3.\"NOM\" LIKE 'Du%') )"), {"Dupont", "Durand"}},
         {"ends with and contains", {}, [&] {

@@ -67,6 +67,37 @@ TEST_F(SqlSafety, ParameterValuesSelectExactlyTheirRows)
         SetTokens(m_step->AllFields()->Items(0)->FormulaList(), {O(foStarting), V(1)});
         Sql(false);
         EXPECT_EQ(db.Rows(m_step->SQL()->Text()), c.rows);
+        // one value of several: IN, NOT IN and LIKEs joined by OR
+        const struct {
+            TOperator op; // foConst: none
+            QStringList rows;
+        } forms[] = {
+            {foConst, QStringList(c.rows) << QStringLiteral("Durand")},
+            {foNotEqual, [&] {
+                 QStringList r{QStringLiteral("Dupont"), QStringLiteral("Leroy"), QStringLiteral("Martin"), QStringLiteral("O'Brien")};
+                 for (const QString& name : c.rows)
+                     r.removeAll(name);
+                 return r;
+             }()},
+            {foStarting, QStringList(c.rows) << QStringLiteral("Durand")},
+        };
+        for (const auto& form : forms) {
+            SCOPED_TRACE(int(form.op));
+            Open();
+            AddParam(1, QStringLiteral("Noms"), {QString::fromUtf8(c.value), QStringLiteral("Durand")});
+            if (form.op == foConst)
+                SetTokens(Add(3, QStringLiteral("NOM"))->FormulaList(), {V(1)});
+            else
+                SetTokens(Add(3, QStringLiteral("NOM"))->FormulaList(), {O(form.op), V(1)});
+            Sql(false);
+            const QString several = m_step->SQL()->Text();
+            EXPECT_EQ(db.PrepareError(several), QString()) << several.toStdString();
+            QStringList rows = db.Rows(several);
+            QStringList expected = form.rows;
+            rows.sort();
+            expected.sort();
+            EXPECT_EQ(rows, expected) << several.toStdString();
+        }
     }
     EXPECT_EQ(db.Snapshot(), before);
 }
@@ -78,21 +109,27 @@ TEST_F(SqlSafety, ValuesOfOtherTypesMustBeOfTheirType)
         TParamType type;
         char letter;
         const char* value;
+        const char* message;
     } cases[] = {
-        {"NUMCLI", ptNumeric, 'N', "1 OR 1=1"},
-        {"NUMCLI", ptNumeric, 'N', "1; DELETE FROM CLIENT"},
-        {"DATENAIS", ptDate, 'D', "1)OR(1=1/2/3"},
-        {"DATENAIS", ptDate, 'D', "01/01/1970' OR '1'='1"},
+        {"NUMCLI", ptNumeric, 'N', "1 OR 1=1", "La valeur 1 OR 1=1 doit être un nombre"},
+        {"NUMCLI", ptNumeric, 'N', "1; DELETE FROM CLIENT", "La valeur 1; DELETE FROM CLIENT doit être un nombre"},
+        {"DATENAIS", ptDate, 'D', "1)OR(1=1/2/3", "Date incorrecte : 1)OR(1=1/2/3 "},
+        {"DATENAIS", ptDate, 'D', "01/01/1970' OR '1'='1", "Date incorrecte : 01/01/1970' OR '1'='1 "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         Open();
         AddParam(1, QStringLiteral("P"), {QString::fromUtf8(c.value)}, c.type);
         SetTokens(Add(3, QString::fromLatin1(c.field))->FormulaList(), {V(1, c.letter)});
-        EXPECT_FALSE(Raised<EMxException>().isEmpty());
+        EXPECT_EQ(Raised<EMxException>(), QString::fromUtf8(c.message));
         // a constant of the same shape is refused the same way
         SetTokens(m_step->AllFields()->Items(0)->FormulaList(), {C(QString::fromUtf8(c.value), c.letter)});
-        EXPECT_FALSE(Raised<EMxException>().isEmpty());
+        EXPECT_EQ(Raised<EMxException>(), QString::fromUtf8(c.message));
+        // and so is one value among several
+        Open();
+        AddParam(1, QStringLiteral("P"), {QString::fromLatin1(c.letter == 'N' ? "2" : "01/02/2003"), QString::fromUtf8(c.value)}, c.type);
+        SetTokens(Add(3, QString::fromLatin1(c.field))->FormulaList(), {V(1, c.letter)});
+        EXPECT_EQ(Raised<EMxException>(), QString::fromUtf8(c.message));
     }
     // and well-formed values pass
     Open();
@@ -133,6 +170,43 @@ TEST_F(SqlSafety, ParameterErrorsInRunModeShowPlaceholdersInDesign)
     SetTokens(m_step->AllFields()->Items(0)->FormulaList(), {V(99)});
     EXPECT_EQ(Raised<EMxAbort>(), QStringLiteral("[Paramètre inexistant]"));
     EXPECT_EQ(Sql(true).value(5), QStringLiteral("((D3.\"NOM\"=[Paramètre inexistant]) )"));
+}
+
+TEST_F(SqlSafety, SeveralValuesOnlyWhereTheComparisonTakesThem)
+{
+    const struct {
+        TOperator op;
+        const char* keyword;
+    } comparisons[] = {{foInf, "<"}, {foEqualInf, "<="}, {foSup, ">"}, {foEqualSup, ">="}};
+    for (const auto& c : comparisons) {
+        SCOPED_TRACE(c.keyword);
+        const QString expected = QStringLiteral("Le paramètre Seuil a plusieurs valeurs : il ne peut pas suivre l'opérateur %1.")
+                                     .arg(QString::fromLatin1(c.keyword));
+        // in a field filter
+        Open();
+        AddParam(1, QStringLiteral("Seuil"), {QStringLiteral("1"), QStringLiteral("2")}, ptNumeric);
+        SetTokens(Add(3, QStringLiteral("NUMCLI"))->FormulaList(), {O(c.op), V(1, 'N')});
+        EXPECT_EQ(Raised<EMxAbort>(), expected);
+        EXPECT_EQ(Sql(true).value(5), QStringLiteral("((D3.\"NUMCLI\"%1 [Seuil]) )").arg(QString::fromLatin1(c.keyword)));
+        // in a step criterion
+        Open();
+        AddParam(1, QStringLiteral("Seuil"), {QStringLiteral("1"), QStringLiteral("2")}, ptNumeric);
+        Add(3, QStringLiteral("NOM"));
+        SetTokens(m_step->StepCriteria(), {F(3, QStringLiteral("NUMCLI")), O(c.op), V(1, 'N')});
+        EXPECT_EQ(Raised<EMxAbort>(), expected);
+        // one value is a comparison like any other
+        m_query->ParamControls()->Items(0)->LoadedValues()->Clear();
+        m_query->ParamControls()->Items(0)->LoadedValues()->Add(QStringLiteral("3"));
+        Sql(false);
+        ShopDb db;
+        EXPECT_EQ(db.PrepareError(m_step->SQL()->Text()), QString());
+    }
+    // a LIKE of several values needs the field it compares
+    Open();
+    AddParam(2, QStringLiteral("Début"), {QStringLiteral("Du"), QStringLiteral("Ma")});
+    Add(3, QStringLiteral("NOM"));
+    SetTokens(m_step->StepCriteria(), {O(foStarting), V(2)});
+    EXPECT_EQ(Raised<EMxAbort>(), QStringLiteral("Le paramètre Début a plusieurs valeurs : il doit suivre un champ."));
 }
 
 TEST_F(SqlSafety, FormulaParametersNeedAnAnswer)
