@@ -97,6 +97,8 @@ TEST(QueryDispatch, ChoosesTheModeFromTheCommandLine)
     };
     const Case cases[] = {
         {{"/EXE", "q.MQR"}, true, "", "q.MQR"},
+        {{"/EXE", "/tmp/requetes/q.MQR"}, true, "", "q.MQR"}, // an absolute path is a file, not a switch
+        {{"-EXE", "TRUE", "/tmp/requetes/q.MQR"}, true, "", "q.MQR"},
         {{"/exe", "q.MQR"}, true, "", "q.MQR"},
         {{"-EXE", "TRUE", "q.MQR"}, true, "", "q.MQR"},
         {{"-EXE", "true", "q.MQR"}, true, "", "q.MQR"},
