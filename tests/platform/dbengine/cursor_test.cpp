@@ -6,6 +6,9 @@
 #include <platform/dbengine/dbsession.h>
 #include <platform/dbengine/tablefile.h>
 
+#include <QDir>
+#include <QFile>
+
 using namespace platform;
 
 namespace {
@@ -154,3 +157,66 @@ TEST_F(CursorTest, ExpressionColumnsTakeTheirTypeFromTheFirstRow)
 }
 
 } // namespace
+
+namespace {
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(CursorTest, AnnouncedCopiesShareAPassAndEachIsPutInPlaceAtItsTurn)
+{
+    QString error;
+    ASSERT_TRUE(m_db->execute(QStringLiteral("CREATE TABLE w(n INTEGER, s VARCHAR(12), d DATE)"), &error));
+    ASSERT_TRUE(m_db->execute(QStringLiteral("INSERT INTO w VALUES (1, 'un \"deux\"', '2001-02-03'), (2, NULL, NULL),"
+                                             " (-30, 'Orléans', '1999-12-31')"),
+                              &error));
+    const QString sql = QStringLiteral("SELECT n, s, d FROM w ORDER BY n");
+    auto alone = m_db->openQuery(sql, &error);
+    ASSERT_TRUE(alone) << error.toStdString();
+    ASSERT_TRUE(alone->copyTo(Path(QStringLiteral("ALONE.TXT")), &error)) << error.toStdString();
+    ASSERT_TRUE(alone->copyTo(Path(QStringLiteral("ALONE.DBF")), &error)) << error.toStdString();
+
+    auto ds = m_db->openQuery(sql, &error);
+    ASSERT_TRUE(ds) << error.toStdString();
+    ds->expectCopies({Path(QStringLiteral("BOTH.TXT")), Path(QStringLiteral("BOTH.DBF"))});
+    ASSERT_TRUE(ds->copyTo(Path(QStringLiteral("BOTH.TXT")), &error)) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("BOTH.DBF")))); // not before its turn
+    ASSERT_TRUE(ds->copyTo(Path(QStringLiteral("BOTH.DBF")), &error)) << error.toStdString();
+    EXPECT_EQ(FileBytes(Path(QStringLiteral("BOTH.TXT"))), FileBytes(Path(QStringLiteral("ALONE.TXT"))));
+    EXPECT_EQ(FileBytes(Path(QStringLiteral("BOTH.DBF"))), FileBytes(Path(QStringLiteral("ALONE.DBF"))));
+    auto afterName = [](const QByteArray& b) { return b.mid(b.indexOf('\n')); }; // the first line names the table
+    EXPECT_EQ(afterName(FileBytes(Path(QStringLiteral("BOTH.SCH")))), afterName(FileBytes(Path(QStringLiteral("ALONE.SCH")))));
+
+    // A number too large for a dBASE field: that copy fails on its own and
+    // its old table stays; the text table is written; text longer than its
+    // declaration makes the dBASE table that has room for it be written in a
+    // pass of its own; nothing is left behind.
+    ASSERT_TRUE(m_db->execute(QStringLiteral("CREATE TABLE v(x REAL, s VARCHAR(2))"), &error));
+    ASSERT_TRUE(m_db->execute(QStringLiteral("INSERT INTO v VALUES (1.5, 'ab'), (1e30, 'longer than two')"), &error));
+    const QByteArray oldDbf = FileBytes(Path(QStringLiteral("BOTH.DBF")));
+    auto bad = m_db->openQuery(QStringLiteral("SELECT x FROM v"), &error);
+    ASSERT_TRUE(bad) << error.toStdString();
+    bad->expectCopies({Path(QStringLiteral("BOTH.DBF")), Path(QStringLiteral("BAD.TXT"))});
+    EXPECT_FALSE(bad->copyTo(Path(QStringLiteral("BOTH.DBF")), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("record 2"))) << error.toStdString();
+    EXPECT_EQ(FileBytes(Path(QStringLiteral("BOTH.DBF"))), oldDbf);
+    ASSERT_TRUE(bad->copyTo(Path(QStringLiteral("BAD.TXT")), &error)) << error.toStdString();
+    EXPECT_EQ(FileBytes(Path(QStringLiteral("BAD.TXT"))), QByteArray("1.5\r\n1e+30\r\n"));
+
+    auto wide = m_db->openQuery(QStringLiteral("SELECT s FROM v"), &error);
+    ASSERT_TRUE(wide) << error.toStdString();
+    wide->expectCopies({Path(QStringLiteral("WIDE.TXT")), Path(QStringLiteral("WIDE.DBF"))});
+    ASSERT_TRUE(wide->copyTo(Path(QStringLiteral("WIDE.TXT")), &error)) << error.toStdString();
+    ASSERT_TRUE(wide->copyTo(Path(QStringLiteral("WIDE.DBF")), &error)) << error.toStdString();
+    auto back = openTableFile(Path(QStringLiteral("WIDE.DBF")), {}, &error);
+    ASSERT_TRUE(back) << error.toStdString();
+    EXPECT_EQ(back->fields()[0].size, 15);
+    wide->expectCopies({});
+    const QStringList hidden = QDir(Path(QString())).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(hidden.isEmpty()) << hidden.join(u' ').toStdString();
+}
