@@ -38,11 +38,16 @@ QString Format(const QString& pattern, const std::vector<FmtArg>& args)
     out.reserve(pattern.size() + 16);
     size_t next = 0;
     const qsizetype n = pattern.size();
+    // a width, precision or index taken from the arguments: bounded like
+    // one written in the pattern
     auto takeInt = [&](size_t index) -> qint64 {
         if (index >= args.size())
             bad(pattern);
-        if (auto* i = std::get_if<qint64>(&args[index].value()))
+        if (auto* i = std::get_if<qint64>(&args[index].value())) {
+            if (*i > 100000)
+                bad(pattern);
             return *i;
+        }
         bad(pattern);
     };
     for (qsizetype i = 0; i < n; ++i) {

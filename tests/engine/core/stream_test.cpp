@@ -358,6 +358,19 @@ TEST_F(ObjectFiles, ListsOfListsAndReferences)
     EXPECT_EQ(m_service.warnings[0], "Fixup 'TMxItem9-z' not found.");
     r->Free();
     h->Free();
+
+    // a tag longer than a short string holds is found by its cut form
+    auto* lh = new TRefHolder(nullptr);
+    TMxItem* longItem = lh->Owned->AddNew();
+    longItem->SetName(QString(300, u'L'));
+    lh->Refs->AddItem(longItem);
+    auto* lr = new TRefHolder(nullptr);
+    lr->LoadFromStream(lh->SaveToBytes());
+    ASSERT_EQ(lr->Refs->Count(), 1);
+    EXPECT_EQ(lr->Refs->Items(0), lr->Owned->Items(0));
+    EXPECT_EQ(m_service.warnings.size(), 1);
+    lr->Free();
+    lh->Free();
 }
 
 TEST_F(ObjectFiles, DamagedFilesGiveErrorsNeverCrashes)
