@@ -292,6 +292,7 @@ TEST(FieldMask, MaskedValues)
     }
     try {
         GetMaskedValue(mkLogical, "");
+        FAIL() << "an empty logical value must raise";
     } catch (const EConvertError& e) {
         EXPECT_EQ(e.message(), "La valeur n'est pas de type logique ([Y|O|T|N|F]..)");
     }
