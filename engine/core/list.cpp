@@ -246,8 +246,10 @@ void TMxList::AssignTo(TPersistent* dest) const
 
 void TMxList::Assign(const TPersistent* source)
 {
-    if (source == this)
-        return; // clearing first would lose every item
+    if (source == this) {
+        Change(); // clearing first would lose every item
+        return;
+    }
     TMxItem::Assign(source);
     auto* from = dynamic_cast<const TMxList*>(source);
     Clear();
