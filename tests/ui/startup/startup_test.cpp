@@ -63,7 +63,7 @@ protected:
         const QDir bin(qEnvironmentVariable("MORVELIN_BIN"));
         for (const QString& f : bin.entryList({QStringLiteral("*.MXF")}, QDir::Files))
             QFile::copy(bin.filePath(f), Path(QStringLiteral("root/") + f));
-        mxtest::WriteAll(Path(QStringLiteral("user/MORVELIN.INI")), "[Options]\nPrivateQueryPath=/srv/requetes/\n");
+        mxtest::WriteAll(Path(QStringLiteral("user/MORVELIN.INI")), "[Options]\nPrivateQueryPath=/srv/requetes/\nLang=English\n");
         m_env.set("MORVELIN_WINDIR", Path(QStringLiteral("user")).toUtf8());
         const QString root = Path(QStringLiteral("root"));
         RootDirOverride.set([root] { return root; });
@@ -101,6 +101,7 @@ TEST_F(StartupTest, BringsUpTheSettingsTheDefinitionListsAndThePrivateFolder)
     EXPECT_EQ(QueryGlobal()->PrivateQueryPath(), QStringLiteral("/srv/requetes/"));
     EXPECT_EQ(AppGlobal()->HelpFile(),
         HelpFileName(platform::programDirectory(), QStringLiteral("Morvelin"), AppGlobal()->LangCode()));
+    EXPECT_TRUE(AppGlobal()->HelpFile().endsWith(QStringLiteral("/MorveEn.HLP"))) << AppGlobal()->HelpFile().toStdString();
     EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Morvelin"));
     EXPECT_FALSE(qobject_cast<QGuiApplication*>(QCoreApplication::instance())->quitOnLastWindowClosed())
         << "an error box closed before any window must not end the program";
