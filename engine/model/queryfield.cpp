@@ -163,7 +163,18 @@ QString TMxQueryField::GetSqlFieldName(const TSQLSyntaxProperties& syntax) const
             throw EMxInternal(Format(QStringLiteral("The field %s belongs to no query table"), {FullName()}));
         result = m_queryTable->GetAlias() + u'.';
     }
-    result += HasCap(syntax.Capabilities, scQuoteAsField) ? QuoteName(syntax, FullName()) : FullName();
+    if (HasCap(syntax.Capabilities, scQuoteAsField)) {
+        result += QuoteName(syntax, FullName());
+        return result;
+    }
+    // A dialect that cannot quote column names gets a plain identifier: the
+    // readable name is the user's text and never goes into SQL as it stands.
+    QString plain;
+    for (QChar c : FullName())
+        plain += (c.isLetterOrNumber() || c == u'_') ? c : u'_';
+    if (plain.isEmpty() || plain[0].isDigit())
+        plain.prepend(u'_');
+    result += plain;
     return result;
 }
 

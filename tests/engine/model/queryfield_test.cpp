@@ -75,7 +75,11 @@ TEST(QueryFields, ColumnNameQuotedAndPrefixed)
         const char* fullName;
         const char* expected;
     } cases[] = {
-        {0, "Date de commande", "Date de commande"},
+        // without quoting, the readable name becomes a plain identifier
+        {0, "Date de commande", "Date_de_commande"},
+        {0, "Total', 1); DROP TABLE CLIENT; --", "Total___1___DROP_TABLE_CLIENT____"},
+        {0, "2e trimestre", "_2e_trimestre"},
+        {0, "Quantité", "Quantité"},
         {SqlCap(scQuoteAsField), "Date de commande", "\"Date de commande\""},
         {SqlCap(scPrefixAsField), "Date", "D5.Date"},
         {SqlCap(scPrefixAsField) | SqlCap(scQuoteAsField), "Date", "D5.\"Date\""},
