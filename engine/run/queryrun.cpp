@@ -2,6 +2,7 @@
 
 #include "core/file.h"
 #include "bde/bdedataset.h"
+#include "bde/bdedestdrivers.h"
 #include "core/userservice.h"
 #include "destination/querydestination.h"
 #include "driver/dbengine.h"
@@ -206,19 +207,21 @@ TStepRunResult ExecuteStepPhase(TMxQueryStep& step, TStepOutputs outputs, bool i
     const QString inputFile = input ? step.GetResultName() : QString();
     const TFileStamp before = input ? TFileStamp::of(inputFile) : TFileStamp();
 
-    // The built-in engine writes the step's table files in one pass.
+    // The table files the built-in engine writes for this step, in one pass.
     auto* tables = dynamic_cast<TMxBdeDataset*>(dataset);
     if (tables) {
         QStringList names;
-        try {
-            for (int i = 0; i < destinations->Count(); ++i) {
-                TQueryDestinationItem* item = destinations->Items(i);
-                if ((outputs != soNone && isOutput(item, true)) || item == input)
-                    if (TDestinationItem* type = item->FindDestinationType(); type && type->Output() == doTable)
-                        names << type->MakeFileName(item->GetFileName());
+        for (int i = 0; i < destinations->Count(); ++i) {
+            TQueryDestinationItem* item = destinations->Items(i);
+            if (!((outputs != soNone && isOutput(item, true)) || item == input))
+                continue;
+            try {
+                TDestinationItem* type = item->FindDestinationType();
+                if (type && dynamic_cast<TMxTableDestDriver*>(type->GetDriver().get()))
+                    names << type->MakeFileName(item->GetFileName());
+            } catch (const std::exception&) {
+                // told when the destination is sent
             }
-        } catch (const std::exception&) {
-            names.clear(); // each destination then tells its own error when it is sent
         }
         tables->ExpectTables(names);
     }

@@ -169,7 +169,7 @@ bool appendCp1252(const char* utf8, qsizetype size, QByteArray* out, char32_t* b
 bool cellText(const DbRowSource& rows, int column, const DbCell& cell, const DbField& field, qint64 record,
               QByteArray* out, QString* error)
 {
-    out->clear();
+    out->resize(0); // keeps the allocation for the next value
     switch (cell.kind) {
     case DbCell::Null:
         return true;

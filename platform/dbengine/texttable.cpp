@@ -227,7 +227,7 @@ public:
                 continue;
             }
             if (c.kind == DbValueKind::Float && (cell.kind == DbCell::Float || cell.kind == DbCell::Integer)) {
-                m_bytes.clear();
+                m_bytes.resize(0); // keeps the allocation
                 appendNumber(cell.kind == DbCell::Float ? cell.real : double(cell.integer), &m_bytes);
                 out.append(m_bytes.constData(), m_bytes.size());
                 c.width = std::max(c.width, m_bytes.size());
@@ -236,7 +236,7 @@ public:
             if (c.kind == DbValueKind::Date) {
                 QDate d;
                 if (cellDate(rows, int(i), cell, &d)) {
-                    m_bytes.clear();
+                    m_bytes.resize(0); // keeps the allocation
                     m_dates.append(d, &m_bytes);
                     out.append(m_bytes.constData(), m_bytes.size());
                     continue;
