@@ -46,8 +46,9 @@ std::shared_ptr<SqliteConnection> SqliteConnection::openFile(const QString& path
         return {};
     }
     sqlite3* db = nullptr;
+    // Connections are used by one thread only: no locking on every call.
     const int rc = sqlite3_open_v2(QFile::encodeName(fi.absoluteFilePath()).constData(), &db,
-                                   SQLITE_OPEN_READWRITE, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         *error = QStringLiteral("Cannot open database %1: %2")
                      .arg(path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
@@ -73,7 +74,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::openScratch(QString* error)
 {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(":memory:", &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX
                                        | SQLITE_OPEN_MEMORY,
                                    nullptr);
     if (rc != SQLITE_OK) {

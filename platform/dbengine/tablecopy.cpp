@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cmath>
 #include <cerrno>
@@ -380,10 +382,24 @@ QString findCompanion(const QString& mainFile, const QString& ext)
     return {};
 }
 
+namespace {
+
+// The mode a new file gets from the process's umask (temporary files are
+// made private; the tables they become are ordinary files).
+mode_t ordinaryFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
 bool TableFileReplacement::commit(const QStringList& staleExtensions, QString* error)
 {
+    const mode_t mode = ordinaryFileMode();
     for (auto& item : m_items) {
-        if (!item.file->flush() || ::fsync(item.file->handle()) != 0) {
+        if (!item.file->flush() || ::fchmod(item.file->handle(), mode) != 0 || ::fsync(item.file->handle()) != 0) {
             *error = QStringLiteral("Cannot write %1: %2").arg(item.finalName, item.file->errorString());
             return false;
         }

@@ -2,6 +2,7 @@
 // through independent ones, header bytes, limits, safe replacement, and
 // damaged files.
 
+#include <sys/stat.h>
 #include "dbtestutil.h"
 
 #include <platform/core/cp1252.h>
@@ -287,6 +288,25 @@ TEST_F(TableFileTest, ExtensionsIgnoreCaseAndUnknownOnesAreRefused)
         EXPECT_TRUE(error.contains(QStringLiteral("unknown table type"))) << error.toStdString();
     }
     EXPECT_EQ(Files(), before);
+}
+
+TEST_F(TableFileTest, TablesAreOrdinaryFilesForOtherPrograms)
+{
+    // made through private temporary files, they end with the umask's mode
+    const mode_t old = ::umask(022);
+    auto ds = Query(QStringLiteral("SELECT ID, NOTE FROM VALEURS"));
+    QString error;
+    for (const char* name : {"P.DB", "P.DBF", "P.TXT"}) {
+        ASSERT_TRUE(ds->copyTo(Path(QString::fromLatin1(name)), &error)) << error.toStdString();
+    }
+    ::umask(old);
+    for (const QString& f : Files()) {
+        if (!f.startsWith(QLatin1String("P.")))
+            continue;
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(Path(f)).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0644u) << f.toStdString();
+    }
 }
 
 TEST_F(TableFileTest, AFailedCopyLeavesTheOldTableAsItWas)
