@@ -125,8 +125,10 @@ public:
     void FreeDataset();
     // Frees the result and drops the view its destinations generate.
     void DropView();
-    // Runs the step and sends its result where the query's options say.
-    void ExecutePhase();
+    // Runs the step and sends its result where the query's options say;
+    // the table a later step reads is written whatever the options.
+    // Returns false when the step got no result or an output failed.
+    bool ExecutePhase();
 
     // Receives status texts during a run; empty by default.
     std::function<void(const QString&)> OnProgress;

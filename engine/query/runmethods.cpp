@@ -19,11 +19,11 @@ void TMxQueryStep::DropView()
     DropStepView(*this);
 }
 
-void TMxQueryStep::ExecutePhase()
+bool TMxQueryStep::ExecutePhase()
 {
     const TMxQuery* query = GetQuery();
     const TStepOutputs outputs = query ? StepOutputs(query->Interactive(), query->OptionsPrintAuto(), query->OptionsDumpTables()) : soAll;
-    ExecuteStepPhase(*this, outputs);
+    return ExecuteStepPhase(*this, outputs, IsReadByLaterStep(*this)) == srDone;
 }
 
 } // namespace mx

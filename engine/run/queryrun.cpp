@@ -144,6 +144,20 @@ struct TStepOutcome {
 
 } // namespace
 
+bool IsReadByLaterStep(const TMxQueryStep& step)
+{
+    const TMxQuery* query = step.GetQuery();
+    if (!query)
+        return false;
+    for (const TMxItem* other : *query->Steps()) {
+        if (other == &step)
+            continue;
+        if (inputStepIds(*static_cast<const TMxQueryStep*>(other)).count(step.Id()))
+            return true;
+    }
+    return false;
+}
+
 bool PromptQueryParams(TMxQuery& query)
 {
     TMxParamControlList* controls = query.ParamControls();

@@ -56,6 +56,9 @@ enum TStepRunResult {
 // options say.
 TStepRunResult ExecuteStepPhase(TMxQueryStep& step, TStepOutputs outputs, bool inputTable = false);
 
+// True when another step of the query reads this step's result.
+bool IsReadByLaterStep(const TMxQueryStep& step);
+
 // The unattended run: loads the file into a new query, runs it with every
 // destination fed, frees it. Raises what the load or the run raises.
 bool RunQueryFile(const QString& fileName);

@@ -216,6 +216,10 @@ TEST_F(RunTest, TheTableALaterStepReadsIsWrittenWhateverTheOptionsAndNeverReadSt
             EXPECT_EQ(only(Log(), QStringLiteral("export")), (QStringList{"export Table ETAPE1.DBF"}))
                 << "only the table the second step reads; the options send nothing else";
             EXPECT_EQ(Rows(second), (QStringList{"Dupré", "Lefèvre"}));
+            // a step run on its own also writes the table a later step reads
+            Log().clear();
+            EXPECT_TRUE(first->ExecutePhase());
+            EXPECT_EQ(only(Log(), QStringLiteral("export")), (QStringList{"export Table ETAPE1.DBF"}));
         } else {
             EXPECT_THROW(ExecuteQuery(m_query), EMxRunFailed);
             EXPECT_EQ(only(Log(), QStringLiteral("run")).size(), 1) << "the second step does not read the old file";
