@@ -192,11 +192,11 @@ void TMxDataModel::Open(const QString& fileName, const QString& userName, const 
     m_loginPassword.clear();
 }
 
-void TMxDataModel::LoadFromFile(const QString& fileName)
+void TMxDataModel::loadWith(const std::function<void()>& read)
 {
     const std::optional<int> former = beginLoad();
     try {
-        TMxFile::LoadFromFile(fileName);
+        read();
         afterLoad(former);
     } catch (...) {
         resetToNew();
@@ -204,16 +204,14 @@ void TMxDataModel::LoadFromFile(const QString& fileName)
     }
 }
 
+void TMxDataModel::LoadFromFile(const QString& fileName)
+{
+    loadWith([&] { TMxFile::LoadFromFile(fileName); });
+}
+
 void TMxDataModel::LoadFromVariant(const QByteArray& bytes)
 {
-    const std::optional<int> former = beginLoad();
-    try {
-        TMxFile::LoadFromVariant(bytes);
-        afterLoad(former);
-    } catch (...) {
-        resetToNew();
-        throw;
-    }
+    loadWith([&] { TMxFile::LoadFromVariant(bytes); });
 }
 
 void TMxDataModel::login()

@@ -10,6 +10,7 @@
 #include "core/strings.h"
 
 #include <memory>
+#include <functional>
 #include <optional>
 
 namespace mx {
@@ -87,6 +88,8 @@ public:
 
 private:
     std::optional<int> beginLoad();
+    // Runs read between beginLoad and afterLoad; any failure leaves a new model.
+    void loadWith(const std::function<void()>& read);
     void afterLoad(std::optional<int> formerDomain);
     void login();
     void detachDerivedState();
