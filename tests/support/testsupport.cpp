@@ -1,6 +1,11 @@
 #include "testsupport.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <string>
 
 namespace mxtest {
 
@@ -34,6 +39,20 @@ void WriteAll(const QString& path, const QByteArray& bytes)
         return;
     }
     f.write(bytes);
+}
+
+void MakeSqliteDatabase(const QString& path, const QString& script)
+{
+    ASSERT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+        SQLITE_OK);
+    char* msg = nullptr;
+    const int rc = sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, &msg);
+    const std::string why = msg ? msg : "";
+    sqlite3_free(msg);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK) << why;
 }
 
 EngineTest::EngineTest() : m_scope(std::make_unique<mx::ScopedUserService>(&m_service)) {}

@@ -23,6 +23,10 @@ QByteArray FromHex(const QString& hex);
 QByteArray ReadAll(const QString& path);
 void WriteAll(const QString& path, const QByteArray& bytes);
 
+// Makes a new SQLite database file and runs the script in it; fails the
+// test when the file exists already or the script fails.
+void MakeSqliteDatabase(const QString& path, const QString& script);
+
 // A scratch folder and a recording user service, for one test.
 class EngineTest : public ::testing::Test {
 protected:

@@ -1,3 +1,4 @@
+#include "testsupport.h"
 #include "bdefixture.h"
 
 #include "bde/bdesession.h"
@@ -35,17 +36,7 @@ void BdeTest::WriteAliases(const QString& text)
 
 void BdeTest::MakeDatabase(const QString& path, const QString& script)
 {
-    ASSERT_FALSE(QFile::exists(path)) << path.toStdString();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                  nullptr),
-        SQLITE_OK);
-    char* msg = nullptr;
-    const int rc = sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, &msg);
-    const std::string why = msg ? msg : "";
-    sqlite3_free(msg);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK) << why;
+    mxtest::MakeSqliteDatabase(path, script);
 }
 
 QString BdeTest::MakeDemo(const QString& name)

@@ -19,17 +19,7 @@ QStringList DbTest::Files() const
 
 void MakeDatabase(const QString& path, const QString& script)
 {
-    ASSERT_FALSE(QFileInfo::exists(path)) << path.toStdString();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                              nullptr),
-              SQLITE_OK);
-    char* msg = nullptr;
-    const int rc = sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, &msg);
-    const std::string error = msg ? msg : "";
-    sqlite3_free(msg);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK) << error;
+    mxtest::MakeSqliteDatabase(path, script);
 }
 
 QStringList RowsText(platform::DbRowSource& rows, const platform::DbTextFormat& format)

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "testsupport.h" // shared helpers, and gtest printing of QString
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -35,7 +37,3 @@ void WriteBytes(const QString& path, const QByteArray& bytes);
 bool RunPython(const QString& script, const QStringList& args, QString* out, QString* err);
 
 } // namespace dbtest
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
