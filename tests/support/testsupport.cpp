@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include <core/exceptions.h>
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -39,6 +41,16 @@ void WriteAll(const QString& path, const QByteArray& bytes)
         return;
     }
     f.write(bytes);
+}
+
+QString FailureOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return mx::ExceptionMessage(e);
+    }
+    return QStringLiteral("<no error>");
 }
 
 void MakeSqliteDatabase(const QString& path, const QString& script)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -22,6 +23,9 @@ QByteArray FromHex(const QString& hex);
 // Reads or writes a whole file; fails the test on error.
 QByteArray ReadAll(const QString& path);
 void WriteAll(const QString& path, const QByteArray& bytes);
+
+// The message of what f raises, or "<no error>" when it raises nothing.
+QString FailureOf(const std::function<void()>& f);
 
 // Makes a new SQLite database file and runs the script in it; fails the
 // test when the file exists already or the script fails.

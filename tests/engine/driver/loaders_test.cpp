@@ -26,15 +26,7 @@ Loader* newLoader(const QString& name)
     return loader;
 }
 
-QString failureOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return ExceptionMessage(e);
-    }
-    return QStringLiteral("<no error>");
-}
+using mxtest::FailureOf;
 
 } // namespace
 
@@ -94,12 +86,12 @@ TEST_F(PluginTest, NameWithAFolderLoadsFromThatFolder)
 TEST_F(PluginTest, AMissingLibraryKeepsItsErrorForLaterCalls)
 {
     auto* loader = newLoader<TMxDestDllLoader>(QStringLiteral("MX32NONE"));
-    const QString first = failureOf([&] { loader->Load(); });
+    const QString first = FailureOf([&] { loader->Load(); });
     EXPECT_TRUE(first.startsWith(QStringLiteral("Can not load library MX32NONE.so\nExit code="))) << first.toStdString();
     EXPECT_FALSE(loader->Loaded());
     EXPECT_EQ(loader->LoadError(), first);
     EXPECT_EQ(loader->GetDllName(), QString()); // description getters answer empty
-    const QString later = failureOf([&] { loader->GetDestDriver(QStringLiteral("Paradox")); });
+    const QString later = FailureOf([&] { loader->GetDestDriver(QStringLiteral("Paradox")); });
     EXPECT_EQ(later, QStringLiteral("Function not initialized : MxDestDriver\n") + first);
 }
 
@@ -107,9 +99,9 @@ TEST_F(PluginTest, ALibraryWithoutItsLanguageExportCannotBeUsed)
 {
     Install(QStringLiteral("nolang"), QStringLiteral("MX32NOL.so"));
     auto* loader = newLoader<TMxDestDllLoader>(QStringLiteral("MX32NOL.DLL"));
-    EXPECT_EQ(failureOf([&] { loader->Load(); }), QStringLiteral("Proc MxDllLanguage not found in module MX32NOL.so"));
+    EXPECT_EQ(FailureOf([&] { loader->Load(); }), QStringLiteral("Proc MxDllLanguage not found in module MX32NOL.so"));
     EXPECT_EQ(loader->GetDllName(), QStringLiteral("Test plug-in")); // bound before the failure
-    EXPECT_TRUE(failureOf([&] { loader->GetDestDriver(QStringLiteral("Paradox")); })
+    EXPECT_TRUE(FailureOf([&] { loader->GetDestDriver(QStringLiteral("Paradox")); })
                     .startsWith(QStringLiteral("Function not initialized : MxDestDriver\nProc MxDllLanguage")));
 }
 
@@ -121,7 +113,7 @@ TEST_F(PluginTest, ASecondEngineLibraryIsRefused)
     first->Load();
     EXPECT_EQ(first->GetDestFileName(), QStringLiteral("TESTDST.MXF"));
     EXPECT_EQ(first->GetDatasourceFileName(), QStringLiteral("TESTDRV.MXF"));
-    EXPECT_EQ(failureOf([] { newLoader<TMxDBEngDllLoader>(QStringLiteral("MX32ENG2")); }),
+    EXPECT_EQ(FailureOf([] { newLoader<TMxDBEngDllLoader>(QStringLiteral("MX32ENG2")); }),
         QStringLiteral("Try to load more than one database driver"));
     EXPECT_EQ(DllLoaders().Count(), 1);
     EXPECT_EQ(TMxDBEngDllLoader::Instance(), first);
@@ -149,7 +141,7 @@ TEST_F(PluginTest, WithoutAnInstallationFolderNoLibraryIsOpened)
     mx::ScopedHook<mx::THookSlot<QString()>> noRoot(RootDirOverride, [] { return QString(); });
     const int attempts = platform::SharedLibrary::loadAttempts();
     auto* loader = newLoader<TMxDllLoader>(QStringLiteral("MX32DST"));
-    EXPECT_EQ(failureOf([&] { loader->Load(); }),
+    EXPECT_EQ(FailureOf([&] { loader->Load(); }),
         QStringLiteral("Can not load library MX32DST.so\nExit code=no installation folder"));
     EXPECT_EQ(platform::SharedLibrary::loadAttempts(), attempts);
 }

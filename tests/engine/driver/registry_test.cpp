@@ -43,15 +43,7 @@ private:
     QStringList& m_log;
 };
 
-QString failureOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return ExceptionMessage(e);
-    }
-    return QStringLiteral("<no error>");
-}
+using mxtest::FailureOf;
 
 } // namespace
 
@@ -136,12 +128,12 @@ TEST_F(RegistryTest, AnEngineLibraryThatGivesNoDriverIsAnError)
 {
     Install(QStringLiteral("nullengine"), QStringLiteral("MX32NUL.so"));
     SetArguments({QStringLiteral("-dbeng"), QStringLiteral("NUL")});
-    EXPECT_EQ(failureOf([] { InitDbEngine(); }), QStringLiteral("driver not available : MX32NUL"));
+    EXPECT_EQ(FailureOf([] { InitDbEngine(); }), QStringLiteral("driver not available : MX32NUL"));
     EXPECT_EQ(DbEngine(), nullptr);
     // A missing engine library: its loading error.
     ShutdownEngine();
     SetArguments({QStringLiteral("-dbeng"), QStringLiteral("NONE")});
-    EXPECT_TRUE(failureOf([] { InitDbEngine(); }).startsWith(QStringLiteral("Can not load library MX32NONE.so")));
+    EXPECT_TRUE(FailureOf([] { InitDbEngine(); }).startsWith(QStringLiteral("Can not load library MX32NONE.so")));
 }
 
 TEST_F(RegistryTest, DestinationDriversComeFromFactoriesThenFromLibraries)
