@@ -17,9 +17,7 @@ namespace mxtest {
 
 using namespace mx;
 
-namespace {
-
-TMxTable* addTable(TMxDataModel* m, int id, const QString& name, const QString& fullName, const QString& database,
+TMxTable* AddModelTable(TMxDataModel* m, int id, const QString& name, const QString& fullName, const QString& database,
     std::initializer_list<std::array<const char*, 3>> fields)
 {
     auto* t = new TMxTable(m->Tables());
@@ -40,6 +38,8 @@ TMxTable* addTable(TMxDataModel* m, int id, const QString& name, const QString& 
     }
     return t;
 }
+
+namespace {
 
 TMxEntity* addEntity(TMxTable* t, int id, const QString& name, std::initializer_list<const char*> fieldNames)
 {
@@ -75,9 +75,9 @@ TMxDataModel* MakeSampleModel(const QString& database)
     m->SetDesignW(800);
     m->SetDesignH(600);
 
-    TMxTable* client = addTable(m, SampleModel::ClientId, QStringLiteral("CLIENT"), QStringLiteral("Clients"), database,
+    TMxTable* client = AddModelTable(m, SampleModel::ClientId, QStringLiteral("CLIENT"), QStringLiteral("Clients"), database,
         {{"NUMCLI", "N", "Numéro client"}, {"NOM", "A", "Nom"}, {"VILLE", "A", "Ville"}, {"DATENAIS", "D", "Date de naissance"}});
-    TMxTable* commande = addTable(m, SampleModel::CommandeId, QStringLiteral("COMMANDE"), QStringLiteral("Commandes"), database,
+    TMxTable* commande = AddModelTable(m, SampleModel::CommandeId, QStringLiteral("COMMANDE"), QStringLiteral("Commandes"), database,
         {{"NUMCDE", "N", "Numéro de commande"}, {"NUMCLI", "N", "Client de la commande"}, {"MONTANT", "N", "Montant"},
             {"DATECDE", "D", "Date de commande"}});
     client->SetDesignX(20);

@@ -21,8 +21,12 @@
 
 #include <QString>
 
+#include <array>
+#include <initializer_list>
+
 namespace mx {
 class TMxDataModel;
+class TMxTable;
 }
 
 namespace mxtest {
@@ -37,6 +41,11 @@ struct SampleModel {
 
 // The model, owned by the caller (free it with Free).
 mx::TMxDataModel* MakeSampleModel(const QString& database = SampleModel::DefaultDatabase());
+
+// Adds a table with Id id to a model: fields {name, type letter, readable
+// name}, numbered from 1, text fields VARCHAR(40), dates DATE, others NUMERIC.
+mx::TMxTable* AddModelTable(mx::TMxDataModel* m, int id, const QString& name, const QString& fullName,
+    const QString& database, std::initializer_list<std::array<const char*, 3>> fields);
 
 // Saves the sample model to fileName (an .MDD).
 void SaveSampleModel(const QString& fileName, const QString& database = SampleModel::DefaultDatabase());

@@ -1,5 +1,7 @@
 #include "queryfixture.h"
 
+#include "samplemodel.h"
+
 #include "core/exceptions.h"
 #include "destination/destinationtype.h"
 #include "destination/querydestination.h"
@@ -161,20 +163,7 @@ void addDialects(TDbEngDatasourceList* list)
 TMxTable* addTable(TMxDataModel* m, int id, const QString& name, const QString& database, const QString& entity,
     std::initializer_list<std::array<const char*, 3>> fields)
 {
-    auto* t = new TMxTable(m->Tables());
-    t->SetId(id);
-    t->SetName(name);
-    t->SetFullName(entity);
-    t->SetDatabase(database);
-    int idx = 0;
-    for (const auto& f : fields) {
-        auto* field = new TDmField(t->Fields());
-        field->SetId(++idx);
-        field->SetIdx(idx);
-        field->SetName(QString::fromUtf8(f[0]));
-        field->SetShortType(QChar(QLatin1Char(f[1][0])));
-        field->SetFullName(QString::fromUtf8(f[2]));
-    }
+    TMxTable* t = mxtest::AddModelTable(m, id, name, entity, database, fields);
     auto* e = new TMxEntity(t->Entities());
     e->SetId(id);
     e->SetName(entity);
