@@ -7,6 +7,11 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPalette>
@@ -181,6 +186,104 @@ bool TWidgetUserService::ShowHelp(const QString& helpFile, int context)
     if (context > 0 && QFileInfo::exists(page))
         return ShellOpen(page);
     return fi.exists() && ShellOpen(helpFile);
+}
+
+namespace {
+
+// Non-native dialogs: the same on every desktop, and driven by tests.
+QStringList runFileDialog(QWidget* parent, const TFileRequest& r, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept)
+{
+    QFileDialog dlg(parent ? parent : QApplication::activeWindow(), r.caption, r.directory);
+    dlg.setObjectName(QStringLiteral("dlgFile"));
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setFileMode(mode);
+    dlg.setAcceptMode(accept);
+    if (!r.filters.isEmpty())
+        dlg.setNameFilters(r.filters);
+    if (!r.defaultSuffix.isEmpty())
+        dlg.setDefaultSuffix(r.defaultSuffix);
+    if (!r.fileName.isEmpty())
+        dlg.selectFile(r.fileName);
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    return dlg.selectedFiles();
+}
+
+} // namespace
+
+QString TWidgetUserService::OpenFileName(QWidget* parent, const TFileRequest& request)
+{
+    if (!guiAvailable())
+        return TUiService::OpenFileName(parent, request);
+    const QStringList files = runFileDialog(parent, request, QFileDialog::ExistingFile, QFileDialog::AcceptOpen);
+    return files.value(0);
+}
+
+QStringList TWidgetUserService::OpenFileNames(QWidget* parent, const TFileRequest& request)
+{
+    if (!guiAvailable())
+        return TUiService::OpenFileNames(parent, request);
+    return runFileDialog(parent, request, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen);
+}
+
+QString TWidgetUserService::SaveFileName(QWidget* parent, const TFileRequest& request)
+{
+    if (!guiAvailable())
+        return TUiService::SaveFileName(parent, request);
+    const QStringList files = runFileDialog(parent, request, QFileDialog::AnyFile, QFileDialog::AcceptSave);
+    return files.value(0);
+}
+
+QString TWidgetUserService::BrowseDirectory(QWidget* parent, const QString& caption, const QString& start)
+{
+    if (!guiAvailable())
+        return TUiService::BrowseDirectory(parent, caption, start);
+    QFileDialog dlg(parent ? parent : QApplication::activeWindow(), caption, start);
+    dlg.setObjectName(QStringLiteral("dlgDirectory"));
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setOption(QFileDialog::ShowDirsOnly);
+    dlg.setFileMode(QFileDialog::Directory);
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    return dlg.selectedFiles().value(0);
+}
+
+bool TWidgetUserService::PickFont(QWidget* parent, QFont& font)
+{
+    if (!guiAvailable())
+        return TUiService::PickFont(parent, font);
+    QFontDialog dlg(font, parent ? parent : QApplication::activeWindow());
+    dlg.setObjectName(QStringLiteral("dlgFont"));
+    dlg.setOption(QFontDialog::DontUseNativeDialog);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    font = dlg.selectedFont();
+    return true;
+}
+
+bool TWidgetUserService::PrintDialog(QWidget* parent, QPrinter& printer)
+{
+    if (!guiAvailable())
+        return TUiService::PrintDialog(parent, printer);
+    QPrintDialog dlg(&printer, parent ? parent : QApplication::activeWindow());
+    dlg.setObjectName(QStringLiteral("dlgPrint"));
+    return dlg.exec() == QDialog::Accepted;
+}
+
+bool TWidgetUserService::PrinterSetup(QWidget* parent, QPrinter& printer)
+{
+    if (!guiAvailable())
+        return TUiService::PrinterSetup(parent, printer);
+    QPageSetupDialog dlg(&printer, parent ? parent : QApplication::activeWindow());
+    dlg.setObjectName(QStringLiteral("dlgPrinterSetup"));
+    return dlg.exec() == QDialog::Accepted;
+}
+
+bool TWidgetUserService::OpenUrl(const QUrl& url)
+{
+    if (!guiAvailable())
+        return TUiService::OpenUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
 void ApplyHintSettings(QApplication& app)

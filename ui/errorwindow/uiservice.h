@@ -1,16 +1,17 @@
 #pragma once
 // The user service of the programs with windows: message boxes, the error
-// window, the busy cursor, opening documents, help. Where no application
-// with windows runs (before it exists, after it is gone, off its thread)
-// the plain service answers instead.
+// window, the busy cursor, opening documents, help, and the file, folder,
+// font and printer dialogs. Where no application with windows runs (before
+// it exists, after it is gone, off its thread) the plain service answers
+// instead.
 
-#include "core/userservice.h"
+#include "dialogservice.h"
 
 class QApplication;
 
 namespace mx::ui {
 
-class TWidgetUserService : public TUserService {
+class TWidgetUserService : public TUiService {
 public:
     int MessageDlg(const QString& text, TMsgDlgType type, int buttons) override;
     void Warning(const QString& text) override;
@@ -20,6 +21,15 @@ public:
     void ProcessMessages() override;
     int ErrorWindow(const QString& caption, const QString& details) override;
     bool ShowHelp(const QString& helpFile, int context) override;
+
+    QString OpenFileName(QWidget* parent, const TFileRequest& request) override;
+    QStringList OpenFileNames(QWidget* parent, const TFileRequest& request) override;
+    QString SaveFileName(QWidget* parent, const TFileRequest& request) override;
+    QString BrowseDirectory(QWidget* parent, const QString& caption, const QString& start) override;
+    bool PickFont(QWidget* parent, QFont& font) override;
+    bool PrintDialog(QWidget* parent, QPrinter& printer) override;
+    bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
+    bool OpenUrl(const QUrl& url) override;
 };
 
 // Installs what the user interface provides to the engine: this service

@@ -1,0 +1,35 @@
+#pragma once
+// Slots that may raise. Qt does not let exceptions travel through its
+// event dispatch, so every slot of the user interface is connected through
+// Connect: what the slot raises goes to the application's error handler
+// (the silent abort stays silent) and the event loop goes on. Event
+// overrides run their bodies through mx::Guard the same way.
+
+#include "errors/errorhandler.h"
+
+#include <QObject>
+
+#include <type_traits>
+#include <utility>
+
+namespace mx::ui {
+
+// Connects signal of sender to fn, run in context's thread and dropped
+// with context. fn takes the signal's arguments or none.
+template <class Sender, class Signal, class Fn>
+QMetaObject::Connection Connect(const Sender* sender, Signal signal, const QObject* context, Fn fn,
+    Qt::ConnectionType type = Qt::AutoConnection)
+{
+    return QObject::connect(sender, signal, context,
+        [context, fn = std::move(fn)](auto&&... args) mutable {
+            Guard(context, [&] {
+                if constexpr (std::is_invocable_v<Fn&, decltype(args)...>)
+                    fn(std::forward<decltype(args)>(args)...);
+                else
+                    fn();
+            });
+        },
+        type);
+}
+
+} // namespace mx::ui
