@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs, only those missing.
+# Installs the Debian 12 packages that are missing.
+#
+#   tools/install-deps.sh              what building, running and testing need
+#   tools/install-deps.sh --build-only what building and running need
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
-          sqlite3 pxlib-dev python3-dbf)  # sqlite3: the copy benchmark's reference; pxlib, python3-dbf: independent readers of the table-file tests
+packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core)
+if [ "${1:-}" != "--build-only" ]; then
+  # clang: the fuzz targets; sqlite3: the reference of the benchmarks;
+  # pxlib, python3-dbf: independent readers of the table-file tests.
+  packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev sqlite3 pxlib-dev python3-dbf)
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -13,6 +19,6 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
+  apt-get -o DPkg::Lock::Timeout=600 update -q
+  apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 fi

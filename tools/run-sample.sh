@@ -10,7 +10,7 @@
 # where the results go, so nothing of the user's own settings changes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/install-deps.sh"
+"$root/tools/install-deps.sh" --build-only
 
 build="${MORVELIN_BUILD_DIR:-$root/build/release}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVELIN_TESTS=OFF -DMORVELIN_BENCH=OFF >/dev/null
