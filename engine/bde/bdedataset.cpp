@@ -46,10 +46,11 @@ void TMxBdeDataset::DumpTable(const QString& fileName)
     }
 }
 
-void TMxBdeDataset::ExpectTables(const QStringList& fileNames)
+bool TMxBdeDataset::ExpectTables(const QStringList& fileNames)
 {
     if (platform::DbDataset* rows = Rows())
         rows->expectCopies(fileNames);
+    return true;
 }
 
 } // namespace mx

@@ -28,7 +28,7 @@ public:
     // The table files DumpTable is about to be asked for, in turn: those
     // that can are written in one pass over the rows, each put in place at
     // its own DumpTable. An empty list drops the copies not asked for.
-    void ExpectTables(const QStringList& fileNames);
+    bool ExpectTables(const QStringList& fileNames) override;
 };
 
 } // namespace mx

@@ -17,6 +17,7 @@ public:
     // Dataset.DumpTable(FileName). Without a dataset there is nothing to
     // write: EMxException.
     void Export(TIMxDestProperties* properties, const QString& fileName, TIMxDataset* dataset) override;
+    bool ExportsTableCopy() const override { return true; }
 };
 
 class TMxParadoxDestDriver : public TMxTableDestDriver {};

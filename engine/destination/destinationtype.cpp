@@ -146,11 +146,16 @@ void TDestinationItem::ReleaseDriver() noexcept
 
 QString TDestinationItem::MakeFileName(const QString& fileName) const
 {
+    return MakeFileName(fileName, PrivateQueryFolder());
+}
+
+QString TDestinationItem::MakeFileName(const QString& fileName, const QString& folder) const
+{
     if (fileName.isEmpty())
         return {};
     QString result = m_extension.isEmpty() ? fileName : ChangeFileNameExtension(fileName, u'.' + m_extension);
     if (!FileNameHasFolder(result))
-        result.prepend(PrivateQueryFolder());
+        result.prepend(folder);
     return result;
 }
 

@@ -39,9 +39,10 @@ public:
     void ReleaseDriver() noexcept;
 
     // fileName with its extension replaced by "." + Extension; a name
-    // without folder goes into the private query folder (when one is set).
-    // An empty name stays empty.
+    // without folder goes into folder (with its final "/"; by default the
+    // private query folder, when one is set). An empty name stays empty.
     QString MakeFileName(const QString& fileName) const;
+    QString MakeFileName(const QString& fileName, const QString& folder) const;
 
     void Assign(const TPersistent* source) override;
 

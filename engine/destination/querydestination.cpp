@@ -1,6 +1,7 @@
 #include "querydestination.h"
 
 #include "core/exceptions.h"
+#include "core/file.h"
 #include "core/format.h"
 #include "core/userservice.h"
 #include "driver/dataset.h"
@@ -9,6 +10,9 @@
 #include "global/queryglobal.h"
 #include "settings/global.h"
 #include "stream/filer.h"
+#include "tools/installation.h"
+
+#include <QFileInfo>
 
 #include <unordered_set>
 
@@ -149,7 +153,7 @@ QString TQueryDestinationItem::GetFileName() const
     auto* list = dynamic_cast<TQueryDestinationList*>(OwnerList());
     const bool view = list && list->GenerateView();
     if (!FileNameHasFolder(name) && !view)
-        name.prepend(PrivateQueryFolder());
+        name.prepend(OutputFolder());
     if (FileNameExtension(name).isEmpty()) {
         TDestinationItem* type = FindDestinationType();
         if (!type)
@@ -159,10 +163,35 @@ QString TQueryDestinationItem::GetFileName() const
     return name;
 }
 
+QString TQueryDestinationItem::OutputFolder() const
+{
+    const QString privateFolder = PrivateQueryFolder();
+    if (!privateFolder.isEmpty())
+        return privateFolder;
+    // The query file is the first file among the owners (the destination
+    // list, its step, the step list, the query).
+    for (const TMxItem* owner = Owner(); owner; owner = owner->Owner()) {
+        if (const auto* file = dynamic_cast<const TMxFile*>(owner)) {
+            if (file->FileName().isEmpty())
+                return {};
+            return IncludeBackslash(QFileInfo(file->FileName()).absolutePath());
+        }
+    }
+    return {};
+}
+
+QString TQueryDestinationItem::SentFileName() const
+{
+    TDestinationItem* type = FindDestinationType();
+    if (!type)
+        throw Exception(TranslateFmt(QStringLiteral("Unknown destination %s"), {GetName()}));
+    return type->MakeFileName(GetFileName(), OutputFolder());
+}
+
 void TQueryDestinationItem::send(DriverOperation operation, TIMxDataset* dataset)
 {
-    TDestinationItem* type = GetDestinationType();
-    const QString fileName = type->MakeFileName(GetFileName());
+    GetDestinationType();
+    const QString fileName = SentFileName();
     std::shared_ptr<TIMxDestDriver> driver = m_settings.driver;
     const int recNo = dataset ? dataset->GetRecNo() : 0;
     try {

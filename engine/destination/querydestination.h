@@ -43,10 +43,18 @@ public:
     TDestinationItem* FindDestinationType() const;
 
     bool HasFileName() const { return !m_fileName.isEmpty(); }
-    // FileName; a name without folder gets the private query folder in
-    // front unless the step generates a view, and a name without extension
-    // (not ending in ".") gets the type's.
+    // FileName; a name without folder gets the output folder in front
+    // unless the step generates a view, and a name without extension (not
+    // ending in ".") gets the type's.
     QString GetFileName() const;
+    // The file the type's driver receives: GetFileName with the type's
+    // extension, in the output folder when it has none. A step that reads
+    // this destination's table finds it under the same name.
+    QString SentFileName() const;
+    // Where a file named without a folder goes: the private query folder,
+    // else (none set) the folder of the query file the destination belongs
+    // to, else nowhere (the name stays relative). With a final "/".
+    QString OutputFolder() const;
 
     // The driver's operation with the settings, the type's file name and
     // the dataset, whose current record is put back afterwards, also when

@@ -22,6 +22,11 @@ QString TIMxDataset::GetKeyFieldName(int index)
     return (index >= 0 && index < m_keyFields.size()) ? m_keyFields[index] : QString();
 }
 
+bool TIMxDataset::ExpectTables(const QStringList&)
+{
+    return false;
+}
+
 TIMxField* TIMxDataset::FieldDescription(int index) const
 {
     return (index >= 0 && index < int(m_fields.size())) ? m_fields[size_t(index)].get() : nullptr;

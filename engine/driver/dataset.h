@@ -43,7 +43,15 @@ public:
     virtual int GetRecNo() = 0;
     virtual void SetRecNo(int value) = 0;
     // Copies the rows into a table file; the extension picks the format.
+    // A failure is told to the user by the dataset, which returns normally:
+    // the run takes an error told during a send as that send's failure.
     virtual void DumpTable(const QString& fileName) = 0;
+    // The table files DumpTable is about to be asked for, in turn, so that
+    // a dataset that can writes them all in one pass over the rows (each
+    // still put in place at its own DumpTable); an empty list drops the
+    // copies not asked for. False: not supported (the default), and each
+    // DumpTable reads the rows on its own.
+    virtual bool ExpectTables(const QStringList& fileNames);
 
     QStringList& KeyFields() { return m_keyFields; }
     const QStringList& KeyFields() const { return m_keyFields; }

@@ -16,4 +16,9 @@ void TIMxDestDriver::FreeProperties(TIMxDestProperties* properties)
     TMxItem::Free(properties);
 }
 
+bool TIMxDestDriver::ExportsTableCopy() const
+{
+    return false;
+}
+
 } // namespace mx

@@ -26,6 +26,10 @@ public:
     virtual TIMxDestProperties* CreateProperties();
     // Frees a settings object this driver made; none is ignored.
     virtual void FreeProperties(TIMxDestProperties* properties);
+    // True when Export copies the rows into the file it is given with the
+    // dataset's DumpTable, so that the run may announce that file to the
+    // dataset beforehand (TIMxDataset::ExpectTables). False by default.
+    virtual bool ExportsTableCopy() const;
 };
 
 } // namespace mx

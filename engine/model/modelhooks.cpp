@@ -1,6 +1,7 @@
 #include "modelhooks.h"
 
 #include "driver/dbengine.h"
+#include "driver/dbrequest.h"
 #include "driver/driver.h"
 
 namespace mx {
@@ -35,7 +36,9 @@ std::unique_ptr<TFieldValueCursor> ReadFieldValues(const TFieldValuesRequest& r)
     TIMxDriver* driver = DbEngine();
     if (!driver)
         return nullptr;
-    TIMxDataset* dataset = driver->GetQueryField(r.DatabaseName, r.TableName, r.Syntax, r.Password, r.UserName, r.FieldName);
+    const TDbRequest request(TDatabaseName(r.DatabaseName), TDbLogin(TUserName(r.UserName), TPassword(r.Password)));
+    TIMxDataset* dataset
+        = DbFieldValues(*driver, request, TTableName(r.TableName), TFieldName(r.FieldName), r.Syntax, false);
     if (!dataset)
         return nullptr;
     return std::make_unique<TDriverValueCursor>(driver, dataset);

@@ -45,7 +45,7 @@ QString TMxQueryStep::GetResultName()
             continue;
         TDestinationItem* type = d->FindDestinationType();
         if (type && type->Output() == doTable)
-            return type->MakeFileName(d->GetFileName()); // the name the table output writes
+            return d->SentFileName(); // the name the table output writes
     }
     return {};
 }

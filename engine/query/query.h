@@ -90,9 +90,7 @@ public:
     // parameters by name, run mode by the chosen values.
     void Prepare(bool design);
 
-    // Runs every step in order, after dropping the views of a previous run
-    // last to first; raises EMxRunFailed when a step failed.
-    void Execute();
+    // Running the query is the query run's (run/queryrun.h).
 
     void LoadFromFile(const QString& fileName) override;
     void SaveToFile(const QString& fileName) override;

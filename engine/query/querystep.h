@@ -121,14 +121,9 @@ public:
     // The result of the last run; made and freed through the driver.
     TIMxDataset* Dataset() const { return m_dataset; }
     void SetDataset(TIMxDataset* dataset);
-    // Hands the dataset back to the driver.
+    // Hands the dataset back to the driver. Running the step, and dropping
+    // its view, are the query run's (run/queryrun.h).
     void FreeDataset();
-    // Frees the result and drops the view its destinations generate.
-    void DropView();
-    // Runs the step and sends its result where the query's options say;
-    // the table a later step reads is written whatever the options.
-    // Returns false when the step got no result or an output failed.
-    bool ExecutePhase();
 
     // Receives status texts during a run; empty by default.
     std::function<void(const QString&)> OnProgress;

@@ -1,13 +1,14 @@
 #include "queryrun.h"
 
 #include "core/file.h"
-#include "bde/bdedataset.h"
-#include "bde/bdedestdrivers.h"
 #include "core/userservice.h"
 #include "destination/querydestination.h"
 #include "driver/dbengine.h"
+#include "driver/dbrequest.h"
+#include "driver/destdriver.h"
 #include "driver/driver.h"
 #include "model/database.h"
+#include "model/ownedchild.h"
 #include "model/paramcontrol.h"
 #include "model/queryfield.h"
 #include "model/table.h"
@@ -21,6 +22,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -88,26 +90,122 @@ struct TFileStamp {
     }
 };
 
-// One destination operation; a failure is told and the others still go.
-bool sendOne(TMxQueryStep& step, TQueryDestinationItem* destination, bool print)
+// The outcome the run records into: the caller's, else one of its own.
+class TOutcomeRef {
+public:
+    explicit TOutcomeRef(TRunOutcome* given) : m_outcome(given ? *given : m_own) {}
+    TRunOutcome& operator*() { return m_outcome; }
+    TRunOutcome* operator->() { return &m_outcome; }
+
+private:
+    TRunOutcome m_own;
+    TRunOutcome& m_outcome;
+};
+
+// The tap that records the messages told during the steps: the one the
+// outcome has (the unattended run's), else one for the life of this object.
+class TStepsTap {
+public:
+    explicit TStepsTap(TRunOutcome& outcome)
+    {
+        m_tap = outcome.Tap();
+        if (!m_tap)
+            m_tap = &m_own.emplace(outcome, TRunPhase::Steps);
+        m_formerPhase = m_tap->Phase();
+        m_tap->SetPhase(TRunPhase::Steps);
+    }
+    ~TStepsTap()
+    {
+        m_tap->SetStep(0);
+        m_tap->SetPhase(m_formerPhase);
+    }
+    TRunMessageTap* operator->() { return m_tap; }
+
+private:
+    std::optional<TRunMessageTap> m_own;
+    TRunMessageTap* m_tap = nullptr;
+    TRunPhase m_formerPhase = TRunPhase::Steps;
+};
+
+// What an exception that ends a run says; the outcome fails with it unless
+// the run was cancelled (a refused dialog, or the silent abort of a login).
+void recordEnd(TRunOutcome& outcome, const std::exception& e)
+{
+    if (dynamic_cast<const EMxRunFailed*>(&e))
+        return; // the steps' failures are in the outcome already
+    if (dynamic_cast<const EAbort*>(&e)) {
+        if (!outcome.WasCancelled())
+            outcome.Cancel(Translate(QStringLiteral("Abandon par l'utilisateur")));
+        return;
+    }
+    if (dynamic_cast<const EMxAbort*>(&e) && outcome.WasCancelled())
+        return;
+    outcome.Fail(ExceptionMessage(e));
+}
+
+template <class Fn>
+void recording(TRunOutcome& outcome, Fn&& fn)
 {
     try {
+        fn();
+    } catch (const std::exception& e) {
+        recordEnd(outcome, e);
+        throw;
+    }
+}
+
+// One destination operation; a failure is told and the others still go.
+// A driver tells its own failures and returns normally: an error told
+// while it works fails the send, with the driver's words.
+TSendOutcome sendOne(TMxQueryStep& step, TQueryDestinationItem* destination, bool print, TRunMessageTap& tap)
+{
+    TSendOutcome sent;
+    sent.kind = print ? skReport : skFile;
+    sent.destination = destination->GetName();
+    const int mark = tap.Mark();
+    try {
+        sent.fileName = destination->SentFileName();
         if (print)
             destination->Print(step.Dataset());
         else
             destination->Export(step.Dataset());
-        return true;
     } catch (const EAbort&) {
         throw;
     } catch (const std::exception& e) {
+        sent.ok = false;
+        sent.message = ExceptionMessage(e);
         const QString what = print
             ? TranslateFmt(QStringLiteral("%s : le rapport %s n'a pas été imprimé : %s"),
-                  {step.GetName(), destination->FileName(), ExceptionMessage(e)})
+                  {step.GetName(), destination->FileName(), sent.message})
             : TranslateFmt(QStringLiteral("%s : la destination %s n'a pas été écrite : %s"),
-                  {step.GetName(), destination->FileName(), ExceptionMessage(e)});
+                  {step.GetName(), destination->FileName(), sent.message});
         UserService().MessageDlg(what, TMsgDlgType::mtError, mbOK);
-        return false;
+        return sent;
     }
+    const QStringList told = tap.ErrorsSince(mark);
+    if (!told.isEmpty()) {
+        sent.ok = false;
+        sent.message = told.join(u'\n');
+    }
+    return sent;
+}
+
+// The table files of the sends below that their drivers copy with the
+// dataset's DumpTable, announced to the dataset so that one pass over the
+// rows writes them all. False when the dataset cannot.
+bool announceTableCopies(TIMxDataset* dataset, const std::vector<TQueryDestinationItem*>& sends)
+{
+    QStringList names;
+    for (TQueryDestinationItem* item : sends) {
+        try {
+            TDestinationItem* type = item->FindDestinationType();
+            if (type && type->GetDriver()->ExportsTableCopy())
+                names << item->SentFileName();
+        } catch (const std::exception&) {
+            // told when the destination is sent
+        }
+    }
+    return !names.isEmpty() && dataset->ExpectTables(names);
 }
 
 // A destination the run sends: it has a file name and its type's output
@@ -136,11 +234,137 @@ std::set<int> inputStepIds(const TMxQueryStep& step)
     return ids;
 }
 
-struct TStepOutcome {
-    TMxQueryStep* step = nullptr;
-    TStepRunResult result = srDone;
-    QString missingInput; // the name of the step whose result was missing
-};
+TStepRunResult runStep(TMxQueryStep& step, TStepOutputs outputs, bool inputTable, TRunOutcome& outcome)
+{
+    TBusyCursor busy;
+    TStepsTap tap(outcome);
+    tap->SetStep(step.Id());
+    TStepOutcome& record = outcome.Step(step);
+    record.result = srDone;
+    record.missingInput.clear();
+    record.sends.clear();
+    auto end = [&record](TStepRunResult result) {
+        if (result != srDone)
+            record.result = result;
+        return record.result;
+    };
+
+    progress(step, TranslateFmt(QStringLiteral("Exécution de l'extraction phase %d"), {step.Id()}));
+    TIMxDriver& d = driver();
+    step.FreeDataset();
+
+    // Each database once; a table whose database the model does not list
+    // has no entry to open here (the main database is opened with the SQL).
+    QStringList opened;
+    for (const TMxDatabaseItem* db : step.Databases()) {
+        if (!db || opened.contains(db->Name(), Qt::CaseInsensitive))
+            continue;
+        const TDbRequest request(TDatabaseName(db->Name()), TDbLogin(TUserName(db->UserName()), TPassword(db->Password())));
+        if (!DbOpenDatabase(d, request))
+            return end(srNoResult);
+        opened << db->Name();
+    }
+
+    TQueryDestinationList* destinations = step.Destinations();
+    const TViewName view(destinations->GenerateView() ? destinations->GetViewName() : QString());
+    // The statement whole: its lines as the generator wrote them, however long.
+    TIMxDataset* dataset = DbExecuteQuery(d, TDbRequest(TDatabaseName(step.MainDatabase()), TDbLogin(), view), step.SQL()->Text());
+    if (!dataset)
+        return end(srNoResult);
+    step.SetDataset(dataset);
+
+    // A later step reads this result from a table file: that file is its
+    // input and is written whatever the options say, and it must be the
+    // file of this run, not one left by an earlier run.
+    TQueryDestinationItem* input = inputTable && !destinations->GenerateView() ? inputTableDestination(step) : nullptr;
+    const QString inputFile = input ? step.GetResultName() : QString();
+    const TFileStamp before = input ? TFileStamp::of(inputFile) : TFileStamp();
+
+    std::vector<TQueryDestinationItem*> files;
+    for (int i = 0; i < destinations->Count(); ++i) {
+        TQueryDestinationItem* item = destinations->Items(i);
+        if ((outputs != soNone && isOutput(item, true)) || item == input)
+            files.push_back(item);
+    }
+    // The table input goes last when the options send no files.
+    if (input && outputs == soNone)
+        files = {input};
+    const bool announced = announceTableCopies(dataset, files);
+    for (TQueryDestinationItem* item : files)
+        outcome.AddSend(step, sendOne(step, item, false, *tap.operator->()));
+    if (announced)
+        dataset->ExpectTables({});
+    if (outputs == soAll) {
+        for (int i = 0; i < destinations->Count(); ++i) {
+            TQueryDestinationItem* item = destinations->Items(i);
+            if (isOutput(item, false))
+                outcome.AddSend(step, sendOne(step, item, true, *tap.operator->()));
+        }
+    }
+    if (input) {
+        const TFileStamp after = TFileStamp::of(inputFile);
+        if (!after.exists || after == before) {
+            UserService().MessageDlg(TranslateFmt(QStringLiteral("%s : le résultat n'a pas pu être écrit dans %s."),
+                                         {step.GetName(), inputFile}),
+                TMsgDlgType::mtError, mbOK);
+            record.result = srInputNotWritten;
+        }
+    }
+    return record.result;
+}
+
+void runSteps(TMxQuery& query, TRunOutcome& outcome)
+{
+    TMxQueryStepList* steps = query.Steps();
+    if (steps->Count() == 0)
+        throw EMxAbort(Translate(QStringLiteral("Query is empty")));
+    for (int i = 0; i < steps->Count(); ++i) {
+        TMxQueryStep* step = steps->Items(i);
+        bool checked = false;
+        for (const TMxItem* f : *step->AllFields())
+            checked = checked || static_cast<const TMxQueryField*>(f)->Checked();
+        if (!checked)
+            throw EMxAbort(TranslateFmt(QStringLiteral("%s: Aucun champ n'est sélectionné."), {step->GetName()}));
+    }
+    query.Prepare(false);
+    for (int i = steps->Count() - 1; i >= 0; --i)
+        DropStepView(*steps->Items(i));
+
+    // Which steps are read by later ones.
+    std::vector<std::set<int>> inputs;
+    std::set<int> readByLater;
+    for (int i = 0; i < steps->Count(); ++i) {
+        inputs.push_back(inputStepIds(*steps->Items(i)));
+        readByLater.insert(inputs.back().begin(), inputs.back().end());
+    }
+
+    const TStepOutputs outputs = StepOutputs(query.Interactive(), query.OptionsPrintAuto(), query.OptionsDumpTables());
+    std::set<int> ran;
+    for (int i = 0; i < steps->Count(); ++i) {
+        TMxQueryStep* step = steps->Items(i);
+        QString missing;
+        for (int id : inputs[size_t(i)]) {
+            for (const TStepOutcome& earlier : outcome.Steps()) {
+                if (earlier.stepId == id && ran.count(id) && earlier.result != srDone && earlier.result != srOutputFailed)
+                    missing = earlier.stepName;
+            }
+        }
+        if (!missing.isEmpty()) {
+            TStepOutcome& record = outcome.Step(*step);
+            record.result = srInputFailed;
+            record.missingInput = missing;
+            record.sends.clear();
+        } else {
+            runStep(*step, outputs, readByLater.count(step->Id()) > 0, outcome);
+        }
+        ran.insert(step->Id());
+    }
+
+    const QStringList failures = outcome.StepFailures();
+    if (!failures.isEmpty())
+        throw EMxRunFailed(Translate(QStringLiteral("La requête ne s'est pas exécutée entièrement :")) + u'\n'
+            + failures.join(u'\n'));
+}
 
 } // namespace
 
@@ -167,13 +391,32 @@ bool PromptQueryParams(TMxQuery& query)
     return controls->Execute(query.DataModel(), query.GetCaption(), values, false);
 }
 
-void ExecuteQuery(TMxQuery* query)
+namespace {
+
+void runQuery(TMxQuery& query, TRunOutcome& outcome)
+{
+    if (!PromptQueryParams(query)) {
+        const QString text = Translate(QStringLiteral("Abandon par l'utilisateur"));
+        outcome.Cancel(text);
+        throw EMxAbort(text);
+    }
+    runSteps(query, outcome);
+}
+
+} // namespace
+
+void ExecuteQuery(TMxQuery* query, TRunOutcome* given)
 {
     if (!query)
         throw EMxInternal(QStringLiteral("ExecuteQuery: no query"));
-    if (!PromptQueryParams(*query))
-        throw EMxAbort(Translate(QStringLiteral("Abandon par l'utilisateur")));
-    query->Execute();
+    TOutcomeRef outcome(given);
+    recording(*outcome, [&] { runQuery(*query, *outcome); });
+}
+
+void ExecuteQuerySteps(TMxQuery& query, TRunOutcome* given)
+{
+    TOutcomeRef outcome(given);
+    recording(*outcome, [&] { runSteps(query, *outcome); });
 }
 
 void DropStepView(TMxQueryStep& step)
@@ -185,173 +428,41 @@ void DropStepView(TMxQueryStep& step)
         return;
     const QString view = destinations->GetViewName();
     progress(step, TranslateFmt(QStringLiteral("Suppression vue %s"), {view}));
-    d.DropView(step.MainDatabase(), view, QString(), QString());
+    DbDropView(d, TDbRequest(TDatabaseName(step.MainDatabase()), TDbLogin(), TViewName(view)));
 }
 
-TStepRunResult ExecuteStepPhase(TMxQueryStep& step, TStepOutputs outputs, bool inputTable)
+TStepRunResult ExecuteStepPhase(TMxQueryStep& step, TStepOutputs outputs, bool inputTable, TRunOutcome* given)
 {
-    TBusyCursor busy;
-    progress(step, TranslateFmt(QStringLiteral("Exécution de l'extraction phase %d"), {step.Id()}));
-    TIMxDriver& d = driver();
-    step.FreeDataset();
-
-    // Each database once; a table whose database the model does not list
-    // has no entry to open here (the main database is opened with the SQL).
-    QStringList opened;
-    for (const TMxDatabaseItem* db : step.Databases()) {
-        if (!db || opened.contains(db->Name(), Qt::CaseInsensitive))
-            continue;
-        if (!d.OpenDatabase(db->Name(), db->UserName(), db->Password()))
-            return srNoResult;
-        opened << db->Name();
-    }
-
-    TQueryDestinationList* destinations = step.Destinations();
-    const QString view = destinations->GenerateView() ? destinations->GetViewName() : QString();
-    // The statement whole: its lines as the generator wrote them, however long.
-    TIMxDataset* dataset = d.ExecuteQuery(step.SQL()->Text(), QString(), QString(), view, step.MainDatabase());
-    if (!dataset)
-        return srNoResult;
-    step.SetDataset(dataset);
-
-    // A later step reads this result from a table file: that file is its
-    // input and is written whatever the options say, and it must be the
-    // file of this run, not one left by an earlier run.
-    TQueryDestinationItem* input = inputTable && !destinations->GenerateView() ? inputTableDestination(step) : nullptr;
-    const QString inputFile = input ? step.GetResultName() : QString();
-    const TFileStamp before = input ? TFileStamp::of(inputFile) : TFileStamp();
-
-    // The table files the built-in engine writes for this step, in one pass.
-    auto* tables = dynamic_cast<TMxBdeDataset*>(dataset);
-    if (tables) {
-        QStringList names;
-        for (int i = 0; i < destinations->Count(); ++i) {
-            TQueryDestinationItem* item = destinations->Items(i);
-            if (!((outputs != soNone && isOutput(item, true)) || item == input))
-                continue;
-            try {
-                TDestinationItem* type = item->FindDestinationType();
-                if (type && dynamic_cast<TMxTableDestDriver*>(type->GetDriver().get()))
-                    names << type->MakeFileName(item->GetFileName());
-            } catch (const std::exception&) {
-                // told when the destination is sent
-            }
-        }
-        tables->ExpectTables(names);
-    }
-
-    bool ok = true;
-    bool inputSent = false;
-    if (outputs != soNone) {
-        for (int i = 0; i < destinations->Count(); ++i) {
-            TQueryDestinationItem* item = destinations->Items(i);
-            if (isOutput(item, true)) {
-                ok = sendOne(step, item, false) && ok;
-                inputSent = inputSent || item == input;
-            }
-        }
-    }
-    if (input && !inputSent)
-        ok = sendOne(step, input, false) && ok;
-    if (tables)
-        tables->ExpectTables({});
-    if (outputs == soAll) {
-        for (int i = 0; i < destinations->Count(); ++i) {
-            TQueryDestinationItem* item = destinations->Items(i);
-            if (isOutput(item, false))
-                ok = sendOne(step, item, true) && ok;
-        }
-    }
-    if (input) {
-        const TFileStamp after = TFileStamp::of(inputFile);
-        if (!after.exists || after == before) {
-            UserService().MessageDlg(TranslateFmt(QStringLiteral("%s : le résultat n'a pas pu être écrit dans %s."),
-                                         {step.GetName(), inputFile}),
-                TMsgDlgType::mtError, mbOK);
-            return srInputNotWritten;
-        }
-    }
-    return ok ? srDone : srOutputFailed;
+    TOutcomeRef outcome(given);
+    TStepRunResult result = srNoResult;
+    recording(*outcome, [&] { result = runStep(step, outputs, inputTable, *outcome); });
+    return result;
 }
 
-void ExecuteQuerySteps(TMxQuery& query)
+bool ExecuteStep(TMxQueryStep& step, TRunOutcome* outcome)
 {
-    TMxQueryStepList* steps = query.Steps();
-    if (steps->Count() == 0)
-        throw EMxAbort(Translate(QStringLiteral("Query is empty")));
-    for (int i = 0; i < steps->Count(); ++i) {
-        TMxQueryStep* step = steps->Items(i);
-        bool checked = false;
-        for (const TMxItem* f : *step->AllFields())
-            checked = checked || static_cast<const TMxQueryField*>(f)->Checked();
-        if (!checked)
-            throw EMxAbort(TranslateFmt(QStringLiteral("%s: Aucun champ n'est sélectionné."), {step->GetName()}));
-    }
-    query.Prepare(false);
-    for (int i = steps->Count() - 1; i >= 0; --i)
-        DropStepView(*steps->Items(i));
-
-    // Which steps are read by later ones.
-    std::vector<std::set<int>> inputs;
-    std::set<int> readByLater;
-    for (int i = 0; i < steps->Count(); ++i) {
-        inputs.push_back(inputStepIds(*steps->Items(i)));
-        readByLater.insert(inputs.back().begin(), inputs.back().end());
-    }
-
-    const TStepOutputs outputs = StepOutputs(query.Interactive(), query.OptionsPrintAuto(), query.OptionsDumpTables());
-    std::vector<TStepOutcome> outcomes;
-    for (int i = 0; i < steps->Count(); ++i) {
-        TMxQueryStep* step = steps->Items(i);
-        TStepOutcome outcome;
-        outcome.step = step;
-        for (int id : inputs[size_t(i)]) {
-            for (const TStepOutcome& earlier : outcomes) {
-                if (earlier.step->Id() == id && (earlier.result != srDone && earlier.result != srOutputFailed)) {
-                    outcome.result = srInputFailed;
-                    outcome.missingInput = earlier.step->GetName();
-                }
-            }
-        }
-        if (outcome.result != srInputFailed) {
-            outcome.result = ExecuteStepPhase(*step, outputs, readByLater.count(step->Id()) > 0);
-        }
-        outcomes.push_back(outcome);
-    }
-
-    QStringList failures;
-    for (const TStepOutcome& o : outcomes) {
-        const QString name = o.step->GetName();
-        switch (o.result) {
-        case srDone:
-            break;
-        case srNoResult:
-            failures << TranslateFmt(QStringLiteral("%s : aucun résultat (la base de données ou la requête a échoué)."), {name});
-            break;
-        case srInputFailed:
-            failures << TranslateFmt(QStringLiteral("%s : non exécutée, car le résultat de %s, qu'elle lit, manque."),
-                {name, o.missingInput});
-            break;
-        case srInputNotWritten:
-            failures << TranslateFmt(QStringLiteral("%s : le résultat lu par les étapes suivantes n'a pas été écrit."), {name});
-            break;
-        case srOutputFailed:
-            failures << TranslateFmt(QStringLiteral("%s : une destination n'a pas été servie."), {name});
-            break;
-        }
-    }
-    if (!failures.isEmpty())
-        throw EMxRunFailed(Translate(QStringLiteral("La requête ne s'est pas exécutée entièrement :")) + u'\n'
-            + failures.join(u'\n'));
+    const TMxQuery* query = step.GetQuery();
+    const TStepOutputs outputs = query ? StepOutputs(query->Interactive(), query->OptionsPrintAuto(), query->OptionsDumpTables()) : soAll;
+    return ExecuteStepPhase(step, outputs, IsReadByLaterStep(step), outcome) == srDone;
 }
 
-bool RunQueryFile(const QString& fileName)
+bool RunQueryFile(const QString& fileName, TRunOutcome* given)
 {
-    std::unique_ptr<TMxQuery, void (*)(TMxQuery*)> query(new TMxQuery(nullptr), [](TMxQuery* q) { q->Free(); });
-    query->LoadFromFile(fileName);
-    query->SetInteractive(false);
-    ExecuteQuery(query.get());
-    return true;
+    TOutcomeRef outcome(given);
+    // What the load tells is the load's: a damaged file read in part.
+    std::optional<TRunMessageTap> own;
+    TRunMessageTap* tap = outcome->Tap();
+    if (!tap)
+        tap = &own.emplace(*outcome, TRunPhase::Load);
+    tap->SetPhase(TRunPhase::Load);
+    TItemPtr<TMxQuery> query(new TMxQuery(nullptr));
+    recording(*outcome, [&] {
+        query->LoadFromFile(fileName);
+        tap->SetPhase(TRunPhase::Steps);
+        query->SetInteractive(false);
+        runQuery(*query, *outcome);
+    });
+    return outcome->End() == TRunEnd::Success;
 }
 
 } // namespace mx

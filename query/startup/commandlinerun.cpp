@@ -15,31 +15,48 @@
 namespace mx {
 namespace {
 
-[[noreturn]] void refuseLogin(const QString& caption)
+[[noreturn]] void refuseLogin(TRunOutcome& outcome, const QString& caption)
 {
-    throw EMxAbort(TranslateFmt(QStringLiteral("%s : le modèle demande un nom d'utilisateur et un mot de passe, "
-                                               "et aucune fenêtre ne peut s'ouvrir pour les saisir."),
-        {caption}));
+    const QString text = TranslateFmt(QStringLiteral("%s : le modèle demande un nom d'utilisateur et un mot de passe, "
+                                                     "et aucune fenêtre ne peut s'ouvrir pour les saisir."),
+        {caption});
+    outcome.Cancel(text);
+    throw EMxAbort(text);
 }
 
-[[noreturn]] void refuseParams(const QString& caption)
+[[noreturn]] void refuseParams(TRunOutcome& outcome, const QString& caption)
 {
-    throw EMxAbort(TranslateFmt(QStringLiteral("%s : la requête demande des paramètres, "
-                                               "et aucune fenêtre ne peut s'ouvrir pour les saisir."),
-        {caption}));
+    const QString text = TranslateFmt(QStringLiteral("%s : la requête demande des paramètres, "
+                                                     "et aucune fenêtre ne peut s'ouvrir pour les saisir."),
+        {caption});
+    outcome.Cancel(text);
+    throw EMxAbort(text);
 }
 
-// For the life of the run: the dialogs nobody can answer refuse at once.
+// For the life of the run: the dialogs nobody can answer refuse at once,
+// and a login the user refuses is the run's cancel.
 class TUnattendedDialogs {
 public:
-    TUnattendedDialogs()
+    explicit TUnattendedDialogs(TRunOutcome& outcome)
     {
         const bool interactive = IsInteractivePlatform();
-        if (!interactive || !LoginPromptHook)
-            m_login.emplace(LoginPromptHook, [](const QString& caption, QString&, QString&) -> bool { refuseLogin(caption); });
+        if (!interactive || !LoginPromptHook) {
+            m_login.emplace(LoginPromptHook,
+                [&outcome](const QString& caption, QString&, QString&) -> bool { refuseLogin(outcome, caption); });
+        } else {
+            auto dialog = LoginPromptHook.get();
+            m_login.emplace(LoginPromptHook, [&outcome, dialog](const QString& caption, QString& user, QString& password) {
+                if (dialog(caption, user, password))
+                    return true;
+                outcome.Cancel(Translate(QStringLiteral("Abandon par l'utilisateur")));
+                return false;
+            });
+        }
         if (!interactive || !ParamsPrompterHook)
             m_prompter.emplace(ParamsPrompterHook,
-                [](TMxDataModel*, const QString& caption, bool&, TStrings*, TMxParamControlList*, bool) { refuseParams(caption); });
+                [&outcome](TMxDataModel*, const QString& caption, bool&, TStrings*, TMxParamControlList*, bool) {
+                    refuseParams(outcome, caption);
+                });
         // A missing file is not looked for: the load fails and says which.
         if (!interactive)
             m_locate.emplace(LocateFileHook, nullptr);
@@ -69,37 +86,52 @@ int RunCommandLineQuery(const QString& fileName, const TQueryFileRunner& runner)
         showError(Translate(QStringLiteral("Aucun fichier requête à exécuter : donnez le fichier .MQR après /EXE.")));
         return rsFailed;
     }
-    const int failuresBefore = UserService().FailureCount();
-    try {
-        TUnattendedDialogs dialogs;
-        runner(fileName);
-    } catch (const EMxAbort& e) {
-        const QString text = ExceptionMessage(e);
-        showError(text.isEmpty() ? cancelledText() : text);
-        return rsCancelled;
-    } catch (const EAbort&) {
-        // A cancelled login ends a load with the silent abort, whose text
-        // is nobody's; a run nobody watches still says why it stopped.
-        showError(cancelledText());
-        return rsCancelled;
-    } catch (const std::exception& e) {
-        showError(ExceptionMessage(e));
-        return rsFailed;
+    TRunOutcome outcome;
+    QString error; // what ended the run, told once the tap is gone
+    {
+        // Until the runner says the steps have started, what is told is the
+        // load's.
+        TRunMessageTap tap(outcome, TRunPhase::Load);
+        try {
+            TUnattendedDialogs dialogs(outcome);
+            runner(fileName, outcome);
+        } catch (const EAbort&) {
+            // A cancelled login ends a load with the silent abort, whose text
+            // is nobody's; a run nobody watches still says why it stopped.
+            if (!outcome.WasCancelled())
+                outcome.Cancel(cancelledText());
+            error = cancelledText();
+        } catch (const std::exception& e) {
+            const QString text = ExceptionMessage(e);
+            // An abort is a cancel only when the user or a dialog nobody can
+            // answer refused; any other ends a run that failed.
+            if (!dynamic_cast<const EMxAbort*>(&e) || !outcome.WasCancelled())
+                outcome.Fail(text);
+            error = text.isEmpty() ? cancelledText() : text;
+        }
     }
-    // The drivers report their own failures and go on: an error reported
-    // on the way is a failed run, even when the query came to its end.
-    if (UserService().FailureCount() != failuresBefore) {
+    if (!error.isEmpty())
+        showError(error);
+    switch (outcome.End()) {
+    case TRunEnd::Success:
+        UserService().MessageDlg(Translate(QStringLiteral("Impression terminée.")), TMsgDlgType::mtInformation, mbOK);
+        return rsSuccess;
+    case TRunEnd::Cancelled:
+        return rsCancelled;
+    case TRunEnd::Failed:
+        break;
+    }
+    // Errors told on the way, or a file read in part, with no exception to
+    // say so at the end.
+    if (error.isEmpty())
         showError(Translate(QStringLiteral("Exécution terminée avec des erreurs.")));
-        return rsFailed;
-    }
-    UserService().MessageDlg(Translate(QStringLiteral("Impression terminée.")), TMsgDlgType::mtInformation, mbOK);
-    return rsSuccess;
+    return rsFailed;
 }
 
 int RunCommandLineQuery()
 {
     return RunCommandLineQuery(StartParams().Values(QStringLiteral("Param0")),
-        [](const QString& fileName) { RunQueryFile(fileName); });
+        [](const QString& fileName, TRunOutcome& outcome) { RunQueryFile(fileName, &outcome); });
 }
 
 } // namespace mx

@@ -4,10 +4,12 @@
 // "Impression terminée." and ends. Messages go through the user service
 // (standard error by default): nothing waits for an answer.
 //
-// The exit status tells scripts what happened: 0 success, 1 failure (a
-// load error, a database or SQL error, a step without result, an error
-// reported on the way), 2 cancelled (the parameter prompt or a login
-// refused, or a login or prompt that nobody can answer without a display).
+// The exit status and the last word come from the run's outcome
+// (run/runoutcome.h): 0 success ("Impression terminée."), 1 failure (a
+// load error or a query file read in part, an empty query, a database or
+// SQL error, a step without result, a destination not written, an error
+// told on the way), 2 cancelled: the parameter prompt or a login refused by
+// the user, or a login or prompt that nobody can answer without a display.
 
 #include <QString>
 
@@ -15,10 +17,13 @@
 
 namespace mx {
 
+class TRunOutcome;
+
 enum TRunStatus : int { rsSuccess = 0, rsFailed = 1, rsCancelled = 2 };
 
-// Loads, runs and frees a query file; raises on failure.
-using TQueryFileRunner = std::function<void(const QString& fileName)>;
+// Loads, runs and frees a query file, recording into the outcome; raises
+// on failure.
+using TQueryFileRunner = std::function<void(const QString& fileName, TRunOutcome& outcome)>;
 
 // Runs fileName with runner and tells the result. While it runs, a login
 // or parameter dialog that cannot be shown (no display, or no dialog in

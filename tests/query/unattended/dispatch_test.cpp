@@ -148,20 +148,48 @@ TEST(QueryDispatch, TheDesignerIsNotAvailableYetAndSaysSo)
 
 TEST(UnattendedRun, TellsSuccessOnlyWhenNothingFailed)
 {
+    auto steps = [](TRunOutcome& o) { o.Tap()->SetPhase(TRunPhase::Steps); };
     struct Case {
         const char* what;
-        std::function<void()> run;
+        std::function<void(TRunOutcome&)> run;
         int status;
     };
     const Case cases[] = {
-        {"success", [] {}, rsSuccess},
-        {"cancelled prompt", [] { throw EMxAbort(QStringLiteral("Abandon par l'utilisateur")); }, rsCancelled},
-        {"silent abort of a login", [] { throw EAbort(QStringLiteral("Operation aborted")); }, rsCancelled},
-        {"a step without result", [] { throw EMxRunFailed(QStringLiteral("Etape 1 : aucun résultat")); }, rsFailed},
-        {"missing file", [] { throw EMxFileNotFound(QStringLiteral("File not found x.MQR")); }, rsFailed},
-        {"other error", [] { throw std::runtime_error("boom"); }, rsFailed},
+        {"success", [](TRunOutcome&) {}, rsSuccess},
+        {"cancelled prompt",
+            [](TRunOutcome& o) {
+                o.Cancel(QStringLiteral("Abandon par l'utilisateur"));
+                throw EMxAbort(QStringLiteral("Abandon par l'utilisateur"));
+            },
+            rsCancelled},
+        {"silent abort of a login", [](TRunOutcome&) { throw EAbort(QStringLiteral("Operation aborted")); }, rsCancelled},
+        {"a step without result", [](TRunOutcome&) { throw EMxRunFailed(QStringLiteral("Etape 1 : aucun résultat")); }, rsFailed},
+        {"missing file", [](TRunOutcome&) { throw EMxFileNotFound(QStringLiteral("File not found x.MQR")); }, rsFailed},
+        {"other error", [](TRunOutcome&) { throw std::runtime_error("boom"); }, rsFailed},
+        // The run raises these with the class of a cancel; nobody cancelled.
+        {"an empty query", [](TRunOutcome&) { throw EMxAbort(QStringLiteral("Query is empty")); }, rsFailed},
+        {"no field checked",
+            [](TRunOutcome&) { throw EMxAbort(QStringLiteral("Etape 1: Aucun champ n'est sélectionné.")); }, rsFailed},
         {"an error reported on the way",
-            [] { UserService().MessageDlg(QStringLiteral("Erreur lors de l'éxecution de la requête : x"), TMsgDlgType::mtError, mbOK); },
+            [steps](TRunOutcome& o) {
+                steps(o);
+                UserService().MessageDlg(QStringLiteral("Erreur lors de l'éxecution de la requête : x"), TMsgDlgType::mtError, mbOK);
+            },
+            rsFailed},
+        {"a warning while the file loads: read in part",
+            [](TRunOutcome&) { UserService().Warning(QStringLiteral("Invalid property value")); }, rsFailed},
+        {"a warning while the steps run", [steps](TRunOutcome& o) {
+             steps(o);
+             UserService().Warning(QStringLiteral("Le champ X n'existe pas dans le modèle de données"));
+         },
+            rsSuccess},
+        // A damaged model that asks for a login nobody can give has failed.
+        {"a login refused after a load read in part",
+            [](TRunOutcome& o) {
+                UserService().Warning(QStringLiteral("Invalid property value"));
+                o.Cancel(QStringLiteral("Accès à X.MDD : le modèle demande un nom d'utilisateur"));
+                throw EMxAbort(QStringLiteral("Accès à X.MDD : le modèle demande un nom d'utilisateur"));
+            },
             rsFailed},
     };
     for (const Case& c : cases) {
@@ -169,10 +197,10 @@ TEST(UnattendedRun, TellsSuccessOnlyWhenNothingFailed)
         CountingService service;
         ScopedUserService scope(&service);
         int calls = 0;
-        const int status = RunCommandLineQuery(QStringLiteral("/tmp/q.MQR"), [&](const QString& file) {
+        const int status = RunCommandLineQuery(QStringLiteral("/tmp/q.MQR"), [&](const QString& file, TRunOutcome& outcome) {
             ++calls;
             EXPECT_EQ(file, QStringLiteral("/tmp/q.MQR"));
-            c.run();
+            c.run(outcome);
         });
         EXPECT_EQ(calls, 1);
         EXPECT_EQ(status, c.status);
@@ -193,7 +221,7 @@ TEST(UnattendedRun, WithoutAQueryFileSaysSoAndRunsNothing)
         CountingService service;
         ScopedUserService scope(&service);
         bool ran = false;
-        EXPECT_EQ(RunCommandLineQuery(name, [&](const QString&) { ran = true; }), rsFailed);
+        EXPECT_EQ(RunCommandLineQuery(name, [&](const QString&, TRunOutcome&) { ran = true; }), rsFailed);
         EXPECT_FALSE(ran);
         ASSERT_EQ(service.messages.size(), 1);
         EXPECT_TRUE(service.messages[0].contains(u"/EXE"));
@@ -238,7 +266,7 @@ TEST(UnattendedRun, DialogsNobodyCanAnswerRefuseAtOnceAndComeBackAfterwards)
         CountingService service;
         ScopedUserService scope(&service);
         bool locateEmpty = false;
-        const int status = RunCommandLineQuery(QStringLiteral("/tmp/q.MQR"), [&](const QString&) {
+        const int status = RunCommandLineQuery(QStringLiteral("/tmp/q.MQR"), [&](const QString&, TRunOutcome&) {
             locateEmpty = !LocateFileHook;
             c.ask();
         });
