@@ -143,7 +143,7 @@ public:
     {
         char next[4];
         putLE32(next, m_next);
-        if (!m_file->seek(0) || m_file->write(next, 4) != 4) {
+        if (!writeFullyAt(m_file, 0, next, 4)) {
             *error = QStringLiteral("Cannot write the memo file: %1").arg(m_file->errorString());
             return false;
         }
@@ -153,7 +153,7 @@ public:
 private:
     bool write(const QByteArray& b, QString* error)
     {
-        if (m_file->write(b) != b.size()) {
+        if (!writeFully(m_file, b)) {
             *error = QStringLiteral("Cannot write the memo file: %1").arg(m_file->errorString());
             return false;
         }
@@ -358,7 +358,7 @@ public:
         if (!m_out->flush())
             return writeFailed(error);
         const QByteArray h = header(records);
-        if (!m_dbf->seek(0) || m_dbf->write(h) != h.size())
+        if (!writeFullyAt(m_dbf, 0, h))
             return writeFailed(error);
         return !m_dbt || m_dbt->finish(error);
     }

@@ -278,7 +278,7 @@ public:
         p[0x10] = 0x10;
         putLE16(p + 0x11, 0x0040);
         putLE16(p + 0x13, 0x0800);
-        if (!m_file->seek(0) || m_file->write(h) != h.size())
+        if (!writeFullyAt(m_file, 0, h))
             return fail(error);
         if (m_nextBlock == 0)
             m_nextBlock = 1;
@@ -352,7 +352,7 @@ private:
             *error = QStringLiteral("The Paradox blob file would pass 4 GB");
             return false;
         }
-        if (m_file->write(bytes) != bytes.size())
+        if (!writeFully(m_file, bytes))
             return fail(error);
         m_nextBlock += quint32(blocks);
         return true;
@@ -363,8 +363,7 @@ private:
         if (m_subBlock < 0)
             return true;
         const qint64 end = m_file->pos();
-        if (!m_file->seek(m_subBlock * kMbBlock) || m_file->write(m_subBuffer) != m_subBuffer.size()
-            || !m_file->seek(end))
+        if (!writeFullyAt(m_file, m_subBlock * kMbBlock, m_subBuffer) || !seekFully(m_file, end))
             return fail(error);
         m_subBlock = -1;
         return true;
@@ -639,7 +638,7 @@ DbPut writeOnce(DbRowSource& rows, const QString& fileName, const DbRowScan* sca
     qint64 record = 0;
     auto flushChunk = [&](int count) {
         const qint64 bytes = qint64(count) * blockSize;
-        if (db->write(chunk.constData(), bytes) != bytes)
+        if (!writeFully(db, chunk.constData(), bytes))
             return false;
         chunk.fill(0);
         inChunk = 0;
@@ -694,11 +693,11 @@ DbPut writeOnce(DbRowSource& rows, const QString& fileName, const DbRowScan* sca
     } else if (blocks > 0) {
         // The last block was flushed with its chunk: clear its link on disk.
         const char zero[2] = {0, 0};
-        if (!db->seek(headerSize + (blocks - 1) * blockSize) || db->write(zero, 2) != 2)
+        if (!writeFullyAt(db, headerSize + (blocks - 1) * blockSize, zero, 2))
             return writeFailed();
     }
     const QByteArray header = buildHeader(cols, tableName, recordSize, blockSize, record, int(blocks));
-    if (!db->seek(0) || db->write(header) != header.size())
+    if (!writeFullyAt(db, 0, header))
         return writeFailed();
     if (mb && !mb->finish(error))
         return DbPut::Failed;

@@ -294,6 +294,44 @@ DbPut writeSink(DbRowSource& rows, TableSink& sink, QString* error)
     return sink.finish(record, error) && sink.commit(error) ? DbPut::Ok : DbPut::Failed;
 }
 
+bool flushFully(QFile* file)
+{
+    if (file->flush())
+        return true;
+    // What was not written stays buffered, without a reason; writing it
+    // again fails with the system's.
+    return file->flush();
+}
+
+bool seekFully(QFile* file, qint64 pos)
+{
+    // A seek writes out the buffer first.
+    return flushFully(file) && file->seek(pos);
+}
+
+bool writeFully(QFile* file, const char* data, qint64 size)
+{
+    bool retried = false;
+    while (size > 0) {
+        const qint64 n = file->write(data, size);
+        if (n <= 0) {
+            // The buffer written out before may have been cut short.
+            if (retried || !flushFully(file))
+                return false;
+            retried = true;
+            continue;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool writeFullyAt(QFile* file, qint64 pos, const char* data, qint64 size)
+{
+    return seekFully(file, pos) && writeFully(file, data, size);
+}
+
 TableFileBuffer::TableFileBuffer(QFile* file, qsizetype chunk) : m_file(file), m_chunk(chunk)
 {
     m_data.resize(size_t(chunk + (chunk >> 4) + 4096));
@@ -301,7 +339,7 @@ TableFileBuffer::TableFileBuffer(QFile* file, qsizetype chunk) : m_file(file), m
 
 bool TableFileBuffer::flush()
 {
-    if (m_size && m_file->write(m_data.data(), m_size) != m_size)
+    if (m_size && !writeFully(m_file, m_data.data(), m_size))
         return false;
     m_size = 0;
     return true;
@@ -399,8 +437,12 @@ bool TableFileReplacement::commit(const QStringList& staleExtensions, QString* e
 {
     const mode_t mode = ordinaryFileMode();
     for (auto& item : m_items) {
-        if (!item.file->flush() || ::fchmod(item.file->handle(), mode) != 0 || ::fsync(item.file->handle()) != 0) {
+        if (!flushFully(item.file.get())) {
             *error = QStringLiteral("Cannot write %1: %2").arg(item.finalName, item.file->errorString());
+            return false;
+        }
+        if (::fchmod(item.file->handle(), mode) != 0 || ::fsync(item.file->handle()) != 0) {
+            *error = QStringLiteral("Cannot write %1: %2").arg(item.finalName, QString::fromLocal8Bit(strerror(errno)));
             return false;
         }
         item.file->close();

@@ -90,6 +90,20 @@ public:
 // Feeds every row (after rewind) to sink, finishes and commits it.
 DbPut writeSink(DbRowSource& rows, TableSink& sink, QString* error);
 
+// Writes all the bytes, at the current position or at pos. A write or a
+// flush the system cuts short (a full disk) is tried again for the rest,
+// so that a failure leaves the system's reason in the file's errorString()
+// rather than none. False on failure.
+bool writeFully(QFile* file, const char* data, qint64 size);
+inline bool writeFully(QFile* file, const QByteArray& bytes) { return writeFully(file, bytes.constData(), bytes.size()); }
+bool writeFullyAt(QFile* file, qint64 pos, const char* data, qint64 size);
+inline bool writeFullyAt(QFile* file, qint64 pos, const QByteArray& bytes)
+{
+    return writeFullyAt(file, pos, bytes.constData(), bytes.size());
+}
+bool flushFully(QFile* file);
+bool seekFully(QFile* file, qint64 pos);
+
 // The output of a table file: bytes gathered in one large buffer that goes
 // to the file when it is full. Writers encode straight into it.
 class TableFileBuffer {

@@ -284,7 +284,7 @@ public:
         QFile* sch = m_files.create(m_files.companionName(QStringLiteral("SCH")), error);
         if (!sch)
             return false;
-        if (sch->write(schemaBytes) != schemaBytes.size()) {
+        if (!writeFully(sch, schemaBytes)) {
             *error = QStringLiteral("Cannot write the schema of %1: %2").arg(m_fileName, sch->errorString());
             return false;
         }

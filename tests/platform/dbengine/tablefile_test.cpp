@@ -2,6 +2,7 @@
 // through independent ones, header bytes, limits, safe replacement, and
 // damaged files.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include "dbtestutil.h"
 
@@ -15,6 +16,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 using namespace platform;
 
@@ -482,3 +487,38 @@ TEST_F(TableFileTest, DamagedFilesGiveErrorsNotCrashes)
 }
 
 } // namespace
+
+// A file size limit stands for a full disk: the write that crosses it is
+// cut short, the next one fails with the system's reason. That reason, not
+// "Unknown error", is the copy's error, and the old table stays whole.
+TEST_F(TableFileTest, AWriteTheSystemRefusesGivesTheSystemsReason)
+{
+    auto rows = Query(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 20000)"
+                                     " SELECT i AS N, printf('%.60c', 'x') AS TEXTE FROM c"));
+    ASSERT_TRUE(rows);
+    auto small = Query(QStringLiteral("SELECT 1 AS N, 'avant' AS TEXTE"));
+    QString error;
+    for (const char* name : {"PLEIN.DB", "PLEIN.DBF", "PLEIN.TXT"}) {
+        SCOPED_TRACE(name);
+        const QString file = Path(QString::fromLatin1(name));
+        ASSERT_TRUE(small->copyTo(file, &error)) << error.toStdString();
+        const QByteArray before = ReadBytes(file);
+
+        struct rlimit old {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limited = old;
+        limited.rlim_cur = 200 * 1024;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const bool copied = rows->copyTo(file, &error);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        EXPECT_FALSE(copied);
+        EXPECT_TRUE(error.contains(QString::fromLocal8Bit(strerror(EFBIG)))) << error.toStdString();
+        EXPECT_FALSE(error.contains(QStringLiteral("Unknown error"))) << error.toStdString();
+        EXPECT_EQ(ReadBytes(file), before);
+    }
+    const QStringList left = QDir(Path(QString())).entryList({QStringLiteral("*PLEIN*")}, QDir::Files | QDir::Hidden, QDir::Name);
+    EXPECT_EQ(left, (QStringList{"PLEIN.DB", "PLEIN.DBF", "PLEIN.DBT", "PLEIN.SCH", "PLEIN.TXT"})) << "no temporary file stays";
+}
