@@ -365,3 +365,70 @@ TEST_F(RunTest, AReportThatCannotBePrintedIsSaidPlainlyAndTheFilesAreStillWritte
         << m_service.messages[0].toStdString();
     EXPECT_NE(step->Dataset(), nullptr) << "the result is still there to be shown";
 }
+
+// The built-in table copy tells its failure and returns: that failure is
+// its send's, its step's and the run's, with the driver's words, and the
+// other destinations are still written.
+TEST_F(RunTest, AFailedTableCopyFailsItsSendItsStepAndTheRun)
+{
+    REQUIRE_DRIVER();
+    TDestinationItem* dbase = DestinationTypes()->AddNew();
+    dbase->SetName(QStringLiteral("dBASE"));
+    dbase->SetOutput(doTable);
+    dbase->SetExtension(QStringLiteral("DBF"));
+    dbase->SetDllName(QStringLiteral("MX32BDE"));
+    NewQuery();
+    TMxQueryStep* step = m_query->Steps()->Items(0);
+    Add(step, kClient, QStringLiteral("NOM"));
+    // a file stands where the copy's folder should be
+    mxtest::WriteAll(Path(QStringLiteral("fichier")), "x");
+    SendTo(step, QStringLiteral("dBASE"), Path(QStringLiteral("fichier/CLIENTS")));
+    SendTo(step, QStringLiteral("Fichier"), QStringLiteral("CLIENTS"));
+
+    TRunOutcome outcome;
+    try {
+        ExecuteQuery(m_query, &outcome);
+        ADD_FAILURE() << "a failed copy passed for a written one";
+    } catch (const EMxRunFailed& e) {
+        EXPECT_TRUE(e.message().contains(u"Etape 1 : une destination n'a pas été servie")) << e.message().toStdString();
+    }
+    EXPECT_EQ(outcome.End(), TRunEnd::Failed);
+    ASSERT_EQ(outcome.Steps().size(), 1u);
+    const TStepOutcome& s = outcome.Steps()[0];
+    EXPECT_EQ(s.result, srOutputFailed);
+    ASSERT_EQ(s.sends.size(), 2u);
+    EXPECT_EQ(s.sends[0].destination, QStringLiteral("Fichier"));
+    EXPECT_TRUE(s.sends[0].ok);
+    EXPECT_EQ(s.sends[1].destination, QStringLiteral("dBASE"));
+    EXPECT_EQ(s.sends[1].fileName, Path(QStringLiteral("fichier/CLIENTS.DBF")));
+    EXPECT_FALSE(s.sends[1].ok);
+    EXPECT_TRUE(s.sends[1].message.contains(Path(QStringLiteral("fichier")))) << s.sends[1].message.toStdString();
+    // told once, by the driver, in its words
+    ASSERT_FALSE(m_service.messages.isEmpty());
+    EXPECT_EQ(m_service.messages.filter(Path(QStringLiteral("fichier"))).size(), 1) << m_service.messages.join(u'\n').toStdString();
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("CLIENTS.TXT"))));
+}
+
+// A warning while the steps run is kept in the outcome and fails nothing;
+// an error told on the way fails the run even when every step ended.
+TEST_F(RunTest, TheOutcomeKeepsTheMessagesOfTheRunAndOnlyErrorsFailIt)
+{
+    REQUIRE_DRIVER();
+    struct Case {
+        TMsgDlgType type;
+        TRunEnd end;
+    };
+    for (const Case c : {Case{TMsgDlgType::mtWarning, TRunEnd::Success}, Case{TMsgDlgType::mtError, TRunEnd::Failed}}) {
+        NewQuery();
+        TMxQueryStep* step = m_query->Steps()->Items(0);
+        Add(step, kClient, QStringLiteral("NOM"));
+        step->OnProgress = [type = c.type](const QString&) { UserService().MessageDlg(QStringLiteral("en route"), type, mbOK); };
+        TRunOutcome outcome;
+        ExecuteQuery(m_query, &outcome);
+        EXPECT_EQ(outcome.End(), c.end);
+        ASSERT_EQ(outcome.Messages().size(), 1u);
+        EXPECT_EQ(outcome.Messages()[0].text, QStringLiteral("en route"));
+        EXPECT_EQ(outcome.Messages()[0].stepId, step->Id());
+        EXPECT_EQ(m_service.messages.last(), QStringLiteral("en route")) << "still told to the user";
+    }
+}

@@ -9,6 +9,7 @@
 #include "global/queryglobal.h"
 #include "model/datamodel.h"
 #include "model/entity.h"
+#include "model/queryfield.h"
 #include "model/table.h"
 #include "query/query.h"
 
@@ -218,6 +219,72 @@ TEST_F(Morv32Test, WithoutAQueryOrWithoutExeItSaysWhyAndFails)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         const Outcome o = Run(c.args);
+        EXPECT_EQ(o.status, 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
+        EXPECT_FALSE(o.err.contains(u"Impression terminée."));
+    }
+    EXPECT_TRUE(OutFiles().isEmpty());
+}
+
+// A new user has no PrivateQueryPath: the outputs named without a folder go
+// beside the query file, and the chained step reads its input there,
+// whatever folder the program is started from.
+TEST_F(Morv32Test, WithoutAPrivateFolderTheResultsGoBesideTheQueryAndTheChainedStepFindsThem)
+{
+    QFile::remove(Path(QStringLiteral("settings/MORVELIN.INI")));
+    QDir(m_dir.path()).mkpath(QStringLiteral("requetes"));
+    for (const char* name : {"CLIENTS_FIDELES.MQR", "EXEMPLE.MDD"})
+        ASSERT_TRUE(QFile::copy(sampleFile(QString::fromLatin1(name)), Path(QStringLiteral("requetes/") + QString::fromLatin1(name))));
+
+    const Outcome o = Run({QStringLiteral("/EXE"), Path(QStringLiteral("requetes/CLIENTS_FIDELES.MQR"))});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
+    const QStringList beside = QDir(Path(QStringLiteral("requetes"))).entryList(QDir::Files, QDir::Name);
+    EXPECT_TRUE(beside.contains(QStringLiteral("QUANTITES_PAR_CLIENT.DB"))) << beside.join(u' ').toStdString();
+    ASSERT_TRUE(beside.contains(QStringLiteral("CLIENTS_FIDELES.TXT"))) << beside.join(u' ').toStdString();
+    const QStringList lines
+        = QString::fromLatin1(mxtest::ReadAll(Path(QStringLiteral("requetes/CLIENTS_FIDELES.TXT")))).split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 38);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList()) << "nothing in the folder the program started from";
+}
+
+// A query that cannot run as its author meant fails (1); only a cancel is 2.
+TEST_F(Morv32Test, AnEmptyQueryOrAStepWithoutFieldsFailsWithStatusOne)
+{
+    {
+        const QString root = binDir();
+        RootDirOverride.set([root] { return root; });
+        new TMxQueryGlobal(nullptr);
+        LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
+        LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
+        QFile::copy(sampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD")));
+        for (bool withStep : {false, true}) {
+            auto* model = new TMxDataModel(nullptr);
+            model->LoadFromFile(Path(QStringLiteral("EXEMPLE.MDD")));
+            auto* q = new TMxQuery(nullptr);
+            q->SetDataModel(model, true);
+            q->SetDomId(1);
+            if (withStep) {
+                TMxQueryStep* step = q->AddStep();
+                TMxTable* villes = step->DataModel()->Tables()->FindById(1);
+                step->AddFields(villes->Entities()->Items(0), villes->Fields()->FindField(QStringLiteral("NOM")));
+                step->AllFields()->Items(0)->SetChecked(false);
+                static_cast<TQueryDestinationItem*>(step->Destinations()->FindByName(QStringLiteral("Texte")))
+                    ->SetFileName(QStringLiteral("VILLES"));
+            }
+            q->SaveToFile(Path(withStep ? QStringLiteral("SANSCHAMP.MQR") : QStringLiteral("VIDE.MQR")));
+            q->Free();
+        }
+        ShutdownEngine();
+        RootDirOverride.clear();
+    }
+    struct Case {
+        const char* file;
+        const char* says;
+    };
+    for (const Case& c : {Case{"VIDE.MQR", "Query is empty"}, Case{"SANSCHAMP.MQR", "Aucun champ n'est sélectionné"}}) {
+        SCOPED_TRACE(c.file);
+        const Outcome o = Run({QStringLiteral("/EXE"), Path(QString::fromLatin1(c.file))});
         EXPECT_EQ(o.status, 1) << o.err.toStdString();
         EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
         EXPECT_FALSE(o.err.contains(u"Impression terminée."));
