@@ -1,6 +1,7 @@
 #include "sqlsyntax.h"
 
 #include "exceptions.h"
+#include "format.h"
 #include "../stream/reader.h"
 #include "../stream/writer.h"
 
@@ -8,8 +9,19 @@ namespace mx {
 
 MX_DEFINE_CLASS(TConcatStringList, TPersistent, nullptr)
 
+QString ShowNul(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QChar(0), QStringLiteral("\\0"));
+    return shown;
+}
+
 QString QuoteName(const TSQLSyntaxProperties& syntax, const QString& name)
 {
+    // A statement ends at a NUL for the database: the rest would be lost.
+    if (name.contains(QChar(0)))
+        throw EMxException(
+            Format(QStringLiteral("Le nom %s contient le caractère nul, qu'une requête ne peut pas porter."), {ShowNul(name)}));
     const QString& q = syntax.FieldQuoter;
     if (q.isEmpty())
         return name;

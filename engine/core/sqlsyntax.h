@@ -22,10 +22,13 @@ struct TSQLSyntaxProperties {
 };
 
 // FieldQuoter + Name + FieldQuoter, always; a quoter inside the name is
-// doubled, so that the name stays one identifier.
+// doubled, so that the name stays one identifier. A name holding the NUL
+// character raises EMxException: a statement cannot carry it.
 QString QuoteName(const TSQLSyntaxProperties& syntax, const QString& name);
 // The same, only when the dialect quotes table names.
 QString QuoteTableName(const TSQLSyntaxProperties& syntax, const QString& name);
+// text with each NUL character shown as "\0", for messages.
+QString ShowNul(const QString& text);
 
 // A string list that holds SQL text: a piece joins the current line while
 // the line stays at most 255 characters long; a longer piece stays whole.

@@ -256,6 +256,10 @@ TSystemClock& clockSlot()
 
 QString FormatSQLValue(const QString& value, QChar typeLetter, const TSQLSyntaxProperties& syntax)
 {
+    // A statement ends at a NUL for the database: the rest would be lost.
+    if (value.contains(QChar(0)))
+        throw EMxException(TranslateFmt(QStringLiteral("La valeur %s contient le caractère nul, qu'une requête ne peut pas porter."),
+            {ShowNul(value)}));
     const QString q = constantQuoter(syntax);
     switch (typeLetter.unicode()) {
     case u'N': {

@@ -469,10 +469,6 @@ DbPut encodeValue(const PxColumn& c, const DbRowSource& rows, int column, qint64
             *error = fieldError(c.field, record, QStringLiteral("the text is longer than the field"));
             return DbPut::Failed;
         }
-        if (b.contains('\0')) {
-            *error = fieldError(c.field, record, QStringLiteral("the text holds a NUL character"));
-            return DbPut::Failed;
-        }
         std::memcpy(out, b.constData(), size_t(b.size()));
         return DbPut::Ok;
     }

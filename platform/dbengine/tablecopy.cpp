@@ -168,6 +168,20 @@ bool appendCp1252(const char* utf8, qsizetype size, QByteArray* out, char32_t* b
     return true;
 }
 
+namespace {
+
+// No table format keeps a NUL inside a text: Paradox and dBASE end the
+// value there, a text file would hand it to readers that do the same.
+bool refuseNul(const QByteArray& bytes, const DbField& field, qint64 record, QString* error)
+{
+    if (!std::memchr(bytes.constData(), 0, size_t(bytes.size())))
+        return true;
+    *error = fieldError(field, record, QStringLiteral("the text holds a NUL character"));
+    return false;
+}
+
+} // namespace
+
 bool cellText(const DbRowSource& rows, int column, const DbCell& cell, const DbField& field, qint64 record,
               QByteArray* out, QString* error)
 {
@@ -181,14 +195,15 @@ bool cellText(const DbRowSource& rows, int column, const DbCell& cell, const DbF
     case DbCell::Text: {
         char32_t bad = 0;
         if (appendCp1252(cell.data, cell.size, out, &bad))
-            return true;
+            return refuseNul(*out, field, record, error);
         *error = fieldError(field, record,
                             QStringLiteral("the character U+%1 has no place in Windows-1252")
                                 .arg(QString::number(uint(bad), 16).rightJustified(4, QLatin1Char('0')).toUpper()));
         return false;
     }
     default:
-        return encodeText(toText(cellValue(rows, column, cell)), field, record, out, error);
+        return encodeText(toText(cellValue(rows, column, cell)), field, record, out, error)
+            && refuseNul(*out, field, record, error);
     }
 }
 

@@ -298,7 +298,7 @@ private:
     static bool plainAscii(const char* p, int n)
     {
         for (int i = 0; i < n; ++i)
-            if (quint8(p[i]) >= 0x80 || p[i] == '"')
+            if (quint8(p[i]) >= 0x80 || p[i] == '"' || p[i] == '\0')
                 return false;
         return true;
     }

@@ -267,3 +267,24 @@ TEST_F(SqlSafety, StructuralErrors)
 }
 
 } // namespace
+
+// The database reads a statement up to its first NUL: a typed value or a
+// caption holding one is refused, never cut.
+TEST_F(SqlSafety, ANulCharacterInATypedValueOrACaptionIsRefused)
+{
+    const QString withNul = QStringLiteral("Dup") + QChar(0) + QStringLiteral("') OR 1=1 --");
+    const QString says = QStringLiteral("contient le caractère nul");
+    // a parameter's value, a criterion's constant, a caption
+    Open();
+    AddParam(1, QStringLiteral("Nom"), {withNul});
+    SetTokens(Add(3, QStringLiteral("NOM"))->FormulaList(), {V(1)});
+    EXPECT_TRUE(Raised<EMxException>().contains(says));
+    Open();
+    SetTokens(Add(3, QStringLiteral("NOM"))->FormulaList(), {C(withNul)});
+    const QString message = Raised<EMxException>();
+    EXPECT_TRUE(message.contains(says)) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("Dup\\0')"))) << "the NUL is shown, not sent: " << message.toStdString();
+    Open();
+    Add(3, QStringLiteral("NOM"))->SetFullName(QStringLiteral("Nom") + QChar(0) + QStringLiteral("\" FROM CLIENT --"));
+    EXPECT_TRUE(Raised<EMxException>().contains(says));
+}

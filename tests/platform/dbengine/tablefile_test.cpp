@@ -522,3 +522,37 @@ TEST_F(TableFileTest, AWriteTheSystemRefusesGivesTheSystemsReason)
     const QStringList left = QDir(Path(QString())).entryList({QStringLiteral("*PLEIN*")}, QDir::Files | QDir::Hidden, QDir::Name);
     EXPECT_EQ(left, (QStringList{"PLEIN.DB", "PLEIN.DBF", "PLEIN.DBT", "PLEIN.SCH", "PLEIN.TXT"})) << "no temporary file stays";
 }
+
+// A NUL inside a database value is refused alike by every format, short
+// text or memo, with the field and the record named; nothing is written.
+TEST_F(TableFileTest, ANulInsideAValueIsRefusedByEveryFormat)
+{
+    dbtest::MakeDatabase(Path(QStringLiteral("nul.sqlite")),
+        QStringLiteral("CREATE TABLE T(ID INTEGER, COURT VARCHAR(10), LONG TEXT);"
+                       "INSERT INTO T VALUES (1, 'bien', 'bien');"
+                       "INSERT INTO T VALUES (2, 'a' || char(0) || 'b', 'bien');"
+                       "INSERT INTO T VALUES (3, 'bien', 'x' || char(0) || 'y');"));
+    QString error;
+    DbDatabase* db = m_session.openDatabase(Path(QStringLiteral("nul.sqlite")), {}, {}, &error);
+    ASSERT_TRUE(db) << error.toStdString();
+    const struct {
+        const char* sql;
+        const char* field;
+        const char* record;
+    } values[] = {
+        {"SELECT ID, COURT FROM T ORDER BY ID", "COURT", "2"},
+        {"SELECT ID, LONG FROM T ORDER BY ID", "LONG", "3"},
+    };
+    for (const auto& v : values) {
+        for (const char* name : {"NUL.DB", "NUL.DBF", "NUL.TXT"}) {
+            SCOPED_TRACE(std::string(v.sql) + " -> " + name);
+            auto ds = db->openQuery(QString::fromLatin1(v.sql), &error);
+            ASSERT_TRUE(ds) << error.toStdString();
+            EXPECT_FALSE(ds->copyTo(Path(QString::fromLatin1(name)), &error));
+            EXPECT_TRUE(error.contains(QStringLiteral("NUL"))) << error.toStdString();
+            EXPECT_TRUE(error.contains(QString::fromLatin1(v.field))) << error.toStdString();
+            EXPECT_TRUE(error.contains(QString::fromLatin1(v.record))) << error.toStdString();
+            EXPECT_TRUE(QDir(Path(QString())).entryList({QStringLiteral("*NUL.*")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive).isEmpty());
+        }
+    }
+}
