@@ -2,7 +2,7 @@
 
 #include "startup/querystart.h"
 
-#include "settings/exitprocs.h"
+#include "core/exitprocs.h"
 
 #include "ui/startup/startup.h"
 

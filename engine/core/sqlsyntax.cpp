@@ -2,8 +2,6 @@
 
 #include "exceptions.h"
 #include "format.h"
-#include "../stream/reader.h"
-#include "../stream/writer.h"
 
 namespace mx {
 
@@ -73,26 +71,6 @@ void TConcatStringList::Assign(const TPersistent* source)
     TPersistent::Assign(source);
 }
 
-void TConcatStringList::DefineProperties(TFiler& filer)
-{
-    filer.DefineProperty(
-        QStringLiteral("Strings"),
-        [this](TMxReader& r) {
-            QStringList lines;
-            r.ReadListBegin();
-            while (!r.EndOfList())
-                lines << r.ReadString();
-            r.ReadListEnd();
-            m_lines = lines;
-        },
-        [this](TMxWriter& w) {
-            w.WriteListBegin();
-            for (const QString& line : m_lines)
-                w.WriteString(line);
-            w.WriteListEnd();
-        },
-        true);
-}
 
 QString TConcatStringList::Text() const
 {

@@ -1,8 +1,6 @@
 #include "strings.h"
 
 #include "exceptions.h"
-#include "../stream/reader.h"
-#include "../stream/writer.h"
 
 namespace mx {
 
@@ -190,26 +188,5 @@ bool TStrings::operator==(const TStrings& o) const
     return true;
 }
 
-void TStrings::DefineProperties(TFiler& filer)
-{
-    filer.DefineProperty(
-        QStringLiteral("Strings"),
-        [this](TMxReader& r) {
-            BeginUpdate();
-            Clear();
-            r.ReadListBegin();
-            while (!r.EndOfList())
-                Add(r.ReadString());
-            r.ReadListEnd();
-            EndUpdate();
-        },
-        [this](TMxWriter& w) {
-            w.WriteListBegin();
-            for (const Line& line : m_lines)
-                w.WriteString(line.text);
-            w.WriteListEnd();
-        },
-        true);
-}
 
 } // namespace mx

@@ -5,7 +5,6 @@
 #include "core/exceptions.h"
 #include "driver/destdriver.h"
 #include "driver/destfactories.h"
-#include "global/queryglobal.h"
 #include "settings/global.h"
 #include "tools/installation.h"
 
@@ -66,10 +65,25 @@ QString ChangeFileNameExtension(const QString& fileName, const QString& extensio
     return (dot >= start ? fileName.left(dot) : fileName) + extension;
 }
 
+THookSlot<QString()> PrivateQueryPathHook;
+
+namespace {
+TDestinationList* g_destinationTypes = nullptr;
+} // namespace
+
 QString PrivateQueryFolder()
 {
-    TMxQueryGlobal* global = QueryGlobal();
-    return global ? IncludeBackslash(global->PrivateQueryPath()) : QString();
+    return PrivateQueryPathHook ? IncludeBackslash(PrivateQueryPathHook()) : QString();
+}
+
+TDestinationList* DestinationTypes()
+{
+    return g_destinationTypes;
+}
+
+void SetDestinationTypes(TDestinationList* types)
+{
+    g_destinationTypes = types;
 }
 
 TDestinationItem::TDestinationItem(TMxItem* owner) : TMxItem(owner) {}

@@ -3,6 +3,7 @@
 // destination file, loaded into DestinationTypes). Each names the module
 // whose driver sends results there, and the extension of its files.
 
+#include "core/hookslot.h"
 #include "core/list.h"
 
 #include <memory>
@@ -77,5 +78,12 @@ QString FileNameExtension(const QString& fileName);
 QString ChangeFileNameExtension(const QString& fileName, const QString& extension);
 // The private query folder with a final "/", or empty when none is set.
 QString PrivateQueryFolder();
+// Where the private query folder is kept; the query globals fill it.
+extern THookSlot<QString()> PrivateQueryPathHook;
+
+// The process-wide destination types: none until the query globals made
+// them (global/queryglobal.h), which also set and free them.
+TDestinationList* DestinationTypes();
+void SetDestinationTypes(TDestinationList* types);
 
 } // namespace mx

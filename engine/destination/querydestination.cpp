@@ -7,7 +7,6 @@
 #include "driver/dataset.h"
 #include "driver/destdriver.h"
 #include "driver/destproperties.h"
-#include "global/queryglobal.h"
 #include "settings/global.h"
 #include "stream/filer.h"
 #include "tools/installation.h"

@@ -2,8 +2,8 @@
 
 #include "core/exceptions.h"
 #include "core/userservice.h"
-#include "settings/exitprocs.h"
-#include "settings/global.h"
+#include "core/exitprocs.h"
+#include "core/translate.h"
 
 #include <QMetaObject>
 #include <QObject>

@@ -6,7 +6,7 @@
 #include "destination/querydestination.h"
 #include "driver/dbengine.h"
 #include "driver/dllloader.h"
-#include "settings/exitprocs.h"
+#include "core/exitprocs.h"
 
 namespace mx {
 

@@ -14,7 +14,6 @@ namespace mx {
 namespace {
 
 TMxQueryGlobal* g_queryGlobal = nullptr;
-TDestinationList* g_destinationTypes = nullptr;
 TDbEngDatasourceList* g_datasources = nullptr;
 
 } // namespace
@@ -39,10 +38,16 @@ TMxQueryGlobal::TMxQueryGlobal(TMxItem* owner)
     m_formulaCheck = new TFormulaCheckList(this);
     m_formulaOperator = new TFormulaOperatorList(this);
     m_fldTypes = new TFieldTypeList(this);
-    if (!g_destinationTypes)
-        g_destinationTypes = new TDestinationList(nullptr);
+    if (!DestinationTypes())
+        SetDestinationTypes(new TDestinationList(nullptr));
     if (!g_datasources)
         g_datasources = new TDbEngDatasourceList(nullptr);
+    // The destinations find the private query folder through their hook.
+    if (!PrivateQueryPathHook)
+        PrivateQueryPathHook.set([] {
+            TMxQueryGlobal* global = QueryGlobal();
+            return global ? global->PrivateQueryPath() : QString();
+        });
     // The data model reaches the dialects through its hook.
     if (!ModelDatasourceHook)
         ModelDatasourceHook.set([](const QString& name, TSQLSyntaxProperties& syntax) {
@@ -125,11 +130,6 @@ TMxQueryGlobal* QueryGlobal()
     return g_queryGlobal;
 }
 
-TDestinationList* DestinationTypes()
-{
-    return g_destinationTypes;
-}
-
 TDbEngDatasourceList* Datasources()
 {
     return g_datasources;
@@ -138,9 +138,11 @@ TDbEngDatasourceList* Datasources()
 void FreeQueryGlobals() noexcept
 {
     TMxItem::Free(std::exchange(g_queryGlobal, nullptr));
-    if (g_destinationTypes)
-        g_destinationTypes->ReleaseDrivers();
-    TMxItem::Free(std::exchange(g_destinationTypes, nullptr));
+    if (TDestinationList* types = DestinationTypes()) {
+        types->ReleaseDrivers();
+        SetDestinationTypes(nullptr);
+        TMxItem::Free(types);
+    }
     TMxItem::Free(std::exchange(g_datasources, nullptr));
 }
 

@@ -10,10 +10,9 @@
 #include "formulaoperator.h"
 
 #include "core/strings.h"
+#include "destination/destinationtype.h"
 
 namespace mx {
-
-class TDestinationList;
 
 inline constexpr const char* kFieldTypesFile = "FLDTYPES.MXF";
 inline constexpr const char* kOperatorsFile = "OPER.MXF";
@@ -55,9 +54,9 @@ private:
     QString m_privateQueryPath;
 };
 
-// The process-wide objects; none before a TMxQueryGlobal was made.
+// The process-wide objects; none before a TMxQueryGlobal was made (the
+// destination types are DestinationTypes, destination/destinationtype.h).
 TMxQueryGlobal* QueryGlobal();
-TDestinationList* DestinationTypes();
 TDbEngDatasourceList* Datasources();
 
 // Loads one definition file of the installation folder into a list;

@@ -3,8 +3,6 @@
 #include "modelhooks.h"
 
 #include "core/format.h"
-#include "global/datasource.h"
-#include "global/queryglobal.h"
 
 namespace mx {
 
@@ -47,22 +45,10 @@ bool TMxDatabaseItem::IsServer() const
     return !m_driverName.isEmpty() && m_driverName != QLatin1String("STANDARD");
 }
 
-TDbEngDatasource* TMxDatabaseItem::GetDatasource() const
-{
-    TDbEngDatasourceList* list = Datasources();
-    return list ? list->FindDatasource(m_driverName) : nullptr;
-}
-
 bool TMxDatabaseItem::GetSyntax(TSQLSyntaxProperties& syntax) const
 {
-    if (ModelDatasourceHook)
-        return ModelDatasourceHook(m_driverName, syntax) || ModelDatasourceHook(QStringLiteral("STANDARD"), syntax);
-    TDbEngDatasourceList* list = Datasources();
-    TDbEngDatasource* datasource = list ? list->FindDatasourceOrStandard(m_driverName) : nullptr;
-    if (!datasource)
-        return false;
-    datasource->GetSyntaxProperties(syntax);
-    return true;
+    return ModelDatasourceHook
+        && (ModelDatasourceHook(m_driverName, syntax) || ModelDatasourceHook(QStringLiteral("STANDARD"), syntax));
 }
 
 QString TMxDatabaseItem::GetDebugText() const

@@ -6,7 +6,6 @@
 
 namespace mx {
 
-class TDbEngDatasource;
 
 // Name is the database alias or directory as the tables' Database gives it.
 class TMxDatabaseItem : public TMxItem {
@@ -25,9 +24,6 @@ public:
     // A server database: a driver is named and it is not "STANDARD"
     // (compared exactly).
     bool IsServer() const;
-    // The datasource of the item's driver in the installation's list; none
-    // when there is none of that name.
-    TDbEngDatasource* GetDatasource() const;
     // The SQL dialect of the item's driver, "STANDARD" when the driver
     // names none; False when there is no dialect at all.
     bool GetSyntax(TSQLSyntaxProperties& syntax) const;

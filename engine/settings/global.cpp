@@ -1,7 +1,7 @@
 #include "global.h"
 
 #include "dlllang.h"
-#include "exitprocs.h"
+#include "core/exitprocs.h"
 #include "mru.h"
 #include "startparams.h"
 #include "core/exceptions.h"
@@ -221,6 +221,12 @@ TGlobal& CreateAppGlobal()
     static bool exitSet = false;
     if (!globalSlot()) {
         globalSlot() = std::make_unique<TGlobal>();
+        // The core's texts are translated through the settings object.
+        if (!TranslateHook)
+            TranslateHook.set([](const QString& text) {
+                TGlobal* g = AppGlobal();
+                return g ? g->TranslateStr(text) : text;
+            });
         if (!exitSet) {
             exitSet = true;
             AddExitProc(erSettings, QStringLiteral("AppGlobal"), [] {
@@ -236,24 +242,6 @@ void FreeAppGlobal()
 {
     std::unique_ptr<TGlobal> gone = std::move(globalSlot());
     gone.reset();
-}
-
-QString Translate(const QString& text)
-{
-    TGlobal* g = AppGlobal();
-    return g ? g->TranslateStr(text) : text;
-}
-
-QString TranslateFmt(const QString& pattern, const std::vector<FmtArg>& args)
-{
-    const QString translated = Translate(pattern);
-    if (translated == pattern)
-        return Format(pattern, args);
-    try {
-        return Format(translated, args);
-    } catch (const EConvertError&) {
-        return Format(pattern, args);
-    }
 }
 
 } // namespace mx

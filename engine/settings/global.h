@@ -6,6 +6,7 @@
 
 #include "core/format.h"
 #include "core/hookslot.h"
+#include "core/translate.h"
 
 #include <QPointer>
 #include <QString>
@@ -112,15 +113,8 @@ TGlobal* AppGlobal();
 TGlobal& CreateAppGlobal();
 void FreeAppGlobal();
 
-// Through the settings object's language component; the text unchanged
-// when there is no settings object.
-QString Translate(const QString& text);
-// The pattern is translated, then formatted. A translation that does not
-// fit the arguments falls back to the untranslated pattern.
-QString TranslateFmt(const QString& pattern, const std::vector<FmtArg>& args);
-inline QString TranslateFmt(const QString& pattern, std::initializer_list<FmtArg> args)
-{
-    return TranslateFmt(pattern, std::vector<FmtArg>(args));
-}
+// Translate and TranslateFmt (core/translate.h) go through the settings
+// object's language component; the text is unchanged when there is no
+// settings object.
 
 } // namespace mx

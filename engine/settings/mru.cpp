@@ -1,6 +1,6 @@
 #include "mru.h"
 
-#include "exitprocs.h"
+#include "core/exitprocs.h"
 #include "core/userservice.h"
 #include "tools/installation.h"
 

@@ -1,6 +1,6 @@
 #include "startparams.h"
 
-#include "exitprocs.h"
+#include "core/exitprocs.h"
 #include "tools/commandline.h"
 
 #include <QMutex>

@@ -3,7 +3,7 @@
 #include "hooks.h"
 #include "core/exceptions.h"
 #include "core/userservice.h"
-#include "settings/global.h"
+#include "core/translate.h"
 
 #include <platform/core/systempaths.h>
 

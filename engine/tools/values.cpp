@@ -4,7 +4,7 @@
 #include "core/exceptions.h"
 #include "core/format.h"
 #include "core/strings.h"
-#include "settings/global.h"
+#include "core/translate.h"
 
 #include <climits>
 

@@ -4,7 +4,7 @@
 
 #include "core/exceptions.h"
 #include "errors/errorhandler.h"
-#include "settings/exitprocs.h"
+#include "core/exitprocs.h"
 
 #include "ui/errorwindow/uiservice.h"
 #include "ui/startup/startup.h"

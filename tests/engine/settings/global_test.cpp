@@ -1,7 +1,7 @@
 #include "settingsfixture.h"
 
 #include "settings/dlllang.h"
-#include "settings/exitprocs.h"
+#include "core/exitprocs.h"
 
 #include <platform/core/sharedlibrary.h>
 #include <platform/core/systempaths.h>

@@ -10,7 +10,7 @@
 
 #include "core/userservice.h"
 #include "errors/errorhandler.h"
-#include "settings/exitprocs.h"
+#include "core/exitprocs.h"
 #include "settings/global.h"
 #include "settings/mru.h"
 #include "tools/commandline.h"

@@ -1,6 +1,6 @@
 #include "exitprocs.h"
 
-#include "core/exceptions.h"
+#include "exceptions.h"
 
 #include <QMutex>
 #include <QMutexLocker>
