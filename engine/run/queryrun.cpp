@@ -315,6 +315,7 @@ TStepRunResult runStep(TMxQueryStep& step, TStepOutputs outputs, bool inputTable
 
 void runSteps(TMxQuery& query, TRunOutcome& outcome)
 {
+    TStepsTap tap(outcome);
     TMxQueryStepList* steps = query.Steps();
     if (steps->Count() == 0)
         throw EMxAbort(Translate(QStringLiteral("Query is empty")));
