@@ -17,6 +17,17 @@
 // Warnings told while the steps run are kept and do not fail the run.
 // A failure wins over a cancel: a damaged model whose login nobody can
 // give has failed, not been cancelled.
+//
+// A report printed during a run is added like a destination; an error its
+// printer tells while it works is that report's failure:
+//
+//   TRunMessageTap* tap = outcome.Tap();      // the run's, while it runs
+//   const int mark = tap ? tap->Mark() : 0;
+//   ... print, telling failures through the user service ...
+//   TSendOutcome sent{skReport, reportName, fileName};
+//   if (const QStringList told = tap ? tap->ErrorsSince(mark) : QStringList(); !told.isEmpty())
+//       sent.ok = false, sent.message = told.join(u'\n');
+//   outcome.AddSend(step, sent);
 
 #include "core/userservice.h"
 
