@@ -25,8 +25,9 @@
 //   const int mark = tap ? tap->Mark() : 0;
 //   ... print, telling failures through the user service ...
 //   TSendOutcome sent{skReport, reportName, fileName};
-//   if (const QStringList told = tap ? tap->ErrorsSince(mark) : QStringList(); !told.isEmpty())
-//       sent.ok = false, sent.message = told.join(u'\n');
+//   const QStringList told = tap ? tap->ErrorsSince(mark) : QStringList();
+//   sent.ok = told.isEmpty();
+//   sent.message = told.join(u'\n');
 //   outcome.AddSend(step, sent);
 
 #include "core/userservice.h"
