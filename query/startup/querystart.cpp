@@ -9,13 +9,23 @@
 
 #include "ui/startup/startup.h"
 
+#include "server/serverglobal.h"
+
+#include <cstdio>
+
 namespace mx {
 
 TQueryProgramParts DefaultQueryProgramParts()
 {
     TQueryProgramParts parts;
     parts.InitApplication = [] { return InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm")); };
-    parts.CreateServer = [] {};
+    parts.CreateServer = [] { CreateDdeServer(); };
+    parts.StartServer = [] {
+        // A second program of the user runs without serving.
+        QString error;
+        if (!StartDdeServer(QString(), &error))
+            std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+    };
     parts.RunCommandLineQuery = [] { return RunCommandLineQuery(); };
     parts.OpenDesigner = [](const QString&, const QString&) {
         UserService().MessageDlg(Translate(QStringLiteral("Le concepteur de requêtes n'est pas encore disponible "
@@ -34,6 +44,8 @@ int StartQueryProgram(const TQueryProgramParts& parts)
         parts.CreateServer();
     if (StartParams().Values(QStringLiteral("EXE")).toUpper() == u"TRUE")
         return parts.RunCommandLineQuery();
+    if (parts.StartServer)
+        parts.StartServer();
     QString model;
     GetCommandParam(true, QStringLiteral("MDD"), model);
     QString query;

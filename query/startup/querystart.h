@@ -16,6 +16,9 @@ struct TQueryProgramParts {
     std::function<bool()> InitApplication;
     // The local server window; it exists in every mode.
     std::function<void()> CreateServer;
+    // Opens the server to other programs; called only when the event
+    // loop will run (not for the unattended run).
+    std::function<void()> StartServer;
     // The unattended run of the first file argument; the exit status.
     std::function<int()> RunCommandLineQuery;
     // A designer on a new query over modelFile when it is set, else on

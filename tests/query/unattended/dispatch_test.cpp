@@ -52,6 +52,7 @@ public:
 struct Calls {
     int init = 0;
     int server = 0;
+    int serving = 0;
     int runs = 0;
     int designers = 0;
     QString model;
@@ -66,6 +67,7 @@ TQueryProgramParts recordingParts(Calls& calls, bool initOk = true)
         return initOk;
     };
     p.CreateServer = [&calls] { ++calls.server; };
+    p.StartServer = [&calls] { ++calls.serving; };
     p.RunCommandLineQuery = [&calls] {
         ++calls.runs;
         calls.query = StartParams().Values(QStringLiteral("Param0"));
@@ -114,6 +116,7 @@ TEST(QueryDispatch, ChoosesTheModeFromTheCommandLine)
         EXPECT_EQ(StartQueryProgram(recordingParts(calls)), 0);
         EXPECT_EQ(calls.init, 1);
         EXPECT_EQ(calls.server, 1) << "the server window exists in every mode";
+        EXPECT_EQ(calls.serving, c.unattended ? 0 : 1) << "a one-shot run never takes the socket of a running program";
         EXPECT_EQ(calls.runs, c.unattended ? 1 : 0);
         EXPECT_EQ(calls.designers, c.unattended ? 0 : 1);
         EXPECT_EQ(bare(calls.model), c.model);

@@ -1,0 +1,28 @@
+#pragma once
+// The macros other programs send to the query program, one a line:
+// COMMAND or COMMAND(argument, argument...).
+//
+// The command is the text before the first "(" upper-cased, as it stands
+// (a leading blank makes it unknown); a line without "(" is its own
+// command. The arguments are read only when the text after "(" ends with
+// ")". Each argument is the text up to the next "," with its blanks, then
+// its single quotes, then its double quotes, then its blanks taken off
+// both ends; the first empty one ends the list. Commas inside quotes are
+// not protected: a value holding a comma cannot be passed.
+
+#include <QString>
+#include <QStringList>
+
+namespace mx::dde {
+
+struct TMacro {
+    QString command; // upper-cased; empty for an empty line
+    QStringList args;
+};
+
+TMacro ParseMacro(const QString& line);
+
+// The macros whose answer is read from the item "Data" afterwards.
+bool MacroFillsData(const QString& command);
+
+} // namespace mx::dde

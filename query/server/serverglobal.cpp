@@ -1,0 +1,60 @@
+#include "serverglobal.h"
+
+#include "ddelistener.h"
+#include "ddeserver.h"
+
+#include "dde/ddeprotocol.h"
+
+#include "settings/exitprocs.h"
+
+namespace mx {
+namespace {
+
+TfmOleDdeServer* g_server = nullptr;
+TDdeListener* g_listener = nullptr;
+
+// Before the settings object (100) and the engine.
+constexpr int kServerExitRank = 90;
+
+} // namespace
+
+TfmOleDdeServer* DdeServer()
+{
+    return g_server;
+}
+
+TDdeListener* DdeListener()
+{
+    return g_listener;
+}
+
+TfmOleDdeServer& CreateDdeServer()
+{
+    if (!g_server) {
+        g_server = new TfmOleDdeServer();
+        AddExitProc(kServerExitRank, QStringLiteral("DdeServer"), [] { FreeDdeServer(); });
+    }
+    return *g_server;
+}
+
+bool StartDdeServer(const QString& service, QString* error)
+{
+    TfmOleDdeServer& server = CreateDdeServer();
+    if (!g_listener)
+        g_listener = new TDdeListener(&server, &server);
+    if (g_listener->IsListening())
+        return true;
+    if (g_listener->Listen(service.isEmpty() ? dde::ProgramServiceName() : service))
+        return true;
+    if (error)
+        *error = g_listener->ErrorString();
+    return false;
+}
+
+void FreeDdeServer() noexcept
+{
+    g_listener = nullptr;
+    delete std::exchange(g_server, nullptr);
+}
+
+} // namespace mx

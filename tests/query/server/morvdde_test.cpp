@@ -1,0 +1,94 @@
+// morvdde, the command-line client, run as a script runs it against a
+// server of this process on a socket folder of the test's own.
+
+#include "serverfixture.h"
+
+#include "server/ddelistener.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace mx;
+using namespace mxtest;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class MorvddeTest : public ServerTest {
+protected:
+    // Runs morvdde with XDG_RUNTIME_DIR on runtime while this thread serves.
+    Outcome Run(const QString& runtime, const QStringList& args, const QByteArray& input = QByteArray())
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(MORVDDE_PROGRAM), args);
+        Outcome o;
+        if (!process.waitForStarted(10000)) {
+            ADD_FAILURE() << "morvdde did not start";
+            return o;
+        }
+        process.write(input);
+        process.closeWriteChannel();
+        const bool ended = SpinUntil([&] { return process.state() == QProcess::NotRunning; });
+        EXPECT_TRUE(ended) << "morvdde did not end";
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        o.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        o.out = QString::fromUtf8(process.readAllStandardOutput());
+        o.err = QString::fromUtf8(process.readAllStandardError());
+        return o;
+    }
+};
+
+} // namespace
+
+TEST_F(MorvddeTest, SendsEachMacroAndPrintsDataAfterThoseThatFillIt)
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    TDdeListener listener(m_server.get());
+    const bool listening = listener.Listen(QStringLiteral("morv32"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(listening) << listener.ErrorString().toStdString();
+
+    const QList<QStringList> rows = SqliteRows(StepSql(Sales()));
+    ASSERT_GE(rows.size(), 2);
+    const Outcome session = Run(runtime.path(),
+        {QStringLiteral("LOAD(V, %1)").arg(Sales()), QStringLiteral("RUN(V)"), QStringLiteral("FIRST(V)"), QStringLiteral("GETEOF(V)"),
+            QStringLiteral("GETRECORD(V)")});
+    EXPECT_EQ(session.status, 0) << session.err.toStdString();
+    EXPECT_EQ(session.out, QStringLiteral("FALSE\n") + rows[0].join(u'\n') + u'\n');
+    EXPECT_EQ(session.err, QString());
+
+    // From standard input, one a line, blank lines skipped; mixed with arguments.
+    const Outcome piped = Run(runtime.path(), {QStringLiteral("NEXT(V)"), QStringLiteral("-")},
+        "GETRECORD(V)\r\n\n  \nGETEOF\nCLOSE(V)\nGETEOF(V)\n");
+    EXPECT_EQ(piped.status, 0) << piped.err.toStdString();
+    EXPECT_EQ(piped.out, rows[1].join(u'\n') + QStringLiteral("\nTRUE\n")) << "GETEOF without a name leaves Data empty";
+    EXPECT_TRUE(m_server->QueryNames().isEmpty());
+}
+
+TEST_F(MorvddeTest, SaysWhyWhenItCannotTalkToAServer)
+{
+    QTemporaryDir runtime;
+    const Outcome none = Run(runtime.path(), {QStringLiteral("GETEOF(V)")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("Aucun serveur Morvelin"))) << none.err.toStdString();
+    EXPECT_EQ(none.out, QString());
+
+    const Outcome usage = Run(runtime.path(), {});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_TRUE(usage.err.contains(QStringLiteral("usage"))) << usage.err.toStdString();
+}

@@ -1,0 +1,156 @@
+#include "serverfixture.h"
+
+#include "core/exceptions.h"
+#include "driver/rootdir.h"
+#include "global/engineshutdown.h"
+#include "global/queryglobal.h"
+#include "query/query.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <thread>
+
+namespace mxtest {
+namespace {
+
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "server-test";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            new QCoreApplication(argc, argv);
+    }
+};
+
+const bool kEnvironment = (::testing::AddGlobalTestEnvironment(new ApplicationEnvironment), true);
+
+} // namespace
+
+QString BinDir()
+{
+    return qEnvironmentVariable("MORVELIN_BIN");
+}
+
+QString SampleFile(const QString& name)
+{
+    return QDir(BinDir()).filePath(QStringLiteral("sample/") + name);
+}
+
+QList<QStringList> SqliteRows(const QString& sql)
+{
+    QList<QStringList> rows;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(SampleFile(QStringLiteral("MORVELIN.DB"))).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << sqlite3_errmsg(db) << "\n" << sql.toStdString();
+    } else {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList row;
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+                row << (text ? QString::fromUtf8(text) : QString());
+            }
+            rows << row;
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
+QString StepSql(const QString& queryFile, int step)
+{
+    auto* query = new mx::TMxQuery(nullptr);
+    QString sql;
+    try {
+        query->LoadFromFile(queryFile);
+        query->Prepare(false);
+        sql = query->Steps()->Items(step)->SQL()->Text();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << mx::ExceptionMessage(e).toStdString();
+    }
+    query->Free();
+    return sql;
+}
+
+void WhileServing(const std::function<void()>& client)
+{
+    QEventLoop loop;
+    std::atomic<bool> done{false};
+    std::thread thread([&] {
+        client();
+        done = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    bool timedOut = false;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, [&] {
+        ADD_FAILURE() << "the client did not end within 30 s";
+        timedOut = true;
+        loop.quit();
+    });
+    timeout.start(30000);
+    while (!done && !timedOut)
+        loop.exec();
+    thread.join();
+}
+
+bool SpinUntil(const std::function<bool()>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 10000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+ServerTest::ServerTest()
+{
+    const QString root = BinDir();
+    mx::RootDirOverride.set([root] { return root; });
+    auto* global = new mx::TMxQueryGlobal(nullptr);
+    global->LoadGlobals();
+    QDir(m_dir.path()).mkpath(QStringLiteral("out"));
+    global->SetPrivateQueryPath(Path(QStringLiteral("out")));
+    m_server = std::make_unique<mx::TfmOleDdeServer>();
+}
+
+ServerTest::~ServerTest()
+{
+    // The queries hand their results back to the driver first.
+    m_server.reset();
+    mx::ShutdownEngine();
+    mx::RootDirOverride.clear();
+}
+
+QList<QStringList> ServerTest::Walk(const QString& name)
+{
+    QList<QStringList> rows;
+    if (!m_server->FirstRecord(name))
+        return rows;
+    while (!m_server->IsEof(name) && rows.size() < 100000) {
+        QString record = m_server->GetRecord(name);
+        EXPECT_TRUE(record.endsWith(QLatin1String("\r\n"))) << record.toStdString();
+        record.chop(2);
+        rows << record.split(QLatin1String("\r\n"));
+        m_server->NextRecord(name);
+    }
+    return rows;
+}
+
+} // namespace mxtest
