@@ -92,6 +92,9 @@ bool TClient::Send(char op, const QByteArray& payload)
         return fail(QStringLiteral("Pas de connexion au serveur."));
     if (m_socket->write(EncodeFrame(op, payload)) < 0)
         return fail(QStringLiteral("La connexion au serveur a été perdue : %1.").arg(m_socket->errorString()));
+    // Out to the system at once, without waiting: pipelined requests reach
+    // the server while the answers are read.
+    m_socket->flush();
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "settings/global.h"
 
 #include <QCoreApplication>
+#include <QStringEncoder>
 #include <QThread>
 
 #include <algorithm>
@@ -21,6 +22,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 using namespace mx;
 
@@ -143,6 +145,19 @@ QString text(const char* s)
     return s ? QString::fromUtf8(s) : QString();
 }
 
+// The name of the last call, kept per thread: a walk gives the same name
+// to every call, which then costs no conversion.
+const QString& cachedName(const char* s)
+{
+    thread_local std::string bytes;
+    thread_local QString name;
+    if (bytes != s) {
+        bytes = s;
+        name = QString::fromUtf8(s);
+    }
+    return name;
+}
+
 } // namespace
 
 extern "C" {
@@ -183,7 +198,7 @@ int32_t mxiNext(const char* name)
 {
     if (!name)
         return 0;
-    const QString n = text(name);
+    const QString& n = cachedName(name);
     return onServer<int32_t>(0, [&](TfmOleDdeServer& s) { return s.NextRecord(n); });
 }
 
@@ -203,31 +218,35 @@ int32_t mxiGetField(const char* name, int32_t index, char* buffer, int32_t buffe
     buffer[0] = '\0';
     if (!name)
         return 0;
-    const QString n = text(name);
-    QByteArray value;
-    const bool found = onServer<bool>(false, [&](TfmOleDdeServer& s) {
-        QString v;
-        if (!s.FieldValue(n, index, v))
-            return false;
-        value = v.toUtf8();
-        return true;
-    });
-    if (!found)
+    try {
+        const QString& n = cachedName(name);
+        thread_local QString value;
+        const bool found = onServer<bool>(false, [&](TfmOleDdeServer& s) { return s.FieldValue(n, index, value); });
+        if (!found)
+            return 0;
+        // Encoded straight into a buffer kept for the thread.
+        thread_local QByteArray utf8;
+        utf8.resize(value.size() * 3);
+        QStringEncoder encoder(QStringEncoder::Utf8);
+        const qsizetype length = encoder.appendToBuffer(utf8.data(), value) - utf8.data();
+        qsizetype size = std::min<qsizetype>(length, qsizetype(bufferSize) - 1);
+        // Never half a character.
+        while (size > 0 && size < length && (quint8(utf8[size]) & 0xC0) == 0x80)
+            --size;
+        std::memcpy(buffer, utf8.constData(), size_t(size));
+        buffer[size] = '\0';
+        return 1;
+    } catch (...) {
+        buffer[0] = '\0';
         return 0;
-    qsizetype size = std::min<qsizetype>(value.size(), qsizetype(bufferSize) - 1);
-    // Never half a character.
-    while (size > 0 && size < value.size() && (quint8(value[size]) & 0xC0) == 0x80)
-        --size;
-    std::memcpy(buffer, value.constData(), size_t(size));
-    buffer[size] = '\0';
-    return 1;
+    }
 }
 
 int32_t mxiEof(const char* name)
 {
     if (!name)
         return 1;
-    const QString n = text(name);
+    const QString& n = cachedName(name);
     return onServer<int32_t>(1, [&](TfmOleDdeServer& s) { return s.IsEof(n) ? 1 : 0; });
 }
 

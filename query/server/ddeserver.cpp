@@ -61,6 +61,7 @@ TfmOleDdeServer::~TfmOleDdeServer()
 
 void TfmOleDdeServer::freeAll() noexcept
 {
+    m_lastServed = nullptr;
     auto queries = std::move(m_queries);
     m_queries.clear();
     for (auto& served : queries)
@@ -71,9 +72,16 @@ TfmOleDdeServer::TServedQuery* TfmOleDdeServer::findServed(const QString& name) 
 {
     if (name.isEmpty())
         return nullptr;
-    for (const auto& served : m_queries)
-        if (served->name.compare(name, Qt::CaseInsensitive) == 0)
+    // A walk names the same query at every call.
+    if (m_lastServed && name == m_lastName)
+        return m_lastServed;
+    for (const auto& served : m_queries) {
+        if (served->name.compare(name, Qt::CaseInsensitive) == 0) {
+            m_lastName = name;
+            m_lastServed = served.get();
             return served.get();
+        }
+    }
     return nullptr;
 }
 
@@ -167,6 +175,7 @@ int TfmOleDdeServer::CloseQuery(const QString& name)
     if (!served || m_running.count(served->query))
         return 0;
     TMxQuery* query = served->query;
+    m_lastServed = nullptr;
     for (auto it = m_queries.begin(); it != m_queries.end(); ++it) {
         if (it->get() == served) {
             m_queries.erase(it);

@@ -106,6 +106,8 @@ private:
     TDdeDataItem* m_data = nullptr;
     std::vector<std::unique_ptr<TServedQuery>> m_queries;
     std::set<const TMxQuery*> m_running;
+    mutable QString m_lastName;
+    mutable TServedQuery* m_lastServed = nullptr;
 };
 
 } // namespace mx

@@ -1,5 +1,6 @@
 #include "enginebusy.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -9,9 +10,11 @@ namespace {
 int g_depth = 0;
 int g_nextId = 1;
 
-std::vector<std::pair<int, std::function<void()>>>& listeners()
+using TListener = std::pair<int, std::shared_ptr<const std::function<void()>>>;
+
+std::vector<TListener>& listeners()
 {
-    static std::vector<std::pair<int, std::function<void()>>> list;
+    static std::vector<TListener> list;
     return list;
 }
 
@@ -26,11 +29,13 @@ TEngineBusyScope::~TEngineBusyScope()
 {
     if (--g_depth > 0)
         return;
+    if (listeners().empty())
+        return;
     // A listener may remove itself or another while it is called.
-    const auto snapshot = listeners();
+    const std::vector<TListener> snapshot = listeners();
     for (const auto& [id, listener] : snapshot)
-        if (listener)
-            listener();
+        if (*listener)
+            (*listener)();
 }
 
 bool EngineBusy()
@@ -41,7 +46,7 @@ bool EngineBusy()
 int AddEngineIdleListener(std::function<void()> listener)
 {
     const int id = g_nextId++;
-    listeners().emplace_back(id, std::move(listener));
+    listeners().emplace_back(id, std::make_shared<const std::function<void()>>(std::move(listener)));
     return id;
 }
 

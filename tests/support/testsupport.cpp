@@ -67,6 +67,33 @@ void MakeSqliteDatabase(const QString& path, const QString& script)
     ASSERT_EQ(rc, SQLITE_OK) << why;
 }
 
+QList<QStringList> SqliteRows(const QString& database, const QString& sql)
+{
+    QList<QStringList> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(database).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot open " << database.toStdString();
+        sqlite3_close(db);
+        return rows;
+    }
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << sqlite3_errmsg(db) << "\n" << sql.toStdString();
+    } else {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList row;
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+                row << (text ? QString::fromUtf8(text) : QString());
+            }
+            rows << row;
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
 EngineTest::EngineTest() : m_scope(std::make_unique<mx::ScopedUserService>(&m_service)) {}
 
 EngineTest::~EngineTest() = default;

@@ -5,6 +5,8 @@
 #include <core/userservice.h>
 
 #include <QByteArray>
+#include <QList>
+#include <QStringList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -30,6 +32,10 @@ QString FailureOf(const std::function<void()>& f);
 // Makes a new SQLite database file and runs the script in it; fails the
 // test when the file exists already or the script fails.
 void MakeSqliteDatabase(const QString& path, const QString& script);
+
+// The rows a statement gives on a SQLite database, every value as SQLite
+// writes it as text (NULL empty); fails the test when the statement fails.
+QList<QStringList> SqliteRows(const QString& database, const QString& sql);
 
 // A scratch folder and a recording user service, for one test.
 class EngineTest : public ::testing::Test {

@@ -12,8 +12,6 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <sqlite3.h>
-
 #include <atomic>
 #include <thread>
 
@@ -48,25 +46,7 @@ QString SampleFile(const QString& name)
 
 QList<QStringList> SqliteRows(const QString& sql)
 {
-    QList<QStringList> rows;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(SampleFile(QStringLiteral("MORVELIN.DB"))).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
-        ADD_FAILURE() << sqlite3_errmsg(db) << "\n" << sql.toStdString();
-    } else {
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList row;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-                row << (text ? QString::fromUtf8(text) : QString());
-            }
-            rows << row;
-        }
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return rows;
+    return SqliteRows(SampleFile(QStringLiteral("MORVELIN.DB")), sql);
 }
 
 QString StepSql(const QString& queryFile, int step)
