@@ -108,7 +108,11 @@ void TDdeListener::Close()
     for (auto& c : connections) {
         c->socket->disconnect(this);
         c->socket->abort();
-        c->socket->deleteLater();
+        // One being served is still on the stack below.
+        if (c->serving)
+            c->socket->deleteLater();
+        else
+            delete c->socket;
     }
     if (m_listener) {
         m_listener->close(); // removes the socket
@@ -269,7 +273,8 @@ void TDdeListener::serve(TConnection* connection)
         // The answers already written go out first.
         connection->closed = true;
         socket->disconnectFromServer();
-        if (socket && socket->state() == QLocalSocket::UnconnectedState)
+        // Closed at once when nothing was left to write.
+        if (holds(connection) && socket && socket->state() == QLocalSocket::UnconnectedState)
             drop(connection);
         return;
     }

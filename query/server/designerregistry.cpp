@@ -37,8 +37,9 @@ TServedDesigner* TDesignerRegistry::FindEmpty() const
 
 TDesignerRegistry& DesignerRegistry()
 {
-    static TDesignerRegistry registry;
-    return registry;
+    // Never destroyed: windows may leave it while the exit procedures run.
+    static auto* registry = new TDesignerRegistry;
+    return *registry;
 }
 
 TDesignerRegistration::TDesignerRegistration(TServedDesigner* designer, TDesignerRegistry& registry)

@@ -12,10 +12,11 @@ int g_nextId = 1;
 
 using TListener = std::pair<int, std::shared_ptr<const std::function<void()>>>;
 
+// Never destroyed: scopes may end while the exit procedures run.
 std::vector<TListener>& listeners()
 {
-    static std::vector<TListener> list;
-    return list;
+    static auto* list = new std::vector<TListener>;
+    return *list;
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 
 #include "settings/exitprocs.h"
 
+#include <QCoreApplication>
+
 namespace mx {
 namespace {
 
@@ -40,6 +42,11 @@ TfmOleDdeServer& CreateDdeServer()
 bool StartDdeServer(const QString& service, QString* error)
 {
     TfmOleDdeServer& server = CreateDdeServer();
+    if (!QCoreApplication::instance()) {
+        if (error)
+            *error = QStringLiteral("Le serveur local n'est pas ouvert : le programme n'a pas de boucle d'événements.");
+        return false;
+    }
     if (!g_listener)
         g_listener = new TDdeListener(&server, &server);
     if (g_listener->IsListening())
