@@ -9,7 +9,7 @@
 #include "driver/dataset.h"
 #include "query/query.h"
 #include "run/queryrun.h"
-#include "settings/global.h"
+#include "core/translate.h"
 
 #include <algorithm>
 
@@ -160,8 +160,12 @@ int TfmOleDdeServer::RunQuery(const QString& name)
             designer->RunDesignerQuery();
             return 1;
         }
-        ExecuteQuery(query);
-        // A driver that swallowed a failure leaves the step without result.
+        TRunOutcome outcome;
+        ExecuteQuery(query, &outcome);
+        // An error told on the way fails the run; a driver that swallowed
+        // a failure leaves the step without result.
+        if (outcome.End() != TRunEnd::Success)
+            return 0;
         return currentResult(name) ? 1 : 0;
     } catch (...) {
         return 0;

@@ -62,7 +62,8 @@ public:
     int LoadQuery(const QString& name, const QString& fileName, const QString& user, const QString& password);
     // Asks the parameters and runs every step; a designer's query through
     // the designer's run. 0 when not found, already running, cancelled,
-    // failed, or when the current step has no result afterwards.
+    // failed (an error told on the way fails it too), or when the current
+    // step has no result afterwards.
     int RunQuery(const QString& name);
     // Frees a query of the list, with its model and results; a designer's
     // query is never closed (0).

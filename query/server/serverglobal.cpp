@@ -5,7 +5,7 @@
 
 #include "dde/ddeprotocol.h"
 
-#include "settings/exitprocs.h"
+#include "core/exitprocs.h"
 
 #include <QCoreApplication>
 
