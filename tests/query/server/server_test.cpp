@@ -11,6 +11,7 @@
 #include "core/hookslot.h"
 #include "core/item.h"
 #include "driver/dataset.h"
+#include "global/queryglobal.h"
 #include "model/datamodel.h"
 #include "model/paramcontrol.h"
 #include "query/query.h"
@@ -295,6 +296,13 @@ TEST_F(ServerTest, RunFailuresGiveZeroAndTheQueryStaysUsable)
     answer = true;
     EXPECT_EQ(m_server->RunQuery(QStringLiteral("V")), 1);
     EXPECT_EQ(asked, 2);
+    EXPECT_EQ(Walk(QStringLiteral("V")).size(), 30);
+
+    // The tables it writes cannot be written: the run failed, its result
+    // is still there to read.
+    QueryGlobal()->SetPrivateQueryPath(Path(QStringLiteral("absent/dossier")));
+    EXPECT_EQ(m_server->RunQuery(QStringLiteral("V")), 0);
+    EXPECT_FALSE(m_service.messages.isEmpty()) << "the driver told why";
     EXPECT_EQ(Walk(QStringLiteral("V")).size(), 30);
 }
 
