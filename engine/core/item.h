@@ -79,6 +79,11 @@ public:
 
     void Change() { Changed(this); }
 
+    // Expires when the item is gone. Whoever may outlive an item it shows
+    // (a window over a result, an observer) keeps one and asks it before
+    // touching the item.
+    std::weak_ptr<const void> LifeToken() const { return aliveToken(); }
+
     // Virtual operations, in the order of the original slot table.
     virtual void Changed(TMxItem* sender);
     virtual void NotifyRemove(TMxItem* item);
