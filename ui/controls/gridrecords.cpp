@@ -1,5 +1,7 @@
 #include "gridrecords.h"
 
+#include <algorithm>
+
 namespace mx::ui {
 
 void TGridRecords::Bind(TIMxDataset* dataset)
@@ -33,6 +35,9 @@ bool TGridRecords::MoveTo(int r)
         m_cursor = r;
         return false;
     }
+    // Past a known end there is nothing to step to.
+    if (m_count >= 0)
+        r = std::max(0, std::min(r, m_count - 1));
     bool found = false;
     while (m_cursor < r) {
         ds->Next();
