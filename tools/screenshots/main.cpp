@@ -74,6 +74,7 @@ int main(int argc, char** argv)
                     shots.Fail(QString::fromLatin1(name), QStringLiteral("raised"));
             };
             area("foundation", mx::shots::ShootFoundation);
+            area("controls", mx::shots::ShootControls);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

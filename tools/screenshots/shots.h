@@ -35,5 +35,6 @@ private:
 
 // The areas, in the order their pictures are taken.
 void ShootFoundation(TShots& shots);
+void ShootControls(TShots& shots);
 
 } // namespace mx::shots
