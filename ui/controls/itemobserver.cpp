@@ -23,11 +23,20 @@ void TItemObserver::Observe(TMxItem* item)
         return;
     m_item.reset(item);
     // The handlers only emit: a slot may destroy this observer, and nothing
-    // here touches it afterwards.
+    // here touches it afterwards (a removed hook is not called again).
     item->AddHook(this,
-        [this](TMxItem* sender) { emit changed(sender); },
-        [this](TMxItem* added) { emit this->added(added); },
-        [this](TMxItem* gone) { emit removed(gone); });
+        [this](TMxItem* sender) {
+            if (!m_releasing)
+                emit changed(sender);
+        },
+        [this](TMxItem* added) {
+            if (!m_releasing)
+                emit this->added(added);
+        },
+        [this](TMxItem* gone) {
+            if (!m_releasing || m_replaying)
+                emit removed(gone);
+        });
 }
 
 void TItemObserver::Release(bool replay)
@@ -36,13 +45,11 @@ void TItemObserver::Release(bool replay)
     m_item.reset();
     if (!item)
         return;
-    if (TMxHook* hook = item->FindHook(this)) {
-        if (!replay)
-            hook->OnRemove = nullptr;
-        hook->OnChange = nullptr;
-        hook->OnAdd = nullptr;
-        item->RemoveHook(this);
-    }
+    m_releasing = true;
+    m_replaying = replay;
+    item->RemoveHook(this);
+    m_releasing = false;
+    m_replaying = false;
 }
 
 } // namespace mx::ui

@@ -3,7 +3,9 @@
 // their observers through hooks (TMxHook) called synchronously. A widget
 // never registers a hook itself; it owns a TItemObserver, which registers
 // one on the item, re-emits each notification as a Qt signal, and removes
-// the hook when it is destroyed or told to observe something else.
+// the hook when it is destroyed or told to observe something else. A slot
+// may destroy the observer while it handles a notification, but not while
+// the observer replays removals on its way out (Release, Observe).
 //
 //   changed(sender)  the item (or a part of it, sender) changed
 //   added(item)      an item joined the observed list
@@ -79,6 +81,8 @@ signals:
 
 private:
     TItemRef<TMxItem> m_item;
+    bool m_releasing = false;
+    bool m_replaying = false;
 };
 
 } // namespace mx::ui

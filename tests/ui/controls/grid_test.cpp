@@ -332,6 +332,33 @@ TEST_F(GridFixture, RecordCountSetByTheOwner)
     EXPECT_EQ(grid.Row(), 2);
 }
 
+TEST_F(GridFixture, HeaderLinesResizeColumnsAndRowsSelectByMouse)
+{
+    bind(30);
+    grid.grab();
+    QWidget* vp = grid.viewport();
+    const QRect header = grid.CellRect(1, 0);
+    const QPoint edge(header.right() + 1, header.center().y());
+    Press(vp, edge);
+    MoveHeld(vp, edge + QPoint(25, 0));
+    Release(vp, edge + QPoint(25, 0));
+    EXPECT_EQ(grid.ColWidth(1), 79 + 25);
+    EXPECT_EQ(grid.Row(), 1); // a press on the header selects no row
+
+    const QRect third = grid.CellRect(2, 3);
+    Press(vp, third.center());
+    Release(vp, third.center());
+    EXPECT_EQ(grid.Row(), 3);
+    // Without headers there is nothing to resize on.
+    grid.SetShowHeaders(false);
+    const int before = grid.ColWidth(1);
+    const QRect top = grid.CellRect(1, 0);
+    Press(vp, QPoint(top.right() + 1, top.center().y()));
+    MoveHeld(vp, QPoint(top.right() + 30, top.center().y()));
+    Release(vp, QPoint(top.right() + 30, top.center().y()));
+    EXPECT_EQ(grid.ColWidth(1), before);
+}
+
 // The sample's database through the built-in driver.
 class SampleGrid : public GridFixture {
 protected:
