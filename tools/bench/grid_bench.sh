@@ -48,7 +48,8 @@ run() {
   local mode=$1 out="$work/$1.out"
   : > "$out"
   for _ in $(seq "$runs"); do
-    env -u DISPLAY -u WAYLAND_DISPLAY MORVELIN_WINDIR="$work" "$build/bin/bench_grid" "$mode" "$work/big.db" "$work/bench.sql" >> "$out"
+    env -u DISPLAY -u WAYLAND_DISPLAY MORVELIN_WINDIR="$work" "$build/bin/bench_grid" "$mode" "$work/big.db" "$work/bench.sql" \
+      >> "$out" 2> "$work/$mode.err" || { cat "$work/$mode.err"; echo "failed: bench_grid $mode"; exit 1; }
   done
   awk '{ if ($1 ~ /_ms$/) { if (!($1 in v) || $2 < v[$1]) v[$1] = $2 } else v[$1] = $2 }
        END { for (k in v) print k, v[k] }' "$out" | sort
