@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 
 namespace mx::ui {

@@ -176,12 +176,10 @@ struct Board {
             side = new TNRPanel(&parent);
             layout->AddWidget(side, align, 100);
             splitter = new TMxSplitter(&parent);
-            const bool vertical = align == TAlign::alTop || align == TAlign::alBottom;
             layout->AddWidget(splitter, align, 3);
             splitter->SetAlign(align);
             client = new TNRPanel(&parent);
             layout->AddWidget(client, TAlign::alClient);
-            (void)vertical;
         }
         splitter->OnMoving = [this](TMxSplitter&, int& size) { moving.push_back(size); };
         QObject::connect(splitter, &TMxSplitter::OnMoved, [this] { ++moved; });
