@@ -4,11 +4,13 @@
 #   tools/install-deps.sh              what building, running and testing need
 #   tools/install-deps.sh --build-only what building and running need
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core)
+packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libpq-dev fonts-dejavu-core)
 if [ "${1:-}" != "--build-only" ]; then
   # clang: the fuzz targets; sqlite3: the reference of the benchmarks;
-  # pxlib, python3-dbf: independent readers of the table-file tests.
-  packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev sqlite3 pxlib-dev python3-dbf)
+  # pxlib, python3-dbf: independent readers of the table-file tests;
+  # postgresql: the server the PostgreSQL tests start for themselves.
+  packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev sqlite3 pxlib-dev python3-dbf
+             postgresql)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -46,6 +46,16 @@ void readFile(const QString& path, QList<DbAlias>* into)
         a.path = p;
         a.userName = ini->readString(section, QStringLiteral("USERNAME"));
         a.password = ini->readString(section, QStringLiteral("PASSWORD"));
+        a.host = ini->readString(section, QStringLiteral("HOST")).trimmed();
+        a.port = ini->readString(section, QStringLiteral("PORT")).trimmed();
+        a.database = ini->readString(section, QStringLiteral("DATABASE")).trimmed();
+        auto seconds = [&](const char* key, int fallback) {
+            bool ok = false;
+            const int v = ini->readString(section, QLatin1String(key)).trimmed().toInt(&ok);
+            return ok && v >= 0 ? v : fallback;
+        };
+        a.connectTimeout = seconds("TIMEOUT", 10);
+        a.queryTimeout = seconds("QUERY TIMEOUT", 600);
         if (a.type.isEmpty() && !a.path.isEmpty())
             a.type = QFileInfo(a.path).isDir() ? QStringLiteral("STANDARD") : QStringLiteral("SQLITE");
         auto same = [&](const DbAlias& o) { return o.name.compare(a.name, Qt::CaseInsensitive) == 0; };

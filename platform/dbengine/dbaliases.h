@@ -10,7 +10,18 @@
 //     USERNAME=
 //     PASSWORD=
 //
-// Without TYPE, a folder is STANDARD and a file SQLITE.
+// Without TYPE, a folder is STANDARD and a file SQLITE. A PostgreSQL
+// server:
+//
+//     [VENTES]
+//     TYPE=POSTGRESQL
+//     HOST=db.example.org  ; a host name, an address, or a socket folder
+//     PORT=5432
+//     DATABASE=ventes      ; a database name, or a libpq connection string
+//     USERNAME=
+//     PASSWORD=
+//     TIMEOUT=10           ; seconds to connect
+//     QUERY TIMEOUT=600    ; seconds one statement may run, 0: no limit
 
 #include <QList>
 #include <QString>
@@ -26,6 +37,12 @@ struct DbAlias {
     QString path;      // absolute
     QString userName;
     QString password;
+    // Servers.
+    QString host;
+    QString port;
+    QString database;
+    int connectTimeout = 10;
+    int queryTimeout = 600;
 };
 
 class DbAliasList {

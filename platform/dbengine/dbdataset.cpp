@@ -46,26 +46,55 @@ private:
 
 } // namespace
 
+namespace {
+
+// A SQLite statement as a dataset's cursor.
+class SqliteCursor : public DbStatementCursor {
+public:
+    SqliteCursor(std::shared_ptr<SqliteConnection> conn, QString sql, sqlite3_stmt* stmt)
+        : m_conn(conn), m_sql(std::move(sql)), m_stmt(std::move(conn), stmt) {}
+    DbFetch step(QString* error) override { return m_stmt.step(error); }
+    QList<DbField> fields(bool onRow) const override { return m_stmt.fields(onRow); }
+    QVariant value(int column) const override { return m_stmt.value(column); }
+    bool readOnly() const override { return sqlite3_stmt_readonly(m_stmt.get()) != 0; }
+    std::unique_ptr<DbRowSource> rerun(const QList<DbField>& fields) const override
+    {
+        return std::make_unique<SqliteRows>(m_conn, m_sql, fields);
+    }
+
+private:
+    std::shared_ptr<SqliteConnection> m_conn;
+    QString m_sql;
+    SqliteStatement m_stmt;
+};
+
+} // namespace
+
 std::unique_ptr<DbDataset> DbDataset::open(std::shared_ptr<SqliteConnection> conn, const QString& sql,
                                            sqlite3_stmt* stmt, const DbTextFormat& format, QString* error)
 {
+    return open(std::make_unique<SqliteCursor>(std::move(conn), sql, stmt), sql, format, error);
+}
+
+std::unique_ptr<DbDataset> DbDataset::open(std::unique_ptr<DbStatementCursor> cursor, const QString& sql,
+                                           const DbTextFormat& format, QString* error)
+{
     std::unique_ptr<DbDataset> ds(new DbDataset);
-    ds->m_conn = conn;
-    ds->m_stmt = SqliteStatement(std::move(conn), stmt);
+    ds->m_stmt = std::move(cursor);
     ds->m_sql = sql;
-    ds->m_readOnly = sqlite3_stmt_readonly(stmt) != 0;
+    ds->m_readOnly = ds->m_stmt->readOnly();
     ds->m_format = format;
     ds->m_active = true;
-    const DbFetch f = ds->m_stmt.step(error);
+    const DbFetch f = ds->m_stmt->step(error);
     if (f == DbFetch::Failed)
         return nullptr;
-    ds->m_fields = ds->m_stmt.fields(f == DbFetch::Row);
+    ds->m_fields = ds->m_stmt->fields(f == DbFetch::Row);
     if (f == DbFetch::Row) {
         ++ds->m_fetched;
         std::vector<QVariant> row;
         row.reserve(size_t(ds->m_fields.size()));
         for (int i = 0; i < ds->m_fields.size(); ++i)
-            row.push_back(ds->m_stmt.value(i));
+            row.push_back(ds->m_stmt->value(i));
         ds->m_rows.push_back(std::move(row));
         ds->m_cur = 0;
         ds->m_eof = false;
@@ -102,7 +131,7 @@ void DbDataset::fetchUpTo(qint64 index)
 {
     while (!m_done && qint64(m_rows.size()) <= index) {
         QString err;
-        const DbFetch f = m_stmt.step(&err);
+        const DbFetch f = m_stmt->step(&err);
         if (f != DbFetch::Row) {
             if (f == DbFetch::Failed)
                 m_fetchError = err;
@@ -114,7 +143,7 @@ void DbDataset::fetchUpTo(qint64 index)
         std::vector<QVariant> row;
         row.reserve(size_t(m_fields.size()));
         for (int i = 0; i < m_fields.size(); ++i)
-            row.push_back(m_stmt.value(i));
+            row.push_back(m_stmt->value(i));
         m_rows.push_back(std::move(row));
     }
 }
@@ -215,7 +244,7 @@ std::unique_ptr<DbRowSource> DbDataset::rows()
         fetchAll();
     if (m_done)
         return std::make_unique<CachedRows>(m_fields, m_rows);
-    return std::make_unique<SqliteRows>(m_conn, m_sql, m_fields);
+    return m_stmt->rerun(m_fields);
 }
 
 bool DbDataset::copyTo(const QString& fileName, QString* error)

@@ -6,9 +6,10 @@
 //     first sets Bof and stays there; first() sets Bof, last() sets Eof;
 //   - recNo() counts from 1 (0 when empty); moveBy() is clamped to the
 //     first and last records and sets Bof or Eof when it hits them.
-// Rows are read from SQLite when the cursor first reaches them and kept,
-// so moving back costs nothing and opening reads one row whatever the
-// size of the result. recordCount() and last() read to the end.
+// Rows are read from the statement when the cursor first reaches them and
+// kept, so moving back costs nothing and opening reads one row whatever
+// the size of the result (a server sends its rows in batches).
+// recordCount() and last() read to the end.
 
 #include "dbfield.h"
 #include "dbvalue.h"
@@ -26,12 +27,32 @@ namespace platform {
 
 class DbTableCopies;
 
+// The statement behind a dataset: one forward pass over a query's rows,
+// on whatever database runs it.
+class DbStatementCursor {
+public:
+    virtual ~DbStatementCursor() = default;
+    // Moves to the next row: Row, End, or Failed with *error set.
+    virtual DbFetch step(QString* error) = 0;
+    // The result's fields; onRow says that step() gave a row (an
+    // expression column may take its type from the first value).
+    virtual QList<DbField> fields(bool onRow) const = 0;
+    virtual QVariant value(int column) const = 0;
+    // False for a statement that changes data: it never runs twice.
+    virtual bool readOnly() const = 0;
+    // A new forward pass over the same query (it runs again).
+    virtual std::unique_ptr<DbRowSource> rerun(const QList<DbField>& fields) const = 0;
+};
+
 class DbDataset {
 public:
     // Takes a statement prepared on conn from sql, and reads its first row.
     // On a failing first step, returns nullptr with *error set.
     static std::unique_ptr<DbDataset> open(std::shared_ptr<SqliteConnection> conn, const QString& sql,
                                            sqlite3_stmt* stmt, const DbTextFormat& format, QString* error);
+    // The same over any statement cursor.
+    static std::unique_ptr<DbDataset> open(std::unique_ptr<DbStatementCursor> cursor, const QString& sql,
+                                           const DbTextFormat& format, QString* error);
 
     ~DbDataset();
     DbDataset(const DbDataset&) = delete;
@@ -68,7 +89,7 @@ public:
 
     // The error that ended reading early (the rows read before it stay).
     const QString& fetchError() const { return m_fetchError; }
-    // Rows read from SQLite so far.
+    // Rows read from the statement so far.
     qint64 rowsFetched() const { return m_fetched; }
 
     // Every row of the dataset, from the first, in a forward pass of its
@@ -92,8 +113,7 @@ private:
     void fetchUpTo(qint64 index);
     void fetchAll() { fetchUpTo(std::numeric_limits<qint64>::max()); }
 
-    std::shared_ptr<SqliteConnection> m_conn;
-    SqliteStatement m_stmt;
+    std::unique_ptr<DbStatementCursor> m_stmt;
     QString m_sql;
     bool m_readOnly = true;
     QList<DbField> m_fields;

@@ -47,7 +47,25 @@ DbDatabase::DbDatabase(DbSession* session, QString name, Kind kind, QString path
 
 QString DbDatabase::type() const
 {
-    return m_kind == Kind::Folder ? QStringLiteral("STANDARD") : QStringLiteral("SQLITE");
+    switch (m_kind) {
+    case Kind::Folder:
+        return QStringLiteral("STANDARD");
+    case Kind::Postgres:
+        return QStringLiteral("POSTGRESQL");
+    case Kind::SqliteFile:
+        break;
+    }
+    return QStringLiteral("SQLITE");
+}
+
+bool DbDatabase::refuseForeign(const QString& sql, QString* error) const
+{
+    if (!hasForeignReferences(sql))
+        return false;
+    *error = QStringLiteral("The database %1 is a PostgreSQL server: its SQL cannot name tables of other "
+                            "databases or table files (the local engine joins only SQLite files and table files)")
+                 .arg(m_name);
+    return true;
 }
 
 DbLocalEngine* DbDatabase::local(QString* error) const
@@ -57,7 +75,7 @@ DbLocalEngine* DbDatabase::local(QString* error) const
 
 bool DbDatabase::usesLocal(const QString& sql) const
 {
-    return m_kind == Kind::Folder || hasForeignReferences(sql);
+    return m_kind == Kind::Folder || (m_kind == Kind::SqliteFile && hasForeignReferences(sql));
 }
 
 QString DbDatabase::tableFile(const QString& name) const
@@ -99,6 +117,8 @@ QStringList DbDatabase::tableNames(QString* error)
                 continue;
             names.append(f);
         }
+    } else if (m_kind == Kind::Postgres) {
+        return m_server->tableNames(error);
     } else {
         sqlite3_stmt* stmt = m_conn->prepare(
             QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') "
@@ -139,6 +159,8 @@ bool DbDatabase::tableInfo(const QString& table, DbTableInfo* info, QString* err
         *error = QStringLiteral("Table not found: %1").arg(table);
         return false;
     }
+    if (m_kind == Kind::Postgres)
+        return m_server->tableInfo(table, info, error);
     if (DbLocalEngine* engine = m_session->localEngine(error); engine && engine->hasTempObject(table))
         return engine->tempObjectInfo(table, info, error);
     return sqliteTableInfo(*m_conn, QStringLiteral("main"), table, info, error);
@@ -146,6 +168,11 @@ bool DbDatabase::tableInfo(const QString& table, DbTableInfo* info, QString* err
 
 std::unique_ptr<DbDataset> DbDatabase::openQuery(const QString& sql, QString* error)
 {
+    if (m_kind == Kind::Postgres) {
+        if (refuseForeign(sql, error))
+            return nullptr;
+        return m_server->openQuery(sql, m_session->textFormat(), error);
+    }
     if (usesLocal(sql)) {
         DbLocalEngine* engine = local(error);
         return engine ? engine->openQuery(sql, this, error) : nullptr;
@@ -158,6 +185,8 @@ std::unique_ptr<DbDataset> DbDatabase::openQuery(const QString& sql, QString* er
 
 bool DbDatabase::execute(const QString& sql, QString* error)
 {
+    if (m_kind == Kind::Postgres)
+        return !refuseForeign(sql, error) && m_server->execute(sql, error);
     if (usesLocal(sql)) {
         DbLocalEngine* engine = local(error);
         return engine && engine->execute(sql, this, error);
@@ -181,6 +210,12 @@ std::unique_ptr<DbDataset> DbDatabase::openTable(const QString& table, QString* 
         if (!file.isEmpty() && !engine->importFile(file, &sqlName, error))
             return nullptr;
         ds = engine->openResolved(QStringLiteral("SELECT * FROM %1").arg(sqlName), error);
+    } else if (m_kind == Kind::Postgres) {
+        const QString name = m_server->resolveName(table, error);
+        if (name.isEmpty())
+            return nullptr;
+        ds = m_server->openQuery(QStringLiteral("SELECT * FROM %1").arg(pgQuoteIdentifier(name)),
+                                 m_session->textFormat(), error);
     } else {
         QString ignored;
         engine = m_session->localEngine(&ignored);
@@ -212,6 +247,8 @@ bool DbDatabase::dropView(const QString& view, QString* error)
         return false;
     }
     const QString sql = QStringLiteral("DROP VIEW %1").arg(view);
+    if (m_kind == Kind::Postgres)
+        return m_server->execute(sql, error);
     if (m_kind == Kind::Folder) {
         DbLocalEngine* engine = local(error);
         return engine && engine->execute(sql, this, error);
@@ -246,7 +283,7 @@ void DbSession::reloadAliases()
 
 QStringList DbSession::driverNames() const
 {
-    return {QStringLiteral("STANDARD"), QStringLiteral("SQLITE")};
+    return {QStringLiteral("STANDARD"), QStringLiteral("SQLITE"), QStringLiteral("POSTGRESQL")};
 }
 
 bool DbSession::isPathName(const QString& name)
@@ -289,16 +326,39 @@ DbDatabase* DbSession::openDatabase(const QString& name, const QString& userName
             *error = QStringLiteral("Unknown database alias: %1").arg(name);
             return nullptr;
         }
-        if (a->path.isEmpty()) {
-            *error = QStringLiteral("The alias %1 has no PATH").arg(a->name);
-            return nullptr;
-        }
-        path = a->path;
         type = a->type;
         if (user.isEmpty())
             user = a->userName;
         if (pass.isEmpty())
             pass = a->password;
+        if (type == QLatin1String("POSTGRESQL")) {
+            PgParameters p;
+            p.aliasName = a->name;
+            p.host = a->host;
+            p.port = a->port;
+            p.database = a->database;
+            p.userName = user;
+            p.password = pass;
+            p.connectTimeout = a->connectTimeout;
+            p.statementTimeout = a->queryTimeout;
+            QString err;
+            auto server = PgServer::open(p, &err);
+            if (!server) {
+                *error = err;
+                return nullptr;
+            }
+            std::unique_ptr<DbDatabase> db(
+                new DbDatabase(this, name, DbDatabase::Kind::Postgres, QString(), nullptr, user, pass));
+            db->m_server = std::move(server);
+            DbDatabase* raw = db.get();
+            m_databases.emplace(databaseKey(name), std::move(db));
+            return raw;
+        }
+        if (a->path.isEmpty()) {
+            *error = QStringLiteral("The alias %1 has no PATH").arg(a->name);
+            return nullptr;
+        }
+        path = a->path;
     }
     std::unique_ptr<DbDatabase> db;
     if (type == QLatin1String("STANDARD")) {
@@ -316,7 +376,8 @@ DbDatabase* DbSession::openDatabase(const QString& name, const QString& userName
         }
         db.reset(new DbDatabase(this, name, DbDatabase::Kind::SqliteFile, path, std::move(conn), user, pass));
     } else {
-        *error = QStringLiteral("The alias %1 has the unknown TYPE %2 (SQLITE or STANDARD)").arg(name, type);
+        *error = QStringLiteral("The alias %1 has the unknown TYPE %2 (SQLITE, STANDARD or POSTGRESQL)")
+                     .arg(name, type);
         return nullptr;
     }
     DbDatabase* raw = db.get();

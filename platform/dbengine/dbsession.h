@@ -4,7 +4,8 @@
 // local engine that runs SQL over table files and over several databases.
 //
 // A database name holding "/" (or "\" or ":") is a path: a SQLite file or
-// a folder of table files. Other names are aliases. A database that fails
+// a folder of table files. Other names are aliases: of those kinds, or of
+// a PostgreSQL server. A database that fails
 // to open is not kept: the next call tries again and reports the real
 // reason. Opening a database a second time, whatever the login values,
 // returns the open one. Errors are returned as texts; nothing here shows
@@ -14,6 +15,7 @@
 #include "dbdataset.h"
 #include "dbfield.h"
 #include "dbvalue.h"
+#include "pgserver.h"
 #include "sqliteconnection.h"
 
 #include <QString>
@@ -35,17 +37,19 @@ struct DbTableInfo {
 
 class DbDatabase {
 public:
-    enum class Kind { SqliteFile, Folder };
+    enum class Kind { SqliteFile, Folder, Postgres };
 
     const QString& name() const { return m_name; }
     Kind kind() const { return m_kind; }
     const QString& path() const { return m_path; }
-    // "SQLITE" or "STANDARD".
+    // "SQLITE", "STANDARD" or "POSTGRESQL".
     QString type() const;
     const QString& userName() const { return m_userName; }
     const QString& password() const { return m_password; }
-    // The database's own connection (none for a folder).
+    // The database's own connection (none for a folder or a server).
     const std::shared_ptr<SqliteConnection>& connection() const { return m_conn; }
+    // The server of a PostgreSQL database.
+    const std::shared_ptr<PgServer>& server() const { return m_server; }
 
     // Tables and views without the system tables; for a folder, its table
     // files with their extensions. Sorted without regard to case.
@@ -56,7 +60,9 @@ public:
     bool tableInfo(const QString& table, DbTableInfo* info, QString* error);
 
     // Runs one SELECT statement and returns its rows behind a cursor.
-    // Text naming table files or other databases runs in the local engine.
+    // Text naming table files or other databases runs in the local engine;
+    // a server database refuses it (the local engine joins only SQLite
+    // files and table files).
     std::unique_ptr<DbDataset> openQuery(const QString& sql, QString* error);
 
     // Runs one statement that returns no rows (CREATE VIEW...). In the
@@ -84,7 +90,10 @@ private:
     QString m_name;
     Kind m_kind;
     QString m_path;
+    bool refuseForeign(const QString& sql, QString* error) const;
+
     std::shared_ptr<SqliteConnection> m_conn;
+    std::shared_ptr<PgServer> m_server;
     QString m_userName;
     QString m_password;
 };
@@ -106,7 +115,7 @@ public:
 
     QStringList aliasNames() const { return m_aliases.names(); }
     std::optional<DbAlias> alias(const QString& name) const { return m_aliases.find(name); }
-    // "STANDARD" and "SQLITE".
+    // "STANDARD", "SQLITE" and "POSTGRESQL".
     QStringList driverNames() const;
 
     // The open database of that name, or opens it (user name and password
@@ -114,7 +123,8 @@ public:
     DbDatabase* openDatabase(const QString& name, const QString& userName, const QString& password,
                              QString* error);
     DbDatabase* findDatabase(const QString& name) const;
-    // "SQLITE" or "STANDARD" for an alias or a path, opening the database.
+    // "SQLITE", "STANDARD" or "POSTGRESQL" for an alias or a path, opening
+    // the database.
     QString databaseType(const QString& name, QString* error);
 
     // The local engine, made on first use.

@@ -299,6 +299,12 @@ bool DbLocalEngine::resolve(const QString& sql, DbDatabase* context, QString* ou
                 *error = err;
                 return false;
             }
+            if (db->kind() == DbDatabase::Kind::Postgres) {
+                *error = QStringLiteral("The database %1 is a PostgreSQL server: the local engine joins only "
+                                        "SQLite files and table files")
+                             .arg(ref.database);
+                return false;
+            }
             if (db->kind() == DbDatabase::Kind::SqliteFile) {
                 QString schema;
                 if (!attachFile(db->path(), ref.database, &schema, error))
