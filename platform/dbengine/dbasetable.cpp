@@ -172,11 +172,10 @@ void putPadded(char* out, const QByteArray& b, int length, bool right)
         std::memcpy(out, b.constData(), size_t(b.size()));
 }
 
-DbPut encodeValue(const DbfColumn& c, const DbRowSource& rows, int column, qint64 record, char* out, DbtWriter* dbt,
-                  bool guessed, QString* error)
+DbPut encodeValue(const DbfColumn& c, const DbRowSource& rows, const DbCell& cell, int column, qint64 record,
+                  char* out, DbtWriter* dbt, bool guessed, QString* error)
 {
     std::memset(out, ' ', size_t(c.length));
-    const DbCell cell = rows.cell(column);
     if (cell.kind == DbCell::Null) {
         if (c.type == 'L')
             out[0] = '?';
@@ -191,6 +190,23 @@ DbPut encodeValue(const DbfColumn& c, const DbRowSource& rows, int column, qint6
     };
     switch (c.kind) {
     case DbValueKind::Text: {
+        if (cell.kind == DbCell::Text) {
+            // Straight into the record.
+            char32_t badChar = 0;
+            const qsizetype n = putCp1252(cell.data, cell.size, out, c.length, &badChar);
+            if (n >= 0)
+                return DbPut::Ok;
+            std::memset(out, ' ', size_t(c.length));
+            if (n == kTooLong) {
+                if (guessed)
+                    return DbPut::Retry;
+                return bad(QStringLiteral("the text is longer than the field"));
+            }
+            if (n == kHasNul)
+                return bad(QStringLiteral("the text holds a NUL character"));
+            return bad(QStringLiteral("the character U+%1 has no place in Windows-1252")
+                           .arg(QString::number(uint(badChar), 16).rightJustified(4, QLatin1Char('0')).toUpper()));
+        }
         QByteArray b;
         if (!cellText(rows, column, cell, c.field, record, &b, error))
             return DbPut::Failed;
@@ -240,10 +256,9 @@ DbPut encodeValue(const DbfColumn& c, const DbRowSource& rows, int column, qint6
             return notA("a number");
         if (d == 0)
             d = 0;
-        char buf[400];
-        const auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, c.decimals);
-        const int len = r.ec == std::errc() ? int(r.ptr - buf) : int(sizeof buf);
-        if (len > c.length)
+        char buf[64];
+        const int len = putFixed(d, c.decimals, buf, std::min<int>(c.length, int(sizeof buf)));
+        if (len == 0)
             return bad(QStringLiteral("the number %1 is too large for a dBASE numeric field").arg(formatNumber(d)));
         std::memcpy(out + c.length - len, buf, size_t(len));
         return DbPut::Ok;
@@ -324,7 +339,7 @@ public:
         return true;
     }
 
-    DbPut put(const DbRowSource& rows, qint64 record, QString* error) override
+    DbPut put(const DbRowSource& rows, const DbCell* cells, qint64 record, QString* error) override
     {
         if ((m_scan && record > m_scan->rowCount) || record > 0xFFFFFFFFll) {
             *error = record > 0xFFFFFFFFll ? QStringLiteral("Too many records for a dBASE table")
@@ -334,8 +349,8 @@ public:
         char* rec = m_out->grow(m_recordLength);
         rec[0] = ' ';
         for (size_t i = 0; i < m_cols.size(); ++i) {
-            const DbPut put = encodeValue(m_cols[i], rows, int(i), record, rec + m_cols[i].offset, m_dbt.get(), !m_scan,
-                                          error);
+            const DbPut put = encodeValue(m_cols[i], rows, cells[i], int(i), record, rec + m_cols[i].offset,
+                                          m_dbt.get(), !m_scan, error);
             if (put != DbPut::Ok) {
                 m_out->shrink(m_recordLength);
                 return put;

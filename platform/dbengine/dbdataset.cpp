@@ -1,5 +1,6 @@
 #include "dbdataset.h"
 
+#include "prefetchrows.h"
 #include "tablefile.h"
 
 #include <sqlite3.h>
@@ -253,11 +254,14 @@ bool DbDataset::copyTo(const QString& fileName, QString* error)
         *error = QStringLiteral("The dataset is closed");
         return false;
     }
-    auto source = rows();
+    auto live = rows();
     if (!m_fetchError.isEmpty()) {
         *error = QStringLiteral("Reading the rows failed: %1").arg(m_fetchError);
         return false;
     }
+    // The rows are read by a thread of their own while they are written.
+    auto ahead = std::make_unique<DbPrefetchRows>(*live);
+    DbRowSource* source = ahead.get();
     if (m_expectedCopies.contains(fileName)) {
         // The first of the announced copies writes those that can share its pass.
         if (!m_copies) {

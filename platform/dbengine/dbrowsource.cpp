@@ -35,6 +35,13 @@ DbCell DbRowSource::cell(int column) const
     return c;
 }
 
+void DbRowSource::cells(DbCell* out) const
+{
+    const int n = int(fields().size());
+    for (int i = 0; i < n; ++i)
+        out[i] = cell(i);
+}
+
 bool readAllRows(DbRowSource& source, DbMemoryRows* out, QString* error)
 {
     *out = DbMemoryRows(source.fields());

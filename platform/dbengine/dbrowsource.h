@@ -48,6 +48,10 @@ public:
     // The current row's value of field column as a cell. The default gives
     // Null, Integer or Float from value(), else Variant.
     virtual DbCell cell(int column) const;
+
+    // Every cell of the current row, one per field, into out (what table
+    // copies hand to each of their writers).
+    virtual void cells(DbCell* out) const;
 };
 
 // Rows held in memory, for table files built by hand and for tests.

@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -241,6 +243,49 @@ qsizetype SqliteStatement::textLength(int column) const
     }
 }
 
+namespace {
+
+inline void readCell(sqlite3_stmt* stmt, int column, DbCell& c)
+{
+    // One look-up of the column's value, then its parts (the connection is
+    // used by one thread at a time).
+    sqlite3_value* v = sqlite3_column_value(stmt, column);
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        c.kind = DbCell::Integer;
+        c.integer = sqlite3_value_int64(v);
+        break;
+    case SQLITE_FLOAT:
+        c.kind = DbCell::Float;
+        c.real = sqlite3_value_double(v);
+        break;
+    case SQLITE_TEXT:
+        c.kind = DbCell::Text;
+        c.data = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        c.size = sqlite3_value_bytes(v);
+        break;
+    case SQLITE_BLOB:
+        c.kind = DbCell::Blob;
+        c.data = static_cast<const char*>(sqlite3_value_blob(v));
+        c.size = sqlite3_value_bytes(v);
+        break;
+    default:
+        c.kind = DbCell::Null;
+        break;
+    }
+}
+
+} // namespace
+
+void SqliteStatement::cells(DbCell* out, int count) const
+{
+    const int n = m_stmt ? std::min(count, sqlite3_column_count(m_stmt)) : 0;
+    for (int i = 0; i < n; ++i)
+        readCell(m_stmt, i, out[i]);
+    for (int i = n; i < count; ++i)
+        out[i] = DbCell();
+}
+
 DbCell SqliteStatement::cell(int column) const
 {
     DbCell c;
@@ -350,6 +395,16 @@ qsizetype SqliteRows::textLength(int column) const
 DbCell SqliteRows::cell(int column) const
 {
     return m_onRow ? m_stmt.cell(column) : DbCell();
+}
+
+void SqliteRows::cells(DbCell* out) const
+{
+    if (m_onRow) {
+        m_stmt.cells(out, int(m_fields.size()));
+        return;
+    }
+    for (int i = 0; i < m_fields.size(); ++i)
+        out[i] = DbCell();
 }
 
 QString quoteIdentifier(const QString& name)

@@ -74,6 +74,8 @@ public:
     QVariant value(int column) const;
     qsizetype textLength(int column) const;
     DbCell cell(int column) const;
+    // The first count cells of the current row.
+    void cells(DbCell* out, int count) const;
 
     // One field per column: the declared type's mapping; for a column
     // without one (an expression), the storage class of the current row's
@@ -96,6 +98,7 @@ public:
     QVariant value(int column) const override;
     qsizetype textLength(int column) const override;
     DbCell cell(int column) const override;
+    void cells(DbCell* out) const override;
 
 private:
     std::shared_ptr<SqliteConnection> m_conn;

@@ -8,11 +8,13 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cctype>
-#include <cmath>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -182,6 +184,105 @@ bool refuseNul(const QByteArray& bytes, const DbField& field, qint64 record, QSt
 
 } // namespace
 
+qsizetype putCp1252(const char* utf8, qsizetype size, char* out, qsizetype cap, char32_t* bad)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    const auto* end = p + size;
+    qsizetype n = 0;
+    while (p < end) {
+        if (*p < 0x80) {
+            if (*p == 0)
+                return kHasNul;
+            if (n == cap)
+                return kTooLong;
+            out[n++] = char(*p++);
+            continue;
+        }
+        char32_t cp = 0;
+        int extra = 0;
+        if ((*p & 0xE0) == 0xC0) {
+            cp = *p & 0x1F;
+            extra = 1;
+        } else if ((*p & 0xF0) == 0xE0) {
+            cp = *p & 0x0F;
+            extra = 2;
+        } else if ((*p & 0xF8) == 0xF0) {
+            cp = *p & 0x07;
+            extra = 3;
+        } else {
+            *bad = 0xFFFD;
+            return kNotCp1252;
+        }
+        if (end - p <= extra) {
+            *bad = 0xFFFD;
+            return kNotCp1252;
+        }
+        for (int i = 1; i <= extra; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                *bad = 0xFFFD;
+                return kNotCp1252;
+            }
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        p += extra + 1;
+        const int b = cp <= 0xFFFF ? cp1252::byteOf(QChar(char16_t(cp))) : -1;
+        if (b < 0) {
+            *bad = cp;
+            return kNotCp1252;
+        }
+        if (n == cap)
+            return kTooLong;
+        out[n++] = char(b);
+    }
+    return n;
+}
+
+int putFixed(double value, int decimals, char* out, int cap)
+{
+    static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    // Scaled to an integer and written digit by digit, unless the scaling
+    // may round otherwise than the exact decimal value would. Below 2^43
+    // the product is within 0.001 of the exact one, so away from a tie
+    // (a fraction near one half) both round alike.
+    const double scaled = decimals >= 0 && decimals <= 9 ? value * kScale[decimals] : 0;
+    if (decimals >= 0 && decimals <= 9 && std::fabs(scaled) < 8.0e12) {
+        const double whole = std::nearbyint(scaled);
+        const double off = std::fabs(scaled - whole);
+        if (off < 0.49) {
+            qint64 n = qint64(whole);
+            const bool negative = std::signbit(value);
+            if (n < 0)
+                n = -n;
+            char digits[32];
+            int len = 0;
+            do {
+                digits[len++] = char('0' + n % 10);
+                n /= 10;
+            } while (n);
+            while (len <= decimals)
+                digits[len++] = '0';
+            const int total = (negative ? 1 : 0) + len + (decimals ? 1 : 0);
+            if (total > cap)
+                return 0;
+            char* p = out;
+            if (negative)
+                *p++ = '-';
+            for (int i = len - 1; i >= 0; --i) {
+                *p++ = digits[i];
+                if (i == decimals && decimals)
+                    *p++ = '.';
+            }
+            return total;
+        }
+    }
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (r.ec != std::errc() || r.ptr - buf > cap)
+        return 0;
+    std::memcpy(out, buf, size_t(r.ptr - buf));
+    return int(r.ptr - buf);
+}
+
 bool cellText(const DbRowSource& rows, int column, const DbCell& cell, const DbField& field, qint64 record,
               QByteArray* out, QString* error)
 {
@@ -296,13 +397,15 @@ DbPut writeSink(DbRowSource& rows, TableSink& sink, QString* error)
     if (!rows.rewind(error))
         return DbPut::Failed;
     qint64 record = 0;
+    std::vector<DbCell> cells(size_t(rows.fields().size()));
     for (;;) {
         const DbFetch f = rows.next(error);
         if (f == DbFetch::Failed)
             return DbPut::Failed;
         if (f == DbFetch::End)
             break;
-        const DbPut put = sink.put(rows, ++record, error);
+        rows.cells(cells.data());
+        const DbPut put = sink.put(rows, cells.data(), ++record, error);
         if (put != DbPut::Ok)
             return put;
     }
@@ -354,8 +457,26 @@ TableFileBuffer::TableFileBuffer(QFile* file, qsizetype chunk) : m_file(file), m
 
 bool TableFileBuffer::flush()
 {
-    if (m_size && !writeFully(m_file, m_data.data(), m_size))
-        return false;
+    if (m_size) {
+        const qint64 at = m_file->pos();
+        if (!writeFully(m_file, m_data.data(), m_size))
+            return false;
+        // The kernel starts writing these bytes to disk now, while the
+        // copy goes on, so the sync that completes the table (which stays)
+        // finds little left to wait for.
+        if (m_file->flush() && m_file->handle() >= 0) {
+            const int fd = m_file->handle();
+            ::sync_file_range(fd, at, m_size, SYNC_FILE_RANGE_WRITE);
+            // Bytes well behind are waited for, so the final sync has at
+            // most the last few chunks left.
+            const qint64 behind = at - 8 * m_chunk;
+            if (behind > m_waited) {
+                ::sync_file_range(fd, m_waited, behind - m_waited,
+                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+                m_waited = behind;
+            }
+        }
+    }
     m_size = 0;
     return true;
 }

@@ -49,6 +49,17 @@ QVariant cellValue(const DbRowSource& rows, int column, const DbCell& cell);
 // Appends UTF-8 text in Windows-1252; false (with *bad) for a character
 // outside it.
 bool appendCp1252(const char* utf8, qsizetype size, QByteArray* out, char32_t* bad);
+// Writes UTF-8 text in Windows-1252 straight into out, at most cap bytes:
+// the bytes written, kTooLong when it does not fit, kNotCp1252 (with
+// *bad) for a character outside it, kHasNul for a NUL character (which no
+// table format keeps).
+constexpr qsizetype kTooLong = -1;
+constexpr qsizetype kNotCp1252 = -2;
+constexpr qsizetype kHasNul = -3;
+qsizetype putCp1252(const char* utf8, qsizetype size, char* out, qsizetype cap, char32_t* bad);
+// A number with a fixed count of decimals, as std::to_chars writes it
+// (rounded exactly), into out: the length, or 0 when out is too short.
+int putFixed(double value, int decimals, char* out, int cap);
 // The text of a value in Windows-1252 (numbers in their text form).
 bool cellText(const DbRowSource& rows, int column, const DbCell& cell, const DbField& field, qint64 record,
               QByteArray* out, QString* error);
@@ -80,8 +91,9 @@ bool layoutFromDeclarations(const QList<DbField>& fields);
 class TableSink {
 public:
     virtual ~TableSink() = default;
-    // Writes the current row of rows (record counts from 1).
-    virtual DbPut put(const DbRowSource& rows, qint64 record, QString* error) = 0;
+    // Writes the current row of rows, whose cells (one per field) are
+    // given (record counts from 1).
+    virtual DbPut put(const DbRowSource& rows, const DbCell* cells, qint64 record, QString* error) = 0;
     // Completes the files after the last of records rows.
     virtual bool finish(qint64 records, QString* error) = 0;
     virtual bool commit(QString* error) = 0;
@@ -133,6 +145,7 @@ private:
     qsizetype m_chunk;
     std::vector<char> m_data;
     qsizetype m_size = 0;
+    qint64 m_waited = 0; // bytes from the start known to be on disk
 };
 
 // A table and its companions written beside the target and put in place

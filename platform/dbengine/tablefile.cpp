@@ -93,6 +93,7 @@ void DbTableCopies::prepare(DbRowSource& rows, const QStringList& fileNames, con
         return;
     }
     qint64 record = 0;
+    std::vector<DbCell> cells(size_t(rows.fields().size()));
     for (;;) {
         const DbFetch f = rows.next(&error);
         if (f == DbFetch::Failed) {
@@ -102,10 +103,11 @@ void DbTableCopies::prepare(DbRowSource& rows, const QStringList& fileNames, con
         if (f == DbFetch::End)
             break;
         ++record;
+        rows.cells(cells.data());
         bool anyLeft = false;
         for (auto it = m_copies.begin(); it != m_copies.end();) {
             if (!it->failed) {
-                const DbPut put = it->sink->put(rows, record, &it->error);
+                const DbPut put = it->sink->put(rows, cells.data(), record, &it->error);
                 if (put == DbPut::Retry) {
                     // The guessed layout does not hold: written on its own.
                     it = m_copies.erase(it);

@@ -188,14 +188,14 @@ public:
         return true;
     }
 
-    DbPut put(const DbRowSource& rows, qint64 record, QString* error) override
+    DbPut put(const DbRowSource& rows, const DbCell* cells, qint64 record, QString* error) override
     {
         TableFileBuffer& out = *m_out;
         for (size_t i = 0; i < m_cols.size(); ++i) {
             if (i)
                 out.append(',');
             TxtColumn& c = m_cols[i];
-            const DbCell cell = rows.cell(int(i));
+            const DbCell& cell = cells[i];
             if (cell.kind == DbCell::Null)
                 continue;
             if (c.isText) {

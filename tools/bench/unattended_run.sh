@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
-# The unattended run against SQLite's own shell, on a one-million-row
-# variant of the sample database. It times `morv32 /EXE` on a one-step
-# query (every order line with its product) written to a text file, to a
-# dBASE table and to both, beside `sqlite3 -csv` running the same
-# generated statement, and prints the ratios (best of a few runs each).
+# The unattended run against the limits of its work, on a one-million-row
+# variant of the sample database and a one-row one. The query is one step:
+# every order line with its product. Best wall time of a few runs each:
+#
+#   start-up   `morv32 /EXE` to a dBASE table on the one-row database,
+#              against `sqlite3 -csv` running the same statement;
+#   rows       the one-million-row dBASE run against the limit of its work,
+#              measured in the same run: max(a small reader stepping the
+#              same statement through SQLite, a copy of the written file
+#              with fsync);
+#   shell      the text, dBASE and both runs against `sqlite3 -csv`;
+#   server     when PostgreSQL's server programs are installed: the sample
+#              with the same million rows in a private server (initdb in
+#              the scratch folder, a socket there, as "nobody" under root),
+#              the dBASE run through a TYPE=POSTGRESQL alias against
+#              `psql --csv` running the same statement to a file, with the
+#              peak memory of both (and of the one-row run, to show that
+#              memory does not grow with the rows).
 #
 #   tools/bench/unattended_run.sh [BUILD_DIR]
 #
 # BUILD_DIR defaults to build/release (made as tools/run-sample.sh makes it).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build="${1:-$root/build/release}"
+build=$(realpath -m "${1:-$root/build/release}")
 runs="${MORVELIN_BENCH_RUNS:-3}"
 rows=1000000
 
@@ -19,11 +32,22 @@ if [ ! -x "$build/bin/morv32" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVELIN_TESTS=OFF -DMORVELIN_BENCH=OFF >/dev/null
   cmake --build "$build" -j"$(nproc)"
 fi
-command -v sqlite3 >/dev/null || { echo "sqlite3 is needed (apt-get install sqlite3)"; exit 1; }
+for tool in sqlite3 cc; do
+  command -v "$tool" >/dev/null || { echo "$tool is needed"; exit 1; }
+done
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/settings" "$work/out" "$work/queries"
+pgbin=/usr/lib/postgresql/15/bin
+pgdata="$work/pg"
+stop_server() {
+  if [ -f "$pgdata/data/postmaster.pid" ]; then
+    as_server "$pgbin/pg_ctl" -D "$pgdata/data" -m fast -w stop >/dev/null 2>&1 || true
+  fi
+}
+trap 'stop_server; rm -rf "$work"' EXIT
+mkdir -p "$work/settings" "$work/small" "$work/out" "$work/queries"
+
+cc -O2 -o "$work/sqlite_step" "$root/tools/bench/sqlite_step.c" -lsqlite3
 
 echo "Making the $rows-row database..."
 {
@@ -37,39 +61,113 @@ FROM N;
 SQL
 } | sqlite3 "$work/big.db"
 echo "  $(sqlite3 "$work/big.db" 'SELECT COUNT(*) FROM LIGNES_COMMANDE') order lines"
+{
+  cat "$root/data/sample/sample.sql"
+  echo "DELETE FROM LIGNES_COMMANDE WHERE rowid > (SELECT MIN(rowid) FROM LIGNES_COMMANDE);"
+} | sqlite3 "$work/one.db"
 
 printf '[MORVELIN]\nTYPE=SQLITE\nPATH=%s\n' "$work/big.db" > "$work/settings/ALIASES.INI"
-printf '[Options]\nPrivateQueryPath=%s/\n' "$work/out" > "$work/settings/MORVELIN.INI"
+printf '[MORVELIN]\nTYPE=SQLITE\nPATH=%s\n' "$work/one.db" > "$work/small/ALIASES.INI"
+for s in settings small; do
+  printf '[Options]\nPrivateQueryPath=%s/\n' "$work/out" > "$work/$s/MORVELIN.INI"
+done
 mksample="$build/tools/mksample/mksample"
 "$mksample" --bench "$build/bin" "$work/queries"
 "$mksample" --sql "$build/bin" "$work/queries/BENCH_TXT.MQR" > "$work/bench.sql"
 
-# Best wall time of $runs runs of a command, in seconds.
+# Best wall time of $runs runs of a command, in seconds; a failure ends
+# the benchmark.
 best() {
-  local best_t=""
+  local best_t="" t0 t1
   for _ in $(seq "$runs"); do
-    local t0 t1
     t0=$(date +%s.%N)
-    "$@" >/dev/null 2>"$work/last.err" || { cat "$work/last.err"; echo "failed: $*"; exit 1; }
+    if ! "$@" >/dev/null 2>"$work/last.err"; then
+      cat "$work/last.err" >&2
+      echo "failed: $*" >&2
+      return 1
+    fi
     t1=$(date +%s.%N)
     best_t=$(echo "$t0 $t1 ${best_t:-}" | awk '{ d = $2 - $1; if ($3 == "" || d < $3) print d; else print $3 }')
   done
   echo "$best_t"
 }
+# Peak resident memory of one run, in MB.
+peak() {
+  /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>"$work/last.err" || { cat "$work/last.err" >&2; return 1; }
+  awk '{ printf "%.0f", $1 / 1024 }' "$work/rss"
+}
 
-shell_csv() { sqlite3 -csv -header "$work/big.db" < "$work/bench.sql" > "$work/out/shell.csv"; }
-morv() { MORVELIN_WINDIR="$work/settings" env -u DISPLAY -u WAYLAND_DISPLAY "$build/bin/morv32" /EXE "$1"; }
+shell_csv() { sqlite3 -csv -header "$1" < "$work/bench.sql" > "$work/out/shell.csv"; }
+morv() { MORVELIN_WINDIR="$work/$1" env -u DISPLAY -u WAYLAND_DISPLAY "$build/bin/morv32" /EXE "$2"; }
+step_rows() { "$work/sqlite_step" "$work/big.db" "$work/bench.sql"; }
+copy_fsync() { dd if="$work/out/BENCH_DBF.DBF" of="$work/copy.DBF" bs=1M conv=fsync status=none; }
 
 echo "Timing (best of $runs)..."
-t_shell=$(best shell_csv)
-t_txt=$(best morv "$work/queries/BENCH_TXT.MQR")
-t_dbf=$(best morv "$work/queries/BENCH_DBF.MQR")
-t_both=$(best morv "$work/queries/BENCH_BOTH.MQR")
+t_one_shell=$(best shell_csv "$work/one.db")
+t_one=$(best morv small "$work/queries/BENCH_DBF.MQR")
+t_shell=$(best shell_csv "$work/big.db")
+t_txt=$(best morv settings "$work/queries/BENCH_TXT.MQR")
+t_dbf=$(best morv settings "$work/queries/BENCH_DBF.MQR")
+t_both=$(best morv settings "$work/queries/BENCH_BOTH.MQR")
+t_step=$(best step_rows)
+t_copy=$(best copy_fsync)
 
-awk -v s="$t_shell" -v a="$t_txt" -v b="$t_dbf" -v c="$t_both" 'BEGIN {
-  printf "%-32s %8.2f s\n", "sqlite3 -csv", s
-  printf "%-32s %8.2f s   ratio %.2f\n", "morv32 /EXE, .TXT", a, a / s
-  printf "%-32s %8.2f s   ratio %.2f\n", "morv32 /EXE, .DBF", b, b / s
-  printf "%-32s %8.2f s   ratio %.2f (%.2f against two shell runs: two files written)\n", "morv32 /EXE, .TXT and .DBF", c, c / s, c / (2 * s)
+awk -v o1="$t_one_shell" -v o="$t_one" -v s="$t_shell" -v a="$t_txt" -v b="$t_dbf" -v c="$t_both" \
+    -v st="$t_step" -v cp="$t_copy" 'BEGIN {
+  limit = st > cp ? st : cp
+  printf "start-up   %-36s %6.3f s\n", "sqlite3 -csv, one row", o1
+  printf "           %-36s %6.3f s   ratio %.2f\n", "morv32 /EXE, one row to .DBF", o, o / o1
+  printf "rows       %-36s %6.3f s\n", "SQLite stepping every row", st
+  printf "           %-36s %6.3f s\n", "copy of the .DBF with fsync", cp
+  printf "           %-36s %6.3f s   ratio %.2f against max(%.3f, %.3f)\n", "morv32 /EXE, .DBF", b, b / limit, st, cp
+  printf "shell      %-36s %6.3f s\n", "sqlite3 -csv", s
+  printf "           %-36s %6.3f s   ratio %.2f\n", "morv32 /EXE, .TXT", a, a / s
+  printf "           %-36s %6.3f s   ratio %.2f\n", "morv32 /EXE, .DBF", b, b / s
+  printf "           %-36s %6.3f s   ratio %.2f (%.2f against two shell runs: two files written)\n", "morv32 /EXE, .TXT and .DBF", c, c / s, c / (2 * s)
 }'
-ls -l "$work/out"
+
+if [ ! -x "$pgbin/initdb" ] || ! command -v psql >/dev/null; then
+  echo "server     skipped: PostgreSQL 15 is not installed (apt-get install postgresql)"
+  exit 0
+fi
+
+# The server refuses to run as root: its programs run as "nobody" then.
+as_server() {
+  if [ "$(id -u)" = 0 ]; then
+    setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
+  else
+    "$@"
+  fi
+}
+echo "Starting a private PostgreSQL server..."
+mkdir -p "$pgdata"
+if [ "$(id -u)" = 0 ]; then chmod o+x "$work"; chown nobody:nogroup "$pgdata"; fi
+as_server "$pgbin/initdb" -D "$pgdata/data" -U morv --auth=trust -E UTF8 --locale=C.UTF-8 >/dev/null
+as_server "$pgbin/pg_ctl" -D "$pgdata/data" -o "-k $pgdata -c listen_addresses=" -w -l "$pgdata/log" start >/dev/null
+pg=(-h "$pgdata" -U morv)
+psql -X -q "${pg[@]}" -d postgres -c 'CREATE DATABASE bench'
+"$root/tools/pgsample.sh" "${pg[@]}" -d bench
+psql -X -q -v ON_ERROR_STOP=1 "${pg[@]}" -d bench <<SQL
+INSERT INTO "LIGNES_COMMANDE"
+SELECT 1 + i % 2000, 100 + i / 2000, 'P' || lpad((1 + (i * 7) % 30)::text, 3, '0'), 1 + (i * 13) % 24,
+       CASE WHEN i % 6 = 0 THEN 0.05 END
+FROM generate_series(1, $rows - (SELECT count(*) FROM "LIGNES_COMMANDE")) i;
+VACUUM ANALYZE;
+SQL
+echo "  $(psql -X -A -t "${pg[@]}" -d bench -c 'SELECT count(*) FROM "LIGNES_COMMANDE"') order lines"
+mkdir -p "$work/server"
+printf '[MORVELIN]\nTYPE=POSTGRESQL\nHOST=%s\nDATABASE=bench\nUSERNAME=morv\n' "$pgdata" > "$work/server/ALIASES.INI"
+printf '[Options]\nPrivateQueryPath=%s/\n' "$work/out" > "$work/server/MORVELIN.INI"
+psql_csv() { psql -X -q --csv "${pg[@]}" -d bench -f "$work/bench.sql" -o "$work/out/psql.csv"; }
+
+t_psql=$(best psql_csv)
+t_pg=$(best morv server "$work/queries/BENCH_DBF.MQR")
+m_psql=$(peak psql_csv)
+m_pg=$(peak morv server "$work/queries/BENCH_DBF.MQR")
+m_one=$(peak morv small "$work/queries/BENCH_DBF.MQR")
+[ "$(wc -l < "$work/out/psql.csv")" = $((rows + 1)) ] || { echo "psql wrote $(wc -l < "$work/out/psql.csv") lines"; exit 1; }
+awk -v p="$t_psql" -v g="$t_pg" -v mp="$m_psql" -v mg="$m_pg" -v mo="$m_one" 'BEGIN {
+  printf "server     %-36s %6.3f s   %5d MB\n", "psql --csv", p, mp
+  printf "           %-36s %6.3f s   %5d MB   ratio %.2f\n", "morv32 /EXE, PostgreSQL to .DBF", g, mg, g / p
+  printf "           %-36s %6s     %5d MB\n", "morv32 /EXE, one row (SQLite)", "", mo
+}'

@@ -125,13 +125,13 @@ TEST_F(DatabaseTest, LoginValuesComeFromTheAliasAndTheFirstOpenStays)
 
 TEST_F(DatabaseTest, NameListsAreWholeAndTheBufferIsNeverOverrun)
 {
-    // Aliases sorted without regard to case, and the two engines.
+    // Aliases sorted without regard to case, and the three engines.
     QByteArray buffer(4096, '\0');
     Driver().GetAliasNames(buffer.data(), int(buffer.size()));
     EXPECT_EQ(FromBuffer(buffer), (QStringList{QStringLiteral("Demo"), QStringLiteral("Gone"), QStringLiteral("Odd"),
                                       QStringLiteral("STOCK"), QStringLiteral("Tables")}));
     Driver().GetDriverNames(buffer.data(), int(buffer.size()));
-    EXPECT_EQ(FromBuffer(buffer), (QStringList{QStringLiteral("STANDARD"), QStringLiteral("SQLITE")}));
+    EXPECT_EQ(FromBuffer(buffer), (QStringList{QStringLiteral("STANDARD"), QStringLiteral("SQLITE"), QStringLiteral("POSTGRESQL")}));
 
     Driver().GetTableNames(QStringLiteral("Demo"), buffer.data(), int(buffer.size()));
     EXPECT_EQ(FromBuffer(buffer), (QStringList{QStringLiteral("CLIENT"), QStringLiteral("CODE"),

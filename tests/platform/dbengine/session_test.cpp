@@ -59,7 +59,7 @@ TEST_F(SessionTest, AliasesComeFromBothFilesTheUsersWinning)
     EXPECT_EQ(demo->userName, QStringLiteral("admin"));
     EXPECT_EQ(m_session.alias(QStringLiteral("files"))->type, QStringLiteral("STANDARD")); // a folder without TYPE
     EXPECT_EQ(m_session.alias(QStringLiteral("shared"))->password, QStringLiteral("pw"));
-    EXPECT_EQ(m_session.driverNames(), (QStringList{QStringLiteral("STANDARD"), QStringLiteral("SQLITE")}));
+    EXPECT_EQ(m_session.driverNames(), (QStringList{QStringLiteral("STANDARD"), QStringLiteral("SQLITE"), QStringLiteral("POSTGRESQL")}));
 
     QString error;
     EXPECT_EQ(m_session.databaseType(QStringLiteral("demo"), &error), QStringLiteral("SQLITE"));

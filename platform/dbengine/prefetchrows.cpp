@@ -1,0 +1,219 @@
+#include "prefetchrows.h"
+
+#include "dbvalue.h"
+
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+// Batches handed over and not yet read: enough to ride out an uneven pace.
+constexpr size_t kBatchesAhead = 4;
+
+} // namespace
+
+DbPrefetchRows::DbPrefetchRows(DbRowSource& source, int batchRows)
+    : m_source(source), m_batchRows(batchRows > 0 ? batchRows : 1)
+{
+}
+
+DbPrefetchRows::~DbPrefetchRows()
+{
+    stop();
+}
+
+void DbPrefetchRows::stop()
+{
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    m_stop = false;
+    m_full.clear();
+    m_batch.reset();
+    m_row = -1;
+    m_running = false;
+}
+
+bool DbPrefetchRows::rewind(QString* error)
+{
+    stop();
+    if (!m_source.rewind(error))
+        return false;
+    m_columns = int(m_source.fields().size());
+    m_running = true;
+    m_thread = std::thread([this] { read(); });
+    return true;
+}
+
+void DbPrefetchRows::read()
+{
+    for (;;) {
+        std::unique_ptr<Batch> b;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stop || m_full.size() < kBatchesAhead; });
+            if (m_stop)
+                return;
+            if (!m_free.empty()) {
+                b = std::move(m_free.back());
+                m_free.pop_back();
+            }
+        }
+        if (!b)
+            b = std::make_unique<Batch>();
+        b->cells.resize(size_t(m_batchRows) * size_t(m_columns));
+        b->bytes.clear();
+        b->bytes.reserve(size_t(m_batchRows) * 16); // never a null pointer, even for empty texts
+        b->offsets.assign(b->cells.size(), -1);
+        b->variants.clear();
+        b->rows = 0;
+        b->end = DbFetch::Row;
+        b->error.clear();
+        try {
+            while (b->rows < m_batchRows) {
+                QString error;
+                const DbFetch f = m_source.next(&error);
+                if (f != DbFetch::Row) {
+                    b->end = f;
+                    b->error = error;
+                    break;
+                }
+                DbCell* row = b->cells.data() + size_t(b->rows) * size_t(m_columns);
+                m_source.cells(row);
+                for (int i = 0; i < m_columns; ++i) {
+                    DbCell& c = row[i];
+                    if (c.kind == DbCell::Text || c.kind == DbCell::Blob) {
+                        // The source's bytes live until its next move: keep a copy.
+                        b->offsets[size_t(b->rows) * size_t(m_columns) + size_t(i)] = qsizetype(b->bytes.size());
+                        b->bytes.insert(b->bytes.end(), c.data, c.data + c.size);
+                    } else if (c.kind == DbCell::Variant) {
+                        c.integer = qint64(b->variants.size());
+                        b->variants.push_back(m_source.value(i));
+                    }
+                }
+                ++b->rows;
+            }
+        } catch (const std::exception& e) {
+            b->end = DbFetch::Failed;
+            b->error = QString::fromLocal8Bit(e.what());
+        }
+        // The bytes no longer move: point the cells at them.
+        for (size_t k = 0; k < size_t(b->rows) * size_t(m_columns); ++k)
+            if (b->offsets[k] >= 0)
+                b->cells[k].data = b->bytes.data() + b->offsets[k];
+        const bool last = b->end != DbFetch::Row;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_full.push_back(std::move(b));
+        }
+        m_changed.notify_all();
+        if (last)
+            return;
+    }
+}
+
+std::unique_ptr<DbPrefetchRows::Batch> DbPrefetchRows::take()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_batch)
+        m_free.push_back(std::move(m_batch));
+    m_changed.wait(lock, [this] { return !m_full.empty(); });
+    std::unique_ptr<Batch> b = std::move(m_full.front());
+    m_full.pop_front();
+    lock.unlock();
+    m_changed.notify_all();
+    return b;
+}
+
+DbFetch DbPrefetchRows::next(QString* error)
+{
+    if (!m_running) {
+        *error = QStringLiteral("The rows are not open");
+        return DbFetch::Failed;
+    }
+    for (;;) {
+        if (m_batch && m_row + 1 < m_batch->rows) {
+            ++m_row;
+            return DbFetch::Row;
+        }
+        if (m_batch && m_batch->end != DbFetch::Row) {
+            // The pass ended: the same answer from now on.
+            m_row = m_batch->rows;
+            if (m_batch->end == DbFetch::Failed)
+                *error = m_batch->error;
+            return m_batch->end;
+        }
+        m_batch = take();
+        m_row = -1;
+    }
+}
+
+DbCell DbPrefetchRows::cell(int column) const
+{
+    if (!m_batch || m_row < 0 || m_row >= m_batch->rows || column < 0 || column >= m_columns)
+        return {};
+    return m_batch->cells[size_t(m_row) * size_t(m_columns) + size_t(column)];
+}
+
+void DbPrefetchRows::cells(DbCell* out) const
+{
+    if (!m_batch || m_row < 0 || m_row >= m_batch->rows) {
+        for (int i = 0; i < m_columns; ++i)
+            out[i] = DbCell();
+        return;
+    }
+    std::memcpy(static_cast<void*>(out), m_batch->cells.data() + size_t(m_row) * size_t(m_columns),
+                sizeof(DbCell) * size_t(m_columns));
+}
+
+QVariant DbPrefetchRows::value(int column) const
+{
+    const DbCell c = cell(column);
+    switch (c.kind) {
+    case DbCell::Null:
+        return {};
+    case DbCell::Integer:
+        return QVariant(c.integer);
+    case DbCell::Float:
+        return QVariant(c.real);
+    case DbCell::Text:
+        return QVariant(QString::fromUtf8(c.data, c.size));
+    case DbCell::Blob:
+        return QVariant(QByteArray(c.data, c.size));
+    case DbCell::Variant:
+        return m_batch->variants[size_t(c.integer)];
+    }
+    return {};
+}
+
+qsizetype DbPrefetchRows::textLength(int column) const
+{
+    const DbCell c = cell(column);
+    switch (c.kind) {
+    case DbCell::Null:
+        return -1;
+    case DbCell::Text: {
+        qsizetype count = 0;
+        for (int i = 0; i < c.size; ++i) {
+            const unsigned char ch = static_cast<unsigned char>(c.data[i]);
+            if ((ch & 0xC0) != 0x80)
+                ++count;
+            if (ch >= 0xF0)
+                ++count;
+        }
+        return count;
+    }
+    case DbCell::Blob:
+        return c.size;
+    default:
+        return toText(value(column)).size();
+    }
+}
+
+} // namespace platform
