@@ -162,9 +162,10 @@ psql_csv() { psql -X -q --csv "${pg[@]}" -d bench -f "$work/bench.sql" -o "$work
 
 t_psql=$(best psql_csv)
 t_pg=$(best morv server "$work/queries/BENCH_DBF.MQR")
-m_psql=$(peak psql_csv)
-m_pg=$(peak morv server "$work/queries/BENCH_DBF.MQR")
-m_one=$(peak morv small "$work/queries/BENCH_DBF.MQR")
+morv_cmd() { echo env -u DISPLAY -u WAYLAND_DISPLAY MORVELIN_WINDIR="$work/$1" "$build/bin/morv32" /EXE "$2"; }
+m_psql=$(peak psql -X -q --csv "${pg[@]}" -d bench -f "$work/bench.sql" -o "$work/out/psql.csv")
+m_pg=$(peak $(morv_cmd server "$work/queries/BENCH_DBF.MQR"))
+m_one=$(peak $(morv_cmd small "$work/queries/BENCH_DBF.MQR"))
 [ "$(wc -l < "$work/out/psql.csv")" = $((rows + 1)) ] || { echo "psql wrote $(wc -l < "$work/out/psql.csv") lines"; exit 1; }
 awk -v p="$t_psql" -v g="$t_pg" -v mp="$m_psql" -v mg="$m_pg" -v mo="$m_one" 'BEGIN {
   printf "server     %-36s %6.3f s   %5d MB\n", "psql --csv", p, mp
