@@ -542,7 +542,7 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
     const int limit = m_server->parameters().statementTimeout;
     QElapsedTimer clock;
     clock.start();
-    qint64 deadline = limit > 0 ? qint64(limit) * 1000 + 5000 : -1;
+    qint64 deadline = limit > 0 ? qint64(limit) * 1000 + 1000 : -1;
     bool cancelled = false;
     while (PQisBusy(m_conn)) {
         pollfd pfd{PQsocket(m_conn), POLLIN, 0};
@@ -560,7 +560,7 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
                     PQfreeCancel(c);
                 }
                 cancelled = true;
-                deadline = clock.elapsed() + 5000;
+                deadline = clock.elapsed() + 1000;
                 continue;
             }
             *error = QStringLiteral("The server did not answer within %1 seconds").arg(clock.elapsed() / 1000);

@@ -17,6 +17,7 @@
 #include <QFile>
 
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -431,6 +432,30 @@ TEST_F(PgTest, NothingWaitsWithoutEnd)
         QStringLiteral("PG")));
     EXPECT_LT(clock.elapsed(), 3500);
     EXPECT_TRUE(Shown().contains(u"statement timeout"));
+
+    // a server that stops answering in the middle of a result: the client
+    // gives up past the time-out and a margin, and tells it
+    {
+        platform::DbDatabase* db = Open();
+        ASSERT_NE(db, nullptr);
+        db->server()->setBatchRows(100);
+        QString error;
+        auto ds = db->openQuery(QStringLiteral("SELECT n FROM generate_series(1, 100000) n"), &error);
+        ASSERT_TRUE(ds) << error.toStdString();
+        const QString pid = Psql(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name = 'Morvelin' "
+                                                "AND state = 'idle in transaction'"));
+        ASSERT_FALSE(pid.isEmpty());
+        ASSERT_EQ(::kill(pid_t(pid.toLongLong()), SIGSTOP), 0);
+        clock.restart();
+        ds->last();
+        const qint64 waited = clock.elapsed();
+        ::kill(pid_t(pid.toLongLong()), SIGCONT);
+        EXPECT_LT(waited, 5000);
+        EXPECT_TRUE(ds->fetchError().contains(u"did not answer")) << ds->fetchError().toStdString();
+        EXPECT_EQ(ds->recordCount(), 100) << "the first batch stays";
+        auto next = db->openQuery(QStringLiteral("SELECT 1"), &error);
+        EXPECT_TRUE(next) << error.toStdString();
+    }
 
     // a server that accepts the connection and never answers
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
