@@ -101,7 +101,7 @@ TEST_F(DefinitionsTest, EveryListLoads)
     EXPECT_GT(m_global->FormulaOperator()->Count(), 0);
     EXPECT_EQ(m_global->FldTypes()->Count(), 11);
     EXPECT_EQ(DestinationTypes()->Count(), 3);
-    EXPECT_EQ(Datasources()->Count(), 2);
+    EXPECT_EQ(Datasources()->Count(), 3);
     EXPECT_GT(SQLFunctions().Count(), 0); // the optional catalogue is shipped
     EXPECT_TRUE(m_service.warnings.isEmpty()) << m_service.warnings.join(u'\n').toStdString();
     // Loading again replaces, never appends.
@@ -214,12 +214,21 @@ TEST_F(DefinitionsTest, DialectsOfTheBuiltInEngine)
     EXPECT_FALSE(HasCap(s.Capabilities, scLimitRows));
     EXPECT_EQ(s.LimitRowCount, 5000);
 
-    // The server dialect limits rows.
-    TDbEngDatasource* server = list.FindDatasource(QStringLiteral("sqlite"));
-    ASSERT_NE(server, nullptr);
-    EXPECT_TRUE(server->SQLLimitRows());
-    EXPECT_TRUE(HasCap(server->SQLCapabilities(), scLimitRows));
-    EXPECT_EQ(server->SyntaxProperties().LimitRowsSyntax, QStringLiteral("LIMIT %d"));
+    // The server dialects limit rows; PostgreSQL's quotes as STANDARD does,
+    // so names keep their case there.
+    for (const char* name : {"sqlite", "PostgreSQL"}) {
+        SCOPED_TRACE(name);
+        TDbEngDatasource* server = list.FindDatasource(QString::fromLatin1(name));
+        ASSERT_NE(server, nullptr);
+        EXPECT_TRUE(server->SQLLimitRows());
+        EXPECT_TRUE(HasCap(server->SQLCapabilities(), scLimitRows));
+        const TSQLSyntaxProperties p = server->SyntaxProperties();
+        EXPECT_EQ(p.LimitRowsSyntax, QStringLiteral("LIMIT %d"));
+        EXPECT_EQ(p.Capabilities & ~SqlCap(scLimitRows), s.Capabilities);
+        EXPECT_EQ(p.FieldQuoter, s.FieldQuoter);
+        EXPECT_EQ(p.ConstantQuoter, s.ConstantQuoter);
+        EXPECT_EQ(p.SQLDateFormater, s.SQLDateFormater);
+    }
 
     // An unknown driver name gets STANDARD's dialect.
     EXPECT_EQ(DatasourceSyntax(QStringLiteral("NOSUCH")).Capabilities, s.Capabilities);
@@ -312,7 +321,7 @@ TEST_F(DefinitionsTest, AFileThatCannotBeLoadedIsNamed)
     EXPECT_NO_THROW(m_global->LoadGlobals());
     EXPECT_EQ(SQLFunctions().Count(), 0);
     EXPECT_EQ(m_global->FilterCheck()->Count(), 31);
-    EXPECT_EQ(Datasources()->Count(), 2);
+    EXPECT_EQ(Datasources()->Count(), 3);
     QDir(m_root).removeRecursively();
     UseCopyWithout(QStringLiteral("SQLFUNC.MXF"), QByteArray("not an object file"));
     try {
