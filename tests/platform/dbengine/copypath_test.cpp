@@ -86,8 +86,9 @@ TEST(CopyPath, TextGoesStraightIntoTheRecordOrIsRefused)
         SCOPED_TRACE(c.utf8);
         const qsizetype n = putCp1252(c.utf8, qsizetype(std::strlen(c.utf8)), out, c.cap, &bad);
         EXPECT_EQ(n, c.result);
-        if (c.bytes)
+        if (c.bytes) {
             EXPECT_EQ(std::string(out, size_t(n)), c.bytes);
+        }
     }
     putCp1252("x\xe4\xb8\xad", 4, out, 8, &bad);
     EXPECT_EQ(bad, char32_t(0x4E2D));
