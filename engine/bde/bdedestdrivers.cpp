@@ -3,7 +3,10 @@
 #include "core/exceptions.h"
 #include "driver/dataset.h"
 #include "driver/destfactories.h"
+#include "reportlink/report.h"
 #include "settings/global.h"
+
+#include <QFileInfo>
 
 namespace mx {
 
@@ -20,6 +23,65 @@ void TMxTableDestDriver::Export(TIMxDestProperties*, const QString& fileName, TI
     dataset->DumpTable(fileName);
 }
 
+TMxReportSmithDestDriver::TMxReportSmithDestDriver() : m_report(std::make_unique<TReport>()) {}
+
+TMxReportSmithDestDriver::~TMxReportSmithDestDriver() = default;
+
+void TMxReportSmithDestDriver::Print(TIMxDestProperties*, const QString& fileName, TIMxDataset* dataset)
+{
+    m_report->SetUseRunTime(true);
+    m_report->SetPreview(false);
+    m_report->SetAutoUnload(true);
+    run(fileName, dataset);
+    // Printed: the runtime has read what it needed.
+    m_report->ClearDatasets();
+}
+
+void TMxReportSmithDestDriver::Customize(TIMxDestProperties*, const QString& fileName, TIMxDataset* dataset)
+{
+    m_report->SetUseRunTime(false);
+    m_report->SetAutoUnload(false);
+    run(fileName, dataset);
+}
+
+void TMxReportSmithDestDriver::View(TIMxDestProperties*, const QString& fileName, TIMxDataset* dataset)
+{
+    m_report->SetUseRunTime(true);
+    m_report->SetPreview(true);
+    m_report->SetAutoUnload(false);
+    run(fileName, dataset);
+}
+
+void TMxReportSmithDestDriver::Export(TIMxDestProperties*, const QString&, TIMxDataset*) {}
+
+void TMxReportSmithDestDriver::run(const QString& fileName, TIMxDataset* dataset)
+{
+    const QFileInfo file(fileName);
+    m_report->SetReportName(file.fileName());
+    m_report->SetReportDir(fileName.contains(u'/') ? file.path() : QString());
+    // The rows the runtime reads are those of this run.
+    m_report->ClearDatasets();
+    if (dataset) {
+        const QString name = dataset->GetName().isEmpty() ? Translate(QStringLiteral("Résultat")) : dataset->GetName();
+        if (!m_report->OfferDataset(name, dataset))
+            throw EMxException(QStringLiteral("Error : ")
+                + TranslateFmt(QStringLiteral("le résultat %s ne peut pas être lu par le moteur de rapports."), {name}));
+    }
+    int result = 0;
+    try {
+        result = m_report->Run();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EMxException(QStringLiteral("Error : ") + ExceptionMessage(e));
+    }
+    if (result != 0) {
+        const QString why = m_report->LastApiError();
+        throw EMxException(QStringLiteral("Error : ")
+            + TranslateFmt(QStringLiteral("le moteur de rapports a répondu %d : %s"), {result, why}));
+    }
+}
+
 TIMxDestDriver* CreateBdeDestDriver(const QString& destName)
 {
     if (destName == u"Paradox")
@@ -28,6 +90,8 @@ TIMxDestDriver* CreateBdeDestDriver(const QString& destName)
         return new TMxdBASEDestDriver();
     if (destName == u"Texte")
         return new TMxTextDestDriver();
+    if (destName == u"ReportSmith")
+        return new TMxReportSmithDestDriver();
     return nullptr;
 }
 

@@ -187,4 +187,43 @@ void TMxDataset::SetRecNo(int value)
     }
 }
 
+namespace {
+
+// A row cursor over a cursor of the database engine's dataset.
+class TDbRowCursor : public TIMxRowCursor {
+public:
+    TDbRowCursor(std::unique_ptr<platform::DbCursor> cursor, std::vector<TIMxField> fields)
+        : m_cursor(std::move(cursor)), m_fields(std::move(fields)) {}
+    const std::vector<TIMxField>& Fields() const override { return m_fields; }
+    bool Next() override { return m_cursor->next(); }
+    QVariant Value(int field) const override { return m_cursor->value(field); }
+    QString Error() const override { return m_cursor->fetchError(); }
+    std::unique_ptr<TIMxRowCursor> Clone() const override
+    {
+        return std::make_unique<TDbRowCursor>(m_cursor->clone(), m_fields);
+    }
+
+private:
+    std::unique_ptr<platform::DbCursor> m_cursor;
+    std::vector<TIMxField> m_fields;
+};
+
+} // namespace
+
+std::unique_ptr<TIMxRowCursor> TMxDataset::CreateRowCursor()
+{
+    const platform::DbDataset* rows = Rows();
+    std::unique_ptr<platform::DbCursor> cursor = rows ? rows->cursor() : nullptr;
+    if (!cursor)
+        return nullptr;
+    // The descriptions the dataset gives (a table's declared fields), one
+    // per column of the rows.
+    std::vector<TIMxField> fields;
+    for (int i = 0; i < FieldDescriptionCount() && i < rows->fieldCount(); ++i) {
+        const TIMxField* f = FieldDescription(i);
+        fields.emplace_back(f->Name, f->DataType, f->Size);
+    }
+    return std::make_unique<TDbRowCursor>(std::move(cursor), std::move(fields));
+}
+
 } // namespace mx

@@ -43,6 +43,8 @@ public:
     void MoveBy(int distance) override;
     int GetRecNo() override;
     void SetRecNo(int value) override;
+    // Over the rows the wrapped object has read and will read.
+    std::unique_ptr<TIMxRowCursor> CreateRowCursor() override;
 
     // The name of the key index; its fields become the key-field names.
     virtual QString GetKeyIndex() = 0;

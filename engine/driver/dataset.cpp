@@ -38,6 +38,13 @@ void TIMxDataset::AddFieldDescription(std::unique_ptr<TIMxField> field)
         m_fields.push_back(std::move(field));
 }
 
+std::unique_ptr<TIMxRowCursor> TIMxDataset::CreateRowCursor()
+{
+    return nullptr;
+}
+
+TIMxRowCursor::~TIMxRowCursor() = default;
+
 void TIMxDataset::ClearFields()
 {
     m_fields.clear();

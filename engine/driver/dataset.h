@@ -4,6 +4,7 @@
 // Drivers report their own failures: no operation raises to the engine.
 
 #include "field.h"
+#include "rowcursor.h"
 
 #include "core/item.h"
 
@@ -52,6 +53,9 @@ public:
     // copies not asked for. False: not supported (the default), and each
     // DumpTable reads the rows on its own.
     virtual bool ExpectTables(const QStringList& fileNames);
+    // A reading of the rows of its own (see rowcursor.h), before the first
+    // row; none when the dataset is not open or its driver cannot give one.
+    virtual std::unique_ptr<TIMxRowCursor> CreateRowCursor();
 
     QStringList& KeyFields() { return m_keyFields; }
     const QStringList& KeyFields() const { return m_keyFields; }

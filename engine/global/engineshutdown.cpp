@@ -7,11 +7,14 @@
 #include "driver/dbengine.h"
 #include "driver/dllloader.h"
 #include "core/exitprocs.h"
+#include "reportlink/reportmanager.h"
 
 namespace mx {
 
 void ShutdownEngine() noexcept
 {
+    // The report runtime's channels read datasets of the driver: first.
+    ShutdownReportLink();
     ReleaseAllDestinationSettings();
     if (TDestinationList* types = DestinationTypes())
         types->ReleaseDrivers();

@@ -163,6 +163,9 @@ void TMxQueryStep::SetDataset(TIMxDataset* dataset)
         return;
     FreeDataset();
     m_dataset = dataset;
+    // The result goes by its step's name (the report runtime asks for it so).
+    if (dataset && dataset->GetName().isEmpty())
+        dataset->SetName(GetName());
 }
 
 void TMxQueryStep::FreeDataset()

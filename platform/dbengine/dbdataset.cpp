@@ -9,13 +9,50 @@
 
 namespace platform {
 
+// The rows a dataset has read from its statement, shared with its cursors.
+// Rows are only ever appended, so a position in it stays valid.
+struct DbRowCache {
+    std::unique_ptr<DbStatementCursor> stmt; // none once read to the end
+    int columns = 0;
+    std::vector<std::vector<QVariant>> rows;
+    bool done = false;
+    qint64 fetched = 0;
+    QString fetchError;
+
+    void appendCurrent()
+    {
+        ++fetched;
+        std::vector<QVariant> row;
+        row.reserve(size_t(columns));
+        for (int i = 0; i < columns; ++i)
+            row.push_back(stmt->value(i));
+        rows.push_back(std::move(row));
+    }
+
+    void fetchUpTo(qint64 index)
+    {
+        while (!done && qint64(rows.size()) <= index) {
+            QString err;
+            const DbFetch f = stmt->step(&err);
+            if (f != DbFetch::Row) {
+                if (f == DbFetch::Failed)
+                    fetchError = err;
+                done = true;
+                stmt.reset();
+                break;
+            }
+            appendCurrent();
+        }
+    }
+};
+
 namespace {
 
 // A forward pass over rows already held by a dataset.
 class CachedRows : public DbRowSource {
 public:
-    CachedRows(const QList<DbField>& fields, const std::vector<std::vector<QVariant>>& rows)
-        : m_fields(fields), m_rows(rows) {}
+    CachedRows(const QList<DbField>& fields, std::shared_ptr<const DbRowCache> cache)
+        : m_fields(fields), m_cache(std::move(cache)), m_rows(m_cache->rows) {}
     const QList<DbField>& fields() const override { return m_fields; }
     bool rewind(QString*) override
     {
@@ -41,6 +78,7 @@ public:
 
 private:
     QList<DbField> m_fields;
+    std::shared_ptr<const DbRowCache> m_cache;
     const std::vector<std::vector<QVariant>>& m_rows;
     qint64 m_pos = -1;
 };
@@ -81,29 +119,27 @@ std::unique_ptr<DbDataset> DbDataset::open(std::unique_ptr<DbStatementCursor> cu
                                            const DbTextFormat& format, QString* error)
 {
     std::unique_ptr<DbDataset> ds(new DbDataset);
-    ds->m_stmt = std::move(cursor);
+    auto cache = std::make_shared<DbRowCache>();
+    cache->stmt = std::move(cursor);
     ds->m_sql = sql;
-    ds->m_readOnly = ds->m_stmt->readOnly();
+    ds->m_readOnly = cache->stmt->readOnly();
     ds->m_format = format;
     ds->m_active = true;
-    const DbFetch f = ds->m_stmt->step(error);
+    const DbFetch f = cache->stmt->step(error);
     if (f == DbFetch::Failed)
         return nullptr;
-    ds->m_fields = ds->m_stmt->fields(f == DbFetch::Row);
+    ds->m_fields = cache->stmt->fields(f == DbFetch::Row);
+    cache->columns = int(ds->m_fields.size());
     if (f == DbFetch::Row) {
-        ++ds->m_fetched;
-        std::vector<QVariant> row;
-        row.reserve(size_t(ds->m_fields.size()));
-        for (int i = 0; i < ds->m_fields.size(); ++i)
-            row.push_back(ds->m_stmt->value(i));
-        ds->m_rows.push_back(std::move(row));
+        cache->appendCurrent();
         ds->m_cur = 0;
         ds->m_eof = false;
     } else {
-        ds->m_done = true;
-        ds->m_stmt.reset();
+        cache->done = true;
+        cache->stmt.reset();
     }
     ds->m_bof = true;
+    ds->m_cache = std::move(cache);
     return ds;
 }
 
@@ -119,10 +155,12 @@ void DbDataset::close()
 {
     m_copies.reset();
     m_expectedCopies.clear();
-    m_stmt.reset();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
-    m_done = true;
+    if (m_cache) {
+        m_closedFetched = m_cache->fetched;
+        m_closedFetchError = m_cache->fetchError;
+    }
+    // The cursors still reading keep the rows and the statement.
+    m_cache.reset();
     m_active = false;
     m_cur = -1;
     m_bof = m_eof = true;
@@ -130,23 +168,30 @@ void DbDataset::close()
 
 void DbDataset::fetchUpTo(qint64 index)
 {
-    while (!m_done && qint64(m_rows.size()) <= index) {
-        QString err;
-        const DbFetch f = m_stmt->step(&err);
-        if (f != DbFetch::Row) {
-            if (f == DbFetch::Failed)
-                m_fetchError = err;
-            m_done = true;
-            m_stmt.reset();
-            break;
-        }
-        ++m_fetched;
-        std::vector<QVariant> row;
-        row.reserve(size_t(m_fields.size()));
-        for (int i = 0; i < m_fields.size(); ++i)
-            row.push_back(m_stmt->value(i));
-        m_rows.push_back(std::move(row));
-    }
+    if (m_cache)
+        m_cache->fetchUpTo(index);
+}
+
+qint64 DbDataset::rowCount() const
+{
+    return m_cache ? qint64(m_cache->rows.size()) : 0;
+}
+
+const QString& DbDataset::fetchError() const
+{
+    return m_cache ? m_cache->fetchError : m_closedFetchError;
+}
+
+qint64 DbDataset::rowsFetched() const
+{
+    return m_cache ? m_cache->fetched : m_closedFetched;
+}
+
+std::unique_ptr<DbCursor> DbDataset::cursor() const
+{
+    if (!m_active || !m_cache)
+        return nullptr;
+    return std::make_unique<DbCursor>(m_cache, m_fields);
 }
 
 void DbDataset::first()
@@ -154,9 +199,9 @@ void DbDataset::first()
     if (!m_active)
         return;
     fetchUpTo(0);
-    m_cur = m_rows.empty() ? -1 : 0;
+    m_cur = rowCount() == 0 ? -1 : 0;
     m_bof = true;
-    m_eof = m_rows.empty();
+    m_eof = rowCount() == 0;
 }
 
 void DbDataset::last()
@@ -164,14 +209,14 @@ void DbDataset::last()
     if (!m_active)
         return;
     fetchAll();
-    m_cur = qint64(m_rows.size()) - 1;
+    m_cur = rowCount() - 1;
     m_eof = true;
-    m_bof = m_rows.empty();
+    m_bof = rowCount() == 0;
 }
 
 int DbDataset::moveBy(int distance)
 {
-    if (!m_active || distance == 0 || m_rows.empty())
+    if (!m_active || distance == 0 || rowCount() == 0)
         return 0;
     if ((distance > 0 && m_eof) || (distance < 0 && m_bof))
         return 0;
@@ -180,8 +225,8 @@ int DbDataset::moveBy(int distance)
     qint64 reached = target;
     if (distance > 0) {
         fetchUpTo(target);
-        if (target >= qint64(m_rows.size())) {
-            reached = qint64(m_rows.size()) - 1;
+        if (target >= rowCount()) {
+            reached = rowCount() - 1;
             m_eof = true;
         }
     } else if (target < 0) {
@@ -200,11 +245,11 @@ int DbDataset::recNo() const
 
 void DbDataset::setRecNo(int recNo)
 {
-    if (!m_active || m_rows.empty())
+    if (!m_active || rowCount() == 0)
         return;
     const qint64 target = std::max(recNo, 1) - 1;
     fetchUpTo(target);
-    m_cur = std::min(target, qint64(m_rows.size()) - 1);
+    m_cur = std::min(target, rowCount() - 1);
     m_bof = m_eof = false;
 }
 
@@ -213,14 +258,14 @@ int DbDataset::recordCount()
     if (!m_active)
         return 0;
     fetchAll();
-    return int(std::min<size_t>(m_rows.size(), INT_MAX));
+    return int(std::min<qint64>(rowCount(), INT_MAX));
 }
 
 QVariant DbDataset::value(int field) const
 {
-    if (!m_active || m_cur < 0 || m_cur >= qint64(m_rows.size()))
+    if (!m_active || m_cur < 0 || m_cur >= rowCount())
         return {};
-    const auto& row = m_rows[size_t(m_cur)];
+    const auto& row = m_cache->rows[size_t(m_cur)];
     return field >= 0 && size_t(field) < row.size() ? row[size_t(field)] : QVariant();
 }
 
@@ -241,11 +286,11 @@ std::unique_ptr<DbRowSource> DbDataset::rows()
     if (!m_active)
         return std::make_unique<DbMemoryRows>(m_fields);
     // A statement that changes data never runs twice: read it to the end.
-    if (!m_done && !m_readOnly)
+    if (!m_cache->done && !m_readOnly)
         fetchAll();
-    if (m_done)
-        return std::make_unique<CachedRows>(m_fields, m_rows);
-    return m_stmt->rerun(m_fields);
+    if (m_cache->done)
+        return std::make_unique<CachedRows>(m_fields, m_cache);
+    return m_cache->stmt->rerun(m_fields);
 }
 
 bool DbDataset::copyTo(const QString& fileName, QString* error)
@@ -255,8 +300,8 @@ bool DbDataset::copyTo(const QString& fileName, QString* error)
         return false;
     }
     auto live = rows();
-    if (!m_fetchError.isEmpty()) {
-        *error = QStringLiteral("Reading the rows failed: %1").arg(m_fetchError);
+    if (!fetchError().isEmpty()) {
+        *error = QStringLiteral("Reading the rows failed: %1").arg(fetchError());
         return false;
     }
     // The rows are read by a thread of their own while they are written.
@@ -279,6 +324,40 @@ void DbDataset::expectCopies(const QStringList& fileNames)
 {
     m_copies.reset();
     m_expectedCopies = fileNames;
+}
+
+DbCursor::DbCursor(std::shared_ptr<DbRowCache> cache, QList<DbField> fields)
+    : m_cache(std::move(cache)), m_fields(std::move(fields))
+{
+}
+
+DbCursor::~DbCursor() = default;
+
+bool DbCursor::next()
+{
+    m_cache->fetchUpTo(m_pos + 1);
+    if (m_pos + 1 >= qint64(m_cache->rows.size()))
+        return false;
+    ++m_pos;
+    return true;
+}
+
+QVariant DbCursor::value(int field) const
+{
+    if (m_pos < 0 || m_pos >= qint64(m_cache->rows.size()))
+        return {};
+    const auto& row = m_cache->rows[size_t(m_pos)];
+    return field >= 0 && size_t(field) < row.size() ? row[size_t(field)] : QVariant();
+}
+
+const QString& DbCursor::fetchError() const
+{
+    return m_cache->fetchError;
+}
+
+std::unique_ptr<DbCursor> DbCursor::clone() const
+{
+    return std::make_unique<DbCursor>(m_cache, m_fields);
 }
 
 } // namespace platform

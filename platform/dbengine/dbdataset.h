@@ -10,6 +10,10 @@
 // kept, so moving back costs nothing and opening reads one row whatever
 // the size of the result (a server sends its rows in batches).
 // recordCount() and last() read to the end.
+//
+// The rows read are shared with the dataset's cursors (cursor()): each
+// reads forward on its own, never moves the dataset's record, and keeps the
+// rows it needs when the dataset is closed or freed.
 
 #include "dbfield.h"
 #include "dbvalue.h"
@@ -26,6 +30,8 @@
 namespace platform {
 
 class DbTableCopies;
+struct DbRowCache;
+class DbCursor;
 
 // The statement behind a dataset: one forward pass over a query's rows,
 // on whatever database runs it.
@@ -88,9 +94,13 @@ public:
     const DbTextFormat& textFormat() const { return m_format; }
 
     // The error that ended reading early (the rows read before it stay).
-    const QString& fetchError() const { return m_fetchError; }
+    const QString& fetchError() const;
     // Rows read from the statement so far.
-    qint64 rowsFetched() const { return m_fetched; }
+    qint64 rowsFetched() const;
+
+    // A forward reading of the rows of its own, before the first row; none
+    // when the dataset is closed.
+    std::unique_ptr<DbCursor> cursor() const;
 
     // Every row of the dataset, from the first, in a forward pass of its
     // own: the cursor does not move and rows not read yet are not cached
@@ -112,23 +122,50 @@ private:
     DbDataset() = default;
     void fetchUpTo(qint64 index);
     void fetchAll() { fetchUpTo(std::numeric_limits<qint64>::max()); }
+    qint64 rowCount() const;
 
-    std::unique_ptr<DbStatementCursor> m_stmt;
     QString m_sql;
     bool m_readOnly = true;
     QList<DbField> m_fields;
     QStringList m_keyFields;
     DbTextFormat m_format;
-    std::vector<std::vector<QVariant>> m_rows;
-    bool m_done = false;
+    std::shared_ptr<DbRowCache> m_cache; // the statement and its rows; none once closed
     bool m_active = false;
     qint64 m_cur = -1;
     bool m_bof = true;
     bool m_eof = true;
-    qint64 m_fetched = 0;
-    QString m_fetchError;
+    qint64 m_closedFetched = 0;
+    QString m_closedFetchError;
     QStringList m_expectedCopies;
     std::unique_ptr<DbTableCopies> m_copies;
+};
+
+// A forward reading of a dataset's rows that shares the rows already read
+// and reads the others on demand. Before the first row when made; next()
+// on the last row returns false and stays there.
+class DbCursor {
+public:
+    DbCursor(std::shared_ptr<DbRowCache> cache, QList<DbField> fields);
+    ~DbCursor();
+    DbCursor(const DbCursor&) = delete;
+    DbCursor& operator=(const DbCursor&) = delete;
+
+    const QList<DbField>& fields() const { return m_fields; }
+    // Moves to the next row; false when there is none (the current row,
+    // when there is one, stays).
+    bool next();
+    bool onRow() const { return m_pos >= 0; }
+    // The current row's value; null before the first row.
+    QVariant value(int field) const;
+    // The error that ended the reading of the rows early, if any.
+    const QString& fetchError() const;
+    // A new cursor over the same rows, before the first.
+    std::unique_ptr<DbCursor> clone() const;
+
+private:
+    std::shared_ptr<DbRowCache> m_cache;
+    QList<DbField> m_fields;
+    qint64 m_pos = -1;
 };
 
 } // namespace platform

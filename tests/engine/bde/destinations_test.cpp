@@ -48,7 +48,8 @@ TEST_F(DestinationsTest, TheFactoryKnowsItsNamesExactly)
         {"Texte", "TMxTextDestDriver"},
         {"DBASE", ""},
         {"paradox", ""},
-        {"ReportSmith", ""}, // the report runtime is not built in
+        {"ReportSmith", "TMxReportSmithDestDriver"},
+        {"reportsmith", ""},
         {"", ""},
     };
     for (const auto& c : cases) {
@@ -57,6 +58,7 @@ TEST_F(DestinationsTest, TheFactoryKnowsItsNamesExactly)
             : dynamic_cast<TMxParadoxDestDriver*>(driver.get()) ? "TMxParadoxDestDriver"
             : dynamic_cast<TMxdBASEDestDriver*>(driver.get())   ? "TMxdBASEDestDriver"
             : dynamic_cast<TMxTextDestDriver*>(driver.get())    ? "TMxTextDestDriver"
+            : dynamic_cast<TMxReportSmithDestDriver*>(driver.get()) ? "TMxReportSmithDestDriver"
                                                                 : "other";
         EXPECT_STREQ(got, c.type) << c.name;
     }
@@ -117,7 +119,7 @@ TEST_F(DestinationsTest, TheEnginesDestinationTypesNeedNoLibrary)
     // A name the engine does not serve goes on to a library of the
     // module's name, whose absence is the loading error.
     try {
-        GetDestDriver(QStringLiteral("MX32BDE"), QStringLiteral("ReportSmith"));
+        GetDestDriver(QStringLiteral("MX32BDE"), QStringLiteral("Crystal"));
         ADD_FAILURE() << "no error";
     } catch (const std::exception& e) {
         EXPECT_TRUE(ExceptionMessage(e).startsWith(QStringLiteral("Can not load library MX32BDE")))

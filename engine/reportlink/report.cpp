@@ -1,0 +1,224 @@
+#include "report.h"
+
+#include "reportmanager.h"
+
+#include "core/exceptions.h"
+#include "driver/dataset.h"
+#include "driver/rootdir.h"
+#include "settings/global.h"
+#include "tools/installation.h"
+
+#include <platform/core/registry.h>
+#include <platform/reportlink/rendezvous.h>
+#include <platform/reportlink/rsapi.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace mx {
+
+namespace rs = platform::rs;
+
+namespace {
+
+int g_launchTimeoutMs = 15000;
+
+constexpr qsizetype kMaxInitialLine = 255;
+constexpr qsizetype kMaxInitialValues = 65520;
+
+QString programTitle(bool runTime)
+{
+    return QString::fromLatin1(runTime ? rs::kRuntimeKind : rs::kFullKind);
+}
+
+} // namespace
+
+TReport::TReport()
+{
+    ReportManager()->Register(this);
+}
+
+TReport::~TReport()
+{
+    if (!m_managerGone)
+        if (TReportManager* m = ExistingReportManager())
+            m->Unregister(this);
+    if (m_useRunTime && m_started) {
+        try {
+            closeEngine();
+        } catch (...) {
+        }
+    }
+}
+
+void TReport::SetLaunchTimeout(int ms)
+{
+    g_launchTimeoutMs = ms;
+}
+
+int TReport::LaunchTimeout()
+{
+    return g_launchTimeoutMs;
+}
+
+QString TReport::RuntimeFolder()
+{
+    const QString dir = platform::registry::readString(QString::fromLatin1(kRootDirKey), QStringLiteral("ReportRuntimeDir"));
+    return IncludeBackslash(dir.isEmpty() ? DriverRootDir() : dir);
+}
+
+QString TReport::RuntimeProgram()
+{
+    return RuntimeFolder() + QStringLiteral("morvrs");
+}
+
+QString TReport::LastApiError() const
+{
+    return rs::RsApi::instance().lastError();
+}
+
+bool TReport::OfferDataset(const QString& name, TIMxDataset* dataset)
+{
+    std::unique_ptr<TIMxRowCursor> rows = dataset ? dataset->CreateRowCursor() : nullptr;
+    if (!rows)
+        return false;
+    m_datasets.push_back({name, std::shared_ptr<const TIMxRowCursor>(std::move(rows))});
+    return true;
+}
+
+QString TReport::ReportFileName() const
+{
+    if (m_reportName.isEmpty())
+        return {};
+    QString name = m_reportName;
+    if (!name.contains(u'.'))
+        name += QStringLiteral(".rpt");
+    return IncludeBackslash(m_reportDir) + name;
+}
+
+QString TReport::InitialValuesText(const QStringList& lines, std::int64_t pid)
+{
+    QString text = QStringLiteral("\"");
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (line.toUtf8().size() > kMaxInitialLine)
+            throw EMxException(TranslateFmt(QStringLiteral("La valeur initiale « %s » dépasse 255 caractères."), {line}));
+        text += line;
+        if (i + 1 < lines.size() && line.contains(u'>'))
+            text += QStringLiteral(", ");
+    }
+    text += QStringLiteral("\",\"#") + QString::number(pid, 16) + u'"';
+    if (text.toUtf8().size() > kMaxInitialValues)
+        throw EMxException(Translate(QStringLiteral("Les valeurs initiales du rapport dépassent 65 520 caractères.")));
+    return text;
+}
+
+void TReport::noteApiResult(int result)
+{
+    if (result == rs::RsApi::kGone || result == rs::RsApi::kTimedOut) {
+        // The runtime has ended (or is lost): what it had open is let go.
+        m_found = false;
+        m_started = false;
+        if (TReportManager* m = ExistingReportManager())
+            m->ReleaseChannels();
+    }
+}
+
+bool TReport::connect()
+{
+    rs::RsApi& api = rs::RsApi::instance();
+    const bool connected = m_found && api.isPresent() && api.kind() == (m_useRunTime ? rs::RsApi::kRunTime : rs::RsApi::kFullProgram);
+    if (!connected && !api.isBusy()) {
+        const QString title = programTitle(m_useRunTime);
+        m_found = rs::RsApi::findRuntime(title);
+        if (!m_found) {
+            const QString program = RuntimeProgram();
+            const QString cannotStart = m_useRunTime
+                ? TranslateFmt(QStringLiteral("Impossible de lancer le moteur d'exécution des rapports %s."), {program})
+                : TranslateFmt(QStringLiteral("Impossible de lancer le générateur de rapports %s."), {program});
+            QStringList args;
+            if (!m_useRunTime)
+                args << QStringLiteral("-design");
+            else if (!m_preview)
+                args << QStringLiteral("-minimized");
+            std::int64_t pid = 0;
+            QString error;
+            if (!QFileInfo(program).isExecutable() || !rs::RsApi::launch(program, args, &pid, &error))
+                throw EMxException(cannotStart);
+            const bool ready = rs::RsApi::waitUntilReady(title, pid, g_launchTimeoutMs);
+            m_started = true;
+            m_found = ready && rs::RsApi::findRuntime(title);
+            if (!m_found) {
+                m_started = false;
+                throw EMxException(cannotStart);
+            }
+        }
+        api.initiate(m_useRunTime ? rs::RsApi::kRunTime : rs::RsApi::kFullProgram);
+        const int r = api.connect(&m_connection, 0);
+        if (r != 0) {
+            noteApiResult(r);
+            m_found = false;
+            throw EMxException(TranslateFmt(QStringLiteral("Impossible de se connecter à %s : %s"), {title, api.lastError()}));
+        }
+        if (m_connection == 0) {
+            if (m_started)
+                api.closeRS(0);
+            m_started = false;
+            m_found = false;
+            throw EMxException(TranslateFmt(QStringLiteral("Aucune connexion avec %s."), {title}));
+        }
+    }
+    return !api.isBusy();
+}
+
+int TReport::Run()
+{
+    TReportManager* manager = ReportManager();
+    QString error;
+    if (!manager->StartServer(&error))
+        throw EMxException(
+            TranslateFmt(QStringLiteral("Le serveur de données des rapports n'a pas pu démarrer : %s"), {error}));
+    if (!connect())
+        return 1;
+    rs::RsApi& api = rs::RsApi::instance();
+    int result = api.setRecordLimit(m_maxRecords);
+    noteApiResult(result);
+    if (result != 0)
+        return result;
+
+    const QString file = ReportFileName();
+    if (file.isEmpty())
+        return 0;
+    if (!QFileInfo(file).isFile())
+        throw EMxException(TranslateFmt(QStringLiteral("Rapport %s introuvable."), {file}));
+    const QString values = InitialValuesText(m_initialValues, std::int64_t(getpid()));
+
+    result = api.loadReport(QFileInfo(file).absoluteFilePath(), values, 0, -1);
+    noteApiResult(result);
+    if (result == 0 && m_useRunTime && !m_preview) {
+        if (!connect())
+            return 1;
+        result = api.printReport(m_startPage, m_endPage, 0, 0, 0, m_printCopies);
+        noteApiResult(result);
+    }
+    if (m_useRunTime && m_started && m_autoUnload && !m_preview)
+        closeEngine();
+    return result;
+}
+
+void TReport::closeEngine()
+{
+    rs::RsApi& api = rs::RsApi::instance();
+    if (api.isBusy())
+        return;
+    if (!m_found || !api.isPresent())
+        return;
+    if (api.closeRS(1) == 0) {
+        m_started = false;
+        m_found = false;
+    }
+}
+
+} // namespace mx
