@@ -3,8 +3,8 @@
 //
 //   mksample SCRIPT.sql ROOTDIR
 //       ROOTDIR/sample/: MORVELIN.DB from the script, EXEMPLE.MDD,
-//       EXEMPLE_ACCES.MDD and the sample queries; the alias MORVELIN in
-//       ROOTDIR/ALIASES.INI
+//       EXEMPLE_ACCES.MDD, the sample queries and the report files (.rpt)
+//       found beside the script; the alias MORVELIN in ROOTDIR/ALIASES.INI
 //   mksample --bench ROOTDIR FOLDER
 //       the benchmark's queries over the sample model, into FOLDER
 //   mksample --sql ROOTDIR QUERY.MQR
@@ -25,9 +25,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
+#include <stdexcept>
 
 using namespace mx;
 
@@ -49,6 +51,17 @@ void loadDefinitions(const QString& rootDir)
     LoadDefinitionFile(global->FldTypes(), QString::fromLatin1(kFieldTypesFile));
     LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
     LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
+}
+
+// The report files of the runtime, as they stand.
+void copyReports(const QDir& from, const QDir& to)
+{
+    for (const char* name : {mksample::kSalesReport, mksample::kClientsReport}) {
+        const QString target = to.filePath(QString::fromLatin1(name));
+        QFile::remove(target);
+        if (!QFile::copy(from.filePath(QString::fromLatin1(name)), target))
+            throw std::runtime_error(("Cannot copy " + from.filePath(QString::fromLatin1(name))).toStdString());
+    }
 }
 
 void makeSample(const QString& script, const QString& rootDir)
@@ -74,6 +87,7 @@ void makeSample(const QString& script, const QString& rootDir)
         model->Free();
     }
     mksample::WriteSampleQueries(sample.absolutePath(), modelFile);
+    copyReports(QFileInfo(script).absoluteDir(), sample);
 }
 
 void makeBench(const QString& rootDir, const QString& folder)

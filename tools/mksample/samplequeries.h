@@ -4,7 +4,8 @@
 //
 //   VENTES_PAR_PRODUIT.MQR  quantities sold per product: a total, sorted
 //                           by family then by quantity, descending; a
-//                           text file and a dBASE table
+//                           text file, a dBASE table and the report
+//                           VENTES_PAR_PRODUIT.rpt of the report runtime
 //   CLIENTS_FIDELES.MQR     two chained steps: the quantity each client
 //                           ordered, into a Paradox table, which the second
 //                           step reads to keep the clients of more than 250 items; a text file
@@ -19,6 +20,9 @@ namespace mksample {
 inline constexpr const char* kSalesQuery = "VENTES_PAR_PRODUIT.MQR";
 inline constexpr const char* kLoyalQuery = "CLIENTS_FIDELES.MQR";
 inline constexpr const char* kClientsQuery = "CLIENTS.MQR";
+// The report files of the runtime, copied from data/sample.
+inline constexpr const char* kSalesReport = "VENTES_PAR_PRODUIT.rpt";
+inline constexpr const char* kClientsReport = "CLIENTS.rpt";
 
 // Writes the three queries into folder, over the model file modelFile
 // (which must exist). The destination types must be loaded.

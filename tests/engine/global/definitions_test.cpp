@@ -100,7 +100,7 @@ TEST_F(DefinitionsTest, EveryListLoads)
     EXPECT_EQ(m_global->FormulaCheck()->FindResult(QStringLiteral("anything")), QString());
     EXPECT_GT(m_global->FormulaOperator()->Count(), 0);
     EXPECT_EQ(m_global->FldTypes()->Count(), 11);
-    EXPECT_EQ(DestinationTypes()->Count(), 3);
+    EXPECT_EQ(DestinationTypes()->Count(), 4);
     EXPECT_EQ(Datasources()->Count(), 3);
     EXPECT_GT(SQLFunctions().Count(), 0); // the optional catalogue is shipped
     EXPECT_TRUE(m_service.warnings.isEmpty()) << m_service.warnings.join(u'\n').toStdString();
@@ -256,7 +256,8 @@ TEST_F(DefinitionsTest, DestinationTypesOfTheBuiltInEngine)
         const char* name;
         TDestinationOutput output;
         const char* extension;
-    } cases[] = {{"Paradox", doTable, "DB"}, {"dBASE", doTable, "DBF"}, {"Texte", doFile, "TXT"}};
+    } cases[] = {{"Paradox", doTable, "DB"}, {"dBASE", doTable, "DBF"}, {"Texte", doFile, "TXT"},
+        {"ReportSmith", doReport, "rpt"}};
     for (const auto& c : cases) {
         TDestinationItem* type = DestinationTypes()->FindByName(QString::fromLatin1(c.name));
         ASSERT_NE(type, nullptr) << c.name;

@@ -1,0 +1,34 @@
+// morvrs, the report runtime: it prints the report files the program
+// loads into it, reading their data from the program.
+//
+//   morvrs [-design] [-minimized]
+//
+// -design plays the full report program (the socket "ReportSmith"),
+// otherwise the run-time engine ("RS_RUNTIME"); -minimized keeps its window
+// minimised. Without a display it runs on Qt's offscreen platform.
+
+#include "runtimeserver.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("morvrs"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList args = QApplication::arguments();
+    const bool design = args.contains(QStringLiteral("-design"));
+    const bool minimized = args.contains(QStringLiteral("-minimized"));
+    morvrs::RuntimeServer server(design, design || !minimized);
+    QString error;
+    if (!server.listen(&error)) {
+        std::fprintf(stderr, "morvrs: %s\n", qPrintable(error));
+        return 2;
+    }
+    return app.exec();
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The runtime's side of the program's calls: it listens on the socket of
+// its kind and answers one line per call:
+//
+//   CONNECT                           OK <connection value: the runtime's pid>
+//   LIMIT <n>                         OK          (0: no record limit)
+//   LOAD <file> <initial values> <a> <b>
+//                                     OK, once the report file is read, its
+//                                     variables set and its data read from
+//                                     the program named by the initial values
+//   PRINT <first> <last> <a> <b> <c> <copies>
+//                                     OK, once printed (or written as PDF)
+//   CLOSE <n>                         OK, and the runtime ends
+//
+// A failure answers ERR <number> <text>. A runtime started without a display
+// ends when its last program disconnects: nobody could reach it otherwise.
+
+#include "reportdata.h"
+#include "reportfile.h"
+
+#include <platform/reportlink/rendezvous.h>
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+class QSocketNotifier;
+
+namespace platform::rs {
+class DataClient;
+}
+
+namespace morvrs {
+
+class PreviewWindow;
+
+class RuntimeServer : public QObject {
+public:
+    RuntimeServer(bool design, bool shown);
+    ~RuntimeServer() override;
+
+    bool listen(QString* error);
+    QString kind() const;
+
+private:
+    struct Connection {
+        int fd = -1;
+        QSocketNotifier* notifier = nullptr;
+        platform::rs::LineBuffer buffer;
+    };
+    void accept();
+    void readFrom(Connection* c);
+    void drop(Connection* c);
+    QStringList answer(const QStringList& request);
+    QStringList load(const QString& file, const QString& initialValues);
+    QStringList print(int first, int last, int copies);
+    platform::rs::DataClient* clientFor(qint64 pid, QString* error);
+
+    bool m_design;
+    bool m_shown;
+    int m_listenFd = -1;
+    QString m_path;
+    QSocketNotifier* m_listener = nullptr;
+    std::map<int, std::unique_ptr<Connection>> m_connections;
+    std::map<qint64, std::unique_ptr<platform::rs::DataClient>> m_clients;
+    int m_maxRecords = 0;
+    struct Loaded {
+        ReportFile report;
+        ReportData data;
+    };
+    std::optional<Loaded> m_loaded;
+    std::unique_ptr<PreviewWindow> m_window;
+    bool m_ending = false;
+};
+
+} // namespace morvrs
