@@ -33,6 +33,11 @@ QString programTitle(bool runTime)
     return QString::fromLatin1(runTime ? rs::kRuntimeKind : rs::kFullKind);
 }
 
+QString busyText()
+{
+    return Translate(QStringLiteral("Le moteur de rapports est occupé par une autre demande."));
+}
+
 } // namespace
 
 TReport::TReport()
@@ -74,11 +79,6 @@ QString TReport::RuntimeProgram()
     return RuntimeFolder() + QStringLiteral("morvrs");
 }
 
-QString TReport::LastApiError() const
-{
-    return rs::RsApi::instance().lastError();
-}
-
 bool TReport::OfferDataset(const QString& name, TIMxDataset* dataset)
 {
     std::unique_ptr<TIMxRowCursor> rows = dataset ? dataset->CreateRowCursor() : nullptr;
@@ -117,6 +117,8 @@ QString TReport::InitialValuesText(const QStringList& lines, std::int64_t pid)
 
 void TReport::noteApiResult(int result)
 {
+    if (result != 0)
+        m_lastApiError = rs::RsApi::instance().lastError();
     if (result == rs::RsApi::kGone || result == rs::RsApi::kTimedOut) {
         // The runtime has ended (or is lost): what it had open is let go.
         m_found = false;
@@ -175,13 +177,16 @@ bool TReport::connect()
 
 int TReport::Run()
 {
+    m_lastApiError.clear();
     TReportManager* manager = ReportManager();
     QString error;
     if (!manager->StartServer(&error))
         throw EMxException(
             TranslateFmt(QStringLiteral("Le serveur de données des rapports n'a pas pu démarrer : %s"), {error}));
-    if (!connect())
+    if (!connect()) {
+        m_lastApiError = busyText();
         return 1;
+    }
     rs::RsApi& api = rs::RsApi::instance();
     int result = api.setRecordLimit(m_maxRecords);
     noteApiResult(result);
@@ -198,8 +203,10 @@ int TReport::Run()
     result = api.loadReport(QFileInfo(file).absoluteFilePath(), values, 0, -1);
     noteApiResult(result);
     if (result == 0 && m_useRunTime && !m_preview) {
-        if (!connect())
+        if (!connect()) {
+            m_lastApiError = busyText();
             return 1;
+        }
         result = api.printReport(m_startPage, m_endPage, 0, 0, 0, m_printCopies);
         noteApiResult(result);
     }

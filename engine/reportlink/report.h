@@ -72,7 +72,8 @@ public:
     // runtime cannot be started or connected, the report file does not
     // exist, or the initial values do not fit.
     int Run();
-    QString LastApiError() const;
+    // Why the last run's call failed (empty after a success).
+    QString LastApiError() const { return m_lastApiError; }
 
     // The datasets offered to the runtime. OfferDataset takes a reading of
     // the dataset's rows of its own, which stays valid when the dataset
@@ -84,6 +85,8 @@ public:
     // Whether this report started the runtime it uses, and found it.
     bool StartedEngine() const { return m_started; }
     bool Connected() const { return m_found; }
+    // The connection value the runtime gave (its process id), 0 before.
+    std::uint32_t ConnectionValue() const { return m_connection; }
     // The class library's design state: never at run time.
     bool InDesignState() const { return false; }
 
@@ -127,6 +130,7 @@ private:
     bool m_found = false;
     std::uint32_t m_connection = 0;
     bool m_managerGone = false;
+    QString m_lastApiError;
     std::vector<TReportDataset> m_datasets;
 };
 

@@ -188,6 +188,7 @@ QString DataClient::lastError()
 
 bool DataClient::datasets(QStringList* names, QString* error)
 {
+    names->clear();
     std::int32_t result = -1;
     bool listed = false;
     if (!request(rqDatasets, nullptr, [&](const std::uint8_t* data) { listed = readNameList(data, names); }, &result,
@@ -206,6 +207,7 @@ bool DataClient::datasets(QStringList* names, QString* error)
 
 bool DataClient::fields(const QString& dataset, QStringList* names, QString* error)
 {
+    names->clear();
     const QByteArray name = dataset.toUtf8();
     if (size_t(name.size()) >= kDataSize) {
         *error = QStringLiteral("Dataset name too long");
@@ -387,36 +389,43 @@ bool Channel::next(QString* error)
     return readRecord(error);
 }
 
-bool Channel::memo(const QString& field, QByteArray* text, QString* error)
+bool Channel::memoChunk(const QString& field, std::int32_t offset, QByteArray* chunk, QString* error)
 {
-    text->clear();
+    chunk->clear();
     const QByteArray name = field.toUtf8();
     if (size_t(name.size()) >= kFieldNameField) {
         *error = QStringLiteral("Field name too long: %1").arg(field);
         return false;
     }
+    std::int32_t result = -1;
+    if (!m_client->request(
+            rqMemo,
+            [&](std::uint8_t* data) {
+                putI32(data, m_handle);
+                putI32(data + 4, m_channel);
+                writeText(data + 8, kFieldNameField, name);
+                putI32(data + 40, offset);
+            },
+            nullptr, &result, error))
+        return false;
+    if (result != 0) {
+        *error = m_client->lastError();
+        return false;
+    }
+    if (!readFixedText(m_second->data(), m_second->size(), chunk)) {
+        *error = QStringLiteral("The memo text sent is not terminated");
+        return false;
+    }
+    return true;
+}
+
+bool Channel::memo(const QString& field, QByteArray* text, QString* error)
+{
+    text->clear();
     for (;;) {
-        std::int32_t result = -1;
-        const auto offset = std::int32_t(text->size());
-        if (!m_client->request(
-                rqMemo,
-                [&](std::uint8_t* data) {
-                    putI32(data, m_handle);
-                    putI32(data + 4, m_channel);
-                    writeText(data + 8, kFieldNameField, name);
-                    putI32(data + 40, offset);
-                },
-                nullptr, &result, error))
-            return false;
-        if (result != 0) {
-            *error = m_client->lastError();
-            return false;
-        }
         QByteArray chunk;
-        if (!readFixedText(m_second->data(), m_second->size(), &chunk)) {
-            *error = QStringLiteral("The memo text sent is not terminated");
+        if (!memoChunk(field, std::int32_t(text->size()), &chunk, error))
             return false;
-        }
         if (chunk.isEmpty())
             return true;
         if (text->size() + chunk.size() > kMaxMemoBytes) {

@@ -97,8 +97,10 @@ public:
     std::int32_t handle() const { return m_handle; }
     // Code 7: the next record; false with *error on failure.
     bool next(QString* error);
-    // Code 8: the whole text of a memo field of the current record, read
-    // in chunks.
+    // Code 8: the text of a memo field of the current record from a byte
+    // offset, as much as one answer holds.
+    bool memoChunk(const QString& field, std::int32_t offset, QByteArray* chunk, QString* error);
+    // The whole text, read in chunks.
     bool memo(const QString& field, QByteArray* text, QString* error);
     // Code 3.
     bool close(QString* error);

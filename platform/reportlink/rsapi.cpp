@@ -3,6 +3,7 @@
 #include "rendezvous.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 
 #include <cerrno>
@@ -230,6 +231,19 @@ bool RsApi::launch(const QString& program, const QStringList& args, std::int64_t
     return true;
 }
 
+bool RsApi::processAlive(std::int64_t pid)
+{
+    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    // "pid (name) S ...": the state follows the last ")".
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close < 0 || close + 2 >= line.size() || (line[close + 2] != 'Z' && line[close + 2] != 'X');
+}
+
 bool RsApi::waitUntilReady(const QString& kindName, std::int64_t pid, int timeoutMs)
 {
     QElapsedTimer timer;
@@ -237,7 +251,7 @@ bool RsApi::waitUntilReady(const QString& kindName, std::int64_t pid, int timeou
     for (;;) {
         if (findRuntime(kindName))
             return true;
-        if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        if (pid > 0 && !processAlive(pid))
             return false;
         if (timer.elapsed() >= timeoutMs)
             return false;

@@ -74,6 +74,9 @@ public:
     // Starts program with args, on its own (not a child that must be
     // waited for); *pid gets its process id. False with *error set.
     static bool launch(const QString& program, const QStringList& args, std::int64_t* pid, QString* error);
+    // True while the process runs (a process that ended and waits to be
+    // reaped does not count).
+    static bool processAlive(std::int64_t pid);
     // Waits until the runtime of that kind answers on its socket: true;
     // false when the process pid ended first or timeoutMs passed.
     static bool waitUntilReady(const QString& kindName, std::int64_t pid, int timeoutMs);

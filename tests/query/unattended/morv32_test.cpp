@@ -16,6 +16,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -146,6 +147,63 @@ TEST_F(Morv32Test, RunsTheSampleQueryWritesEveryTableAndSaysSo)
     EXPECT_TRUE(rows.first().startsWith(u"|Papeete|98714|")) << rows.first().toStdString();
     EXPECT_EQ(rows.filter(QRegularExpression(QStringLiteral("^Auvergne-Rhône-Alpes\\|Saint-Étienne\\|42000\\|"))).size(), 24)
         << rows.mid(0, 5).join(u'\n').toStdString();
+}
+
+// The text of a PDF file, read by poppler's pdftotext.
+QString PdfText(const QString& file)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "pdftotext " << file.toStdString() << ": " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST_F(Morv32Test, PrintsTheSalesReportThroughTheReportRuntime)
+{
+    const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"))});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
+    // No printer here: the runtime writes the report beside the other results.
+    for (const char* f : {"VENTES_PAR_PRODUIT.TXT", "VENTES_PAR_PRODUIT.DBF", "VENTES_PAR_PRODUIT.pdf"})
+        EXPECT_TRUE(OutFiles().contains(QString::fromLatin1(f))) << f << " in " << OutFiles().join(u' ').toStdString();
+    const QString text = PdfText(QDir(Out()).filePath(QStringLiteral("VENTES_PAR_PRODUIT.pdf")));
+    EXPECT_TRUE(text.contains(u"Ventes par produit (toutes les commandes)")) << text.left(300).toStdString();
+    EXPECT_TRUE(text.contains(u"Quantité")) << "the report's caption";
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("Crayon à papier HB +4461")).match(text).hasMatch()) << text.toStdString();
+}
+
+TEST_F(Morv32Test, AReportTheRuntimeCannotPrintFailsTheRun)
+{
+    // The sales query beside its model, with a report naming a field the
+    // result does not have.
+    mxtest::WriteAll(Path(QStringLiteral("FAUX.rpt")),
+        QStringLiteral("[Report]\nFields=Famille;Marge\nOutput=pdf\nFile=FAUX.pdf\n").toUtf8());
+    ASSERT_TRUE(QFile::copy(sampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
+    {
+        const QString root = binDir();
+        RootDirOverride.set([root] { return root; });
+        new TMxQueryGlobal(nullptr);
+        LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
+        LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
+        auto* q = new TMxQuery(nullptr);
+        q->LoadFromFile(sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
+        TMxQueryStep* step = q->Steps()->Items(0);
+        static_cast<TQueryDestinationItem*>(step->Destinations()->FindByName(QStringLiteral("ReportSmith")))
+            ->SetFileName(Path(QStringLiteral("FAUX.rpt")));
+        q->SaveToFile(Path(QStringLiteral("VENTES.MQR")));
+        q->Free();
+        ShutdownEngine();
+        RootDirOverride.clear();
+    }
+    const Outcome o = Run({QStringLiteral("/EXE"), Path(QStringLiteral("VENTES.MQR"))});
+    EXPECT_EQ(o.status, 1) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"n'a pas été imprimé") && o.err.contains(u"Marge")) << o.err.toStdString();
+    EXPECT_TRUE(OutFiles().contains(QStringLiteral("VENTES_PAR_PRODUIT.TXT"))) << "the other destinations are still sent";
+    EXPECT_FALSE(OutFiles().contains(QStringLiteral("FAUX.pdf")));
 }
 
 TEST_F(Morv32Test, RunsTheChainedQuery)

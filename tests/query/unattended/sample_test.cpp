@@ -167,7 +167,10 @@ TEST_F(SampleTest, TheQueriesLoadWithTheirStepsAndTheirStatementsRun)
         QList<int> rows;          // per step, on the sample database; -1: reads an earlier step
     };
     const Case cases[] = {
-        {"VENTES_PAR_PRODUIT.MQR", {"Ventes par produit"}, {"1:dBASE=VENTES_PAR_PRODUIT", "1:Texte=VENTES_PAR_PRODUIT"}, {30}},
+        {"VENTES_PAR_PRODUIT.MQR", {"Ventes par produit"},
+            {"1:dBASE=VENTES_PAR_PRODUIT", "1:Texte=VENTES_PAR_PRODUIT",
+                "1:ReportSmith=" + sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.rpt"))},
+            {30}},
         {"CLIENTS_FIDELES.MQR", {"Quantités par client", "Clients fidèles"},
             {"1:Paradox=QUANTITES_PAR_CLIENT", "2:Texte=CLIENTS_FIDELES"}, {500, -1}},
         // 13 of the 500 clients have no town
