@@ -8,9 +8,10 @@ packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev li
 if [ "${1:-}" != "--build-only" ]; then
   # clang: the fuzz targets; sqlite3: the reference of the benchmarks;
   # pxlib, python3-dbf: independent readers of the table-file tests;
-  # postgresql: the server the PostgreSQL tests start for themselves.
+  # postgresql: the server the PostgreSQL tests start for themselves;
+  # poppler-utils: pdfinfo and pdftotext read the report runtime's PDF files.
   packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev sqlite3 pxlib-dev python3-dbf
-             postgresql)
+             postgresql poppler-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -12,6 +12,8 @@
 #include <platform/reportlink/record.h>
 #include <platform/reportlink/rsapi.h>
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <cstring>
 
@@ -20,6 +22,9 @@ namespace mx {
 namespace rs = platform::rs;
 
 namespace {
+
+// How long one turn of a hand-over waits for the user-interface thread.
+constexpr int kHandOverTurnMs = 100;
 
 // A channel's mappings: at least one entry header, at most 64 MiB.
 constexpr size_t kMinMapping = 1;
@@ -126,8 +131,16 @@ bool TReportManager::StartServer(QString* error)
     m_notAnsweredText = Translate(QStringLiteral("Le programme n'a pas répondu à temps à la demande du moteur de rapports."));
     // Read on the server's thread: the text is fixed before it starts.
     m_server = rs::DataServer::start(
-        [this](std::uint8_t* record) {
-            const bool ran = UiDispatcher().Call([this, record] { Answer(record); }, m_handOverTimeoutMs);
+        [this](std::uint8_t* record, const std::atomic<bool>& stopping) {
+            // Handed over in short turns, so that stopping the server never
+            // waits for a user-interface thread that is busy stopping it: a
+            // turn not taken in time is dropped and never runs.
+            const std::function<void()> answer = [this, record] { Answer(record); };
+            bool ran = false;
+            QElapsedTimer waited;
+            waited.start();
+            while (!ran && !stopping && waited.elapsed() < m_handOverTimeoutMs)
+                ran = UiDispatcher().Call(answer, int(std::min<qint64>(kHandOverTurnMs, m_handOverTimeoutMs - waited.elapsed())));
             if (!ran) {
                 SetLastError(m_notAnsweredText);
                 rs::putI32(record + rs::kResultOffset, -1);

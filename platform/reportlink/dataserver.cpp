@@ -80,7 +80,7 @@ void DataServer::run()
                 putI32(record + kDataOffset, m_pid);
             }
         } else if (getI32(record + kPidOffset) == m_pid) {
-            m_answer(record);
+            m_answer(record, m_stop);
         }
         ++m_taken;
         __atomic_store_n(&control->answeredSeq, seq, __ATOMIC_SEQ_CST);

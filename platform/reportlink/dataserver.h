@@ -27,8 +27,9 @@ class SharedMemory;
 class DataServer {
 public:
     // Answers one request in place (record: the request record, kRecordSize
-    // bytes). Runs on the server's thread.
-    using Answer = std::function<void(std::uint8_t* record)>;
+    // bytes). Runs on the server's thread; stopping turns true when the
+    // server is being stopped, and the routine should then give up soon.
+    using Answer = std::function<void(std::uint8_t* record, const std::atomic<bool>& stopping)>;
     // Whether identify requests (code 1) are answered now.
     using Identify = std::function<bool()>;
 

@@ -163,13 +163,10 @@ int RsApi::call(const QStringList& request, QStringList* answer)
     const std::int64_t start = nowMs();
     LineBuffer buffer;
     QByteArray line;
-    for (;;) {
-        if (buffer.takeLine(&line))
-            break;
-        const std::int64_t last = std::max(start, s_activity.load());
-        const std::int64_t left = last + m_answerTimeoutMs - nowMs();
+    while (!buffer.takeLine(&line)) {
+        const std::int64_t left = std::max(start, s_activity.load()) + m_answerTimeoutMs - nowMs();
         if (left <= 0) {
-            // The exchange is out of step now: start again on a new one.
+            // The exchange is out of step now: the next call starts afresh.
             disconnect();
             return fail(kTimedOut, QStringLiteral("The report runtime did not answer in time"));
         }
@@ -192,9 +189,9 @@ int RsApi::call(const QStringList& request, QStringList* answer)
         if (terminating && !buffer.takeLine(&line)) {
             disconnect();
             return fail(kTerminating, QStringLiteral("The program is ending"));
-        } else if (terminating) {
-            break;
         }
+        if (terminating)
+            break;
     }
     if (!decodeLine(line, answer) || answer->isEmpty()) {
         disconnect();

@@ -86,6 +86,7 @@ bool TTestDispatcher::runOne()
 
 bool TTestDispatcher::Call(const std::function<void()>& call, int timeoutMs)
 {
+    ++m_made;
     auto job = std::make_shared<Job>();
     job->call = &call;
     {

@@ -32,6 +32,8 @@ public:
     // of calls taken so far (from 1).
     void SetBeforeCall(std::function<void(int)> hook) { m_beforeCall = std::move(hook); }
     int CallsTaken() const { return m_taken; }
+    // Calls handed over so far, taken or not.
+    int CallsMade() const { return m_made; }
 
 private:
     struct Job {
@@ -51,6 +53,7 @@ private:
     bool m_stop = false;
     int m_eventFd = -1;
     std::atomic<int> m_taken {0};
+    std::atomic<int> m_made {0};
     std::function<void(int)> m_beforeCall;
     std::thread m_thread;
 };

@@ -36,5 +36,6 @@ private:
 // The areas, in the order their pictures are taken.
 void ShootFoundation(TShots& shots);
 void ShootControls(TShots& shots);
+void ShootRuntime(TShots& shots);
 
 } // namespace mx::shots

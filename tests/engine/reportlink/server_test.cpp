@@ -10,12 +10,14 @@
 #include <platform/reportlink/record.h>
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QDateTime>
 #include <QTime>
 
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 #include <unistd.h>
 
@@ -347,6 +349,25 @@ TEST_F(ServerTest, ARequestTheUserInterfaceDoesNotTakeInTimeFails)
     EXPECT_EQ(result, -1);
     m_dispatcher.Hold(false);
     EXPECT_TRUE(m_client->lastError().startsWith(u"Le programme n'a pas répondu à temps")) << m_client->lastError().toStdString();
+}
+
+TEST_F(ServerTest, StoppingTheServerDoesNotWaitForARequestThatWaitsForTheUserInterface)
+{
+    ReportManager()->SetHandOverTimeout(60000);
+    m_dispatcher.Hold(true);
+    std::int32_t result = 0;
+    std::thread runtime([&] {
+        QString error;
+        m_client->request(rqDatasets, nullptr, nullptr, &result, &error);
+    });
+    while (m_dispatcher.CallsMade() == 0)
+        std::this_thread::yield();
+    QElapsedTimer stopping;
+    stopping.start();
+    ShutdownReportLink();
+    EXPECT_LT(stopping.elapsed(), 5000);
+    runtime.join();
+    EXPECT_EQ(result, -1) << "the request is answered as failed, not left waiting";
 }
 
 TEST_F(ServerTest, IdentifyIsNotAnsweredAtRunTime)

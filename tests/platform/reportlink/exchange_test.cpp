@@ -73,7 +73,7 @@ protected:
     {
         QString error;
         m_server = DataServer::start(
-            [this](std::uint8_t* record) {
+            [this](std::uint8_t* record, const std::atomic<bool>&) {
                 std::unique_lock lock(m_mutex);
                 m_changed.wait(lock, [this] { return !m_hold; });
                 ++m_answered;
