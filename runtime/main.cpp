@@ -20,7 +20,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("morvrs"));
-    QApplication::setQuitOnLastWindowClosed(false);
     const QStringList args = QApplication::arguments();
     const bool design = args.contains(QStringLiteral("-design"));
     const bool minimized = args.contains(QStringLiteral("-minimized"));

@@ -1,14 +1,15 @@
 #pragma once
-// A report file of the runtime: a readable INI text (UTF-8).
+// A report file of the runtime: a readable INI text (UTF-8; lines that
+// begin with ";" are comments).
 //
 //   [Report]
 //   Title=Ventes par produit ({Periode})   the title of every page
 //   Dataset=Ventes par produit             the dataset asked for (optional:
 //                                          the first the program offers)
-//   Fields=FAMILLE;LIBELLE;Quantité vendue the columns, in order (optional:
+//   Fields=Famille;Libellé;Quantité vendue the columns, in order (optional:
 //                                          every field)
 //   Output=printer                         printer, or pdf
-//   File=VENTES_PAR_PRODUIT.pdf            the PDF written (for printer:
+//   File=RAPPORT_VENTES.pdf                the PDF written (for printer:
 //                                          when there is no printer)
 //   Orientation=portrait                   portrait, or landscape
 //   [Captions]

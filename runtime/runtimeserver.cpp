@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -80,7 +81,28 @@ bool RuntimeServer::listen(QString* error)
         return false;
     m_listener = new QSocketNotifier(m_listenFd, QSocketNotifier::Read);
     QObject::connect(m_listener, &QSocketNotifier::activated, this, [this] { accept(); });
+    m_idle = new QTimer(this);
+    m_idle->setSingleShot(true);
+    QObject::connect(m_idle, &QTimer::timeout, this, [this] {
+        if (!programConnected())
+            QCoreApplication::quit();
+    });
+    endWhenIdle();
     return true;
+}
+
+bool RuntimeServer::programConnected() const
+{
+    for (const auto& [fd, c] : m_connections)
+        if (c->program)
+            return true;
+    return false;
+}
+
+void RuntimeServer::endWhenIdle()
+{
+    if (headless())
+        m_idle->start(kIdleMs);
 }
 
 void RuntimeServer::accept()
@@ -99,11 +121,12 @@ void RuntimeServer::accept()
 void RuntimeServer::drop(Connection* c)
 {
     const int fd = c->fd;
+    const bool program = c->program;
     c->notifier->setEnabled(false);
     c->notifier->deleteLater();
     ::close(fd);
     m_connections.erase(fd);
-    if (m_connections.empty() && headless())
+    if (program && !programConnected() && headless())
         QCoreApplication::quit();
 }
 
@@ -124,7 +147,8 @@ void RuntimeServer::readFrom(Connection* c)
     QByteArray line;
     while (c->buffer.takeLine(&line)) {
         QStringList request;
-        const QStringList reply = rs::decodeLine(line, &request) ? answer(request) : err(errCommand, QStringLiteral("Ligne mal formée"));
+        const QStringList reply
+            = rs::decodeLine(line, &request) ? answer(c, request) : err(errCommand, QStringLiteral("Ligne mal formée"));
         if (!rs::sendAll(c->fd, rs::encodeLine(reply), 10000)) {
             drop(c);
             return;
@@ -148,11 +172,13 @@ rs::DataClient* RuntimeServer::clientFor(qint64 pid, QString* error)
     return (m_clients[pid] = std::move(client)).get();
 }
 
-QStringList RuntimeServer::answer(const QStringList& request)
+QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
 {
     const QString command = request.value(0);
-    if (command == u"CONNECT")
+    if (command == u"CONNECT") {
+        c->program = true;
         return ok(QString::number(getpid()));
+    }
     if (command == u"LIMIT") {
         bool isNumber = false;
         const int n = request.value(1).toInt(&isNumber);

@@ -13,7 +13,9 @@
 //   CLOSE <n>                         OK, and the runtime ends
 //
 // A failure answers ERR <number> <text>. A runtime started without a display
-// ends when its last program disconnects: nobody could reach it otherwise.
+// ends when its last program disconnects (a connection that only looked
+// whether the runtime answers does not count), or when no program has
+// connected for kIdleMs: nobody could reach it otherwise.
 
 #include "reportdata.h"
 #include "reportfile.h"
@@ -29,6 +31,7 @@
 #include <optional>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace platform::rs {
 class DataClient;
@@ -47,15 +50,20 @@ public:
     QString kind() const;
 
 private:
+    static constexpr int kIdleMs = 30000;
+
     struct Connection {
         int fd = -1;
         QSocketNotifier* notifier = nullptr;
         platform::rs::LineBuffer buffer;
+        bool program = false; // it has called CONNECT
     };
     void accept();
     void readFrom(Connection* c);
     void drop(Connection* c);
-    QStringList answer(const QStringList& request);
+    QStringList answer(Connection* c, const QStringList& request);
+    bool programConnected() const;
+    void endWhenIdle();
     QStringList load(const QString& file, const QString& initialValues);
     QStringList print(int first, int last, int copies);
     platform::rs::DataClient* clientFor(qint64 pid, QString* error);
@@ -75,6 +83,7 @@ private:
     std::optional<Loaded> m_loaded;
     std::unique_ptr<PreviewWindow> m_window;
     bool m_ending = false;
+    QTimer* m_idle = nullptr;
 };
 
 } // namespace morvrs

@@ -167,9 +167,9 @@ TEST_F(Morv32Test, PrintsTheSalesReportThroughTheReportRuntime)
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
     // No printer here: the runtime writes the report beside the other results.
-    for (const char* f : {"VENTES_PAR_PRODUIT.TXT", "VENTES_PAR_PRODUIT.DBF", "VENTES_PAR_PRODUIT.pdf"})
+    for (const char* f : {"VENTES_PAR_PRODUIT.TXT", "VENTES_PAR_PRODUIT.DBF", "RAPPORT_VENTES.pdf"})
         EXPECT_TRUE(OutFiles().contains(QString::fromLatin1(f))) << f << " in " << OutFiles().join(u' ').toStdString();
-    const QString text = PdfText(QDir(Out()).filePath(QStringLiteral("VENTES_PAR_PRODUIT.pdf")));
+    const QString text = PdfText(QDir(Out()).filePath(QStringLiteral("RAPPORT_VENTES.pdf")));
     EXPECT_TRUE(text.contains(u"Ventes par produit (toutes les commandes)")) << text.left(300).toStdString();
     EXPECT_TRUE(text.contains(u"Quantité")) << "the report's caption";
     EXPECT_TRUE(QRegularExpression(QStringLiteral("Crayon à papier HB +4461")).match(text).hasMatch()) << text.toStdString();
