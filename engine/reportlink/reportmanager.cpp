@@ -139,8 +139,9 @@ bool TReportManager::StartServer(QString* error)
             bool ran = false;
             QElapsedTimer waited;
             waited.start();
-            while (!ran && !stopping && waited.elapsed() < m_handOverTimeoutMs)
-                ran = UiDispatcher().Call(answer, int(std::min<qint64>(kHandOverTurnMs, m_handOverTimeoutMs - waited.elapsed())));
+            const int timeout = m_handOverTimeoutMs;
+            while (!ran && !stopping && waited.elapsed() < timeout)
+                ran = UiDispatcher().Call(answer, int(std::min<qint64>(kHandOverTurnMs, timeout - waited.elapsed())));
             if (!ran) {
                 SetLastError(m_notAnsweredText);
                 rs::putI32(record + rs::kResultOffset, -1);

@@ -25,6 +25,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -109,7 +110,7 @@ private:
     QString m_notAnsweredText;
     mutable std::mutex m_errorMutex;
     QString m_lastError;
-    int m_handOverTimeoutMs = 30000;
+    std::atomic<int> m_handOverTimeoutMs {30000};
 };
 
 // The manager of the process, made on first use.
