@@ -343,3 +343,22 @@ TEST_F(RuntimeTest, ARunFromInsideAWaitingCallFindsTheApiBusy)
     EXPECT_EQ(inner, 1);
     EXPECT_TRUE(other.LastApiError().contains(u"occupé")) << other.LastApiError().toStdString();
 }
+
+TEST_F(RuntimeTest, MemoTextsAreReadInChunksAndPrinted)
+{
+    MakeDatabase();
+    linktest::Dataset notes = Query(QStringLiteral("SELECT ID, NOTE FROM T WHERE ID < 3 ORDER BY ID"));
+    WriteReport(QStringLiteral("NOTES.rpt"),
+        QStringLiteral("[Report]\nTitle=Notes\nOutput=pdf\nFile=%1\n").arg(Path(QStringLiteral("out/NOTES.pdf"))));
+    TReport report;
+    report.SetUseRunTime(true);
+    report.SetAutoUnload(true);
+    report.SetReportDir(m_dir.path());
+    report.SetReportName(QStringLiteral("NOTES"));
+    // No dataset named in the report: the first offered.
+    ASSERT_TRUE(report.OfferDataset(QStringLiteral("Notes"), notes.get()));
+    ASSERT_EQ(report.Run(), 0) << report.LastApiError().toStdString();
+    const Pdf pdf = ReadPdf(Path(QStringLiteral("out/NOTES.pdf")));
+    EXPECT_TRUE(pdf.text.contains(u"court"));
+    EXPECT_TRUE(pdf.text.contains(u"Ligne 0 : été, hiver")) << "the 70,000-byte note, its start shown: " << pdf.text.toStdString();
+}
