@@ -29,7 +29,7 @@ status=0
 cat "$scratch/err" >&2
 [ "$status" -eq 0 ] || fail "the installed morv32 ended with status $status"
 grep -q "Impression terminée." "$scratch/err" || fail "no \"Impression terminée.\""
-for f in VENTES_PAR_PRODUIT.DBF VENTES_PAR_PRODUIT.TXT; do
+for f in VENTES_PAR_PRODUIT.DBF VENTES_PAR_PRODUIT.TXT RAPPORT_VENTES.pdf; do
   [ -s "$bin/sample/$f" ] || fail "the run did not write $f beside the query"
 done
 echo "check_install: the installed tree runs the sample"

@@ -48,6 +48,8 @@ public:
     void Customize(TIMxDestProperties* properties, const QString& fileName, TIMxDataset* dataset) override;
     void View(TIMxDestProperties* properties, const QString& fileName, TIMxDataset* dataset) override;
     void Export(TIMxDestProperties* properties, const QString& fileName, TIMxDataset* dataset) override;
+    // The destination's file is the report file it reads.
+    bool ReadsItsFile() const override { return true; }
 
     TReport& Report() { return *m_report; }
 

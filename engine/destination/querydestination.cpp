@@ -164,7 +164,8 @@ QString TQueryDestinationItem::GetFileName() const
 
 QString TQueryDestinationItem::OutputFolder() const
 {
-    const QString privateFolder = PrivateQueryFolder();
+    const bool readsFile = m_settings.driver && m_settings.driver->ReadsItsFile();
+    const QString privateFolder = readsFile ? QString() : PrivateQueryFolder();
     if (!privateFolder.isEmpty())
         return privateFolder;
     // The query file is the first file among the owners (the destination

@@ -53,7 +53,9 @@ public:
     QString SentFileName() const;
     // Where a file named without a folder goes: the private query folder,
     // else (none set) the folder of the query file the destination belongs
-    // to, else nowhere (the name stays relative). With a final "/".
+    // to, else nowhere (the name stays relative). A file the driver reads
+    // (ReadsItsFile: a report file) is always the query file's neighbour.
+    // With a final "/".
     QString OutputFolder() const;
 
     // The driver's operation with the settings, the type's file name and

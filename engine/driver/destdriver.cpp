@@ -21,4 +21,9 @@ bool TIMxDestDriver::ExportsTableCopy() const
     return false;
 }
 
+bool TIMxDestDriver::ReadsItsFile() const
+{
+    return false;
+}
+
 } // namespace mx

@@ -30,6 +30,11 @@ public:
     // dataset's DumpTable, so that the run may announce that file to the
     // dataset beforehand (TIMxDataset::ExpectTables). False by default.
     virtual bool ExportsTableCopy() const;
+    // True when the destination's file is one the driver reads (a report
+    // file), not one it writes: a name without folder is then looked for
+    // beside the query file, never in the private query folder. False by
+    // default.
+    virtual bool ReadsItsFile() const;
 };
 
 } // namespace mx

@@ -2,7 +2,7 @@
 
 #include "core/exceptions.h"
 #include "driver/rowcursor.h"
-#include "settings/global.h"
+#include "core/translate.h"
 
 #include <platform/dbengine/dbvalue.h>
 #include <platform/reportlink/record.h>

@@ -5,7 +5,7 @@
 #include "core/exceptions.h"
 #include "driver/dataset.h"
 #include "driver/rootdir.h"
-#include "settings/global.h"
+#include "core/translate.h"
 #include "tools/installation.h"
 
 #include <platform/core/registry.h>

@@ -5,7 +5,7 @@
 
 #include "core/exceptions.h"
 #include "driver/rowcursor.h"
-#include "settings/global.h"
+#include "core/translate.h"
 
 #include <platform/reportlink/dataserver.h>
 #include <platform/reportlink/ipc.h>

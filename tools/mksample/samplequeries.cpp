@@ -14,7 +14,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <memory>
 
@@ -102,9 +101,8 @@ void writeSales(const QString& fileName, const QString& modelFile)
     sold->SetFullName(n("Quantité vendue"));
     sendTo(step, "Texte", n("VENTES_PAR_PRODUIT"));
     sendTo(step, "dBASE", n("VENTES_PAR_PRODUIT"));
-    // The report file lies beside the query (a name without folder would be
-    // looked for in the private query folder).
-    sendTo(step, "ReportSmith", QFileInfo(fileName).dir().absoluteFilePath(QString::fromLatin1(kSalesReport)));
+    // The report file, beside the query.
+    sendTo(step, "ReportSmith", n("VENTES_PAR_PRODUIT"));
     save(q.get(), fileName);
 }
 
