@@ -7,6 +7,7 @@
 #include "driver/dataset.h"
 #include "driver/destdriver.h"
 #include "driver/destproperties.h"
+#include "driver/stepreportdriver.h"
 #include "settings/global.h"
 #include "stream/filer.h"
 #include "tools/installation.h"
@@ -193,9 +194,15 @@ void TQueryDestinationItem::send(DriverOperation operation, TIMxDataset* dataset
     GetDestinationType();
     const QString fileName = SentFileName();
     std::shared_ptr<TIMxDestDriver> driver = m_settings.driver;
+    // A driver that prints the step's own report gets the destination,
+    // and through it the step.
+    auto* stepReports = operation == &TIMxDestDriver::Print ? dynamic_cast<TIMxStepReportDriver*>(driver.get()) : nullptr;
     const int recNo = dataset ? dataset->GetRecNo() : 0;
     try {
-        ((*driver).*operation)(m_settings.object, fileName, dataset);
+        if (stepReports)
+            stepReports->PrintStepReport(m_settings.object, fileName, *this, dataset);
+        else
+            ((*driver).*operation)(m_settings.object, fileName, dataset);
     } catch (...) {
         if (dataset) {
             try {

@@ -49,12 +49,21 @@ void skipRecord(TMxReader& reader, int depth)
 
 } // namespace
 
+void SkipComponentRecord(TMxReader& reader)
+{
+    skipRecord(reader, 0);
+}
+
 void ReadStepReport(TMxReader& reader, TComponent* report)
 {
     if (auto* null = dynamic_cast<TNullStepReport*>(report)) {
         const qsizetype start = reader.Position();
         skipRecord(reader, 0);
         null->SetRecord(reader.Bytes(start, reader.Position()));
+        return;
+    }
+    if (auto* own = dynamic_cast<TStepReportStreaming*>(report)) {
+        own->ReadReport(reader);
         return;
     }
     reader.ReadObject(report);
@@ -65,6 +74,10 @@ void WriteStepReport(TMxWriter& writer, TComponent* report)
     auto* null = dynamic_cast<TNullStepReport*>(report);
     if (null && !null->Record().isEmpty()) {
         writer.WriteBytes(null->Record());
+        return;
+    }
+    if (auto* own = dynamic_cast<TStepReportStreaming*>(report)) {
+        own->WriteReport(writer);
         return;
     }
     writer.WriteObject(report);

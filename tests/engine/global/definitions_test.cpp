@@ -100,7 +100,7 @@ TEST_F(DefinitionsTest, EveryListLoads)
     EXPECT_EQ(m_global->FormulaCheck()->FindResult(QStringLiteral("anything")), QString());
     EXPECT_GT(m_global->FormulaOperator()->Count(), 0);
     EXPECT_EQ(m_global->FldTypes()->Count(), 11);
-    EXPECT_EQ(DestinationTypes()->Count(), 4);
+    EXPECT_EQ(DestinationTypes()->Count(), 5);
     EXPECT_EQ(Datasources()->Count(), 3);
     EXPECT_GT(SQLFunctions().Count(), 0); // the optional catalogue is shipped
     EXPECT_TRUE(m_service.warnings.isEmpty()) << m_service.warnings.join(u'\n').toStdString();

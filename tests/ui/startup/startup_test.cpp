@@ -96,7 +96,7 @@ TEST_F(StartupTest, BringsUpTheSettingsTheDefinitionListsAndThePrivateFolder)
     QStringList types;
     for (TMxItem* t : *DestinationTypes())
         types << t->Name();
-    EXPECT_EQ(types, (QStringList{"Paradox", "dBASE", "Texte", "ReportSmith"}));
+    EXPECT_EQ(types, (QStringList{"Paradox", "dBASE", "Texte", "ReportSmith", "Rapport"}));
     EXPECT_NE(Datasources()->FindDatasource(QStringLiteral("STANDARD")), nullptr);
     EXPECT_EQ(QueryGlobal()->PrivateQueryPath(), QStringLiteral("/srv/requetes/"));
     EXPECT_EQ(AppGlobal()->HelpFile(),

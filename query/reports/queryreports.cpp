@@ -1,0 +1,112 @@
+#include "queryreports.h"
+
+#include "exportfilters/textexportfilter.h"
+
+#include "destination/destinationtype.h"
+#include "destination/querydestination.h"
+#include "global/queryglobal.h"
+#include "stream/reader.h"
+#include "stream/writer.h"
+
+#include "platform/report/reportdestination.h"
+#include "platform/report/reportparts.h"
+
+#include <QFile>
+
+namespace mx {
+
+void InstallQueryReports()
+{
+    rpt::RegisterReportClasses();
+    rpt::RegisterReportDestination();
+    RegisterStandardFilters();
+}
+
+namespace {
+
+QStringList installedReportTypes()
+{
+    QStringList names;
+    if (TDestinationList* types = DestinationTypes()) {
+        for (int i = 0; i < types->Count(); ++i) {
+            TDestinationItem* t = types->Items(i);
+            if (t->Output() == doReport && t->DllName().compare(QString::fromLatin1(rpt::kReportModule), Qt::CaseInsensitive) == 0)
+                names << t->Name();
+        }
+    }
+    if (names.isEmpty())
+        names << QString::fromLatin1(rpt::kReportDestinationType);
+    return names;
+}
+
+// The object stream after the resource header, plain (a saved file is
+// scrambled: each byte XOR 1). Empty when the bytes are no object file.
+QByteArray plainStream(const QByteArray& file)
+{
+    const qsizetype limit = std::min<qsizetype>(79, file.size());
+    if (limit < 3 || static_cast<unsigned char>(file[0]) != 0xFF || file[1] != 10 || file[2] != 0)
+        return {};
+    qsizetype zero = -1;
+    for (qsizetype i = 3; i < limit; ++i)
+        if (file[i] == 0) {
+            zero = i;
+            break;
+        }
+    const qsizetype start = zero + 1 + 6;
+    if (zero < 0 || start + 4 > file.size())
+        return {};
+    QByteArray stream = file.mid(start);
+    if (stream.startsWith("TPF0"))
+        return stream;
+    for (qsizetype i = 0; i < stream.size(); ++i)
+        stream[i] = char(stream[i] ^ 1);
+    return stream.startsWith("TPF0") ? stream : QByteArray();
+}
+
+// Whether the destination record at pos has a file name.
+bool hasFileName(const QByteArray& stream, qsizetype pos)
+{
+    try {
+        TMxReader reader(stream.mid(pos));
+        reader.ReadStr(); // class name
+        reader.ReadStr(); // destination type
+        while (!reader.EndOfList()) {
+            const QString name = reader.ReadStr();
+            if (name.compare(QStringLiteral("FileName"), Qt::CaseInsensitive) == 0)
+                return !reader.ReadString().isEmpty();
+            reader.SkipValue();
+        }
+    } catch (const std::exception&) {
+    }
+    return false;
+}
+
+} // namespace
+
+bool QueryFilePrintsReports(const QString& queryFile, const QStringList& reportTypes)
+{
+    QFile file(queryFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stream = plainStream(file.readAll());
+    if (stream.isEmpty())
+        return false;
+    const QByteArray className = TQueryDestinationItem::staticClass().name.toLatin1();
+    for (const QString& type : reportTypes.isEmpty() ? installedReportTypes() : reportTypes) {
+        QByteArray name;
+        try {
+            name = TMxWriter::Encode(type);
+        } catch (const std::exception&) {
+            continue;
+        }
+        if (name.size() > 255)
+            continue;
+        const QByteArray pattern = char(className.size()) + className + char(name.size()) + name;
+        for (qsizetype at = stream.indexOf(pattern); at >= 0; at = stream.indexOf(pattern, at + 1))
+            if (hasFileName(stream, at))
+                return true;
+    }
+    return false;
+}
+
+} // namespace mx
