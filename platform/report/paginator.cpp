@@ -339,7 +339,9 @@ private:
             case TPreparedControl::Shape:
                 break;
             }
-            if (!t.text.isEmpty())
+            // An empty value still takes its place: a text export keeps
+            // its columns.
+            if (!t.text.isEmpty() || pc.kind == TPreparedControl::Field)
                 m_page.texts.push_back(std::move(t));
         }
         y += b.height;

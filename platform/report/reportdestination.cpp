@@ -143,8 +143,10 @@ void PrintStepReport(TMxQueryStep& step, TQueryDestinationItem& destination, con
             throw EMxException(TranslateFmt(QStringLiteral("Le dossier %s n'existe pas : le rapport %s n'est pas écrit."),
                 {folder, target.pdfFile}));
         WritePdf(*doc, target.pdfFile);
-        UserService().MessageDlg(TranslateFmt(QStringLiteral("%s : rapport écrit dans %s (%d pages)."),
-                                     {step.GetName(), QFileInfo(target.pdfFile).absoluteFilePath(), doc->PageCount()}),
+        const QString where = QFileInfo(target.pdfFile).absoluteFilePath();
+        UserService().MessageDlg(doc->PageCount() == 1
+                ? TranslateFmt(QStringLiteral("%s : rapport écrit dans %s (1 page)."), {step.GetName(), where})
+                : TranslateFmt(QStringLiteral("%s : rapport écrit dans %s (%d pages)."), {step.GetName(), where, doc->PageCount()}),
             TMsgDlgType::mtInformation, mbOK);
         return;
     }

@@ -1,0 +1,188 @@
+// The default report of a result, and pages written as PDF, read back by
+// an independent reader.
+
+#include "reporttest.h"
+
+#include "pdftools.h"
+
+#include "memorydataset.h"
+
+#include "core/exceptions.h"
+#include "platform/report/defaultreport.h"
+#include "platform/report/painterrender.h"
+#include "platform/report/paginator.h"
+#include "platform/report/rowsource.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+
+using namespace mx;
+using namespace mx::rpt;
+using namespace rtest;
+
+namespace {
+
+// Width and height in pixels at 96 dots per inch, as the rule measures.
+struct Metrics96 {
+    QImage image{1, 1, QImage::Format_RGB32};
+    std::unique_ptr<QFontMetrics> m;
+    Metrics96(int size, bool bold = false)
+    {
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+        QFont f(QStringLiteral("Arial"));
+        f.setPointSize(size);
+        f.setBold(bold);
+        m = std::make_unique<QFontMetrics>(f, &image);
+    }
+    int xs(int n) const { return m->horizontalAdvance(QString(n, u'X')); }
+};
+
+TEST(DefaultReport, OneTitleAndOneValuePerFieldSideBySide)
+{
+    TQuickRep report;
+    const std::vector<TReportColumn> columns{
+        {QStringLiteral("FAMILLE"), 12}, {QStringLiteral("Quantité vendue"), 8}, {QStringLiteral("VIDE"), 0}};
+    BuildDefaultReport(report, 7, columns);
+
+    EXPECT_EQ(report.ComponentName(), QStringLiteral("qrpt7"));
+    EXPECT_EQ(report.Tag(), 1);
+    EXPECT_FALSE(IsUndesigned(report));
+    EXPECT_EQ(report.Font()->Size(), 8);
+    EXPECT_EQ(report.Orientation(), poPortrait);
+    ASSERT_EQ(report.Bands().size(), 3u);
+    TQRBand* header = report.Band(rbPageHeader);
+    TQRBand* detail = report.Band(rbDetail);
+    ASSERT_TRUE(header && detail && report.Band(rbPageFooter));
+    EXPECT_EQ(header->EffectiveFont().Size(), 9);
+    EXPECT_TRUE(header->EffectiveFont().Style() & FontStyle(fsBold));
+    EXPECT_EQ(detail->EffectiveFont().Size(), 8);
+    const Metrics96 m8(8);
+    ASSERT_LT(m8.m->height(), 40);
+    EXPECT_EQ(detail->Height(), 20) << "halved: the text is lower than the band";
+    EXPECT_EQ(header->Height(), 40);
+
+    const auto titles = header->Controls();
+    const auto values = detail->Controls();
+    ASSERT_EQ(titles.size(), 3u);
+    ASSERT_EQ(values.size(), 3u);
+    int left = 20;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const int width = m8.xs(std::max(1, columns[i].width)) * 3 / 5;
+        auto* title = static_cast<TQRExpr*>(titles[i]);
+        auto* value = static_cast<TQRExpr*>(values[i]);
+        EXPECT_EQ(TQRExpr::Constant(title->Expression()), columns[i].name);
+        EXPECT_EQ(value->Expression(), columns[i].name);
+        EXPECT_EQ(title->Left(), left) << i;
+        EXPECT_EQ(value->Left(), left) << i;
+        EXPECT_EQ(title->Top(), 5);
+        EXPECT_EQ(title->Width(), width) << i;
+        EXPECT_EQ(value->Width(), width) << i;
+        EXPECT_GT(width, 0) << "a field 0 wide still gets a control";
+        left += width + 30;
+    }
+    // control names run over the whole report
+    EXPECT_EQ(titles[0]->ComponentName(), QStringLiteral("QRExpr1"));
+    EXPECT_EQ(values[2]->ComponentName(), QStringLiteral("QRExpr6"));
+}
+
+TEST(DefaultReport, LandscapeWhenTheFieldsPassThePortraitPage)
+{
+    // The printable width of a portrait A4 page: 190 mm, 718 pixels.
+    const Metrics96 m8(8);
+    const int perField = m8.xs(30) * 3 / 5 + 30;
+    const int fit = (718 - 20) / perField; // fields that end within it
+    for (const auto& [count, orientation] : {std::pair{fit, poPortrait}, std::pair{fit + 1, poLandscape}}) {
+        std::vector<TReportColumn> columns;
+        for (int i = 0; i < count; ++i)
+            columns.push_back({QStringLiteral("F%1").arg(i), 30});
+        TQuickRep report;
+        BuildDefaultReport(report, 1, columns);
+        EXPECT_EQ(report.Orientation(), orientation) << count << " fields";
+        EXPECT_DOUBLE_EQ(report.Band(rbDetail)->Bounds().width(), report.PrintableWidth());
+    }
+}
+
+TEST(DefaultReport, OverAResultItPrintsTheNamesThenTheValues)
+{
+    std::unique_ptr<mxtest::TMemoryDataset> data(new mxtest::TMemoryDataset(
+        {{QStringLiteral("NOM"), 10}, {QStringLiteral("VILLE"), 10}},
+        {{QStringLiteral("Dupont"), QStringLiteral("Paris")}, {QStringLiteral("Martin"), QStringLiteral("Lyon")}}));
+    TQuickRep report;
+    BuildDefaultReport(report, 1, ResultColumns(*data));
+    TDatasetRows rows(*data);
+    auto doc = Paginate(report, &rows);
+    ASSERT_EQ(doc->PageCount(), 1);
+    QStringList texts;
+    for (const TPageText& t : doc->Page(0).texts)
+        texts << t.text;
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("NOM"), QStringLiteral("VILLE"), QStringLiteral("Dupont"), QStringLiteral("Paris"),
+                         QStringLiteral("Martin"), QStringLiteral("Lyon")}));
+    // the titles' font is the header's, 9 points bold
+    EXPECT_EQ(doc->Fonts()[doc->Page(0).texts[0].font].pointSize, 9);
+    EXPECT_TRUE(doc->Fonts()[doc->Page(0).texts[0].font].bold);
+    EXPECT_EQ(doc->ReportFont.pointSize, 8);
+}
+
+// A list over three pages, in portrait and in landscape.
+struct PdfCase {
+    TQRPrintOrientation orientation;
+    const char* size;
+};
+
+TEST(Pdf, PagesSizeAndTextAsAnotherReaderSeesThem)
+{
+    for (const PdfCase& c : {PdfCase{poPortrait, "595 x 842 pts (A4)"}, PdfCase{poLandscape, "842 x 595 pts (A4)"}}) {
+        TQuickRep report;
+        report.SetOrientation(c.orientation);
+        report.SetReportTitle(QStringLiteral("Clients"));
+        const double rows = c.orientation == poPortrait ? 2670 : 1800; // room for the details
+        AddExpr(*AddBand(report, rbDetail, 50), QStringLiteral("NOM"), QRectF(0, 0, 600, 40));
+        auto* n = AddControl<TQRSysData>(*AddBand(report, rbPageFooter, 100), QRectF(0, 20, 600, 50));
+        n->SetData(qrsPageOfPages);
+        n->SetText(QStringLiteral("Page "));
+        const int perPage = int(rows / 50);
+        std::unique_ptr<mxtest::TMemoryDataset> data(mxtest::MakeNumberedDataset({{QStringLiteral("NOM"), 20}}, perPage * 2 + 1));
+        TDatasetRows source(*data);
+        auto doc = Paginate(report, &source);
+        ASSERT_EQ(doc->PageCount(), 3);
+
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("clients.pdf"));
+        WritePdf(*doc, file);
+        const PdfInfo info = ReadPdfInfo(file);
+        EXPECT_EQ(info.pages, 3);
+        EXPECT_EQ(info.pageSize, QString::fromLatin1(c.size));
+        EXPECT_EQ(info.title, QStringLiteral("Clients"));
+        const QString page2 = PdfPageText(file, 2);
+        EXPECT_TRUE(page2.contains(QStringLiteral("NOM%1").arg(perPage + 1))) << page2.toStdString();
+        EXPECT_TRUE(page2.contains(QStringLiteral("Page 2 sur 3"))) << page2.toStdString();
+        EXPECT_FALSE(page2.contains(QStringLiteral("NOM%1\n").arg(perPage)));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("clients.pdf")}) << "no temporary file left";
+    }
+}
+
+TEST(Pdf, AFileThatCannotBeWrittenIsAnErrorAndLeavesNothing)
+{
+    TQuickRep report;
+    AddLabel(*AddBand(report, rbTitle, 100), QStringLiteral("Titre"), QRectF(0, 0, 400, 50));
+    auto doc = Paginate(report, nullptr);
+    ASSERT_EQ(doc->PageCount(), 1);
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("absent/r.pdf"));
+    const QString error = mxtest::FailureOf([&] { WritePdf(*doc, missing); });
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Impossible d'écrire le fichier ") + missing)) << error.toStdString();
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+
+    // no page: nothing is written, the former file stays
+    const QString old = dir.filePath(QStringLiteral("old.pdf"));
+    mxtest::WriteAll(old, "former");
+    report.SetPrintIfEmpty(false);
+    auto none = Paginate(report, nullptr);
+    EXPECT_THROW(WritePdf(*none, old), EMxException);
+    EXPECT_EQ(mxtest::ReadAll(old), QByteArray("former"));
+}
+
+} // namespace
