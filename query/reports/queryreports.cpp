@@ -6,7 +6,6 @@
 #include "destination/querydestination.h"
 #include "global/queryglobal.h"
 #include "stream/reader.h"
-#include "stream/writer.h"
 
 #include "platform/report/reportdestination.h"
 #include "platform/report/reportparts.h"
@@ -40,9 +39,13 @@ QStringList installedReportTypes()
 }
 
 // The object stream after the resource header, plain (a saved file is
-// scrambled: each byte XOR 1). Empty when the bytes are no object file.
-QByteArray plainStream(const QByteArray& file)
+// scrambled whole: each byte XOR 1). Empty when the bytes are no object
+// file.
+QByteArray plainStream(QByteArray file)
 {
+    if (!file.isEmpty() && static_cast<unsigned char>(file[0]) == (0xFF ^ 1))
+        for (qsizetype i = 0; i < file.size(); ++i)
+            file[i] = char(file[i] ^ 1);
     const qsizetype limit = std::min<qsizetype>(79, file.size());
     if (limit < 3 || static_cast<unsigned char>(file[0]) != 0xFF || file[1] != 10 || file[2] != 0)
         return {};
@@ -55,27 +58,30 @@ QByteArray plainStream(const QByteArray& file)
     const qsizetype start = zero + 1 + 6;
     if (zero < 0 || start + 4 > file.size())
         return {};
-    QByteArray stream = file.mid(start);
-    if (stream.startsWith("TPF0"))
-        return stream;
-    for (qsizetype i = 0; i < stream.size(); ++i)
-        stream[i] = char(stream[i] ^ 1);
+    const QByteArray stream = file.mid(start);
     return stream.startsWith("TPF0") ? stream : QByteArray();
 }
 
-// Whether the destination record at pos has a file name.
-bool hasFileName(const QByteArray& stream, qsizetype pos)
+// Whether the destination record at pos is of one of types and has a
+// file name: its properties Name and FileName.
+bool printsReport(const QByteArray& stream, qsizetype pos, const QStringList& types)
 {
     try {
         TMxReader reader(stream.mid(pos));
         reader.ReadStr(); // class name
-        reader.ReadStr(); // destination type
+        reader.ReadStr(); // no component name
+        QString name;
+        QString fileName;
         while (!reader.EndOfList()) {
-            const QString name = reader.ReadStr();
-            if (name.compare(QStringLiteral("FileName"), Qt::CaseInsensitive) == 0)
-                return !reader.ReadString().isEmpty();
-            reader.SkipValue();
+            const QString property = reader.ReadStr();
+            if (property.compare(QStringLiteral("Name"), Qt::CaseInsensitive) == 0)
+                name = reader.ReadString();
+            else if (property.compare(QStringLiteral("FileName"), Qt::CaseInsensitive) == 0)
+                fileName = reader.ReadString();
+            else
+                reader.SkipValue();
         }
+        return !fileName.isEmpty() && types.contains(name, Qt::CaseInsensitive);
     } catch (const std::exception&) {
     }
     return false;
@@ -92,20 +98,11 @@ bool QueryFilePrintsReports(const QString& queryFile, const QStringList& reportT
     if (stream.isEmpty())
         return false;
     const QByteArray className = TQueryDestinationItem::staticClass().name.toLatin1();
-    for (const QString& type : reportTypes.isEmpty() ? installedReportTypes() : reportTypes) {
-        QByteArray name;
-        try {
-            name = TMxWriter::Encode(type);
-        } catch (const std::exception&) {
-            continue;
-        }
-        if (name.size() > 255)
-            continue;
-        const QByteArray pattern = char(className.size()) + className + char(name.size()) + name;
-        for (qsizetype at = stream.indexOf(pattern); at >= 0; at = stream.indexOf(pattern, at + 1))
-            if (hasFileName(stream, at))
-                return true;
-    }
+    const QByteArray pattern = char(className.size()) + className;
+    const QStringList types = reportTypes.isEmpty() ? installedReportTypes() : reportTypes;
+    for (qsizetype at = stream.indexOf(pattern); at >= 0; at = stream.indexOf(pattern, at + 1))
+        if (printsReport(stream, at, types))
+            return true;
     return false;
 }
 

@@ -23,7 +23,9 @@
 #include "model/datamodel.h"
 #include "query/query.h"
 
-#include <QCoreApplication>
+#include "platform/report/reportparts.h"
+
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -129,7 +131,11 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Reports are measured with fonts: a GUI application, on no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    rpt::RegisterReportClasses();
     const QStringList args = app.arguments().mid(1);
     int status = 0;
     try {

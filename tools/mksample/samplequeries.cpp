@@ -10,7 +10,11 @@
 #include "model/queryfield.h"
 #include "model/table.h"
 #include "query/query.h"
+#include "run/queryrun.h"
 #include "stream/safefile.h"
+
+#include "platform/report/defaultreport.h"
+#include "platform/report/reportparts.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,6 +92,22 @@ QString n(const char* text)
     return QString::fromUtf8(text);
 }
 
+// The step's report becomes the default report of its result: the step is
+// run (nothing sent) for the result's fields, as the report tabs would
+// build it.
+void buildDefaultReport(TMxQuery* query, TMxQueryStep* step)
+{
+    auto* report = dynamic_cast<rpt::TQuickRep*>(step->QuickReport());
+    if (!report)
+        throw EMxInternal(QStringLiteral("Sample: the steps have no report (report classes not registered)"));
+    query->Prepare(false);
+    if (ExecuteStepPhase(*step, soNone) != srDone || !step->Dataset())
+        throw EMxInternal(QStringLiteral("Sample: %1 gave no result").arg(step->GetName()));
+    rpt::BuildDefaultReport(*report, step->Id(), rpt::ResultColumns(*step->Dataset()));
+    report->SetReportTitle(step->GetName());
+    step->FreeDataset();
+}
+
 void writeSales(const QString& fileName, const QString& modelFile)
 {
     QueryPtr q = newQuery(modelFile, n("Ventes par produit"));
@@ -103,6 +123,9 @@ void writeSales(const QString& fileName, const QString& modelFile)
     sendTo(step, "dBASE", n("VENTES_PAR_PRODUIT"));
     // The report file, beside the query.
     sendTo(step, "ReportSmith", n("VENTES_PAR_PRODUIT"));
+    // printed, or written as a PDF beside the text file without a printer
+    sendTo(step, "Rapport", n("VENTES_PAR_PRODUIT"));
+    buildDefaultReport(q.get(), step);
     save(q.get(), fileName);
 }
 

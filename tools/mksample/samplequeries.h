@@ -4,8 +4,10 @@
 //
 //   VENTES_PAR_PRODUIT.MQR  quantities sold per product: a total, sorted
 //                           by family then by quantity, descending; a
-//                           text file, a dBASE table and the report
+//                           text file, a dBASE table, the report
 //                           VENTES_PAR_PRODUIT.rpt of the report runtime
+//                           and the step's own report (the default report
+//                           of its result)
 //   CLIENTS_FIDELES.MQR     two chained steps: the quantity each client
 //                           ordered, into a Paradox table, which the second
 //                           step reads to keep the clients of more than 250 items; a text file
@@ -25,7 +27,8 @@ inline constexpr const char* kSalesReport = "VENTES_PAR_PRODUIT.rpt";
 inline constexpr const char* kClientsReport = "CLIENTS.rpt";
 
 // Writes the three queries into folder, over the model file modelFile
-// (which must exist). The destination types must be loaded.
+// (which must exist, its database too: a report is built over a step's
+// result). The destination types and the report classes must be loaded.
 void WriteSampleQueries(const QString& folder, const QString& modelFile);
 
 // The query of the benchmark: every order line with its product, one

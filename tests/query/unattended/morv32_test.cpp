@@ -13,6 +13,7 @@
 #include "model/table.h"
 #include "query/query.h"
 
+#include "pdftools.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -64,12 +65,14 @@ protected:
     QStringList OutFiles() const { return QDir(Out()).entryList(QDir::Files, QDir::Name); }
 
     // Runs the program with no display and the test's settings folder.
-    Outcome Run(const QStringList& args)
+    Outcome Run(const QStringList& args, const QStringList& extraEnv = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "MORVELIN_PRINT_PDF"})
             env.remove(QString::fromLatin1(name));
+        for (const QString& e : extraEnv)
+            env.insert(e.section(u'=', 0, 0), e.section(u'=', 1));
         env.insert(QStringLiteral("MORVELIN_WINDIR"), Path(QStringLiteral("settings")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
         p.setProcessEnvironment(env);
@@ -348,4 +351,79 @@ TEST_F(Morv32Test, AnEmptyQueryOrAStepWithoutFieldsFailsWithStatusOne)
         EXPECT_FALSE(o.err.contains(u"Impression terminée."));
     }
     EXPECT_TRUE(OutFiles().isEmpty());
+}
+
+// A query of the test's over the sample model: every client's name and
+// first name, written to a text file and printed by the step's report,
+// which nobody designed (so the default report of the result prints).
+QString WriteClientListQuery(const QString& path)
+{
+    const QString root = binDir();
+    RootDirOverride.set([root] { return root; });
+    new TMxQueryGlobal(nullptr);
+    LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
+    LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
+    auto* model = new TMxDataModel(nullptr);
+    model->LoadFromFile(sampleFile(QStringLiteral("EXEMPLE.MDD")));
+    auto* q = new TMxQuery(nullptr);
+    q->SetDataModel(model, true);
+    q->SetDomId(1);
+    TMxQueryStep* step = q->AddStep();
+    TMxTable* clients = step->DataModel()->Tables()->FindById(2);
+    for (const char* f : {"NOM", "PRENOM"})
+        step->AddFields(clients->Entities()->Items(0), clients->Fields()->FindField(QString::fromLatin1(f)));
+    for (const char* type : {"Texte", "Rapport"})
+        static_cast<TQueryDestinationItem*>(step->Destinations()->FindByName(QString::fromLatin1(type)))
+            ->SetFileName(QStringLiteral("LISTE_CLIENTS"));
+    q->SaveToFile(path);
+    q->Free();
+    ShutdownEngine();
+    RootDirOverride.clear();
+    return path;
+}
+
+TEST_F(Morv32Test, TheSampleQueryWritesItsReportAsAPdfBesideItsTextFile)
+{
+    const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"))});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    const QString pdf = QDir(Out()).filePath(QStringLiteral("VENTES_PAR_PRODUIT.PDF"));
+    ASSERT_TRUE(QFileInfo::exists(pdf)) << OutFiles().join(u' ').toStdString();
+    EXPECT_TRUE(OutFiles().contains(QStringLiteral("VENTES_PAR_PRODUIT.TXT")));
+    const qsizetype said = o.err.indexOf(QStringLiteral("Ventes par produit : rapport écrit dans %1 (1 page).").arg(pdf));
+    EXPECT_GE(said, 0) << o.err.toStdString();
+    EXPECT_GT(o.err.indexOf(u"Impression terminée."), said) << "said once every report was printed";
+    const rtest::PdfInfo info = rtest::ReadPdfInfo(pdf);
+    EXPECT_EQ(info.pages, 1);
+    EXPECT_EQ(info.title, QStringLiteral("Ventes par produit"));
+    const QString text = rtest::PdfPageText(pdf, 1);
+    for (const char* s : {"Famille", "Libellé", "Quantité vendue", "Ramette papier A4 80 g"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(s))) << s << "\n" << text.toStdString();
+}
+
+TEST_F(Morv32Test, AReportOfManyPagesGoesWhereTheVariableSays)
+{
+    const QString query = WriteClientListQuery(Path(QStringLiteral("LISTE.MQR")));
+    QDir(m_dir.path()).mkpath(QStringLiteral("pdf"));
+    const Outcome o = Run({QStringLiteral("/EXE"), query}, {QStringLiteral("MORVELIN_PRINT_PDF=") + Path(QStringLiteral("pdf"))});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
+    EXPECT_EQ(OutFiles(), (QStringList{QStringLiteral("LISTE_CLIENTS.SCH"), QStringLiteral("LISTE_CLIENTS.TXT")})) << "the PDF is not beside the text file";
+    const QString pdf = Path(QStringLiteral("pdf/LISTE_CLIENTS.PDF"));
+    // 500 clients; the default report holds 48 records a page on A4
+    // (detail band 20 pixels, header and footer 40, margins 10 mm)
+    EXPECT_EQ(rtest::ReadPdfInfo(pdf).pages, 11);
+    EXPECT_TRUE(o.err.contains(QStringLiteral("rapport écrit dans %1 (11 pages).").arg(pdf))) << o.err.toStdString();
+}
+
+TEST_F(Morv32Test, AReportThatCannotBeWrittenFailsTheRunAndSaysWhy)
+{
+    const QString query = WriteClientListQuery(Path(QStringLiteral("LISTE.MQR")));
+    const QString missing = Path(QStringLiteral("absent"));
+    const Outcome o = Run({QStringLiteral("/EXE"), query}, {QStringLiteral("MORVELIN_PRINT_PDF=") + missing});
+    EXPECT_EQ(o.status, 1) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QStringLiteral("le rapport LISTE_CLIENTS n'a pas été imprimé : Le dossier %1 n'existe pas").arg(missing)))
+        << o.err.toStdString();
+    EXPECT_EQ(OutFiles(), (QStringList{QStringLiteral("LISTE_CLIENTS.SCH"), QStringLiteral("LISTE_CLIENTS.TXT")})) << "the other outputs are still written";
+    EXPECT_FALSE(QFileInfo::exists(missing));
 }

@@ -168,8 +168,8 @@ TEST_F(SampleTest, TheQueriesLoadWithTheirStepsAndTheirStatementsRun)
     };
     const Case cases[] = {
         {"VENTES_PAR_PRODUIT.MQR", {"Ventes par produit"},
-            {"1:dBASE=VENTES_PAR_PRODUIT", "1:Texte=VENTES_PAR_PRODUIT",
-                "1:ReportSmith=VENTES_PAR_PRODUIT"},
+            {"1:dBASE=VENTES_PAR_PRODUIT", "1:Texte=VENTES_PAR_PRODUIT", "1:ReportSmith=VENTES_PAR_PRODUIT",
+                "1:Rapport=VENTES_PAR_PRODUIT"},
             {30}},
         {"CLIENTS_FIDELES.MQR", {"Quantités par client", "Clients fidèles"},
             {"1:Paradox=QUANTITES_PAR_CLIENT", "2:Texte=CLIENTS_FIDELES"}, {500, -1}},

@@ -1,0 +1,55 @@
+// What the start-up asks before it makes its application object: whether
+// a run of a query file may print a report (and so needs a GUI
+// application).
+
+#include "reports/queryreports.h"
+
+#include "testsupport.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace mx;
+
+namespace {
+
+QString sampleFile(const QString& name)
+{
+    return QDir(qEnvironmentVariable("MORVELIN_BIN")).filePath(QStringLiteral("sample/") + name);
+}
+
+class PrintNeed : public mxtest::EngineTest {};
+
+TEST_F(PrintNeed, ToldFromTheFileAlone)
+{
+    // The same query, stored plain (files written elsewhere may be).
+    QByteArray bytes = mxtest::ReadAll(sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
+    ASSERT_EQ(static_cast<unsigned char>(bytes[0]), 0xFE) << "saved files are scrambled";
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(bytes[i] ^ 1);
+    mxtest::WriteAll(Path(QStringLiteral("plain.MQR")), bytes);
+    mxtest::WriteAll(Path(QStringLiteral("garbage.MQR")), "not a query file");
+    mxtest::WriteAll(Path(QStringLiteral("cut.MQR")), bytes.left(bytes.indexOf("Rapport") + 9));
+
+    struct Case {
+        QString file;
+        QStringList types;
+        bool prints;
+    };
+    const Case cases[] = {
+        {sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")), {}, true},
+        {Path(QStringLiteral("plain.MQR")), {}, true},
+        {sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")), {QStringLiteral("Autre")}, false},
+        {sampleFile(QStringLiteral("CLIENTS.MQR")), {}, false},      // no report destination on
+        {sampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")), {}, false},
+        {Path(QStringLiteral("absent.MQR")), {}, false},
+        {Path(QStringLiteral("garbage.MQR")), {}, false},
+        {Path(QStringLiteral("cut.MQR")), {}, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(QueryFilePrintsReports(c.file, c.types), c.prints) << c.file.toStdString();
+    EXPECT_TRUE(m_service.messages.isEmpty() && m_service.warnings.isEmpty()) << "nothing is said";
+}
+
+} // namespace
