@@ -1,0 +1,182 @@
+// The report editor on a step's report, driven as a user would: select,
+// move, resize, edit, change fonts, bands and orientation; every change is
+// the step's, and the query knows it was modified.
+
+#include "uitest.h"
+
+#include "designsurface.h"
+#include "reporteditor.h"
+#include "samplemodel.h"
+#include "scriptedservice.h"
+
+#include "model/datamodel.h"
+#include "platform/report/defaultreport.h"
+#include "platform/report/designlayout.h"
+#include "platform/report/reportparts.h"
+#include "query/query.h"
+#include "query/querystep.h"
+#include "stream/reader.h"
+#include "stream/writer.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace mx;
+using namespace mx::rpt;
+
+namespace {
+
+class EditorTest : public mxtest::EngineTest {
+protected:
+    EditorTest()
+    {
+        RegisterReportClasses();
+        m_query = new TMxQuery(nullptr);
+        m_query->SetDataModel(mxtest::MakeSampleModel(), true);
+        m_query->SetDomId(mxtest::SampleModel::MainSetId);
+        m_step = m_query->AddStep();
+        m_report = dynamic_cast<TQuickRep*>(m_step->QuickReport());
+        BuildDefaultReport(*m_report, m_step->Id(), {{QStringLiteral("NOM"), 20}, {QStringLiteral("VILLE"), 15}});
+        m_query->SetModified(false);
+        m_editor.resize(760, 480);
+        m_editor.SetReport(m_report);
+        m_editor.show();
+        QCoreApplication::processEvents();
+    }
+    ~EditorTest() override { m_query->Free(); }
+
+    // The point of the surface at a control's centre, or at one of its handles.
+    QPoint at(const TQRPrintable* c, THandle handle = hMove) const
+    {
+        const QRectF box = m_editor.Surface->Layout()->ControlRect(c);
+        if (handle == hMove)
+            return box.center().toPoint();
+        for (const auto& [h, r] : TDesignLayout::Handles(box))
+            if (h == handle)
+                return r.center().toPoint();
+        return {};
+    }
+    void drag(QPoint from, QPoint to)
+    {
+        QWidget* s = m_editor.Surface;
+        QTest::mousePress(s, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), s->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(s, &move);
+        QTest::mouseRelease(s, Qt::LeftButton, {}, to);
+    }
+    TQRPrintable* value(int i) const { return m_report->Band(rbDetail)->Controls()[size_t(i)]; }
+
+    TMxQuery* m_query = nullptr;
+    TMxQueryStep* m_step = nullptr;
+    TQuickRep* m_report = nullptr;
+    ui::TReportEditor m_editor;
+};
+
+TEST_F(EditorTest, SelectMoveResizeAndEditAControl)
+{
+    QSignalSpy changes(&m_editor, &ui::TReportEditor::changed);
+    EXPECT_TRUE(m_editor.cbPageHeader->isChecked());
+    EXPECT_TRUE(m_editor.cbDetail->isChecked());
+    EXPECT_TRUE(m_editor.cbPageFooter->isChecked());
+    EXPECT_FALSE(m_editor.cbTitle->isChecked());
+    EXPECT_FALSE(m_editor.edText->isEnabled()) << "nothing selected";
+
+    TQRPrintable* ville = value(1);
+    QTest::mouseClick(m_editor.Surface, Qt::LeftButton, {}, at(ville));
+    ASSERT_EQ(m_editor.Selected(), ville);
+    EXPECT_EQ(m_editor.laControl->text(), QStringLiteral("Expression %1 :").arg(ville->ComponentName()));
+    EXPECT_EQ(m_editor.edText->text(), QStringLiteral("VILLE"));
+    EXPECT_EQ(changes.count(), 0) << "selecting changes nothing";
+    EXPECT_FALSE(m_query->Modified());
+
+    // moved 30 pixels right and 4 down
+    const int left = ville->Left();
+    drag(at(ville), at(ville) + QPoint(30, 4));
+    EXPECT_EQ(ville->Left(), left + 30);
+    EXPECT_EQ(ville->Top(), 4);
+    EXPECT_TRUE(m_query->Modified());
+    EXPECT_EQ(changes.count(), 1);
+    // widened 20 pixels from its right handle
+    const int width = ville->Width();
+    drag(at(ville, hRight), at(ville, hRight) + QPoint(20, 0));
+    EXPECT_EQ(ville->Width(), width + 20);
+    EXPECT_EQ(ville->Left(), left + 30);
+    // a move never leaves the band
+    drag(at(ville), at(ville) + QPoint(-2000, 300));
+    EXPECT_EQ(ville->Left(), 0);
+    EXPECT_EQ(ville->Top() + ville->Height(), m_report->Band(rbDetail)->Height());
+
+    // the expression, typed
+    m_editor.edText->selectAll();
+    QTest::keyClicks(m_editor.edText, QStringLiteral("CODE_POSTAL"));
+    QTest::keyClick(m_editor.edText, Qt::Key_Return);
+    EXPECT_EQ(static_cast<TQRExpr*>(ville)->Expression(), QStringLiteral("CODE_POSTAL"));
+
+    // the font, picked
+    ui::test::ScopedScriptedUi ui;
+    QFont big(QStringLiteral("DejaVu Serif"), 14);
+    big.setItalic(true);
+    ui.service.fontAnswers = {big};
+    QTest::mouseClick(m_editor.btFont, Qt::LeftButton);
+    EXPECT_EQ(ui.service.texts(QStringLiteral("font")), QStringList{QStringLiteral("Arial")}) << "it starts from the control's font";
+    EXPECT_FALSE(ville->ParentFont());
+    EXPECT_EQ(ville->EffectiveFont().Name(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(ville->EffectiveFont().Size(), 14);
+    EXPECT_EQ(ville->EffectiveFont().Style(), FontStyle(fsItalic));
+
+    // what was done is in the step's report as it is saved
+    QByteArray bytes;
+    TMxWriter w(bytes);
+    m_report->WriteReport(w);
+    TQuickRep back;
+    TMxReader r(bytes);
+    back.ReadReport(r);
+    auto* saved = static_cast<TQRExpr*>(back.Band(rbDetail)->Controls()[1]);
+    EXPECT_EQ(saved->Expression(), QStringLiteral("CODE_POSTAL"));
+    EXPECT_EQ(saved->Bounds(), ville->Bounds());
+    EXPECT_EQ(saved->EffectiveFont().Size(), 14);
+}
+
+TEST_F(EditorTest, BandSwitchesAndOrientation)
+{
+    ui::test::ScopedScriptedUi ui;
+    QTest::mouseClick(m_editor.Surface, Qt::LeftButton, {}, at(value(0)));
+    ASSERT_TRUE(m_editor.Selected());
+
+    // the detail band holds two controls: the user is asked, and says no
+    ui.service.messageAnswers = {mrNo, mrYes};
+    m_editor.cbDetail->click();
+    EXPECT_TRUE(m_report->HasBand(rbDetail));
+    EXPECT_TRUE(m_editor.cbDetail->isChecked());
+    EXPECT_FALSE(m_query->Modified());
+    ASSERT_EQ(ui.service.count(QStringLiteral("message")), 1);
+    EXPECT_EQ(ui.service.texts(QStringLiteral("message"))[0],
+        QStringLiteral("La bande Détail contient 2 contrôles, qui seront supprimés avec elle. Continuer ?"));
+    // then yes
+    m_editor.cbDetail->click();
+    EXPECT_FALSE(m_report->HasBand(rbDetail));
+    EXPECT_EQ(m_editor.Selected(), nullptr) << "its control went with it";
+    EXPECT_TRUE(m_query->Modified());
+
+    // an empty band goes without a question
+    m_editor.cbTitle->click();
+    ASSERT_TRUE(m_report->HasBand(rbTitle));
+    m_editor.cbTitle->click();
+    EXPECT_FALSE(m_report->HasBand(rbTitle));
+    EXPECT_EQ(ui.service.count(QStringLiteral("message")), 2);
+    EXPECT_EQ(m_editor.Surface->Layout()->Bands().size(), 2u);
+
+    m_editor.cbxOrientation->setCurrentIndex(1);
+    EXPECT_EQ(m_report->Orientation(), poLandscape);
+    EXPECT_DOUBLE_EQ(m_report->Band(rbPageHeader)->Bounds().width(), m_report->PrintableWidth());
+    EXPECT_EQ(m_editor.Surface->width(), qRound(m_report->PrintableWidth() * 96 / 254 + 2 * TDesignLayout::kMargin));
+}
+
+} // namespace
