@@ -76,6 +76,7 @@ int main(int argc, char** argv)
             area("foundation", mx::shots::ShootFoundation);
             area("controls", mx::shots::ShootControls);
             area("runtime", mx::shots::ShootRuntime);
+            area("report", mx::shots::ShootReport);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

@@ -37,5 +37,6 @@ private:
 void ShootFoundation(TShots& shots);
 void ShootControls(TShots& shots);
 void ShootRuntime(TShots& shots);
+void ShootReport(TShots& shots);
 
 } // namespace mx::shots

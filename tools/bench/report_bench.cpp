@@ -1,0 +1,181 @@
+// The default report of a result printed to PDF, beside the same rows
+// written to the text destination, in the same run over the same result:
+// pages per second, the time of the PDF against the text file, and how
+// much memory the PDF takes as the page count grows (it should not grow:
+// pages are laid out into a temporary file and drawn one at a time).
+//
+//   bench_report [--benchmark_filter=...]
+//
+// The result: 100,000 order lines (number, line, product, price, quantity,
+// discount) from an SQLite file made here, read once by the built-in
+// driver; both outputs read the rows it keeps.
+
+#include "bde/bdedriver.h"
+#include "driver/dataset.h"
+#include "platform/report/defaultreport.h"
+#include "platform/report/painterrender.h"
+#include "platform/report/paginator.h"
+#include "platform/report/reportparts.h"
+#include "platform/report/rowsource.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+
+namespace {
+
+using namespace mx;
+
+constexpr int kRows = 100000;
+
+struct Fixture {
+    QTemporaryDir dir;
+    TMxBdeDriver driver;
+    TIMxDataset* dataset = nullptr;
+
+    Fixture()
+    {
+        const QString db = dir.filePath(QStringLiteral("lignes.sqlite"));
+        sqlite3* h = nullptr;
+        sqlite3_open_v2(QFile::encodeName(db).constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        const std::string script =
+            "CREATE TABLE LIGNES(NUM_COMMANDE INTEGER, NUM_LIGNE INTEGER, LIBELLE VARCHAR(40), PRIX_UNITAIRE NUMERIC(10,2),"
+            " QUANTITE INTEGER, REMISE NUMERIC(4,2));"
+            "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < "
+            + std::to_string(kRows)
+            + ") INSERT INTO LIGNES SELECT 100 + i / 4, 1 + i % 4, 'Produit n° ' || (1 + i * 7 % 30), 1.5 + i % 97,"
+              " 1 + i * 13 % 24, CASE WHEN i % 6 = 0 THEN 0.05 END FROM c;";
+        sqlite3_exec(h, script.c_str(), nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+        dataset = driver.ExecuteQuery(QStringLiteral("SELECT * FROM LIGNES"), {}, {}, {}, db);
+        if (!dataset)
+            qFatal("no result");
+        dataset->Last(); // every row read once, kept by the dataset
+        dataset->First();
+    }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+// Resident memory now, and the peak since the last reset, in MB.
+double statusMb(const char* key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stod(line.substr(std::string(key).size())) / 1024.0;
+    return 0;
+}
+
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+std::map<std::string, double> g_seconds; // best time of each benchmark
+
+void record(const std::string& name, double seconds)
+{
+    auto it = g_seconds.find(name);
+    if (it == g_seconds.end() || seconds < it->second)
+        g_seconds[name] = seconds;
+}
+
+void BM_TextDestination(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const QString file = f.dir.filePath(QStringLiteral("LIGNES.TXT"));
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        f.dataset->DumpTable(file);
+        record("text", t.nsecsElapsed() / 1e9);
+    }
+    state.counters["rows"] = kRows;
+}
+BENCHMARK(BM_TextDestination)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The default report over the first rows records of the result.
+class TFirstRows : public rpt::TReportRows {
+public:
+    TFirstRows(TIMxDataset& d, int rows) : m_rows(d), m_limit(rows) {}
+    int FieldCount() override { return m_rows.FieldCount(); }
+    QString FieldName(int i) override { return m_rows.FieldName(i); }
+    bool First() override
+    {
+        m_n = 1;
+        return m_rows.First();
+    }
+    bool Next() override { return ++m_n <= m_limit && m_rows.Next(); }
+    QString Value(int i) override { return m_rows.Value(i); }
+
+private:
+    rpt::TDatasetRows m_rows;
+    int m_limit;
+    int m_n = 0;
+};
+
+void BM_DefaultReportToPdf(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const int rows = int(state.range(0));
+    rpt::TQuickRep report;
+    rpt::BuildDefaultReport(report, 1, rpt::ResultColumns(*f.dataset));
+    const QString file = f.dir.filePath(QStringLiteral("LIGNES.PDF"));
+    int pages = 0;
+    double growth = 0;
+    for (auto _ : state) {
+        const double before = statusMb("VmRSS:");
+        resetPeak();
+        QElapsedTimer t;
+        t.start();
+        TFirstRows source(*f.dataset, rows);
+        std::unique_ptr<rpt::TReportDocument> doc = rpt::Paginate(report, &source);
+        rpt::WritePdf(*doc, file);
+        const double seconds = t.nsecsElapsed() / 1e9;
+        pages = doc->PageCount();
+        growth = statusMb("VmHWM:") - before;
+        record("pdf" + std::to_string(rows), seconds);
+        state.SetIterationTime(seconds);
+    }
+    state.counters["pages"] = pages;
+    state.counters["pages_per_s"] = benchmark::Counter(pages, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["peak_growth_MB"] = growth;
+    state.counters["rss_MB"] = statusMb("VmRSS:");
+    state.counters["pdf_MB"] = QFile(file).size() / 1048576.0;
+}
+BENCHMARK(BM_DefaultReportToPdf)->Arg(kRows / 4)->Arg(kRows)->Unit(benchmark::kMillisecond)->Iterations(2)->UseManualTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    rpt::RegisterReportClasses();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    const auto text = g_seconds.find("text");
+    const auto pdf = g_seconds.find("pdf" + std::to_string(kRows));
+    if (text != g_seconds.end() && pdf != g_seconds.end())
+        std::printf("%d rows: text file %.3f s, default report to PDF %.3f s, ratio %.1f\n", kRows, text->second,
+            pdf->second, pdf->second / text->second);
+    return 0;
+}
