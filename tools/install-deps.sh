@@ -9,7 +9,8 @@ if [ "${1:-}" != "--build-only" ]; then
   # clang: the fuzz targets; sqlite3: the reference of the benchmarks;
   # pxlib, python3-dbf: independent readers of the table-file tests;
   # postgresql: the server the PostgreSQL tests start for themselves;
-  # poppler-utils: pdfinfo and pdftotext read the report runtime's PDF files.
+  # poppler-utils: pdfinfo and pdftotext read the PDF files of the report
+  # runtime and of the step reports.
   packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev sqlite3 pxlib-dev python3-dbf
              postgresql poppler-utils)
 fi
