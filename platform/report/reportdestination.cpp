@@ -73,7 +73,7 @@ QStringList stepOutputFiles(TMxQueryStep& step)
         if (!type || (type->Output() != doFile && type->Output() != doTable))
             continue;
         try {
-            files << type->MakeFileName(d->GetFileName());
+            files << d->SentFileName();
         } catch (const std::exception&) {
         }
     }
