@@ -151,20 +151,19 @@ void WritePart(TMxWriter& writer, const TQRComponent& part)
     } else {
         QSet<QString> seen;
         for (const TKeptRecord::Property& p : kept.properties) {
-            const QString key = p.name.toUpper();
             if (!p.known) {
                 writer.WriteBytes(p.bytes);
                 continue;
             }
-            if (seen.contains(key))
-                continue;
+            const QString key = p.name.toUpper();
+            const bool first = !seen.contains(key);
             seen.insert(key);
             const QByteArray* current = find(now, p.name);
             const QByteArray* base = find(kept.baseline, p.name);
             if (sameValue(current, base))
-                writer.WriteBytes(p.bytes); // unchanged since the load: as read
-            else if (current)
-                writer.WriteBytes(*current);
+                writer.WriteBytes(p.bytes); // unchanged since the load: as read, every time it was there
+            else if (current && first)
+                writer.WriteBytes(*current); // changed: once, where it first was
             // else the value is the default now: left out
         }
         for (const auto& [name, bytes] : now) {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the object file fuzzer with clang in its own folder and runs it for
-# a bounded time (seconds, default 60). Fails on any crash, leak or hang.
+# a bounded time (seconds, default 60), then the report record fuzzer for a
+# third of that. Fails on any crash, leak or hang, and on a report record
+# that does not come back as the same bytes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-60}
@@ -11,7 +13,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
   -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build "$build" --target fuzz_objectfile -j"$(nproc)"
+cmake --build "$build" --target fuzz_objectfile fuzz_report -j"$(nproc)"
 corpus="$build/corpus"
 rm -rf "$corpus"
 mkdir -p "$corpus"
@@ -24,3 +26,14 @@ MORVELIN_FUZZ_SEEDS="$corpus" "$build/bin/fuzz_objectfile" -runs=0 "$corpus" >/d
   -print_final_stats=1 "$corpus" 2>"$build/fuzz.log" || { tail -n 60 "$build/fuzz.log"; exit 1; }
 grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz.log" || true
 echo "fuzz_objectfile: no crash in ${seconds}s"
+
+# The report records, for a third of the time (10 s at least).
+report_seconds=$(( seconds / 3 > 10 ? seconds / 3 : 10 ))
+report_corpus="$build/corpus-report"
+rm -rf "$report_corpus"
+mkdir -p "$report_corpus"
+MORVELIN_FUZZ_SEEDS="$report_corpus" "$build/bin/fuzz_report" -runs=0 "$report_corpus" >/dev/null 2>&1 || true
+"$build/bin/fuzz_report" -max_total_time="$report_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+  -print_final_stats=1 "$report_corpus" 2>"$build/fuzz-report.log" || { tail -n 60 "$build/fuzz-report.log"; exit 1; }
+grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-report.log" || true
+echo "fuzz_report: no fault in ${report_seconds}s"

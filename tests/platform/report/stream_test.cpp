@@ -195,6 +195,34 @@ TEST(ReportStream, EditsRewriteOnlyWhatChanged)
     EXPECT_EQ(written(again), bytes);
 }
 
+TEST(ReportStream, APropertyGivenTwiceIsKeptTwiceUntilChanged)
+{
+    QByteArray record;
+    TMxWriter w(record);
+    w.WriteStr(QStringLiteral("TQuickRep"));
+    w.WriteStr(QStringLiteral("qrpt1"));
+    w.WriteStr(QStringLiteral("Tag"));
+    w.WriteInteger(1);
+    w.WriteStr(QStringLiteral("ReportTitle"));
+    w.WriteString(QStringLiteral("a"));
+    w.WriteStr(QStringLiteral("Tag"));
+    w.WriteInteger(1);
+    w.WriteListEnd();
+    w.WriteListEnd();
+    TQuickRep report;
+    read(report, record);
+    EXPECT_EQ(written(report), record);
+    report.SetReportTitle(QStringLiteral("b"));
+    const QByteArray retitled = written(report);
+    EXPECT_EQ(retitled.count("Tag"), 2);
+    report.SetTag(2);
+    TQuickRep back;
+    read(back, written(report));
+    EXPECT_EQ(back.Tag(), 2) << "a change is written once, where the value first was";
+    EXPECT_EQ(written(report).count("Tag"), 1);
+    EXPECT_EQ(back.ReportTitle(), QStringLiteral("b"));
+}
+
 TEST(ReportStream, AReportMadeHereReadsBackTheSame)
 {
     TQuickRep report;
