@@ -25,8 +25,12 @@ bool CanRender()
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
+THookSlot<void()> RenderingApplicationHook;
+
 void RequireRendering()
 {
+    if (!CanRender() && RenderingApplicationHook)
+        RenderingApplicationHook();
     if (!CanRender())
         throw EMxException(Translate(QStringLiteral("Le rapport ne peut pas être imprimé : le programme a démarré sans "
                                                     "interface graphique (QGuiApplication).")));

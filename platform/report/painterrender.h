@@ -4,6 +4,8 @@
 // (the painter is never scaled), so fonts keep their point size on every
 // device; the screen gives its zoom as a font scale.
 
+#include "core/hookslot.h"
+
 #include <QPointF>
 #include <QString>
 
@@ -49,7 +51,11 @@ void PrintDocument(const TReportDocument& document, QPrinter& printer);
 
 // True when the process has the GUI application that drawing text needs.
 bool CanRender();
-// Raises EMxException with the reason when CanRender is false.
+// Makes sure there is one: without one it calls RenderingApplicationHook
+// (a start-up that makes its application object on demand fills it to make
+// a QGuiApplication), then raises EMxException with the reason when there
+// is still none.
 void RequireRendering();
+extern THookSlot<void()> RenderingApplicationHook;
 
 } // namespace mx::rpt
