@@ -425,7 +425,7 @@ void TQRComponent::AppendKeptRecord(const QByteArray& record)
 
 QString TQRComponent::StoredClassName() const
 {
-    return m_kept.className.isEmpty() ? className() : m_kept.className;
+    return m_kept.loaded ? m_kept.className : className();
 }
 
 std::unique_ptr<TQRComponent> TQRComponent::Clone() const

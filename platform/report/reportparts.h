@@ -226,7 +226,7 @@ public:
     TKeptRecord& Kept() { return m_kept; }
     const TKeptRecord& Kept() const { return m_kept; }
 
-    // The stored class name: the one read, else the class's.
+    // The stored class name: the one read (even empty), else the class's.
     QString StoredClassName() const;
 
     // A copy through the stored form (what was kept included).
