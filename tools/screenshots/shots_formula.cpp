@@ -18,7 +18,12 @@
 
 #include "dialogs/fmextdest.h"
 #include "dialogs/fmsortfields.h"
+#include "ui/controls/entityoutline.h"
 #include "ui/formula/fmformula.h"
+
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTreeWidget>
 
 #include <memory>
 
@@ -63,7 +68,9 @@ void shoot(TShots& shots, TFormulaSession& session, const QString& caption, cons
 {
     ui::TfmFormula form(session, caption);
     form.lbFormula->setCurrentRow(form.lbFormula->count() - 1);
-    shots.Save(&form, QStringLiteral("fmFormula-") + QString::fromLatin1(kind));
+    if (form.olFields->topLevelItemCount() > 1)
+        form.olFields->expandItem(form.olFields->topLevelItem(1));
+    shots.Save(&form, QStringLiteral("fmFormula-") + QString::fromLatin1(kind), form.width(), form.height());
 }
 
 void shootFormulas(TShots& shots)
@@ -151,12 +158,14 @@ void shootSortAndOptions(TShots& shots)
     QueryPtr sales = loadQuery(shots, "VENTES_PAR_PRODUIT.MQR");
     {
         TfmSortFields form(sales->Steps()->Items(0));
-        shots.Save(&form, QStringLiteral("fmSortFields"));
+        shots.Save(&form, QStringLiteral("fmSortFields"), form.width(), form.height());
         form.Editor().Restore();
     }
     QueryPtr clients = loadQuery(shots, "CLIENTS.MQR");
     TfmExtDest form(clients->Steps()->Items(0));
-    shots.Save(&form, QStringLiteral("fmExtDest"));
+    shots.Save(&form, QStringLiteral("fmExtDest"), form.width(), form.height());
+    form.nbPages->setCurrentIndex(1);
+    shots.Save(&form, QStringLiteral("fmExtDest-options"), form.width(), form.height());
     form.Editor().Cancel();
 }
 

@@ -21,6 +21,7 @@
 #include "ui/controls/splitter.h"
 #include "ui/services/guarded.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -61,8 +62,11 @@ public:
         painter->save();
         painter->fillRect(option.rect, selected ? pal.highlight() : pal.window());
         painter->setPen(selected ? pal.highlightedText().color() : pal.windowText().color());
-        const QRect r = option.rect;
+        QRect r = option.rect;
         if (index.data(kMarkerRole).toBool()) {
+            // against the visible right edge, however wide the rows are
+            if (const auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
+                r.setRight(std::min(r.right(), view->viewport()->width() - 1));
             painter->drawLine(r.topLeft(), r.topRight());
             painter->drawText(r.adjusted(0, 0, -2, 0), Qt::AlignRight | Qt::AlignVCenter, TfmFormula::EndMarkerText());
         } else {
@@ -164,7 +168,7 @@ void TfmFormula::build()
     pnPalettes = new QWidget;
     pnPalettes->setObjectName(QStringLiteral("pnPalettes"));
     auto* dock = new TDockLayout(pnPalettes);
-    const int column = fontMetrics().horizontalAdvance(QLatin1Char('M')) * 12;
+    const int column = fontMetrics().horizontalAdvance(QLatin1Char('M')) * 11;
     auto* pnOperators = new QWidget(pnPalettes);
     lbOperator = new QListWidget;
     lbOperator->setObjectName(QStringLiteral("lbOperator"));
@@ -174,9 +178,11 @@ void TfmFormula::build()
     vo->setContentsMargins(0, 0, 0, 0);
     vo->addWidget(laOperator);
     vo->addWidget(lbOperator);
-    dock->AddWidget(pnOperators, TAlign::alLeft, column);
+    dock->AddWidget(pnOperators, TAlign::alLeft, column + column / 5);
+    const int bar = std::max(3, fontMetrics().averageCharWidth() / 2);
     spLeft = new TMxSplitter(pnPalettes);
     spLeft->setObjectName(QStringLiteral("spLeft"));
+    spLeft->resize(bar, bar);
     spLeft->SetAlign(TAlign::alLeft);
     spLeft->SetLowMinSize(65);
     spLeft->SetHighMinSize(65);
@@ -193,6 +199,7 @@ void TfmFormula::build()
     dock->AddWidget(pnParams, TAlign::alRight, column);
     spRight = new TMxSplitter(pnPalettes);
     spRight->setObjectName(QStringLiteral("spRight"));
+    spRight->resize(bar, bar);
     spRight->SetAlign(TAlign::alRight);
     spRight->SetLowMinSize(65);
     spRight->SetHighMinSize(65);
@@ -237,7 +244,7 @@ void TfmFormula::build()
     arrows->addStretch();
 
     auto* middle = new QHBoxLayout;
-    middle->addWidget(gbEdit, 3);
+    middle->addWidget(gbEdit, 4);
     middle->addLayout(arrows);
     middle->addWidget(gbFormula, 1);
 
@@ -271,7 +278,7 @@ void TfmFormula::build()
     main->addLayout(buttons);
 
     const QFontMetrics fm = fontMetrics();
-    resize(fm.horizontalAdvance(QLatin1Char('M')) * 62, fm.height() * 26);
+    resize(fm.horizontalAdvance(QLatin1Char('M')) * 78, fm.height() * 26);
 
     // without a parameter editor (the administration program) there is
     // no parameter column: the form is narrower

@@ -197,7 +197,8 @@ TFormulaVerdict CheckFilter(const TMxFormulaList& tokens, const TFilterCheckList
         const TOperator op = tokens.Items(i)->Operator();
         return IsOperand(op) || op == foBlank ? foConst : op;
     };
-    if (classOf(0) == foConst)
+    // Et or Ou first would join nothing: the field's first comparison is missing
+    if (classOf(0) == foConst || IsLogical(classOf(0)))
         return fail(Translate(QStringLiteral("Erreur: Début de formule incorrect.")));
     for (int i = 0; i + 1 < tokens.Count(); ++i)
         if (!checks.IsAllowed(classOf(i), classOf(i + 1)))

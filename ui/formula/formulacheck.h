@@ -44,7 +44,7 @@ bool IsComparison(TOperator op);
 // EMxException with the reason.
 void CheckConstantSQL(const TMxFormula& token, const TSQLSyntaxProperties& syntax);
 
-// A field's filter: it begins with an operator, every neighbouring pair is
+// A field's filter: it begins with a comparison, every neighbouring pair is
 // allowed (operands, system variables and Vide count as class 0), it ends
 // with an operand, and each constant is a value of its type. textOf gives
 // the display text of token i, for the message of a refused pair.

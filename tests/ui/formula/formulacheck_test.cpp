@@ -49,6 +49,7 @@ TEST_F(FormulaTest, FilterTable)
             "Le filtre est correct."},
         {"Vide", {O(foEqual), O(foBlank)}, true, "Le filtre est correct."},
         {"a lone constant", {C(QStringLiteral("10"), 'N')}, false, "Erreur: Début de formule incorrect."},
+        {"begins with Et", {O(foAnd), O(foEqual), C(QStringLiteral("10"), 'N')}, false, "Erreur: Début de formule incorrect."},
         {"ends with Et", {O(foEqual), C(QStringLiteral("10"), 'N'), O(foAnd)}, false,
             "Erreur: Opérande de fin de formule manquant."},
         {"two operators", {O(foEqual), O(foEqual), C(QStringLiteral("10"), 'N')}, false,
