@@ -289,6 +289,8 @@ void TfmFormula::build()
         spLeft->setEnabled(false);
         resize(width() - column, height());
     }
+    // the parameters edited are the query's: criteria without one have none
+    btParams->setEnabled(m_session.Query() != nullptr);
 
     Connect(lbOperator, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { InsertOperatorRow(lbOperator->row(item)); });
     Connect(lbOperator, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {

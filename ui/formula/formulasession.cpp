@@ -5,6 +5,7 @@
 #include "core/translate.h"
 #include "core/userservice.h"
 #include "global/fieldtype.h"
+#include "global/filtercheck.h"
 #include "global/formulaoperator.h"
 #include "global/queryglobal.h"
 #include "model/datamodel.h"
@@ -12,6 +13,7 @@
 #include "model/field.h"
 #include "model/formula.h"
 #include "model/modeltypes.h"
+#include "model/ownedchild.h"
 #include "model/param.h"
 #include "model/paramcontrol.h"
 #include "model/queryfield.h"
@@ -244,9 +246,18 @@ const TFormulaVerdict& TFormulaSession::Check()
         m_verdict = {true, QString(), true};
         break;
     case ftFilter:
-        m_verdict = CheckFilter(*m_tokens, *QueryGlobal()->FilterCheck(),
+    {
+        // without the definition lists no pair is allowed
+        TFilterCheckList* checks = QueryGlobal() ? QueryGlobal()->FilterCheck() : nullptr;
+        TItemPtr<TFilterCheckList> none;
+        if (!checks) {
+            none.reset(new TFilterCheckList(nullptr));
+            checks = none.get();
+        }
+        m_verdict = CheckFilter(*m_tokens, *checks,
             [this](int i) { return TokenText(m_tokens->Items(i)); }, m_syntax);
         break;
+    }
     case ftEntityFilter:
         m_verdict = CheckCriterion(*m_tokens, [this](const TMxFormula* t) { return operandType(t); }, m_syntax);
         break;
