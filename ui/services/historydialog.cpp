@@ -40,8 +40,9 @@ QFileDialog* CreateHistoryOpenDialog(const TFileRequest& r, QWidget* parent)
         auto* label = new QLabel(Translate(QStringLiteral("Récents :")), dlg);
         auto* combo = new QComboBox(dlg);
         combo->setObjectName(QStringLiteral("cobHistory"));
-        combo->addItem(QString());
         combo->addItems(history);
+        combo->setPlaceholderText(Translate(QStringLiteral("Fichiers ouverts récemment")));
+        combo->setCurrentIndex(-1);
         label->setBuddy(combo);
         const int row = grid->rowCount();
         grid->addWidget(label, row, 0);
