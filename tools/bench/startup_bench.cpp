@@ -13,6 +13,7 @@
 #include <QEvent>
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace {
