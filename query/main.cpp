@@ -6,17 +6,23 @@
 #include "core/exitprocs.h"
 
 #include "ui/formula/fmformula.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/errorwindow/application.h"
+#include "ui/errorwindow/uiservice.h"
 #include "ui/startup/startup.h"
-
-#include <QApplication>
 
 int main(int argc, char** argv)
 {
     mx::ChooseHeadlessPlatform();
     int status = 1;
     {
-        QApplication app(argc, argv);
+        mx::ui::TMxApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Morvelin"));
+        // Dialogs only where someone sees them: offscreen, messages go to
+        // standard error and a dialog nobody can answer fails at once.
+        if (mx::IsInteractivePlatform())
+            mx::ui::InstallUserInterface();
+        mx::ui::InstallDialogs();
         // Before any query is loaded: the steps' reports, the report
         // destination and the export filters.
         mx::InstallQueryReports();
