@@ -7,15 +7,15 @@
 
 #include "ui/startup/startup.h"
 
-#include <QApplication>
+#include "ui/errorwindow/application.h"
 
 int main(int argc, char** argv)
 {
     mx::ChooseHeadlessPlatform();
     int status = 1;
     {
-        QApplication app(argc, argv);
-        QApplication::setApplicationName(QStringLiteral("Morvelin"));
+        mx::ui::TMxApplication app(argc, argv);
+        mx::ui::TMxApplication::setApplicationName(QStringLiteral("Morvelin"));
         // Before any query is loaded: the steps' reports, the report
         // destination and the export filters.
         mx::InstallQueryReports();
