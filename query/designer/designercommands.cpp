@@ -4,6 +4,8 @@
 
 #include "querydesigner.h"
 
+#include "commandlink.h"
+
 #include "endsignals.h"
 
 #include "core/exceptions.h"
@@ -135,27 +137,15 @@ void TfmQueryDesigner::domainChanged(int index)
     const int id = cobDomain->itemData(index).toInt();
     if (id == q->DomId())
         return;
+    // The command takes only a set open to the user, and only while the
+    // one step has no entity: nothing of the user's work is dropped.
     cobDomain->setProperty("tag", 1);
-    UserService().SetBusy(true);
-    try {
-        // The combo is enabled only while the one step has no entity:
-        // nothing of the user's work is dropped.
-        m_editor->SetQuery(nullptr);
-        if (q->Steps()->Count() > 0)
-            q->Steps()->Items(0)->Free();
-        q->SetDomId(id);
-        q->DataModel()->SetDomainById(id);
-        q->AddStep();
-        m_editor->SetQuery(q);
-        q->MarkModified();
-    } catch (...) {
-        m_editor->SetQuery(q);
-        cobDomain->setProperty("tag", 0);
-        UserService().SetBusy(false);
-        throw;
-    }
+    struct TagBack {
+        QComboBox* combo;
+        ~TagBack() { combo->setProperty("tag", 0); }
+    } tagBack{cobDomain};
+    m_commandLink->Commands().ChangeDomain(id);
     cobDomain->setProperty("tag", 0);
-    UserService().SetBusy(false);
     AtStateChange();
 }
 

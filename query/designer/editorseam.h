@@ -18,6 +18,7 @@ class QWidget;
 namespace mx {
 class TMxQuery;
 class TMxQueryStep;
+class TMxQueryField;
 namespace ui {
 class TEntityOutline;
 class TMxGrid;
@@ -38,6 +39,11 @@ public:
     virtual void SetStep(TMxQueryStep* step) = 0;
     // A field panel of the step editor is selected.
     virtual bool HasSelectedField() const = 0;
+    // The query field of the selected field panel (none: no selection).
+    virtual TMxQueryField* SelectedQueryField() const { return nullptr; }
+    // The current step's SQL is written again (after its sort, results or
+    // criterion changed).
+    virtual void UpdateSQL() { Changed(); }
     // The entities the step editor shows.
     virtual int EntityCount() const = 0;
     // The current step's SQL as a run would send it (empty: none).

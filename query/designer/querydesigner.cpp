@@ -1,5 +1,7 @@
 #include "querydesigner.h"
 
+#include "commandlink.h"
+
 #include "core/strings.h"
 #include "core/translate.h"
 #include "core/userservice.h"
@@ -66,6 +68,7 @@ TfmQueryDesigner::TfmQueryDesigner()
     buildToolBar();
     buildMenus();
     connectCommands();
+    m_commandLink = new TDesignerCommandLink(*this);
     m_editor->OnChange = [this] { AtStateChange(); };
     m_editor->OnSQLChange = [this] { AtSqlChanged(); };
     const QString userIni = AppGlobal() ? AppGlobal()->IniFileName() : QString();
@@ -192,6 +195,8 @@ void TfmQueryDesigner::AtStateChange()
             s.dumpTables = q->OptionsDumpTables();
         }
         applyStates(s);
+        if (m_commandLink)
+            m_commandLink->ApplyStates();
         const bool Q = ComputeDesignerStates(s).Q;
         if (Q) {
             if (!edQueryName->hasFocus())

@@ -33,6 +33,7 @@ namespace mx {
 class TMxDataModel;
 class TMxQuery;
 class TMxQueryStep;
+class TDesignerCommandLink;
 
 namespace ui {
 class TBrnTips;
@@ -61,6 +62,8 @@ public:
     void SetQuery(TMxQuery* query);
     TMxQueryStep* CurrentStep() const;
     TDesignerEditor& Editor() const { return *m_editor; }
+    // The step, field, dialog, set and help commands (commandlink.h).
+    TDesignerCommandLink& CommandLink() const { return *m_commandLink; }
 
     // Recomputes the command states and the caption.
     void AtStateChange();
@@ -156,6 +159,7 @@ public:
 private:
     QWidget* m_client = nullptr;
     std::unique_ptr<TDesignerEditor> m_editor;
+    TDesignerCommandLink* m_commandLink = nullptr; // a child of the window
     TMxDataModel* m_model = nullptr; // the model a new query will use, while no query holds it
     bool m_largeIcons = true;
     int m_aboutLeft = 0;
