@@ -5,6 +5,7 @@
 
 #include "core/exitprocs.h"
 
+#include "ui/formula/fmformula.h"
 #include "ui/startup/startup.h"
 
 #include "ui/errorwindow/application.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv)
         // Before any query is loaded: the steps' reports, the report
         // destination and the export filters.
         mx::InstallQueryReports();
+        // The engine's formula, filter and criterion editors.
+        mx::ui::InstallFormulaEditor();
         status = mx::StartQueryProgram();
         // The settings object saves the recent files and the settings,
         // the engine frees its driver and libraries, while the application

@@ -78,6 +78,7 @@ int main(int argc, char** argv)
             area("runtime", mx::shots::ShootRuntime);
             area("report", mx::shots::ShootReport);
             area("designer", mx::shots::ShootDesigner);
+            area("formula", mx::shots::ShootFormula);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

@@ -39,5 +39,6 @@ void ShootControls(TShots& shots);
 void ShootRuntime(TShots& shots);
 void ShootReport(TShots& shots);
 void ShootDesigner(TShots& shots);
+void ShootFormula(TShots& shots);
 
 } // namespace mx::shots

@@ -1,0 +1,62 @@
+#pragma once
+// The sort dialog of a step: the fields not used for sorting on the left,
+// the sort on the right, moved across with the arrow buttons, reordered
+// with up and down; "Changer tri" turns a field's direction.
+
+#include "sorteditor.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace mx::ui {
+class TPictureListBox;
+}
+
+namespace mx {
+
+class TfmSortFields : public QDialog {
+public:
+    explicit TfmSortFields(TMxQueryStep* step, QWidget* parent = nullptr);
+
+    TSortEditor& Editor() { return m_editor; }
+
+    // The buttons' actions, as the buttons run them.
+    void Include();
+    void IncludeAll();
+    void Exclude();
+    void ExcludeAll();
+    void MoveUp();
+    void MoveDown();
+    void SwapSortOrder();
+
+    QLabel* SrcLabel;
+    QLabel* DstLabel;
+    ui::TPictureListBox* SrcList;
+    ui::TPictureListBox* DstList;
+    QToolButton* btInclude;
+    QToolButton* btIncAll;
+    QToolButton* btExclude;
+    QToolButton* btExAll;
+    QToolButton* sbUp;
+    QToolButton* sbDown;
+    QPushButton* btSwapSortOrder;
+    QPushButton* btOk;
+    QPushButton* btCancel;
+    QPushButton* btHelp;
+
+private:
+    void fill(ui::TPictureListBox* focus, int select);
+    void updateButtons();
+    static std::vector<int> selectedRows(const ui::TPictureListBox* list);
+
+    TSortEditor m_editor;
+};
+
+// The sort dialog on a step; true when the user pressed OK (the fields'
+// positions are then written; Cancel puts every field back as it was).
+bool EditSort(TMxQueryStep* step);
+
+} // namespace mx
