@@ -1,5 +1,6 @@
 // Morv32, the query program.
 
+#include "params/paramhooks.h"
 #include "reports/queryreports.h"
 #include "startup/querystart.h"
 
@@ -19,6 +20,8 @@ int main(int argc, char** argv)
         // Before any query is loaded: the steps' reports, the report
         // destination and the export filters.
         mx::InstallQueryReports();
+        // The parameter editor, the prompter and their dialogs.
+        mx::RegisterParamHooks();
         status = mx::StartQueryProgram();
         // The settings object saves the recent files and the settings,
         // the engine frees its driver and libraries, while the application
