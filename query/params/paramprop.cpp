@@ -108,6 +108,13 @@ TfmParamProp::TfmParamProp(TVParamControl* shape, TMxDataModel* model, QWidget* 
     UpdatePage();
 }
 
+TfmParamProp::~TfmParamProp()
+{
+    // The name's edit loses the focus while the dialog goes: that is no
+    // leaving of the field.
+    QObject::disconnect(cobParamName->lineEdit(), nullptr, this, nullptr);
+}
+
 TMxParamControl* TfmParamProp::control() const
 {
     return Shape ? Shape->ParamControl() : nullptr;

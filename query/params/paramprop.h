@@ -28,6 +28,7 @@ class TVParamControl;
 class TfmParamProp : public QDialog {
 public:
     TfmParamProp(TVParamControl* shape, TMxDataModel* model, QWidget* parent = nullptr);
+    ~TfmParamProp() override;
 
     TDlgControlKind SelectedKind() const;
     void UpdatePage();
