@@ -7,6 +7,10 @@
 
 #include "params/dialogbuilder.h"
 #include "params/paramdialogs.h"
+#include "params/parameditor.h"
+#include "params/paramprop.h"
+
+#include "picturelistbox.h"
 
 #include "core/exceptions.h"
 #include "driver/dataset.h"
@@ -164,6 +168,46 @@ TEST_F(SampleParams, CancellingThePrompterAbortsTheRunBeforeItReadsAnything)
     EXPECT_EQ(q->Steps()->Items(0)->Dataset(), nullptr);
     EXPECT_EQ(q->ParamControls()->Items(0)->LoadedValues()->toStringList(), QStringList{QStringLiteral("01/02/2023")})
         << "the answers shown are kept all the same";
+}
+
+TEST_F(SampleParams, CancelInTheEditorLeavesTheSavedQueryByteIdentical)
+{
+    ScopedHook type(ParamTypeEditorHook, EditParamType);
+    ScopedHook properties(ParamControlEditorHook, EditParamControl);
+    QueryPtr q = Load(sampleFile(QStringLiteral("COMMANDES_PERIODE.MQR")));
+    const QByteArray before = q->SaveToBytes();
+    for (bool confirm : {false, true}) {
+        SCOPED_TRACE(confirm);
+        WhenModal([&](QWidget* w) {
+            auto* f = dynamic_cast<TfmParamEditor*>(w);
+            ASSERT_NE(f, nullptr);
+            // a parameter deleted and one made, a control moved, one deleted
+            f->plbParams->setCurrentRow(1);
+            f->btDelete->click();
+            WhenModal([](QWidget* t) {
+                t->findChild<QLineEdit*>(QStringLiteral("edParamName"))->setText(QStringLiteral("Au"));
+                t->findChild<QPushButton*>(QStringLiteral("btOk"))->click();
+            });
+            f->btNew->click();
+            TVParamControl* first = f->DialogBuilder->Shapes()[0];
+            Press(first, QPoint(60, 16));
+            MoveTo(first, QPoint(20, 40));
+            Release(first, QPoint(20, 40));
+            f->DialogBuilder->SelectControl(f->DialogBuilder->Shapes()[1]);
+            f->DialogBuilder->DeleteSelected();
+            (confirm ? f->btOk : f->btCancel)->click();
+        });
+        ParamsEditorHook.set(EditParams);
+        ParamsEditorHook(QStringLiteral("Commandes"), q->DataModel(), q->ParamControls(), q->Params());
+        ParamsEditorHook.clear();
+        if (confirm) {
+            EXPECT_NE(q->SaveToBytes(), before);
+            EXPECT_EQ(q->ParamControls()->Count(), 1);
+            EXPECT_EQ(q->Params()->Items(1)->Name(), QStringLiteral("Au"));
+        } else {
+            EXPECT_EQ(q->SaveToBytes(), before);
+        }
+    }
 }
 
 TEST(SampleParamsProgram, TheUnattendedRunWithoutADisplayNamesTheParametersAndEndsWithStatusTwo)
