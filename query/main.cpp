@@ -1,5 +1,6 @@
 // Morv32, the query program.
 
+#include "params/paramhooks.h"
 #include "reports/queryreports.h"
 #include "startup/querystart.h"
 
@@ -22,6 +23,8 @@ int main(int argc, char** argv)
         mx::InstallQueryReports();
         // The engine's formula, filter and criterion editors.
         mx::ui::InstallFormulaEditor();
+        // The parameter editor, the prompter and their dialogs.
+        mx::RegisterParamHooks();
         status = mx::StartQueryProgram();
         // The settings object saves the recent files and the settings,
         // the engine frees its driver and libraries, while the application

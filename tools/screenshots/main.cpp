@@ -79,6 +79,7 @@ int main(int argc, char** argv)
             area("report", mx::shots::ShootReport);
             area("designer", mx::shots::ShootDesigner);
             area("formula", mx::shots::ShootFormula);
+            area("params", mx::shots::ShootParams);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

@@ -40,5 +40,6 @@ void ShootRuntime(TShots& shots);
 void ShootReport(TShots& shots);
 void ShootDesigner(TShots& shots);
 void ShootFormula(TShots& shots);
+void ShootParams(TShots& shots);
 
 } // namespace mx::shots
