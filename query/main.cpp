@@ -1,5 +1,6 @@
 // Morv32, the query program.
 
+#include "designer/commandlink.h"
 #include "params/paramhooks.h"
 #include "reports/queryreports.h"
 #include "startup/querystart.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv)
         mx::ui::InstallFormulaEditor();
         // The parameter editor, the prompter and their dialogs.
         mx::RegisterParamHooks();
+        // The sort and result options dialogs of the designer's commands.
+        mx::InstallDesignerDialogs();
         status = mx::StartQueryProgram();
         // The settings object saves the recent files and the settings,
         // the engine frees its driver and libraries, while the application

@@ -4,6 +4,8 @@
 
 #include "commands/designerhelp.h"
 #include "commands/designerstates.h"
+#include "dialogs/fmextdest.h"
+#include "dialogs/fmsortfields.h"
 #include "guarded.h"
 #include "picturelistbox.h"
 #include "query/query.h"
@@ -44,6 +46,12 @@ const TAddressItem kAddressItems[] = {
 const char* const kManualHint = "*Morv";
 
 } // namespace
+
+void InstallDesignerDialogs()
+{
+    StepSortHook.set(EditSort);
+    StepDestinationsHook.set(EditDestinations);
+}
 
 bool ShowHints()
 {

@@ -38,6 +38,10 @@ private:
     TDesignerCommands m_commands;
 };
 
+// Fills the command slots with the program's dialogs: the sort dialog and
+// the result options dialog of a step.
+void InstallDesignerDialogs();
+
 // The application's tool-tip switch: off, no widget shows its tool tip.
 bool ShowHints();
 void SetShowHints(bool on);

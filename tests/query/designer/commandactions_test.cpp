@@ -151,6 +151,13 @@ TEST_F(DesignerCommandActions, TheStepsDialogsOpenFromTheirButtonsAndMenus)
     EXPECT_EQ(opened, (QStringList{QStringLiteral("résultats:Etape 1"), QStringLiteral("résultats:Etape 1"),
                           QStringLiteral("tri:Etape 1"), QStringLiteral("tri:Etape 1"), QStringLiteral("filtre:Etape 1")}));
     EXPECT_TRUE(w->windowTitle().contains(u'*'));
+
+    // The program fills both slots with its dialogs.
+    StepSortHook.clear();
+    StepDestinationsHook.clear();
+    InstallDesignerDialogs();
+    EXPECT_TRUE(StepSortHook);
+    EXPECT_TRUE(StepDestinationsHook);
 }
 
 TEST_F(DesignerCommandActions, ACalculatedFieldMadeWithCalcIsSavedWithTheQuery)
