@@ -7,6 +7,7 @@
 #include "dialogs/fmextdest.h"
 #include "dialogs/fmsortfields.h"
 #include "guarded.h"
+#include "mrumenu.h"
 #include "picturelistbox.h"
 #include "query/query.h"
 #include "settings/global.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QPointer>
 #include <QToolButton>
 
@@ -107,6 +109,19 @@ void TDesignerCommandLink::connectActions()
     // Fields
     button("fbCalcFields", [this] { m_commands.AddCalculatedField(); });
     on({"miFieldDelete"}, [this] { m_commands.DeleteSelectedField(); });
+    // Opening the favourites checks the entry of the query's own file
+    // (names compared exactly).
+    if (w.miFavorites)
+        ui::Connect(w.miFavorites, &QMenu::aboutToShow, this, [this] {
+            TMxQuery* q = m_window.GetQuery();
+            const QString current = q ? q->FileName() : QString();
+            for (QAction* a : m_window.miFavorites->actions()) {
+                if (!a->property(ui::kMRUEntryProperty).toBool())
+                    continue;
+                a->setCheckable(true);
+                a->setChecked(!current.isEmpty() && a->data().toString() == current);
+            }
+        });
     // Options and help
     on({"miGeneralOptions"}, [] { ShowGeneralOptions(); });
     on({"miShowHint"}, [this] {
