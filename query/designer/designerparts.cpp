@@ -69,7 +69,7 @@ const TButtonText kButtonTexts[kToolButtonCount] = {
     {"Filtre", "Filtre de l'étape|*Filtre", QStyle::SP_FileDialogContentsView},
     {"Calc.", "Nouveau champ calculé|*Calc.", QStyle::SP_FileDialogInfoView},
     {"Tri", "Ordre de tri|*Tri", QStyle::SP_ArrowDown},
-    {"Résultats", "Destinations des résultats|*Résultats", QStyle::SP_DriveHDIcon},
+    {"Résultats", "Destinations des résultats|*Résultats", QStyle::SP_DialogSaveButton},
     {"A propos", "A propos de Morvelin|*A propos", QStyle::SP_MessageBoxInformation},
 };
 

@@ -27,6 +27,8 @@ TPlaceholderQueryEditor::TPlaceholderQueryEditor(QWidget* parent, ui::TPictureLi
     m_grid = new ui::TMxGrid(m_editor);
     m_grid->setObjectName(QStringLiteral("MxGrid"));
     box->addWidget(m_grid);
+    m_grid->SetShowHeaders(true);
+    m_grid->SetIndicatorWidth(m_grid->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 8);
     m_grid->OnGetInfo = [](ui::TMxGrid& g, int col, ui::TMxGridDrawInfoKind kind) {
         TIMxDataset* ds = g.DataSet();
         switch (kind) {

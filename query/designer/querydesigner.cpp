@@ -128,6 +128,12 @@ TfmQueryDesigner::~TfmQueryDesigner()
 {
     m_registration.reset();
     m_destroying = true;
+    // The children go after this part of the window: nothing they send
+    // while they go (focus lost, editing finished) may reach it.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->removeEventFilter(this);
+        child->blockSignals(true);
+    }
     if (g_historyOwner == this)
         bindHistories(false);
     SetQuery(nullptr);
