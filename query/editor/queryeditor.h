@@ -15,6 +15,7 @@
 class QListWidget;
 
 namespace mx {
+class TMxItem;
 class TMxQuery;
 class TMxQueryStep;
 } // namespace mx

@@ -26,6 +26,7 @@
 // answers drags as the editor does.
 
 #include "dragmanager.h"
+#include "mxgrid.h"
 #include "nrpanel.h"
 
 #include <QPixmap>
@@ -46,7 +47,6 @@ class TIMxDataset;
 namespace mx::ui {
 
 class TItemObserver;
-class TMxGrid;
 class TMxSplitter;
 class TReportEditor;
 class TfmReportPreview;
@@ -116,6 +116,8 @@ public:
     void StartDrag(QWidget* panel, const QPoint& globalPos);
     // Ends a drag of the selected field's panel still under way.
     void CancelFieldDrag();
+    // Someone listens to OnFormulaChange.
+    bool HasFormulaHandler() const;
     // Marks the step's query modified (nothing without a query).
     void MarkModified();
 
@@ -152,13 +154,13 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void entityAdded(TMxItem* item);
     void entityRemoved(TMxItem* item);
-    void gridInfo(TMxGrid& grid, int col, int kind);
+    void gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind);
     void gridRecordCount();
-    bool gridKey(int key);
     void tabChanged(int index);
     void design();
     void preview();
@@ -185,7 +187,7 @@ private:
     int m_lastTab = 0;
     bool m_pendingRebuild = false; // this editor's own
     bool m_destroying = false;
-    QPointer<QWidget> m_fieldDrag;
+    bool m_inUpdateSQL = false;
 };
 
 } // namespace mx::ui
