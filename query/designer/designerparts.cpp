@@ -141,7 +141,7 @@ void TfmQueryDesigner::buildPanels()
     left->AddWidget(olFields, ui::TAlign::alClient);
     Splitter4 = splitter(m_client, dock, "Splitter4", ui::TAlign::alLeft, nullptr);
 
-    auto editor = std::make_unique<TPlaceholderQueryEditor>(m_client, plbSteps, olFields);
+    auto editor = std::make_unique<TSurfaceQueryEditor>(m_client, plbSteps, olFields);
     dock->AddWidget(editor->StepEditor(), ui::TAlign::alClient);
     editor->StepEditor()->raise();
     m_editor = std::move(editor);

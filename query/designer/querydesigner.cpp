@@ -20,6 +20,7 @@
 #include "mrumenu.h"
 #include "nrpanel.h"
 #include "picturelistbox.h"
+#include "runprogress.h"
 #include "splitter.h"
 
 #include "platform/core/inifile.h"
@@ -314,6 +315,11 @@ void TfmQueryDesigner::RestoreLayout()
 void TfmQueryDesigner::closeEvent(QCloseEvent* event)
 {
     Guard(this, [&] {
+        // Nothing is dropped under a running query.
+        if (ui::RunInProgress()) {
+            event->ignore();
+            return;
+        }
         if (!m_closing && !SaveIfModified()) {
             event->ignore();
             return;
