@@ -8,6 +8,7 @@
 #include "entityoutline.h"
 #include "nrpanel.h"
 #include "picturelistbox.h"
+#include "pictures.h"
 #include "splitter.h"
 
 #include <QAction>
@@ -136,6 +137,7 @@ void TfmQueryDesigner::buildPanels()
     plbSteps = named<ui::TPictureListBox>(nrpaLeft, "plbSteps");
     left->AddWidget(plbSteps, ui::TAlign::alTop, 80);
     plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
+    plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));
     Splitter5 = splitter(nrpaLeft, left, "Splitter5", ui::TAlign::alTop, nullptr);
     olFields = named<ui::TEntityOutline>(nrpaLeft, "olFields");
     left->AddWidget(olFields, ui::TAlign::alClient);
