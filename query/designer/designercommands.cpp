@@ -26,6 +26,7 @@
 #include "dialogservice.h"
 #include "guarded.h"
 #include "picturelistbox.h"
+#include "runprogress.h"
 #include "splitter.h"
 #include "uiservice.h"
 
@@ -338,7 +339,7 @@ void TfmQueryDesigner::RunQuery()
         ~Rebind() { editor.BindResults(); }
     } rebind{*m_editor};
     TEngineBusyScope busy;
-    ExecuteQuery(q);
+    ui::RunWithProgress(this, [q](const std::function<void(const QString&)>&) { ExecuteQuery(q); });
 }
 
 void TfmQueryDesigner::showTips()

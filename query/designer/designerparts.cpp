@@ -8,6 +8,7 @@
 #include "entityoutline.h"
 #include "nrpanel.h"
 #include "picturelistbox.h"
+#include "pictures.h"
 #include "splitter.h"
 
 #include <QAction>
@@ -69,7 +70,7 @@ const TButtonText kButtonTexts[kToolButtonCount] = {
     {"Filtre", "Filtre de l'étape|*Filtre", QStyle::SP_FileDialogContentsView},
     {"Calc.", "Nouveau champ calculé|*Calc.", QStyle::SP_FileDialogInfoView},
     {"Tri", "Ordre de tri|*Tri", QStyle::SP_ArrowDown},
-    {"Résultats", "Destinations des résultats|*Résultats", QStyle::SP_DriveHDIcon},
+    {"Résultats", "Destinations des résultats|*Résultats", QStyle::SP_DialogSaveButton},
     {"A propos", "A propos de Morvelin|*A propos", QStyle::SP_MessageBoxInformation},
 };
 
@@ -136,12 +137,13 @@ void TfmQueryDesigner::buildPanels()
     plbSteps = named<ui::TPictureListBox>(nrpaLeft, "plbSteps");
     left->AddWidget(plbSteps, ui::TAlign::alTop, 80);
     plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
+    plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));
     Splitter5 = splitter(nrpaLeft, left, "Splitter5", ui::TAlign::alTop, nullptr);
     olFields = named<ui::TEntityOutline>(nrpaLeft, "olFields");
     left->AddWidget(olFields, ui::TAlign::alClient);
     Splitter4 = splitter(m_client, dock, "Splitter4", ui::TAlign::alLeft, nullptr);
 
-    auto editor = std::make_unique<TPlaceholderQueryEditor>(m_client, plbSteps, olFields);
+    auto editor = std::make_unique<TSurfaceQueryEditor>(m_client, plbSteps, olFields);
     dock->AddWidget(editor->StepEditor(), ui::TAlign::alClient);
     editor->StepEditor()->raise();
     m_editor = std::move(editor);

@@ -4,10 +4,9 @@
 // step, the selection, and two notifications (a change of the query, step
 // or selection; a change of the current step's SQL).
 //
-// TPlaceholderQueryEditor stands in until the full editing surface takes
-// this place: it shows the steps in the steps list, the current step's
-// entities in the outline, and the current step's result in a grid.
 
+#include <QList>
+#include <QMetaObject>
 #include <QPointer>
 #include <QString>
 
@@ -21,7 +20,8 @@ class TMxQueryStep;
 class TMxQueryField;
 namespace ui {
 class TEntityOutline;
-class TMxGrid;
+class TMxQueryEditor;
+class TMxStepEditor;
 class TPictureListBox;
 }
 
@@ -62,37 +62,30 @@ public:
     std::function<void()> OnSQLChange;
 };
 
-class TPlaceholderQueryEditor : public TDesignerEditor {
+// The query editing surface (query/editor): the step editor with its
+// panels, grid and report tabs, and the visual query editor binding the
+// query to it, to the steps list and to the outline.
+class TSurfaceQueryEditor : public TDesignerEditor {
 public:
-    TPlaceholderQueryEditor(QWidget* parent, ui::TPictureListBox* steps, ui::TEntityOutline* outline);
-    ~TPlaceholderQueryEditor() override;
+    TSurfaceQueryEditor(QWidget* parent, ui::TPictureListBox* steps, ui::TEntityOutline* outline);
+    ~TSurfaceQueryEditor() override;
 
-    QWidget* StepEditor() const override { return m_editor; }
-    TMxQuery* Query() const override { return m_query; }
+    QWidget* StepEditor() const override;
+    TMxQuery* Query() const override;
     void SetQuery(TMxQuery* query) override;
-    TMxQueryStep* CurrentStep() const override { return m_step; }
+    TMxQueryStep* CurrentStep() const override;
     void SetStep(TMxQueryStep* step) override;
-    bool HasSelectedField() const override { return false; }
+    bool HasSelectedField() const override;
     int EntityCount() const override;
     QString SQLText() const override;
     void UnbindResults() override;
     void BindResults() override;
     void Changed() override;
 
-    ui::TMxGrid* Grid() const { return m_grid; }
-
 private:
-    void fillSteps();
-    void showStep();
-    void prepareSQL();
-
-    QPointer<QWidget> m_editor;
-    ui::TMxGrid* m_grid = nullptr;
-    QPointer<ui::TPictureListBox> m_steps;
-    QPointer<ui::TEntityOutline> m_outline;
-    TMxQuery* m_query = nullptr;
-    TMxQueryStep* m_step = nullptr;
-    QString m_sql;
+    QPointer<ui::TMxStepEditor> m_stepEditor;
+    QPointer<ui::TMxQueryEditor> m_queryEditor;
+    QList<QMetaObject::Connection> m_links;
 };
 
 } // namespace mx

@@ -22,6 +22,7 @@
 #include "mrumenu.h"
 #include "nrpanel.h"
 #include "picturelistbox.h"
+#include "runprogress.h"
 #include "splitter.h"
 
 #include "platform/core/inifile.h"
@@ -131,6 +132,12 @@ TfmQueryDesigner::~TfmQueryDesigner()
 {
     m_registration.reset();
     m_destroying = true;
+    // The children go after this part of the window: nothing they send
+    // while they go (focus lost, editing finished) may reach it.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->removeEventFilter(this);
+        child->blockSignals(true);
+    }
     if (g_historyOwner == this)
         bindHistories(false);
     SetQuery(nullptr);
@@ -313,6 +320,11 @@ void TfmQueryDesigner::RestoreLayout()
 void TfmQueryDesigner::closeEvent(QCloseEvent* event)
 {
     Guard(this, [&] {
+        // Nothing is dropped under a running query.
+        if (ui::RunInProgress()) {
+            event->ignore();
+            return;
+        }
         if (!m_closing && !SaveIfModified()) {
             event->ignore();
             return;
