@@ -144,9 +144,13 @@ void TDesignerCommands::AddCalculatedField()
 
 void TDesignerCommands::EditSelectedFieldFormula()
 {
+    EditFieldFormula(m_view.SelectedField());
+}
+
+void TDesignerCommands::EditFieldFormula(TMxQueryField* field)
+{
     TMxQuery* q = query();
     TMxQueryStep* step = m_view.CurrentStep();
-    TMxQueryField* field = m_view.SelectedField();
     if (!q || !step || !field)
         return;
     // Both editors are given the step's model (reduced to the set), so the

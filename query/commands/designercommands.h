@@ -64,6 +64,7 @@ public:
     // The formula of the selected calculated field, or the filter of the
     // selected other field.
     void EditSelectedFieldFormula();
+    void EditFieldFormula(TMxQueryField* field);
     void DeleteSelectedField();
     // Asks for a field's new name (at most 25 characters); True on OK,
     // name then holds it.

@@ -9,6 +9,8 @@
 #include "guarded.h"
 #include "mrumenu.h"
 #include "picturelistbox.h"
+#include "stepeditor.h"
+#include "vpanels.h"
 #include "query/query.h"
 #include "settings/global.h"
 
@@ -109,6 +111,13 @@ void TDesignerCommandLink::connectActions()
     // Fields
     button("fbCalcFields", [this] { m_commands.AddCalculatedField(); });
     on({"miFieldDelete"}, [this] { m_commands.DeleteSelectedField(); });
+    // The step editor's field panels: a rename asks for the name, a
+    // formula button opens the formula or the filter of its field.
+    if (auto* editor = qobject_cast<ui::TMxStepEditor*>(w.Editor().StepEditor())) {
+        editor->OnFieldRename = [this](QObject*, QString& name) { m_commands.RenameField(name); };
+        ui::Connect(editor, &ui::TMxStepEditor::OnFormulaChange, this,
+            [this](ui::TVField* field) { m_commands.EditFieldFormula(field ? field->Field() : nullptr); });
+    }
     // Opening the favourites checks the entry of the query's own file
     // (names compared exactly).
     if (w.miFavorites)

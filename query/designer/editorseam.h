@@ -76,6 +76,8 @@ public:
     TMxQueryStep* CurrentStep() const override;
     void SetStep(TMxQueryStep* step) override;
     bool HasSelectedField() const override;
+    TMxQueryField* SelectedQueryField() const override;
+    void UpdateSQL() override;
     int EntityCount() const override;
     QString SQLText() const override;
     void UnbindResults() override;

@@ -82,6 +82,18 @@ bool TSurfaceQueryEditor::HasSelectedField() const
     return m_stepEditor && m_stepEditor->SelectedField();
 }
 
+TMxQueryField* TSurfaceQueryEditor::SelectedQueryField() const
+{
+    ui::TVField* field = m_stepEditor ? m_stepEditor->SelectedField() : nullptr;
+    return field ? field->Field() : nullptr;
+}
+
+void TSurfaceQueryEditor::UpdateSQL()
+{
+    if (m_stepEditor && CurrentStep())
+        m_stepEditor->UpdateSQL();
+}
+
 int TSurfaceQueryEditor::EntityCount() const
 {
     return m_stepEditor && m_stepEditor->VEntities() ? m_stepEditor->VEntities()->Count() : 0;

@@ -22,6 +22,8 @@
 #include "mrumenu.h"
 #include "mxgrid.h"
 #include "picturelistbox.h"
+#include "stepeditor.h"
+#include "vpanels.h"
 
 #include "testsupport.h"
 
@@ -291,4 +293,46 @@ TEST_F(DesignerCommandActions, TheHelpMenuAndTheOptionsMenu)
     EXPECT_TRUE(w->action("miShowHint")->isChecked());
 
     EXPECT_FALSE(w->action("miGeneralOptions")->isEnabled()) << "no options dialog in this program yet";
+}
+
+TEST_F(DesignerCommandActions, TheFieldPanelsAreRenamedAndFilteredThroughTheCommands)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    addFields(w, 2);
+    TMxQueryStep* step = w->CurrentStep();
+    auto* editor = w->findChild<ui::TMxStepEditor*>(QStringLiteral("MxStepEditor"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_GT(editor->VEntities()->Count(), 0);
+    ui::TVField* panel = editor->VEntities()->VEntity(0)->VField(0);
+    ASSERT_NE(panel, nullptr);
+    TMxQueryField* field = panel->Field();
+    EXPECT_FALSE(w->action("miFieldDelete")->isEnabled());
+    panel->Press(Qt::LeftButton);
+    EXPECT_EQ(editor->SelectedField(), panel);
+    EXPECT_TRUE(w->action("miFieldDelete")->isEnabled());
+
+    int maxLength = 0;
+    ScopedHook prompt(PromptStringHook, [&](const QString&, const QString& text, TStrings*, int max, QString& value,
+                                           const QString&, const QString&) {
+        EXPECT_EQ(text, QStringLiteral("Veuillez entrer le nom du champ"));
+        maxLength = max;
+        value = QStringLiteral("Nom du client");
+        return true;
+    });
+    panel->Rename();
+    EXPECT_EQ(maxLength, 25);
+    EXPECT_EQ(field->FullName(), QStringLiteral("Nom du client"));
+
+    int filters = 0;
+    ScopedHook filter(FieldFilterHook, [&](TMxQuery*, int stepId, TMxQueryField* f) {
+        ++filters;
+        EXPECT_EQ(stepId, step->Id());
+        EXPECT_EQ(f, field);
+        return false;
+    });
+    panel->EditFormula();
+    EXPECT_EQ(filters, 1);
+
+    // (Deleting the selected field is tested on the command itself.)
+    EXPECT_TRUE(w->GetQuery()->Modified());
 }
