@@ -1,12 +1,17 @@
 // Morv32, the query program.
 
+#include "commands/designerhelp.h"
+#include "designer/commandlink.h"
+#include "params/paramhooks.h"
 #include "reports/queryreports.h"
 #include "startup/querystart.h"
 
 #include "core/exitprocs.h"
 
 #include "ui/formula/fmformula.h"
+#include "ui/dialogs/about.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/dialogs/rundoc.h"
 #include "ui/errorwindow/application.h"
 #include "ui/errorwindow/uiservice.h"
 #include "ui/startup/startup.h"
@@ -28,6 +33,15 @@ int main(int argc, char** argv)
         mx::InstallQueryReports();
         // The engine's formula, filter and criterion editors.
         mx::ui::InstallFormulaEditor();
+        // The parameter editor, the prompter and their dialogs.
+        mx::RegisterParamHooks();
+        // The sort and result options dialogs of the designer's commands.
+        mx::InstallDesignerDialogs();
+        // The help menu's about box and documents.
+        mx::AboutBoxHook.set(mx::ui::ShowAboutBox);
+        mx::RunDocumentHook.set([](const QString& fileName, const QString& downloadPattern) {
+            return mx::ui::RunDocument(fileName, downloadPattern);
+        });
         status = mx::StartQueryProgram();
         // The settings object saves the recent files and the settings,
         // the engine frees its driver and libraries, while the application

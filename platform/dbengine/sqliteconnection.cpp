@@ -36,6 +36,27 @@ const char* skipInsignificant(const char* p, const char* end)
 
 } // namespace
 
+namespace {
+
+std::function<bool()>& progressHook()
+{
+    static std::function<bool()> hook;
+    return hook;
+}
+
+int progressHandler(void*)
+{
+    const std::function<bool()>& hook = progressHook();
+    return hook && hook() ? 1 : 0;
+}
+
+} // namespace
+
+void SetSqliteProgressHook(std::function<bool()> hook)
+{
+    progressHook() = std::move(hook);
+}
+
 std::shared_ptr<SqliteConnection> SqliteConnection::openFile(const QString& path, QString* error)
 {
     const QFileInfo fi(path);
@@ -59,6 +80,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::openFile(const QString& path
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 5000);
+    sqlite3_progress_handler(db, 1000, progressHandler, nullptr);
     // Opening is lazy: read the schema now, so that a damaged file or one
     // that is not a database fails here and not at the first query.
     char* msg = nullptr;
@@ -87,6 +109,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::openScratch(QString* error)
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 5000);
+    sqlite3_progress_handler(db, 1000, progressHandler, nullptr);
     return std::shared_ptr<SqliteConnection>(new SqliteConnection(db, QString()));
 }
 

@@ -9,12 +9,19 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace platform {
+
+// Called from SQLite's progress handler of every connection, every thousand
+// virtual-machine steps of a statement; an answer of true interrupts the
+// statement, which then fails as interrupted. None by default. The
+// designer's runs let events through with it.
+void SetSqliteProgressHook(std::function<bool()> hook);
 
 class SqliteConnection {
 public:

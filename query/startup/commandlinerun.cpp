@@ -3,6 +3,7 @@
 #include "core/exceptions.h"
 #include "core/file.h"
 #include "core/userservice.h"
+#include "model/paramcontrol.h"
 #include "run/queryrun.h"
 #include "settings/global.h"
 #include "settings/startparams.h"
@@ -24,11 +25,28 @@ namespace {
     throw EMxAbort(text);
 }
 
-[[noreturn]] void refuseParams(TRunOutcome& outcome, const QString& caption)
+// The parameters the dialog asks, each once, in the dialog's order.
+QString askedParams(const TMxParamControlList* controls)
 {
-    const QString text = TranslateFmt(QStringLiteral("%s : la requête demande des paramètres, "
-                                                     "et aucune fenêtre ne peut s'ouvrir pour les saisir."),
-        {caption});
+    QStringList names;
+    for (int i = 0; controls && i < controls->Count(); ++i) {
+        const TMxParamControl* c = controls->Items(i);
+        if (c->Kind() != ckLabel && !c->ParamName().isEmpty() && !names.contains(c->ParamName(), Qt::CaseInsensitive))
+            names << c->ParamName();
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+[[noreturn]] void refuseParams(TRunOutcome& outcome, const QString& caption, const TMxParamControlList* controls)
+{
+    const QString names = askedParams(controls);
+    const QString text = names.isEmpty()
+        ? TranslateFmt(QStringLiteral("%s : la requête demande des paramètres, "
+                                      "et aucune fenêtre ne peut s'ouvrir pour les saisir."),
+              {caption})
+        : TranslateFmt(QStringLiteral("%s : la requête demande des paramètres (%s), "
+                                      "et aucune fenêtre ne peut s'ouvrir pour les saisir."),
+              {caption, names});
     outcome.Cancel(text);
     throw EMxAbort(text);
 }
@@ -54,8 +72,8 @@ public:
         }
         if (!interactive || !ParamsPrompterHook)
             m_prompter.emplace(ParamsPrompterHook,
-                [&outcome](TMxDataModel*, const QString& caption, bool&, TStrings*, TMxParamControlList*, bool) {
-                    refuseParams(outcome, caption);
+                [&outcome](TMxDataModel*, const QString& caption, bool&, TStrings*, TMxParamControlList* controls, bool) {
+                    refuseParams(outcome, caption, controls);
                 });
         // A missing file is not looked for: the load fails and says which.
         if (!interactive)

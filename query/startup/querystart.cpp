@@ -11,6 +11,8 @@
 
 #include "server/serverglobal.h"
 
+#include "designer/querydesigner.h"
+
 #include <cstdio>
 
 namespace mx {
@@ -27,12 +29,7 @@ TQueryProgramParts DefaultQueryProgramParts()
             std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
     };
     parts.RunCommandLineQuery = [] { return RunCommandLineQuery(); };
-    parts.OpenDesigner = [](const QString&, const QString&) {
-        UserService().MessageDlg(Translate(QStringLiteral("Le concepteur de requêtes n'est pas encore disponible "
-                                                          "dans cette version : lancez une requête avec /EXE fichier.MQR.")),
-            TMsgDlgType::mtError, mbOK);
-        return int(rsFailed);
-    };
+    parts.OpenDesigner = [](const QString& model, const QString& query) { return OpenDesignerAndRun(model, query); };
     return parts;
 }
 

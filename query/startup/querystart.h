@@ -26,8 +26,8 @@ struct TQueryProgramParts {
     std::function<int(const QString& modelFile, const QString& queryFile)> OpenDesigner;
 };
 
-// The program's own parts. The designer window is not part of this
-// version: asking for it says so and gives status 1.
+// The program's own parts: the designer part opens a designer window and
+// runs the event loop until the last designer closes (status 0).
 TQueryProgramParts DefaultQueryProgramParts();
 
 // Returns the process's exit status (0 success; see TRunStatus).

@@ -7,6 +7,8 @@
 #include "model/datamodel.h"
 #include "model/entity.h"
 #include "model/formula.h"
+#include "model/param.h"
+#include "model/paramcontrol.h"
 #include "model/queryfield.h"
 #include "model/table.h"
 #include "query/query.h"
@@ -181,6 +183,68 @@ void writeClients(const QString& fileName, const QString& modelFile)
     save(q.get(), fileName);
 }
 
+// A parameter of the query and the edit of the dialog that asks it, with
+// its label on the left.
+TMxParam* askDate(TMxQuery* query, int id, const QString& name, const QString& caption, const QString& initial, int top)
+{
+    auto* param = query->Params()->AddNew();
+    param->SetId(id);
+    param->SetName(name);
+    param->SetParamType(ptDate);
+    TMxParamControl* edit = query->ParamControls()->AddNew();
+    edit->SetKind(ckEdit);
+    edit->SetParamName(name);
+    edit->SetCaption(caption);
+    edit->SetCaptionAlign(caLeft);
+    TStrings values;
+    values.Add(initial);
+    edit->SetValues(values);
+    edit->SetDesignX(114);
+    edit->SetDesignY(top);
+    edit->SetDesignW(133);
+    edit->SetDesignH(33);
+    return param;
+}
+
+// field >= or <= the parameter, as the formula editor writes it
+void compare(TMxFormulaList* criteria, int tableId, const QString& field, TOperator op, const TMxParam* param)
+{
+    TMxFormula* f = criteria->AddNew();
+    f->SetOperator(foField);
+    f->SetFieldTblId(tableId);
+    f->SetFieldName(field);
+    f->SetLongTypeId(u'D');
+    criteria->AddNew()->SetOperator(op);
+    TMxFormula* v = criteria->AddNew();
+    v->SetOperator(foVar);
+    v->SetVarId(param->Id());
+    v->SetFieldName(param->Name());
+    v->SetLongTypeId(u'D');
+}
+
+void writePeriod(const QString& fileName, const QString& modelFile)
+{
+    QueryPtr q = newQuery(modelFile, n("Commandes de la période"));
+    q->Informations()->Add(n("Les commandes passées entre deux dates, demandées à chaque exécution."));
+    TMxParam* from = askDate(q.get(), 1, n("Début"), n("Du :"), n("01/01/2023"), 18);
+    TMxParam* to = askDate(q.get(), 2, n("Fin"), n("Au :"), n("31/03/2023"), 60);
+    q->ParamControls()->SetDesignW(300);
+    q->ParamControls()->SetDesignH(114);
+    TMxQueryStep* step = q->AddStep();
+    step->SetName(n("Commandes de la période"));
+    sorted(add(step, tiCommandes, n("DATE_COMMANDE")), 0);
+    sorted(add(step, tiCommandes, n("NUM_COMMANDE")), 1);
+    add(step, tiClients, n("NOM"));
+    add(step, tiClients, n("SOCIETE"));
+    add(step, tiCommandes, n("STATUT"));
+    TMxFormulaList* criteria = step->StepCriteria();
+    compare(criteria, tiCommandes, n("DATE_COMMANDE"), foEqualSup, from);
+    criteria->AddNew()->SetOperator(foAnd);
+    compare(criteria, tiCommandes, n("DATE_COMMANDE"), foEqualInf, to);
+    sendTo(step, "Texte", n("COMMANDES_PERIODE"));
+    save(q.get(), fileName);
+}
+
 } // namespace
 
 void WriteSampleQueries(const QString& folder, const QString& modelFile)
@@ -189,6 +253,7 @@ void WriteSampleQueries(const QString& folder, const QString& modelFile)
     writeSales(dir.filePath(QString::fromLatin1(kSalesQuery)), modelFile);
     writeLoyal(dir.filePath(QString::fromLatin1(kLoyalQuery)), modelFile);
     writeClients(dir.filePath(QString::fromLatin1(kClientsQuery)), modelFile);
+    writePeriod(dir.filePath(QString::fromLatin1(kPeriodQuery)), modelFile);
 }
 
 void WriteBenchQuery(const QString& fileName, const QString& modelFile, const QString& resultName, bool text, bool dbase)

@@ -13,6 +13,9 @@
 //                           step reads to keep the clients of more than 250 items; a text file
 //   CLIENTS.MQR             the clients with their town, sorted; a table of
 //                           each type (Paradox, dBASE, text)
+//   COMMANDES_PERIODE.MQR   the orders between two dates, the parameters
+//                           Début and Fin asked by a dialog of two edits
+//                           when it runs; a text file
 
 #include <QString>
 #include <QStringList>
@@ -22,11 +25,12 @@ namespace mksample {
 inline constexpr const char* kSalesQuery = "VENTES_PAR_PRODUIT.MQR";
 inline constexpr const char* kLoyalQuery = "CLIENTS_FIDELES.MQR";
 inline constexpr const char* kClientsQuery = "CLIENTS.MQR";
+inline constexpr const char* kPeriodQuery = "COMMANDES_PERIODE.MQR";
 // The report files of the runtime, copied from data/sample.
 inline constexpr const char* kSalesReport = "VENTES_PAR_PRODUIT.rpt";
 inline constexpr const char* kClientsReport = "CLIENTS.rpt";
 
-// Writes the three queries into folder, over the model file modelFile
+// Writes the queries into folder, over the model file modelFile
 // (which must exist, its database too: a report is built over a step's
 // result). The destination types and the report classes must be loaded.
 void WriteSampleQueries(const QString& folder, const QString& modelFile);

@@ -77,8 +77,10 @@ int main(int argc, char** argv)
             area("controls", mx::shots::ShootControls);
             area("runtime", mx::shots::ShootRuntime);
             area("report", mx::shots::ShootReport);
+            area("designer", mx::shots::ShootDesigner);
             area("formula", mx::shots::ShootFormula);
             area("dialogs", mx::shots::ShootDialogs);
+            area("params", mx::shots::ShootParams);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

@@ -38,7 +38,9 @@ void ShootFoundation(TShots& shots);
 void ShootControls(TShots& shots);
 void ShootRuntime(TShots& shots);
 void ShootReport(TShots& shots);
+void ShootDesigner(TShots& shots);
 void ShootFormula(TShots& shots);
 void ShootDialogs(TShots& shots);
+void ShootParams(TShots& shots);
 
 } // namespace mx::shots

@@ -135,18 +135,6 @@ TEST(QueryDispatch, AFailedStartUpEndsAtOnceWithAFailureStatus)
     EXPECT_EQ(calls.server + calls.runs + calls.designers, 0);
 }
 
-TEST(QueryDispatch, TheDesignerIsNotAvailableYetAndSaysSo)
-{
-    CountingService service;
-    ScopedUserService scope(&service);
-    CommandLine line({"b.MQR"});
-    TQueryProgramParts parts = DefaultQueryProgramParts();
-    parts.InitApplication = [] { return true; };
-    EXPECT_NE(StartQueryProgram(parts), 0);
-    ASSERT_EQ(service.messages.size(), 1);
-    EXPECT_TRUE(service.messages[0].contains(u"pas encore disponible")) << service.messages[0].toStdString();
-}
-
 // ---- the outcome of an unattended run -----------------------------------
 
 TEST(UnattendedRun, TellsSuccessOnlyWhenNothingFailed)

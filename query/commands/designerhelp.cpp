@@ -1,0 +1,74 @@
+#include "designerhelp.h"
+
+#include "core/userservice.h"
+#include "settings/global.h"
+#include "driver/rootdir.h"
+
+namespace mx {
+
+THookSlot<void()> AboutBoxHook;
+THookSlot<void()> OptionsDialogHook;
+THookSlot<QString(const QString& fileName, const QString& downloadPattern)> RunDocumentHook;
+
+QString MakerSupportAddress()
+{
+    return QStringLiteral("mailto:support@morvelin.org");
+}
+
+QString MakerHomePage()
+{
+    return QStringLiteral("https://www.brenwick.example/");
+}
+
+QString ProductHomePage()
+{
+    return QStringLiteral("https://www.morvelin.org/");
+}
+
+QString MakerProductsPage()
+{
+    return QStringLiteral("https://www.brenwick.example/produits/");
+}
+
+QString ManualDownloadPattern()
+{
+    return QStringLiteral("https://www.morvelin.org/manuels/%s");
+}
+
+QString UserManualFile(const QString& rootDir, const QString& hint, const QString& langCode)
+{
+    return rootDir + hint.mid(1) + langCode + QStringLiteral(".pdf");
+}
+
+void ShowHelpContents()
+{
+    UserService().ShowHelp(AppGlobal() ? AppGlobal()->HelpFile() : QString(), 0);
+}
+
+void OpenUserManual(const QString& hint)
+{
+    const QString file = UserManualFile(DriverRootDir(), hint, AppGlobal() ? AppGlobal()->LangCode() : QStringLiteral("Fr"));
+    if (!RunDocumentHook)
+        return;
+    if (RunDocumentHook(file, ManualDownloadPattern()).isEmpty() && AppGlobal())
+        AppGlobal()->ShowPdfReaderMissing();
+}
+
+bool OpenAddress(const QString& address)
+{
+    return UserService().ShellOpen(address);
+}
+
+void ShowAbout()
+{
+    if (AboutBoxHook)
+        AboutBoxHook();
+}
+
+void ShowGeneralOptions()
+{
+    if (OptionsDialogHook)
+        OptionsDialogHook();
+}
+
+} // namespace mx

@@ -1,0 +1,49 @@
+#pragma once
+// The designer window's step, field, dialog, set and help commands: its
+// actions forwarded to the commands of query/commands (which do the work
+// without a widget), and the states of those actions kept with the
+// window's own. Also the application's tool-tip switch of the options
+// menu.
+
+#include "commands/designercommands.h"
+
+#include <QObject>
+
+namespace mx {
+
+class TfmQueryDesigner;
+
+class TDesignerCommandLink : public QObject, public TDesignerView {
+public:
+    explicit TDesignerCommandLink(TfmQueryDesigner& window);
+    ~TDesignerCommandLink() override;
+
+    // Sets the states of the actions it serves (called with the window's
+    // own states).
+    void ApplyStates();
+    TDesignerCommands& Commands() { return m_commands; }
+
+    // TDesignerView
+    TMxQuery* DesignerQuery() const override;
+    TMxQueryStep* CurrentStep() const override;
+    void ShowStep(TMxQueryStep* step) override;
+    TMxQueryField* SelectedField() const override;
+    void UpdateSQL() override;
+    void StateChanged() override;
+
+private:
+    void connectActions();
+
+    TfmQueryDesigner& m_window;
+    TDesignerCommands m_commands;
+};
+
+// Fills the command slots with the program's dialogs: the sort dialog and
+// the result options dialog of a step.
+void InstallDesignerDialogs();
+
+// The application's tool-tip switch: off, no widget shows its tool tip.
+bool ShowHints();
+void SetShowHints(bool on);
+
+} // namespace mx

@@ -1,0 +1,387 @@
+// The designer's own commands: new query, open, save, save as, close, run,
+// the recent-file lists, the question before a query is dropped, and the
+// program's event loop over the designer windows.
+
+#include "querydesigner.h"
+
+#include "commandlink.h"
+
+#include "endsignals.h"
+
+#include "core/exceptions.h"
+#include "core/strings.h"
+#include "core/translate.h"
+#include "core/userservice.h"
+#include "model/datamodel.h"
+#include "model/domain.h"
+#include "model/user.h"
+#include "model/modeltypes.h"
+#include "query/query.h"
+#include "query/querystep.h"
+#include "run/queryrun.h"
+#include "settings/global.h"
+#include "settings/mru.h"
+
+#include "brntips.h"
+#include "dialogservice.h"
+#include "guarded.h"
+#include "picturelistbox.h"
+#include "runprogress.h"
+#include "splitter.h"
+#include "uiservice.h"
+
+#include "server/enginebusy.h"
+
+#include "ui/startup/startup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+namespace mx {
+
+namespace {
+
+void status(const QString& text)
+{
+    if (AppGlobal())
+        AppGlobal()->SetStatusText(text);
+}
+
+QString configStr(TConfigStr which)
+{
+    return AppGlobal() ? AppGlobal()->GetConfigStr(which) : QString();
+}
+
+} // namespace
+
+void TfmQueryDesigner::connectCommands()
+{
+    const auto on = [this](const char* name, auto fn) {
+        if (QAction* a = action(name))
+            ui::Connect(a, &QAction::triggered, this, fn);
+    };
+    const auto click = [this](int index, auto fn) { ui::Connect(buttons[index], &QToolButton::clicked, this, fn); };
+    on("miNewWindow", [] { new TfmQueryDesigner; });
+    on("miNewQueryFromOtherDic", [this] { NewQuery(QString()); });
+    click(0, [this] { NewQuery(QString()); });
+    on("miOpenQuery", [this] { OpenQuery(QString()); });
+    click(1, [this] { OpenQuery(QString()); });
+    on("miSaveQuery", [this] { Save(); });
+    on("miSaveQueryAs", [this] { SaveAs(); });
+    on("miCloseQuery", [this] { CloseQuery(); });
+    on("miExit", [this] { close(); });
+    on("miQueryRun", [this] { RunQuery(); });
+    click(2, [this] { RunQuery(); });
+    on("miSmallIcons", [this] { SetLargeIcons(!m_largeIcons); });
+    on("miTips", [this] { showTips(); });
+    ui::Connect(Splitter1, &ui::TMxSplitter::OnMarqueeChange, this, [this] { SetLargeIcons(Splitter1->MarqueeIndex() == 1); });
+    ui::Connect(splSQL, &ui::TMxSplitter::OnMarqueeChange, this, [this] { applySqlMarquee(); });
+    ui::Connect(plbSteps, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { pmSteps->popup(plbSteps->viewport()->mapToGlobal(pos)); });
+    ui::Connect(cbPrintAuto, &QCheckBox::clicked, this, [this](bool checked) {
+        if (TMxQuery* q = GetQuery(); q && !m_updating && !m_destroying) {
+            q->SetOptionsPrintAuto(checked);
+            q->MarkModified();
+            AtStateChange();
+        }
+    });
+    ui::Connect(cbDumpTables, &QCheckBox::clicked, this, [this](bool checked) {
+        if (TMxQuery* q = GetQuery(); q && !m_updating && !m_destroying) {
+            q->SetOptionsDumpTables(checked);
+            q->MarkModified();
+            AtStateChange();
+        }
+    });
+    ui::Connect(edQueryName, &QLineEdit::editingFinished, this, [this] { writeBackProperties(); });
+    ui::Connect(edViewPrefix, &QLineEdit::editingFinished, this, [this] { writeBackProperties(); });
+    ui::Connect(cobDomain, &QComboBox::activated, this, [this](int index) { domainChanged(index); });
+    moQryInfos->installEventFilter(this);
+}
+
+void TfmQueryDesigner::writeBackProperties()
+{
+    TMxQuery* q = GetQuery();
+    if (!q || m_updating || m_destroying)
+        return;
+    bool changed = false;
+    if (edQueryName->text() != q->GetName()) {
+        q->SetName(edQueryName->text());
+        changed = true;
+    }
+    if (edViewPrefix->text() != q->ViewPrefix()) {
+        q->SetViewPrefix(edViewPrefix->text().left(8));
+        changed = true;
+    }
+    if (moQryInfos->toPlainText() != InformationsText(*q)) {
+        q->Informations()->SetText(moQryInfos->toPlainText());
+        changed = true;
+    }
+    if (changed) {
+        q->MarkModified();
+        AtStateChange();
+    }
+}
+
+void TfmQueryDesigner::domainChanged(int index)
+{
+    TMxQuery* q = GetQuery();
+    if (!q || index < 0 || !q->DataModel())
+        return;
+    const int id = cobDomain->itemData(index).toInt();
+    if (id == q->DomId())
+        return;
+    // The command takes only a set open to the user, and only while the
+    // one step has no entity: nothing of the user's work is dropped.
+    cobDomain->setProperty("tag", 1);
+    struct TagBack {
+        QComboBox* combo;
+        ~TagBack() { combo->setProperty("tag", 0); }
+    } tagBack{cobDomain};
+    m_commandLink->Commands().ChangeDomain(id);
+    cobDomain->setProperty("tag", 0);
+    AtStateChange();
+}
+
+bool TfmQueryDesigner::SaveIfModified()
+{
+    TMxQuery* q = GetQuery();
+    const auto ask = [q] {
+        return UserService().MessageDlg(
+            Translate(QStringLiteral("Voulez-vous sauvegarder la requête ?")) + u'\n' + q->GetCaption(),
+            TMsgDlgType::mtWarning, mbYes | mbNo | mbCancel);
+    };
+    return DecideSaveIfModified(q && q->Modified(), ask, [this] { return Save(); }) == TSaveOutcome::Proceed;
+}
+
+bool TfmQueryDesigner::LoadDataModel(const QString& fileName)
+{
+    // The name is kept as given: file names are case-sensitive here.
+    status(QString());
+    if (m_model) {
+        if (!GetQuery() || GetQuery()->DataModel() != m_model)
+            m_model->Free();
+        m_model = nullptr;
+    }
+    if (fileName.isEmpty()) {
+        AtStateChange();
+        return false;
+    }
+    bool loaded = false;
+    try {
+        m_model = new TMxDataModel(nullptr);
+        status(TranslateFmt(QStringLiteral("Chargement du modèle de données : %s..."), {fileName}));
+        m_model->LoadFromFile(fileName);
+        if (const TMxUser* user = m_model->CurrentUser(); user && !(user->Rights() & UserRight(urCreateQueries)))
+            throw EMxException(Translate(QStringLiteral("Vous n'avez pas le droit de créer des requêtes dans ce modèle")));
+        status(Translate(QStringLiteral("Chargement terminé")));
+        loaded = true;
+    } catch (const std::exception& e) {
+        status(QString());
+        if (m_model)
+            m_model->Free();
+        m_model = nullptr;
+        if (!dynamic_cast<const EAbort*>(&e))
+            UserService().MessageDlg(TranslateFmt(QStringLiteral("Impossible de charger le modèle %s:"), {QFileInfo(fileName).fileName()})
+                    + u'\n' + ExceptionMessage(e),
+                TMsgDlgType::mtError, mbOK);
+    }
+    addToHistory(11, fileName);
+    AtStateChange();
+    return loaded;
+}
+
+void TfmQueryDesigner::NewQuery(const QString& modelFile)
+{
+    QString file = modelFile;
+    if (file.isEmpty()) {
+        ui::TFileRequest r;
+        r.caption = Translate(QStringLiteral("Sélectionner un modèle de données"));
+        r.directory = configStr(csDMPath);
+        r.filters = {Translate(QStringLiteral("Modèle de données (*.MDD *.mdd)"))};
+        r.defaultSuffix = QStringLiteral("MDD");
+        r.history = 11;
+        file = ui::UiService().OpenFileName(this, r);
+    }
+    if (file.isEmpty() || !SaveIfModified() || !LoadDataModel(file))
+        return;
+    auto* query = new TMxQuery(nullptr);
+    try {
+        query->SetInteractive(true);
+        // The query holds the model from here on and frees it with itself.
+        query->SetDataModel(std::exchange(m_model, nullptr), true);
+        TMxDomainList* sets = query->DataModel()->AccessibleDomains();
+        if (sets && sets->Count() > 0)
+            query->SetDomId(sets->Items(0)->Id());
+        query->AddStep();
+        query->SetModified(false);
+    } catch (const std::exception& e) {
+        query->Free();
+        UserService().MessageDlg(ExceptionMessage(e), TMsgDlgType::mtError, mbOK);
+        AtStateChange();
+        return;
+    }
+    SetQuery(query);
+}
+
+void TfmQueryDesigner::OpenQuery(const QString& fileName)
+{
+    QString file = fileName;
+    if (file.isEmpty()) {
+        ui::TFileRequest r;
+        r.caption = Translate(QStringLiteral("Ouvrir une requête"));
+        r.directory = configStr(csPrivateQueryPath);
+        r.filters = {Translate(QStringLiteral("Requête (*.MQR *.mqr)"))};
+        r.defaultSuffix = QStringLiteral("MQR");
+        r.history = 10;
+        file = ui::UiService().OpenFileName(this, r);
+    }
+    if (file.isEmpty() || !SaveIfModified())
+        return;
+    auto* query = new TMxQuery(nullptr);
+    try {
+        query->LoadFromFile(file);
+        query->SetInteractive(true);
+    } catch (...) {
+        query->Free();
+        throw;
+    }
+    addToHistory(10, query->FileName());
+    addToHistory(11, query->DmFilename());
+    SetQuery(query);
+}
+
+void TfmQueryDesigner::setFileName(const QString& fileName)
+{
+    if (TMxQuery* q = GetQuery()) {
+        q->SetFileName(fileName);
+        AtStateChange();
+    }
+}
+
+bool TfmQueryDesigner::Save()
+{
+    TMxQuery* q = GetQuery();
+    if (!q)
+        return false;
+    if (q->FileName().isEmpty())
+        return SaveAs();
+    SaveLayout();
+    q->SaveToFile(q->FileName());
+    status(Translate(QStringLiteral("Requête enregistrée.")));
+    addToHistory(10, q->FileName());
+    AtStateChange();
+    return true;
+}
+
+bool TfmQueryDesigner::SaveAs()
+{
+    TMxQuery* q = GetQuery();
+    if (!q)
+        return false;
+    ui::TFileRequest r;
+    r.caption = Translate(QStringLiteral("Sauvegarder requête sous..."));
+    r.directory = configStr(csPrivateQueryPath);
+    r.fileName = q->FileName();
+    r.filters = {Translate(QStringLiteral("Requête (*.MQR)"))};
+    r.defaultSuffix = QStringLiteral("MQR");
+    r.history = 10;
+    const QString chosen = ui::UiService().SaveFileName(this, r);
+    if (chosen.isEmpty())
+        return false;
+    const QFileInfo info(chosen);
+    const QString name = info.dir().filePath(info.completeBaseName() + QStringLiteral(".mqr"));
+    const QString old = q->FileName();
+    try {
+        setFileName(name);
+        SaveLayout();
+        q->SaveToFile(name);
+    } catch (const std::exception& e) {
+        setFileName(old);
+        // The query was not written: the user must know, or a close would
+        // take it for saved.
+        UserService().MessageDlg(ExceptionMessage(e), TMsgDlgType::mtError, mbOK);
+        return false;
+    }
+    status(TranslateFmt(QStringLiteral("Requête enregistrée sous %s"), {name}));
+    addToHistory(10, name);
+    AtStateChange();
+    return true;
+}
+
+void TfmQueryDesigner::CloseQuery()
+{
+    if (SaveIfModified())
+        SetQuery(nullptr);
+}
+
+void TfmQueryDesigner::RunQuery()
+{
+    TMxQuery* q = GetQuery();
+    TDesignerSituation s;
+    s.hasQuery = q;
+    s.hasModel = q && q->DataModel();
+    s.hasStep = CurrentStep();
+    s.entityCount = m_editor->EntityCount();
+    if (!ComputeDesignerStates(s).R)
+        return;
+    m_editor->UnbindResults();
+    // Whatever the run ends with, the views show what the steps now hold.
+    struct Rebind {
+        TDesignerEditor& editor;
+        ~Rebind() { editor.BindResults(); }
+    } rebind{*m_editor};
+    TEngineBusyScope busy;
+    ui::RunWithProgress(this, [q](const std::function<void(const QString&)>&) { ExecuteQuery(q); });
+}
+
+void TfmQueryDesigner::showTips()
+{
+    if (!m_tips) {
+        prepareTips();
+        if (!m_tips)
+            return;
+    }
+    const bool show = AppGlobal() && AppGlobal()->GetConfigFlag(cfShowTips);
+    m_tips->Options.setFlag(ui::TBrnTips::toAutoPopup, show);
+    m_tips->ShowTips();
+    if (AppGlobal())
+        AppGlobal()->SetConfigFlag(cfShowTips, m_tips->Options.testFlag(ui::TBrnTips::toAutoPopup));
+}
+
+int OpenDesignerAndRun(const QString& modelFile, const QString& queryFile)
+{
+    // Real dialogs where someone can answer them; elsewhere messages go
+    // to standard error and nothing modal holds the program.
+    if (IsInteractivePlatform()) {
+        ui::InstallUserInterface();
+        if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+            ui::ApplyHintSettings(*app);
+    }
+    DesignerRegistry().CreateDesigner = [] { new TfmQueryDesigner; };
+    InstallEndSignals();
+    if (!modelFile.isEmpty())
+        TfmQueryDesigner::CreateOnModel(modelFile);
+    else
+        TfmQueryDesigner::CreateFromFile(queryFile);
+    const int status = DesignerCount().Count() > 0 ? QCoreApplication::exec() : 0;
+    DesignerRegistry().CreateDesigner = nullptr;
+    // Windows still open when the loop ended otherwise go before the
+    // settings and the engine they use.
+    QList<QPointer<TfmQueryDesigner>> open;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
+            open << d;
+    for (const QPointer<TfmQueryDesigner>& d : open)
+        delete d.data();
+    return status;
+}
+
+} // namespace mx

@@ -1,0 +1,427 @@
+#include "querydesigner.h"
+
+#include "commandlink.h"
+
+#include "core/strings.h"
+#include "core/translate.h"
+#include "core/userservice.h"
+#include "model/datamodel.h"
+#include "model/domain.h"
+#include "query/query.h"
+#include "query/querystep.h"
+#include "settings/dlllang.h"
+#include "settings/global.h"
+#include "settings/mru.h"
+#include "settings/startparams.h"
+#include "tools/installation.h"
+
+#include "brntips.h"
+#include "docklayout.h"
+#include "entityoutline.h"
+#include "guarded.h"
+#include "mrumenu.h"
+#include "nrpanel.h"
+#include "picturelistbox.h"
+#include "runprogress.h"
+#include "splitter.h"
+
+#include "platform/core/inifile.h"
+#include "ui/startup/startup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QToolButton>
+
+namespace mx {
+
+namespace {
+
+const QString kOptions = QStringLiteral("Options");
+const QString kAppTitle = QStringLiteral("Morvelin");
+
+// The designer whose menus show the recent-file lists.
+QPointer<TfmQueryDesigner> g_historyOwner;
+
+} // namespace
+
+QString InformationsText(const TMxQuery& query)
+{
+    return query.Informations()->toStringList().join(u'\n');
+}
+
+TfmQueryDesigner::TfmQueryDesigner()
+{
+    setObjectName(QStringLiteral("fmQueryDesigner"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setProperty("helpContext", 1);
+    // FormCreate
+    setWindowTitle(TranslateFmt(QStringLiteral("Query Module Title"), {kAppTitle}));
+    buildPanels();
+    buildToolBar();
+    buildMenus();
+    connectCommands();
+    m_commandLink = new TDesignerCommandLink(*this);
+    m_editor->OnChange = [this] { AtStateChange(); };
+    m_editor->OnSQLChange = [this] { AtSqlChanged(); };
+    const QString userIni = AppGlobal() ? AppGlobal()->IniFileName() : QString();
+    if (ReadHideSQL(GetIniFileName(), userIni)) {
+        moSQL->hide();
+        splSQL->hide();
+    }
+    resize(760, 540);
+    // Construction
+    if (StartParams().Values(QStringLiteral("SRV")).toUpper() == u"TRUE")
+        setWindowState(Qt::WindowMinimized);
+    const bool large = AppGlobal() ? AppGlobal()->IniFile().readBool(kOptions, QStringLiteral("LargeIcons"), true) : true;
+    m_largeIcons = !large;
+    SetLargeIcons(large);
+    DesignerCount().Increase();
+    m_registration = std::make_unique<TDesignerRegistration>(this);
+    AtStateChange();
+    show();
+    if (DesignerCount().Count() == 1) {
+        if (IsQuietStart())
+            showMinimized();
+        else {
+            prepareTips();
+            // A modal window nobody can see would hold the program.
+            if (AppGlobal() && AppGlobal()->GetConfigFlag(cfShowTips) && DesignerCount().OpenedEmpty && IsInteractivePlatform())
+                showTips();
+        }
+    }
+}
+
+TfmQueryDesigner* TfmQueryDesigner::CreateFromFile(const QString& fileName)
+{
+    DesignerCount().OpenedEmpty = fileName.isEmpty();
+    auto* window = new TfmQueryDesigner;
+    if (!fileName.isEmpty()) {
+        auto* query = new TMxQuery(nullptr);
+        try {
+            query->SetInteractive(true);
+            query->LoadFromFile(fileName);
+            window->addToHistory(10, query->FileName());
+            window->addToHistory(11, query->DmFilename());
+            window->SetQuery(query);
+        } catch (const std::exception& e) {
+            query->Free();
+            UserService().MessageDlg(ExceptionMessage(e), TMsgDlgType::mtError, mbOK);
+        }
+    }
+    return window;
+}
+
+TfmQueryDesigner* TfmQueryDesigner::CreateOnModel(const QString& modelFile)
+{
+    DesignerCount().OpenedEmpty = modelFile.isEmpty();
+    auto* window = new TfmQueryDesigner;
+    window->NewQuery(modelFile.isEmpty() ? QString() : modelFile);
+    return window;
+}
+
+TfmQueryDesigner::~TfmQueryDesigner()
+{
+    m_registration.reset();
+    m_destroying = true;
+    // The children go after this part of the window: nothing they send
+    // while they go (focus lost, editing finished) may reach it.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->removeEventFilter(this);
+        child->blockSignals(true);
+    }
+    if (g_historyOwner == this)
+        bindHistories(false);
+    SetQuery(nullptr);
+    if (m_model)
+        m_model->Free();
+    m_model = nullptr;
+    m_editor.reset();
+    DesignerCount().Decrease();
+}
+
+TMxQuery* TfmQueryDesigner::GetQuery() const
+{
+    return m_editor ? m_editor->Query() : nullptr;
+}
+
+TMxQueryStep* TfmQueryDesigner::CurrentStep() const
+{
+    return m_editor ? m_editor->CurrentStep() : nullptr;
+}
+
+void TfmQueryDesigner::SetQuery(TMxQuery* query)
+{
+    TMxQuery* previous = GetQuery();
+    if (previous == query)
+        return;
+    m_editor->SetQuery(query);
+    if (query) {
+        query->SetInteractive(true);
+        // The query holds the model from now on and frees it with itself.
+        if (query->DataModel() == m_model)
+            m_model = nullptr;
+        RestoreLayout();
+    }
+    moSQL->clear();
+    if (previous)
+        previous->Free();
+    if (!m_destroying) {
+        AtSqlChanged();
+        AtStateChange();
+    }
+}
+
+void TfmQueryDesigner::AtStateChange()
+{
+    if (m_destroying || m_updating)
+        return;
+    m_updating = true;
+    try {
+        TMxQuery* q = GetQuery();
+        TDesignerSituation s;
+        s.hasQuery = q;
+        s.hasModel = q && q->DataModel();
+        TMxQueryStep* step = CurrentStep();
+        if (q) {
+            s.modified = q->Modified();
+            s.stepCount = q->Steps()->Count();
+            s.hasStep = step;
+            s.stepIndex = step ? q->Steps()->IndexOf(step) : -1;
+            s.fieldSelected = m_editor->HasSelectedField();
+            s.entityCount = m_editor->EntityCount();
+            s.printAuto = q->OptionsPrintAuto();
+            s.dumpTables = q->OptionsDumpTables();
+        }
+        applyStates(s);
+        if (m_commandLink)
+            m_commandLink->ApplyStates();
+        const bool Q = ComputeDesignerStates(s).Q;
+        if (Q) {
+            if (!edQueryName->hasFocus())
+                edQueryName->setText(q->GetName());
+            if (!edViewPrefix->hasFocus())
+                edViewPrefix->setText(q->ViewPrefix());
+            if (!moQryInfos->hasFocus())
+                moQryInfos->setPlainText(InformationsText(*q));
+            if (cobDomain->property("tag").toInt() != 1)
+                fillDomains();
+        } else {
+            edQueryName->clear();
+            moQryInfos->clear();
+            cobDomain->clear();
+            cobDomain->setEnabled(false);
+        }
+        setWindowTitle(DesignerCaption(Q, q ? q->GetCaption() : QString(), s.modified, q && q->Interactive(),
+            Translate(QStringLiteral("(conception)")), kAppTitle));
+    } catch (...) {
+        m_updating = false;
+        throw;
+    }
+    m_updating = false;
+}
+
+void TfmQueryDesigner::applyStates(const TDesignerSituation& s)
+{
+    for (const TElementState& e : DesignerElementStates(s)) {
+        if (QAction* a = findChild<QAction*>(e.name)) {
+            if (e.property == TElementProperty::Enabled)
+                a->setEnabled(e.value);
+            else if (e.property == TElementProperty::Visible)
+                a->setVisible(e.value);
+            else
+                a->setChecked(e.value);
+        } else if (QWidget* w = findChild<QWidget*>(e.name)) {
+            if (e.property == TElementProperty::Enabled)
+                w->setEnabled(e.value);
+            else if (e.property == TElementProperty::Visible)
+                w->setVisible(e.value);
+            else if (auto* box = qobject_cast<QCheckBox*>(w))
+                box->setChecked(e.value);
+        }
+    }
+}
+
+void TfmQueryDesigner::fillDomains()
+{
+    TMxQuery* q = GetQuery();
+    const QSignalBlocker block(cobDomain);
+    cobDomain->clear();
+    TMxDataModel* model = q ? q->DataModel() : nullptr;
+    if (!model || !model->AccessibleDomains())
+        return;
+    TMxDomainList* sets = model->AccessibleDomains();
+    for (int i = 0; i < sets->Count(); ++i) {
+        TMxItem* d = sets->Items(i);
+        cobDomain->addItem(d->GetName(), d->Id());
+        if (d->Id() == q->DomId())
+            cobDomain->setCurrentIndex(i);
+    }
+}
+
+void TfmQueryDesigner::AtSqlChanged()
+{
+    moSQL->setPlainText(CurrentStep() ? m_editor->SQLText() : QString());
+}
+
+void TfmQueryDesigner::SaveLayout()
+{
+    TMxQuery* q = GetQuery();
+    if (!q)
+        return;
+    TDesignerLayout l;
+    l.windowState = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    const QRect bounds = normalGeometry().isValid() ? normalGeometry() : geometry();
+    l.left = bounds.x();
+    l.top = bounds.y();
+    l.width = bounds.width();
+    l.height = bounds.height();
+    l.leftPane = nrpaLeft->width();
+    l.stepsHeight = plbSteps->height();
+    l.sqlHeight = moSQL->height();
+    WriteDesignerLayout(*q->PositionStrings(), l);
+}
+
+void TfmQueryDesigner::RestoreLayout()
+{
+    TMxQuery* q = GetQuery();
+    if (!q)
+        return;
+    const TDesignerLayout l = ReadDesignerLayout(*q->PositionStrings());
+    nrpaBottom->hide();
+    if (l.sqlHeight)
+        ui::TDockLayout::Of(moSQL->parentWidget())->SetExtent(moSQL, *l.sqlHeight);
+    nrpaBottom->show();
+    if (l.windowState) {
+        const int st = *l.windowState;
+        setWindowState(st == 2 ? Qt::WindowMaximized : st == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
+    }
+    if (!isMaximized()) {
+        QRect r = geometry();
+        r = QRect(l.left.value_or(r.x()), l.top.value_or(r.y()), l.width.value_or(r.width()), l.height.value_or(r.height()));
+        if (const QScreen* scr = screen())
+            r = FitOnScreen(r, scr->availableGeometry());
+        setGeometry(r);
+    }
+    if (l.leftPane)
+        ui::TDockLayout::Of(nrpaLeft->parentWidget())->SetExtent(nrpaLeft, *l.leftPane);
+    if (l.stepsHeight)
+        ui::TDockLayout::Of(plbSteps->parentWidget())->SetExtent(plbSteps, *l.stepsHeight);
+}
+
+void TfmQueryDesigner::closeEvent(QCloseEvent* event)
+{
+    Guard(this, [&] {
+        // Nothing is dropped under a running query.
+        if (ui::RunInProgress()) {
+            event->ignore();
+            return;
+        }
+        if (!m_closing && !SaveIfModified()) {
+            event->ignore();
+            return;
+        }
+        m_closing = true;
+        // FormClose
+        SetQuery(nullptr);
+        if (g_historyOwner == this)
+            bindHistories(false);
+        if (AppGlobal())
+            AppGlobal()->IniFile().writeBool(kOptions, QStringLiteral("LargeIcons"), m_largeIcons);
+        event->accept();
+    });
+}
+
+void TfmQueryDesigner::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Guard(this, [&] { bindHistories(true); });
+    QMainWindow::changeEvent(event);
+}
+
+bool TfmQueryDesigner::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        // The hint of what is under the mouse, unless it begins with "*".
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (!tip.startsWith(u'*'))
+            paMiddle->setText(tip.isEmpty() ? QString() : u' ' + tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TfmQueryDesigner::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == moQryInfos && event->type() == QEvent::FocusOut)
+        Guard(this, [&] { writeBackProperties(); });
+    if (event->type() == QEvent::Resize) {
+        if (watched == nrpaBoard)
+            layoutBoard();
+        else if (watched == nrpaQueryProp)
+            layoutQueryProp();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfmQueryDesigner::bindHistories(bool bind)
+{
+    if (!AppGlobal())
+        return;
+    if (bind) {
+        g_historyOwner = this;
+        AppGlobal()->SetStatusControl(paMiddle);
+        ui::BindMRUMenu(AppGlobal()->History(10), miFavorites, [this](const QString& f) { OpenQuery(f); });
+        ui::BindMRUMenu(AppGlobal()->History(11), miSelectDm, [this](const QString& f) { NewQuery(f); });
+    } else {
+        g_historyOwner = nullptr;
+        if (AppGlobal()->StatusControl() == paMiddle)
+            AppGlobal()->SetStatusControl(nullptr);
+        ui::BindMRUMenu(AppGlobal()->History(10), nullptr, nullptr);
+        ui::BindMRUMenu(AppGlobal()->History(11), nullptr, nullptr);
+    }
+}
+
+void TfmQueryDesigner::addToHistory(int list, const QString& fileName)
+{
+    if (AppGlobal() && !fileName.isEmpty())
+        AppGlobal()->History(list)->AddFile(fileName);
+}
+
+void TfmQueryDesigner::prepareTips()
+{
+    if (!AppGlobal())
+        return;
+    m_tips = new ui::TBrnTips(this);
+    m_tips->setObjectName(QStringLiteral("Tips"));
+    m_tips->IniFileName = GetIniFileName();
+    m_tips->Title = TranslateFmt(QStringLiteral("Bienvenue dans le concepteur de requêtes !"), {kAppTitle});
+    const QString language = AppGlobal()->Lang() ? AppGlobal()->Lang()->Language() : QString();
+    m_tips->SectionName = QStringLiteral("Tips.designer.") + (language.isEmpty() ? QStringLiteral("English") : language);
+    m_tips->Options = ui::TBrnTips::toCanChangeAutoPopup;
+    m_tips->Loaded();
+}
+
+void TfmQueryDesigner::RunDesignerQuery()
+{
+    RunQuery();
+}
+
+void TfmQueryDesigner::ShowDesigner()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace mx

@@ -1,0 +1,217 @@
+#include "queryeditor.h"
+
+#include "stepeditor.h"
+
+#include "dragmanager.h"
+#include "entityoutline.h"
+#include "guarded.h"
+#include "itemobserver.h"
+
+#include "model/datamodel.h"
+#include "query/query.h"
+
+#include <QListWidget>
+
+namespace mx::ui {
+
+TMxQueryEditor::TMxQueryEditor(QObject* owner) : QObject(owner)
+{
+    m_queryObserver = new TItemObserver(this);
+    Connect(m_queryObserver, &TItemObserver::changed, this, [this] { emit OnChange(); });
+    m_stepsObserver = new TItemObserver(this);
+    Connect(m_stepsObserver, &TItemObserver::added, this, [this](TMxItem* item) { stepAdded(item); });
+    Connect(m_stepsObserver, &TItemObserver::removed, this, [this](TMxItem* item) { stepRemoved(item); });
+}
+
+TMxQueryEditor::TMxQueryEditor(TMxStepEditor* stepEditor, TEntityOutline* outline, QListWidget* steps, QObject* owner)
+    : TMxQueryEditor(owner)
+{
+    SetStepsListBox(steps);
+    SetEntityOutline(outline);
+    SetStepEditor(stepEditor);
+}
+
+TMxQueryEditor::~TMxQueryEditor()
+{
+    SetQuery(nullptr);
+    SetStepEditor(nullptr);
+    SetEntityOutline(nullptr);
+}
+
+TMxStepEditor* TMxQueryEditor::StepEditor() const { return m_stepEditor; }
+TEntityOutline* TMxQueryEditor::EntityOutline() const { return m_outline; }
+QListWidget* TMxQueryEditor::StepsListBox() const { return m_steps; }
+
+void TMxQueryEditor::SetStepEditor(TMxStepEditor* editor)
+{
+    if (m_stepEditor) {
+        for (const QMetaObject::Connection& c : m_editorLinks)
+            disconnect(c);
+        m_stepEditor->OnDragOver = nullptr;
+        m_stepEditor->OnDragDrop = nullptr;
+    }
+    m_editorLinks.clear();
+    m_stepEditor = editor;
+    if (editor) {
+        m_editorLinks << Connect(editor, &TMxStepEditor::OnStepSelect, this, [this] { stepSelected(); })
+                      << Connect(editor, &TMxStepEditor::OnChange, this, [this] { stepChanged(); })
+                      << Connect(editor, &TMxStepEditor::OnUpdateSQL, this, [this] { updateSQL(); });
+        editor->OnDragOver = [this](const TDragInfo& drag) { return AcceptsDrag(drag); };
+        editor->OnDragDrop = [this](const TDragInfo&) { DropFields(); };
+        stepChanged();
+    }
+}
+
+void TMxQueryEditor::SetEntityOutline(TEntityOutline* outline)
+{
+    if (m_outline) {
+        m_outline->SetEntities(nullptr);
+        disconnect(m_outlineLink);
+    }
+    m_outline = outline;
+    if (outline) {
+        m_outlineLink = Connect(outline, &TEntityOutline::mouseMoved, this,
+            [this](Qt::MouseButtons buttons, QPoint) { outlineMouseMoved(buttons); });
+        // The outline shows the shown step's entities at once.
+        TMxQueryStep* step = Step();
+        outline->SetEntities(step && step->DataModel() ? step->DataModel()->DomainEntities() : nullptr);
+        stepChanged();
+    }
+}
+
+void TMxQueryEditor::SetStepsListBox(QListWidget* list)
+{
+    m_steps = list;
+    stepChanged();
+}
+
+TMxQueryStep* TMxQueryEditor::Step() const
+{
+    return m_stepEditor ? m_stepEditor->Step() : nullptr;
+}
+
+void TMxQueryEditor::SetStep(TMxQueryStep* step)
+{
+    if (m_stepEditor)
+        m_stepEditor->SetStep(step);
+}
+
+TMxQuery* TMxQueryEditor::Query() const
+{
+    return m_queryObserver->ItemAs<TMxQuery>();
+}
+
+void TMxQueryEditor::SetQuery(TMxQuery* query)
+{
+    if (TMxQuery* old = Query()) {
+        old->OnSQLChange = nullptr;
+        m_stepsObserver->Release(true);
+        m_queryObserver->Release(false);
+    } else {
+        m_stepsObserver->Release(false);
+        m_queryObserver->Release(false);
+    }
+    if (query) {
+        query->OnSQLChange = [this](TMxQuery*) { emit OnSQLChange(); };
+        m_stepsObserver->Observe(query->Steps());
+        m_queryObserver->Observe(query);
+    }
+    emit OnChange();
+}
+
+int TMxQueryEditor::lineOf(const TMxQueryStep* step) const
+{
+    if (!m_steps)
+        return -1;
+    for (int i = 0; i < m_steps->count(); ++i)
+        if (m_steps->item(i)->data(Qt::UserRole).value<void*>() == step)
+            return i;
+    return -1;
+}
+
+void TMxQueryEditor::stepSelected()
+{
+    TMxQueryStep* step = Step();
+    if (m_outline)
+        m_outline->SetEntities(step && step->DataModel() ? step->DataModel()->DomainEntities() : nullptr);
+    if (m_steps && step)
+        m_steps->setCurrentRow(lineOf(step));
+    emit OnChange();
+}
+
+void TMxQueryEditor::stepChanged()
+{
+    TMxQueryStep* step = Step();
+    if (m_steps && step) {
+        const int selected = m_steps->currentRow();
+        const int line = lineOf(step);
+        if (line >= 0 && m_steps->item(line)->text() != step->GetName())
+            m_steps->item(line)->setText(step->GetName());
+        if (m_steps->currentRow() != selected)
+            m_steps->setCurrentRow(selected);
+    }
+    emit OnChange();
+}
+
+void TMxQueryEditor::updateSQL()
+{
+    if (TMxQuery* query = Query())
+        query->Prepare(true);
+}
+
+void TMxQueryEditor::stepAdded(TMxItem* item)
+{
+    auto* step = item_cast<TMxQueryStep>(item);
+    if (!step)
+        return;
+    if (m_steps) {
+        auto* line = new QListWidgetItem(step->GetName());
+        line->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(step)));
+        m_steps->addItem(line);
+    }
+    if (Step() || !m_stepEditor)
+        emit OnChange();
+    else
+        m_stepEditor->SetStep(step);
+}
+
+void TMxQueryEditor::stepRemoved(TMxItem* item)
+{
+    auto* step = item_cast<TMxQueryStep>(item);
+    if (!step)
+        return;
+    if (m_stepEditor && m_stepEditor->Step() == step)
+        m_stepEditor->SetStep(nullptr);
+    else
+        emit OnChange();
+    const int line = lineOf(step);
+    if (line >= 0)
+        delete m_steps->takeItem(line);
+}
+
+void TMxQueryEditor::outlineMouseMoved(Qt::MouseButtons buttons)
+{
+    if (!(buttons & Qt::LeftButton) || !Step() || !m_outline || !m_outline->SelectedEntity())
+        return;
+    TDragManager& manager = TDragManager::Instance();
+    if ((manager.Pending() || manager.Dragging()) && manager.Drag().source == m_outline)
+        return;
+    manager.BeginDrag(m_outline, QVariant(), true);
+}
+
+bool TMxQueryEditor::AcceptsDrag(const TDragInfo& drag) const
+{
+    return m_outline && drag.source == m_outline.data() && Step();
+}
+
+void TMxQueryEditor::DropFields()
+{
+    TMxQueryStep* step = Step();
+    if (!step || !m_outline || !m_outline->SelectedEntity())
+        return;
+    step->AddFields(m_outline->SelectedEntity(), m_outline->SelectedField());
+    if (TMxQuery* query = Query())
+        query->MarkModified();
+}
+
+} // namespace mx::ui

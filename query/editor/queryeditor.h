@@ -1,0 +1,81 @@
+#pragma once
+// The visual query editor: binds one query to the designer's step editor,
+// entity outline and list of steps, and keeps the three in step with it.
+// The list has one line per step (the step's name; the step in
+// Qt::UserRole); the outline shows the entities of the shown step's own
+// copy of the data model. A drag from the outline (it starts at once, no
+// threshold) dropped on the step editor or its grid adds the selected
+// field, or every field of the selected entity, to the shown step and
+// marks the query modified. The editor never owns the query; it forgets
+// a control that is destroyed.
+
+#include <QObject>
+#include <QPointer>
+
+class QListWidget;
+
+namespace mx {
+class TMxItem;
+class TMxQuery;
+class TMxQueryStep;
+} // namespace mx
+
+namespace mx::ui {
+
+class TEntityOutline;
+class TItemObserver;
+class TMxStepEditor;
+struct TDragInfo;
+
+class TMxQueryEditor : public QObject {
+    Q_OBJECT
+public:
+    explicit TMxQueryEditor(QObject* owner = nullptr);
+    TMxQueryEditor(TMxStepEditor* stepEditor, TEntityOutline* outline, QListWidget* steps, QObject* owner = nullptr);
+    ~TMxQueryEditor() override;
+
+    TMxStepEditor* StepEditor() const;
+    void SetStepEditor(TMxStepEditor* editor);
+    TEntityOutline* EntityOutline() const;
+    void SetEntityOutline(TEntityOutline* outline);
+    QListWidget* StepsListBox() const;
+    void SetStepsListBox(QListWidget* list);
+
+    // The step shown (through the step editor).
+    TMxQueryStep* Step() const;
+    void SetStep(TMxQueryStep* step);
+
+    // The query edited (none detaches); never owned.
+    TMxQuery* Query() const;
+    void SetQuery(TMxQuery* query);
+
+    // The drop of the outline's selection into the shown step.
+    bool AcceptsDrag(const TDragInfo& drag) const;
+    void DropFields();
+
+signals:
+    // Something changed that the window may show (a step, its name, its
+    // contents, the step shown).
+    void OnChange();
+    // The query's SQL was rebuilt.
+    void OnSQLChange();
+
+private:
+    void stepSelected();
+    void stepChanged();
+    void updateSQL();
+    void stepAdded(TMxItem* item);
+    void stepRemoved(TMxItem* item);
+    void outlineMouseMoved(Qt::MouseButtons buttons);
+    int lineOf(const TMxQueryStep* step) const;
+
+    QPointer<TMxStepEditor> m_stepEditor;
+    QPointer<TEntityOutline> m_outline;
+    QPointer<QListWidget> m_steps;
+    TItemObserver* m_queryObserver = nullptr;
+    TItemObserver* m_stepsObserver = nullptr;
+    QList<QMetaObject::Connection> m_editorLinks;
+    QMetaObject::Connection m_outlineLink;
+};
+
+} // namespace mx::ui

@@ -1,0 +1,178 @@
+#include "runprogress.h"
+
+#include "guarded.h"
+
+#include "core/exceptions.h"
+#include "core/translate.h"
+#include "platform/dbengine/sqliteconnection.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace mx::ui {
+
+TfmRunProgress::TfmRunProgress(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fmRunProgress"));
+    setWindowTitle(Translate(QStringLiteral("Exécution")));
+    setWindowModality(Qt::ApplicationModal);
+    laStatus = new QLabel(this);
+    laStatus->setObjectName(QStringLiteral("laStatus"));
+    laStatus->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QString(40, u'X')));
+    btCancel = new QPushButton(Translate(QStringLiteral("Annuler")), this);
+    btCancel->setObjectName(QStringLiteral("btCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btCancel);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(laStatus);
+    layout->addLayout(buttons);
+    Connect(btCancel, &QPushButton::clicked, this, [this] { Cancel(); });
+}
+
+void TfmRunProgress::Cancel()
+{
+    m_cancelled = true;
+    btCancel->setEnabled(false);
+}
+
+void TfmRunProgress::closeEvent(QCloseEvent* event)
+{
+    // Closing asks the run to end; the window goes when the run has.
+    Cancel();
+    event->ignore();
+}
+
+void TfmRunProgress::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        Cancel();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+namespace {
+
+// Keeps a window open while a run works under it.
+class TCloseBlocker : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+struct TRunState {
+    QElapsedTimer clock;
+    qint64 lastPump = 0;
+    QPointer<QWidget> window;
+    QPointer<TfmRunProgress> dialog;
+    QString status;
+    bool cancelled = false;
+};
+
+TRunState* g_run = nullptr;
+
+bool cancelled()
+{
+    return g_run && (g_run->cancelled || (g_run->dialog && g_run->dialog->Cancelled()));
+}
+
+// Lets events through now and then; true when the run is to end.
+bool pump(bool force)
+{
+    if (!g_run)
+        return false;
+    const qint64 now = g_run->clock.elapsed();
+    if (!force && now - g_run->lastPump < kProgressPumpMs)
+        return cancelled();
+    g_run->lastPump = now;
+    if (!g_run->dialog && now >= kProgressShowDelayMs) {
+        auto* dialog = new TfmRunProgress(g_run->window ? g_run->window->window() : nullptr);
+        dialog->laStatus->setText(g_run->status);
+        g_run->dialog = dialog;
+        dialog->show();
+    }
+    // Before the window shows nothing takes input; once it shows, only it
+    // does (it is modal).
+    QCoreApplication::processEvents(g_run->dialog ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    return cancelled();
+}
+
+} // namespace
+
+bool RunInProgress()
+{
+    return g_run != nullptr;
+}
+
+TfmRunProgress* CurrentRunProgress()
+{
+    return g_run ? g_run->dialog.data() : nullptr;
+}
+
+void RunWithProgress(QWidget* window, const std::function<void(const std::function<void(const QString&)>&)>& run)
+{
+    auto setStatus = [](const QString& text) {
+        if (!g_run)
+            return;
+        g_run->status = text;
+        if (g_run->dialog)
+            g_run->dialog->laStatus->setText(text);
+        pump(false);
+    };
+    if (g_run) {
+        // A run inside a run (a dialog of the run started one): the outer
+        // one's window serves.
+        run(setStatus);
+        return;
+    }
+    TRunState state;
+    state.window = window;
+    state.clock.start();
+    g_run = &state;
+    QWidget* top = window ? window->window() : nullptr;
+    auto* blocker = new TCloseBlocker(top);
+    if (top)
+        top->installEventFilter(blocker);
+    platform::SetSqliteProgressHook([] { return pump(false); });
+    auto finish = [&] {
+        platform::SetSqliteProgressHook({});
+        delete blocker;
+        if (state.dialog) {
+            state.dialog->hide();
+            state.dialog->deleteLater();
+        }
+        g_run = nullptr;
+    };
+    std::exception_ptr failure;
+    try {
+        run(setStatus);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    const bool wasCancelled = cancelled();
+    finish();
+    if (wasCancelled)
+        throw EMxAbort(Translate(QStringLiteral("Abandon par l'utilisateur")));
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+} // namespace mx::ui

@@ -1,0 +1,57 @@
+#pragma once
+// A long run without a frozen window. The run stays on the user-interface
+// thread (the engine's process-wide state is not made for threads); while
+// it runs, SQLite's progress handler lets pending events through a few
+// times per second. Once the run has lasted half a second a modal window
+// (fmRunProgress) shows the status text and "Annuler"; from then on only
+// that window takes input, and the window the run was started from cannot
+// be closed. "Annuler", or closing the progress window, interrupts SQLite:
+// the run ends as cancelled by the user (EMxAbort "Abandon par
+// l'utilisateur"), and what it made is freed by the engine as after any
+// failed run.
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace mx::ui {
+
+class TfmRunProgress : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmRunProgress(QWidget* parent = nullptr);
+
+    QLabel* laStatus;
+    QPushButton* btCancel;
+
+    bool Cancelled() const { return m_cancelled; }
+    void Cancel();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool m_cancelled = false;
+};
+
+// Runs run (a query run, a step run) from window. The status texts the
+// run reports through setStatus show in the progress window. Raises what
+// run raises; a cancelled run raises EMxAbort whatever run raised.
+void RunWithProgress(QWidget* window, const std::function<void(const std::function<void(const QString&)>& setStatus)>& run);
+
+// True while a run of RunWithProgress is under way.
+bool RunInProgress();
+
+// The progress window of the run under way (none before it shows).
+TfmRunProgress* CurrentRunProgress();
+
+// How long a run lasts before its window shows (500 ms), and how often
+// events are let through (100 ms at most between two).
+constexpr int kProgressShowDelayMs = 500;
+constexpr int kProgressPumpMs = 50;
+
+} // namespace mx::ui

@@ -1,0 +1,689 @@
+#include "stepeditor.h"
+
+#include "steprules.h"
+#include "vpanels.h"
+
+#include "guarded.h"
+#include "itemobserver.h"
+#include "mxgrid.h"
+#include "reporteditor.h"
+#include "reportpreview.h"
+#include "splitter.h"
+
+#include "core/translate.h"
+#include "driver/dataset.h"
+#include "query/query.h"
+#include "query/querystep.h"
+#include "platform/report/defaultreport.h"
+#include "platform/report/reportparts.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMetaMethod>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QToolButton>
+
+namespace mx::ui {
+
+namespace {
+
+constexpr int kHeaderHeight = 67;
+
+QPixmap glyphPixmap(QChar glyph)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    QFont f = QApplication::font();
+    f.setPixelSize(14);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    p.drawText(pm.rect(), Qt::AlignCenter, QString(glyph));
+    return pm;
+}
+
+// A funnel: the filter button's glyph.
+QPixmap funnelPixmap()
+{
+    QPixmap pm(11, 11);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.moveTo(0.5, 1);
+    path.lineTo(10.5, 1);
+    path.lineTo(6.5, 5.5);
+    path.lineTo(6.5, 10);
+    path.lineTo(4.5, 9);
+    path.lineTo(4.5, 5.5);
+    path.closeSubpath();
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(QColor(0x80, 0x80, 0x80));
+    p.drawPath(path);
+    return pm;
+}
+
+int datasetIndexOf(TIMxDataset* dataset, const QString& name)
+{
+    const int n = dataset->GetFieldCount();
+    for (int i = 0; i < n; ++i)
+        if (dataset->GetFieldName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
+{
+    setObjectName(QStringLiteral("StepEditor"));
+    m_filterPicture = funnelPixmap();
+    m_entities = new TVEntities(this);
+
+    m_splitter = new TMxSplitter(this);
+    m_splitter->setObjectName(QStringLiteral("IndicatorSplitter"));
+    m_splitter->SetKind(TMxSplitter::skHorizontal);
+    m_splitter->SetLowMinSize(20);
+    m_splitter->SetHighMinSize(20);
+    m_splitter->SetOptions(TMxSplitter::soImmediate | TMxSplitter::soUpdate);
+    m_splitter->setGeometry(m_indicatorWidth - 2, 0, 2, kHeaderHeight);
+    Connect(m_splitter, &TMxSplitter::OnMoved, this,
+        [this] { SetIndicatorWidth(m_splitter->x() + m_splitter->width() + m_scrollPos); });
+
+    m_grid = new TMxGrid(this);
+    m_grid->setObjectName(QStringLiteral("Grid"));
+    m_grid->setFrameShape(QFrame::Box);
+    m_grid->SetIndicatorWidth(m_indicatorWidth);
+    m_grid->SetShowHeaders(true);
+    QPalette pal = m_grid->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
+    m_grid->setPalette(pal);
+    m_grid->OnGetInfo = [this](TMxGrid& grid, int col, TMxGridDrawInfoKind kind) { gridInfo(grid, col, kind); };
+    Connect(m_grid, &TMxGrid::OnRecordCountChange, this, [this] { gridRecordCount(); });
+    m_grid->installEventFilter(this);
+    TDragManager::Instance().SetTarget(m_grid, this);
+
+    m_scrollBar = new QScrollBar(Qt::Horizontal, this);
+    m_scrollBar->setObjectName(QStringLiteral("ScrollBar"));
+    m_scrollBar->setPageStep(50);
+    m_scrollBar->setSingleStep(10);
+    m_scrollBar->setRange(0, 1);
+    Connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int v) { scrolled(v); });
+    Connect(m_scrollBar, &QScrollBar::sliderReleased, this, [this] { PlaceControls(); });
+
+    m_totalsMenu = new QMenu(this);
+    m_totalsMenu->setObjectName(QStringLiteral("pmTotals"));
+    auto* group = new QActionGroup(m_totalsMenu);
+    group->setExclusive(true);
+    for (int i = 0; i < int(TotalItems.size()); ++i) {
+        const TTotalItem& t = TotalItems[size_t(i)];
+        QAction* a = m_totalsMenu->addAction(AccelCaption(Translate(QString::fromUtf8(t.caption)), t.letter));
+        a->setObjectName(QStringLiteral("miTotal%1").arg(i));
+        a->setCheckable(true);
+        a->setData(i);
+        a->setStatusTip(Translate(QString::fromUtf8(t.hint)));
+        a->setIcon(glyphPixmap(t.glyph));
+        group->addAction(a);
+    }
+
+    m_tabSet = new QTabBar(this);
+    m_tabSet->setObjectName(QStringLiteral("tsView"));
+    m_tabSet->setShape(QTabBar::RoundedSouth);
+    m_tabSet->setDrawBase(false);
+    for (const char* name : {"Données", "Conception", "Prévisualisation"})
+        m_tabSet->addTab(Translate(QString::fromUtf8(name)));
+    m_tabSet->setCurrentIndex(0);
+    Connect(m_tabSet, &QTabBar::currentChanged, this, [this](int index) { tabChanged(index); });
+
+    m_stepObserver = new TItemObserver(this);
+    Connect(m_stepObserver, &TItemObserver::changed, this, [this] { Relayout(rkContents); });
+    m_entitiesObserver = new TItemObserver(this);
+    Connect(m_entitiesObserver, &TItemObserver::added, this, [this](TMxItem* item) { entityAdded(item); });
+    Connect(m_entitiesObserver, &TItemObserver::removed, this, [this](TMxItem* item) { entityRemoved(item); });
+    Relayout(rkRebuild);
+}
+
+TMxStepEditor::~TMxStepEditor()
+{
+    m_destroying = true;
+    TDragManager::Instance().SetTarget(m_grid, nullptr);
+    if (TDragManager::Instance().Drag().source && isAncestorOf(TDragManager::Instance().Drag().source))
+        TDragManager::Instance().CancelDrag();
+    SetStep(nullptr);
+    delete m_entitiesObserver;
+    delete m_stepObserver;
+    m_entitiesObserver = m_stepObserver = nullptr;
+    m_selected = nullptr;
+    TMxItem::Free(m_entities);
+    m_entities = nullptr;
+}
+
+TReportEditor* TMxStepEditor::ReportEditor() const { return m_reportEditor; }
+TfmReportPreview* TMxStepEditor::Preview() const { return m_preview; }
+
+void TMxStepEditor::SetFilterPicture(const QPixmap& picture)
+{
+    m_filterPicture = picture;
+    for (TMxItem* e : *m_entities)
+        for (TMxItem* f : *static_cast<TVEntity*>(e))
+            static_cast<TVField*>(f)->FilterButton->setIcon(m_filterPicture);
+}
+
+void TMxStepEditor::SetIndicatorWidth(int value)
+{
+    m_indicatorWidth = std::max(value, 2);
+    m_grid->SetIndicatorWidth(m_indicatorWidth);
+    Relayout(rkWidths);
+}
+
+TMxQueryStep* TMxStepEditor::Step() const
+{
+    return m_stepObserver ? m_stepObserver->ItemAs<TMxQueryStep>() : nullptr;
+}
+
+TMxQuery* TMxStepEditor::Query() const
+{
+    TMxQueryStep* step = Step();
+    return step ? step->GetQuery() : nullptr;
+}
+
+void TMxStepEditor::SetStep(TMxQueryStep* step)
+{
+    if (step == Step() && (step || !m_stepObserver->Item()))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool wasVisible = isVisible();
+    if (wasVisible)
+        hide();
+    BeginUpdate();
+    try {
+        if (m_stepObserver->Item() || m_entitiesObserver->Item()) {
+            m_tabSet->setCurrentIndex(tabData);
+            closePreview();
+            if (m_reportEditor) {
+                m_reportEditor->hide();
+                m_reportEditor->SetReport(nullptr);
+            }
+            m_grid->SetRecordCount(-1);
+            m_grid->SetDataSet(nullptr);
+            m_entitiesObserver->Release(true);
+            m_stepObserver->Release(false);
+        }
+        m_selected = nullptr;
+        m_savedRecord = 0;
+        if (step) {
+            m_stepObserver->Observe(step);
+            m_entitiesObserver->Observe(step->Entities());
+        }
+        Relayout(rkRebuild);
+        if (!m_destroying)
+            emit OnStepSelect();
+    } catch (...) {
+        EndUpdate();
+        if (wasVisible)
+            show();
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    EndUpdate();
+    if (wasVisible)
+        show();
+    QApplication::restoreOverrideCursor();
+}
+
+void TMxStepEditor::entityAdded(TMxItem* item)
+{
+    auto* entity = item_cast<TMxQueryEntity>(item);
+    if (!entity)
+        return;
+    BeginUpdate();
+    try {
+        new TVEntity(m_entities, entity);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    Relayout(rkRebuild);
+}
+
+void TMxStepEditor::entityRemoved(TMxItem* item)
+{
+    BeginUpdate();
+    for (int i = m_entities->Count() - 1; i >= 0; --i) {
+        TVEntity* e = m_entities->VEntity(i);
+        if (e->Entity() == item || !e->Entity())
+            e->Free();
+    }
+    EndUpdate();
+    Relayout(rkRebuild);
+}
+
+void TMxStepEditor::ShowDataTab()
+{
+    m_tabSet->setCurrentIndex(tabData);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool TMxStepEditor::IsReportTab() const
+{
+    return m_tabSet->currentIndex() == tabDesign || m_tabSet->currentIndex() == tabPreview;
+}
+
+int TMxStepEditor::CurrentTab() const
+{
+    return m_tabSet->currentIndex();
+}
+
+void TMxStepEditor::SetCurrentTab(int tab)
+{
+    m_tabSet->setCurrentIndex(tab);
+}
+
+TVField* TMxStepEditor::SelectedField() const
+{
+    return dynamic_cast<TVField*>(m_selected);
+}
+
+TVEntity* TMxStepEditor::SelectedEntity() const
+{
+    return dynamic_cast<TVEntity*>(m_selected);
+}
+
+static void repaintItem(TMxItem* item)
+{
+    if (auto* f = dynamic_cast<TVField*>(item)) {
+        if (f->Panel)
+            f->Panel->update();
+    } else if (auto* e = dynamic_cast<TVEntity*>(item)) {
+        if (e->Panel)
+            e->Panel->update();
+    }
+}
+
+void TMxStepEditor::Select(TMxItem* item)
+{
+    if (item == m_selected)
+        return;
+    TMxItem* old = m_selected;
+    m_selected = item;
+    repaintItem(old);
+    repaintItem(item);
+    if (!m_destroying)
+        emit OnFieldSelect();
+}
+
+void TMxStepEditor::Relayout(int kind)
+{
+    TMxQueryStep* step = Step();
+    if (step && step->IsUpdating()) {
+        if (kind == rkRebuild)
+            m_pendingRebuild = true;
+        return;
+    }
+    if (m_pendingRebuild) {
+        m_pendingRebuild = false;
+        kind = rkRebuild;
+    }
+    if (kind == rkRebuild)
+        m_grid->Columns.clear();
+    int x = m_indicatorWidth;
+    m_splitter->move(x - m_splitter->width() - m_scrollPos, 0);
+    for (int i = 0; i < m_entities->Count(); ++i) {
+        TVEntity* e = m_entities->VEntity(i);
+        e->Panel->move(x - m_scrollPos, -1);
+        e->Layout(kind);
+        x += e->Panel->width();
+        if (kind == rkRebuild) {
+            if (e->Expanded())
+                for (int j = 0; j < e->Count(); ++j)
+                    m_grid->Columns.append(e->VField(j));
+            else
+                m_grid->Columns.append(e);
+        }
+    }
+    const int maximum = std::max(0, x - width() + 16);
+    if (m_scrollBar->maximum() != maximum) {
+        // A position beyond the new maximum comes back through valueChanged.
+        m_scrollBar->setMaximum(maximum);
+    }
+    TIMxDataset* result = step ? step->Dataset() : nullptr;
+    if (kind == rkRebuild || m_grid->DataSet() != result || m_grid->Records().Gone())
+        bindResult();
+    else if (kind == rkWidths || kind == rkContents)
+        m_grid->UpdateColumnWidths();
+    PlaceControls();
+    if ((kind == rkContents || kind == rkRebuild) && m_updateCount == 0) {
+        UpdateSQL();
+        if (!m_destroying)
+            emit OnChange();
+    }
+}
+
+void TMxStepEditor::bindResult()
+{
+    TMxQueryStep* step = Step();
+    m_grid->SetDataSet(step ? step->Dataset() : nullptr);
+}
+
+void TMxStepEditor::ResultChanged()
+{
+    m_grid->SetRecordCount(-1);
+    bindResult();
+    // The preview shows pages of the former result: laid out again.
+    if (m_preview) {
+        closePreview();
+        if (m_tabSet->currentIndex() == tabPreview)
+            preview();
+    }
+}
+
+void TMxStepEditor::UpdateSQL()
+{
+    if (m_updateCount != 0 || m_inUpdateSQL || m_destroying)
+        return;
+    m_inUpdateSQL = true;
+    try {
+        emit OnUpdateSQL();
+    } catch (...) {
+        m_inUpdateSQL = false;
+        throw;
+    }
+    m_inUpdateSQL = false;
+}
+
+void TMxStepEditor::BeginUpdate()
+{
+    ++m_updateCount;
+}
+
+void TMxStepEditor::EndUpdate()
+{
+    if (m_updateCount > 0 && --m_updateCount == 0)
+        Relayout(rkContents);
+}
+
+int TMxStepEditor::TabSetHeight() const
+{
+    return m_tabSet->sizeHint().height();
+}
+
+void TMxStepEditor::PlaceControls()
+{
+    const int w = width();
+    const int h = height();
+    const int tabH = TabSetHeight();
+    const bool bar = m_scrollBar->maximum() > 0;
+    m_scrollBar->setVisible(bar);
+    const int barH = m_scrollBar->sizeHint().height();
+    m_splitter->setGeometry(m_indicatorWidth - m_splitter->width() - m_scrollPos, 0, 2, kHeaderHeight);
+    m_grid->setGeometry(-m_scrollPos, kHeaderHeight, w + m_scrollPos,
+        std::max(0, h - tabH - (bar ? barH : 0) - kHeaderHeight));
+    m_scrollBar->setGeometry(0, h - barH - tabH, std::max(0, w - 16), barH);
+    m_tabSet->setGeometry(0, h - tabH, w, tabH);
+    if (m_reportEditor)
+        m_reportEditor->setGeometry(0, 0, w, std::max(0, h - tabH));
+    if (m_preview)
+        m_preview->setGeometry(0, 0, w, std::max(0, h - tabH));
+}
+
+void TMxStepEditor::scrolled(int value)
+{
+    m_scrollPos = value;
+    Relayout(rkScroll);
+    repaint();
+}
+
+void TMxStepEditor::resizeEvent(QResizeEvent* event)
+{
+    TCustomNRPanel::resizeEvent(event);
+    Guard(this, [&] { Relayout(rkScroll); });
+}
+
+void TMxStepEditor::mousePressEvent(QMouseEvent* event)
+{
+    TCustomNRPanel::mousePressEvent(event);
+    Guard(this, [&] { Select(nullptr); });
+}
+
+bool TMxStepEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        Guard(this, [&] { DeleteSelectedField(); });
+        return true;
+    }
+    return TCustomNRPanel::eventFilter(watched, event);
+}
+
+// ---- grid --------------------------------------------------------------------
+
+void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
+{
+    TMxItem* column = grid.Columns.value(col);
+    auto* field = dynamic_cast<TVField*>(column);
+    auto* entity = dynamic_cast<TVEntity*>(column);
+    switch (kind) {
+    case dikWidth:
+        grid.InfoWidth = field ? field->Width() : entity ? entity->Panel->width() : 50;
+        break;
+    case dikColors:
+        if (entity) {
+            grid.InfoStyle.brush = palette().color(QPalette::Button);
+        } else if (field) {
+            const bool checked = field->Field() && field->Field()->Checked();
+            grid.InfoStyle.text = checked ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0);
+        }
+        break;
+    case dikHeader:
+        grid.InfoText = field ? (field->Field() ? field->Field()->FullName() : QString())
+                              : entity ? EntityCaption(entity->Entity()) : QString();
+        break;
+    case dikText: {
+        grid.InfoText.clear();
+        TIMxDataset* dataset = grid.DataSet();
+        if (field && field->Field() && dataset) {
+            const int i = datasetIndexOf(dataset, field->Field()->FullName());
+            if (i >= 0)
+                grid.InfoText = dataset->GetFieldValue(i);
+        }
+        break;
+    }
+    }
+}
+
+void TMxStepEditor::gridRecordCount()
+{
+    const int count = m_grid->RecordCount();
+    if (count < 0) {
+        m_grid->setStatusTip(QString());
+        m_grid->setProperty("Hint", QString());
+        return;
+    }
+    const QString hint = TranslateFmt(QStringLiteral("|%d Enregistrements"), {m_grid->LastRecord() + 1});
+    m_grid->setProperty("Hint", hint);
+    m_grid->setStatusTip(hint.mid(hint.indexOf(u'|') + 1));
+}
+
+void TMxStepEditor::DeleteSelectedField()
+{
+    if (TVField* selected = SelectedField()) {
+        if (TMxQueryField* field = selected->Field()) {
+            TMxQuery* query = Query();
+            field->Free();
+            // The deletion is a change of the document.
+            if (query)
+                query->MarkModified();
+        }
+    }
+    if (!SelectedField() && m_entities->Count() > 0 && m_entities->VEntity(0)->Count() > 0)
+        Select(m_entities->VEntity(0)->VField(0));
+}
+
+void TMxStepEditor::PrepareTotalsMenu()
+{
+    TVField* vfield = SelectedField();
+    TMxQueryField* field = vfield ? vfield->Field() : nullptr;
+    const int checked = vfield ? vfield->TotalIndex() : 0;
+    TMxQueryStep* step = Step();
+    const TSQLSyntaxProperties syntax = step ? step->SQLSyntax() : TSQLSyntaxProperties();
+    const QList<QAction*> actions = m_totalsMenu->actions();
+    for (QAction* a : actions) {
+        const int i = a->data().toInt();
+        a->setChecked(i == checked);
+        a->setEnabled(TotalEnabled(i, field, syntax));
+    }
+}
+
+void TMxStepEditor::ChooseTotal(int index)
+{
+    TVField* vfield = SelectedField();
+    TMxQueryField* field = vfield ? vfield->Field() : nullptr;
+    if (!field || index < 0 || index >= int(TotalItems.size()))
+        return;
+    field->SetTotal(TotalOfIndex(index));
+    MarkModified();
+    UpdateSQL();
+}
+
+void TMxStepEditor::StartDrag(QWidget* panel, const QPoint& globalPos)
+{
+    TDragManager::Instance().BeginDrag(panel, panel->objectName(), false, globalPos);
+}
+
+void TMxStepEditor::CancelFieldDrag()
+{
+    TDragManager& manager = TDragManager::Instance();
+    TVField* selected = SelectedField();
+    if (selected && (manager.Pending() || manager.Dragging()) && manager.Drag().source == selected->Panel)
+        manager.CancelDrag();
+}
+
+bool TMxStepEditor::HasFormulaHandler() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&TMxStepEditor::OnFormulaChange));
+}
+
+void TMxStepEditor::MarkModified()
+{
+    if (TMxQuery* query = Query())
+        query->MarkModified();
+}
+
+bool TMxStepEditor::DragOver(const TDragInfo& drag, const QPoint&, TDragState state)
+{
+    if (state == TDragState::dsDragLeave || !OnDragOver)
+        return false;
+    return OnDragOver(drag);
+}
+
+void TMxStepEditor::DragDrop(const TDragInfo& drag, const QPoint&)
+{
+    if (OnDragDrop)
+        OnDragDrop(drag);
+}
+
+// ---- report tabs -------------------------------------------------------------
+
+void TMxStepEditor::tabChanged(int index)
+{
+    if (m_lastTab == tabPreview && index != tabPreview)
+        closePreview();
+    m_lastTab = index;
+    if (QWidget* w = window())
+        w->update();
+    if (m_reportEditor)
+        m_reportEditor->setVisible(index == tabDesign);
+    TMxQueryStep* step = Step();
+    TIMxDataset* result = step ? step->Dataset() : nullptr;
+    switch (index) {
+    case tabData:
+        if (result && m_savedRecord > 0 && result->GetActive())
+            result->SetRecNo(m_savedRecord);
+        m_savedRecord = 0;
+        break;
+    case tabDesign:
+        if (!step)
+            break;
+        if (result && m_savedRecord == 0 && result->GetActive())
+            m_savedRecord = result->GetRecNo();
+        design();
+        break;
+    case tabPreview:
+        if (!step)
+            break;
+        if (result && m_savedRecord == 0 && result->GetActive())
+            m_savedRecord = result->GetRecNo();
+        preview();
+        break;
+    default:
+        break;
+    }
+    PlaceControls();
+}
+
+void TMxStepEditor::design()
+{
+    TMxQueryStep* step = Step();
+    auto* report = step ? dynamic_cast<rpt::TQuickRep*>(step->QuickReport()) : nullptr;
+    if (!report)
+        return;
+    if (!m_reportEditor) {
+        m_reportEditor = new TReportEditor(this);
+        m_reportEditor->setObjectName(QStringLiteral("ReportEditor"));
+    }
+    // A report built by the rule, or designed by someone (a file's), is
+    // only shown again; an undesigned one gets the default report once.
+    TIMxDataset* result = step->Dataset();
+    if (result && report->Tag() != 1 && rpt::IsUndesigned(*report))
+        rpt::BuildDefaultReport(*report, step->Id(), rpt::ResultColumns(*result));
+    if (m_reportEditor->Report() != report)
+        m_reportEditor->SetReport(report);
+    PlaceControls();
+    m_reportEditor->show();
+    m_reportEditor->raise();
+    if (m_tabSet->currentIndex() != tabDesign)
+        m_reportEditor->hide();
+}
+
+void TMxStepEditor::preview()
+{
+    TMxQueryStep* step = Step();
+    if (m_destroying || !step || !step->Dataset() || m_preview)
+        return;
+    auto* report = dynamic_cast<rpt::TQuickRep*>(step->QuickReport());
+    if (!report)
+        return;
+    // The report is made (the default one when nobody designed it) as the
+    // design tab makes it.
+    if (!m_reportEditor || m_reportEditor->Report() != report)
+        design();
+    if (m_reportEditor)
+        m_reportEditor->hide();
+    m_preview = new TfmReportPreview(this);
+    m_preview->setObjectName(QStringLiteral("fmReportPreview"));
+    Connect(m_preview.data(), &TfmReportPreview::closed, this, [this] { m_tabSet->setCurrentIndex(tabData); });
+    PlaceControls();
+    m_preview->Preview(*report, step->Dataset());
+    m_preview->show();
+    m_preview->raise();
+    repaint();
+}
+
+void TMxStepEditor::closePreview()
+{
+    if (m_preview) {
+        TfmReportPreview* p = m_preview;
+        m_preview = nullptr;
+        p->hide();
+        p->deleteLater();
+    }
+}
+
+} // namespace mx::ui

@@ -1,0 +1,56 @@
+#pragma once
+// The two small dialogs of the parameter machinery: the prompter, which
+// shows a query's designed dialog and writes the answers into the
+// controls' LoadedValues, and the dialog of one parameter's name and type.
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace mx {
+
+class TDialogBuilder;
+class TMxDataModel;
+class TMxParamControlList;
+class TStrings;
+
+class TfmParamPrompter : public QDialog {
+public:
+    explicit TfmParamPrompter(QWidget* parent = nullptr);
+
+    // Shows controls (copied) at their design size, with the buttons below
+    // or to the right; test mode loads nothing from the database.
+    void Prepare(TMxDataModel* model, const QString& caption, TMxParamControlList* controls, bool testing);
+    // Writes what each control shows into the LoadedValues of the control
+    // at the same place of target.
+    void StoreAnswers(TMxParamControlList* target);
+
+    TDialogBuilder* DialogBuilder;
+    QPushButton* btOk;
+    QPushButton* btCancel;
+};
+
+// The prompter's hook routine; the string list is passed through unused.
+void PromptParams(TMxDataModel* model, const QString& caption, bool& ok, TStrings* list, TMxParamControlList* controls,
+    bool testing);
+
+class TfmParamType : public QDialog {
+public:
+    explicit TfmParamType(QWidget* parent = nullptr);
+    void UpdateOk();
+
+    QLineEdit* edParamName;
+    QComboBox* cobParamType;
+    QPushButton* btOk;
+    QPushButton* btCancel;
+};
+
+// The type dialog's hook routine: True on Ok, name and index written back
+// only then.
+bool EditParamType(QString& name, int& typeIndex, const QStringList& typeNames);
+
+} // namespace mx

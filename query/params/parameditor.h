@@ -1,0 +1,89 @@
+#pragma once
+// The parameter editor: a query's parameters on the left, the palette of
+// control kinds and the dialog builder on the right. It works on copies
+// and writes them back only on Ok.
+
+#include "core/types.h"
+
+#include <QDialog>
+
+class QAction;
+class QButtonGroup;
+class QFrame;
+class QListWidgetItem;
+class QMenuBar;
+class QPushButton;
+class QToolButton;
+
+namespace mx {
+
+namespace ui {
+class TMxSplitter;
+class TPictureListBox;
+class TItemObserver;
+} // namespace ui
+
+class TDialogBuilder;
+class TMxDataModel;
+class TMxParam;
+class TMxParamControlList;
+class TMxParamList;
+
+class TfmParamEditor : public QDialog {
+public:
+    TfmParamEditor(TMxDataModel* model, TMxParamControlList* controls, TMxParamList* params, QWidget* parent = nullptr);
+    ~TfmParamEditor() override;
+
+    // The editor's own copy of the parameters.
+    TMxParamList* Params() const { return m_params; }
+    TDlgControlKind PaletteKind() const { return m_paletteKind; }
+    TMxParam* SelectedParam() const;
+    // Writes the copies back into the caller's lists.
+    void StoreInto(TMxParamControlList* controls, TMxParamList* params);
+
+    void AtStateChange();
+    void AtNewClick();
+    void AtParamsDblClick();
+    void AtDeleteClick();
+    void AtTestClick();
+    void BtOkClick();
+    void AtParamMouseDown(QPoint at);
+    void AtParamDragDrop(QPoint at);
+
+    QWidget* nrpaVars;
+    ui::TPictureListBox* plbParams;
+    QPushButton *btNew, *btEdit, *btDelete;
+    ui::TMxSplitter* Splitter1;
+    QWidget* nrpa;
+    QButtonGroup* palette;
+    QFrame* Bevel1;
+    TDialogBuilder* DialogBuilder;
+    QFrame* Bevel2;
+    QWidget* nrpaCommands;
+    QPushButton *btTest, *btOk, *btCancel, *btHelp;
+    QMenuBar* menu;
+    QAction *miParamNew, *miParamEdit, *miParamDelete, *miParamTest, *miParamClose, *miShowFrames;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLeft();
+    void buildRight();
+    void buildMenu();
+    void paramAdded(TMxItem* item);
+    void paramRemoved(TMxItem* item);
+    QListWidgetItem* lineOf(const TMxParam* param) const;
+    void layoutCommands();
+
+    TMxParamList* m_params;
+    ui::TItemObserver* m_observer;
+    TDlgControlKind m_paletteKind = ckNone;
+    bool m_paramDrag = false;
+};
+
+// The editor's hook routine: the caption is not shown (the window keeps
+// its own); controls and params change only on Ok.
+void EditParams(const QString& caption, TMxDataModel* model, TMxParamControlList* controls, TMxParamList* params);
+
+} // namespace mx

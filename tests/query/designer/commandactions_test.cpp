@@ -1,0 +1,338 @@
+// The designer's step, dialog, field, set and help commands through the
+// window's actions and buttons, as a user triggers them; the dialogs are
+// scripted through their slots.
+
+#include "designerfixture.h"
+
+#include "designer/commandlink.h"
+
+#include "commands/designercommands.h"
+#include "commands/designerhelp.h"
+#include "model/datamodel.h"
+#include "model/domain.h"
+#include "model/entity.h"
+#include "model/paramcontrol.h"
+#include "model/queryfield.h"
+#include "query/query.h"
+#include "query/querystep.h"
+#include "settings/global.h"
+#include "tools/hooks.h"
+
+#include "entityoutline.h"
+#include "mrumenu.h"
+#include "mxgrid.h"
+#include "picturelistbox.h"
+#include "stepeditor.h"
+#include "vpanels.h"
+
+#include "testsupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPointer>
+#include <QToolButton>
+
+using namespace mx;
+using mxtest::SampleFile;
+
+namespace {
+
+QToolButton* button(TfmQueryDesigner* w, const char* name)
+{
+    return w->findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+void addFields(TfmQueryDesigner* w, int count)
+{
+    TMxQueryStep* step = w->CurrentStep();
+    ASSERT_NE(step, nullptr);
+    TMxEntityList* entities = step->DataModel()->DomainEntities();
+    ASSERT_GT(entities->Count(), 0);
+    auto* entity = static_cast<TMxEntity*>(entities->Items(0));
+    for (int i = 0; i < count; ++i)
+        step->AddFields(entity, ui::TEntityOutline::FieldOfItem(entity->WFields()->Items(i)));
+    w->GetQuery()->MarkModified();
+    w->Editor().Changed();
+}
+
+} // namespace
+
+class DesignerCommandActions : public mxtest::DesignerTest {
+protected:
+    TfmQueryDesigner* NewOnSample()
+    {
+        auto* w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+        EXPECT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+        return w;
+    }
+};
+
+TEST_F(DesignerCommandActions, StepsAreAddedRenamedAndDeletedFromTheMenusAndTheSteps)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    TMxQuery* q = w->GetQuery();
+    addFields(w, 1);
+    EXPECT_TRUE(w->action("miNewStep")->isEnabled());
+    EXPECT_FALSE(w->action("miStepRun")->isEnabled());
+
+    w->action("miNewStep")->trigger();
+    ASSERT_EQ(q->Steps()->Count(), 2);
+    EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(1));
+    EXPECT_EQ(w->plbSteps->count(), 2);
+    EXPECT_TRUE(w->action("miStepDelete")->isEnabled());
+    EXPECT_FALSE(w->cobDomain->isEnabled());
+
+    ScopedHook prompt(PromptStringSimpleHook, [](const QString&, const QString&, QString& value) {
+        value = QStringLiteral("Synthèse");
+        return true;
+    });
+    w->action("miStepDuplicate")->trigger();
+    EXPECT_EQ(q->Steps()->Items(1)->GetName(), QStringLiteral("Synthèse"));
+    EXPECT_EQ(w->plbSteps->item(1)->text(), QStringLiteral("Synthèse"));
+
+    // The popup's "Nouvelle" too; then the step is deleted after Yes and
+    // the one before it shown.
+    w->action("miInsertStep")->trigger();
+    ASSERT_EQ(q->Steps()->Count(), 3);
+    ui.service.messageAnswers << mrYes;
+    w->action("miDeleteStep")->trigger();
+    ASSERT_EQ(q->Steps()->Count(), 2);
+    EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(1));
+    ui.service.messageAnswers << mrNo;
+    w->action("miStepDelete")->trigger();
+    EXPECT_EQ(q->Steps()->Count(), 2) << "No keeps the step";
+    ui.service.messageAnswers << mrYes;
+    w->action("miStepDelete")->trigger();
+    ASSERT_EQ(q->Steps()->Count(), 1);
+    EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(0));
+    EXPECT_EQ(w->plbSteps->count(), 1);
+    EXPECT_FALSE(w->action("miStepDelete")->isEnabled()) << "the first step cannot be deleted";
+    EXPECT_EQ(ui.service.texts(QStringLiteral("message")),
+        (QStringList{QStringLiteral("Supprimer l'étape Etape 3 ?"), QStringLiteral("Supprimer l'étape Synthèse ?"),
+            QStringLiteral("Supprimer l'étape Synthèse ?")}));
+}
+
+TEST_F(DesignerCommandActions, TheStepsDialogsOpenFromTheirButtonsAndMenus)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    TMxQuery* q = w->GetQuery();
+    addFields(w, 1);
+    q->SetModified(false);
+    w->AtStateChange();
+
+    int params = 0;
+    ScopedHook paramsHook(ParamsEditorHook, [&](const QString& caption, TMxDataModel*, TMxParamControlList* controls, TMxParamList*) {
+        ++params;
+        EXPECT_EQ(caption, QStringLiteral("Paramètres de la requête"));
+        EXPECT_EQ(controls, q->ParamControls());
+    });
+    button(w, "fbParams")->click();
+    w->action("pmiStepParameters")->trigger();
+    EXPECT_EQ(params, 2);
+    EXPECT_TRUE(w->action("miSaveQuery")->isEnabled()) << "marked modified whatever the dialog said";
+
+    QStringList opened;
+    const auto stub = [&](const char* which, bool answer) {
+        return [&opened, which, answer](TMxQueryStep* step) {
+            opened << QString::fromUtf8(which) + u':' + step->GetName();
+            return answer;
+        };
+    };
+    ScopedHook sort(StepSortHook, stub("tri", true));
+    ScopedHook dest(StepDestinationsHook, stub("résultats", false));
+    ScopedHook filter(StepCriteriaHook, stub("filtre", true));
+    q->SetModified(false);
+    w->AtStateChange();
+    button(w, "fbDest")->click();
+    w->action("pmiStepDest")->trigger();
+    EXPECT_FALSE(q->Modified()) << "a cancelled dialog changes nothing";
+    button(w, "fbSort")->click();
+    EXPECT_TRUE(q->Modified());
+    w->action("miStepSort")->trigger();
+    button(w, "fbStepFilter")->click();
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("résultats:Etape 1"), QStringLiteral("résultats:Etape 1"),
+                          QStringLiteral("tri:Etape 1"), QStringLiteral("tri:Etape 1"), QStringLiteral("filtre:Etape 1")}));
+    EXPECT_TRUE(w->windowTitle().contains(u'*'));
+
+    // The program fills both slots with its dialogs.
+    StepSortHook.clear();
+    StepDestinationsHook.clear();
+    InstallDesignerDialogs();
+    EXPECT_TRUE(StepSortHook);
+    EXPECT_TRUE(StepDestinationsHook);
+}
+
+TEST_F(DesignerCommandActions, ACalculatedFieldMadeWithCalcIsSavedWithTheQuery)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    addFields(w, 1);
+    TMxQueryStep* step = w->CurrentStep();
+    const int before = step->AllFields()->Count();
+    ScopedHook formula(FieldFormulaHook, [&](TMxQuery*, int stepId, TMxDataModel* model, TMxQueryField* field) {
+        EXPECT_EQ(stepId, step->Id());
+        EXPECT_EQ(model, step->DataModel());
+        field->SetFieldType(u'N');
+        return true;
+    });
+    button(w, "fbCalcFields")->click();
+    ASSERT_EQ(step->AllFields()->Count(), before + 1);
+    TMxQueryField* made = step->AllFields()->FindByFullName(QStringLiteral("Formule 1"));
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(made->Calculated());
+
+    ui.service.fileAnswers << QStringList{Path(QStringLiteral("requetes/calcul.txt"))};
+    w->action("miSaveQueryAs")->trigger();
+    const QString saved = Path(QStringLiteral("requetes/calcul.mqr"));
+    ASSERT_TRUE(QFileInfo::exists(saved));
+    auto* again = TfmQueryDesigner::CreateFromFile(saved);
+    ASSERT_NE(again->GetQuery(), nullptr);
+    TMxQueryField* stored = again->CurrentStep()->AllFields()->FindByFullName(QStringLiteral("Formule 1"));
+    ASSERT_NE(stored, nullptr);
+    EXPECT_TRUE(stored->Calculated());
+    EXPECT_FALSE(again->action("miFieldDelete")->isEnabled()) << "no field selected";
+
+    // The favourites check the entry of the query's file only (the list is
+    // bound here as the window's activation binds it).
+    ui::BindMRUMenu(AppGlobal()->History(10), again->miFavorites, [](const QString&) {});
+    emit again->miFavorites->aboutToShow();
+    QStringList checked, unchecked;
+    for (QAction* a : again->miFavorites->actions())
+        if (a->property(ui::kMRUEntryProperty).toBool())
+            (a->isChecked() ? checked : unchecked) << a->data().toString();
+    EXPECT_EQ(checked, QStringList{saved});
+    ui.service.fileAnswers << QStringList{Path(QStringLiteral("requetes/autre.mqr"))};
+    again->action("miSaveQueryAs")->trigger();
+    emit again->miFavorites->aboutToShow();
+    checked.clear();
+    unchecked.clear();
+    for (QAction* a : again->miFavorites->actions())
+        if (a->property(ui::kMRUEntryProperty).toBool())
+            (a->isChecked() ? checked : unchecked) << a->data().toString();
+    EXPECT_EQ(checked, QStringList{Path(QStringLiteral("requetes/autre.mqr"))});
+    EXPECT_TRUE(unchecked.contains(saved));
+}
+
+TEST_F(DesignerCommandActions, TheSetComboMakesTheStepAgainOnTheChosenSet)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    TMxQuery* q = w->GetQuery();
+    ASSERT_EQ(w->cobDomain->count(), 2);
+    const int first = q->DomId();
+    TMxQueryStep* before = w->CurrentStep();
+    const int other = w->cobDomain->itemData(1).toInt();
+    ASSERT_NE(other, first);
+    w->cobDomain->setCurrentIndex(1);
+    emit w->cobDomain->activated(1);
+    EXPECT_EQ(q->DomId(), other);
+    ASSERT_EQ(q->Steps()->Count(), 1);
+    EXPECT_NE(q->Steps()->Items(0), before) << "the step is made again";
+    EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(0));
+    EXPECT_EQ(w->cobDomain->currentData().toInt(), other);
+    EXPECT_EQ(w->CurrentStep()->DataModel()->CurrentDomain()->Id(), other);
+    EXPECT_TRUE(q->Modified());
+    EXPECT_TRUE(w->cobDomain->isEnabled());
+}
+
+TEST_F(DesignerCommandActions, ACancelledParameterPromptWarnsAndLeavesTheGridEmpty)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    addFields(w, 2);
+    new TMxParamControl(w->GetQuery()->ParamControls()); // so the run asks
+    ScopedHook prompter(ParamsPrompterHook, [](TMxDataModel*, const QString&, bool& ok, TStrings*, TMxParamControlList*, bool) {
+        ok = false;
+    });
+    button(w, "fbRun")->click();
+    // One warning box, through the application's error handler.
+    QStringList warnings;
+    for (const ui::test::TRequest& r : ui.service.requests)
+        if (r.kind == QStringLiteral("message") && r.type == TMsgDlgType::mtWarning)
+            warnings << r.text;
+    EXPECT_EQ(warnings, QStringList{QStringLiteral("Abandon par l'utilisateur")});
+    auto* grid = w->findChild<ui::TMxGrid*>();
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->DataSet(), nullptr);
+}
+
+TEST_F(DesignerCommandActions, TheHelpMenuAndTheOptionsMenu)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    AppGlobal()->SetHelpFile(QStringLiteral("MORV32"));
+    w->action("miMainHelp")->trigger();
+    w->action("Aide1")->trigger();
+    EXPECT_EQ(ui.service.texts(QStringLiteral("help")).size(), 2);
+
+    w->action("Assistanceutilisateur1")->trigger();
+    w->action("miJumptoMV")->trigger();
+    const QStringList opened = ui.service.texts(QStringLiteral("shell")) + ui.service.texts(QStringLiteral("url"));
+    EXPECT_EQ(opened.size(), 2) << opened.join(u' ').toStdString();
+    EXPECT_TRUE(opened.join(u' ').contains(MakerSupportAddress()));
+
+    int abouts = 0;
+    ScopedHook about(AboutBoxHook, [&] { ++abouts; });
+    w->action("miAbout")->trigger();
+    button(w, "fbAbout")->click();
+    EXPECT_EQ(abouts, 2);
+
+    QString manual;
+    ScopedHook run(RunDocumentHook, [&](const QString& file, const QString&) {
+        manual = file;
+        return file;
+    });
+    w->action("miUserManual")->trigger();
+    EXPECT_TRUE(manual.endsWith(QStringLiteral("Morv") + AppGlobal()->LangCode() + QStringLiteral(".pdf"))) << manual.toStdString();
+
+    // The tool-tip switch: off, then on again.
+    ASSERT_TRUE(ShowHints());
+    w->action("miShowHint")->trigger();
+    EXPECT_FALSE(ShowHints());
+    EXPECT_FALSE(w->action("miShowHint")->isChecked());
+    w->action("miShowHint")->trigger();
+    EXPECT_TRUE(ShowHints());
+    EXPECT_TRUE(w->action("miShowHint")->isChecked());
+
+    EXPECT_FALSE(w->action("miGeneralOptions")->isEnabled()) << "no options dialog in this program yet";
+}
+
+TEST_F(DesignerCommandActions, TheFieldPanelsAreRenamedAndFilteredThroughTheCommands)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    addFields(w, 2);
+    TMxQueryStep* step = w->CurrentStep();
+    auto* editor = w->findChild<ui::TMxStepEditor*>(QStringLiteral("MxStepEditor"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_GT(editor->VEntities()->Count(), 0);
+    ui::TVField* panel = editor->VEntities()->VEntity(0)->VField(0);
+    ASSERT_NE(panel, nullptr);
+    TMxQueryField* field = panel->Field();
+    EXPECT_FALSE(w->action("miFieldDelete")->isEnabled());
+    panel->Press(Qt::LeftButton);
+    EXPECT_EQ(editor->SelectedField(), panel);
+    EXPECT_TRUE(w->action("miFieldDelete")->isEnabled());
+
+    int maxLength = 0;
+    ScopedHook prompt(PromptStringHook, [&](const QString&, const QString& text, TStrings*, int max, QString& value,
+                                           const QString&, const QString&) {
+        EXPECT_EQ(text, QStringLiteral("Veuillez entrer le nom du champ"));
+        maxLength = max;
+        value = QStringLiteral("Nom du client");
+        return true;
+    });
+    panel->Rename();
+    EXPECT_EQ(maxLength, 25);
+    EXPECT_EQ(field->FullName(), QStringLiteral("Nom du client"));
+
+    int filters = 0;
+    ScopedHook filter(FieldFilterHook, [&](TMxQuery*, int stepId, TMxQueryField* f) {
+        ++filters;
+        EXPECT_EQ(stepId, step->Id());
+        EXPECT_EQ(f, field);
+        return false;
+    });
+    panel->EditFormula();
+    EXPECT_EQ(filters, 1);
+
+    // (Deleting the selected field is tested on the command itself.)
+    EXPECT_TRUE(w->GetQuery()->Modified());
+}

@@ -1,0 +1,288 @@
+// The designer window driven offscreen as a user would, over the bundled
+// sample.
+
+#include "designerfixture.h"
+
+#include "model/datamodel.h"
+#include "model/entity.h"
+#include "query/query.h"
+#include "query/querystep.h"
+#include "settings/global.h"
+
+#include "docklayout.h"
+#include "entityoutline.h"
+#include "mxgrid.h"
+#include "nrpanel.h"
+#include "picturelistbox.h"
+
+#include "platform/core/inifile.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QToolButton>
+
+using namespace mx;
+using mxtest::SampleFile;
+
+namespace {
+
+QToolButton* button(TfmQueryDesigner* w, const char* name)
+{
+    return w->findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+// Adds the first count fields of the first entity of the set to the
+// current step, as a drop from the outline does.
+void addFields(TfmQueryDesigner* w, int count)
+{
+    TMxQueryStep* step = w->CurrentStep();
+    ASSERT_NE(step, nullptr);
+    TMxEntityList* entities = step->DataModel()->DomainEntities();
+    ASSERT_GT(entities->Count(), 0);
+    auto* entity = static_cast<TMxEntity*>(entities->Items(0));
+    ASSERT_GE(entity->WFields()->Count(), count);
+    for (int i = 0; i < count; ++i)
+        step->AddFields(entity, ui::TEntityOutline::FieldOfItem(entity->WFields()->Items(i)));
+    w->GetQuery()->MarkModified();
+    w->Editor().Changed();
+}
+
+} // namespace
+
+class DesignerWindow : public mxtest::DesignerTest {};
+
+TEST_F(DesignerWindow, ToolBarGeometryForSmallAndLargeButtons)
+{
+    platform::IniFile::open(UserIni())->writeBool(QStringLiteral("Options"), QStringLiteral("LargeIcons"), false);
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateFromFile(QString());
+    w->resize(900, 600);
+    Settle();
+    EXPECT_FALSE(w->LargeIcons()) << "LargeIcons=0 in the user's settings";
+    EXPECT_EQ(w->nrpaBoard->height(), 42);
+    EXPECT_EQ(button(w, "fbNewQuery")->geometry(), QRect(8, 4, 38, 34));
+    EXPECT_EQ(button(w, "fbOpenQuery")->x(), 46);
+    EXPECT_EQ(button(w, "fbRun")->x(), 92);
+    EXPECT_TRUE(button(w, "fbRun")->text().isEmpty());
+    EXPECT_TRUE(w->action("miSmallIcons")->isChecked());
+
+    w->action("miSmallIcons")->trigger();
+    Settle();
+    EXPECT_TRUE(w->LargeIcons());
+    EXPECT_EQ(w->nrpaBoard->height(), 66);
+    EXPECT_EQ(button(w, "fbNewQuery")->geometry(), QRect(8, 8, 58, 50));
+    EXPECT_EQ(button(w, "fbRun")->text(), QStringLiteral("Exécuter"));
+    EXPECT_EQ(button(w, "fbRun")->toolTip(), QStringLiteral("Exécuter l'étape"));
+    QToolButton* about = button(w, "fbAbout");
+    EXPECT_EQ(about->x(), std::max(w->nrpaBoard->width() - about->width() - 8, w->AboutLeft()));
+    w->resize(400, 600);
+    Settle();
+    EXPECT_EQ(about->x(), w->AboutLeft()) << "never left of the last group";
+
+    w->close();
+    Settle();
+    EXPECT_TRUE(w.isNull());
+    EXPECT_TRUE(platform::IniFile::open(UserIni())->readBool(QStringLiteral("Options"), QStringLiteral("LargeIcons"), false))
+        << "the choice is written back when the window closes";
+}
+
+TEST_F(DesignerWindow, HideSQLInTheUsersSettingsHidesTheSQLPane)
+{
+    platform::IniFile::open(UserIni())->writeInteger(QStringLiteral("Options"), QStringLiteral("HideSQL"), 1);
+    auto* hidden = new TfmQueryDesigner;
+    EXPECT_FALSE(hidden->moSQL->isVisible());
+    EXPECT_TRUE(hidden->moSQL->isHidden());
+    platform::IniFile::open(UserIni())->writeInteger(QStringLiteral("Options"), QStringLiteral("HideSQL"), 0);
+    auto* shown = new TfmQueryDesigner;
+    EXPECT_FALSE(shown->moSQL->isHidden());
+}
+
+TEST_F(DesignerWindow, AnEmptyWindowShowsNoQueryCommands)
+{
+    auto* w = TfmQueryDesigner::CreateFromFile(QString());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Morvelin"));
+    EXPECT_FALSE(w->action("miQuery")->isVisible());
+    EXPECT_FALSE(w->action("miStep")->isVisible());
+    EXPECT_FALSE(w->action("miSaveQueryAs")->isEnabled());
+    EXPECT_FALSE(button(w, "fbRun")->isEnabled());
+    EXPECT_FALSE(w->cobDomain->isEnabled());
+    EXPECT_TRUE(button(w, "fbNewQuery")->isEnabled());
+}
+
+TEST_F(DesignerWindow, CommandStatesFollowANewQueryAsItGrows)
+{
+    auto* w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Nouvelle Requête (conception) - Morvelin"));
+    EXPECT_TRUE(w->action("miQuery")->isVisible());
+    EXPECT_TRUE(w->cobDomain->isEnabled());
+    EXPECT_EQ(w->cobDomain->count(), 2) << "the sample's two sets";
+    EXPECT_FALSE(button(w, "fbRun")->isEnabled());
+    EXPECT_FALSE(w->action("miSaveQuery")->isEnabled());
+    EXPECT_TRUE(button(w, "fbSort")->isEnabled());
+
+    addFields(w, 1);
+    EXPECT_TRUE(button(w, "fbRun")->isEnabled());
+    EXPECT_TRUE(w->action("miQueryRun")->isEnabled());
+    EXPECT_FALSE(w->cobDomain->isEnabled()) << "an entity is chosen: the set cannot change any more";
+    EXPECT_TRUE(w->action("miSaveQuery")->isEnabled());
+    EXPECT_TRUE(w->moSQL->toPlainText().contains(u"SELECT")) << w->moSQL->toPlainText().toStdString();
+    EXPECT_TRUE(w->windowTitle().startsWith(u"Nouvelle Requête* (conception)"));
+
+    TMxQueryStep* second = w->GetQuery()->AddStep();
+    w->Editor().SetStep(second);
+    EXPECT_TRUE(w->action("miStepDelete")->isEnabled());
+    EXPECT_TRUE(w->action("miDeleteStep")->isEnabled());
+    w->Editor().SetStep(w->GetQuery()->Steps()->Items(0));
+    EXPECT_FALSE(w->action("miStepDelete")->isEnabled()) << "the first step cannot be deleted";
+    EXPECT_EQ(w->plbSteps->count(), 2);
+
+    w->edQueryName->setText(QStringLiteral("Ventes"));
+    emit w->edQueryName->editingFinished();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Ventes* (conception) - Morvelin"));
+}
+
+TEST_F(DesignerWindow, NewQueryRunSaveAsAndReopen)
+{
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr);
+    addFields(w, 2);
+    w->edQueryName->setText(QStringLiteral("Ventes"));
+    emit w->edQueryName->editingFinished();
+
+    button(w, "fbRun")->click();
+    auto* grid = w->findChild<ui::TMxGrid*>();
+    ASSERT_NE(grid, nullptr);
+    ASSERT_NE(grid->DataSet(), nullptr) << "the grid shows the result: " << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+    EXPECT_EQ(grid->Columns.size(), 2);
+    const QString sql = w->moSQL->toPlainText();
+    EXPECT_FALSE(sql.isEmpty());
+
+    ui::TDockLayout::Of(w->nrpaLeft->parentWidget())->SetExtent(w->nrpaLeft, 230);
+    ui.service.fileAnswers << QStringList{Path(QStringLiteral("requetes/ventes.txt"))};
+    w->action("miSaveQuery")->trigger(); // never saved: asks for a name
+    const QString saved = Path(QStringLiteral("requetes/ventes.mqr"));
+    ASSERT_TRUE(QFileInfo::exists(saved)) << "stored under .mqr";
+    EXPECT_EQ(ui.service.count(QStringLiteral("save")), 1);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Ventes (conception) - Morvelin"));
+    EXPECT_FALSE(w->action("miSaveQuery")->isEnabled());
+    EXPECT_EQ(History(10).value(0), saved);
+    EXPECT_TRUE(History(11).value(0).endsWith(u"EXEMPLE.MDD")) << History(11).join(u' ').toStdString();
+    EXPECT_EQ(w->GetQuery()->PositionStrings()->Values(QStringLiteral("nrpaLeft")), QStringLiteral("230"));
+
+    auto* again = TfmQueryDesigner::CreateFromFile(saved);
+    ASSERT_NE(again->GetQuery(), nullptr);
+    EXPECT_EQ(again->GetQuery()->Steps()->Count(), 1);
+    EXPECT_EQ(again->edQueryName->text(), QStringLiteral("Ventes"));
+    EXPECT_EQ(again->moSQL->toPlainText(), sql);
+    EXPECT_EQ(again->nrpaLeft->width(), 230);
+    EXPECT_EQ(again->plbSteps->height(), w->plbSteps->height());
+    EXPECT_EQ(again->windowTitle(), QStringLiteral("Ventes (conception) - Morvelin"));
+    EXPECT_EQ(History(10).value(0), saved);
+    EXPECT_EQ(ui.service.count(QStringLiteral("message")), 0) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+}
+
+TEST_F(DesignerWindow, TheSaveQuestionIsAskedOnceAndCancelKeepsTheWindow)
+{
+    struct Case {
+        const char* what;
+        int answer;
+        QStringList file; // the save dialog's answer (asked only after Yes)
+        bool closes;
+        bool written;
+    };
+    const Case cases[] = {
+        {"No", mrNo, {}, true, false},
+        {"Cancel", mrCancel, {}, false, false},
+        {"Yes, then the name is not given", mrYes, {}, false, false},
+        {"Yes, with a name", mrYes, {QStringLiteral("oui")}, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui.service.requests.clear();
+        const QString file = Path(QStringLiteral("requetes/%1.mqr").arg(QString::fromLatin1(c.what).section(u',', 0, 0)));
+        QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+        ASSERT_NE(w->GetQuery(), nullptr);
+        addFields(w, 1);
+        TMxQuery* q = w->GetQuery();
+        ui.service.messageAnswers << c.answer;
+        if (!c.file.isEmpty())
+            ui.service.fileAnswers << QStringList{file};
+        else if (c.answer == mrYes)
+            ui.service.fileAnswers << QStringList{};
+        w->close();
+        Settle();
+        EXPECT_EQ(ui.service.count(QStringLiteral("message")), 1) << "asked once";
+        EXPECT_EQ(w.isNull(), c.closes);
+        EXPECT_EQ(QFileInfo::exists(file), c.written);
+        if (!c.closes) {
+            EXPECT_EQ(w->GetQuery(), q) << "nothing lost";
+            EXPECT_TRUE(q->Modified());
+            EXPECT_EQ(q->Steps()->Items(0)->Entities()->Count(), 1);
+            q->SetModified(false);
+            w->close();
+            Settle();
+            EXPECT_TRUE(w.isNull());
+        }
+    }
+    EXPECT_EQ(quits, 4) << "each case ends with its only window";
+}
+
+TEST_F(DesignerWindow, TheProgramEndsOnlyWhenTheLastWindowCloses)
+{
+    QPointer<TfmQueryDesigner> first = TfmQueryDesigner::CreateFromFile(QString());
+    first->action("miNewWindow")->trigger();
+    ASSERT_EQ(DesignerCount().Count(), 2);
+    ASSERT_EQ(DesignerRegistry().Count(), 2);
+    first->close();
+    Settle();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(quits, 0);
+    ASSERT_EQ(DesignerRegistry().Count(), 1);
+    auto* last = dynamic_cast<TfmQueryDesigner*>(DesignerRegistry().Designers().value(0));
+    ASSERT_NE(last, nullptr);
+    last->action("miExit")->trigger();
+    Settle();
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(DesignerCount().Count(), 0);
+}
+
+TEST_F(DesignerWindow, AFailedModelLoadSaysSoOnceAndTheWindowStaysUsable)
+{
+    const QString bad = Path(QStringLiteral("ABIME.MDD"));
+    mxtest::WriteAll(bad, "ceci n'est pas un modèle");
+    auto* w = TfmQueryDesigner::CreateOnModel(bad);
+    EXPECT_EQ(w->GetQuery(), nullptr);
+    ASSERT_EQ(ui.service.count(QStringLiteral("message")), 1) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+    EXPECT_TRUE(ui.service.texts(QStringLiteral("message"))[0].startsWith(u"Impossible de charger le modèle ABIME.MDD:"));
+    EXPECT_EQ(History(11).value(0), bad) << "a model that failed still goes to the top of the history";
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Morvelin"));
+
+    w->NewQuery(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    EXPECT_NE(w->GetQuery(), nullptr);
+    EXPECT_EQ(ui.service.count(QStringLiteral("message")), 1);
+}
+
+// The leak checker of the sanitizer builds sees any model or query that a
+// new query leaves behind.
+TEST_F(DesignerWindow, NewQueriesFreeTheQueryAndTheModelTheyReplace)
+{
+    auto* w = TfmQueryDesigner::CreateFromFile(QString());
+    QPointer<QObject> guard(w);
+    for (int i = 0; i < 3; ++i) {
+        w->NewQuery(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+        ASSERT_NE(w->GetQuery(), nullptr);
+        EXPECT_TRUE(w->GetQuery()->OwnsDataModel()) << "the query frees its model with itself";
+    }
+    w->CloseQuery();
+    EXPECT_EQ(w->GetQuery(), nullptr);
+    ui.service.fileAnswers << QStringList{SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"))};
+    w->action("miOpenQuery")->trigger();
+    ASSERT_NE(w->GetQuery(), nullptr);
+    EXPECT_EQ(History(10).value(0), SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
+    EXPECT_EQ(ui.service.count(QStringLiteral("message")), 0);
+}

@@ -1,0 +1,81 @@
+#include "designerfixture.h"
+
+#include "driver/rootdir.h"
+#include "errors/errorhandler.h"
+#include "global/engineshutdown.h"
+#include "global/queryglobal.h"
+#include "settings/global.h"
+#include "settings/mru.h"
+
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QWidget>
+
+using namespace mx;
+
+namespace mxtest {
+
+QString BinDir()
+{
+    return qEnvironmentVariable("MORVELIN_BIN");
+}
+
+QString SampleFile(const QString& name)
+{
+    return QDir(BinDir()).filePath(QStringLiteral("sample/") + name);
+}
+
+DesignerTest::DesignerTest()
+{
+    InstallExceptionHandler();
+    QDir(m_dir.path()).mkpath(QStringLiteral("settings"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("requetes"));
+    WriteAll(UserIni(), QStringLiteral("[Options]\nShowTips=0\nPrivateQueryPath=%1/\n").arg(Path(QStringLiteral("requetes"))).toUtf8());
+    m_oldWinDir = qgetenv("MORVELIN_WINDIR");
+    qputenv("MORVELIN_WINDIR", QFile::encodeName(Path(QStringLiteral("settings"))));
+    const QString root = BinDir();
+    RootDirOverride.set([root] { return root; });
+    CreateAppGlobal();
+    auto* global = new TMxQueryGlobal(nullptr);
+    global->LoadGlobals();
+    DesignerCount().Quit = [this] { ++quits; };
+}
+
+DesignerTest::~DesignerTest()
+{
+    CloseAll();
+    DesignerCount().Quit = nullptr;
+    ShutdownEngine();
+    FreeAppGlobal();
+    RootDirOverride.clear();
+    qputenv("MORVELIN_WINDIR", m_oldWinDir);
+    RemoveExceptionHandler();
+}
+
+QStringList DesignerTest::History(int n) const
+{
+    return AppGlobal()->History(n)->Items();
+}
+
+void DesignerTest::Settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+void DesignerTest::CloseAll()
+{
+    QList<QPointer<TfmQueryDesigner>> open;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
+            open << d;
+    for (const QPointer<TfmQueryDesigner>& d : open)
+        delete d.data();
+    Settle();
+}
+
+} // namespace mxtest

@@ -1,0 +1,45 @@
+#pragma once
+// The designer windows' tests: the settings object over a settings folder
+// of the test's own, the engine over the build's installation folder and
+// its bundled sample, the scripted user-interface service, and a quit that
+// only counts.
+
+#include "designer/querydesigner.h"
+
+#include "scriptedservice.h"
+#include "uitest.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace mxtest {
+
+QString BinDir();
+QString SampleFile(const QString& name);
+
+class DesignerTest : public ::testing::Test {
+protected:
+    DesignerTest();
+    ~DesignerTest() override;
+
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    // The user's settings file.
+    QString UserIni() const { return Path(QStringLiteral("settings/MORVELIN.INI")); }
+    // The names of a recent-file list, as the settings object holds it.
+    QStringList History(int n) const;
+
+    // Lets posted events and deferred deletes run.
+    static void Settle();
+    // Closes every designer still open, whatever it holds.
+    void CloseAll();
+
+    QTemporaryDir m_dir;
+    mx::ui::test::ScopedScriptedUi ui;
+    int quits = 0;
+
+private:
+    QByteArray m_oldWinDir;
+};
+
+} // namespace mxtest

@@ -1,0 +1,335 @@
+// The prompter, the parameter type dialog and the control properties,
+// answered as a user would.
+
+#include "paramfixture.h"
+
+#include "params/dialogbuilder.h"
+#include "params/paramdialogs.h"
+#include "params/paramprop.h"
+
+#include "core/hookslot.h"
+#include "model/param.h"
+#include "model/paramcontrol.h"
+#include "tools/hooks.h"
+
+#include "scriptedservice.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+
+#include <gtest/gtest.h>
+
+using namespace mx;
+using namespace paramtest;
+using mxtest::WhenModal;
+
+namespace {
+
+using ListPtr = std::unique_ptr<TMxParamControlList, void (*)(TMxItem*)>;
+
+ListPtr newList()
+{
+    return ListPtr(new TMxParamControlList(nullptr), TMxItem::Free);
+}
+
+TMxParamControl* add(TMxParamControlList* list, TDlgControlKind kind, const QString& param, const QStringList& values,
+    int top)
+{
+    TMxParamControl* c = list->AddNew();
+    c->SetKind(kind);
+    c->SetParamName(param);
+    c->SetCaption(param);
+    TStrings lines;
+    lines.setStringList(values);
+    c->SetValues(lines);
+    c->SetTableId(-1);
+    c->SetAllowMultiSelect(true);
+    c->SetDesignX(100);
+    c->SetDesignY(top);
+    c->SetDesignW(150);
+    c->SetDesignH(kind == ckListBox ? 80 : 33);
+    return c;
+}
+
+template <class W>
+W* child(QWidget* w, const char* name)
+{
+    auto* c = w->findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+QWidget* liveControl(QWidget* prompter, int i)
+{
+    return child<TDialogBuilder>(prompter, "DialogBuilder")->Shapes()[i]->Control();
+}
+
+} // namespace
+
+TEST(Prompter, AnswersByKindOnOkAndOnCancel)
+{
+    const QStringList towns{QStringLiteral("Lyon"), QStringLiteral("Paris"), QStringLiteral("Nice")};
+    for (bool accept : {true, false}) {
+        SCOPED_TRACE(accept);
+        ListPtr list = newList();
+        list->SetDesignW(200);
+        list->SetDesignH(100);
+        add(list.get(), ckEdit, QStringLiteral("Début"), {QStringLiteral("01/01/2023")}, 0);
+        add(list.get(), ckListBox, QStringLiteral("Villes"), towns, 40);
+        add(list.get(), ckCombo, QStringLiteral("Ville"), towns, 130);
+        add(list.get(), ckCheck, QStringLiteral("Payée"), {QStringLiteral("non"), QStringLiteral("oui")}, 170);
+        add(list.get(), ckRadio, QStringLiteral("Toutes"), towns, 210);
+        add(list.get(), ckLabel, QString(), {}, 250);
+        list->Items(3)->LoadedValues()->Add(QStringLiteral("stale"));
+
+        QSize client;
+        QRect ok, cancel;
+        WhenModal([&](QWidget* w) {
+            EXPECT_EQ(w->objectName(), QStringLiteral("fmParamPrompter"));
+            EXPECT_EQ(w->windowTitle(), QStringLiteral("Commandes"));
+            client = w->size();
+            ok = child<QPushButton>(w, "btOk")->geometry();
+            cancel = child<QPushButton>(w, "btCancel")->geometry();
+            static_cast<QLineEdit*>(liveControl(w, 0))->setText(QStringLiteral("15/02/2023"));
+            auto* lb = static_cast<QListWidget*>(liveControl(w, 1));
+            lb->item(0)->setSelected(true);
+            lb->item(2)->setSelected(true);
+            static_cast<QComboBox*>(liveControl(w, 2))->setEditText(QStringLiteral("Paris"));
+            static_cast<QCheckBox*>(liveControl(w, 3))->setChecked(false);
+            static_cast<QRadioButton*>(liveControl(w, 4))->setChecked(true);
+            child<QPushButton>(w, accept ? "btOk" : "btCancel")->click();
+        });
+        bool answered = true;
+        PromptParams(nullptr, QStringLiteral("Commandes"), answered, nullptr, list.get(), false);
+        EXPECT_EQ(answered, accept);
+        EXPECT_EQ(client, QSize(272, 142));
+        EXPECT_EQ(ok, QRect(96, 108, 80, 26));
+        EXPECT_EQ(cancel, QRect(184, 108, 80, 26));
+        // Cancel writes them too: the caller decides what a cancel means.
+        EXPECT_EQ(list->Items(0)->LoadedValues()->toStringList(), QStringList{QStringLiteral("15/02/2023")});
+        EXPECT_EQ(list->Items(1)->LoadedValues()->toStringList(), (QStringList{QStringLiteral("Lyon"), QStringLiteral("Nice")}));
+        EXPECT_EQ(list->Items(2)->LoadedValues()->toStringList(), QStringList{QStringLiteral("Paris")});
+        EXPECT_EQ(list->Items(3)->LoadedValues()->toStringList(), QStringList{QStringLiteral("non")});
+        EXPECT_EQ(list->Items(4)->LoadedValues()->toStringList(), towns);
+        EXPECT_EQ(list->Items(5)->LoadedValues()->Count(), 0);
+        EXPECT_EQ(list->Items(0)->Values()->toStringList(), QStringList{QStringLiteral("01/01/2023")}) << "values untouched";
+    }
+}
+
+TEST(Prompter, TestModeShowsTheStoredValuesWithoutTheDriver)
+{
+    FakeDriver driver;
+    driver.rows = Numbered(30);
+    ListPtr list = newList();
+    TMxParamControl* c = add(list.get(), ckListBox, QStringLiteral("Ville"), {QStringLiteral("Lyon")}, 0);
+    c->SetTableId(mxtest::SampleModel::ClientId);
+    c->SetFieldName(QStringLiteral("VILLE"));
+    for (bool testing : {true, false}) {
+        int lines = -1;
+        WhenModal([&](QWidget* w) {
+            lines = static_cast<QListWidget*>(liveControl(w, 0))->count();
+            child<QPushButton>(w, "btOk")->click();
+        });
+        bool ok = true;
+        PromptParams(driver.model, QStringLiteral("Ventes"), ok, nullptr, list.get(), testing);
+        EXPECT_EQ(lines, testing ? 1 : 30) << testing;
+    }
+    EXPECT_EQ(driver.requests, QStringList{QStringLiteral("CLIENT.VILLE")});
+}
+
+TEST(ParamTypeDialog, OkNeedsANameAndWritesBackOnlyOnOk)
+{
+    const QStringList types{QStringLiteral("Date Heure"), QStringLiteral("Chaîne"), QStringLiteral("Date")};
+    for (bool accept : {true, false}) {
+        QString name;
+        int type = 1;
+        WhenModal([&](QWidget* w) {
+            EXPECT_EQ(w->objectName(), QStringLiteral("fmParamType"));
+            auto* ok = child<QPushButton>(w, "btOk");
+            EXPECT_FALSE(ok->isEnabled()) << "no name yet";
+            EXPECT_EQ(child<QComboBox>(w, "cobParamType")->currentIndex(), 1);
+            child<QLineEdit>(w, "edParamName")->setText(QStringLiteral("Début"));
+            EXPECT_TRUE(ok->isEnabled());
+            child<QComboBox>(w, "cobParamType")->setCurrentIndex(2);
+            child<QPushButton>(w, accept ? "btOk" : "btCancel")->click();
+        });
+        EXPECT_EQ(EditParamType(name, type, types), accept);
+        EXPECT_EQ(name, accept ? QStringLiteral("Début") : QString());
+        EXPECT_EQ(type, accept ? 2 : 1);
+    }
+}
+
+namespace {
+
+// A builder holding one control, whose properties the test edits.
+struct PropFixture {
+    PropFixture()
+    {
+        params->AddNew()->SetName(QStringLiteral("Ville"));
+        builder.Params = params;
+        builder.SetDesigning(true);
+        shape = builder.AddControlAt(120, 12, ckEdit);
+        shape->ParamControl()->SetParamName(QStringLiteral("Ville"));
+    }
+    ~PropFixture()
+    {
+        builder.Params = nullptr;
+        params->Free();
+    }
+    TMxParamControl* control() const { return shape->ParamControl(); }
+    // Opens the properties; edit runs on the open dialog, which is then
+    // confirmed.
+    void Edit(TMxDataModel* model, const std::function<void(TfmParamProp*)>& edit)
+    {
+        WhenModal([&](QWidget* w) {
+            auto* form = dynamic_cast<TfmParamProp*>(w);
+            ASSERT_NE(form, nullptr);
+            edit(form);
+            form->btOK->click();
+        });
+        EditParamControl(shape, model);
+    }
+
+    TMxParamList* params = new TMxParamList(nullptr);
+    TDialogBuilder builder;
+    TVParamControl* shape = nullptr;
+};
+
+} // namespace
+
+TEST(ControlProperties, ValuesStoredByKind)
+{
+    struct Case {
+        const char* what;
+        TDlgControlKind kind;
+        std::function<void(TfmParamProp*)> fill;
+        QStringList values;
+        int tableId;
+    };
+    const Case cases[] = {
+        {"check box", ckCheck,
+            [](TfmParamProp* f) {
+                f->eduncheckedValue->setText(QStringLiteral("non"));
+                f->edCheckedValue->setText(QStringLiteral("oui"));
+            },
+            {QStringLiteral("non"), QStringLiteral("oui")}, 0},
+        {"radio", ckRadio, [](TfmParamProp* f) { f->edOneValue->setText(QStringLiteral("Lyon")); }, {QStringLiteral("Lyon")}, 0},
+        {"list of three lines", ckListBox,
+            [](TfmParamProp* f) {
+                for (const char* town : {"Lyon", "Paris", "Nice"}) {
+                    f->cobValue->setEditText(QString::fromLatin1(town));
+                    EXPECT_TRUE(f->btAdd->isEnabled());
+                    f->btAdd->click();
+                }
+                f->cobValue->setEditText(QStringLiteral("Nice"));
+                EXPECT_FALSE(f->btAdd->isEnabled()) << "a line already there";
+            },
+            {QStringLiteral("Lyon"), QStringLiteral("Paris"), QStringLiteral("Nice")}, -1},
+        {"a list made an edit", ckEdit, [](TfmParamProp* f) { f->edOneValue->setText(QStringLiteral("Paris")); },
+            {QStringLiteral("Paris")}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PropFixture p;
+        if (QString::fromLatin1(c.what).startsWith(u"a list made")) {
+            p.control()->SetKind(ckListBox);
+            TStrings three{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+            p.control()->SetValues(three);
+            p.control()->SetTableId(-1);
+        }
+        p.Edit(nullptr, [&](TfmParamProp* f) {
+            f->cobParamType->setCurrentIndex(int(c.kind) - 1);
+            EXPECT_EQ(f->nbk->currentIndex(), DlgControlClass(c.kind).ValuePage);
+            c.fill(f);
+        });
+        EXPECT_EQ(p.control()->Kind(), c.kind);
+        EXPECT_EQ(p.control()->Values()->toStringList(), c.values);
+        EXPECT_EQ(p.control()->TableId(), c.tableId);
+        EXPECT_EQ(p.shape->ParamControl(), p.control());
+    }
+}
+
+TEST(ControlProperties, FieldValuesComeFromTheModelAndPreviewTen)
+{
+    FakeDriver driver;
+    driver.rows = Numbered(40);
+    for (bool preview : {true, false}) {
+        SCOPED_TRACE(preview);
+        driver.requests.clear();
+        PropFixture p;
+        int shown = -1;
+        bool editable = true;
+        p.Edit(driver.model, [&](TfmParamProp* f) {
+            f->cobParamType->setCurrentIndex(int(ckCombo) - 1);
+            f->rbFieldValues->click();
+            editable = f->cobValue->isEditable();
+            f->cbPreview->setChecked(preview);
+            const int town = f->cobValue->findText(QStringLiteral("Ville"));
+            ASSERT_GE(town, 0);
+            f->cobValue->setCurrentIndex(town);
+            shown = f->lbValues->count();
+        });
+        EXPECT_FALSE(editable) << "a field is chosen from the model's, never typed";
+        EXPECT_EQ(shown, preview ? 10 : 0);
+        EXPECT_EQ(p.control()->Values()->Count(), preview ? 10 : 0);
+        EXPECT_EQ(p.control()->TableId(), mxtest::SampleModel::ClientId);
+        EXPECT_EQ(p.control()->FieldName(), QStringLiteral("VILLE"));
+        EXPECT_EQ(driver.requests, preview ? QStringList{QStringLiteral("CLIENT.VILLE")} : QStringList{});
+    }
+}
+
+TEST(ControlProperties, WithoutAModelNoFieldCanBeChosen)
+{
+    PropFixture p;
+    p.control()->SetKind(ckListBox);
+    p.control()->SetTableId(4); // bound once, shown in a test preview
+    p.Edit(nullptr, [](TfmParamProp* f) {
+        EXPECT_FALSE(f->rbFieldValues->isEnabled());
+        EXPECT_TRUE(f->rbStaticValues->isChecked());
+        EXPECT_EQ(f->cobValue->count(), 0);
+    });
+}
+
+TEST(ControlProperties, AnUnknownParameterIsAskedBeforeTheDialogCloses)
+{
+    PropFixture p;
+    bool typeAsked = false;
+    ScopedHook hook(ParamTypeEditorHook, EditParamType);
+    p.Edit(nullptr, [&](TfmParamProp* f) {
+        f->cobParamName->setEditText(QStringLiteral("Cité"));
+        WhenModal([&](QWidget* w) {
+            typeAsked = w->objectName() == QStringLiteral("fmParamType");
+            child<QComboBox>(w, "cobParamType")->setCurrentIndex(1);
+            child<QPushButton>(w, "btOk")->click();
+        });
+    });
+    EXPECT_TRUE(typeAsked);
+    ASSERT_EQ(p.params->Count(), 2);
+    EXPECT_EQ(p.params->Items(1)->Name(), QStringLiteral("Cité"));
+    EXPECT_EQ(p.control()->ParamName(), QStringLiteral("Cité"));
+    EXPECT_EQ(p.control()->Caption(), QStringLiteral("Cité"));
+}
+
+TEST(ControlProperties, FieldsEnabledByKind)
+{
+    PropFixture p;
+    p.Edit(nullptr, [](TfmParamProp* f) {
+        for (int k = ckLabel; k <= ckImage; ++k) {
+            f->cobParamType->setCurrentIndex(k - 1);
+            const int flags = DlgControlClass(TDlgControlKind(k)).Flags;
+            const QList<QPair<QWidget*, bool>> expected{{f->cobParamName, bool(flags & dfBound)},
+                {f->btPicture, bool(flags & dfPicture)}, {f->btFont, bool(flags & dfFont)},
+                {f->edCaption, bool(flags & dfCaption)},
+                {f->cobCaptionAlign, (flags & dfCaption) && !(flags & dfOwnCaption)}};
+            for (const auto& [w, on] : expected)
+                EXPECT_EQ(w->isEnabled(), on) << k << " " << w->objectName().toStdString();
+        }
+        f->cobParamType->setCurrentIndex(int(ckEdit) - 1);
+        f->cobParamName->setEditText(QStringLiteral("Ville"));
+    });
+}

@@ -1,0 +1,275 @@
+// The parameter editor, driven as a user would: parameters made and
+// deleted, controls placed by clicking and by dragging, tested, and the
+// query's lists changed only on Ok.
+
+#include "paramfixture.h"
+
+#include "params/dialogbuilder.h"
+#include "params/paramdialogs.h"
+#include "params/parameditor.h"
+#include "params/paramhooks.h"
+#include "params/paramprop.h"
+
+#include "core/hookslot.h"
+#include "model/param.h"
+#include "model/paramcontrol.h"
+#include "tools/hooks.h"
+
+#include "picturelistbox.h"
+#include "scriptedservice.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace mx;
+using namespace paramtest;
+using mxtest::WhenModal;
+
+namespace {
+
+template <class W>
+W* child(QWidget* w, const char* name)
+{
+    auto* c = w->findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+// The program's dialogs in their slots for one test.
+struct Hooks {
+    ScopedHook<decltype(ParamsEditorHook)> editor{ParamsEditorHook, EditParams};
+    ScopedHook<decltype(ParamControlEditorHook)> properties{ParamControlEditorHook, EditParamControl};
+    ScopedHook<decltype(ParamsPrompterHook)> prompter{ParamsPrompterHook, PromptParams};
+    ScopedHook<decltype(ParamTypeEditorHook)> type{ParamTypeEditorHook, EditParamType};
+};
+
+struct Lists {
+    Lists()
+    {
+        TMxParam* p = params->AddNew();
+        p->SetId(1);
+        p->SetName(QStringLiteral("Ville"));
+    }
+    ~Lists()
+    {
+        params->Free();
+        controls->Free();
+    }
+    QByteArray Saved() const { return params->SaveToBytes() + controls->SaveToBytes(); }
+    void Edit(const std::function<void(TfmParamEditor*)>& use)
+    {
+        WhenModal([&](QWidget* w) {
+            auto* form = dynamic_cast<TfmParamEditor*>(w);
+            ASSERT_NE(form, nullptr);
+            use(form);
+        });
+        ParamsEditorHook(QStringLiteral("Requête"), nullptr, controls, params);
+    }
+    TMxParamList* params = new TMxParamList(nullptr);
+    TMxParamControlList* controls = new TMxParamControlList(nullptr);
+};
+
+// The answer of the type dialog that opens next.
+void AnswerType(const QString& name, int type, bool ok)
+{
+    WhenModal([=](QWidget* w) {
+        EXPECT_EQ(w->objectName(), QStringLiteral("fmParamType"));
+        child<QLineEdit>(w, "edParamName")->setText(name);
+        child<QComboBox>(w, "cobParamType")->setCurrentIndex(type);
+        child<QPushButton>(w, ok ? "btOk" : "btCancel")->click();
+    });
+}
+
+} // namespace
+
+TEST(ParamEditor, AControlPlacedByClickingIsBoundToTheSelectedParameter)
+{
+    Hooks hooks;
+    Lists lists;
+    lists.Edit([](TfmParamEditor* f) {
+        EXPECT_EQ(f->plbParams->currentRow(), 0);
+        child<QAbstractButton>(f, "sb2")->click();
+        EXPECT_EQ(f->PaletteKind(), ckEdit);
+        bool propertiesShown = false;
+        WhenModal([&](QWidget* w) {
+            auto* props = dynamic_cast<TfmParamProp*>(w);
+            ASSERT_NE(props, nullptr);
+            propertiesShown = true;
+            EXPECT_EQ(props->cobParamName->currentText(), QStringLiteral("Ville"));
+            props->edOneValue->setText(QStringLiteral("Lyon"));
+            props->btOK->click();
+        });
+        Press(f->DialogBuilder->Canvas(), QPoint(40, 40));
+        EXPECT_TRUE(propertiesShown);
+        EXPECT_EQ(f->PaletteKind(), ckNone) << "the arrow is down again";
+        EXPECT_TRUE(child<QAbstractButton>(f, "sb0")->isChecked());
+        f->btOk->click();
+    });
+    ASSERT_EQ(lists.controls->Count(), 1);
+    TMxParamControl* c = lists.controls->Items(0);
+    EXPECT_EQ(c->Kind(), ckEdit);
+    EXPECT_EQ(c->ParamName(), QStringLiteral("Ville"));
+    EXPECT_EQ(c->Values()->toStringList(), QStringList{QStringLiteral("Lyon")});
+    EXPECT_EQ(QPoint(c->DesignX(), c->DesignY()), QPoint(36, 36));
+}
+
+TEST(ParamEditor, CancelLeavesTheListsByteIdentical)
+{
+    Hooks hooks;
+    Lists lists;
+    TMxParamControl* edit = lists.controls->AddNew();
+    edit->SetParamName(QStringLiteral("Ville"));
+    edit->SetDesignX(18);
+    edit->SetDesignY(12);
+    edit->SetDesignW(133);
+    edit->SetDesignH(33);
+    TStrings lyon{QStringLiteral("Lyon")};
+    edit->SetValues(lyon);
+    const QByteArray before = lists.Saved();
+    lists.Edit([](TfmParamEditor* f) {
+        // a new parameter, a parameter renamed, a control moved, one added
+        AnswerType(QStringLiteral("Début"), 2, true);
+        f->btNew->click();
+        EXPECT_EQ(f->plbParams->count(), 2);
+        f->plbParams->setCurrentRow(0);
+        AnswerType(QStringLiteral("Cité"), 1, true);
+        f->btEdit->click();
+        EXPECT_EQ(f->plbParams->item(0)->text(), QStringLiteral("Cité")) << "the line follows the name";
+        TVParamControl* shape = f->DialogBuilder->Shapes()[0];
+        Press(shape, QPoint(66, 16));
+        MoveTo(shape, QPoint(100, 40));
+        Release(shape, QPoint(100, 40));
+        f->DialogBuilder->AddControlAt(200, 200, ckCheck);
+        f->btCancel->click();
+    });
+    EXPECT_EQ(lists.Saved(), before);
+}
+
+TEST(ParamEditor, ANewParameterCancelledLeavesTheListAsItWas)
+{
+    Hooks hooks;
+    Lists lists;
+    lists.Edit([](TfmParamEditor* f) {
+        AnswerType(QStringLiteral("Fin"), 2, false);
+        f->btNew->click();
+        EXPECT_EQ(f->plbParams->count(), 1);
+        EXPECT_EQ(f->Params()->Count(), 1);
+        f->btCancel->click();
+    });
+}
+
+TEST(ParamEditor, DeletingAParameterInUseAsksOnOkAndStaysOpen)
+{
+    Hooks hooks;
+    Lists lists;
+    TMxParamControl* edit = lists.controls->AddNew();
+    edit->SetParamName(QStringLiteral("Ville"));
+    mx::ui::test::ScopedScriptedUi ui;
+    ui.service.messageAnswers = {mrNo};
+    bool stillOpen = false;
+    lists.Edit([&](TfmParamEditor* f) {
+        f->btDelete->click();
+        EXPECT_EQ(f->plbParams->count(), 0);
+        EXPECT_FALSE(f->btDelete->isEnabled());
+        f->btOk->click();
+        stillOpen = f->isVisible();
+        f->btCancel->click();
+    });
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(ui.service.count(QStringLiteral("message")), 1);
+    EXPECT_TRUE(ui.service.texts(QStringLiteral("message"))[0].endsWith(QStringLiteral("Voulez-vous réassigner un autre paramètre ?")));
+    EXPECT_EQ(lists.params->Count(), 1);
+}
+
+TEST(ParamEditor, TheBuilderTakesTheDesignSize)
+{
+    Hooks hooks;
+    Lists lists;
+    lists.controls->SetDesignW(300);
+    lists.controls->SetDesignH(200);
+    QSize builder;
+    lists.Edit([&](TfmParamEditor* f) {
+        builder = f->DialogBuilder->size();
+        EXPECT_EQ(f->nrpaVars->width(), 145);
+        EXPECT_EQ(f->btHelp->geometry().right(), f->nrpaCommands->width() - 9);
+        f->btCancel->click();
+    });
+    EXPECT_EQ(builder, QSize(300, 200));
+}
+
+TEST(ParamEditor, AParameterDraggedOntoTheBuilderTestedAndConfirmed)
+{
+    Hooks hooks;
+    Lists lists;
+    lists.params->Clear();
+    const QStringList towns{QStringLiteral("Lyon"), QStringLiteral("Paris")};
+    bool prompted = false;
+    lists.Edit([&](TfmParamEditor* f) {
+        AnswerType(QStringLiteral("Ville"), 1, true);
+        f->btNew->click();
+        ASSERT_EQ(f->plbParams->count(), 1);
+        child<QAbstractButton>(f, "sb4")->click();
+        // dragged from its line onto the builder: no properties open
+        QWidget* list = f->plbParams->viewport();
+        const QPoint line = f->plbParams->visualItemRect(f->plbParams->item(0)).center();
+        Press(list, line);
+        const QPoint target = list->mapFromGlobal(f->DialogBuilder->Canvas()->mapToGlobal(QPoint(50, 62)));
+        Release(list, target);
+        ASSERT_EQ(f->DialogBuilder->ParamControls()->Count(), 1);
+        TVParamControl* shape = f->DialogBuilder->Shapes()[0];
+        EXPECT_EQ(shape->pos(), QPoint(48, 60));
+        EXPECT_EQ(shape->ParamControl()->Kind(), ckCombo);
+        EXPECT_EQ(f->PaletteKind(), ckCombo) << "a drag keeps the palette's kind";
+        // static values through the properties, by a double click
+        WhenModal([&](QWidget* w) {
+            auto* props = dynamic_cast<TfmParamProp*>(w);
+            ASSERT_NE(props, nullptr);
+            for (const QString& town : towns) {
+                props->cobValue->setEditText(town);
+                props->btAdd->click();
+            }
+            props->btOK->click();
+        });
+        Mouse(shape, QEvent::MouseButtonDblClick, QPoint(3, 3));
+        // the test shows the prompter in test mode
+        WhenModal([&](QWidget* w) {
+            prompted = w->objectName() == QStringLiteral("fmParamPrompter");
+            child<QPushButton>(w, "btOk")->click();
+        });
+        f->btTest->click();
+        f->btOk->click();
+    });
+    EXPECT_TRUE(prompted);
+    ASSERT_EQ(lists.params->Count(), 1);
+    EXPECT_EQ(lists.params->Items(0)->Name(), QStringLiteral("Ville"));
+    EXPECT_EQ(lists.params->Items(0)->ParamType(), ptString);
+    ASSERT_EQ(lists.controls->Count(), 1);
+    TMxParamControl* combo = lists.controls->Items(0);
+    EXPECT_EQ(combo->Values()->toStringList(), towns);
+    EXPECT_EQ(combo->TableId(), -1);
+    EXPECT_EQ(combo->LoadedValues()->Count(), 0) << "the test's answers are not kept";
+
+    // a run asks through the prompter
+    WhenModal([](QWidget* w) {
+        static_cast<QComboBox*>(child<TDialogBuilder>(w, "DialogBuilder")->Shapes()[0]->Control())->setEditText(QStringLiteral("Paris"));
+        child<QPushButton>(w, "btOk")->click();
+    });
+    TStringList answers;
+    EXPECT_TRUE(lists.controls->Execute(nullptr, QStringLiteral("Ventes"), answers, false));
+    EXPECT_EQ(combo->LoadedValues()->toStringList(), QStringList{QStringLiteral("Paris")});
+}
+
+TEST(ParamEditor, TheProgramFillsTheFourSlots)
+{
+    ScopedHook<decltype(ParamsEditorHook)> a(ParamsEditorHook, nullptr);
+    ScopedHook<decltype(ParamControlEditorHook)> b(ParamControlEditorHook, nullptr);
+    ScopedHook<decltype(ParamsPrompterHook)> c(ParamsPrompterHook, nullptr);
+    ScopedHook<decltype(ParamTypeEditorHook)> d(ParamTypeEditorHook, nullptr);
+    RegisterParamHooks();
+    EXPECT_TRUE(ParamsEditorHook && ParamControlEditorHook && ParamsPrompterHook && ParamTypeEditorHook);
+}

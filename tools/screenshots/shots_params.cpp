@@ -1,0 +1,63 @@
+// The parameter dialogs over the sample's date-range query: the builder in
+// design, the control properties, the type dialog, the prompter and the
+// parameter editor.
+
+#include "shots.h"
+
+#include "params/dialogbuilder.h"
+#include "params/paramdialogs.h"
+#include "params/parameditor.h"
+#include "params/paramprop.h"
+#include "params/paramrules.h"
+
+#include "model/param.h"
+#include "model/paramcontrol.h"
+#include "query/query.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <memory>
+
+namespace mx::shots {
+
+void ShootParams(TShots& shots)
+{
+    std::unique_ptr<TMxQuery, void (*)(TMxQuery*)> query(new TMxQuery(nullptr), [](TMxQuery* q) { q->Free(); });
+    query->LoadFromFile(shots.Sample(QStringLiteral("COMMANDES_PERIODE.MQR")));
+    TMxParamControlList* controls = query->ParamControls();
+
+    {
+        TDialogBuilder builder;
+        builder.Params = query->Params();
+        builder.SetDesigning(true);
+        builder.SetShowFrames(true);
+        builder.SetParamControls(controls);
+        builder.AddControlAt(18, 84, ckCheck)->ParamControl()->SetCaption(QStringLiteral("Livrées"));
+        builder.SelectControl(builder.Shapes().value(0));
+        shots.Save(&builder, QStringLiteral("paramdialog-design"), controls->DesignW(), controls->DesignH() + 40);
+
+        TfmParamProp prop(builder.Shapes().value(0), query->DataModel());
+        shots.Save(&prop, QStringLiteral("fmParamProp"));
+        builder.Params = nullptr;
+    }
+    {
+        TfmParamType type;
+        type.edParamName->setText(query->Params()->Items(0)->Name());
+        type.cobParamType->addItems(ParamTypeNames());
+        type.cobParamType->setCurrentIndex(int(query->Params()->Items(0)->ParamType()));
+        type.UpdateOk();
+        shots.Save(&type, QStringLiteral("fmParamType"));
+    }
+    {
+        TfmParamPrompter prompter;
+        prompter.Prepare(query->DataModel(), query->GetCaption(), controls, false);
+        shots.Save(&prompter, QStringLiteral("fmParamPrompter"), prompter.width(), prompter.height());
+    }
+    {
+        TfmParamEditor editor(query->DataModel(), controls, query->Params());
+        shots.Save(&editor, QStringLiteral("fmParamEditor"), editor.width(), editor.height());
+    }
+}
+
+} // namespace mx::shots
