@@ -1,5 +1,7 @@
 #include "uiservice.h"
 
+#include "langwidgets.h"
+
 #include "errorwindow.h"
 #include "errors/errorhandler.h"
 #include "settings/global.h"
@@ -302,6 +304,8 @@ void ApplyHintSettings(QApplication& app)
 void InstallUserInterface()
 {
     SetUserService(&service());
+    // Tab, item and header texts reach the language component too.
+    InstallWidgetTranslation();
     ApplicationSetupHook.set([] {
         if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
             ApplyHintSettings(*app);

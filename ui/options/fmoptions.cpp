@@ -71,6 +71,9 @@ TfmOptions::TfmOptions(TOptionSettings& settings, const TDestinationList* types,
     btPrivateQueryPath = named(new QPushButton(QStringLiteral("|Browse..."), tsGeneral), "btPrivateQueryPath");
     edDMPath = named(new QLineEdit(tsGeneral), "edDMPath");
     btDMPath = named(new QPushButton(QStringLiteral("|Browse..."), tsGeneral), "btDMPath");
+    // Room for a folder of some forty characters.
+    for (QLineEdit* e : {edPrivateQueryPath, edDMPath})
+        e->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
     seMRUSize = named(new QSpinBox(tsGeneral), "seMRUSize");
     seMRUSize->setRange(0, 20);
     auto* laPrivateQueryPath = named(label(QStringLiteral("|Répertoire des &requêtes privées :"), edPrivateQueryPath, tsGeneral), "laPrivateQueryPath");

@@ -4,6 +4,7 @@
 #include "uitest.h"
 
 #include "fmoptions.h"
+#include "langwidgets.h"
 #include "scriptedservice.h"
 #include "testsupport.h"
 
@@ -80,9 +81,12 @@ TEST_F(OptionsDialogTest, ShowsTheStoredSettingsOnTheGeneralPage)
 {
     MRUs().SetMaxCount(7);
     TOptionSettings settings(file(kStored), MRUs());
+    InstallWidgetTranslation();
     TfmOptions form(settings, nullptr);
     EXPECT_EQ(form.objectName(), QStringLiteral("fmOptions"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Options"));
+    EXPECT_EQ(form.pgctrl->tabText(0), QStringLiteral("General options"));
+    EXPECT_EQ(form.pgctrl->tabText(2), QStringLiteral("MS-Word"));
     EXPECT_EQ(form.pgctrl->currentWidget(), form.tsGeneral);
     EXPECT_EQ(form.edPrivateQueryPath->text(), QStringLiteral("/q"));
     EXPECT_EQ(form.edDMPath->text(), QStringLiteral("/dm"));
