@@ -62,7 +62,8 @@ int main(int argc, char** argv)
         QApplication app(argc, argv);
         mx::ui::InstallUserInterface();
         const QStringList args = QCoreApplication::arguments();
-        const QString outDir = args.value(1, QStringLiteral("screenshots"));
+        // Made absolute now: the start-up changes the working directory.
+        const QString outDir = QFileInfo(args.value(1, QStringLiteral("screenshots"))).absoluteFilePath();
         QDir().mkpath(outDir);
         const QString sampleDir = QCoreApplication::applicationDirPath() + QStringLiteral("/sample");
         // The programs' own start-up, without the splash, over the

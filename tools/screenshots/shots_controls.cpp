@@ -1,5 +1,5 @@
-// The shared controls: the tips window, and the sample model's entity
-// outline beside a result grid over one of its tables.
+// The shared controls: the tips window, the sample model's entity outline
+// beside a result grid over one of its tables, and the options dialog.
 
 #include "shots.h"
 
@@ -17,6 +17,12 @@
 #include "ui/controls/entityoutline.h"
 #include "ui/controls/mxgrid.h"
 #include "ui/controls/splitter.h"
+#include "ui/options/fmoptions.h"
+
+#include "destination/destinationtype.h"
+#include "settings/mru.h"
+
+#include <platform/core/inifile.h>
 
 #include <QDir>
 #include <QFontMetrics>
@@ -139,12 +145,26 @@ void shootOutlineGrid(TShots& shots)
     driver->FreeDataset(rows);
 }
 
+// The options dialog over the pictures' own settings file, its folders
+// pointing at the sample as a user's would (shown, not stored).
+void shootOptions(TShots& shots)
+{
+    TOptionSettings settings(platform::IniFile::open(GetWindowsDir() + QStringLiteral("MORVELIN.INI")), MRUs());
+    ui::TfmOptions form(settings, DestinationTypes());
+    TOptionValues values = form.Values();
+    values.privateQueryPath = shots.SampleDir();
+    values.dmPath = shots.SampleDir();
+    form.SetValues(values);
+    shots.Save(&form, QStringLiteral("fmOptions"));
+}
+
 } // namespace
 
 void ShootControls(TShots& shots)
 {
     shootTips(shots);
     shootOutlineGrid(shots);
+    shootOptions(shots);
 }
 
 } // namespace mx::shots

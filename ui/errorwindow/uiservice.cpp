@@ -1,5 +1,7 @@
 #include "uiservice.h"
 
+#include "langwidgets.h"
+
 #include "errorwindow.h"
 #include "helpsystem.h"
 #include "historydialog.h"
@@ -299,6 +301,8 @@ void ApplyHintSettings(QApplication& app)
 void InstallUserInterface()
 {
     SetUserService(&service());
+    // Tab, item and header texts reach the language component too.
+    InstallWidgetTranslation();
     ApplicationSetupHook.set([] {
         if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
             ApplyHintSettings(*app);

@@ -5,10 +5,13 @@
 #include "errors/errorhandler.h"
 #include "errorwindow.h"
 #include "settings/dlllang.h"
+#include "settings/lang.h"
 #include "tools/messages.h"
 #include "uiservice.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QTabWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -271,6 +274,21 @@ TEST_F(ErrorWindowTest, StatusTextLetsPendingEventsThrough)
     g.SetStatusText("Exécution de l'étape 1");
     EXPECT_EQ(status.text(), "Exécution de l'étape 1");
     EXPECT_TRUE(ran);
+}
+
+TEST_F(ErrorWindowTest, TabAndItemTextsOfWindowsLoseTheirMarkToo)
+{
+    // What the user interface installs reaches texts that are no
+    // properties: a window without a language component shows them plain.
+    QWidget form;
+    auto* tabs = new QTabWidget(&form);
+    tabs->addTab(new QWidget, QStringLiteral("|Général"));
+    auto* box = new QComboBox(&form);
+    box->addItems({QStringLiteral("|Portrait"), QStringLiteral("Paysage")});
+    LangClientLoadedOrPlain(&form);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Général"));
+    EXPECT_EQ(box->itemText(0), QStringLiteral("Portrait"));
+    EXPECT_EQ(box->itemText(1), QStringLiteral("Paysage"));
 }
 
 #include "errorwindow_test.moc"
