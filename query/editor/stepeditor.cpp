@@ -388,6 +388,9 @@ void TMxStepEditor::UpdateSQL()
 {
     if (m_updateCount != 0 || m_inUpdateSQL || m_destroying)
         return;
+    // A step being freed is not prepared any more.
+    if (TMxQueryStep* step = Step(); step && step->HasState(stDestroying))
+        return;
     m_inUpdateSQL = true;
     try {
         emit OnUpdateSQL();
