@@ -414,6 +414,7 @@ void TVField::Rename()
     if (!m_field || name == m_field->FullName())
         return;
     m_field->SetFullName(name);
+    editor->UpdateSQL();
     editor->MarkModified();
 }
 
@@ -425,6 +426,7 @@ void TVField::EditFormula()
         return;
     emit editor->OnFormulaChange(this);
     Layout(2);
+    editor->UpdateSQL();
     editor->MarkModified();
 }
 

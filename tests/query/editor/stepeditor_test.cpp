@@ -329,6 +329,9 @@ TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
     EXPECT_EQ(VF(0, 0)->Field(), b1);
     EXPECT_TRUE(m_query->Modified());
     EXPECT_GT(sqlChanges, before);
+    // the statement selects in the order shown
+    const QString sql = StepSql().join(u' ');
+    EXPECT_LT(sql.indexOf(QStringLiteral("MONTANT")), sql.indexOf(QStringLiteral("NUMCLI"))) << sql.toStdString();
 
     // an entity onto itself: nothing
     m_query->SetModified(false);
