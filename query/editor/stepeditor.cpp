@@ -136,6 +136,7 @@ TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
     m_tabSet->setObjectName(QStringLiteral("tsView"));
     m_tabSet->setShape(QTabBar::RoundedSouth);
     m_tabSet->setDrawBase(false);
+    m_tabSet->setExpanding(false);
     for (const char* name : {"Données", "Conception", "Prévisualisation"})
         m_tabSet->addTab(Translate(QString::fromUtf8(name)));
     m_tabSet->setCurrentIndex(0);
@@ -640,6 +641,7 @@ void TMxStepEditor::design()
     if (!m_reportEditor) {
         m_reportEditor = new TReportEditor(this);
         m_reportEditor->setObjectName(QStringLiteral("ReportEditor"));
+        m_reportEditor->setAutoFillBackground(true);
     }
     // A report built by the rule, or designed by someone (a file's), is
     // only shown again; an undesigned one gets the default report once.
@@ -671,6 +673,7 @@ void TMxStepEditor::preview()
         m_reportEditor->hide();
     m_preview = new TfmReportPreview(this);
     m_preview->setObjectName(QStringLiteral("fmReportPreview"));
+    m_preview->setAutoFillBackground(true);
     Connect(m_preview.data(), &TfmReportPreview::closed, this, [this] { m_tabSet->setCurrentIndex(tabData); });
     PlaceControls();
     m_preview->Preview(*report, step->Dataset());

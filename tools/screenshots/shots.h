@@ -38,5 +38,6 @@ void ShootFoundation(TShots& shots);
 void ShootControls(TShots& shots);
 void ShootRuntime(TShots& shots);
 void ShootReport(TShots& shots);
+void ShootEditor(TShots& shots);
 
 } // namespace mx::shots
