@@ -328,7 +328,11 @@ void TMxStepEditor::Relayout(int kind)
             m_pendingRebuild = true;
         return;
     }
-    if (m_pendingRebuild) {
+    // Inside the editor's own update the grid is rebuilt once, at its end.
+    if (kind == rkRebuild && m_updateCount > 0) {
+        m_pendingRebuild = true;
+        kind = rkContents;
+    } else if (m_pendingRebuild && m_updateCount == 0) {
         m_pendingRebuild = false;
         kind = rkRebuild;
     }

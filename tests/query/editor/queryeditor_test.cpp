@@ -172,9 +172,15 @@ TEST_F(EditorTest, ALongRunShowsItsProgressWindowAndCancels)
     editor->Select(VF(0, 1));
     QTest::keyClick(editor->Grid(), Qt::Key_Delete);
     EXPECT_EQ(VE(0)->Count(), 2);
+    // a query's run: its steps' status texts go to the run for its length
     bool ran = false;
-    RunWithProgress(editor, [&](const auto&) { ran = true; });
+    RunQueryWithProgress(editor, *m_query, [&] {
+        ASSERT_TRUE(m_step->OnProgress);
+        m_step->OnProgress(QStringLiteral("Etape 1"));
+        ran = true;
+    });
     EXPECT_TRUE(ran);
+    EXPECT_FALSE(m_step->OnProgress);
     window.close();
     EXPECT_FALSE(window.isVisible());
 }
