@@ -10,10 +10,14 @@ using namespace mx::ui;
 
 namespace edtest {
 
-EditorTest::EditorTest()
+ReportsInstalled::ReportsInstalled()
 {
     static const bool reports = (InstallQueryReports(), true);
     (void)reports;
+}
+
+EditorTest::EditorTest()
+{
     InstallExceptionHandler();
     m_step->SetSQLSyntax(QStringLiteral("STANDARD"));
     a1 = Add(3, QStringLiteral("NUMCLI"));

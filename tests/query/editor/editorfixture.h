@@ -24,7 +24,13 @@
 
 namespace edtest {
 
-class EditorTest : public qtest::QueryTest {
+// The report classes, before the fixture's query makes its step (and the
+// step its report).
+struct ReportsInstalled {
+    ReportsInstalled();
+};
+
+class EditorTest : private ReportsInstalled, public qtest::QueryTest {
 protected:
     EditorTest();
     ~EditorTest() override;
