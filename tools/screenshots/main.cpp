@@ -75,9 +75,9 @@ int main(int argc, char** argv)
             };
             area("foundation", mx::shots::ShootFoundation);
             area("controls", mx::shots::ShootControls);
+            area("editor", mx::shots::ShootEditor);
             area("runtime", mx::shots::ShootRuntime);
             area("report", mx::shots::ShootReport);
-            area("editor", mx::shots::ShootEditor);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

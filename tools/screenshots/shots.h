@@ -36,8 +36,8 @@ private:
 // The areas, in the order their pictures are taken.
 void ShootFoundation(TShots& shots);
 void ShootControls(TShots& shots);
+void ShootEditor(TShots& shots);
 void ShootRuntime(TShots& shots);
 void ShootReport(TShots& shots);
-void ShootEditor(TShots& shots);
 
 } // namespace mx::shots
