@@ -160,6 +160,34 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
     EXPECT_FALSE(m_query->Modified()); // expanding and scrolling are views
 }
 
+TEST_F(EditorTest, IndicatorSplitterRecordHintAndBackgroundPress)
+{
+    // the indicator splitter moves the panels and the grid's indicator
+    TMxSplitter* bar = editor->IndicatorSplitter();
+    const QPoint g0 = bar->mapToGlobal(QPoint(1, 30));
+    Press(bar, QPoint(1, 30));
+    MoveHeld(bar, bar->mapFromGlobal(g0 + QPoint(10, 0)));
+    MoveHeld(bar, bar->mapFromGlobal(g0 + QPoint(20, 0)));
+    Release(bar, bar->mapFromGlobal(g0 + QPoint(20, 0)));
+    EXPECT_EQ(editor->IndicatorWidth(), 56);
+    EXPECT_EQ(editor->Grid()->IndicatorWidth(), 56);
+    EXPECT_EQ(VE(0)->Panel->x(), 56);
+    EXPECT_EQ(editor->Grid()->viewport()->mapTo(editor, editor->Grid()->CellRect(1, 1).topLeft()).x(), 56);
+
+    // the record count, once known, is the grid's hint
+    m_step->SetDataset(MakeResult(3));
+    editor->ResultChanged();
+    EXPECT_EQ(editor->Grid()->property("Hint").toString(), QString());
+    QTest::keyClick(editor->Grid(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(editor->Grid()->property("Hint").toString(), QStringLiteral("|3 Enregistrements"));
+    EXPECT_EQ(editor->Grid()->statusTip(), QStringLiteral("3 Enregistrements"));
+
+    // a press on the editor's own background selects nothing
+    editor->Select(VF(0, 0));
+    Press(editor, QPoint(590, 30));
+    EXPECT_EQ(editor->Selected(), nullptr);
+}
+
 TEST_F(EditorTest, AStepWithoutEntityShowsNoColumnAndNoBar)
 {
     TMxQueryStep* empty = m_query->AddStep();
