@@ -12,6 +12,7 @@
 #include "ui/dialogs/about.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/dialogs/rundoc.h"
+#include "ui/options/fmoptions.h"
 #include "ui/errorwindow/application.h"
 #include "ui/errorwindow/uiservice.h"
 #include "ui/startup/startup.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv)
         mx::InstallDesignerDialogs();
         // The help menu's about box and documents.
         mx::AboutBoxHook.set(mx::ui::ShowAboutBox);
+        mx::OptionsDialogHook.set([] { mx::ui::ShowOptions(QApplication::activeWindow()); });
         mx::RunDocumentHook.set([](const QString& fileName, const QString& downloadPattern) {
             return mx::ui::RunDocument(fileName, downloadPattern);
         });
