@@ -18,9 +18,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$root/build/release}")
 runs="${MORVELIN_BENCH_RUNS:-5}"
 bin="$build/bin"
-if [ ! -x "$bin/morv32" ] || [ ! -x "$bin/morvdde" ]; then
+if [ ! -x "$bin/morv32" ] || [ ! -x "$bin/morvdde" ] || [ ! -f "$bin/sample/VENTES_PAR_PRODUIT.MQR" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVELIN_TESTS=OFF -DMORVELIN_BENCH=OFF >/dev/null
-  cmake --build "$build" --target morv32 morvdde -j"$(nproc)"
+  cmake --build "$build" --target morv32 morvdde sample -j"$(nproc)"
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
