@@ -94,6 +94,20 @@ void TMxQueryEntity::Remove(TMxItem* item)
         Free();
 }
 
+void TMxQueryEntity::Exchange(int i, int j)
+{
+    TMxQueryFieldList::Exchange(i, j);
+    if (TMxQueryStep* step = Step())
+        step->ReorderAllFields();
+}
+
+void TMxQueryEntityList::Exchange(int i, int j)
+{
+    TMxList::Exchange(i, j);
+    if (auto* step = dynamic_cast<TMxQueryStep*>(Owner()))
+        step->ReorderAllFields();
+}
+
 void TMxQueryEntity::Assign(const TPersistent* source)
 {
     TMxQueryFieldList::Assign(source);

@@ -36,6 +36,8 @@ public:
     // leaves the step's list of all fields.
     void NotifyAdd(TMxItem* item) override;
     void NotifyRemove(TMxItem* item) override;
+    // Two fields swap places; the step's list of all fields follows.
+    void Exchange(int i, int j) override;
     // The inherited removal; an entity left empty (and not being destroyed)
     // then frees itself, once every notification is over: a caller must not
     // use the entity after removing its last field.
@@ -55,6 +57,8 @@ class TMxQueryEntityList : public TMxTypedList<TMxQueryEntity> {
 public:
     using TMxTypedList::TMxTypedList;
     TMxQueryEntity* GetItem(int index) const { return Items(index); }
+    // Two entities swap places; the step's list of all fields follows.
+    void Exchange(int i, int j) override;
 };
 
 } // namespace mx

@@ -62,6 +62,9 @@ public:
 
     // Every field of every entity (not owned), entity by entity.
     TMxQueryFieldList* AllFields() const { return m_allFields; }
+    // Puts AllFields back in the order of the entities and their fields
+    // (after entities or fields swapped places).
+    void ReorderAllFields() { rebuildAllFields(); }
 
     // Adds one field (field given) or every field of a data model entity
     // (field none) to the step. A field without a table goes into the

@@ -4,6 +4,7 @@
 
 #include "core/exceptions.h"
 #include "core/translate.h"
+#include "query/query.h"
 #include "platform/dbengine/sqliteconnection.h"
 
 #include <QApplication>
@@ -173,6 +174,31 @@ void RunWithProgress(QWidget* window, const std::function<void(const std::functi
         throw EMxAbort(Translate(QStringLiteral("Abandon par l'utilisateur")));
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void RunQueryWithProgress(QWidget* window, TMxQuery& query, const std::function<void()>& run)
+{
+    RunWithProgress(window, [&](const std::function<void(const QString&)>& setStatus) {
+        std::vector<std::pair<TMxQueryStep*, std::function<void(const QString&)>>> saved;
+        for (int i = 0; i < query.Steps()->Count(); ++i) {
+            TMxQueryStep* step = query.Steps()->Items(i);
+            saved.emplace_back(step, step->OnProgress);
+            step->OnProgress = setStatus;
+        }
+        auto restore = [&] {
+            // Steps the run freed are not touched.
+            for (auto& [step, former] : saved)
+                if (query.Steps()->IndexOf(step) >= 0)
+                    step->OnProgress = former;
+        };
+        try {
+            run();
+        } catch (...) {
+            restore();
+            throw;
+        }
+        restore();
+    });
 }
 
 } // namespace mx::ui

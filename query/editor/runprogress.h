@@ -17,6 +17,10 @@
 class QLabel;
 class QPushButton;
 
+namespace mx {
+class TMxQuery;
+}
+
 namespace mx::ui {
 
 class TfmRunProgress : public QDialog {
@@ -42,6 +46,11 @@ private:
 // run reports through setStatus show in the progress window. Raises what
 // run raises; a cancelled run raises EMxAbort whatever run raised.
 void RunWithProgress(QWidget* window, const std::function<void(const std::function<void(const QString&)>& setStatus)>& run);
+
+// The same for a run of query (ExecuteQuery, a step's run...): every step's
+// status texts (OnProgress) show in the progress window for the run's
+// length. Then the step editors bound to the query call ResultChanged.
+void RunQueryWithProgress(QWidget* window, TMxQuery& query, const std::function<void()>& run);
 
 // True while a run of RunWithProgress is under way.
 bool RunInProgress();

@@ -136,6 +136,7 @@ TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
     m_tabSet->setObjectName(QStringLiteral("tsView"));
     m_tabSet->setShape(QTabBar::RoundedSouth);
     m_tabSet->setDrawBase(false);
+    m_tabSet->setExpanding(false);
     for (const char* name : {"Données", "Conception", "Prévisualisation"})
         m_tabSet->addTab(Translate(QString::fromUtf8(name)));
     m_tabSet->setCurrentIndex(0);
@@ -327,7 +328,11 @@ void TMxStepEditor::Relayout(int kind)
             m_pendingRebuild = true;
         return;
     }
-    if (m_pendingRebuild) {
+    // Inside the editor's own update the grid is rebuilt once, at its end.
+    if (kind == rkRebuild && m_updateCount > 0) {
+        m_pendingRebuild = true;
+        kind = rkContents;
+    } else if (m_pendingRebuild && m_updateCount == 0) {
         m_pendingRebuild = false;
         kind = rkRebuild;
     }
@@ -387,6 +392,9 @@ void TMxStepEditor::ResultChanged()
 void TMxStepEditor::UpdateSQL()
 {
     if (m_updateCount != 0 || m_inUpdateSQL || m_destroying)
+        return;
+    // A step being freed is not prepared any more.
+    if (TMxQueryStep* step = Step(); step && step->HasState(stDestroying))
         return;
     m_inUpdateSQL = true;
     try {
@@ -637,6 +645,7 @@ void TMxStepEditor::design()
     if (!m_reportEditor) {
         m_reportEditor = new TReportEditor(this);
         m_reportEditor->setObjectName(QStringLiteral("ReportEditor"));
+        m_reportEditor->setAutoFillBackground(true);
     }
     // A report built by the rule, or designed by someone (a file's), is
     // only shown again; an undesigned one gets the default report once.
@@ -668,6 +677,7 @@ void TMxStepEditor::preview()
         m_reportEditor->hide();
     m_preview = new TfmReportPreview(this);
     m_preview->setObjectName(QStringLiteral("fmReportPreview"));
+    m_preview->setAutoFillBackground(true);
     Connect(m_preview.data(), &TfmReportPreview::closed, this, [this] { m_tabSet->setCurrentIndex(tabData); });
     PlaceControls();
     m_preview->Preview(*report, step->Dataset());

@@ -16,8 +16,8 @@
 // Relayout kinds: 0 the scroll position, 1 the widths, 2 the contents
 // (texts; then the SQL is rebuilt and OnChange fires), 3 the grid's
 // columns again and the grid bound to the step's result. A kind 3 asked
-// while the step is inside an update of its own waits (one flag per
-// editor) for the next relayout. BeginUpdate/EndUpdate hold back
+// while the step is inside an update of its own, or inside the editor's
+// update, waits (one flag per editor) for the next relayout after it. BeginUpdate/EndUpdate hold back
 // OnUpdateSQL and OnChange; the outermost EndUpdate relays out with kind 2.
 //
 // Events: notifications are signals (OnFieldSelect, OnStepSelect,

@@ -160,7 +160,8 @@ bool TVFieldPanel::eventFilter(QObject* watched, QEvent* event)
         auto* e = static_cast<QMouseEvent*>(event);
         Guard(this, [&] {
             m_owner->Press(e->button());
-            if (e->button() == Qt::LeftButton)
+            // The splitter's press only selects: it drags itself.
+            if (e->button() == Qt::LeftButton && watched != m_owner->Splitter)
                 m_owner->StepEditor()->StartDrag(this, e->globalPosition().toPoint());
         });
         // The filter button and the splitter still need their press.
@@ -413,6 +414,7 @@ void TVField::Rename()
     if (!m_field || name == m_field->FullName())
         return;
     m_field->SetFullName(name);
+    editor->UpdateSQL();
     editor->MarkModified();
 }
 
@@ -424,6 +426,7 @@ void TVField::EditFormula()
         return;
     emit editor->OnFormulaChange(this);
     Layout(2);
+    editor->UpdateSQL();
     editor->MarkModified();
 }
 
@@ -442,6 +445,8 @@ void TVField::BeforeDestruction()
         const int i = e ? e->IndexOf(this) : -1;
         editor->Select(i > 0 ? e->Items(i - 1) : nullptr);
     }
+    if (editor)
+        editor->Grid()->Columns.removeAll(this);
     delete m_observer;
     m_observer = nullptr;
     Panel->Forget();
@@ -633,6 +638,8 @@ void TVEntity::BeforeDestruction()
     TMxStepEditor* editor = StepEditor();
     if (editor && editor->Selected() == this)
         editor->Select(nullptr);
+    if (editor)
+        editor->Grid()->Columns.removeAll(this);
     delete m_observer;
     m_observer = nullptr;
     TMxList::BeforeDestruction();

@@ -75,6 +75,7 @@ int main(int argc, char** argv)
             };
             area("foundation", mx::shots::ShootFoundation);
             area("controls", mx::shots::ShootControls);
+            area("editor", mx::shots::ShootEditor);
             area("runtime", mx::shots::ShootRuntime);
             area("report", mx::shots::ShootReport);
             area("designer", mx::shots::ShootDesigner);

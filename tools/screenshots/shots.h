@@ -36,6 +36,7 @@ private:
 // The areas, in the order their pictures are taken.
 void ShootFoundation(TShots& shots);
 void ShootControls(TShots& shots);
+void ShootEditor(TShots& shots);
 void ShootRuntime(TShots& shots);
 void ShootReport(TShots& shots);
 void ShootDesigner(TShots& shots);

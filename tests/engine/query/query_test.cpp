@@ -138,6 +138,28 @@ TEST_F(QueryFile, AddingFields)
     EXPECT_EQ(m_step->AllFields()->Count(), 1);
 }
 
+TEST_F(QueryFile, SwappedEntitiesAndFieldsKeepTheSelectListInTheirOrder)
+{
+    Add(3, QStringLiteral("NOM"));
+    Add(3, QStringLiteral("VILLE"));
+    Add(5, QStringLiteral("MONTANT"));
+    auto names = [this] {
+        QStringList out;
+        for (TMxItem* f : *m_step->AllFields())
+            out << f->Name();
+        return out;
+    };
+    ASSERT_EQ(names(), QStringList({"NOM", "VILLE", "MONTANT"}));
+    m_step->Entities()->Exchange(0, 1);
+    EXPECT_EQ(names(), QStringList({"MONTANT", "NOM", "VILLE"}));
+    m_step->Entities()->Items(1)->Exchange(0, 1);
+    EXPECT_EQ(names(), QStringList({"MONTANT", "VILLE", "NOM"}));
+    // the statement selects in that order, as after a save and a load
+    const QString sql = Sql().join(u' ');
+    EXPECT_LT(sql.indexOf(QStringLiteral("MONTANT")), sql.indexOf(QStringLiteral("VILLE")));
+    EXPECT_LT(sql.indexOf(QStringLiteral("VILLE")), sql.indexOf(QStringLiteral("NOM")));
+}
+
 TEST_F(QueryFile, ViewOptionTruthTable)
 {
     // users with and without the right, with and without a prefix

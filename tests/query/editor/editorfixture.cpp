@@ -1,0 +1,76 @@
+#include "editorfixture.h"
+
+#include "errors/errorhandler.h"
+#include "reports/queryreports.h"
+
+#include <QTest>
+
+using namespace mx;
+using namespace mx::ui;
+
+namespace edtest {
+
+ReportsInstalled::ReportsInstalled()
+{
+    static const bool reports = (InstallQueryReports(), true);
+    (void)reports;
+}
+
+EditorTest::EditorTest()
+{
+    InstallExceptionHandler();
+    m_step->SetSQLSyntax(QStringLiteral("STANDARD"));
+    a1 = Add(3, QStringLiteral("NUMCLI"));
+    a2 = Add(3, QStringLiteral("NOM"));
+    a3 = Add(3, QStringLiteral("VILLE"));
+    b1 = Add(5, QStringLiteral("MONTANT"));
+    b2 = Add(5, QStringLiteral("DATECDE"));
+    a1->SetChecked(true);
+    b1->SetChecked(true);
+    a1->SetDesignWidth(10);
+    a3->SetDesignWidth(200);
+    m_query->SetModified(false);
+
+    window.setGeometry(50, 50, 900, 400);
+    steps = new QListWidget(&window);
+    steps->setGeometry(0, 0, 150, 100);
+    outline = new TEntityOutline(&window);
+    outline->setGeometry(0, 100, 150, 300);
+    editor = new TMxStepEditor(&window);
+    editor->setGeometry(150, 0, 600, 400);
+    queryEditor = new TMxQueryEditor(editor, outline, steps, &window);
+    QObject::connect(queryEditor, &TMxQueryEditor::OnSQLChange, [this] { ++sqlChanges; });
+    QObject::connect(queryEditor, &TMxQueryEditor::OnChange, [this] { ++changes; });
+    queryEditor->SetQuery(m_query);
+    window.show();
+    (void)QTest::qWaitForWindowExposed(&window);
+}
+
+EditorTest::~EditorTest()
+{
+    delete queryEditor;
+    delete editor;
+    RemoveExceptionHandler();
+}
+
+QString EditorTest::Cell(int col, TMxGridDrawInfoKind kind)
+{
+    TMxGrid* grid = editor->Grid();
+    grid->OnGetInfo(*grid, col, kind);
+    return grid->InfoText;
+}
+
+mxtest::TMemoryDataset* EditorTest::MakeResult(int rows)
+{
+    std::vector<mxtest::TMemoryDataset::Field> fields;
+    for (TMxItem* f : *m_step->AllFields())
+        fields.push_back({static_cast<TMxQueryField*>(f)->FullName(), 10});
+    return mxtest::MakeNumberedDataset(fields, rows);
+}
+
+QStringList EditorTest::StepSql()
+{
+    return m_step->SQL() ? m_step->SQL()->Lines() : QStringList();
+}
+
+} // namespace edtest

@@ -1,0 +1,62 @@
+#pragma once
+// A window holding the steps list, the entity outline and a 600 x 400
+// step editor bound through the query editor to a query over the shop
+// model; its first step has Clients (Numéro client, Nom, Ville) and
+// Commandes (Montant, Date commande).
+
+#include "controlstest.h"
+#include "queryfixture.h"
+
+#include "entityoutline.h"
+#include "mxgrid.h"
+#include "queryeditor.h"
+#include "stepeditor.h"
+#include "vpanels.h"
+
+#include "memorydataset.h"
+
+#include "model/queryfield.h"
+#include "query/query.h"
+#include "query/queryentity.h"
+#include "query/querystep.h"
+
+#include <QListWidget>
+
+namespace edtest {
+
+// The report classes, before the fixture's query makes its step (and the
+// step its report).
+struct ReportsInstalled {
+    ReportsInstalled();
+};
+
+class EditorTest : private ReportsInstalled, public qtest::QueryTest {
+protected:
+    EditorTest();
+    ~EditorTest() override;
+
+    // The visual entity and field of the first step, by position.
+    mx::ui::TVEntity* VE(int i) const { return editor->VEntities()->VEntity(i); }
+    mx::ui::TVField* VF(int e, int f) const { return VE(e)->VField(f); }
+    // The cell text of grid column col for the current record.
+    QString Cell(int col, mx::ui::TMxGridDrawInfoKind kind = mx::ui::dikText);
+    // A result with one column per field of the step, named as the fields.
+    mxtest::TMemoryDataset* MakeResult(int rows);
+    QStringList StepSql();
+
+    mx::ui::test::ScopedScriptedUi ui;
+    QWidget window;
+    QListWidget* steps = nullptr;
+    mx::ui::TEntityOutline* outline = nullptr;
+    mx::ui::TMxStepEditor* editor = nullptr;
+    mx::ui::TMxQueryEditor* queryEditor = nullptr;
+    int sqlChanges = 0;
+    int changes = 0;
+    mx::TMxQueryField* a1 = nullptr;
+    mx::TMxQueryField* a2 = nullptr;
+    mx::TMxQueryField* a3 = nullptr;
+    mx::TMxQueryField* b1 = nullptr;
+    mx::TMxQueryField* b2 = nullptr;
+};
+
+} // namespace edtest

@@ -1,0 +1,189 @@
+// The visual query editor: the steps list, the step shown, the outline,
+// drags from the outline into the step; and a long run's progress window.
+
+#include "editorfixture.h"
+
+#include "runprogress.h"
+
+#include "core/exceptions.h"
+#include "model/datamodel.h"
+#include "model/entity.h"
+#include "platform/dbengine/sqliteconnection.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace mx;
+using namespace mx::ui;
+using namespace mxtest;
+
+namespace edtest {
+namespace {
+
+TEST_F(EditorTest, StepsListFollowsTheQuery)
+{
+    TMxQueryStep* s2 = m_query->AddStep();
+    TMxQueryStep* s3 = m_query->AddStep();
+    Add(5, QStringLiteral("NUMCDE"), s2);
+    ASSERT_EQ(steps->count(), 3);
+    const TMxQueryStep* order[] = {m_step, s2, s3};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(steps->item(i)->data(Qt::UserRole).value<void*>(), order[i]);
+        EXPECT_EQ(steps->item(i)->text(), order[i]->GetName());
+    }
+    EXPECT_EQ(editor->Step(), m_step);
+    EXPECT_EQ(steps->currentRow(), 0);
+    EXPECT_EQ(outline->Entities(), m_step->DataModel()->DomainEntities());
+
+    // show step 2 and rename it: its line follows, the selection stays
+    queryEditor->SetStep(s2);
+    EXPECT_EQ(editor->Step(), s2);
+    EXPECT_EQ(steps->currentRow(), 1);
+    EXPECT_EQ(outline->Entities(), s2->DataModel()->DomainEntities());
+    EXPECT_EQ(editor->VEntities()->Count(), 1);
+    s2->SetName(QStringLiteral("Commandes seules"));
+    EXPECT_EQ(steps->item(1)->text(), QStringLiteral("Commandes seules"));
+    EXPECT_EQ(steps->currentRow(), 1);
+
+    // a step not shown goes: its line goes, one change
+    changes = 0;
+    s3->Free();
+    EXPECT_EQ(changes, 1);
+    ASSERT_EQ(steps->count(), 2);
+    EXPECT_EQ(editor->Step(), s2);
+
+    // the shown step goes: no step is shown
+    s2->Free();
+    EXPECT_EQ(editor->Step(), nullptr);
+    EXPECT_EQ(steps->count(), 1);
+    EXPECT_EQ(editor->VEntities()->Count(), 0);
+
+    // detaching the query empties everything
+    queryEditor->SetQuery(nullptr);
+    EXPECT_EQ(steps->count(), 0);
+    EXPECT_EQ(m_query->OnSQLChange, nullptr);
+}
+
+TEST_F(EditorTest, DraggingFromTheOutlineAddsFields)
+{
+    QTreeWidgetItem* livraisons = nullptr;
+    for (int i = 0; i < outline->topLevelItemCount(); ++i)
+        if (outline->topLevelItem(i)->text(0) == QStringLiteral("Livraisons"))
+            livraisons = outline->topLevelItem(i);
+    ASSERT_TRUE(livraisons);
+    QWidget* viewport = outline->viewport();
+    const QPoint onNode = outline->visualItemRect(livraisons).center();
+    auto dragTo = [&](QWidget* onto, QPoint p) {
+        MoveHeld(viewport, onNode + QPoint(3, 0));
+        MoveHeld(viewport, viewport->mapFromGlobal(onto->mapToGlobal(p)));
+        Release(viewport, viewport->mapFromGlobal(onto->mapToGlobal(p)));
+    };
+
+    // the whole entity, onto the editor's empty header
+    const int before = sqlChanges;
+    Press(viewport, onNode);
+    ASSERT_TRUE(outline->SelectedEntity());
+    dragTo(editor, QPoint(590, 30));
+    ASSERT_EQ(editor->VEntities()->Count(), 3);
+    EXPECT_EQ(VE(2)->Entity()->Name(), QStringLiteral("Livraisons"));
+    EXPECT_EQ(VE(2)->Count(), 3);
+    EXPECT_TRUE(m_query->Modified());
+    EXPECT_GT(sqlChanges, before);
+    EXPECT_EQ(editor->Grid()->Columns.size(), 8);
+
+    // one field, onto the grid
+    QTreeWidgetItem* remises = nullptr;
+    for (int i = 0; i < outline->topLevelItemCount(); ++i)
+        if (outline->topLevelItem(i)->text(0) == QStringLiteral("Remises"))
+            remises = outline->topLevelItem(i);
+    ASSERT_TRUE(remises);
+    outline->expandItem(remises);
+    QTreeWidgetItem* taux = nullptr;
+    for (int i = 0; i < remises->childCount(); ++i)
+        if (remises->child(i)->text(0) == QStringLiteral("Taux"))
+            taux = remises->child(i);
+    ASSERT_TRUE(taux);
+    const QPoint onField = outline->visualItemRect(taux).center();
+    Press(viewport, onField);
+    ASSERT_TRUE(outline->SelectedField());
+    MoveHeld(viewport, onField + QPoint(3, 0));
+    const QPoint inGrid = viewport->mapFromGlobal(editor->Grid()->mapToGlobal(QPoint(100, 100)));
+    MoveHeld(viewport, inGrid);
+    Release(viewport, inGrid);
+    ASSERT_EQ(editor->VEntities()->Count(), 4);
+    EXPECT_EQ(VE(3)->Count(), 1);
+    EXPECT_EQ(VF(3, 0)->Field()->Name(), QStringLiteral("TAUX"));
+
+    // a drag from anything else is refused by the editor and its grid
+    m_query->SetModified(false);
+    const int fields = m_step->AllFields()->Count();
+    TDragManager::Instance().BeginDrag(steps, QVariant(), true, steps->mapToGlobal(QPoint(5, 5)));
+    MoveHeld(steps, steps->mapFromGlobal(editor->Grid()->mapToGlobal(QPoint(100, 100))));
+    EXPECT_FALSE(TDragManager::Instance().Accepted());
+    Release(steps, steps->mapFromGlobal(editor->Grid()->mapToGlobal(QPoint(100, 100))));
+    EXPECT_EQ(m_step->AllFields()->Count(), fields);
+    EXPECT_FALSE(m_query->Modified());
+}
+
+// A statement that runs until it is interrupted.
+void longStatement(const std::function<void(const QString&)>& setStatus)
+{
+    setStatus(QStringLiteral("Etape 1 : exécution"));
+    QString error;
+    auto connection = platform::SqliteConnection::openScratch(&error);
+    ASSERT_TRUE(connection) << error.toStdString();
+    connection->execute(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 2000000000) "
+                                       "SELECT count(*) FROM c"),
+        &error);
+}
+
+TEST_F(EditorTest, ALongRunShowsItsProgressWindowAndCancels)
+{
+    bool windowStayed = false;
+    QString status;
+    WhenModal([&](QWidget* w) {
+        auto* progress = qobject_cast<TfmRunProgress*>(w);
+        ASSERT_TRUE(progress);
+        status = progress->laStatus->text();
+        // the designer's window cannot be closed under the run
+        window.close();
+        windowStayed = window.isVisible();
+        QTest::mouseClick(progress->btCancel, Qt::LeftButton);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    bool aborted = false;
+    try {
+        RunWithProgress(editor, longStatement);
+    } catch (const EMxAbort& e) {
+        aborted = true;
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Abandon par l'utilisateur"));
+    }
+    EXPECT_TRUE(aborted);
+    EXPECT_TRUE(windowStayed);
+    EXPECT_EQ(status, QStringLiteral("Etape 1 : exécution"));
+    EXPECT_FALSE(RunInProgress());
+    EXPECT_LT(clock.elapsed(), 60000);
+
+    // afterwards everything works: the window closes, the editor edits
+    RunPosted();
+    editor->Select(VF(0, 1));
+    QTest::keyClick(editor->Grid(), Qt::Key_Delete);
+    EXPECT_EQ(VE(0)->Count(), 2);
+    // a query's run: its steps' status texts go to the run for its length
+    bool ran = false;
+    RunQueryWithProgress(editor, *m_query, [&] {
+        ASSERT_TRUE(m_step->OnProgress);
+        m_step->OnProgress(QStringLiteral("Etape 1"));
+        ran = true;
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(m_step->OnProgress);
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
+} // namespace edtest

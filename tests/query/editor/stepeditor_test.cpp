@@ -1,0 +1,480 @@
+// The step editor and its panels: geometry, the totals, Delete, the
+// gestures of the panels, the report tabs and the result bound after runs.
+
+#include "editorfixture.h"
+
+#include "splitter.h"
+#include "steprules.h"
+
+#include "model/entity.h"
+#include "platform/report/pagemodel.h"
+#include "platform/report/reportparts.h"
+#include "reportpreview.h"
+#include "reporteditor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace mx;
+using namespace mx::ui;
+using namespace mxtest;
+
+namespace edtest {
+namespace {
+
+TEST(StepRules, TotalsIndexWidthsAndAccelerators)
+{
+    struct {
+        const char* total;
+        int index;
+    } totals[] = {{"", 0}, {"count", 1}, {"count all", 1}, {"average", 2}, {"sum", 3}, {"min", 4}, {"max", 5}, {"median", 0}};
+    for (const auto& t : totals)
+        EXPECT_EQ(TotalIndexOf(QString::fromLatin1(t.total)), t.index) << t.total;
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(TotalIndexOf(TotalOfIndex(i)), i);
+    EXPECT_EQ(TotalOfIndex(0), QString());
+
+    struct {
+        int design;
+        int shown;
+    } widths[] = {{0, 100}, {10, 30}, {30, 30}, {200, 200}};
+    for (const auto& w : widths) {
+        TMxQueryField f(nullptr);
+        f.SetDesignWidth(w.design);
+        EXPECT_EQ(FieldDisplayWidth(&f), w.shown) << w.design;
+    }
+    EXPECT_EQ(FieldDisplayWidth(nullptr), 100);
+
+    EXPECT_EQ(AccelCaption(QStringLiteral("(Tout)"), u'A'), QStringLiteral("(Tout)")); // no capital A
+    EXPECT_EQ(AccelCaption(QStringLiteral("Nombre"), u'U'), QStringLiteral("Nombre"));
+    EXPECT_EQ(AccelCaption(QStringLiteral("Minimum"), u'n'), QStringLiteral("Mi&nimum"));
+    EXPECT_EQ(AccelCaption(QStringLiteral("Maximum"), u'x'), QStringLiteral("Ma&ximum"));
+    EXPECT_EQ(AccelCaption(QStringLiteral("Somme"), u'S'), QStringLiteral("&Somme"));
+}
+
+TEST(StepRules, TotalsOfferedByTypeAndDialect)
+{
+    TSQLSyntaxProperties plain;
+    TSQLSyntaxProperties sums;
+    sums.Capabilities = SqlCap(scCalculatedSum);
+    struct {
+        char type;
+        bool calculated;
+        bool sumsCap;
+        const char* enabled; // one letter per item, 1 enabled
+    } cases[] = {
+        {'N', false, false, "111111"},
+        {'A', false, false, "110011"},
+        {'D', false, false, "110011"},
+        {'@', false, false, "110011"},
+        {'T', false, false, "110011"},
+        {'L', false, false, "110011"},
+        {'N', true, false, "100000"},
+        {'N', true, true, "111111"},
+        {'A', true, true, "110011"},
+    };
+    for (const auto& c : cases) {
+        TMxQueryField f(nullptr);
+        f.SetFieldType(QChar(QLatin1Char(c.type)));
+        f.SetCalculated(c.calculated);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(TotalEnabled(i, &f, c.sumsCap ? sums : plain), c.enabled[i] == '1')
+                << c.type << " calculated " << c.calculated << " item " << i;
+    }
+    EXPECT_TRUE(TotalEnabled(0, nullptr, plain));
+    EXPECT_FALSE(TotalEnabled(3, nullptr, sums));
+}
+
+TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
+{
+    ASSERT_EQ(editor->Step(), m_step);
+    EXPECT_FALSE(m_query->Modified()); // showing writes nothing back
+    EXPECT_EQ(a1->DesignWidth(), 10);
+    ASSERT_EQ(editor->VEntities()->Count(), 2);
+    // 36, then 30 + 100 + 200 for Clients, then 100 + 100 for Commandes
+    EXPECT_EQ(VE(0)->Panel->x(), 36);
+    EXPECT_EQ(VF(0, 0)->Panel->x(), 36);
+    EXPECT_EQ(VF(0, 0)->Panel->width(), 28);
+    EXPECT_EQ(VF(0, 1)->Panel->x(), 66);
+    EXPECT_EQ(VF(0, 2)->Panel->x(), 166);
+    EXPECT_EQ(VF(0, 0)->Splitter->x(), 64);
+    EXPECT_EQ(VE(0)->Panel->width(), 330);
+    EXPECT_EQ(VE(0)->Panel->height(), 17);
+    EXPECT_EQ(VE(1)->Panel->x(), 366);
+    EXPECT_EQ(VF(1, 1)->Panel->x(), 466);
+    EXPECT_EQ(editor->IndicatorSplitter()->x(), 34);
+    EXPECT_FALSE(editor->ScrollBar()->isVisible());
+    EXPECT_EQ(editor->Grid()->y(), 67);
+
+    TMxGrid* grid = editor->Grid();
+    ASSERT_EQ(grid->Columns.size(), 5);
+    EXPECT_EQ(Cell(0, dikHeader), a1->FullName());
+    EXPECT_EQ(Cell(4, dikHeader), b2->FullName());
+    // the grid's columns line up with the panels
+    EXPECT_EQ(grid->ColWidth(1) + 1, 30);
+    EXPECT_EQ(grid->ColWidth(3) + 1, 200);
+    EXPECT_EQ(grid->viewport()->mapTo(editor, grid->CellRect(2, 1).topLeft()).x(), VF(0, 1)->Panel->x());
+
+    m_step->SetDataset(MakeResult(3));
+    editor->ResultChanged();
+    EXPECT_EQ(Cell(1), a2->FullName() + QStringLiteral("1"));
+
+    // collapsed: one column, the caption's width plus 20, 67 high
+    QTest::mouseClick(VE(1)->ExpandButton, Qt::LeftButton);
+    EXPECT_FALSE(VE(1)->Expanded());
+    EXPECT_EQ(VE(1)->ExpandButton->text(), QStringLiteral("+"));
+    ASSERT_EQ(grid->Columns.size(), 4);
+    EXPECT_EQ(grid->Columns[3], VE(1));
+    const int captionWidth = QFontMetrics(VE(1)->CaptionLabel->font()).horizontalAdvance(QStringLiteral("Commandes")) + 20;
+    EXPECT_EQ(VE(1)->Panel->width(), captionWidth);
+    EXPECT_EQ(VE(1)->Panel->height(), 67);
+    EXPECT_FALSE(VF(1, 0)->Panel->isVisible());
+    EXPECT_EQ(Cell(3), QString());
+
+    // narrower than the panels: the bar appears, panels and grid move with it
+    editor->resize(300, 400);
+    const int right = 36 + 330 + captionWidth;
+    ASSERT_TRUE(editor->ScrollBar()->isVisible());
+    EXPECT_EQ(editor->ScrollBar()->maximum(), right - 300 + 16);
+    EXPECT_EQ(editor->ScrollBar()->width(), 300 - 16);
+    editor->ScrollBar()->setValue(50);
+    EXPECT_EQ(editor->ScrollPos(), 50);
+    EXPECT_EQ(VE(0)->Panel->x(), 36 - 50);
+    EXPECT_EQ(VF(0, 1)->Panel->x(), 66 - 50);
+    EXPECT_EQ(grid->x(), -50);
+    EXPECT_EQ(grid->width(), 350);
+    EXPECT_EQ(grid->height(), 400 - editor->TabSetHeight() - editor->ScrollBar()->height() - 67);
+    // wider again: no bar, back at 0
+    editor->resize(700, 400);
+    EXPECT_FALSE(editor->ScrollBar()->isVisible());
+    EXPECT_EQ(editor->ScrollPos(), 0);
+    EXPECT_EQ(VE(0)->Panel->x(), 36);
+    EXPECT_EQ(grid->x(), 0);
+    EXPECT_FALSE(m_query->Modified()); // expanding and scrolling are views
+}
+
+TEST_F(EditorTest, AStepWithoutEntityShowsNoColumnAndNoBar)
+{
+    TMxQueryStep* empty = m_query->AddStep();
+    editor->SetStep(empty);
+    EXPECT_EQ(editor->VEntities()->Count(), 0);
+    EXPECT_EQ(editor->Grid()->Columns.size(), 0);
+    EXPECT_FALSE(editor->ScrollBar()->isVisible());
+    EXPECT_EQ(steps->currentRow(), 1);
+}
+
+TEST_F(EditorTest, DeleteKeyRemovesTheSelectedFieldAndMarksTheQuery)
+{
+    const int before = sqlChanges;
+    editor->Select(VF(0, 1));
+    QTest::keyClick(editor->Grid(), Qt::Key_Delete);
+    ASSERT_EQ(VE(0)->Count(), 2);
+    EXPECT_EQ(VF(0, 0)->Field(), a1);
+    EXPECT_EQ(VF(0, 1)->Field(), a3);
+    EXPECT_EQ(editor->SelectedField(), VF(0, 0));
+    EXPECT_TRUE(m_query->Modified());
+    EXPECT_GT(sqlChanges, before);
+    EXPECT_EQ(editor->Grid()->Columns.size(), 4);
+    EXPECT_FALSE(StepSql().join(u' ').contains(QStringLiteral("NOM")));
+
+    // the first field: afterwards the first field of the first entity
+    editor->Select(VF(0, 0));
+    QTest::keyClick(editor->Grid(), Qt::Key_Delete);
+    ASSERT_EQ(VE(0)->Count(), 1);
+    EXPECT_EQ(editor->SelectedField(), VF(0, 0));
+
+    // an entity selected: nothing goes, the first field is selected
+    m_query->SetModified(false);
+    editor->Select(VE(1));
+    QTest::keyClick(editor->Grid(), Qt::Key_Delete);
+    EXPECT_EQ(m_step->AllFields()->Count(), 3);
+    EXPECT_EQ(editor->SelectedField(), VF(0, 0));
+    EXPECT_FALSE(m_query->Modified());
+
+    // the last field of an entity: the entity goes with it
+    editor->Select(VF(0, 0));
+    QTest::keyClick(editor->Grid(), Qt::Key_Delete);
+    ASSERT_EQ(editor->VEntities()->Count(), 1);
+    EXPECT_EQ(VE(0)->Entity()->Name(), QStringLiteral("Commandes"));
+    EXPECT_EQ(editor->SelectedField(), VF(0, 0));
+}
+
+TEST_F(EditorTest, TotalsPopupOffersByTypeAndChoosingSetsTheTotal)
+{
+    // a stored "count" shows as Nombre
+    b2->SetTotal(QStringLiteral("count"));
+    EXPECT_EQ(VF(1, 1)->TotalLabel->text(), QString(TotalItems[1].glyph));
+    EXPECT_EQ(VF(1, 1)->TotalIndex(), 1);
+
+    // text field: no average, no sum
+    editor->Select(VF(0, 1));
+    editor->PrepareTotalsMenu();
+    const QList<QAction*> items = editor->TotalsMenu()->actions();
+    ASSERT_EQ(items.size(), 6);
+    EXPECT_EQ(items[3]->text(), QStringLiteral("&Somme"));
+    EXPECT_TRUE(items[0]->isChecked());
+    EXPECT_TRUE(items[1]->isEnabled());
+    EXPECT_FALSE(items[2]->isEnabled());
+    EXPECT_FALSE(items[3]->isEnabled());
+
+    // the real pop-up on Montant's total label, "S" for Somme
+    m_query->SetModified(false);
+    const int before = sqlChanges;
+    QLabel* label = VF(1, 0)->TotalLabel;
+    QTimer::singleShot(50, [] {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            QTest::keyClick(popup, Qt::Key_S);
+    });
+    emit label->customContextMenuRequested(QPoint(5, 5));
+    EXPECT_EQ(editor->SelectedField(), VF(1, 0));
+    EXPECT_EQ(b1->Total(), QStringLiteral("sum"));
+    EXPECT_TRUE(m_query->Modified());
+    EXPECT_GT(sqlChanges, before);
+    EXPECT_TRUE(StepSql().join(u' ').contains(QStringLiteral("SUM("), Qt::CaseInsensitive));
+    EXPECT_EQ(label->text(), QString(TotalItems[3].glyph));
+    editor->PrepareTotalsMenu();
+    EXPECT_TRUE(items[3]->isChecked());
+
+    // "(Tout)" clears it
+    editor->ChooseTotal(0);
+    EXPECT_EQ(b1->Total(), QString());
+
+    // a calculated field in a dialect that cannot total formulas
+    TMxQueryField* calc = AddCalc(QStringLiteral("Double"), {qtest::F(5, QStringLiteral("MONTANT"))});
+    TVField* vcalc = nullptr;
+    for (int i = 0; i < editor->VEntities()->Count(); ++i)
+        if (TVField* f = VE(i)->FindField(calc))
+            vcalc = f;
+    ASSERT_TRUE(vcalc);
+    editor->Select(vcalc);
+    m_step->SetSQLSyntax(QStringLiteral("WORKED"));
+    editor->PrepareTotalsMenu();
+    EXPECT_TRUE(items[0]->isEnabled());
+    for (int i = 1; i < 6; ++i)
+        EXPECT_FALSE(items[i]->isEnabled()) << i;
+}
+
+TEST_F(EditorTest, FieldPanelGestures)
+{
+    // the check box
+    TVField* ville = VF(0, 2);
+    a2->SetChecked(false);
+    a3->SetChecked(false);
+    m_query->SetModified(false);
+    QTest::mouseClick(ville->CheckBox, Qt::LeftButton);
+    EXPECT_TRUE(a3->Checked());
+    EXPECT_TRUE(ville->CheckBox->isChecked());
+    EXPECT_TRUE(m_query->Modified());
+    EXPECT_TRUE(ville->Panel->toolTip().startsWith(QStringLiteral("sélectionner")));
+    EXPECT_EQ(VF(0, 1)->Panel->toolTip(), a2->FullName() + QStringLiteral(" (Inutilisé)"));
+
+    // renaming: the answer becomes the name; the same name changes nothing
+    m_query->SetModified(false);
+    editor->OnFieldRename = [](QObject*, QString& name) { name = QStringLiteral("X"); };
+    QTest::mouseDClick(ville->NameLabel, Qt::LeftButton);
+    EXPECT_EQ(a3->FullName(), QStringLiteral("X"));
+    EXPECT_EQ(ville->NameLabel->text(), QStringLiteral("X"));
+    EXPECT_TRUE(m_query->Modified());
+    m_query->SetModified(false);
+    editor->OnFieldRename = [](QObject*, QString&) {};
+    QTest::mouseDClick(ville->NameLabel, Qt::LeftButton);
+    EXPECT_FALSE(m_query->Modified());
+
+    // the filter button: OnFormulaChange with the visual field
+    TVField* sender = nullptr;
+    QObject::connect(editor, &TMxStepEditor::OnFormulaChange, [&](TVField* f) { sender = f; });
+    QTest::mouseClick(VF(0, 1)->FilterButton, Qt::LeftButton);
+    EXPECT_EQ(sender, VF(0, 1));
+    EXPECT_TRUE(m_query->Modified());
+
+    // the width splitter, 40 to the right
+    m_query->SetModified(false);
+    TMxSplitter* bar = VF(0, 1)->Splitter;
+    const int x0 = VF(0, 2)->Panel->x();
+    const QPoint g0 = bar->mapToGlobal(QPoint(1, 10));
+    Press(bar, QPoint(1, 10));
+    MoveHeld(bar, bar->mapFromGlobal(g0 + QPoint(20, 0)));
+    MoveHeld(bar, bar->mapFromGlobal(g0 + QPoint(40, 0)));
+    Release(bar, bar->mapFromGlobal(g0 + QPoint(40, 0)));
+    EXPECT_EQ(a2->DesignWidth(), 140);
+    EXPECT_EQ(VF(0, 2)->Panel->x(), x0 + 40);
+    EXPECT_EQ(editor->Grid()->ColWidth(2) + 1, 140);
+    EXPECT_TRUE(m_query->Modified());
+}
+
+TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
+{
+    TMxQueryEntity* clients = VE(0)->Entity();
+    TMxQueryEntity* orders = VE(1)->Entity();
+    QWidget* caption = VE(0)->CaptionLabel;
+    TVEntityPanel* target = VE(1)->Panel;
+    const int before = sqlChanges;
+    Press(caption, QPoint(3, 3));
+    auto to = [&](QWidget* w, QPoint p) { return caption->mapFromGlobal(w->mapToGlobal(p)); };
+    MoveHeld(caption, to(target, QPoint(target->width() - 5, 8)));
+    MoveHeld(caption, to(target, QPoint(target->width() - 4, 8)));
+    Release(caption, to(target, QPoint(target->width() - 4, 8)));
+    ASSERT_EQ(m_step->Entities()->Items(0), orders);
+    EXPECT_EQ(m_step->Entities()->Items(1), clients);
+    EXPECT_EQ(VE(0)->Entity(), orders);
+    EXPECT_EQ(VE(0)->Panel->x(), 36);
+    EXPECT_EQ(editor->Grid()->Columns[0], VF(0, 0));
+    EXPECT_EQ(VF(0, 0)->Field(), b1);
+    EXPECT_TRUE(m_query->Modified());
+    EXPECT_GT(sqlChanges, before);
+    // the statement selects in the order shown
+    const QString sql = StepSql().join(u' ');
+    EXPECT_LT(sql.indexOf(QStringLiteral("MONTANT")), sql.indexOf(QStringLiteral("NUMCLI"))) << sql.toStdString();
+
+    // an entity onto itself: nothing
+    m_query->SetModified(false);
+    Press(VE(0)->CaptionLabel, QPoint(3, 3));
+    MoveHeld(VE(0)->CaptionLabel, QPoint(30, 5));
+    MoveHeld(VE(0)->CaptionLabel, QPoint(31, 5));
+    Release(VE(0)->CaptionLabel, QPoint(31, 5));
+    EXPECT_EQ(m_step->Entities()->Items(0), orders);
+    EXPECT_FALSE(m_query->Modified());
+
+    // a field onto a field of another entity: refused; of its own: exchanged
+    QWidget* montant = VF(0, 0)->Panel;
+    auto drag = [&](QWidget* from, QWidget* onto) {
+        auto at = [&](QPoint p) { return from->mapFromGlobal(onto->mapToGlobal(p)); };
+        Press(from, QPoint(60, 40));
+        MoveHeld(from, at(QPoint(60, 41)));
+        MoveHeld(from, at(QPoint(61, 41)));
+        Release(from, at(QPoint(61, 41)));
+    };
+    drag(montant, VF(1, 1)->Panel);
+    EXPECT_EQ(orders->Items(0), b1);
+    EXPECT_FALSE(m_query->Modified());
+    drag(montant, VF(0, 1)->Panel);
+    EXPECT_EQ(orders->Items(0), b2);
+    EXPECT_EQ(VF(0, 0)->Field(), b2);
+    EXPECT_EQ(editor->Grid()->Columns[0], VF(0, 0));
+    EXPECT_TRUE(m_query->Modified());
+}
+
+TEST_F(EditorTest, EntityCriteriaMenuChoosesACriterion)
+{
+    // Commandes has no criterion: no menu
+    EXPECT_EQ(VE(1)->BuildCriteriaMenu(), nullptr);
+    QMenu* seen = nullptr;
+    QStringList names;
+    QTimer::singleShot(50, [&] {
+        seen = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!seen)
+            return;
+        for (QAction* a : seen->actions())
+            names << a->objectName();
+        QTest::keyClick(seen, Qt::Key_Down);
+        QTest::keyClick(seen, Qt::Key_Down);
+        QTest::keyClick(seen, Qt::Key_Return);
+    });
+    Press(VE(0)->Panel, QPoint(2, 2), Qt::RightButton);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->objectName(), QStringLiteral("pmEntityCriterias"));
+    EXPECT_EQ(names, QStringList({"miEmpty", "mi0"}));
+    ASSERT_TRUE(VE(0)->Entity()->SourceItem());
+    EXPECT_EQ(VE(0)->Entity()->SourceItem()->Name(), QStringLiteral("Parisiens"));
+    EXPECT_EQ(VE(0)->CaptionLabel->text(), QStringLiteral("Clients       Parisiens"));
+    EXPECT_TRUE(m_query->Modified());
+    m_query->SetModified(false);
+    VE(0)->ChooseCriterion(-1);
+    EXPECT_EQ(VE(0)->Entity()->SourceItem(), nullptr);
+    EXPECT_EQ(VE(0)->CaptionLabel->text(), QStringLiteral("Clients"));
+    EXPECT_TRUE(m_query->Modified());
+}
+
+TEST_F(EditorTest, ReportTabsBuildOnceAndSwitchingStepsFreesThePreview)
+{
+    m_step->SetDataset(MakeResult(5));
+    editor->ResultChanged();
+    auto* report = dynamic_cast<rpt::TQuickRep*>(m_step->QuickReport());
+    ASSERT_TRUE(report);
+    editor->SetCurrentTab(TMxStepEditor::tabDesign);
+    EXPECT_TRUE(editor->IsReportTab());
+    ASSERT_TRUE(editor->ReportEditor());
+    EXPECT_TRUE(editor->ReportEditor()->isVisible());
+    EXPECT_EQ(editor->ReportEditor()->Report(), report);
+    EXPECT_EQ(report->Tag(), 1);
+    ASSERT_TRUE(report->Band(rpt::rbDetail));
+    const size_t controls = report->Band(rpt::rbDetail)->Controls().size();
+    EXPECT_EQ(controls, 5u);
+    EXPECT_EQ(editor->ReportEditor()->height(), editor->height() - editor->TabSetHeight());
+
+    editor->SetCurrentTab(TMxStepEditor::tabData);
+    EXPECT_FALSE(editor->ReportEditor()->isVisible());
+    editor->SetCurrentTab(TMxStepEditor::tabDesign);
+    EXPECT_EQ(report->Band(rpt::rbDetail)->Controls().size(), controls); // built once
+
+    editor->SetCurrentTab(TMxStepEditor::tabPreview);
+    ASSERT_TRUE(editor->Preview());
+    ASSERT_TRUE(editor->Preview()->Document());
+    EXPECT_GE(editor->Preview()->Document()->PageCount(), 1);
+    EXPECT_FALSE(editor->ReportEditor()->isVisible());
+
+    // a run gives a new result: the preview is laid out again over it
+    QPointer<TfmReportPreview> first = editor->Preview();
+    m_step->SetDataset(MakeResult(2));
+    editor->ResultChanged();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    ASSERT_TRUE(editor->Preview());
+
+    TMxQueryStep* second = m_query->AddStep();
+    QPointer<TfmReportPreview> preview = editor->Preview();
+    editor->SetStep(second);
+    EXPECT_EQ(editor->CurrentTab(), TMxStepEditor::tabData);
+    EXPECT_EQ(editor->Preview(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(preview.isNull());
+    EXPECT_FALSE(editor->ReportEditor()->isVisible());
+    EXPECT_EQ(editor->ReportEditor()->Report(), nullptr);
+}
+
+TEST_F(EditorTest, TheGridFollowsEveryResultAndNeverReadsAFreedOne)
+{
+    TMemoryDataset* first = MakeResult(3);
+    m_step->SetDataset(first);
+    editor->ResultChanged();
+    EXPECT_EQ(editor->Grid()->DataSet(), first);
+    (void)editor->grab();
+    // a run from elsewhere frees the result; the next relayout binds the new one
+    TMemoryDataset* second = MakeResult(4);
+    m_step->SetDataset(second);
+    (void)editor->grab();
+    editor->Relayout(TMxStepEditor::rkWidths);
+    EXPECT_EQ(editor->Grid()->DataSet(), second);
+    EXPECT_EQ(Cell(0), a1->FullName() + QStringLiteral("1"));
+    m_step->FreeDataset();
+    (void)editor->grab();
+    editor->ResultChanged();
+    EXPECT_EQ(editor->Grid()->DataSet(), nullptr);
+}
+
+TEST_F(EditorTest, APostponedRebuildBelongsToItsOwnEditor)
+{
+    TMxQueryStep* other = m_query->AddStep();
+    Add(5, QStringLiteral("NUMCDE"), other);
+    TMxStepEditor second(&window);
+    second.setGeometry(150, 0, 600, 300);
+    second.SetStep(other);
+
+    m_step->BeginUpdate();
+    Add(7, QStringLiteral("TRANSPORTEUR"));
+    EXPECT_EQ(editor->Grid()->Columns.size(), 5); // postponed
+    second.Relayout(TMxStepEditor::rkContents);
+    EXPECT_EQ(second.Grid()->Columns.size(), 1);
+    m_step->EndUpdate();
+    EXPECT_EQ(editor->Grid()->Columns.size(), 6);
+}
+
+} // namespace
+} // namespace edtest
