@@ -5,9 +5,10 @@
 
 #include "core/exitprocs.h"
 
-#include "ui/startup/startup.h"
-
+#include "ui/dialogs/dialogs.h"
 #include "ui/errorwindow/application.h"
+#include "ui/errorwindow/uiservice.h"
+#include "ui/startup/startup.h"
 
 int main(int argc, char** argv)
 {
@@ -15,7 +16,12 @@ int main(int argc, char** argv)
     int status = 1;
     {
         mx::ui::TMxApplication app(argc, argv);
-        mx::ui::TMxApplication::setApplicationName(QStringLiteral("Morvelin"));
+        QApplication::setApplicationName(QStringLiteral("Morvelin"));
+        // Dialogs only where someone sees them: offscreen, messages go to
+        // standard error and a dialog nobody can answer fails at once.
+        if (mx::IsInteractivePlatform())
+            mx::ui::InstallUserInterface();
+        mx::ui::InstallDialogs();
         // Before any query is loaded: the steps' reports, the report
         // destination and the export filters.
         mx::InstallQueryReports();

@@ -9,6 +9,12 @@ namespace mx {
 
 THookSlot<bool(TMxFile*, QString&)> LocateFileHook;
 
+TLocateRecord& LocateRecord()
+{
+    static TLocateRecord record;
+    return record;
+}
+
 // Translation lives above the core; the core asks through this slot so the
 // message reaches the user in their language once the settings exist.
 extern THookSlot<QString(const QString&)> CoreTranslateHook;

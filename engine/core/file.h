@@ -11,6 +11,30 @@ class TMxFile;
 // true to try again. Filled by the user interface's relocate dialog.
 extern THookSlot<bool(TMxFile* file, QString& fileName)> LocateFileHook;
 
+// Where the relocation looks first for a missing file: the folder of the
+// file that names it (a query loading its model sets it for that load
+// only), whether to look there, and whether relocation is offered at all.
+struct TLocateRecord {
+    QString alternativeDir; // ends with "/" when set
+    bool useAlternativeDir = false;
+    bool enabled = true;
+};
+TLocateRecord& LocateRecord();
+
+// Sets the record for the life of the object and puts the former one back
+// after, whatever happens: a later load never looks in a folder that an
+// earlier one set.
+class ScopedLocateRecord {
+public:
+    explicit ScopedLocateRecord(TLocateRecord record) : m_saved(LocateRecord()) { LocateRecord() = std::move(record); }
+    ~ScopedLocateRecord() { LocateRecord() = m_saved; }
+    ScopedLocateRecord(const ScopedLocateRecord&) = delete;
+    ScopedLocateRecord& operator=(const ScopedLocateRecord&) = delete;
+
+private:
+    TLocateRecord m_saved;
+};
+
 class TMxFile : public TMxItem {
     MX_CLASS(TMxFile)
 public:

@@ -263,6 +263,9 @@ void TMxQuery::openModel()
         name = nextToQuery;
     if (!QFileInfo::exists(name) && !LocateFileHook)
         throw EMxFileNotFound(TranslateFmt(QStringLiteral("File not found %s"), {name}));
+    // A model moved elsewhere is looked for in the query's folder first,
+    // for this load only.
+    ScopedLocateRecord locate({queryFolder.endsWith(u'/') ? queryFolder : queryFolder + u'/', true, true});
     auto* model = new TMxDataModel(nullptr);
     try {
         if (!m_loginName.isEmpty())

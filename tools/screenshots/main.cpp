@@ -79,6 +79,7 @@ int main(int argc, char** argv)
             area("runtime", mx::shots::ShootRuntime);
             area("report", mx::shots::ShootReport);
             area("designer", mx::shots::ShootDesigner);
+            area("dialogs", mx::shots::ShootDialogs);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

@@ -40,5 +40,6 @@ void ShootEditor(TShots& shots);
 void ShootRuntime(TShots& shots);
 void ShootReport(TShots& shots);
 void ShootDesigner(TShots& shots);
+void ShootDialogs(TShots& shots);
 
 } // namespace mx::shots

@@ -1,6 +1,8 @@
 #include "uiservice.h"
 
 #include "errorwindow.h"
+#include "helpsystem.h"
+#include "historydialog.h"
 #include "errors/errorhandler.h"
 #include "settings/global.h"
 
@@ -15,9 +17,12 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPalette>
+#include <QProcess>
 #include <QProxyStyle>
 #include <QThread>
 #include <QUrl>
+
+#include <memory>
 
 namespace mx::ui {
 namespace {
@@ -155,8 +160,14 @@ bool TWidgetUserService::ShellOpen(const QString& target)
     if (target.isEmpty())
         return false;
     QUrl url(target);
-    if (target.startsWith(u'/') || url.scheme().size() <= 1) // a file name (or a drive letter)
-        url = QUrl::fromLocalFile(QDir(QDir::currentPath()).absoluteFilePath(target));
+    if (target.startsWith(u'/') || url.scheme().size() <= 1) { // a file name (or a drive letter)
+        const QFileInfo file(QDir(QDir::currentPath()).absoluteFilePath(target));
+        // A program is started; any other file goes to the desktop's
+        // program for its kind.
+        if (file.isFile() && file.isExecutable())
+            return QProcess::startDetached(file.absoluteFilePath(), {}, file.absolutePath());
+        url = QUrl::fromLocalFile(file.absoluteFilePath());
+    }
     return QDesktopServices::openUrl(url);
 }
 
@@ -177,15 +188,9 @@ int TWidgetUserService::ErrorWindow(const QString& caption, const QString& detai
 
 bool TWidgetUserService::ShowHelp(const QString& helpFile, int context)
 {
-    // Help pages by context: <help folder>/<context>.html beside the help
-    // file's name, else the help file itself.
-    if (helpFile.isEmpty())
-        return false;
-    const QFileInfo fi(helpFile);
-    const QString page = fi.absolutePath() + u'/' + fi.completeBaseName() + u'/' + QString::number(context) + QStringLiteral(".html");
-    if (context > 0 && QFileInfo::exists(page))
-        return ShellOpen(page);
-    return fi.exists() && ShellOpen(helpFile);
+    if (!guiAvailable())
+        return TUiService::ShowHelp(helpFile, context);
+    return ShowHelpPage(helpFile, context);
 }
 
 namespace {
@@ -193,20 +198,12 @@ namespace {
 // Non-native dialogs: the same on every desktop, and driven by tests.
 QStringList runFileDialog(QWidget* parent, const TFileRequest& r, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept)
 {
-    QFileDialog dlg(parent ? parent : QApplication::activeWindow(), r.caption, r.directory);
-    dlg.setObjectName(QStringLiteral("dlgFile"));
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setFileMode(mode);
-    dlg.setAcceptMode(accept);
-    if (!r.filters.isEmpty())
-        dlg.setNameFilters(r.filters);
-    if (!r.defaultSuffix.isEmpty())
-        dlg.setDefaultSuffix(r.defaultSuffix);
-    if (!r.fileName.isEmpty())
-        dlg.selectFile(r.fileName);
-    if (dlg.exec() != QDialog::Accepted)
+    std::unique_ptr<QFileDialog> dlg(CreateHistoryOpenDialog(r, parent ? parent : QApplication::activeWindow()));
+    dlg->setFileMode(mode);
+    dlg->setAcceptMode(accept);
+    if (dlg->exec() != QDialog::Accepted)
         return {};
-    return dlg.selectedFiles();
+    return dlg->selectedFiles();
 }
 
 } // namespace

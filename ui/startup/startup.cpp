@@ -16,6 +16,7 @@
 namespace mx {
 
 THookSlot<void(const QString&)> ShowSplashHook;
+THookSlot<bool()> InteractivePlatformOverride;
 
 namespace {
 
@@ -36,6 +37,8 @@ bool ChooseHeadlessPlatform()
 
 bool IsInteractivePlatform()
 {
+    if (InteractivePlatformOverride)
+        return InteractivePlatformOverride();
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return false;
     const QString name = QGuiApplication::platformName();

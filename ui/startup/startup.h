@@ -20,7 +20,10 @@ bool ChooseHeadlessPlatform();
 
 // True when the application can show windows to someone: its platform is
 // neither "offscreen" nor "minimal". False without a GUI application.
+// InteractivePlatformOverride, when filled, answers instead (tests of
+// dialogs, which run offscreen, act as if someone were watching).
 bool IsInteractivePlatform();
+extern THookSlot<bool()> InteractivePlatformOverride;
 
 // The program's help file: programDir (with or without a final "/"), the
 // first five characters of the module name, the language code, ".HLP".

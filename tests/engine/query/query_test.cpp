@@ -4,6 +4,7 @@
 #include "queryfixture.h"
 
 #include "core/exceptions.h"
+#include "core/file.h"
 #include "destination/destinationtype.h"
 #include "destination/querydestination.h"
 #include "global/datasource.h"
@@ -483,3 +484,36 @@ TEST_F(QueryFile, TheReportFactoryMakesEachStepsReport)
 }
 
 } // namespace
+
+// A model that moved with its query but changed case is looked for by the
+// relocation, which is told the query's folder for that load only.
+TEST_F(QueryFile, TheRelocationLooksBesideTheQueryForItsModelOnly)
+{
+    const QString folder = Path(QStringLiteral("a"));
+    SaveModel(folder);
+    Add(3, QStringLiteral("NOM"));
+    m_query->SaveToFile(QDir(folder).filePath(QStringLiteral("ventes.mqr")));
+    const QString other = Path(QStringLiteral("b"));
+    QDir().mkpath(other);
+    QFile::copy(QDir(folder).filePath(QStringLiteral("ventes.mqr")), QDir(other).filePath(QStringLiteral("ventes.mqr")));
+    QFile::rename(QDir(folder).filePath(QStringLiteral("BOUTIQUE.MDD")), QDir(other).filePath(QStringLiteral("boutique.mdd")));
+
+    QStringList asked;
+    TLocateRecord seen;
+    ScopedHook locate(LocateFileHook, [&](TMxFile*, QString& name) {
+        asked << name;
+        seen = LocateRecord();
+        name = seen.alternativeDir + QStringLiteral("boutique.mdd");
+        return true;
+    });
+    QueryPtr moved = Own(Load(QDir(other).filePath(QStringLiteral("ventes.mqr"))));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(seen.alternativeDir, QFileInfo(other).canonicalFilePath() + u'/');
+    EXPECT_TRUE(seen.useAlternativeDir);
+    EXPECT_TRUE(seen.enabled);
+    EXPECT_EQ(moved->DmFilename(), QStringLiteral("boutique.mdd"));
+    EXPECT_TRUE(moved->Modified()) << "the corrected name is to be saved";
+    // Once the query is loaded, no later load looks in its folder.
+    EXPECT_TRUE(LocateRecord().alternativeDir.isEmpty());
+    EXPECT_FALSE(LocateRecord().useAlternativeDir);
+}

@@ -426,3 +426,37 @@ TEST_F(Morv32Test, AReportThatCannotBeWrittenFailsTheRunAndSaysWhy)
     EXPECT_EQ(OutFiles(), (QStringList{QStringLiteral("LISTE_CLIENTS.SCH"), QStringLiteral("LISTE_CLIENTS.TXT")})) << "the other outputs are still written";
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
+
+// An installation missing a definition file: the start-up says which, once,
+// and the program ends with a failure status, whatever was asked of it.
+TEST_F(Morv32Test, AStartUpThatFailsEndsWithAFailureStatus)
+{
+    const QDir bin(binDir());
+    const QString install = Path(QStringLiteral("install"));
+    QDir().mkpath(install);
+    for (const QString& f : bin.entryList({QStringLiteral("morv32"), QStringLiteral("*.so*"), QStringLiteral("*.MXF"), QStringLiteral("*.INI")}, QDir::Files))
+        if (f != u"FLDTYPES.MXF")
+            ASSERT_TRUE(QFile::copy(bin.filePath(f), QDir(install).filePath(f))) << f.toStdString();
+    QFile::setPermissions(QDir(install).filePath(QStringLiteral("morv32")), QFile::permissions(bin.filePath(QStringLiteral("morv32"))));
+    for (const QStringList& args : {QStringList{QStringLiteral("/EXE"), sampleFile(QStringLiteral("CLIENTS.MQR"))}, QStringList{}}) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("MORVELIN_WINDIR"), Path(QStringLiteral("settings")));
+        // No registry: the copy's own folder is the only installation.
+        env.insert(QStringLiteral("MORVELIN_REGISTRY"), Path(QStringLiteral("registry.ini")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(m_dir.path());
+        p.start(QDir(install).filePath(QStringLiteral("morv32")), args);
+        ASSERT_TRUE(p.waitForFinished(60000)) << "morv32 waits for something";
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 1) << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("FLDTYPES.MXF"))) << err.toStdString();
+        EXPECT_EQ(err.trimmed().count(u'\n'), 0) << "one message: " << err.toStdString();
+        EXPECT_FALSE(err.contains(u"Impression terminée."));
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+// What the tests of the shared dialogs share: the scripted service, the
+// exception handler, someone watching the offscreen screen, and a settings
+// object over a scratch folder.
+
+#include "uitest.h"
+
+#include "scriptedservice.h"
+
+#include "core/userservice.h"
+#include "errors/errorhandler.h"
+#include "settings/global.h"
+#include "settings/mru.h"
+#include "tools/commandline.h"
+#include "settings/startparams.h"
+#include "ui/startup/startup.h"
+
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+
+namespace mxtest {
+
+class DialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_savedWindir = qgetenv("MORVELIN_WINDIR");
+        qputenv("MORVELIN_WINDIR", m_dir.filePath(QStringLiteral("win")).toLocal8Bit());
+        QDir().mkpath(m_dir.filePath(QStringLiteral("win")));
+        m_ui = std::make_unique<mx::ui::test::ScopedScriptedUi>();
+        mx::InstallExceptionHandler();
+        mx::InteractivePlatformOverride.set([] { return true; });
+    }
+    void TearDown() override
+    {
+        mx::InteractivePlatformOverride.clear();
+        mx::RemoveExceptionHandler();
+        mx::FreeAppGlobal();
+        mx::FreeMRUs();
+        m_ui.reset();
+        while (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+        qputenv("MORVELIN_WINDIR", m_savedWindir);
+    }
+    mx::ui::test::TScriptedUiService& ui() { return m_ui->service; }
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<mx::ui::test::ScopedScriptedUi> m_ui;
+    QByteArray m_savedWindir;
+};
+
+} // namespace mxtest

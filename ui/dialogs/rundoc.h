@@ -1,0 +1,52 @@
+#pragma once
+// The document runner: opens a document or starts a program through the
+// desktop; when the file is missing, fmRunDoc lets the user find it or
+// open its download page first.
+
+#include <QDialog>
+
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace mx::ui {
+
+class TfmRunDoc : public QDialog {
+public:
+    explicit TfmRunDoc(QWidget* parent = nullptr);
+
+    // The document and the address of its download page.
+    void Setup(const QString& fullName, const QString& downloadAddress);
+    const QString& FullName() const { return m_fullName; }
+
+    QLabel* laTitle;
+    QLabel* laFileCaption;
+    QLabel* laFile;
+    QLabel* laPathCaption;
+    QLineEdit* edPath;
+    QLabel* laChoice;
+    QLabel* laNote;
+    QPushButton* btBrowse;
+    QPushButton* btDownload;
+    QPushButton* btCancel;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void btBrowseClick();
+    void btDownloadClick();
+    QString m_fullName;
+    QString m_download;
+};
+
+// The download address: pattern with its "%s" replaced by the file name,
+// percent-encoded.
+QString DownloadAddress(const QString& pattern, const QString& fileName);
+
+// Opens fullName (unless noRun); a missing file is asked for first. The
+// path of the document opened (or that would be), empty when cancelled.
+QString RunDocument(const QString& fullName, const QString& downloadPattern, bool noRun = false);
+
+} // namespace mx::ui

@@ -1,0 +1,77 @@
+#include "splash.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+
+namespace mx::ui {
+
+THookSlot<void(int)> SplashDelay;
+
+TfmSplash::TfmSplash(const QPixmap& picture, const QString& moduleTitle)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("fmSplash"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    im = new QLabel(this);
+    im->setObjectName(QStringLiteral("im"));
+    im->setPixmap(picture);
+    im->setGeometry(1, 1, picture.width(), picture.height());
+    laModule = new QLabel(moduleTitle, this);
+    laModule->setObjectName(QStringLiteral("laModule"));
+    laModule->hide();
+    setFixedSize(picture.width() + 2, picture.height() + 2);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+    }
+}
+
+void TfmSplash::paintEvent(QPaintEvent* e)
+{
+    QWidget::paintEvent(e);
+    QPainter p(this);
+    p.setPen(Qt::black);
+    p.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+QString LogoFileName(const QString& rootDir, const QString& langCode)
+{
+    // An empty root would mean the working folder, where any stray file
+    // would do: no splash then.
+    if (rootDir.isEmpty())
+        return {};
+    return QDir(rootDir).filePath(QStringLiteral("LOGO") + langCode + QStringLiteral(".BMP"));
+}
+
+QSize ShowSplash(const QString& rootDir, const QString& langCode, const QString& moduleTitle)
+{
+    const QString file = LogoFileName(rootDir, langCode);
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return {};
+    const QImage picture(file);
+    if (picture.isNull())
+        return {};
+    TfmSplash splash(QPixmap::fromImage(picture), moduleTitle);
+    splash.show();
+    splash.repaint();
+    // Without one pass of the event loop nothing is mapped.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const QSize shown = splash.size();
+    if (SplashDelay)
+        SplashDelay(3000);
+    else
+        QThread::msleep(3000);
+    return shown;
+}
+
+} // namespace mx::ui

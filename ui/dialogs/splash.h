@@ -1,0 +1,37 @@
+#pragma once
+// The splash window fmSplash: the installation's logo picture of the
+// current language in a borderless white window with a one-pixel frame,
+// centred on the screen, shown while the start-up goes on and then held
+// for the splash delay (3000 ms).
+
+#include "core/hookslot.h"
+
+#include <QWidget>
+
+class QLabel;
+
+namespace mx::ui {
+
+class TfmSplash : public QWidget {
+public:
+    explicit TfmSplash(const QPixmap& picture, const QString& moduleTitle);
+    QLabel* im;
+    QLabel* laModule;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+};
+
+// "<root>LOGO<lang>.BMP"; empty when the root folder is empty.
+QString LogoFileName(const QString& rootDir, const QString& langCode);
+
+// The wait after the splash is shown, in ms; by default the calling thread
+// sleeps. Tests replace it.
+extern THookSlot<void(int ms)> SplashDelay;
+
+// Shows the splash of the installation's logo (nothing when there is no
+// picture), waits through SplashDelay(3000), and closes it. Returns the
+// window's size when it was shown.
+QSize ShowSplash(const QString& rootDir, const QString& langCode, const QString& moduleTitle);
+
+} // namespace mx::ui

@@ -1,0 +1,90 @@
+#include "helpsystem.h"
+
+#include "settings/global.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace mx::ui {
+namespace {
+
+QPointer<QDialog>& window()
+{
+    static QPointer<QDialog> w;
+    return w;
+}
+
+QDialog* makeWindow(QWidget* parent)
+{
+    auto* w = new QDialog(parent, Qt::Window);
+    w->setObjectName(QStringLiteral("fmHelp"));
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setWindowTitle(Translate(QStringLiteral("Aide")));
+    auto* layout = new QVBoxLayout(w);
+    auto* browser = new QTextBrowser(w);
+    browser->setObjectName(QStringLiteral("tbPage"));
+    browser->setOpenExternalLinks(true);
+    layout->addWidget(browser);
+    auto* close = new QPushButton(Translate(QStringLiteral("Fermer")), w);
+    close->setObjectName(QStringLiteral("btClose"));
+    QObject::connect(close, &QPushButton::clicked, w, &QDialog::close);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    const int em = w->fontMetrics().horizontalAdvance(u'M');
+    w->resize(em * 50, em * 40);
+    return w;
+}
+
+} // namespace
+
+QString HelpFolder(const QString& helpFile)
+{
+    const QFileInfo fi(helpFile);
+    return QDir(fi.path()).filePath(fi.completeBaseName());
+}
+
+QString HelpPage(const QString& helpFile, int context)
+{
+    if (helpFile.isEmpty())
+        return {};
+    const QDir folder(HelpFolder(helpFile));
+    const QString page = folder.filePath(QString::number(context) + QStringLiteral(".html"));
+    if (context > 0 && QFileInfo(page).isFile())
+        return page;
+    const QString index = folder.filePath(QStringLiteral("index.html"));
+    return QFileInfo(index).isFile() ? index : QString();
+}
+
+bool ShowHelpPage(const QString& helpFile, int context, QWidget* parent)
+{
+    const QString page = HelpPage(helpFile, context);
+    if (page.isEmpty())
+        return false;
+    if (!parent)
+        parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    // A window of a modal dialog stays usable while the dialog runs; one
+    // of another window is made again over the new one.
+    if (window() && window()->parentWidget() != parent)
+        delete window().data();
+    if (!window())
+        window() = makeWindow(parent);
+    auto* browser = window()->findChild<QTextBrowser*>(QStringLiteral("tbPage"));
+    browser->setSource(QUrl::fromLocalFile(page));
+    window()->show();
+    window()->raise();
+    window()->activateWindow();
+    return true;
+}
+
+QWidget* HelpWindow()
+{
+    return window();
+}
+
+} // namespace mx::ui

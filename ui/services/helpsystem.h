@@ -1,0 +1,29 @@
+#pragma once
+// Help. Each program and language has a folder of HTML pages beside the
+// programs, named as the help file without ".HLP" (MorveFr/, MorvAEn/...):
+// one page per help context, "<context>.html", and "index.html" for the
+// contents and for a context without a page. Pages are shown in the help
+// window fmHelp, one per process, raised again for every request.
+
+#include <QString>
+
+class QTextBrowser;
+class QWidget;
+
+namespace mx::ui {
+
+// The help folder of a help file name ("/opt/m/MorveFr.HLP" gives
+// "/opt/m/MorveFr").
+QString HelpFolder(const QString& helpFile);
+// The page for a context: its own page, else the folder's index; empty when
+// neither exists.
+QString HelpPage(const QString& helpFile, int context);
+
+// Shows the page in the help window; false when there is no page. parent:
+// the window that asks (a modal dialog keeps the help window usable).
+bool ShowHelpPage(const QString& helpFile, int context, QWidget* parent = nullptr);
+
+// The help window when it is open.
+QWidget* HelpWindow();
+
+} // namespace mx::ui
