@@ -25,6 +25,7 @@
 #include "brntips.h"
 #include "dialogservice.h"
 #include "guarded.h"
+#include "opendialogs.h"
 #include "picturelistbox.h"
 #include "runprogress.h"
 #include "splitter.h"
@@ -201,15 +202,8 @@ bool TfmQueryDesigner::LoadDataModel(const QString& fileName)
 void TfmQueryDesigner::NewQuery(const QString& modelFile)
 {
     QString file = modelFile;
-    if (file.isEmpty()) {
-        ui::TFileRequest r;
-        r.caption = Translate(QStringLiteral("Sélectionner un modèle de données"));
-        r.directory = configStr(csDMPath);
-        r.filters = {Translate(QStringLiteral("Modèle de données (*.MDD *.mdd)"))};
-        r.defaultSuffix = QStringLiteral("MDD");
-        r.history = 11;
-        file = ui::UiService().OpenFileName(this, r);
-    }
+    if (file.isEmpty())
+        file = ui::SelectDataModelFile(QString(), this);
     if (file.isEmpty() || !SaveIfModified() || !LoadDataModel(file))
         return;
     auto* query = new TMxQuery(nullptr);
@@ -234,15 +228,8 @@ void TfmQueryDesigner::NewQuery(const QString& modelFile)
 void TfmQueryDesigner::OpenQuery(const QString& fileName)
 {
     QString file = fileName;
-    if (file.isEmpty()) {
-        ui::TFileRequest r;
-        r.caption = Translate(QStringLiteral("Ouvrir une requête"));
-        r.directory = configStr(csPrivateQueryPath);
-        r.filters = {Translate(QStringLiteral("Requête (*.MQR *.mqr)"))};
-        r.defaultSuffix = QStringLiteral("MQR");
-        r.history = 10;
-        file = ui::UiService().OpenFileName(this, r);
-    }
+    if (file.isEmpty())
+        file = ui::SelectQueryFile(QString(), this);
     if (file.isEmpty() || !SaveIfModified())
         return;
     auto* query = new TMxQuery(nullptr);
@@ -358,13 +345,6 @@ void TfmQueryDesigner::showTips()
 
 int OpenDesignerAndRun(const QString& modelFile, const QString& queryFile)
 {
-    // Real dialogs where someone can answer them; elsewhere messages go
-    // to standard error and nothing modal holds the program.
-    if (IsInteractivePlatform()) {
-        ui::InstallUserInterface();
-        if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-            ui::ApplyHintSettings(*app);
-    }
     DesignerRegistry().CreateDesigner = [] { new TfmQueryDesigner; };
     InstallEndSignals();
     if (!modelFile.isEmpty())
