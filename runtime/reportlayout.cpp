@@ -151,7 +151,8 @@ std::unique_ptr<rpt::TQuickRep> buildReportDesign(const ReportFile& report, cons
         auto* caption = addControl<rpt::TQRLabel>(*columns, QRectF(x, 0, width, lineHeight), align, true);
         caption->SetCaption(column.caption);
         setFont(*caption, kBodySize, true);
-        auto* value = addControl<rpt::TQRExpr>(*detail, QRectF(x, 0, width, lineHeight), align, true);
+        // A little room under the line for the first row.
+        auto* value = addControl<rpt::TQRExpr>(*detail, QRectF(x, lineHeight * 0.2, width, lineHeight * 0.8), align, true);
         value->SetExpression(u'[' + column.field + u']');
         x += widths[c];
     }
