@@ -1,9 +1,7 @@
 #include "previewwindow.h"
 
-#include "reportpainter.h"
-
-#include <QPrintPreviewWidget>
-#include <QPrinter>
+#include <platform/report/pagemodel.h>
+#include <reportpreview.h>
 
 namespace morvrs {
 
@@ -11,22 +9,16 @@ PreviewWindow::PreviewWindow()
 {
     setObjectName(QStringLiteral("fmRuntime"));
     setWindowTitle(QStringLiteral("Morvelin - rapports"));
-    m_preview = new QPrintPreviewWidget(this);
+    m_preview = new mx::ui::TfmReportPreview(this);
     setCentralWidget(m_preview);
     resize(900, 1000);
-    QObject::connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        printer->setPageOrientation(m_report.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-        QString ignored;
-        paintReport(m_report, m_data, printer, 1, 0, &ignored);
-    });
+    QObject::connect(m_preview, &mx::ui::TfmReportPreview::closed, this, &QWidget::close);
 }
 
-void PreviewWindow::showReport(const ReportFile& report, const ReportData& data)
+void PreviewWindow::showReport(const QString& title, std::shared_ptr<mx::rpt::TReportDocument> document)
 {
-    m_report = report;
-    m_data = data;
-    setWindowTitle(report.expandedTitle());
-    m_preview->updatePreview();
+    setWindowTitle(title);
+    m_preview->SetDocument(std::move(document));
 }
 
 } // namespace morvrs

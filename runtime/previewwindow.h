@@ -1,24 +1,28 @@
 #pragma once
-// The runtime's window: the report last loaded, page by page.
-
-#include "reportdata.h"
-#include "reportfile.h"
+// The runtime's window: the report last loaded, page by page, in the
+// report layer's preview.
 
 #include <QMainWindow>
 
-class QPrintPreviewWidget;
+#include <memory>
+
+namespace mx::rpt {
+class TReportDocument;
+}
+
+namespace mx::ui {
+class TfmReportPreview;
+}
 
 namespace morvrs {
 
 class PreviewWindow : public QMainWindow {
 public:
     PreviewWindow();
-    void showReport(const ReportFile& report, const ReportData& data);
+    void showReport(const QString& title, std::shared_ptr<mx::rpt::TReportDocument> document);
 
 private:
-    QPrintPreviewWidget* m_preview = nullptr;
-    ReportFile m_report;
-    ReportData m_data;
+    mx::ui::TfmReportPreview* m_preview = nullptr;
 };
 
 } // namespace morvrs

@@ -1,7 +1,9 @@
 #include "runtimeserver.h"
 
 #include "previewwindow.h"
-#include "reportpainter.h"
+#include "reportlayout.h"
+
+#include <platform/report/pagemodel.h>
 
 #include <platform/reportlink/dataclient.h>
 
@@ -214,16 +216,21 @@ QStringList RuntimeServer::load(const QString& file, const QString& initialValue
     rs::DataClient* client = clientFor(pid, &error);
     if (!client)
         return err(errData, QStringLiteral("Le programme %1 ne répond pas : %2").arg(pid).arg(error));
-    if (!readReportData(*client, loaded.report, m_maxRecords, channelOf(m_design), &loaded.data, &error)) {
+    ReportData data;
+    if (!readReportData(*client, loaded.report, m_maxRecords, channelOf(m_design), &data, &error)) {
         // The program may be gone: the next load looks again.
         m_clients.erase(pid);
         return err(errData, error);
     }
+    std::unique_ptr<mx::rpt::TReportDocument> document = layOutReport(loaded.report, data, &error);
+    if (!document)
+        return err(errReport, error);
+    loaded.document = std::move(document);
     m_loaded = std::move(loaded);
     if (!headless()) {
         if (!m_window)
             m_window = std::make_unique<PreviewWindow>();
-        m_window->showReport(m_loaded->report, m_loaded->data);
+        m_window->showReport(m_loaded->report.expandedTitle(), m_loaded->document);
         if (m_shown)
             m_window->showNormal();
         else
@@ -243,15 +250,14 @@ QStringList RuntimeServer::print(int first, int last, int copies)
         if (!report.toPdf)
             std::fprintf(stderr, "morvrs: %s\n",
                 qPrintable(QStringLiteral("pas d'imprimante : le rapport est écrit dans %1").arg(report.pdfFile)));
-        if (!writeReportPdf(report, m_loaded->data, report.pdfFile, first, last, &error))
+        if (!writeReportPdf(*m_loaded->document, report.pdfFile, first, last, &error))
             return err(errPrint, error);
         return ok();
     }
     QPrinter device(printer, QPrinter::HighResolution);
     device.setCopyCount(copies);
     device.setDocName(report.expandedTitle());
-    device.setPageOrientation(report.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if (!paintReport(report, m_loaded->data, &device, first, last, &error))
+    if (!printReport(*m_loaded->document, device, first, last, &error))
         return err(errPrint, error);
     return ok();
 }

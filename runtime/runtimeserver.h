@@ -17,7 +17,6 @@
 // whether the runtime answers does not count), or when no program has
 // connected for kIdleMs: nobody could reach it otherwise.
 
-#include "reportdata.h"
 #include "reportfile.h"
 
 #include <platform/reportlink/rendezvous.h>
@@ -35,6 +34,10 @@ class QTimer;
 
 namespace platform::rs {
 class DataClient;
+}
+
+namespace mx::rpt {
+class TReportDocument;
 }
 
 namespace morvrs {
@@ -78,7 +81,7 @@ private:
     int m_maxRecords = 0;
     struct Loaded {
         ReportFile report;
-        ReportData data;
+        std::shared_ptr<mx::rpt::TReportDocument> document; // its pages, laid out once read
     };
     std::optional<Loaded> m_loaded;
     std::unique_ptr<PreviewWindow> m_window;

@@ -9,6 +9,9 @@
 #include "runtime/previewwindow.h"
 #include "runtime/reportdata.h"
 #include "runtime/reportfile.h"
+#include "runtime/reportlayout.h"
+
+#include "platform/report/pagemodel.h"
 
 namespace mx::shots {
 
@@ -43,8 +46,13 @@ void ShootRuntime(TShots& shots)
     }
     DbEngine()->FreeDataset(ds);
 
+    std::shared_ptr<rpt::TReportDocument> document = morvrs::layOutReport(report, data, &error);
+    if (!document) {
+        shots.Fail(QStringLiteral("fmRuntime"), error);
+        return;
+    }
     morvrs::PreviewWindow window;
-    window.showReport(report, data);
+    window.showReport(report.expandedTitle(), document);
     shots.Save(&window, QStringLiteral("fmRuntime"), 900, 1000);
 }
 

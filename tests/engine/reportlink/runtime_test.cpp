@@ -163,7 +163,7 @@ TEST_F(RuntimeTest, PrintsASampleReportFromAQueryResultAsPdf)
     EXPECT_TRUE(pdf.text.contains(u"Depuis le")) << "a caption of the report";
     EXPECT_TRUE(pdf.text.contains(firstName)) << firstName.toStdString();
     EXPECT_TRUE(pdf.text.contains(lastName)) << lastName.toStdString();
-    EXPECT_TRUE(pdf.text.contains(QStringLiteral("Page %1 / %1").arg(pdf.pages))) << pdf.text.right(200).toStdString();
+    EXPECT_TRUE(pdf.text.contains(QStringLiteral("Page %1 sur %1").arg(pdf.pages))) << pdf.text.right(200).toStdString();
     EXPECT_FALSE(pdf.text.contains(u"Île-de-France")) << "only the rows offered";
 }
 
@@ -193,8 +193,8 @@ TEST_F(RuntimeTest, PrintsTheAskedPagesWithinTheRecordLimitAndFindsTheRunningRun
     ASSERT_EQ(report.Run(), 0) << report.LastApiError().toStdString();
     const Pdf range = ReadPdf(pdfFile);
     EXPECT_EQ(range.pages, 2);
-    EXPECT_TRUE(range.text.contains(QStringLiteral("Page 2 / %1").arg(all.pages)));
-    EXPECT_TRUE(range.text.contains(QStringLiteral("Page 3 / %1").arg(all.pages)));
+    EXPECT_TRUE(range.text.contains(QStringLiteral("Page 2 sur %1").arg(all.pages)));
+    EXPECT_TRUE(range.text.contains(QStringLiteral("Page 3 sur %1").arg(all.pages)));
     EXPECT_FALSE(range.text.contains(u"Libellé numéro 1\n")) << "page 1 left out";
 
     report.SetStartPage(1);
