@@ -12,6 +12,7 @@
 int main(int argc, char** argv)
 {
     mx::ChooseHeadlessPlatform();
+    mx::KeepQtDiagnosticsOff();
     int status = 1;
     {
         QApplication app(argc, argv);
