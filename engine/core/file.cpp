@@ -2,17 +2,13 @@
 
 #include "exceptions.h"
 #include "format.h"
+#include "translate.h"
 
 #include <QFileInfo>
 
 namespace mx {
 
 THookSlot<bool(TMxFile*, QString&)> LocateFileHook;
-
-// Translation lives above the core; the core asks through this slot so the
-// message reaches the user in their language once the settings exist.
-extern THookSlot<QString(const QString&)> CoreTranslateHook;
-THookSlot<QString(const QString&)> CoreTranslateHook;
 
 MX_DEFINE_CLASS(TMxFile, TMxItem, nullptr)
 
@@ -56,8 +52,7 @@ void TMxFile::LoadFromFile(const QString& fileName)
                 MarkModified();
                 continue;
             }
-            const QString pattern = CoreTranslateHook ? CoreTranslateHook(QStringLiteral("File not found %s")) : QStringLiteral("File not found %s");
-            throw EMxFileNotFound(Format(pattern, {name}));
+            throw EMxFileNotFound(TranslateFmt(QStringLiteral("File not found %s"), {name}));
         }
     }
     TMxItem::LoadFromFile(name);
