@@ -20,6 +20,7 @@
 int main(int argc, char** argv)
 {
     mx::ChooseHeadlessPlatform();
+    mx::KeepQtDiagnosticsOff();
     int status = 1;
     {
         mx::ui::TMxApplication app(argc, argv);

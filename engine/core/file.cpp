@@ -2,6 +2,7 @@
 
 #include "exceptions.h"
 #include "format.h"
+#include "translate.h"
 
 #include <QFileInfo>
 
@@ -14,11 +15,6 @@ TLocateRecord& LocateRecord()
     static TLocateRecord record;
     return record;
 }
-
-// Translation lives above the core; the core asks through this slot so the
-// message reaches the user in their language once the settings exist.
-extern THookSlot<QString(const QString&)> CoreTranslateHook;
-THookSlot<QString(const QString&)> CoreTranslateHook;
 
 MX_DEFINE_CLASS(TMxFile, TMxItem, nullptr)
 
@@ -62,8 +58,7 @@ void TMxFile::LoadFromFile(const QString& fileName)
                 MarkModified();
                 continue;
             }
-            const QString pattern = CoreTranslateHook ? CoreTranslateHook(QStringLiteral("File not found %s")) : QStringLiteral("File not found %s");
-            throw EMxFileNotFound(Format(pattern, {name}));
+            throw EMxFileNotFound(TranslateFmt(QStringLiteral("File not found %s"), {name}));
         }
     }
     TMxItem::LoadFromFile(name);

@@ -1,4 +1,5 @@
 #include "format.h"
+#include "escape.h"
 
 #include "exceptions.h"
 
@@ -207,6 +208,30 @@ QString Format(const QString& pattern, const std::vector<FmtArg>& args)
         if (width > piece.size())
             piece = left ? piece.leftJustified(width, u' ') : piece.rightJustified(width, u' ');
         out += piece;
+    }
+    return out;
+}
+
+QString EscapeControls(const QString& text, bool keepLines)
+{
+    auto isControl = [keepLines](char16_t c) {
+        if (keepLines && (c == u'\n' || c == u'\t'))
+            return false;
+        return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    };
+    qsizetype i = 0;
+    while (i < text.size() && !isControl(text[i].unicode()))
+        ++i;
+    if (i == text.size())
+        return text;
+    QString out = text.left(i);
+    out.reserve(text.size() + 16);
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (isControl(c))
+            out += QStringLiteral("\\x%1").arg(int(c), 2, 16, QLatin1Char('0'));
+        else
+            out += text[i];
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "exceptions.h"
 #include "format.h"
+#include "itemptr.h"
 #include "list.h"
 
 namespace mx {
@@ -248,16 +249,11 @@ TMxItem* TMxItem::Create(TMxItem* owner) const
 
 TMxItem* TMxItem::Clone(TMxItem* newOwner) const
 {
-    TMxItem* clone = Create(newOwner);
-    try {
-        if (auto* list = dynamic_cast<TMxList*>(newOwner))
-            list->NotifyAdd(clone);
-        clone->Assign(this);
-    } catch (...) {
-        clone->Free();
-        throw;
-    }
-    return clone;
+    TItemPtr<TMxItem> clone(Create(newOwner));
+    if (auto* list = dynamic_cast<TMxList*>(newOwner))
+        list->NotifyAdd(clone.get());
+    clone->Assign(this);
+    return clone.release();
 }
 
 void TMxItem::BeginUpdate()

@@ -1,6 +1,7 @@
 #include "userservice.h"
 
 #include "exceptions.h"
+#include "escape.h"
 
 #include <cstdio>
 
@@ -14,9 +15,11 @@ TUserService& defaultService()
 }
 TUserService* g_service = nullptr;
 
+// Messages may quote names and values from files: no control sequence of
+// theirs reaches the terminal.
 void toStderr(const QString& text)
 {
-    const QByteArray b = text.toLocal8Bit();
+    const QByteArray b = EscapeControls(text, true).toLocal8Bit();
     std::fprintf(stderr, "%s\n", b.constData());
     std::fflush(stderr);
 }

@@ -3,6 +3,7 @@
 #include "querydestination.h"
 
 #include "core/exceptions.h"
+#include "core/itemptr.h"
 #include "driver/destdriver.h"
 #include "driver/destfactories.h"
 #include "settings/global.h"
@@ -188,17 +189,12 @@ TDestinationList::TDestinationList(TMxItem* owner) : TMxTypedList<TDestinationIt
 
 TQueryDestinationList* TDestinationList::CreateQueryDestinations(TMxItem* step) const
 {
-    auto* list = new TQueryDestinationList(step);
-    try {
-        for (int i = 0; i < Count(); ++i) {
-            auto* destination = new TQueryDestinationItem(list);
-            destination->SetName(Items(i)->GetName());
-        }
-    } catch (...) {
-        list->Free();
-        throw;
+    TItemPtr<TQueryDestinationList> list(new TQueryDestinationList(step));
+    for (int i = 0; i < Count(); ++i) {
+        auto* destination = new TQueryDestinationItem(list.get());
+        destination->SetName(Items(i)->GetName());
     }
-    return list;
+    return list.release();
 }
 
 void TDestinationList::ReleaseDrivers() noexcept

@@ -10,6 +10,7 @@
 
 #include "core/exceptions.h"
 #include "core/format.h"
+#include "core/itemptr.h"
 #include "core/userservice.h"
 
 namespace mx {
@@ -122,13 +123,9 @@ void TMxEntity::AddField(TMxField* field)
 {
     if (!field)
         throw EMxInternal(Format(QStringLiteral("No field to add to the entity %s"), {Name()}));
-    auto* entry = new TMxItem(m_wfields.get());
-    try {
-        SetField(m_wfields->Count() - 1, field);
-    } catch (...) {
-        entry->Free();
-        throw;
-    }
+    TItemPtr<TMxItem> entry(new TMxItem(m_wfields.get()));
+    SetField(m_wfields->Count() - 1, field);
+    entry.release(); // its list owns it now
     m_wfields->NotifyAdd(field);
 }
 

@@ -3,19 +3,9 @@
 // field list, a set its calculated fields): the child is created with the
 // holder as owner and freed through Free when the holder goes.
 
-#include "core/item.h"
-
-#include <memory>
+#include "core/itemptr.h"
 
 namespace mx {
-
-struct TItemFree {
-    void operator()(TMxItem* item) const { TMxItem::Free(item); }
-};
-
-// An item the caller owns (a list returned by a query operation).
-template <class T>
-using TItemPtr = std::unique_ptr<T, TItemFree>;
 
 // A child item made and freed by its holder.
 template <class T>

@@ -2,6 +2,7 @@
 
 #include "core/exceptions.h"
 #include "core/format.h"
+#include "core/itemptr.h"
 #include "destination/destinationtype.h"
 #include "destination/querydestination.h"
 #include "global/datasource.h"
@@ -266,20 +267,15 @@ void TMxQuery::openModel()
     // A model moved elsewhere is looked for in the query's folder first,
     // for this load only.
     ScopedLocateRecord locate({queryFolder.endsWith(u'/') ? queryFolder : queryFolder + u'/', true, true});
-    auto* model = new TMxDataModel(nullptr);
-    try {
-        if (!m_loginName.isEmpty())
-            model->Open(name, m_loginName, m_loginPassword);
-        else
-            model->LoadFromFile(name);
-    } catch (...) {
-        model->Free();
-        throw;
-    }
-    m_model = model;
+    TItemPtr<TMxDataModel> model(new TMxDataModel(nullptr));
+    if (!m_loginName.isEmpty())
+        model->Open(name, m_loginName, m_loginPassword);
+    else
+        model->LoadFromFile(name);
+    m_model = model.release();
     m_ownsModel = true;
-    const QString stored = storedModelName(model->FileName(), FileName());
-    if (stored != m_dmFilename && model->FileName() != m_dmFilename) {
+    const QString stored = storedModelName(m_model->FileName(), FileName());
+    if (stored != m_dmFilename && m_model->FileName() != m_dmFilename) {
         m_dmFilename = stored;
         MarkModified();
     }

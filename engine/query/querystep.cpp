@@ -52,6 +52,13 @@ MX_DEFINE_CLASS(TMxQueryStep, TMxItem, describeStep)
 
 MX_DEFINE_CLASS(TMxQueryStepList, TMxList, [](ClassBuilder<TMxQueryStepList>& c) { c.items<TMxQueryStep>(); })
 
+// A step reads its report and its criteria after its lists (ReadItems).
+static const bool kStepRecordsKnown = [] {
+    TMxReader::AllowRecordAfterLists(TNullStepReport::staticClass().name);
+    TMxReader::AllowRecordAfterLists(TMxFormulaList::staticClass().name);
+    return true;
+}();
+
 TMxQueryStep::TMxQueryStep(TMxItem* owner)
     : TMxItem(owner)
     , m_sql(std::make_unique<TConcatStringList>())

@@ -144,8 +144,6 @@ protected:
     void BeforeDestruction() override;
 
 private:
-    friend class TStepCriteriaRenderer;
-    friend class TStepFormulaRenderer;
     void rebuildAllFields();
     TMxQueryEntity* findOrMakeEntity(TMxEntity* entity);
     void addOneField(TMxQueryEntity* stepEntity, TMxField* field);

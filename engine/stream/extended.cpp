@@ -1,5 +1,7 @@
 #include "extended.h"
 
+#include <QtEndian>
+
 #include <cmath>
 #include <cstring>
 
@@ -23,19 +25,16 @@ void DoubleToExtended(double value, unsigned char out[10])
         mantissa = static_cast<std::uint64_t>(std::ldexp(m, 64)); // exact: 53 bits
         exponent = static_cast<std::uint16_t>(e + 16382);
     }
-    for (int i = 0; i < 8; ++i)
-        out[i] = static_cast<unsigned char>(mantissa >> (8 * i));
-    out[8] = static_cast<unsigned char>(exponent & 0xFF);
-    out[9] = static_cast<unsigned char>(((exponent >> 8) & 0x7F) | (negative ? 0x80 : 0));
+    qToLittleEndian<quint64>(mantissa, out);
+    qToLittleEndian<quint16>(quint16((exponent & 0x7FFF) | (negative ? 0x8000 : 0)), out + 8);
 }
 
 double ExtendedToDouble(const unsigned char in[10])
 {
-    std::uint64_t mantissa = 0;
-    for (int i = 0; i < 8; ++i)
-        mantissa |= std::uint64_t(in[i]) << (8 * i);
-    const int exponent = in[8] | ((in[9] & 0x7F) << 8);
-    const bool negative = in[9] & 0x80;
+    const std::uint64_t mantissa = qFromLittleEndian<quint64>(in);
+    const quint16 signAndExponent = qFromLittleEndian<quint16>(in + 8);
+    const int exponent = signAndExponent & 0x7FFF;
+    const bool negative = signAndExponent & 0x8000;
     double v;
     if (exponent == 0x7FFF) {
         v = (mantissa << 1) == 0 ? INFINITY : NAN;

@@ -72,22 +72,32 @@ void TMxList::ReadItems(TMxReader& r)
     r.ReadListEnd();
 }
 
-void TMxItem::LoadFromStream(const QByteArray& data)
+namespace {
+
+// source names the data in the messages of a damaged read.
+void loadStream(TMxItem& item, const QByteArray& data, const QString& source)
 {
-    const bool was = HasState(stLoading);
-    SetState(stLoading, true);
+    const bool was = item.HasState(stLoading);
+    item.SetState(stLoading, true);
     QStringList warnings;
     try {
-        TMxReader reader(data);
-        reader.ReadRoot(this);
+        TMxReader reader(data, source);
+        reader.ReadRoot(&item);
         warnings = reader.Warnings();
     } catch (...) {
-        SetState(stLoading, was);
+        item.SetState(stLoading, was);
         throw;
     }
-    SetState(stLoading, was);
+    item.SetState(stLoading, was);
     for (const QString& w : warnings)
         UserService().Warning(w);
+}
+
+} // namespace
+
+void TMxItem::LoadFromStream(const QByteArray& data)
+{
+    loadStream(*this, data, QString());
 }
 
 QByteArray TMxItem::SaveToBytes()
@@ -118,14 +128,14 @@ void TMxItem::LoadFromFile(const QString& fileName)
     const bool scrambled = plain.size() >= 3 && static_cast<unsigned char>(plain[0]) == 0xFE && plain[1] == 0x0B
         && plain[2] == 0x01;
     if (!scrambled) {
-        LoadFromStream(plain);
+        loadStream(*this, plain, fileName);
         return;
     }
     QByteArray bytes = plain;
     char* p = bytes.data();
     for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
         p[i] ^= 1;
-    LoadFromStream(bytes);
+    loadStream(*this, bytes, fileName);
 }
 
 void TMxItem::SaveToFile(const QString& fileName)

@@ -4,12 +4,15 @@
 
 #include "../core/component.h"
 #include "../core/exceptions.h"
+#include "../core/escape.h"
 #include "../core/format.h"
 #include "../core/item.h"
 #include "../core/list.h"
 #include "../core/userservice.h"
 
 #include <platform/core/cp1252.h>
+
+#include <QtEndian>
 
 #include <cstring>
 
@@ -18,12 +21,19 @@ namespace {
 
 constexpr int kMaxDepth = 200;
 
-// A property whose value was skipped: the stream is still in step, so a
-// list item can go on with its next property.
-class EPropertyReadError : public EReadError {
+// An error whose text already says where it happened: the levels above
+// pass it on as it stands.
+class ELocatedReadError : public EReadError {
 public:
     using EReadError::EReadError;
     QString className() const override { return QStringLiteral("EReadError"); }
+};
+
+// A property whose value was skipped: the stream is still in step, so a
+// list item can go on with its next property.
+class EPropertyReadError : public ELocatedReadError {
+public:
+    using ELocatedReadError::ELocatedReadError;
 };
 
 // Raised by property checks after the value was skipped.
@@ -34,9 +44,73 @@ public:
 
 const char kSignature[4] = {'T', 'P', 'F', '0'};
 
+// The resource header: FF 0A 00, the root's class name ended by a zero,
+// two bytes of flags and the stream's size in four bytes.
+constexpr qsizetype kHeaderNameLimit = 79;
+constexpr qsizetype kHeaderFlagsSize = 2;
+constexpr qsizetype kHeaderSizeSize = 4;
+
+QStringList& recordsAfterLists()
+{
+    static QStringList names;
+    return names;
+}
+
 } // namespace
 
-TMxReader::TMxReader(const QByteArray& data) : m_data(data), m_p(m_data.constData()), m_size(m_data.size()) {}
+void TMxReader::AllowRecordAfterLists(const QString& className)
+{
+    if (!recordsAfterLists().contains(className))
+        recordsAfterLists() << className;
+}
+
+// The object being read, for the place named in messages.
+class TMxReader::TPathFrame {
+public:
+    TPathFrame(TMxReader& reader, TPersistent* object, const QString& storedName) : m_reader(reader)
+    {
+        m_reader.m_path.push_back({object, storedName});
+    }
+    ~TPathFrame() { m_reader.m_path.pop_back(); }
+    TPathFrame(const TPathFrame&) = delete;
+    TPathFrame& operator=(const TPathFrame&) = delete;
+
+private:
+    TMxReader& m_reader;
+};
+
+TMxReader::TMxReader(const QByteArray& data, const QString& source)
+    : m_source(source), m_data(data), m_p(m_data.constData()), m_size(m_data.size())
+{
+}
+
+QString TMxReader::located(qsizetype at, const QString& property, const QString& text) const
+{
+    QString where = QStringLiteral("Error reading ");
+    if (!m_source.isEmpty())
+        where += m_source + QStringLiteral(", ");
+    where += QStringLiteral("byte %1").arg(at);
+    QStringList path;
+    for (const Frame& f : m_path) {
+        QString name = f.storedName;
+        if (auto* item = dynamic_cast<TMxItem*>(f.object)) {
+            const QString own = item->GetName();
+            if (!own.isEmpty())
+                name = own;
+        }
+        path << (name.isEmpty() ? f.object->className() : f.object->className() + QStringLiteral(" \"") + name + u'"');
+    }
+    if (!path.isEmpty())
+        where += QStringLiteral(", ") + path.join(QStringLiteral(" / "));
+    if (!property.isEmpty())
+        where += QStringLiteral(", property ") + property;
+    return EscapeControls(where + QStringLiteral(": ") + text);
+}
+
+void TMxReader::raiseLocated(qsizetype at, const QString& property, const QString& text) const
+{
+    throw ELocatedReadError(located(at, property, text));
+}
 
 void TMxReader::need(qsizetype n) const
 {
@@ -60,10 +134,20 @@ void TMxReader::enter()
 
 void TMxReader::ReadRoot(TMxItem* root)
 {
+    // Header errors name the source when there is one.
+    auto invalid = [this](qsizetype at, bool image) {
+        const QString text = QStringLiteral("Invalid stream format");
+        if (m_source.isEmpty()) {
+            if (image)
+                throw EInvalidImage(text);
+            throw EReadError(text);
+        }
+        raiseLocated(at, QString(), text);
+    };
     // resource header
-    const qsizetype headerLimit = std::min<qsizetype>(79, m_size);
+    const qsizetype headerLimit = std::min<qsizetype>(kHeaderNameLimit, m_size);
     if (headerLimit < 3 || static_cast<unsigned char>(m_p[0]) != 0xFF || m_p[1] != 10 || m_p[2] != 0)
-        throw EInvalidImage(QStringLiteral("Invalid stream format"));
+        invalid(0, true);
     qsizetype zero = -1;
     for (qsizetype i = 3; i < headerLimit; ++i)
         if (m_p[i] == 0) {
@@ -71,10 +155,13 @@ void TMxReader::ReadRoot(TMxItem* root)
             break;
         }
     if (zero < 0)
-        throw EInvalidImage(QStringLiteral("Invalid stream format"));
-    m_pos = zero + 1 + 6;
+        invalid(3, true);
+    const qsizetype sizeAt = zero + 1 + kHeaderFlagsSize;
+    m_pos = sizeAt + kHeaderSizeSize;
+    const qsizetype streamStart = m_pos;
     // signature
-    need(4);
+    if (m_size - m_pos < 4)
+        invalid(m_pos, false);
     if (std::memcmp(m_p + m_pos, kSignature, 4) == 0) {
         m_pos += 4;
     } else {
@@ -83,7 +170,7 @@ void TMxReader::ReadRoot(TMxItem* root)
             if ((m_p[m_pos + i] ^ 1) != kSignature[i])
                 scrambled = false;
         if (!scrambled)
-            throw EReadError(QStringLiteral("Invalid stream format"));
+            invalid(m_pos, false);
         m_pos += 4;
         // descramble everything after the signature, in one pass
         char* w = m_data.data();
@@ -94,20 +181,29 @@ void TMxReader::ReadRoot(TMxItem* root)
     m_fixups.clear();
     m_tags.clear();
     m_tagged = 0;
-    ReadObject(root);
+    m_path.clear();
+    try {
+        ReadObject(root);
+        // An item's final marker is left to its list; the root's is here.
+        if (m_pos < m_size && m_p[m_pos] == vaNull)
+            ++m_pos;
+        if (m_pos < m_size)
+            raiseLocated(m_pos, QString(),
+                Format(QStringLiteral("%d bytes after the end of the root object"), {m_size - m_pos}));
+        const quint32 stored = qFromLittleEndian<quint32>(m_p + sizeAt);
+        if (qsizetype(stored) != m_size - streamStart)
+            raiseLocated(sizeAt, QString(),
+                Format(QStringLiteral("The header gives a stream of %d bytes, the data holds %d"),
+                    {qint64(stored), m_size - streamStart}));
+    } catch (...) {
+        m_fixups.clear();
+        m_tags.clear();
+        m_tagged = 0;
+        throw;
+    }
     m_fixups.clear();
     m_tags.clear();
     m_tagged = 0;
-}
-
-QString TMxReader::objectName(TPersistent* object) const
-{
-    if (auto* item = dynamic_cast<TMxItem*>(object)) {
-        const QString n = item->GetName();
-        if (!n.isEmpty())
-            return n;
-    }
-    return object->className();
 }
 
 void TMxReader::ReadObject(TPersistent* object)
@@ -115,9 +211,21 @@ void TMxReader::ReadObject(TPersistent* object)
     if (!object)
         throw Exception(QStringLiteral("Not implemented : Can not read NIL item"));
     enter();
-    ReadStr(); // class name: never checked against the object
-    ReadStr(); // object name
-    readBody(object);
+    try {
+        TPathFrame frame(*this, object, QString());
+        try {
+            ReadStr(); // class name: checked by the reader of the owner's lists
+            m_path.back().storedName = ReadStr(); // object name
+            readBody(object);
+        } catch (const ELocatedReadError&) {
+            throw;
+        } catch (const Exception& e) {
+            raiseLocated(m_pos, QString(), e.message());
+        }
+    } catch (...) {
+        leave();
+        throw;
+    }
     leave();
 }
 
@@ -147,6 +255,7 @@ void TMxReader::readBody(TPersistent* object)
 
 void TMxReader::ReadProperty(TPersistent* object)
 {
+    const qsizetype at = m_pos;
     const QString name = ReadStr();
     TPersistent* current = object;
     try {
@@ -179,12 +288,12 @@ void TMxReader::ReadProperty(TPersistent* object)
                 throw EPropertyProblem(QStringLiteral("Property does not exist"));
             }
         }
-    } catch (const EPropertyReadError&) {
+    } catch (const ELocatedReadError&) {
         throw;
     } catch (const EPropertyProblem& e) {
-        throw EPropertyReadError(Format(QStringLiteral("Error reading %s.%s: %s"), {objectName(object), name, e.message()}));
+        throw EPropertyReadError(located(at, name, e.message()));
     } catch (const Exception& e) {
-        throw EReadError(Format(QStringLiteral("Error reading %s.%s: %s"), {objectName(object), name, e.message()}));
+        raiseLocated(at, name, e.message());
     }
 }
 
@@ -285,28 +394,50 @@ void TMxReader::readPropValue(TPersistent* object, const PropInfo& p)
 
 void TMxReader::readSubItems(TMxItem* item)
 {
+    // The objects stored after the properties, in their order.
+    std::vector<std::pair<TPersistent*, QString>> stored;
     for (const PropInfo* p : item->classInfo()->props()) {
         if (p->kind != PropKind::Object || !p->isStored(item) || !p->getObject)
             continue;
         TPersistent* value = p->getObject(item);
+        if (dynamic_cast<TMxList*>(value) || dynamic_cast<TComponent*>(value))
+            stored.emplace_back(value, p->name);
+    }
+    for (size_t i = 0; i < stored.size(); ++i) {
+        TPersistent* value = stored[i].first;
         if (auto* list = dynamic_cast<TMxList*>(value)) {
-            if (m_pos >= m_size || PeekStr() != list->className())
+            if (m_pos >= m_size || PeekStr() != list->className()) {
+                QStringList later;
+                for (size_t j = i + 1; j < stored.size(); ++j)
+                    later << stored[j].first->className();
+                checkListClass(item, list->className(), later);
                 continue; // written before the list existed
-            try {
-                ReadObject(list);
-            } catch (const std::exception& e) {
-                UserService().MessageDlg(ExceptionMessage(e), TMsgDlgType::mtError, mbOK);
-                throw;
             }
+            ReadObject(list);
         } else if (auto* component = dynamic_cast<TComponent*>(value)) {
             ReadObject(component);
         }
     }
 }
 
+// Where a list stands but its class is not there: a file written before
+// the list existed goes on with a later stored object, the end of the
+// item or a record the item reads itself; any other class is damage.
+void TMxReader::checkListClass(TMxItem* item, const QString& expected, const QStringList& later)
+{
+    if (m_pos >= m_size || static_cast<unsigned char>(m_p[m_pos]) == vaNull)
+        return;
+    const QString found = PeekStr();
+    // a list's items follow its lists
+    if (later.contains(found) || dynamic_cast<TMxList*>(item) || recordsAfterLists().contains(found))
+        return;
+    raiseLocated(m_pos, QString(), Format(QStringLiteral("Unknown class %s where the list %s stands"), {found, expected}));
+}
+
 void TMxReader::readChildComponent(TComponent* parent)
 {
     enter();
+    const qsizetype at = m_pos;
     const QString cls = ReadStr();
     if (cls == QLatin1String("TControlHandle")) {
         skipObject(true);
@@ -315,16 +446,24 @@ void TMxReader::readChildComponent(TComponent* parent)
     }
     TComponent* child = ComponentClasses::create(cls);
     if (!child) {
-        UserService().MessageDlg(Format(QStringLiteral("Class %s not found"), {cls}), TMsgDlgType::mtError, mbOK);
+        m_warnings << located(at, QString(), Format(QStringLiteral("Class %s not found"), {cls}));
         skipObject(true);
         leave();
         return;
     }
     try {
-        child->SetComponentName(ReadStr());
-        readBody(child);
+        TPathFrame frame(*this, child, QString());
+        try {
+            child->SetComponentName(ReadStr());
+            readBody(child);
+        } catch (const ELocatedReadError&) {
+            throw;
+        } catch (const Exception& e) {
+            raiseLocated(m_pos, QString(), e.message());
+        }
     } catch (...) {
         delete child;
+        leave();
         throw;
     }
     parent->InsertChild(child);
@@ -334,27 +473,46 @@ void TMxReader::readChildComponent(TComponent* parent)
 TMxItem* TMxReader::ReadItem(TMxList* list)
 {
     enter();
-    ReadStr(); // class name: items are made from the list's item class
-    const ClassInfo* c = list->ItemClass();
+    const qsizetype at = m_pos;
     TMxItem* item = nullptr;
     try {
+        ReadStr(); // class name: items are made from the list's item class
+        const ClassInfo* c = list->ItemClass();
         if (!c->factory)
             throw EMxInternal(QStringLiteral("Cannot create an item of class %1").arg(c->name));
         item = c->factory(list);
         m_fixups.push_back(item);
         item->SetName(ReadStr());
+    } catch (const Exception& e) {
+        // told before the free: the owner may go with its last item
+        const QString message = located(at, QString(), e.message());
+        if (item) {
+            m_fixups.pop_back();
+            item->Free();
+        }
+        leave();
+        throw ELocatedReadError(message);
     } catch (...) {
         if (item) {
             m_fixups.pop_back();
             item->Free();
         }
-        skipObject(true);
         leave();
         throw;
     }
+    // An item may free itself when what it holds goes (an entity without
+    // fields): it is freed here only while it lives.
+    const std::weak_ptr<const void> alive = item->LifeToken();
     ++m_listDepth;
     try {
-        readBody(item);
+        TPathFrame frame(*this, item, QString());
+        try {
+            readBody(item);
+        } catch (const ELocatedReadError&) {
+            throw;
+        } catch (const Exception& e) {
+            raiseLocated(m_pos, QString(), e.message());
+        }
     } catch (...) {
         --m_listDepth;
         // the item and everything read inside it are gone
@@ -367,7 +525,8 @@ TMxItem* TMxReader::ReadItem(TMxList* list)
             m_tags.clear();
             m_tagged = 0;
         }
-        item->Free();
+        if (!alive.expired())
+            item->Free();
         leave();
         throw;
     }
@@ -378,6 +537,7 @@ TMxItem* TMxReader::ReadItem(TMxList* list)
 
 TMxItem* TMxReader::ReadReference()
 {
+    const qsizetype at = m_pos;
     ReadStr(); // "TagName"
     // tags are short strings: an item's tag is compared in its stored form
     const QString tag = ReadStr();
@@ -390,7 +550,7 @@ TMxItem* TMxReader::ReadReference()
     auto it = m_tags.constFind(tag);
     if (it != m_tags.constEnd())
         return *it;
-    throw EReadError(QStringLiteral("Fixup '") + tag + QStringLiteral("' not found."));
+    raiseLocated(at, QString(), QStringLiteral("Fixup '") + tag + QStringLiteral("' not found."));
 }
 
 TValueType TMxReader::NextValue() const
@@ -435,17 +595,15 @@ qint64 TMxReader::ReadInteger()
         return qint8(byte());
     case vaInt16: {
         need(2);
-        const quint16 u = quint16(static_cast<unsigned char>(m_p[m_pos]) | (static_cast<unsigned char>(m_p[m_pos + 1]) << 8));
+        const qint16 v = qFromLittleEndian<qint16>(m_p + m_pos);
         m_pos += 2;
-        return qint16(u);
+        return v;
     }
     case vaInt32: {
         need(4);
-        quint32 u = 0;
-        for (int i = 0; i < 4; ++i)
-            u |= quint32(static_cast<unsigned char>(m_p[m_pos + i])) << (8 * i);
+        const qint32 v = qFromLittleEndian<qint32>(m_p + m_pos);
         m_pos += 4;
-        return qint32(u);
+        return v;
     }
     default:
         --m_pos;
@@ -474,9 +632,7 @@ QString TMxReader::ReadString()
         n = byte();
     } else if (t == vaLString) {
         need(4);
-        quint32 u = 0;
-        for (int i = 0; i < 4; ++i)
-            u |= quint32(static_cast<unsigned char>(m_p[m_pos + i])) << (8 * i);
+        const quint32 u = qFromLittleEndian<quint32>(m_p + m_pos);
         m_pos += 4;
         n = qsizetype(u);
     } else {
@@ -529,9 +685,7 @@ QByteArray TMxReader::ReadBinary()
         throw EReadError(QStringLiteral("Invalid property value"));
     }
     need(4);
-    quint32 u = 0;
-    for (int i = 0; i < 4; ++i)
-        u |= quint32(static_cast<unsigned char>(m_p[m_pos + i])) << (8 * i);
+    const quint32 u = qFromLittleEndian<quint32>(m_p + m_pos);
     m_pos += 4;
     need(qsizetype(u));
     QByteArray b(m_p + m_pos, qsizetype(u));
@@ -597,9 +751,7 @@ void TMxReader::SkipValue()
     case vaBinary:
     case vaLString: {
         need(4);
-        quint32 u = 0;
-        for (int i = 0; i < 4; ++i)
-            u |= quint32(static_cast<unsigned char>(m_p[m_pos + i])) << (8 * i);
+        const quint32 u = qFromLittleEndian<quint32>(m_p + m_pos);
         m_pos += 4;
         need(qsizetype(u));
         m_pos += qsizetype(u);
@@ -661,14 +813,8 @@ void TMxReader::DefineBinaryProperty(const QString& name, const ReadBinFn& read,
         throw EPropertyProblem(QStringLiteral("Invalid property value"));
     }
     const QByteArray bytes = ReadBinary();
-    if (read) {
-        try {
-            read(bytes);
-        } catch (const std::exception& e) {
-            UserService().MessageDlg(ExceptionMessage(e), TMsgDlgType::mtError, mbOK);
-            throw;
-        }
-    }
+    if (read)
+        read(bytes);
 }
 
 } // namespace mx

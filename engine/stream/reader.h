@@ -2,6 +2,11 @@
 // TMxReader: reads the binary component stream of object files into items.
 // The whole stream is in memory. Damaged data gives an error, never a
 // crash: lengths are checked against what remains and nesting is bounded.
+// Structural damage fails the read: an unknown class where a list stands,
+// bytes after the root object, a header whose size is not the stream's.
+// Every error and warning names the source, the object path from the
+// root, the property and the byte offset, with control characters
+// escaped.
 
 #include "filer.h"
 
@@ -21,7 +26,8 @@ struct PropInfo;
 
 class TMxReader : public TFiler {
 public:
-    explicit TMxReader(const QByteArray& data);
+    // source names the data in messages (a file name); it may be empty.
+    explicit TMxReader(const QByteArray& data, const QString& source = QString());
 
     void ReadRoot(TMxItem* root);
     void ReadObject(TPersistent* object);
@@ -54,6 +60,11 @@ public:
     void DefineProperty(const QString& name, const ReadFn& read, const WriteFn& write, bool hasData) override;
     void DefineBinaryProperty(const QString& name, const ReadBinFn& read, const WriteBinFn& write, bool hasData) override;
 
+    // A record an item's ReadItems reads after its lists is stored under
+    // one of these class names: where a list is missing, the reader tells
+    // such a record from a damaged list by it.
+    static void AllowRecordAfterLists(const QString& className);
+
     // Values skipped while reading list items (damaged or unknown), one
     // line each, for the caller to report.
     const QStringList& Warnings() const { return m_warnings; }
@@ -77,7 +88,18 @@ private:
     [[noreturn]] void invalidValue();
     void enter();
     void leave() { --m_depth; }
-    QString objectName(TPersistent* object) const;
+    // "Error reading <source>, byte <at>, <path>, property <name>: <text>"
+    QString located(qsizetype at, const QString& property, const QString& text) const;
+    [[noreturn]] void raiseLocated(qsizetype at, const QString& property, const QString& text) const;
+    void checkListClass(TMxItem* item, const QString& expected, const QStringList& later);
+    class TPathFrame;
+
+    QString m_source;
+    struct Frame {
+        TPersistent* object;
+        QString storedName;
+    };
+    std::vector<Frame> m_path;
 
     QByteArray m_data;
     const char* m_p = nullptr;

@@ -10,7 +10,20 @@
 
 #include <platform/core/cp1252.h>
 
+#include <QtEndian>
+
 namespace mx {
+namespace {
+
+template <class T>
+void appendLittleEndian(QByteArray& out, T value)
+{
+    char b[sizeof(T)];
+    qToLittleEndian<T>(value, b);
+    out.append(b, qsizetype(sizeof(T)));
+}
+
+} // namespace
 
 QByteArray TMxWriter::Encode(const QString& text)
 {
@@ -31,8 +44,7 @@ void TMxWriter::EncodeInto(const QString& text, QByteArray& out)
 
 void TMxWriter::writeInt32At(qsizetype pos, qint32 v)
 {
-    for (int i = 0; i < 4; ++i)
-        m_out[pos + i] = char((quint32(v) >> (8 * i)) & 0xFF);
+    qToLittleEndian<qint32>(v, m_out.data() + pos);
 }
 
 void TMxWriter::WriteRoot(TMxItem* root)
@@ -182,14 +194,10 @@ void TMxWriter::WriteInteger(qint64 v)
         m_out.append(char(qint8(v)));
     } else if (v >= -32768 && v <= 32767) {
         WriteValue(vaInt16);
-        const quint16 u = quint16(qint16(v));
-        m_out.append(char(u & 0xFF));
-        m_out.append(char(u >> 8));
+        appendLittleEndian(m_out, qint16(v));
     } else {
         WriteValue(vaInt32);
-        const quint32 u = quint32(qint32(v));
-        for (int i = 0; i < 4; ++i)
-            m_out.append(char((u >> (8 * i)) & 0xFF));
+        appendLittleEndian(m_out, qint32(v));
     }
 }
 
@@ -211,9 +219,7 @@ void TMxWriter::WriteString(const QString& value)
         m_out.append(char(b.size()));
     } else {
         WriteValue(vaLString);
-        const quint32 n = quint32(b.size());
-        for (int i = 0; i < 4; ++i)
-            m_out.append(char((n >> (8 * i)) & 0xFF));
+        appendLittleEndian(m_out, quint32(b.size()));
     }
     m_out.append(b);
 }
@@ -235,9 +241,7 @@ void TMxWriter::WriteIdent(const QString& value)
 void TMxWriter::WriteBinary(const QByteArray& bytes)
 {
     WriteValue(vaBinary);
-    const quint32 n = quint32(bytes.size());
-    for (int i = 0; i < 4; ++i)
-        m_out.append(char((n >> (8 * i)) & 0xFF));
+    appendLittleEndian(m_out, quint32(bytes.size()));
     m_out.append(bytes);
 }
 

@@ -20,7 +20,7 @@ namespace mx {
 TQueryProgramParts DefaultQueryProgramParts()
 {
     TQueryProgramParts parts;
-    parts.InitApplication = [] { return InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm")); };
+    parts.InitApplication = [] { return InitApplication(QStringLiteral("Morvelin")); };
     parts.CreateServer = [] { CreateDdeServer(); };
     parts.StartServer = [] {
         // A second program of the user runs without serving.

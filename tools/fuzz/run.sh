@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the object file fuzzer with clang in its own folder and runs it for
-# a bounded time (seconds, default 60), then the report record fuzzer for a
-# third of that. Fails on any crash, leak or hang, and on a report record
-# that does not come back as the same bytes.
+# a bounded time (seconds, default 60), then the engine's query and model
+# classes seeded with the sample's files and the report record fuzzer, each
+# for a third of that. Fails on any crash, leak or hang, and on a report
+# record that does not come back as the same bytes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-60}
@@ -26,6 +27,20 @@ MORVELIN_FUZZ_SEEDS="$corpus" "$build/bin/fuzz_objectfile" -runs=0 "$corpus" >/d
   -print_final_stats=1 "$corpus" 2>"$build/fuzz.log" || { tail -n 60 "$build/fuzz.log"; exit 1; }
 grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz.log" || true
 echo "fuzz_objectfile: no crash in ${seconds}s"
+
+# The engine's query and model classes, seeded with the sample's files, for
+# a third of the time (10 s at least).
+cmake --build "$build" --target fuzz_enginefile sample -j"$(nproc)"
+engine_seconds=$(( seconds / 3 > 10 ? seconds / 3 : 10 ))
+engine_corpus="$build/corpus-engine"
+rm -rf "$engine_corpus"
+mkdir -p "$engine_corpus"
+MORVELIN_FUZZ_SEEDS="$engine_corpus" MORVELIN_FUZZ_SAMPLE="$build/bin/sample" \
+  "$build/bin/fuzz_enginefile" -runs=0 "$engine_corpus" >/dev/null 2>&1 || true
+"$build/bin/fuzz_enginefile" -max_total_time="$engine_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -print_final_stats=1 "$engine_corpus" 2>"$build/fuzz-engine.log" || { tail -n 60 "$build/fuzz-engine.log"; exit 1; }
+grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-engine.log" || true
+echo "fuzz_enginefile: no crash in ${engine_seconds}s"
 
 # The report records, for a third of the time (10 s at least).
 report_seconds=$(( seconds / 3 > 10 ? seconds / 3 : 10 ))

@@ -68,7 +68,7 @@ int main(int argc, char** argv)
         const QString sampleDir = QCoreApplication::applicationDirPath() + QStringLiteral("/sample");
         // The programs' own start-up, without the splash, over the
         // installation folder the build makes of bin/.
-        if (mx::InitApplication(QStringLiteral("Morvelin"), QString())) {
+        if (mx::InitApplication(QStringLiteral("Morvelin"))) {
             mx::shots::TShots shots(QFileInfo(outDir).absoluteFilePath(), sampleDir);
             const auto area = [&](const char* name, void (*shoot)(mx::shots::TShots&)) {
                 if (!mx::Guard(nullptr, [&] { shoot(shots); }))

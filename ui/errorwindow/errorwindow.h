@@ -1,11 +1,12 @@
 #pragma once
 // The window of an unexpected error: the user goes on (Ignorer) or ends
-// the program (Abandon); the details are shown on request.
+// the program (Abandon); the details are shown on request. Its parts are
+// found by their names: laUserInfo, im, laDetailInfo, bbIgnore, bbAbort,
+// bbDetail.
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
+#include <memory>
 
 namespace mx::ui {
 
@@ -13,6 +14,7 @@ class TfmErrorHandler2 : public QDialog {
     Q_OBJECT
 public:
     explicit TfmErrorHandler2(QWidget* parent = nullptr);
+    ~TfmErrorHandler2() override;
 
     void SetDetails(const QString& details);
     // Shows the window modally; mx::mrIgnore or mx::mrAbort (closing the
@@ -21,19 +23,11 @@ public:
     // Creates, fills, shows and frees the window.
     static int Show(const QString& caption, const QString& details);
 
-    QLabel* laUserInfo;
-    QLabel* im;
-    QLabel* laDetailInfo;
-    QPushButton* bbIgnore;
-    QPushButton* bbAbort;
-    QPushButton* bbDetail;
-
-protected:
-    void resizeEvent(QResizeEvent* e) override;
-
 private:
+    struct Ui;
     void bbDetailClick();
-    void FormResize();
+
+    std::unique_ptr<Ui> m_ui;
 };
 
 } // namespace mx::ui

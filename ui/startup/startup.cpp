@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include <cstdio>
+
 namespace mx {
 
 THookSlot<void(const QString&)> ShowSplashHook;
@@ -35,6 +37,18 @@ bool ChooseHeadlessPlatform()
     return true;
 }
 
+void KeepQtDiagnosticsOff()
+{
+    if (qEnvironmentVariableIntValue("MORVELIN_QT_MESSAGES") == 1)
+        return;
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtCriticalMsg && type != QtFatalMsg)
+            return;
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
+    });
+}
+
 bool IsInteractivePlatform()
 {
     if (InteractivePlatformOverride)
@@ -53,10 +67,10 @@ QString HelpFileName(const QString& programDir, const QString& moduleName, const
     return dir + moduleName.left(5) + langCode + QStringLiteral(".HLP");
 }
 
-bool InitApplication(const QString& moduleName, const QString& /*unused*/)
+bool InitApplication(const QString& moduleName)
 {
     try {
-        // 1. The application object is made by the program's entry; here
+        // The application object is made by the program's entry; here
         // it gets its names. An error box closed before any window exists
         // must not end the program: the windows decide when it ends.
         if (QCoreApplication::instance()) {
@@ -66,26 +80,25 @@ bool InitApplication(const QString& moduleName, const QString& /*unused*/)
                 gui->setQuitOnLastWindowClosed(false);
             }
         }
-        // 2.
+        // The settings object.
         if (!AppGlobal())
             CreateAppGlobal();
-        // 3.
+        // The help file of the program in the user's language.
         AppGlobal()->SetHelpFile(HelpFileName(platform::programDirectory(), moduleName, AppGlobal()->LangCode()));
-        // 4. Nothing is shown on a platform nobody sees.
+        // The splash; nothing is shown on a platform nobody sees.
         if (!IsQuietStart() && IsInteractivePlatform() && ShowSplashHook)
             ShowSplashHook(Translate(QStringLiteral("%1 Module Title").arg(moduleName)));
-        // 5.
+        // Let the splash paint.
         if (QCoreApplication::instance())
             QCoreApplication::processEvents();
-        // 6. The engine is shut down in order at exit, whatever happens
+        // The engine is shut down in order at exit, whatever happens
         // from here on.
         RegisterEngineShutdown();
         if (!QueryGlobal())
             new TMxQueryGlobal(nullptr);
         QueryGlobal()->LoadGlobals();
-        // 7.
+        // The private query folder from the settings.
         QueryGlobal()->SetPrivateQueryPath(AppGlobal()->GetConfigStr(csPrivateQueryPath));
-        // 8. No hidden main form: a Qt application needs none.
         return true;
     } catch (const EAbort&) {
         return false;

@@ -18,6 +18,12 @@ namespace mx {
 // WAYLAND_DISPLAY is set, chooses the offscreen platform. True when it did.
 bool ChooseHeadlessPlatform();
 
+// Before the application object exists: Qt's own diagnostics (a runtime
+// folder it chose, a font it did not find) stop reaching standard error,
+// which carries the program's messages only; Qt's critical and fatal
+// messages still go there. MORVELIN_QT_MESSAGES set to 1 keeps them all.
+void KeepQtDiagnosticsOff();
+
 // True when the application can show windows to someone: its platform is
 // neither "offscreen" nor "minimal". False without a GUI application.
 // InteractivePlatformOverride, when filled, answers instead (tests of
@@ -34,8 +40,7 @@ QString HelpFileName(const QString& programDir, const QString& moduleName, const
 extern THookSlot<void(const QString& moduleTitle)> ShowSplashHook;
 
 // Runs the start-up. True when every step succeeded; otherwise the failure
-// was shown (an abort silently) and the caller ends the program. The
-// second name is not used.
-bool InitApplication(const QString& moduleName, const QString& unused);
+// was shown (an abort silently) and the caller ends the program.
+bool InitApplication(const QString& moduleName);
 
 } // namespace mx

@@ -5,6 +5,7 @@
 #include <core/file.h>
 #include <core/list.h>
 #include <core/strings.h>
+#include <core/translate.h>
 
 #include "testsupport.h"
 
@@ -310,6 +311,16 @@ TEST_F(FileItems, ModifiedFollowsLoadSaveAndChange)
             FAIL();
         } catch (const EMxFileNotFound& e) {
             EXPECT_EQ(e.message(), "File not found " + Path("gone.MQR"));
+        }
+        // the message is translated once a language is there
+        ScopedHook language(TranslateHook, [](const QString& text) {
+            return text == u"File not found %s" ? QStringLiteral("Fichier introuvable : %s") : text;
+        });
+        try {
+            g->LoadFromFile(Path("gone.MQR"));
+            FAIL();
+        } catch (const EMxFileNotFound& e) {
+            EXPECT_EQ(e.message(), "Fichier introuvable : " + Path("gone.MQR"));
         }
     }
     EXPECT_FALSE(LocateFileHook);

@@ -12,6 +12,7 @@
 
 #include "testsupport.h"
 
+#include <QtEndian>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -355,7 +356,9 @@ TEST_F(ObjectFiles, ListsOfListsAndReferences)
     ASSERT_EQ(r->Refs->Count(), 1);
     EXPECT_EQ(r->Refs->Items(0)->GetName(), "b");
     ASSERT_EQ(m_service.warnings.size(), 1);
-    EXPECT_EQ(m_service.warnings[0], "Fixup 'TMxItem9-z' not found.");
+    // named with the reference's record: its byte and the list holding it
+    const QString refAt = QString::number(refs.indexOf("TMxItem9-z") - 9);
+    EXPECT_EQ(m_service.warnings[0], "Error reading byte " + refAt + ", TRefHolder / TMxList: Fixup 'TMxItem9-z' not found.");
     r->Free();
     h->Free();
 
@@ -455,19 +458,22 @@ TEST_F(ObjectFiles, UnknownPropertiesInListItemsAreSkippedWithWarnings)
     ASSERT_EQ(back->Count(), 2); // the rest of the file read right
     EXPECT_EQ(back->Items(1)->GetName(), "second");
     ASSERT_EQ(m_service.warnings.size(), 1);
-    EXPECT_EQ(m_service.warnings[0], "Error reading first.Txet: Property does not exist");
+    EXPECT_EQ(m_service.warnings[0],
+        "Error reading byte " + QString::number(at) + ", TSampleList / TSample \"first\", property Txet: Property does not exist");
     back->Free();
 
     // at the root, the same damage fails the load
     auto* one = new TSample(nullptr);
     one->Text = "x";
     QByteArray single = one->SaveToBytes();
-    single.replace(single.indexOf("\x04Text"), 5, QByteArray("\x04Txet", 5));
+    const qsizetype singleAt = single.indexOf("\x04Text");
+    single.replace(singleAt, 5, QByteArray("\x04Txet", 5));
+    const QString where = "byte " + QString::number(singleAt) + ", TSample, property Txet: Property does not exist";
     try {
         one->LoadFromStream(single);
         FAIL();
     } catch (const EReadError& e) {
-        EXPECT_EQ(e.message(), "Error reading TSample.Txet: Property does not exist");
+        EXPECT_EQ(e.message(), "Error reading " + where);
     }
     // a scrambled file reports its own error, not a plain retry's
     const QString path = Path("one.MQR");
@@ -476,7 +482,7 @@ TEST_F(ObjectFiles, UnknownPropertiesInListItemsAreSkippedWithWarnings)
         one->LoadFromFile(path);
         FAIL();
     } catch (const EReadError& e) {
-        EXPECT_EQ(e.message(), "Error reading TSample.Txet: Property does not exist");
+        EXPECT_EQ(e.message(), "Error reading " + path + ", " + where);
     }
     one->Free();
 }
@@ -490,6 +496,9 @@ TEST_F(ObjectFiles, OlderFileWithoutAListKeepsIt)
     const qsizetype at = bytes.indexOf("\x0BTSampleList");
     ASSERT_GT(at, 0);
     QByteArray older = bytes.left(at) + QByteArray(1, '\0');
+    // with the header's size of what it wrote
+    const qsizetype sizeAt = older.indexOf('\0', 3) + 3;
+    qToLittleEndian<quint32>(quint32(older.size() - sizeAt - 4), older.data() + sizeAt);
     auto* t = new TSample(nullptr);
     t->Children->AddNew()->SetName("mine");
     t->LoadFromStream(older);

@@ -1,4 +1,4 @@
-// The statement of the reference example, byte for byte, and what it gives.
+// The statement of sales in Paris by name, plain names, byte for byte, and what it gives.
 
 #include "queryfixture.h"
 
@@ -11,11 +11,11 @@ using namespace qtest;
 
 namespace {
 
-class WorkedExample : public QueryTest {};
+class SalesInParisExample : public QueryTest {};
 
-TEST_F(WorkedExample, StatementIsExact)
+TEST_F(SalesInParisExample, StatementIsExact)
 {
-    Open({.driver = QStringLiteral("WORKED")});
+    Open({.driver = QStringLiteral("PLAINNAMES")});
     Add(3, QStringLiteral("NOM"))->SetSortRange(0);
     SetTokens(Add(3, QStringLiteral("VILLE"))->FormulaList(), {C(QStringLiteral("Paris"))});
     Add(5, QStringLiteral("MONTANT"))->SetTotal(QStringLiteral("sum"));

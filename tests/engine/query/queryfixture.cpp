@@ -140,8 +140,8 @@ void addDialects(TDbEngDatasourceList* list)
         d->SetConstantQuoter(QStringLiteral("'"));
         return d;
     };
-    TDbEngDatasource* worked = add("WORKED");
-    worked->SetSQLCapabilities(SqlCap(scPrefixSourceField));
+    TDbEngDatasource* plainNames = add("PLAINNAMES");
+    plainNames->SetSQLCapabilities(SqlCap(scPrefixSourceField));
     const TSetSQLCapabilities standard = SqlCap(scQuoteTableName) | SqlCap(scPrefixSourceField) | SqlCap(scQuoteSourceField)
         | SqlCap(scQuoteAsField) | SqlCap(scQuoteDates) | SqlCap(scCreateViews) | SqlCap(scAgregateViews) | SqlCap(scCalculatedSum);
     for (const char* name : {"STANDARD", "LIMITED", "BADLIMIT"}) {

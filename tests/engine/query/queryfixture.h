@@ -70,7 +70,7 @@ mx::TMxDataModel* MakeShopModel(const ShopOptions& options = {});
 // A query over the shop model with one step. The process has its globals:
 // destination types "Rapport" (report), "Fichier" (file, TXT) and "Table"
 // (table, DB) of module TESTMOD, and the dialects
-//   WORKED    no field quoter, "'", scPrefixSourceField only
+//   PLAINNAMES no field quoter, "'", scPrefixSourceField only
 //   STANDARD  '"' and "'", "||", d/m/y to %y-%m-%d, quoted names and dates,
 //             views, views of totals, totals of formulas
 //   LIMITED   STANDARD with "LIMIT %d" and 2 rows

@@ -81,7 +81,7 @@ TEST_F(SqlGolden, Table)
     const QString nom = QStringLiteral("NOM");
     const QString ville = QStringLiteral("VILLE");
     const std::vector<GoldenCase> cases = {
-        {"the reference example", {.driver = "WORKED"}, [&] {
+        {"sales in Paris by name, plain names", {.driver = "PLAINNAMES"}, [&] {
              Add(3, nom)->SetSortRange(0);
              Filter(Add(3, ville), {C(QStringLiteral("Paris"))});
              Add(5, QStringLiteral("MONTANT"))->SetTotal(QStringLiteral("sum"));
@@ -97,7 +97,7 @@ TEST_F(SqlGolden, Table)
          },
             false, L("SELECT distinct\nD3.\"NOM\" AS \"Nom\",\nD3.\"VILLE\" AS \"Ville\"\nFROM \n \"CLIENT\" D3"),
             {"Dupont|Paris", "Durand|Nice", "Leroy|NULL", "Martin|Paris", "O'Brien|Lyon"}},
-        {"two databases use STANDARD and qualified names", {.driver = "WORKED", .otherDb = "COMPTA"}, [&] {
+        {"two databases use STANDARD and qualified names", {.driver = "PLAINNAMES", .otherDb = "COMPTA"}, [&] {
              Add(3, nom);
              Add(5, QStringLiteral("MONTANT"));
          },
@@ -105,7 +105,7 @@ TEST_F(SqlGolden, Table)
             L("SELECT \nD3.\"NOM\" AS \"Nom\",\nD5.\"MONTANT\" AS \"Montant\"\nFROM \n \":VENTES:CLIENT\" D3,\n \":COMPTA:COMMANDE\" D5\n"
               "WHERE\n(D3.\"NUMCLI\" = D5.\"NUMCLI\")"),
             {"Dupont|150", "Dupont|50", "Durand|500", "Martin|20", "O'Brien|300"}},
-        {"a directory database beside an alias", {.driver = "WORKED", .clientDb = "/data/shop/"}, [&] {
+        {"a directory database beside an alias", {.driver = "PLAINNAMES", .clientDb = "/data/shop/"}, [&] {
              Add(3, nom);
              Add(5, QStringLiteral("MONTANT"));
          },

@@ -3,6 +3,7 @@
 // the statements the queries generate run on the sample database.
 
 #include "core/exceptions.h"
+#include "core/itemptr.h"
 #include "core/userservice.h"
 #include "destination/querydestination.h"
 #include "driver/rootdir.h"
@@ -47,11 +48,9 @@ QString sampleFile(const QString& name)
 }
 
 template <class T>
-using Owned = std::unique_ptr<T, void (*)(TMxItem*)>;
-template <class T>
-Owned<T> own(T* item)
+TItemPtr<T> own(T* item)
 {
-    return Owned<T>(item, [](TMxItem* i) { TMxItem::Free(i); });
+    return TItemPtr<T>(item);
 }
 
 // The number of rows a statement gives on the sample database.

@@ -56,6 +56,23 @@ protected:
     }
 };
 
+// The window's parts, found by their names.
+template <class T = QWidget>
+T* part(QWidget* w, const char* name)
+{
+    T* found = w->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+QLabel* label(QWidget* w, const char* name)
+{
+    return part<QLabel>(w, name);
+}
+QPushButton* button(QWidget* w, const char* name)
+{
+    return part<QPushButton>(w, name);
+}
+
 struct Seen {
     QString title, details, ignore, abort, detail, userInfo;
     bool detailsVisibleBefore = true, detailsVisibleAfter = false, detailEnabledAfter = true;
@@ -71,16 +88,16 @@ void answerErrorWindow(Seen& s, bool abort = false)
             return;
         }
         s.title = f->windowTitle();
-        s.details = f->laDetailInfo->text();
-        s.ignore = f->bbIgnore->text();
-        s.abort = f->bbAbort->text();
-        s.detail = f->bbDetail->text();
-        s.userInfo = f->laUserInfo->text();
-        s.detailsVisibleBefore = f->laDetailInfo->isVisible();
-        QTest::mouseClick(f->bbDetail, Qt::LeftButton);
-        s.detailsVisibleAfter = f->laDetailInfo->isVisible();
-        s.detailEnabledAfter = f->bbDetail->isEnabled();
-        (abort ? f->bbAbort : f->bbIgnore)->click();
+        s.details = label(f, "laDetailInfo")->text();
+        s.ignore = button(f, "bbIgnore")->text();
+        s.abort = button(f, "bbAbort")->text();
+        s.detail = button(f, "bbDetail")->text();
+        s.userInfo = label(f, "laUserInfo")->text();
+        s.detailsVisibleBefore = label(f, "laDetailInfo")->isVisible();
+        QTest::mouseClick(button(f, "bbDetail"), Qt::LeftButton);
+        s.detailsVisibleAfter = label(f, "laDetailInfo")->isVisible();
+        s.detailEnabledAfter = button(f, "bbDetail")->isEnabled();
+        button(f, abort ? "bbAbort" : "bbIgnore")->click();
     });
 }
 
@@ -186,7 +203,7 @@ TEST_F(ErrorWindowTest, AnErrorWhileTheWindowIsOpenGetsAPlainBox)
         });
         QEvent e(QEvent::User);
         QCoreApplication::sendEvent(&t, &e); // through notify, which still catches
-        f->bbIgnore->click();
+        button(f, "bbIgnore")->click();
     });
     Thrower first;
     first.action = [] { throw std::runtime_error("first"); };
@@ -197,28 +214,47 @@ TEST_F(ErrorWindowTest, AnErrorWhileTheWindowIsOpenGetsAPlainBox)
     EXPECT_TRUE(ExceptionHandlerInstalled());
 }
 
+// The window is laid out from its font: icon and message side by side,
+// the buttons in a column on the right, each text whole; its size follows
+// its parts, the details below the message when asked for, within bounds.
 TEST_F(ErrorWindowTest, LayoutAndAbortChoice)
 {
     TfmErrorHandler2 w;
-    EXPECT_EQ(w.size(), QSize(409, 110));
+    w.adjustSize();
+    w.show();
     EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed border";
-    EXPECT_EQ(w.laUserInfo->geometry(), QRect(64, 16, 233, 33));
-    EXPECT_EQ(w.im->geometry(), QRect(16, 16, 32, 32));
-    EXPECT_EQ(w.laDetailInfo->geometry().topLeft(), QPoint(8, 50));
-    EXPECT_EQ(w.bbIgnore->geometry(), QRect(324, 8, 77, 27));
-    EXPECT_EQ(w.bbAbort->geometry(), QRect(324, 40, 77, 27));
-    EXPECT_EQ(w.bbDetail->geometry(), QRect(324, 72, 77, 27));
     for (const char* name : {"laUserInfo", "im", "laDetailInfo", "bbIgnore", "bbAbort", "bbDetail"})
         EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
-    EXPECT_FALSE(w.im->pixmap().isNull());
+    QLabel* im = label(&w, "im");
+    QLabel* info = label(&w, "laUserInfo");
+    QLabel* details = label(&w, "laDetailInfo");
+    QPushButton* ignore = button(&w, "bbIgnore");
+    QPushButton* abort = button(&w, "bbAbort");
+    QPushButton* detail = button(&w, "bbDetail");
+    EXPECT_FALSE(im->pixmap().isNull());
+    EXPECT_LE(im->geometry().right(), info->geometry().left()) << "the icon on the left of the message";
+    EXPECT_LT(info->geometry().right(), ignore->geometry().left()) << "the buttons on the right";
+    EXPECT_LT(ignore->geometry().bottom(), abort->geometry().top());
+    EXPECT_LT(abort->geometry().bottom(), detail->geometry().top());
+    EXPECT_EQ(ignore->width(), abort->width());
+    EXPECT_EQ(abort->width(), detail->width());
+    for (QPushButton* b : {ignore, abort, detail})
+        EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << b->objectName().toStdString();
+    EXPECT_GE(info->height(), info->heightForWidth(info->width())) << "the whole message shows";
+    EXPECT_TRUE(w.rect().contains(detail->geometry()));
+    EXPECT_FALSE(details->isVisible());
+    const int before = w.height();
 
     w.SetDetails(QString(2000, u'x').replace(QRegularExpression("(.{40})"), "\\1 "));
     mxtest::WhenModal([&](QWidget*) {
-        QTest::mouseClick(w.bbDetail, Qt::LeftButton);
-        EXPECT_GT(w.height(), 110) << "long details get more room";
-        EXPECT_LE(w.height(), 400);
-        EXPECT_EQ(w.laDetailInfo->height(), w.height() - 50 - 4);
-        w.bbAbort->click();
+        QTest::mouseClick(detail, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(details->isVisible());
+        EXPECT_FALSE(detail->isEnabled());
+        EXPECT_GT(w.height(), before) << "long details get more room";
+        EXPECT_LE(w.height(), w.fontMetrics().lineSpacing() * 30) << "within bounds: past them they scroll";
+        EXPECT_GE(details->mapTo(&w, QPoint()).y(), info->geometry().bottom()) << "below the message";
+        abort->click();
     });
     EXPECT_EQ(w.Run(), mrAbort);
 }
@@ -229,10 +265,10 @@ TEST_F(ErrorWindowTest, TranslatedWhenTheLanguageLibraryIsThere)
     CreateAppGlobal();
     TfmErrorHandler2 w;
     EXPECT_EQ(w.windowTitle(), "Application error");
-    EXPECT_EQ(w.bbIgnore->text(), "Ignore");
-    EXPECT_EQ(w.bbAbort->text(), "&Abort");
-    EXPECT_EQ(w.bbDetail->text(), "&Details...");
-    EXPECT_EQ(w.laUserInfo->text(), "The application caused an unexpected error. You can go on or quit the program.");
+    EXPECT_EQ(button(&w, "bbIgnore")->text(), "Ignore");
+    EXPECT_EQ(button(&w, "bbAbort")->text(), "&Abort");
+    EXPECT_EQ(button(&w, "bbDetail")->text(), "&Details...");
+    EXPECT_EQ(label(&w, "laUserInfo")->text(), "The application caused an unexpected error. You can go on or quit the program.");
 }
 
 TEST_F(ErrorWindowTest, SettingsInstallTheHandlerAndTheHints)

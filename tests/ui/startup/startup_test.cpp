@@ -87,7 +87,7 @@ TEST_F(StartupTest, BringsUpTheSettingsTheDefinitionListsAndThePrivateFolder)
 {
     int splashes = 0;
     ScopedHook splash(ShowSplashHook, [&](const QString&) { ++splashes; });
-    ASSERT_TRUE(InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm"))) << Shown().join(u'\n').toStdString();
+    ASSERT_TRUE(InitApplication(QStringLiteral("Morvelin"))) << Shown().join(u'\n').toStdString();
     EXPECT_TRUE(Shown().isEmpty()) << Shown().join(u'\n').toStdString();
     ASSERT_NE(AppGlobal(), nullptr);
     ASSERT_NE(QueryGlobal(), nullptr);
@@ -125,7 +125,7 @@ TEST_F(StartupTest, AFailingStepIsShownOnceAndAnAbortSilently)
         ScopedHook setup(ApplicationSetupHook, nullptr);
         m_service.messages.clear();
         c.prepare();
-        EXPECT_FALSE(InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm")));
+        EXPECT_FALSE(InitApplication(QStringLiteral("Morvelin")));
         if (*c.shown) {
             ASSERT_EQ(m_service.messages.size(), 1) << m_service.messages.join(u'\n').toStdString();
             EXPECT_TRUE(m_service.messages[0].contains(QString::fromUtf8(c.shown))) << m_service.messages[0].toStdString();
