@@ -282,7 +282,7 @@ TEST_F(EditorTest, TotalsPopupOffersByTypeAndChoosingSetsTheTotal)
             vcalc = f;
     ASSERT_TRUE(vcalc);
     editor->Select(vcalc);
-    m_step->SetSQLSyntax(QStringLiteral("WORKED"));
+    m_step->SetSQLSyntax(QStringLiteral("PLAINNAMES"));
     editor->PrepareTotalsMenu();
     EXPECT_TRUE(items[0]->isEnabled());
     for (int i = 1; i < 6; ++i)
