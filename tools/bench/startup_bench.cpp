@@ -47,7 +47,7 @@ int main(int argc, char** argv)
         mx::ui::TMxApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Morvelin"));
         mx::ui::InstallDialogs();
-        if (mx::InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm"))) {
+        if (mx::InitApplication(QStringLiteral("Morvelin"))) {
             mx::ui::TfmAbout about;
             about.Fill(mx::ui::LoadedLibraries());
             FirstPaint paint;

@@ -399,6 +399,19 @@ TEST_F(DesignerCommandActions, TheSelectedFieldIsDeletedFromTheMenuAndWithTheDel
     // What is left is still a query: one field, named in the SQL.
     ASSERT_EQ(step->SelectedFields()->Count(), 1);
     EXPECT_TRUE(Names(w->moSQL->toPlainText(), sqlName(step->SelectedFields()->Items(0)))) << w->moSQL->toPlainText().toStdString();
+
+    // The last field goes too; then nothing is selected and neither way
+    // does anything.
+    editor->VEntities()->VEntity(0)->VField(0)->Press(Qt::LeftButton);
+    w->action("miFieldDelete")->trigger();
+    EXPECT_EQ(step->SelectedFields()->Count(), 0);
+    EXPECT_EQ(editor->SelectedField(), nullptr);
+    EXPECT_FALSE(w->action("miFieldDelete")->isEnabled());
+    QTest::keyClick(editor->Grid(), Qt::Key_Delete);
+    w->action("miFieldDelete")->trigger();
+    EXPECT_EQ(q->Steps()->Count(), 1);
+    QApplication::processEvents();
+    w->repaint();
 }
 
 TEST_F(DesignerCommandActions, TheFieldPanelsAreRenamedAndFilteredThroughTheCommands)

@@ -158,7 +158,7 @@ TEST_F(StartupSplashTest, QuietSwitchesSkipTheSplashAndItsWait)
         m_delays.clear();
         SetCommandLineArguments(c.args);
         ResetStartParams();
-        ASSERT_TRUE(InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm")));
+        ASSERT_TRUE(InitApplication(QStringLiteral("Morvelin")));
         EXPECT_EQ(m_delays.size(), c.delays);
         EXPECT_TRUE(ui().requests.isEmpty());
         FreeAppGlobal();
@@ -169,7 +169,7 @@ TEST_F(StartupSplashTest, QuietSwitchesSkipTheSplashAndItsWait)
     m_delays.clear();
     SetCommandLineArguments({});
     ResetStartParams();
-    ASSERT_TRUE(InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm")));
+    ASSERT_TRUE(InitApplication(QStringLiteral("Morvelin")));
     EXPECT_TRUE(m_delays.isEmpty());
 }
 
@@ -192,7 +192,7 @@ TEST_F(StartupSplashTest, HelpPagesByContextWithTheContentsAsFallback)
     EXPECT_EQ(HelpPage(Path(QStringLiteral("nulle/part.HLP")), 16), QString());
 
     // The login's help button opens the login's page in the help window.
-    ASSERT_TRUE(InitApplication(QStringLiteral("Morvelin"), QStringLiteral("MorvAdm")));
+    ASSERT_TRUE(InitApplication(QStringLiteral("Morvelin")));
     AppGlobal()->SetHelpFile(help);
     TWidgetUserService widgets; // the real service: the help window itself
     ScopedUserService scope(&widgets);
