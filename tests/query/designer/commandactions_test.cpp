@@ -28,11 +28,17 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QRegularExpression>
+#include <QTest>
 #include <QToolButton>
+
+#include <functional>
 
 using namespace mx;
 using mxtest::SampleFile;
@@ -293,6 +299,119 @@ TEST_F(DesignerCommandActions, TheHelpMenuAndTheOptionsMenu)
     EXPECT_TRUE(w->action("miShowHint")->isChecked());
 
     EXPECT_FALSE(w->action("miGeneralOptions")->isEnabled()) << "no options dialog in this program yet";
+}
+
+TEST_F(DesignerCommandActions, TheOptionsItemFollowsItsSlotAndOpensTheDialog)
+{
+    int options = 0;
+    {
+        // morv32 fills the slot before it opens its window: the item is
+        // offered from the start, and whatever the window's state.
+        ScopedHook dialog(OptionsDialogHook, [&] { ++options; });
+        TfmQueryDesigner* w = NewOnSample();
+        QAction* item = w->action("miGeneralOptions");
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(item->isEnabled());
+        item->trigger();
+        EXPECT_EQ(options, 1);
+        addFields(w, 1);
+        w->action("miNewStep")->trigger();
+        EXPECT_TRUE(item->isEnabled());
+        item->trigger();
+        EXPECT_EQ(options, 2);
+        // A disabled item does nothing.
+        OptionsDialogHook.clear();
+        w->AtStateChange();
+        EXPECT_FALSE(item->isEnabled());
+        item->trigger();
+        EXPECT_EQ(options, 2);
+    }
+    // A window made with the slot empty offers it once the slot is filled.
+    TfmQueryDesigner* w = NewOnSample();
+    QAction* item = w->action("miGeneralOptions");
+    EXPECT_FALSE(item->isEnabled());
+    ScopedHook dialog(OptionsDialogHook, [&] { ++options; });
+    w->AtStateChange();
+    EXPECT_TRUE(item->isEnabled());
+    item->trigger();
+    EXPECT_EQ(options, 3);
+}
+
+// The SQL pane names a field as a whole word (one field's name may begin
+// another's).
+static bool Names(const QString& sql, const QString& sqlName)
+{
+    return sql.contains(
+        QRegularExpression(QStringLiteral("(^|[^\\w])") + QRegularExpression::escape(sqlName) + QStringLiteral("($|[^\\w])")));
+}
+
+TEST_F(DesignerCommandActions, TheSelectedFieldIsDeletedFromTheMenuAndWithTheDeleteKey)
+{
+    TfmQueryDesigner* w = NewOnSample();
+    TMxQuery* q = w->GetQuery();
+    addFields(w, 3);
+    TMxQueryStep* step = w->CurrentStep();
+    auto* editor = w->findChild<ui::TMxStepEditor*>(QStringLiteral("MxStepEditor"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->VEntities()->Count(), 1);
+    ASSERT_EQ(editor->VEntities()->VEntity(0)->Count(), 3);
+    const auto sqlName = [&](TMxQueryField* f) { return f->GetSqlFieldName(step->SQLSyntax()); };
+
+    // Each way deletes the selected panel's field, not the first one.
+    const struct {
+        const char* how;
+        std::function<void()> deleteSelected;
+    } ways[] = {
+        {"Supprimer le champ", [&] { w->action("miFieldDelete")->trigger(); }},
+        {"the Delete key", [&] { QTest::keyClick(editor->Grid(), Qt::Key_Delete); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        const int before = step->SelectedFields()->Count();
+        ui::TVEntity* ventity = editor->VEntities()->VEntity(0);
+        ui::TVField* panel = ventity->VField(ventity->Count() - 1);
+        TMxQueryField* field = panel->Field();
+        ASSERT_NE(field, nullptr);
+        const QString name = sqlName(field);
+        panel->Press(Qt::LeftButton);
+        ASSERT_EQ(editor->SelectedField(), panel);
+        ASSERT_TRUE(w->action("miFieldDelete")->isEnabled());
+        EXPECT_TRUE(Names(w->moSQL->toPlainText(), name)) << w->moSQL->toPlainText().toStdString();
+        q->SetModified(false);
+        w->AtStateChange();
+
+        way.deleteSelected();
+
+        EXPECT_EQ(step->SelectedFields()->Count(), before - 1);
+        for (int i = 0; i < step->SelectedFields()->Count(); ++i)
+            EXPECT_NE(sqlName(step->SelectedFields()->Items(i)), name);
+        EXPECT_EQ(editor->VEntities()->VEntity(0)->Count(), before - 1);
+        EXPECT_FALSE(Names(w->moSQL->toPlainText(), name)) << w->moSQL->toPlainText().toStdString();
+        EXPECT_FALSE(Names(step->SQL()->Text(), name)) << step->SQL()->Text().toStdString();
+        EXPECT_TRUE(q->Modified());
+        EXPECT_TRUE(w->windowTitle().contains(u'*')) << w->windowTitle().toStdString();
+        EXPECT_TRUE(w->action("miSaveQuery")->isEnabled());
+        // The grid shows the remaining fields, laid out again (no freed
+        // panel left among its columns).
+        QApplication::processEvents();
+        w->repaint();
+    }
+    // What is left is still a query: one field, named in the SQL.
+    ASSERT_EQ(step->SelectedFields()->Count(), 1);
+    EXPECT_TRUE(Names(w->moSQL->toPlainText(), sqlName(step->SelectedFields()->Items(0)))) << w->moSQL->toPlainText().toStdString();
+
+    // The last field goes too; then nothing is selected and neither way
+    // does anything.
+    editor->VEntities()->VEntity(0)->VField(0)->Press(Qt::LeftButton);
+    w->action("miFieldDelete")->trigger();
+    EXPECT_EQ(step->SelectedFields()->Count(), 0);
+    EXPECT_EQ(editor->SelectedField(), nullptr);
+    EXPECT_FALSE(w->action("miFieldDelete")->isEnabled());
+    QTest::keyClick(editor->Grid(), Qt::Key_Delete);
+    w->action("miFieldDelete")->trigger();
+    EXPECT_EQ(q->Steps()->Count(), 1);
+    QApplication::processEvents();
+    w->repaint();
 }
 
 TEST_F(DesignerCommandActions, TheFieldPanelsAreRenamedAndFilteredThroughTheCommands)

@@ -283,6 +283,7 @@ TEST_F(EditorTest, TotalsPopupOffersByTypeAndChoosingSetsTheTotal)
     ASSERT_TRUE(vcalc);
     editor->Select(vcalc);
     m_step->SetSQLSyntax(QStringLiteral("PLAINNAMES"));
+    ASSERT_EQ(m_step->SQLSyntaxName(), QStringLiteral("PLAINNAMES")) << "an unknown dialect falls back to one that totals formulas";
     editor->PrepareTotalsMenu();
     EXPECT_TRUE(items[0]->isEnabled());
     for (int i = 1; i < 6; ++i)
