@@ -9,6 +9,8 @@
 
 #include "runtimeserver.h"
 
+#include "ui/startup/startup.h"
+
 #include <QApplication>
 
 #include <cstdio>
@@ -18,6 +20,8 @@ int main(int argc, char** argv)
     const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Standard error carries the runtime's own messages, as the program's.
+    mx::KeepQtDiagnosticsOff();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("morvrs"));
     const QStringList args = QApplication::arguments();
