@@ -14,6 +14,16 @@
 
 namespace mx::ui {
 
+// Calls fn with args when it takes them, else with none.
+template <class Fn, class... Args>
+void CallWithOrWithout(Fn& fn, Args&&... args)
+{
+    if constexpr (std::is_invocable_v<Fn&, Args...>)
+        fn(std::forward<Args>(args)...);
+    else
+        fn();
+}
+
 // Connects signal of sender to fn, run in context's thread and dropped
 // with context. fn takes the signal's arguments or none.
 template <class Sender, class Signal, class Fn>
@@ -22,12 +32,7 @@ QMetaObject::Connection Connect(const Sender* sender, Signal signal, const QObje
 {
     return QObject::connect(sender, signal, context,
         [context, fn = std::move(fn)](auto&&... args) mutable {
-            Guard(context, [&] {
-                if constexpr (std::is_invocable_v<Fn&, decltype(args)...>)
-                    fn(std::forward<decltype(args)>(args)...);
-                else
-                    fn();
-            });
+            Guard(context, [&] { CallWithOrWithout(fn, std::forward<decltype(args)>(args)...); });
         },
         type);
 }
