@@ -303,6 +303,33 @@ QString FormatSQLValue(const QString& value, QChar typeLetter, const TSQLSyntaxP
     }
 }
 
+QString FormatSQLLikeValue(const QString& value, const QString& prefix, const QString& suffix, const TSQLSyntaxProperties& syntax)
+{
+    const QString quoted = FormatSQLValue(value, u'A', syntax);
+    const QString q = constantQuoter(syntax);
+    if (quoted.size() >= 2 * q.size() && quoted.startsWith(q) && quoted.endsWith(q))
+        return q + prefix + quoted.mid(q.size(), quoted.size() - 2 * q.size()) + suffix + q;
+    return FormatSQLValue(prefix + value + suffix, u'A', syntax);
+}
+
+QString SQLLikeAnything(const TSQLSyntaxProperties& syntax)
+{
+    return QStringLiteral(" LIKE ") + FormatSQLValue(QStringLiteral("%"), u'A', syntax);
+}
+
+QString SQLValueList(const QStringList& values)
+{
+    return u'(' + values.join(QStringLiteral(", ")) + u')';
+}
+
+QString SQLLikeAny(const QString& operand, const QStringList& patterns)
+{
+    QString s = QStringLiteral(" LIKE ") + patterns.value(0);
+    for (int i = 1; i < patterns.size(); ++i)
+        s += QStringLiteral(" OR ") + operand + QStringLiteral(" LIKE ") + patterns[i];
+    return s;
+}
+
 TSystemClock SetSystemClock(TSystemClock clock)
 {
     return std::exchange(clockSlot(), std::move(clock));

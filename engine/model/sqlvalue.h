@@ -12,6 +12,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -41,6 +42,18 @@ inline void FormatSQLValue(const QString& value, QChar typeLetter, const TSQLSyn
 {
     result = FormatSQLValue(value, typeLetter, syntax);
 }
+
+// A value typed by the user as a LIKE pattern: a text constant as above,
+// the prefix and suffix (the pattern's "%") put inside its quoters.
+QString FormatSQLLikeValue(const QString& value, const QString& prefix, const QString& suffix, const TSQLSyntaxProperties& syntax);
+// The pattern that matches any text, as the right side of a LIKE:
+// " LIKE '%'".
+QString SQLLikeAnything(const TSQLSyntaxProperties& syntax);
+// Values already written as SQL, as the list an IN takes: "(a, b)".
+QString SQLValueList(const QStringList& values);
+// Patterns already written as SQL, as the right side of a LIKE that matches
+// any of them: " LIKE a OR operand LIKE b".
+QString SQLLikeAny(const QString& operand, const QStringList& patterns);
 
 // The clock behind the system variables. An empty clock is the real one.
 using TSystemClock = std::function<QDateTime()>;

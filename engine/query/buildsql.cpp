@@ -285,285 +285,343 @@ TMxLink* linkOf(const TMxFLink* pair)
 
 } // namespace
 
-void TMxQueryStep::BuildSQL()
-{
-    m_sql->Clear();
-    m_databases.clear();
-    const bool run = isRunMode();
-    TMxQuery* query = GetQuery();
-    QStringList& out = m_sql->Lines();
-
-    if (m_selectedFields->Count() == 0) {
-        if (run)
-            throw EMxAbort(TranslateFmt(QStringLiteral("%s: Aucun champ n'est sélectionné."), {GetName()}));
-        return;
+// The SELECT statement of a prepared step (or the CREATE VIEW around it),
+// written clause by clause into the step's SQL. The clauses are written in
+// the order the statement reads, except that the columns and their filters
+// are worked out before anything is written.
+class TSelectStatementWriter {
+public:
+    explicit TSelectStatementWriter(TMxQueryStep& step)
+        : m_step(step), m_syntax(step.m_syntax), m_out(step.m_sql->Lines()), m_run(step.isRunMode())
+    {
     }
 
-    // 1. databases and dialect
-    m_mainDatabase.clear();
-    m_singleDatabase = false;
-    for (TMxTable* t : m_tables)
-        if (m_model)
-            if (TMxDatabaseItem* item = m_model->Databases()->FindByName(t->Database()))
-                if (std::find(m_databases.begin(), m_databases.end(), item) == m_databases.end())
-                    m_databases.push_back(item);
-    if (!m_tables.empty()) {
-        const QString first = databaseKey(m_tables.front()->Database());
-        m_mainDatabase = TMxTable::IsPath(m_tables.front()->Database()) ? m_tables.front()->Database() : first;
-        m_singleDatabase = true;
-        for (const TMxTable* t : m_tables)
-            if (databaseKey(t->Database()) != first)
-                m_singleDatabase = false;
-    }
-    QString driver = QString::fromLatin1(kStandardDatasource);
-    if (m_singleDatabase && m_model)
-        if (TMxDatabaseItem* item = m_model->Databases()->FindByName(m_tables.front()->Database()))
-            if (!item->DriverName().isEmpty())
-                driver = item->DriverName();
-    SetSQLSyntax(driver);
-
-    if (run) {
-        for (const TMxTable* t : m_tables)
-            if (t->Id() < 0)
-                for (const auto& [id, error] : m_resultErrors)
-                    if (id == t->Id())
-                        throw EMxAbort(error);
+    void Write()
+    {
+        if (m_step.m_selectedFields->Count() == 0) {
+            if (m_run)
+                throw EMxAbort(TranslateFmt(QStringLiteral("%s: Aucun champ n'est sélectionné."), {m_step.GetName()}));
+            return;
+        }
+        chooseDatabasesAndDialect();
+        checkResultTables();
+        nameView();
+        gatherColumns();
+        gatherEntityCriteria();
+        if (m_columns.empty() && m_run)
+            throw EMxAbort(TranslateFmt(QStringLiteral("%s: Aucun champ n'est sélectionné."), {m_step.GetName()}));
+        writeViewHead();
+        writeColumns();
+        writeFromAndJoins();
+        writeJoinConditions();
+        gatherStepCriterion();
+        gatherSetCriterion();
+        writeWhere();
+        writeGroupBy();
+        writeHaving();
+        writeOrderBy();
+        writeRowLimit();
     }
 
-    const bool view = m_destinations->GenerateView();
-    QString viewName;
-    if (view) {
-        applyViewPrefixes();
-        viewName = m_destinations->GetViewName();
-    }
-
-    // 4. columns, and the filters that go with them
+private:
     struct Column {
         QString expression;
         QString name;
-    };
-    std::vector<Column> columns;
-    std::vector<int> position(size_t(m_selectedFields->Count()), 0); // 1-based; 0 when not emitted
-    QStringList whereList;
-    QStringList havingList;
-    bool grouped = false;
-    TMxTable* firstTable = !m_tables.empty() ? m_tables.front() : (m_model ? m_model->CalcTable() : nullptr);
-    for (int i = 0; i < m_selectedFields->Count(); ++i) {
-        TMxQueryField* f = m_selectedFields->Items(i);
-        if (f->Calculated()) {
-            if (firstTable) {
-                f->SetTable(firstTable);
-                f->SetQueryTable(firstTable);
-            }
-            FormulaToSQL(f, true);
-            if (f->Formula().isEmpty())
-                continue;
-            if (!f->Total().isEmpty())
-                grouped = true;
-        } else {
-            QStringList& list = f->Total().isEmpty() ? whereList : havingList;
-            CriteriaToSQL(f, f->FormulaList(), true, f->SQLCriteria());
-            appendList(list, *f->SQLCriteria());
-            for (const auto& [index, other] : m_extraFilters)
-                if (index == i) {
-                    TConcatStringList extra;
-                    CriteriaToSQL(f, other->FormulaList(), true, &extra);
-                    appendList(list, extra);
-                }
-            if (!f->Total().isEmpty())
-                grouped = true;
-            if (!f->Checked())
-                continue;
-        }
-        columns.push_back({f->GetSqlExpression(m_syntax), f->GetSqlFieldName(m_syntax)});
-        position[size_t(i)] = int(columns.size());
-    }
-    // 5. entity criteria
-    for (TMxEntityCriteria* c : m_entityCriteria) {
-        CriteriaToSQL(nullptr, c->Criteria(), true, c->SQLCriteria());
-        appendList(whereList, *c->SQLCriteria());
-    }
-    if (columns.empty() && run)
-        throw EMxAbort(TranslateFmt(QStringLiteral("%s: Aucun champ n'est sélectionné."), {GetName()}));
-
-    // 2, 3. view head and SELECT
-    if (view) {
-        out << QStringLiteral("CREATE VIEW ") + viewName;
-        QStringList names;
-        for (const Column& c : columns)
-            names << c.name;
-        out << u'(' + names.join(QStringLiteral(", ")) + QStringLiteral(") AS");
-    }
-    out << (m_distinctSelect ? QStringLiteral("SELECT distinct") : QStringLiteral("SELECT "));
-    for (size_t i = 0; i < columns.size(); ++i)
-        out << columns[i].expression + (view ? QString() : QStringLiteral(" AS ") + columns[i].name) + (i + 1 < columns.size() ? QStringLiteral(",") : QString());
-
-    // 7. FROM, with one JOIN per chosen outer link right after its master
-    out << QStringLiteral("FROM ");
-    auto tableText = [&](const TMxTable* t) {
-        return QuoteTableName(m_syntax, m_singleDatabase ? t->Name() : t->GetQualifiedName());
-    };
-    auto tableById = [&](int id) -> TMxTable* {
-        for (TMxTable* t : m_tables)
-            if (t->Id() == id)
-                return t;
-        return nullptr;
-    };
-    auto condition = [&](const TMxFLink* pair, const TMxLink* link) {
-        const TMxTable* master = tableById(link->Master());
-        const TMxTable* detail = tableById(link->Detail());
-        const QString ma = master ? master->GetAlias() : QStringLiteral("D") + QString::number(link->Master());
-        const QString da = detail ? detail->GetAlias() : QStringLiteral("D") + QString::number(link->Detail());
-        return ma + u'.' + QuoteName(m_syntax, pair->Fields()->MasterName()) + QStringLiteral(" = ") + da + u'.'
-            + QuoteName(m_syntax, pair->Fields()->DetailName());
     };
     struct OuterLink {
         TMxLink* link;
         const TMxSqlJoin* join;
         std::vector<const TMxFLink*> pairs;
     };
-    std::vector<OuterLink> outer;
-    std::vector<const TMxFLink*> inner;
-    for (const TMxFLink* pair : m_linkPairs) {
-        TMxLink* link = linkOf(pair);
-        if (!link)
-            continue;
-        if (m_sqlJoins->IsInnerJoin(link->Master(), link->Detail())) {
-            inner.push_back(pair);
-            continue;
+
+    // The databases the tables live in, whether they are all one, and the
+    // dialect that follows: the single database's driver, else the
+    // standard one.
+    void chooseDatabasesAndDialect()
+    {
+        TMxQueryStep& s = m_step;
+        s.m_mainDatabase.clear();
+        s.m_singleDatabase = false;
+        for (TMxTable* t : s.m_tables)
+            if (s.m_model)
+                if (TMxDatabaseItem* item = s.m_model->Databases()->FindByName(t->Database()))
+                    if (std::find(s.m_databases.begin(), s.m_databases.end(), item) == s.m_databases.end())
+                        s.m_databases.push_back(item);
+        if (!s.m_tables.empty()) {
+            const QString first = databaseKey(s.m_tables.front()->Database());
+            s.m_mainDatabase = TMxTable::IsPath(s.m_tables.front()->Database()) ? s.m_tables.front()->Database() : first;
+            s.m_singleDatabase = true;
+            for (const TMxTable* t : s.m_tables)
+                if (databaseKey(t->Database()) != first)
+                    s.m_singleDatabase = false;
         }
-        auto it = std::find_if(outer.begin(), outer.end(), [&](const OuterLink& o) { return o.link == link; });
-        if (it == outer.end())
-            outer.push_back({link, m_sqlJoins->FindJoin(link->Master(), link->Detail()), {pair}});
-        else
-            it->pairs.push_back(pair);
+        QString driver = QString::fromLatin1(kStandardDatasource);
+        if (s.m_singleDatabase && s.m_model)
+            if (TMxDatabaseItem* item = s.m_model->Databases()->FindByName(s.m_tables.front()->Database()))
+                if (!item->DriverName().isEmpty())
+                    driver = item->DriverName();
+        s.SetSQLSyntax(driver);
     }
+
+    // A run stops on a result table of an earlier step that cannot be read.
+    void checkResultTables()
+    {
+        if (!m_run)
+            return;
+        for (const TMxTable* t : m_step.m_tables)
+            if (t->Id() < 0)
+                for (const auto& [id, error] : m_step.m_resultErrors)
+                    if (id == t->Id())
+                        throw EMxAbort(error);
+    }
+
+    void nameView()
+    {
+        m_view = m_step.m_destinations->GenerateView();
+        if (m_view) {
+            m_step.applyViewPrefixes();
+            m_viewName = m_step.m_destinations->GetViewName();
+        }
+    }
+
+    // The columns, and the filters of the fields: on a field with a total
+    // they go to Having, else to the WHERE list.
+    void gatherColumns()
+    {
+        TMxQueryStep& s = m_step;
+        TMxQueryFieldList* fields = s.m_selectedFields;
+        m_position.assign(size_t(fields->Count()), 0);
+        TMxTable* firstTable = !s.m_tables.empty() ? s.m_tables.front() : (s.m_model ? s.m_model->CalcTable() : nullptr);
+        for (int i = 0; i < fields->Count(); ++i) {
+            TMxQueryField* f = fields->Items(i);
+            if (f->Calculated()) {
+                if (firstTable) {
+                    f->SetTable(firstTable);
+                    f->SetQueryTable(firstTable);
+                }
+                s.FormulaToSQL(f, true);
+                if (f->Formula().isEmpty())
+                    continue;
+                if (!f->Total().isEmpty())
+                    m_grouped = true;
+            } else {
+                QStringList& list = f->Total().isEmpty() ? m_whereList : m_havingList;
+                s.CriteriaToSQL(f, f->FormulaList(), true, f->SQLCriteria());
+                appendList(list, *f->SQLCriteria());
+                for (const auto& [index, other] : s.m_extraFilters)
+                    if (index == i) {
+                        TConcatStringList extra;
+                        s.CriteriaToSQL(f, other->FormulaList(), true, &extra);
+                        appendList(list, extra);
+                    }
+                if (!f->Total().isEmpty())
+                    m_grouped = true;
+                if (!f->Checked())
+                    continue;
+            }
+            m_columns.push_back({f->GetSqlExpression(m_syntax), f->GetSqlFieldName(m_syntax)});
+            m_position[size_t(i)] = int(m_columns.size());
+        }
+    }
+
+    void gatherEntityCriteria()
+    {
+        for (TMxEntityCriteria* c : m_step.m_entityCriteria) {
+            m_step.CriteriaToSQL(nullptr, c->Criteria(), true, c->SQLCriteria());
+            appendList(m_whereList, *c->SQLCriteria());
+        }
+    }
+
+    void writeViewHead()
+    {
+        if (!m_view)
+            return;
+        m_out << QStringLiteral("CREATE VIEW ") + m_viewName;
+        QStringList names;
+        for (const Column& c : m_columns)
+            names << c.name;
+        m_out << u'(' + names.join(QStringLiteral(", ")) + QStringLiteral(") AS");
+    }
+
+    void writeColumns()
+    {
+        m_out << (m_step.m_distinctSelect ? QStringLiteral("SELECT distinct") : QStringLiteral("SELECT "));
+        for (size_t i = 0; i < m_columns.size(); ++i)
+            m_out << m_columns[i].expression + (m_view ? QString() : QStringLiteral(" AS ") + m_columns[i].name)
+                    + (i + 1 < m_columns.size() ? QStringLiteral(",") : QString());
+    }
+
+    // FROM, with one JOIN per chosen outer link right after its master.
+    void writeFromAndJoins()
+    {
+        m_out << QStringLiteral("FROM ");
+        sortLinks();
+        chooseJoinedLinks();
+        std::vector<const TMxTable*> items;
+        for (const TMxTable* t : m_step.m_tables)
+            if (!m_parent.count(t->Id()))
+                items.push_back(t);
+        for (size_t i = 0; i < items.size(); ++i) {
+            m_out << u' ' + tableText(items[i]) + u' ' + items[i]->GetAlias();
+            writeJoinsOf(items[i]);
+            if (i + 1 < items.size())
+                m_out.last() += u',';
+        }
+    }
+
+    // Inner links are written as join conditions; outer links are gathered
+    // link by link, with their field pairs.
+    void sortLinks()
+    {
+        for (const TMxFLink* pair : m_step.m_linkPairs) {
+            TMxLink* link = linkOf(pair);
+            if (!link)
+                continue;
+            if (m_step.m_sqlJoins->IsInnerJoin(link->Master(), link->Detail())) {
+                m_inner.push_back(pair);
+                continue;
+            }
+            auto it = std::find_if(m_outer.begin(), m_outer.end(), [&](const OuterLink& o) { return o.link == link; });
+            if (it == m_outer.end())
+                m_outer.push_back({link, m_step.m_sqlJoins->FindJoin(link->Master(), link->Detail()), {pair}});
+            else
+                it->pairs.push_back(pair);
+        }
+    }
+
     // Each detail is joined once, under the first outer link that reaches
     // it; any further link to it (and a link that would close a cycle) is
     // written as a join condition.
-    std::map<int, size_t> parent;
-    std::vector<bool> joined(outer.size(), false);
-    for (size_t k = 0; k < outer.size(); ++k) {
-        const TMxLink* link = outer[k].link;
-        if (link->Master() == link->Detail() || parent.count(link->Detail()) || !tableById(link->Master()) || !tableById(link->Detail()))
-            continue;
-        bool cycle = false;
-        for (int up = link->Master(), guard = 0; !cycle && guard <= int(outer.size()); ++guard) {
-            auto p = parent.find(up);
-            if (p == parent.end())
-                break;
-            up = outer[p->second].link->Master();
-            cycle = up == link->Detail();
-        }
-        if (link->Master() == link->Detail() || cycle)
-            continue;
-        parent[link->Detail()] = k;
-        joined[k] = true;
-    }
-    for (size_t k = 0; k < outer.size(); ++k)
-        if (!joined[k])
-            inner.insert(inner.end(), outer[k].pairs.begin(), outer[k].pairs.end());
-    std::sort(inner.begin(), inner.end(), [&](const TMxFLink* a, const TMxFLink* b) {
-        return std::find(m_linkPairs.begin(), m_linkPairs.end(), a) < std::find(m_linkPairs.begin(), m_linkPairs.end(), b);
-    });
-    std::function<void(const TMxTable*)> joinsOf = [&](const TMxTable* master) {
-        for (size_t k = 0; k < outer.size(); ++k) {
-            if (!joined[k] || outer[k].link->Master() != master->Id())
+    void chooseJoinedLinks()
+    {
+        m_joined.assign(m_outer.size(), false);
+        for (size_t k = 0; k < m_outer.size(); ++k) {
+            const TMxLink* link = m_outer[k].link;
+            if (link->Master() == link->Detail() || m_parent.count(link->Detail()) || !tableById(link->Master())
+                || !tableById(link->Detail()))
                 continue;
-            const TMxTable* detail = tableById(outer[k].link->Detail());
-            out << outer[k].join->JoinKind() + QStringLiteral(" JOIN ") + tableText(detail) + u' ' + detail->GetAlias();
+            bool cycle = false;
+            for (int up = link->Master(), guard = 0; !cycle && guard <= int(m_outer.size()); ++guard) {
+                auto p = m_parent.find(up);
+                if (p == m_parent.end())
+                    break;
+                up = m_outer[p->second].link->Master();
+                cycle = up == link->Detail();
+            }
+            if (link->Master() == link->Detail() || cycle)
+                continue;
+            m_parent[link->Detail()] = k;
+            m_joined[k] = true;
+        }
+        for (size_t k = 0; k < m_outer.size(); ++k)
+            if (!m_joined[k])
+                m_inner.insert(m_inner.end(), m_outer[k].pairs.begin(), m_outer[k].pairs.end());
+        const std::vector<TMxFLink*>& pairs = m_step.m_linkPairs;
+        std::sort(m_inner.begin(), m_inner.end(), [&](const TMxFLink* a, const TMxFLink* b) {
+            return std::find(pairs.begin(), pairs.end(), a) < std::find(pairs.begin(), pairs.end(), b);
+        });
+    }
+
+    void writeJoinsOf(const TMxTable* master)
+    {
+        for (size_t k = 0; k < m_outer.size(); ++k) {
+            if (!m_joined[k] || m_outer[k].link->Master() != master->Id())
+                continue;
+            const TMxTable* detail = tableById(m_outer[k].link->Detail());
+            m_out << m_outer[k].join->JoinKind() + QStringLiteral(" JOIN ") + tableText(detail) + u' ' + detail->GetAlias();
             QStringList conditions;
-            for (const TMxFLink* pair : outer[k].pairs)
-                conditions << condition(pair, outer[k].link);
-            out << QStringLiteral("  ON ") + conditions.join(QStringLiteral(" AND "));
-            joinsOf(detail);
+            for (const TMxFLink* pair : m_outer[k].pairs)
+                conditions << condition(pair, m_outer[k].link);
+            m_out << QStringLiteral("  ON ") + conditions.join(QStringLiteral(" AND "));
+            writeJoinsOf(detail);
         }
-    };
-    std::vector<const TMxTable*> items;
-    for (const TMxTable* t : m_tables)
-        if (!parent.count(t->Id()))
-            items.push_back(t);
-    for (size_t i = 0; i < items.size(); ++i) {
-        out << u' ' + tableText(items[i]) + u' ' + items[i]->GetAlias();
-        joinsOf(items[i]);
-        if (i + 1 < items.size())
-            out.last() += u',';
     }
 
-    // 8. join conditions
-    bool whereWritten = false;
-    for (size_t k = 0; k < inner.size(); ++k) {
-        if (!whereWritten) {
-            out << QStringLiteral("WHERE");
-            whereWritten = true;
+    void writeJoinConditions()
+    {
+        for (size_t k = 0; k < m_inner.size(); ++k) {
+            if (!m_whereWritten) {
+                m_out << QStringLiteral("WHERE");
+                m_whereWritten = true;
+            }
+            TMxLink* link = linkOf(m_inner[k]);
+            m_out << (k > 0 ? QStringLiteral("AND (") : QStringLiteral("(")) + condition(m_inner[k], link) + u')';
         }
-        TMxLink* link = linkOf(inner[k]);
-        out << (k > 0 ? QStringLiteral("AND (") : QStringLiteral("(")) + condition(inner[k], link) + u')';
     }
 
-    // 9. step criterion
-    CriteriaToSQL(nullptr, m_stepCriteria, true, m_stepCriteriaSql.get());
-    appendList(whereList, *m_stepCriteriaSql);
+    void gatherStepCriterion()
+    {
+        m_step.CriteriaToSQL(nullptr, m_step.m_stepCriteria, true, m_step.m_stepCriteriaSql.get());
+        appendList(m_whereList, *m_step.m_stepCriteriaSql);
+    }
 
-    // 10. set criterion: it limits what the users of the set may see, so
-    // a run never goes on without it
-    if (query) {
+    // The set's criterion limits what the users of the set may see, so a
+    // run never goes on without it.
+    void gatherSetCriterion()
+    {
+        TMxQuery* query = m_step.GetQuery();
+        if (!query)
+            return;
         TMxDomain* domain = query->GetDomain();
         TMxDataModel* model = query->DataModel();
-        if (!domain && run)
+        if (!domain && m_run)
             throw EMxBadDatamodel(TranslateFmt(QStringLiteral("L'ensemble %d n'existe pas dans le modèle de données."), {query->DomId()}));
-        if (domain && run && model && model->CurrentUser() && model->AccessibleDomains()->IndexOf(domain) < 0)
+        if (domain && m_run && model && model->CurrentUser() && model->AccessibleDomains()->IndexOf(domain) < 0)
             throw EMxAbort(TranslateFmt(QStringLiteral("L'ensemble %s n'est pas accessible à l'utilisateur %s."),
                 {domain->Name(), model->CurrentUser()->Name()}));
         if (domain) {
-            CriteriaToSQL(nullptr, domain->Criteria(), true, domain->SQLText());
-            appendList(whereList, *domain->SQLText());
+            m_step.CriteriaToSQL(nullptr, domain->Criteria(), true, domain->SQLText());
+            appendList(m_whereList, *domain->SQLText());
         }
     }
 
-    // 11. WHERE list
-    if (!whereList.isEmpty()) {
-        out << (whereWritten ? QStringLiteral("AND") : QStringLiteral("WHERE"));
-        out << whereList;
-    }
-
-    // 12. GROUP BY
-    if (grouped) {
-        QStringList group;
-        for (int i = 0; i < m_selectedFields->Count(); ++i) {
-            const TMxQueryField* f = m_selectedFields->Items(i);
-            if (!f->Total().isEmpty() || !f->Checked() || f->IsBlobType() || position[size_t(i)] == 0)
-                continue;
-            group << (f->Calculated() ? QString::number(position[size_t(i)]) : f->GetSqlExpression(m_syntax));
-        }
-        if (!group.isEmpty()) {
-            out << QStringLiteral("GROUP BY");
-            for (int i = 0; i < group.size(); ++i)
-                out << group[i] + (i + 1 < group.size() ? QStringLiteral(",") : QString());
-        }
-    }
-
-    // 13. Having
-    if (!havingList.isEmpty()) {
-        out << QStringLiteral("Having");
-        out << havingList;
-    }
-
-    // 14. ORDER BY
+    void writeWhere()
     {
+        if (m_whereList.isEmpty())
+            return;
+        m_out << (m_whereWritten ? QStringLiteral("AND") : QStringLiteral("WHERE"));
+        m_out << m_whereList;
+    }
+
+    void writeGroupBy()
+    {
+        if (!m_grouped)
+            return;
+        const TMxQueryFieldList* fields = m_step.m_selectedFields;
+        QStringList group;
+        for (int i = 0; i < fields->Count(); ++i) {
+            const TMxQueryField* f = fields->Items(i);
+            if (!f->Total().isEmpty() || !f->Checked() || f->IsBlobType() || m_position[size_t(i)] == 0)
+                continue;
+            group << (f->Calculated() ? QString::number(m_position[size_t(i)]) : f->GetSqlExpression(m_syntax));
+        }
+        writeList(QStringLiteral("GROUP BY"), group);
+    }
+
+    void writeHaving()
+    {
+        if (m_havingList.isEmpty())
+            return;
+        m_out << QStringLiteral("Having");
+        m_out << m_havingList;
+    }
+
+    void writeOrderBy()
+    {
+        const TMxQueryFieldList* fields = m_step.m_selectedFields;
         std::vector<int> sorted;
-        for (int i = 0; i < m_selectedFields->Count(); ++i)
-            if (m_selectedFields->Items(i)->SortRange() >= 0)
+        for (int i = 0; i < fields->Count(); ++i)
+            if (fields->Items(i)->SortRange() >= 0)
                 sorted.push_back(i);
-        std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
-            return m_selectedFields->Items(a)->SortRange() < m_selectedFields->Items(b)->SortRange();
-        });
+        std::stable_sort(sorted.begin(), sorted.end(),
+            [&](int a, int b) { return fields->Items(a)->SortRange() < fields->Items(b)->SortRange(); });
         QStringList order;
         for (int i : sorted) {
-            const TMxQueryField* f = m_selectedFields->Items(i);
+            const TMxQueryField* f = fields->Items(i);
             QString key;
             if (f->Calculated() || !f->Total().isEmpty())
-                key = position[size_t(i)] > 0 ? QString::number(position[size_t(i)]) : (f->Calculated() && f->Formula().isEmpty() ? QString() : f->GetSqlExpression(m_syntax));
+                key = m_position[size_t(i)] > 0 ? QString::number(m_position[size_t(i)])
+                                                : (f->Calculated() && f->Formula().isEmpty() ? QString() : f->GetSqlExpression(m_syntax));
             else
                 key = f->GetSqlExpression(m_syntax);
             if (key.isEmpty())
@@ -572,22 +630,78 @@ void TMxQueryStep::BuildSQL()
                 key += QStringLiteral(" DESC");
             order << key;
         }
-        if (!order.isEmpty()) {
-            out << QStringLiteral("ORDER BY");
-            for (int i = 0; i < order.size(); ++i)
-                out << order[i] + (i + 1 < order.size() ? QStringLiteral(",") : QString());
-        }
+        writeList(QStringLiteral("ORDER BY"), order);
     }
 
-    // 15. row limit
-    if (HasCap(m_syntax.Capabilities, scLimitRows)) {
+    void writeRowLimit()
+    {
+        if (!HasCap(m_syntax.Capabilities, scLimitRows))
+            return;
         try {
             const QString line = Format(m_syntax.LimitRowsSyntax, {m_syntax.LimitRowCount});
             if (!line.isEmpty())
-                out << line;
+                m_out << line;
         } catch (const EConvertError&) {
         }
     }
+
+    // A keyword line, then one item a line, commas between them; nothing
+    // for no items.
+    void writeList(const QString& keyword, const QStringList& items)
+    {
+        if (items.isEmpty())
+            return;
+        m_out << keyword;
+        for (int i = 0; i < items.size(); ++i)
+            m_out << items[i] + (i + 1 < items.size() ? QStringLiteral(",") : QString());
+    }
+
+    QString tableText(const TMxTable* t) const
+    {
+        return QuoteTableName(m_syntax, m_step.m_singleDatabase ? t->Name() : t->GetQualifiedName());
+    }
+
+    TMxTable* tableById(int id) const
+    {
+        for (TMxTable* t : m_step.m_tables)
+            if (t->Id() == id)
+                return t;
+        return nullptr;
+    }
+
+    QString condition(const TMxFLink* pair, const TMxLink* link) const
+    {
+        const TMxTable* master = tableById(link->Master());
+        const TMxTable* detail = tableById(link->Detail());
+        const QString ma = master ? master->GetAlias() : QStringLiteral("D") + QString::number(link->Master());
+        const QString da = detail ? detail->GetAlias() : QStringLiteral("D") + QString::number(link->Detail());
+        return ma + u'.' + QuoteName(m_syntax, pair->Fields()->MasterName()) + QStringLiteral(" = ") + da + u'.'
+            + QuoteName(m_syntax, pair->Fields()->DetailName());
+    }
+
+    TMxQueryStep& m_step;
+    const TSQLSyntaxProperties& m_syntax;
+    QStringList& m_out;
+    const bool m_run;
+    bool m_view = false;
+    QString m_viewName;
+    std::vector<Column> m_columns;
+    std::vector<int> m_position; // 1-based column of each selected field; 0 when not written
+    QStringList m_whereList;
+    QStringList m_havingList;
+    bool m_grouped = false;
+    std::vector<OuterLink> m_outer;
+    std::vector<const TMxFLink*> m_inner;
+    std::map<int, size_t> m_parent; // detail table Id -> the outer link that joins it
+    std::vector<bool> m_joined;
+    bool m_whereWritten = false;
+};
+
+void TMxQueryStep::BuildSQL()
+{
+    m_sql->Clear();
+    m_databases.clear();
+    TSelectStatementWriter(*this).Write();
 }
 
 } // namespace mx

@@ -75,6 +75,304 @@ struct TPending {
     QString suffix;
 };
 
+// A criterion (field given: that field's filter) written as SQL, token by
+// token. Each comparison stands in its own parentheses; an operator waits
+// in the pending comparison until its right operand comes.
+class TCriteriaWriter {
+public:
+    TCriteriaWriter(TMxQueryField* field, TConcatStringList* text, const TSQLSyntaxProperties& syntax, bool run,
+        TMxQuery* query, const TMxDataModel* model, std::function<TMxField*(const TMxFormula*)> fieldOf)
+        : m_field(field), m_text(text), m_syntax(syntax), m_run(run), m_query(query), m_model(model),
+          m_fieldOf(std::move(fieldOf)), m_fieldExpr(field ? field->GetSqlExpression(syntax) : QString()),
+          m_leftOperand(m_fieldExpr)
+    {
+    }
+
+    void Write(const TMxFormulaList* formula)
+    {
+        for (TMxItem* item : *formula) {
+            if (token(static_cast<const TMxFormula*>(item)))
+                put(QStringLiteral(" "));
+        }
+        flush();
+        if (m_anything) {
+            m_text->InsertText(0, QStringLiteral("(("));
+            m_text->AppendText(QStringLiteral(")"));
+        }
+    }
+
+private:
+    // Writes one token; true when a blank follows it.
+    bool token(const TMxFormula* t)
+    {
+        if (m_open && m_field) {
+            put(m_fieldExpr);
+            m_open = false;
+        }
+        const TOperator op = t->Operator();
+        switch (op) {
+        case foConst:
+            return constant(t);
+        case foVar:
+            return parameter(t);
+        case foSysVar:
+            return systemVariable(t);
+        case foField:
+            return fieldOperand(t);
+        case foAnd:
+        case foOr:
+            return andOr(op);
+        case foNotEqual:
+            return notEqual();
+        case foStarting:
+        case foEnding:
+        case foContaining:
+            return like(op);
+        case foBlank:
+            return blank();
+        case foEqual:
+            return equal();
+        case foInf:
+        case foEqualInf:
+        case foSup:
+        case foEqualSup:
+            return comparison(op);
+        default:
+            return otherOperator(op);
+        }
+    }
+
+    bool constant(const TMxFormula* t)
+    {
+        writeValues({sqlValue(t->FieldName(), letterOf(t))}, QString());
+        return true;
+    }
+
+    // A parameter: its name in brackets when not running, else the values
+    // chosen in the query's dialog.
+    bool parameter(const TMxFormula* t)
+    {
+        TMxParam* param = tokenParam(t, m_query, m_model);
+        QStringList values;
+        QString name;
+        if (!m_run) {
+            name = param ? param->Name() : Translate(QStringLiteral("Paramètre inexistant"));
+            values << u'[' + name + u']';
+        } else {
+            if (!param)
+                throw EMxAbort(Translate(QStringLiteral("[Paramètre inexistant]")));
+            name = param->Name();
+            for (const QString& v : chosenValues(param, m_query))
+                values << sqlValue(v, letterOf(t));
+        }
+        writeValues(values, name);
+        m_open = false;
+        return true;
+    }
+
+    // A system variable: after a LIKE its displayed value as a pattern,
+    // else the dialect's own value.
+    bool systemVariable(const TMxFormula* t)
+    {
+        QString value;
+        if (m_pending.kind == TPending::Like) {
+            if (!GetVarSystemValue(t->FieldName(), value))
+                throw EMxException(TranslateFmt(QStringLiteral("Variable système inconnue : %s"), {t->FieldName()}));
+            value = sqlValue(value, u'A');
+        } else {
+            value = SystemVariableSQL(t->FieldName(), m_syntax);
+        }
+        writeValues({value}, QString());
+        return true;
+    }
+
+    // A field: the right side of a comparison closes its group; else it is
+    // the left operand of what follows.
+    bool fieldOperand(const TMxFormula* t)
+    {
+        const QString name = m_fieldOf(t)->GetSqlName(m_syntax);
+        if (m_pending.kind != TPending::None || m_operatorGiven || m_field) {
+            writeValues({name}, QString());
+        } else {
+            put(name);
+            m_leftOperand = name;
+        }
+        return true;
+    }
+
+    bool andOr(TOperator op)
+    {
+        flush();
+        put(op == foAnd ? QStringLiteral("AND (") : QStringLiteral("OR ("));
+        m_open = true;
+        m_valueWritten = false;
+        m_operatorGiven = false;
+        return false;
+    }
+
+    // "<>" after a value starts a new group, ANDed to the one before.
+    bool notEqual()
+    {
+        flush();
+        if (m_valueWritten) {
+            put(QStringLiteral(" AND ("));
+            if (m_field)
+                put(m_fieldExpr);
+            else
+                m_open = true;
+        }
+        pend(TPending::NotEqual, QStringLiteral("<>"), QStringLiteral(" <>  "));
+        return false;
+    }
+
+    bool like(TOperator op)
+    {
+        flush();
+        m_pending.kind = TPending::Like;
+        m_pending.keyword = QStringLiteral("LIKE");
+        m_pending.text = QStringLiteral(" LIKE ");
+        m_pending.prefix = op == foStarting ? QString() : QStringLiteral("%");
+        m_pending.suffix = op == foEnding ? QString() : QStringLiteral("%");
+        m_operatorGiven = true;
+        return false;
+    }
+
+    bool blank()
+    {
+        if (m_pending.kind == TPending::NotEqual) {
+            m_pending = TPending();
+            put(QStringLiteral(" IS NOT NULL)"));
+        } else {
+            if (m_pending.kind == TPending::Equal)
+                m_pending = TPending();
+            flush();
+            put(QStringLiteral(" IS NULL)"));
+        }
+        m_operatorGiven = false;
+        m_valueWritten = false;
+        return true;
+    }
+
+    // "=" in a filter goes without saying: the value follows the field.
+    bool equal()
+    {
+        if (m_field)
+            return true;
+        flush();
+        pend(TPending::Equal, QStringLiteral("="), QStringLiteral("= "));
+        m_valueWritten = false;
+        return false;
+    }
+
+    bool comparison(TOperator op)
+    {
+        flush();
+        const QString keyword = OperatorShortName(op);
+        pend(TPending::Other, keyword, keyword + u' ');
+        m_valueWritten = false;
+        return false;
+    }
+
+    bool otherOperator(TOperator op)
+    {
+        flush();
+        put(OperatorShortName(op));
+        m_valueWritten = false;
+        m_operatorGiven = true;
+        return true;
+    }
+
+    void pend(TPending::Kind kind, const QString& keyword, const QString& text)
+    {
+        m_pending.kind = kind;
+        m_pending.keyword = keyword;
+        m_pending.text = text;
+        m_operatorGiven = true;
+    }
+
+    void put(const QString& piece)
+    {
+        m_text->AppendText(piece);
+        m_anything = true;
+    }
+
+    // Writes the pending comparison as it stands.
+    void flush()
+    {
+        if (m_pending.kind != TPending::None)
+            put(m_pending.text);
+        m_pending = TPending();
+    }
+
+    // The value of an operand; after a LIKE always a text pattern.
+    QString sqlValue(const QString& value, QChar letter) const
+    {
+        if (m_pending.kind != TPending::Like)
+            return FormatSQLValue(value, letter, m_syntax);
+        return FormatSQLLikeValue(value, m_pending.prefix, m_pending.suffix, m_syntax);
+    }
+
+    // One or more values as the right side of the pending comparison,
+    // which closes its group.
+    void writeValues(const QStringList& values, const QString& paramName)
+    {
+        if (values.isEmpty()) {
+            // an unanswered parameter restricts nothing
+            m_pending = TPending();
+            put(SQLLikeAnything(m_syntax) + u')');
+        } else if (values.size() == 1) {
+            if (m_pending.kind != TPending::None)
+                put(m_pending.text);
+            else if (m_field && !m_operatorGiven)
+                put(QStringLiteral("="));
+            put(values.first() + u')');
+        } else {
+            writeSeveralValues(values, paramName);
+        }
+        m_pending = TPending();
+        m_operatorGiven = false;
+        m_valueWritten = true;
+    }
+
+    // Several values: "=" becomes IN, "<>" NOT IN, LIKE one LIKE per value;
+    // no other comparison takes them.
+    void writeSeveralValues(const QStringList& values, const QString& paramName)
+    {
+        switch (m_pending.kind) {
+        case TPending::None:
+        case TPending::Equal:
+            put(QStringLiteral(" in ") + SQLValueList(values) + u')');
+            break;
+        case TPending::NotEqual:
+            put(QStringLiteral(" NOT IN ") + SQLValueList(values) + u')');
+            break;
+        case TPending::Like:
+            if (m_leftOperand.isEmpty())
+                throw EMxAbort(TranslateFmt(QStringLiteral("Le paramètre %s a plusieurs valeurs : il doit suivre un champ."), {paramName}));
+            put(SQLLikeAny(m_leftOperand, values) + u')');
+            break;
+        case TPending::Other:
+            throw EMxAbort(TranslateFmt(QStringLiteral("Le paramètre %s a plusieurs valeurs : il ne peut pas suivre l'opérateur %s."),
+                {paramName, m_pending.keyword}));
+        }
+    }
+
+    TMxQueryField* m_field;
+    TConcatStringList* m_text;
+    const TSQLSyntaxProperties& m_syntax;
+    const bool m_run;
+    TMxQuery* m_query;
+    const TMxDataModel* m_model;
+    std::function<TMxField*(const TMxFormula*)> m_fieldOf;
+    const QString m_fieldExpr;
+    bool m_open = true; // a new group: a filter's field comes first
+    bool m_valueWritten = false;
+    bool m_operatorGiven = false;
+    bool m_anything = false;
+    TPending m_pending;
+    QString m_leftOperand; // what a pending comparison applies to
+};
+
 } // namespace
 
 void TMxQueryStep::CriteriaToSQL(TMxQueryField* field, TMxFormulaList* formula, bool render, TConcatStringList* text)
@@ -90,217 +388,9 @@ void TMxQueryStep::CriteriaToSQL(TMxQueryField* field, TMxFormulaList* formula, 
         }
         return;
     }
-
-    TMxQuery* query = GetQuery();
-    const bool run = isRunMode();
-    const QString fieldExpr = field ? field->GetSqlExpression(m_syntax) : QString();
-    bool open = true;
-    bool valueWritten = false;
-    bool operatorGiven = false;
-    bool anything = false;
-    TPending pending;
-    QString leftOperand = fieldExpr; // what a pending comparison applies to
-
-    auto put = [&](const QString& piece) {
-        text->AppendText(piece);
-        anything = true;
-    };
-    auto flush = [&] {
-        if (pending.kind != TPending::None)
-            put(pending.text);
-        pending = TPending();
-    };
-    // The value of an operand; after a LIKE always a text, the value
-    // quoted alone and the pattern's "%" put inside the quotes.
-    auto sqlValue = [&](const QString& value, QChar letter) {
-        if (pending.kind != TPending::Like)
-            return FormatSQLValue(value, letter, m_syntax);
-        const QString quoted = FormatSQLValue(value, u'A', m_syntax);
-        const QString q = m_syntax.ConstantQuoter.isEmpty() ? QStringLiteral("'") : m_syntax.ConstantQuoter;
-        if (quoted.size() >= 2 * q.size() && quoted.startsWith(q) && quoted.endsWith(q))
-            return q + pending.prefix + quoted.mid(q.size(), quoted.size() - 2 * q.size()) + pending.suffix + q;
-        return FormatSQLValue(pending.prefix + value + pending.suffix, u'A', m_syntax);
-    };
-    // One or more values as the right side of the comparison.
-    auto writeValues = [&](const QStringList& values, const QString& paramName) {
-        if (values.isEmpty()) {
-            // an unanswered parameter restricts nothing
-            pending = TPending();
-            put(QStringLiteral(" LIKE ") + FormatSQLValue(QStringLiteral("%"), u'A', m_syntax) + u')');
-        } else if (values.size() == 1) {
-            if (pending.kind != TPending::None)
-                put(pending.text);
-            else if (field && !operatorGiven)
-                put(QStringLiteral("="));
-            put(values.first() + u')');
-        } else {
-            switch (pending.kind) {
-            case TPending::None:
-            case TPending::Equal:
-                put(QStringLiteral(" in (") + values.join(QStringLiteral(", ")) + QStringLiteral("))"));
-                break;
-            case TPending::NotEqual:
-                put(QStringLiteral(" NOT IN (") + values.join(QStringLiteral(", ")) + QStringLiteral("))"));
-                break;
-            case TPending::Like: {
-                if (leftOperand.isEmpty())
-                    throw EMxAbort(TranslateFmt(QStringLiteral("Le paramètre %s a plusieurs valeurs : il doit suivre un champ."), {paramName}));
-                QString s = QStringLiteral(" LIKE ") + values.first();
-                for (int i = 1; i < values.size(); ++i)
-                    s += QStringLiteral(" OR ") + leftOperand + QStringLiteral(" LIKE ") + values[i];
-                put(s + u')');
-                break;
-            }
-            case TPending::Other:
-                throw EMxAbort(TranslateFmt(QStringLiteral("Le paramètre %s a plusieurs valeurs : il ne peut pas suivre l'opérateur %s."),
-                    {paramName, pending.keyword}));
-            }
-        }
-        pending = TPending();
-        operatorGiven = false;
-        valueWritten = true;
-    };
-
-    for (TMxItem* item : *formula) {
-        auto* token = static_cast<TMxFormula*>(item);
-        const TOperator op = token->Operator();
-        const bool isLike = op == foStarting || op == foEnding || op == foContaining;
-        bool blank = !isLike;
-        if (open && field) {
-            put(fieldExpr);
-            open = false;
-        }
-        switch (op) {
-        case foConst:
-            writeValues({sqlValue(token->FieldName(), letterOf(token))}, QString());
-            break;
-        case foVar: {
-            TMxParam* param = tokenParam(token, query, m_model);
-            QStringList values;
-            QString name;
-            if (!run) {
-                name = param ? param->Name() : Translate(QStringLiteral("Paramètre inexistant"));
-                values << u'[' + name + u']';
-            } else {
-                if (!param)
-                    throw EMxAbort(Translate(QStringLiteral("[Paramètre inexistant]")));
-                name = param->Name();
-                for (const QString& v : chosenValues(param, query))
-                    values << sqlValue(v, letterOf(token));
-            }
-            writeValues(values, name);
-            open = false;
-            break;
-        }
-        case foSysVar: {
-            QString value;
-            if (pending.kind == TPending::Like) {
-                if (!GetVarSystemValue(token->FieldName(), value))
-                    throw EMxException(TranslateFmt(QStringLiteral("Variable système inconnue : %s"), {token->FieldName()}));
-                value = sqlValue(value, u'A');
-            } else {
-                value = SystemVariableSQL(token->FieldName(), m_syntax);
-            }
-            writeValues({value}, QString());
-            break;
-        }
-        case foField: {
-            const QString name = criteriaField(token)->GetSqlName(m_syntax);
-            if (pending.kind != TPending::None || operatorGiven || field) {
-                // the right side of a comparison: it closes its group
-                writeValues({name}, QString());
-            } else {
-                put(name);
-                leftOperand = name;
-            }
-            break;
-        }
-        case foAnd:
-        case foOr:
-            flush();
-            put(op == foAnd ? QStringLiteral("AND (") : QStringLiteral("OR ("));
-            open = true;
-            valueWritten = false;
-            operatorGiven = false;
-            blank = false;
-            break;
-        case foNotEqual:
-            flush();
-            if (valueWritten) {
-                put(QStringLiteral(" AND ("));
-                if (field)
-                    put(fieldExpr);
-                else
-                    open = true;
-            }
-            pending.kind = TPending::NotEqual;
-            pending.keyword = QStringLiteral("<>");
-            pending.text = QStringLiteral(" <>  ");
-            operatorGiven = true;
-            blank = false;
-            break;
-        case foStarting:
-        case foEnding:
-        case foContaining:
-            flush();
-            pending.kind = TPending::Like;
-            pending.keyword = QStringLiteral("LIKE");
-            pending.text = QStringLiteral(" LIKE ");
-            pending.prefix = op == foStarting ? QString() : QStringLiteral("%");
-            pending.suffix = op == foEnding ? QString() : QStringLiteral("%");
-            operatorGiven = true;
-            break;
-        case foBlank:
-            if (pending.kind == TPending::NotEqual) {
-                pending = TPending();
-                put(QStringLiteral(" IS NOT NULL)"));
-            } else {
-                if (pending.kind == TPending::Equal)
-                    pending = TPending();
-                flush();
-                put(QStringLiteral(" IS NULL)"));
-            }
-            operatorGiven = false;
-            valueWritten = false;
-            break;
-        case foEqual:
-            if (!field) {
-                flush();
-                pending.kind = TPending::Equal;
-                pending.keyword = QStringLiteral("=");
-                pending.text = QStringLiteral("= ");
-                operatorGiven = true;
-                valueWritten = false;
-                blank = false;
-            }
-            break;
-        case foInf:
-        case foEqualInf:
-        case foSup:
-        case foEqualSup:
-            flush();
-            pending.kind = TPending::Other;
-            pending.keyword = OperatorShortName(op);
-            pending.text = pending.keyword + u' ';
-            operatorGiven = true;
-            valueWritten = false;
-            blank = false;
-            break;
-        default:
-            flush();
-            put(OperatorShortName(op));
-            valueWritten = false;
-            operatorGiven = true;
-            break;
-        }
-        if (blank)
-            put(QStringLiteral(" "));
-    }
-    flush();
-    if (anything) {
-        text->InsertText(0, QStringLiteral("(("));
-        text->AppendText(QStringLiteral(")"));
-    }
+    TCriteriaWriter writer(field, text, m_syntax, isRunMode(), GetQuery(), m_model,
+        [this](const TMxFormula* t) { return criteriaField(t); });
+    writer.Write(formula);
 }
 
 // ---- calculated fields --------------------------------------------------

@@ -32,6 +32,7 @@ class TQueryDestinationList;
 
 class TMxQueryStep : public TMxItem {
     MX_CLASS(TMxQueryStep)
+    friend class TSelectStatementWriter;
 public:
     explicit TMxQueryStep(TMxItem* owner);
     ~TMxQueryStep() override;

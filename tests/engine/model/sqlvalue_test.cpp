@@ -89,6 +89,39 @@ TEST(SqlValues, TextIsAlwaysOneQuotedLiteral)
     }, "double quote");
 }
 
+TEST(SqlValues, LikePatternsKeepTheWildcardsInsideOneLiteral)
+{
+    const TSQLSyntaxProperties quote = Dialect();
+    const TSQLSyntaxProperties dquote = Dialect(0, QString(), QStringLiteral("\""));
+    struct LikeCase {
+        const TSQLSyntaxProperties& syntax;
+        const char* value;
+        const char* prefix;
+        const char* suffix;
+        const char* expected;
+    };
+    const LikeCase cases[] = {
+        {quote, "Paris", "%", "%", "'%Paris%'"},
+        {quote, "Paris", "", "%", "'Paris%'"},
+        {quote, "'Paris'", "%", "", "'%Paris'"},      // typed with its quotes: not twice
+        {quote, "O'Brien", "%", "%", "'%O''Brien%'"}, // the quoter doubled, the wildcards outside it
+        {quote, "'", "%", "%", "'%''%'"},
+        {quote, "%' OR 1=1 --", "", "%", "'%'' OR 1=1 --%'"},
+        {dquote, "dit \"non\"", "%", "", "\"%dit \"\"non\"\"\""},
+    };
+    for (const LikeCase& c : cases)
+        EXPECT_EQ(FormatSQLLikeValue(QString::fromUtf8(c.value), QString::fromUtf8(c.prefix), QString::fromUtf8(c.suffix), c.syntax),
+            QString::fromUtf8(c.expected))
+            << c.value;
+    EXPECT_THROW(FormatSQLLikeValue(QStringLiteral("a") + QChar(0), QStringLiteral("%"), QStringLiteral("%"), quote), EMxException);
+
+    EXPECT_EQ(SQLLikeAnything(quote), QStringLiteral(" LIKE '%'"));
+    EXPECT_EQ(SQLLikeAnything(dquote), QStringLiteral(" LIKE \"%\""));
+    EXPECT_EQ(SQLValueList({QStringLiteral("1"), QStringLiteral("'a'")}), QStringLiteral("(1, 'a')"));
+    EXPECT_EQ(SQLLikeAny(QStringLiteral("C.NOM"), {QStringLiteral("'a%'"), QStringLiteral("'%b'"), QStringLiteral("'%c%'")}),
+        QStringLiteral(" LIKE 'a%' OR C.NOM LIKE '%b' OR C.NOM LIKE '%c%'"));
+}
+
 TEST(SqlValues, NumbersLogicalsAndTimes)
 {
     checkTable(Dialect(), {
