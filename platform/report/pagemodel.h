@@ -32,7 +32,7 @@ struct TReportFont {
     quint32 color = 0; // 0xRRGGBB
     bool operator==(const TReportFont&) const = default;
 };
-// The font of a font specification; a size below 1 point is 10 points.
+// The report font of a stored font; a size below 1 point is 10 points.
 TReportFont FontOf(const TFontSpec& spec);
 // 0xRRGGBB of a stored colour (0x00BBGGRR); system colours give black.
 quint32 RgbOfColor(qint32 color);
