@@ -1,55 +1,56 @@
-// Morv32, the query program.
+// Morv32, the query program. An unattended run that nobody watches and
+// that prints no report of ours runs here with a core application; every
+// other run loads the program's windows (windowsmodule.h).
 
-#include "commands/designerhelp.h"
-#include "designer/commandlink.h"
-#include "params/paramhooks.h"
-#include "reports/queryreports.h"
-#include "startup/querystart.h"
+#include "unattended/windowless.h"
+#include "windows/windowsmodule.h"
 
-#include "core/exitprocs.h"
+#include "platform/core/systempaths.h"
 
-#include "ui/formula/fmformula.h"
-#include "ui/dialogs/about.h"
-#include "ui/dialogs/dialogs.h"
-#include "ui/dialogs/rundoc.h"
-#include "ui/options/fmoptions.h"
-#include "ui/errorwindow/application.h"
-#include "ui/errorwindow/uiservice.h"
 #include "ui/startup/startup.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+
+namespace {
+
+QStringList arguments(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+int runWithWindows(int argc, char** argv)
+{
+    const QString file = platform::programDirectory() + u'/' + QString::fromLatin1(kQueryWindowsLibrary);
+    void* library = dlopen(file.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    auto entry = library ? reinterpret_cast<TQueryWindowsMain>(dlsym(library, kQueryWindowsEntry)) : nullptr;
+    if (!entry) {
+        std::fprintf(stderr, "%s\n",
+            QStringLiteral("Les fenêtres du programme ne se chargent pas (%1) : %2")
+                .arg(file, QString::fromLocal8Bit(dlerror()))
+                .toLocal8Bit()
+                .constData());
+        return 1;
+    }
+    // The library stays loaded until the process ends: the exit
+    // procedures of the engine it filled may still run its code.
+    return entry(&argc, argv);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     mx::ChooseHeadlessPlatform();
     mx::KeepQtDiagnosticsOff();
-    int status = 1;
-    {
-        mx::ui::TMxApplication app(argc, argv);
-        QApplication::setApplicationName(QStringLiteral("Morvelin"));
-        // Dialogs only where someone sees them: offscreen, messages go to
-        // standard error and a dialog nobody can answer fails at once.
-        if (mx::IsInteractivePlatform())
-            mx::ui::InstallUserInterface();
-        mx::ui::InstallDialogs();
-        // Before any query is loaded: the steps' reports, the report
-        // destination and the export filters.
-        mx::InstallQueryReports();
-        // The engine's formula, filter and criterion editors.
-        mx::ui::InstallFormulaEditor();
-        // The parameter editor, the prompter and their dialogs.
-        mx::RegisterParamHooks();
-        // The sort and result options dialogs of the designer's commands.
-        mx::InstallDesignerDialogs();
-        // The help menu's about box and documents.
-        mx::AboutBoxHook.set(mx::ui::ShowAboutBox);
-        mx::OptionsDialogHook.set([] { mx::ui::ShowOptions(QApplication::activeWindow()); });
-        mx::RunDocumentHook.set([](const QString& fileName, const QString& downloadPattern) {
-            return mx::ui::RunDocument(fileName, downloadPattern);
-        });
-        status = mx::StartQueryProgram();
-        // The settings object saves the recent files and the settings,
-        // the engine frees its driver and libraries, while the application
-        // object still exists.
-        mx::RunExitProcs();
-    }
-    return status;
+    if (mx::RunsWithoutWindows(arguments(argc, argv)))
+        return mx::RunWithoutWindows(argc, argv);
+    return runWithWindows(argc, argv);
 }

@@ -2,15 +2,8 @@
 
 #include "exportfilters/textexportfilter.h"
 
-#include "destination/destinationtype.h"
-#include "destination/querydestination.h"
-#include "global/queryglobal.h"
-#include "stream/reader.h"
-
 #include "platform/report/reportdestination.h"
 #include "platform/report/reportparts.h"
-
-#include <QFile>
 
 namespace mx {
 
@@ -19,91 +12,6 @@ void InstallQueryReports()
     rpt::RegisterReportClasses();
     rpt::RegisterReportDestination();
     RegisterStandardFilters();
-}
-
-namespace {
-
-QStringList installedReportTypes()
-{
-    QStringList names;
-    if (TDestinationList* types = DestinationTypes()) {
-        for (int i = 0; i < types->Count(); ++i) {
-            TDestinationItem* t = types->Items(i);
-            if (t->Output() == doReport && t->DllName().compare(QString::fromLatin1(rpt::kReportModule), Qt::CaseInsensitive) == 0)
-                names << t->Name();
-        }
-    }
-    if (names.isEmpty())
-        names << QString::fromLatin1(rpt::kReportDestinationType);
-    return names;
-}
-
-// The object stream after the resource header, plain (a saved file is
-// scrambled whole: each byte XOR 1). Empty when the bytes are no object
-// file.
-QByteArray plainStream(QByteArray file)
-{
-    if (!file.isEmpty() && static_cast<unsigned char>(file[0]) == (0xFF ^ 1))
-        for (qsizetype i = 0; i < file.size(); ++i)
-            file[i] = char(file[i] ^ 1);
-    const qsizetype limit = std::min<qsizetype>(79, file.size());
-    if (limit < 3 || static_cast<unsigned char>(file[0]) != 0xFF || file[1] != 10 || file[2] != 0)
-        return {};
-    qsizetype zero = -1;
-    for (qsizetype i = 3; i < limit; ++i)
-        if (file[i] == 0) {
-            zero = i;
-            break;
-        }
-    const qsizetype start = zero + 1 + 6;
-    if (zero < 0 || start + 4 > file.size())
-        return {};
-    const QByteArray stream = file.mid(start);
-    return stream.startsWith("TPF0") ? stream : QByteArray();
-}
-
-// Whether the destination record at pos is of one of types and has a
-// file name: its properties Name and FileName.
-bool printsReport(const QByteArray& stream, qsizetype pos, const QStringList& types)
-{
-    try {
-        TMxReader reader(stream.mid(pos));
-        reader.ReadStr(); // class name
-        reader.ReadStr(); // no component name
-        QString name;
-        QString fileName;
-        while (!reader.EndOfList()) {
-            const QString property = reader.ReadStr();
-            if (property.compare(QStringLiteral("Name"), Qt::CaseInsensitive) == 0)
-                name = reader.ReadString();
-            else if (property.compare(QStringLiteral("FileName"), Qt::CaseInsensitive) == 0)
-                fileName = reader.ReadString();
-            else
-                reader.SkipValue();
-        }
-        return !fileName.isEmpty() && types.contains(name, Qt::CaseInsensitive);
-    } catch (const std::exception&) {
-    }
-    return false;
-}
-
-} // namespace
-
-bool QueryFilePrintsReports(const QString& queryFile, const QStringList& reportTypes)
-{
-    QFile file(queryFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray stream = plainStream(file.readAll());
-    if (stream.isEmpty())
-        return false;
-    const QByteArray className = TQueryDestinationItem::staticClass().name.toLatin1();
-    const QByteArray pattern = char(className.size()) + className;
-    const QStringList types = reportTypes.isEmpty() ? installedReportTypes() : reportTypes;
-    for (qsizetype at = stream.indexOf(pattern); at >= 0; at = stream.indexOf(pattern, at + 1))
-        if (printsReport(stream, at, types))
-            return true;
-    return false;
 }
 
 } // namespace mx

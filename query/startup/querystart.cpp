@@ -1,6 +1,6 @@
 #include "querystart.h"
 
-#include "commandlinerun.h"
+#include "unattended/commandlinerun.h"
 
 #include "core/userservice.h"
 #include "settings/global.h"

@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -53,9 +52,12 @@ bool IsInteractivePlatform()
 {
     if (InteractivePlatformOverride)
         return InteractivePlatformOverride();
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    // Read through the application's properties, so that a program
+    // without the GUI libraries can ask too.
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (!app || !app->inherits("QGuiApplication"))
         return false;
-    const QString name = QGuiApplication::platformName();
+    const QString name = app->property("platformName").toString();
     return name != u"offscreen" && name != u"minimal";
 }
 
@@ -75,9 +77,10 @@ bool InitApplication(const QString& moduleName)
         // must not end the program: the windows decide when it ends.
         if (QCoreApplication::instance()) {
             QCoreApplication::setApplicationName(moduleName);
-            if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-                QGuiApplication::setApplicationDisplayName(moduleName);
-                gui->setQuitOnLastWindowClosed(false);
+            QCoreApplication* app = QCoreApplication::instance();
+            if (app->inherits("QGuiApplication")) {
+                app->setProperty("applicationDisplayName", moduleName);
+                app->setProperty("quitOnLastWindowClosed", false);
             }
         }
         // The settings object.

@@ -1,7 +1,7 @@
 // The start-up dispatch of the query program and the unattended run's
 // outcome, with the shared start-up, the run and the designer replaced.
 
-#include "startup/commandlinerun.h"
+#include "unattended/commandlinerun.h"
 #include "startup/querystart.h"
 
 #include "core/exceptions.h"

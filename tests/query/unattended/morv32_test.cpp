@@ -399,6 +399,29 @@ TEST_F(Morv32Test, TheSampleQueryWritesItsReportAsAPdfBesideItsTextFile)
         EXPECT_TRUE(text.contains(QString::fromUtf8(s))) << s << "\n" << text.toStdString();
 }
 
+// What the program loads: a run nobody watches that prints no report of
+// ours starts without the GUI libraries (or the local server's network
+// library); one that prints loads the program's windows and draws.
+TEST_F(Morv32Test, AnUnattendedRunLoadsTheGuiLibrariesOnlyToPrintAReport)
+{
+    struct Case {
+        const char* query;
+        bool drawn;
+    };
+    for (const Case c : {Case{"CLIENTS.MQR", false}, Case{"VENTES_PAR_PRODUIT.MQR", true}}) {
+        const QString trace = Path(QStringLiteral("loaded-%1").arg(QString::fromLatin1(c.query)));
+        const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QString::fromLatin1(c.query))},
+            {QStringLiteral("LD_DEBUG=files"), QStringLiteral("LD_DEBUG_OUTPUT=") + trace});
+        EXPECT_EQ(o.status, 0) << c.query << "\n" << o.err.toStdString();
+        QString loaded;
+        for (const QFileInfo& f : QDir(m_dir.path()).entryInfoList({QFileInfo(trace).fileName() + QStringLiteral(".*")}, QDir::Files))
+            loaded += QString::fromUtf8(mxtest::ReadAll(f.filePath()));
+        ASSERT_TRUE(loaded.contains(u"libmorvelin_engine")) << c.query << ": no trace of the loader";
+        for (const char* library : {"libQt6Gui", "libQt6Widgets", "libQt6Network", "libmorvelin_querywindows"})
+            EXPECT_EQ(loaded.contains(QString::fromLatin1(library)), c.drawn) << c.query << " " << library;
+    }
+}
+
 TEST_F(Morv32Test, AReportOfManyPagesGoesWhereTheVariableSays)
 {
     const QString query = WriteClientListQuery(Path(QStringLiteral("LISTE.MQR")));

@@ -1,8 +1,12 @@
 // What the start-up asks before it makes its application object: whether
 // a run of a query file may print a report (and so needs a GUI
-// application).
+// application), and so whether the run starts without windows.
 
-#include "reports/queryreports.h"
+#include "unattended/reportneed.h"
+#include "unattended/windowless.h"
+
+#include "core/hookslot.h"
+#include "driver/rootdir.h"
 
 #include "testsupport.h"
 
@@ -48,7 +52,41 @@ TEST_F(PrintNeed, ToldFromTheFileAlone)
         {Path(QStringLiteral("cut.MQR")), {}, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(QueryFilePrintsReports(c.file, c.types), c.prints) << c.file.toStdString();
+        EXPECT_EQ(QueryFileNeedsReportLayer(c.file, c.types), c.prints) << c.file.toStdString();
+    EXPECT_TRUE(m_service.messages.isEmpty() && m_service.warnings.isEmpty()) << "nothing is said";
+}
+
+// The run starts without windows only when it is unattended, nobody
+// watches and no report of ours prints; the report types come from the
+// installation's destination file.
+TEST_F(PrintNeed, TheRunStartsWithoutWindowsOnlyWhenNothingIsShownOrDrawn)
+{
+    const QString bin = qEnvironmentVariable("MORVELIN_BIN");
+    ScopedHook<THookSlot<QString()>> root{RootDirOverride, [bin] { return bin + u'/'; }};
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    struct Case {
+        const char* platform;
+        QStringList args;
+        bool withoutWindows;
+    };
+    const QString clients = sampleFile(QStringLiteral("CLIENTS.MQR"));
+    const QString sales = sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"));
+    const Case cases[] = {
+        {"offscreen", {QStringLiteral("/EXE"), clients}, true},
+        {"minimal", {QStringLiteral("-EXE"), QStringLiteral("TRUE"), clients}, true},
+        {"offscreen:fontengine=freetype", {QStringLiteral("/exe"), clients}, true},
+        // the run fails on its own, saying the file is missing
+        {"offscreen", {QStringLiteral("/EXE"), Path(QStringLiteral("absent.MQR"))}, true},
+        {"offscreen", {QStringLiteral("/EXE"), sales}, false}, // prints its report
+        {"xcb", {QStringLiteral("/EXE"), clients}, false},     // someone may answer a dialog
+        {"offscreen", {clients}, false},                       // the designer
+        {"offscreen", {}, false},
+    };
+    for (const Case& c : cases) {
+        qputenv("QT_QPA_PLATFORM", c.platform);
+        EXPECT_EQ(RunsWithoutWindows(c.args), c.withoutWindows) << c.platform << " " << c.args.join(u' ').toStdString();
+    }
+    qputenv("QT_QPA_PLATFORM", platform);
     EXPECT_TRUE(m_service.messages.isEmpty() && m_service.warnings.isEmpty()) << "nothing is said";
 }
 

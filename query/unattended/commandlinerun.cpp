@@ -51,6 +51,12 @@ QString askedParams(const TMxParamControlList* controls)
     throw EMxAbort(text);
 }
 
+[[noreturn]] void refuseValue(const QString& caption)
+{
+    throw EMxAbort(TranslateFmt(
+        QStringLiteral("%s : une valeur est demandée, et aucune fenêtre ne peut s'ouvrir pour la saisir."), {caption}));
+}
+
 // For the life of the run: the dialogs nobody can answer refuse at once,
 // and a login the user refuses is the run's cancel.
 class TUnattendedDialogs {
@@ -75,6 +81,16 @@ public:
                 [&outcome](TMxDataModel*, const QString& caption, bool&, TStrings*, TMxParamControlList* controls, bool) {
                     refuseParams(outcome, caption, controls);
                 });
+        // A value asked on the way refuses as the prompt's own dialog
+        // does without a display, whether or not the program has it.
+        if (!interactive) {
+            m_prompt.emplace(PromptStringHook,
+                [](const QString& caption, const QString&, TStrings*, int, QString&, const QString&, const QString&) -> bool {
+                    refuseValue(caption);
+                });
+            m_promptSimple.emplace(
+                PromptStringSimpleHook, [](const QString& caption, const QString&, QString&) -> bool { refuseValue(caption); });
+        }
         // A missing file is not looked for: the load fails and says which.
         if (!interactive)
             m_locate.emplace(LocateFileHook, nullptr);
@@ -83,6 +99,8 @@ public:
 private:
     std::optional<ScopedHook<decltype(LoginPromptHook)>> m_login;
     std::optional<ScopedHook<decltype(ParamsPrompterHook)>> m_prompter;
+    std::optional<ScopedHook<decltype(PromptStringHook)>> m_prompt;
+    std::optional<ScopedHook<decltype(PromptStringSimpleHook)>> m_promptSimple;
     std::optional<ScopedHook<decltype(LocateFileHook)>> m_locate;
 };
 

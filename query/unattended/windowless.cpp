@@ -1,0 +1,72 @@
+#include "windowless.h"
+
+#include "commandlinerun.h"
+#include "reportneed.h"
+
+#include "core/exitprocs.h"
+#include "core/itemptr.h"
+#include "destination/destinationtype.h"
+#include "driver/dbengine.h"
+#include "driver/driverclasses.h"
+#include "global/queryglobal.h"
+#include "settings/startparams.h"
+
+#include "ui/startup/startup.h"
+
+#include <QCoreApplication>
+
+#include <optional>
+
+namespace mx {
+namespace {
+
+bool platformShowsNothing()
+{
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM").section(u':', 0, 0).trimmed();
+    return platform == u"offscreen" || platform == u"minimal";
+}
+
+// The report layer's destination types of the built-in engine, read from
+// its destination file; none for an engine from a plug-in (its file is
+// known only once its library is loaded) or when the file cannot be read.
+std::optional<QStringList> builtInReportTypes()
+{
+    try {
+        const TMxDriverClassItem* engine = DriverClasses().GetByClassName(GetEngineName());
+        if (!engine || !engine->DestFileName)
+            return std::nullopt;
+        TItemPtr<TDestinationList> types(new TDestinationList(nullptr));
+        LoadDefinitionFile(types.get(), engine->DestFileName());
+        return ReportLayerTypes(types.get());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+bool RunsWithoutWindows(const QStringList& args)
+{
+    const TStartParams params(args);
+    if (params.Values(QStringLiteral("EXE")).toUpper() != u"TRUE" || !platformShowsNothing())
+        return false;
+    const std::optional<QStringList> types = builtInReportTypes();
+    return types && !QueryFileNeedsReportLayer(params.Values(QStringLiteral("Param0")), *types);
+}
+
+int RunWithoutWindows(int& argc, char** argv)
+{
+    int status = rsFailed;
+    {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Morvelin"));
+        if (InitApplication(QStringLiteral("Morvelin")))
+            status = RunCommandLineQuery();
+        // The settings and the engine are freed while the application
+        // object still exists, as the windowed program does.
+        RunExitProcs();
+    }
+    return status;
+}
+
+} // namespace mx
