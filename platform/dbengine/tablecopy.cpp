@@ -452,14 +452,24 @@ bool writeFullyAt(QFile* file, qint64 pos, const char* data, qint64 size)
 
 TableFileBuffer::TableFileBuffer(QFile* file, qsizetype chunk) : m_file(file), m_chunk(chunk)
 {
-    m_data.resize(size_t(chunk + (chunk >> 4) + 4096));
+    reserve(chunk + (chunk >> 4) + 4096);
+}
+
+void TableFileBuffer::reserve(qsizetype capacity)
+{
+    // Left uninitialised: the bytes are written before they are read.
+    std::unique_ptr<char[]> data(new char[size_t(capacity)]);
+    if (m_size)
+        std::memcpy(data.get(), m_data.get(), size_t(m_size));
+    m_data = std::move(data);
+    m_capacity = capacity;
 }
 
 bool TableFileBuffer::flush()
 {
     if (m_size) {
         const qint64 at = m_file->pos();
-        if (!writeFully(m_file, m_data.data(), m_size))
+        if (!writeFully(m_file, m_data.get(), m_size))
             return false;
         // The kernel starts writing these bytes to disk now, while the
         // copy goes on, so the sync that completes the table (which stays)

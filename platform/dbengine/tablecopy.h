@@ -117,16 +117,17 @@ bool flushFully(QFile* file);
 bool seekFully(QFile* file, qint64 pos);
 
 // The output of a table file: bytes gathered in one large buffer that goes
-// to the file when it is full. Writers encode straight into it.
+// to the file when it is full. Writers encode straight into it. The buffer
+// is not cleared when made: a small table touches only the pages it fills.
 class TableFileBuffer {
 public:
     explicit TableFileBuffer(QFile* file, qsizetype chunk = qsizetype(1) << 20);
     // Room for n more bytes at the end: the pointer to write them at.
     char* grow(qsizetype n)
     {
-        if (m_size + n > qsizetype(m_data.size()))
-            m_data.resize(size_t(std::max(m_size + n, 2 * qsizetype(m_data.size()))));
-        char* p = m_data.data() + m_size;
+        if (m_size + n > m_capacity)
+            reserve(std::max(m_size + n, 2 * m_capacity));
+        char* p = m_data.get() + m_size;
         m_size += n;
         return p;
     }
@@ -141,9 +142,12 @@ public:
     QString errorString() const;
 
 private:
+    void reserve(qsizetype capacity);
+
     QFile* m_file;
     qsizetype m_chunk;
-    std::vector<char> m_data;
+    std::unique_ptr<char[]> m_data;
+    qsizetype m_capacity = 0;
     qsizetype m_size = 0;
     qint64 m_waited = 0; // bytes from the start known to be on disk
 };

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace mxtest {
 
@@ -31,26 +32,36 @@ public:
 
 inline const bool kUiEnvironment = (::testing::AddGlobalTestEnvironment(new UiEnvironment), true);
 
-// Runs answer once, on the next modal window that opens (within 5 s); a
-// window that never opens fails the test.
+// Runs answer once, on the next modal window that opens. A window that
+// has not opened within 30 s (a loaded machine may take seconds) fails the
+// test; if it opens later still (within 2 minutes), it is closed
+// unanswered, so that the test's exec() returns rather than waiting for
+// ever.
 inline void WhenModal(std::function<void(QWidget*)> answer)
 {
     auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto late = std::make_shared<bool>(false);
     clock->start();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, answer] {
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, late, answer] {
         QWidget* w = QApplication::activeModalWidget();
-        if (!w && clock->elapsed() < 5000)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        delete clock;
         if (!w) {
-            ADD_FAILURE() << "no modal window opened";
+            if (!*late && clock->elapsed() >= 30000) {
+                ADD_FAILURE() << "no modal window opened within 30 s";
+                *late = true;
+            } else if (clock->elapsed() >= 120000) {
+                timer->stop(); // none will: stop looking
+                timer->deleteLater();
+            }
             return;
         }
-        answer(w);
+        timer->stop();
+        timer->deleteLater();
+        if (*late)
+            w->close();
+        else
+            answer(w);
     });
     timer->start();
 }
