@@ -51,6 +51,10 @@ bool RunsWithoutWindows(const QStringList& args)
     if (params.Values(QStringLiteral("EXE")).toUpper() != u"TRUE" || !platformShowsNothing())
         return false;
     const std::optional<QStringList> types = builtInReportTypes();
+    // The engine read the command line from the process to find its name;
+    // the program reads it again from its application object, which may
+    // have taken its own options out.
+    ResetStartParams();
     return types && !QueryFileNeedsReportLayer(params.Values(QStringLiteral("Param0")), *types);
 }
 
