@@ -22,14 +22,16 @@ class PqLibraryTest : public dbtest::DbTest {
 protected:
     void SetUp() override
     {
-        dbtest::MakeDatabase(Path(QStringLiteral("demo.sqlite")), QStringLiteral("CREATE TABLE t(x); INSERT INTO t VALUES (1);"));
+        dbtest::MakeDatabase(Path(QStringLiteral("demo.sqlite")),
+                             QStringLiteral("CREATE TABLE t(x); INSERT INTO t VALUES (1);"));
         QDir().mkpath(Path(QStringLiteral("files")));
         // A server whose socket folder holds no socket: once libpq is
         // there, connecting fails at once.
         QFile f(Path(QStringLiteral("ALIASES.INI")));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QStringLiteral("[Server]\r\nTYPE=POSTGRESQL\r\nHOST=%1\r\nPORT=5999\r\nDATABASE=ventes\r\n"
-                               "[Demo]\r\nTYPE=SQLITE\r\nPATH=demo.sqlite\r\n[Files]\r\nTYPE=STANDARD\r\nPATH=files\r\n")
+                               "[Demo]\r\nTYPE=SQLITE\r\nPATH=demo.sqlite\r\n"
+                               "[Files]\r\nTYPE=STANDARD\r\nPATH=files\r\n")
                     .arg(m_dir.path())
                     .toUtf8());
         f.close();
