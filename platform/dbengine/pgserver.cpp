@@ -1,11 +1,10 @@
 #include "pgserver.h"
 
 #include "dbsession.h"
+#include "pqlibrary.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
-
-#include <libpq-fe.h>
 
 #include <poll.h>
 
@@ -42,18 +41,18 @@ QString trimmedMessage(const char* text)
 QString resultMessage(const PGresult* r, PGconn* conn)
 {
     if (r) {
-        const char* primary = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
+        const char* primary = pq().PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
         if (primary && *primary) {
             QString m = QString::fromUtf8(primary);
             if (m == QLatin1String("cannot insert multiple commands into a prepared statement"))
                 return QStringLiteral("Only one SQL statement may be executed at a time");
             return m;
         }
-        const QString m = trimmedMessage(PQresultErrorMessage(r));
+        const QString m = trimmedMessage(pq().PQresultErrorMessage(r));
         if (!m.isEmpty())
             return m;
     }
-    const QString m = trimmedMessage(PQerrorMessage(conn));
+    const QString m = trimmedMessage(pq().PQerrorMessage(conn));
     return m.isEmpty() ? QStringLiteral("The server gave no answer") : m;
 }
 
@@ -186,7 +185,7 @@ class PgBatches {
 public:
     PgBatches(std::unique_ptr<PgLease> lease, PgResult first) : m_lease(std::move(lease)), m_batch(std::move(first))
     {
-        m_rows = PQntuples(m_batch.get());
+        m_rows = pq().PQntuples(m_batch.get());
     }
     ~PgBatches() { finish(); }
 
@@ -220,7 +219,7 @@ public:
         }
         // Keep the row description: the batch of zero rows still has it.
         m_batch = std::move(next);
-        m_rows = PQntuples(m_batch.get());
+        m_rows = pq().PQntuples(m_batch.get());
         m_row = 0;
         if (m_rows == 0) {
             m_ended = true;
@@ -254,18 +253,19 @@ private:
 QList<DbField> fieldsOf(const PGresult* r)
 {
     QList<DbField> out;
-    const int n = r ? PQnfields(r) : 0;
+    const int n = r ? pq().PQnfields(r) : 0;
     for (int i = 0; i < n; ++i)
-        out.append(pgField(QString::fromUtf8(PQfname(r, i)), PQftype(r, i), PQfmod(r, i)));
+        out.append(pgField(QString::fromUtf8(pq().PQfname(r, i)), pq().PQftype(r, i), pq().PQfmod(r, i)));
     return out;
 }
 
 QVariant valueAt(const PGresult* r, int row, int column)
 {
-    if (!r || row < 0 || row >= PQntuples(r) || column < 0 || column >= PQnfields(r)
-        || PQgetisnull(r, row, column))
+    const PqFunctions& f = pq();
+    if (!r || row < 0 || row >= f.PQntuples(r) || column < 0 || column >= f.PQnfields(r)
+        || f.PQgetisnull(r, row, column))
         return {};
-    return pgValue(PQgetvalue(r, row, column), PQgetlength(r, row, column), PQftype(r, column));
+    return pgValue(f.PQgetvalue(r, row, column), f.PQgetlength(r, row, column), f.PQftype(r, column));
 }
 
 // Opens the cursor of sql on a pooled connection and fetches its first
@@ -302,7 +302,7 @@ std::unique_ptr<PgBatches> openCursor(PgServer& server, const QString& sql, bool
         return nullptr;
     }
     auto batches = std::make_unique<PgBatches>(std::move(lease), std::move(first));
-    if (PQntuples(batches->batch()) == 0) {
+    if (pq().PQntuples(batches->batch()) == 0) {
         QString none;
         batches->step(&none); // ends the transaction at once
     }
@@ -325,7 +325,7 @@ public:
         m_batches = openCursor(*m_server, m_sql, true, error);
         if (!m_batches)
             return false;
-        if (PQnfields(m_batches->batch()) != m_fields.size()) {
+        if (pq().PQnfields(m_batches->batch()) != m_fields.size()) {
             *error = QStringLiteral("The query's columns changed since it was opened");
             m_batches.reset();
             return false;
@@ -374,13 +374,14 @@ public:
         DbCell c;
         if (!m_batches)
             return c;
+        const PqFunctions& f = pq();
         const PGresult* r = m_batches->batch();
         const int row = m_batches->row();
-        if (row < 0 || row >= PQntuples(r) || column < 0 || column >= PQnfields(r) || PQgetisnull(r, row, column))
+        if (row < 0 || row >= f.PQntuples(r) || column < 0 || column >= f.PQnfields(r) || f.PQgetisnull(r, row, column))
             return c;
-        const char* p = PQgetvalue(r, row, column);
-        const int len = PQgetlength(r, row, column);
-        switch (PQftype(r, column)) {
+        const char* p = f.PQgetvalue(r, row, column);
+        const int len = f.PQgetlength(r, row, column);
+        switch (f.PQftype(r, column)) {
         case kInt2:
         case kInt4:
         case kInt8:
@@ -466,11 +467,11 @@ public:
     explicit PgHeldResult(PgResult result) : m_result(std::move(result)), m_fields(fieldsOf(m_result.get())) {}
     DbFetch step(QString*) override
     {
-        if (m_row + 1 < PQntuples(m_result.get())) {
+        if (m_row + 1 < pq().PQntuples(m_result.get())) {
             ++m_row;
             return DbFetch::Row;
         }
-        m_row = PQntuples(m_result.get());
+        m_row = pq().PQntuples(m_result.get());
         return DbFetch::End;
     }
     QList<DbField> fields(bool) const override { return m_fields; }
@@ -504,7 +505,7 @@ const char* const kVisibleRelations =
 
 void PgResultDeleter::operator()(pg_result* r) const
 {
-    PQclear(r);
+    pq().PQclear(r);
 }
 
 // ---------------------------------------------------------------- lease
@@ -516,7 +517,7 @@ PgLease::~PgLease()
 
 bool PgLease::broken() const
 {
-    return !m_conn || PQstatus(m_conn) != CONNECTION_OK;
+    return !m_conn || pq().PQstatus(m_conn) != CONNECTION_OK;
 }
 
 PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QString* error)
@@ -530,7 +531,7 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
     values.reserve(size_t(params.size()));
     for (const QByteArray& p : params)
         values.push_back(p.isNull() ? nullptr : p.constData());
-    if (!PQsendQueryParams(m_conn, text.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr,
+    if (!pq().PQsendQueryParams(m_conn, text.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr,
                            0)) {
         *error = m_server->clean(resultMessage(nullptr, m_conn));
         return nullptr;
@@ -544,8 +545,8 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
     clock.start();
     qint64 deadline = limit > 0 ? qint64(limit) * 1000 + 1000 : -1;
     bool cancelled = false;
-    while (PQisBusy(m_conn)) {
-        pollfd pfd{PQsocket(m_conn), POLLIN, 0};
+    while (pq().PQisBusy(m_conn)) {
+        pollfd pfd{pq().PQsocket(m_conn), POLLIN, 0};
         int wait = -1;
         if (deadline >= 0)
             wait = int(std::max<qint64>(0, deadline - clock.elapsed()));
@@ -554,38 +555,38 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
             continue;
         if (rc == 0) {
             if (!cancelled) {
-                if (PGcancel* c = PQgetCancel(m_conn)) {
+                if (PGcancel* c = pq().PQgetCancel(m_conn)) {
                     char buf[256];
-                    PQcancel(c, buf, sizeof buf);
-                    PQfreeCancel(c);
+                    pq().PQcancel(c, buf, sizeof buf);
+                    pq().PQfreeCancel(c);
                 }
                 cancelled = true;
                 deadline = clock.elapsed() + 1000;
                 continue;
             }
             *error = QStringLiteral("The server did not answer within %1 seconds").arg(clock.elapsed() / 1000);
-            PQfinish(m_conn);
+            pq().PQfinish(m_conn);
             m_conn = nullptr;
             return nullptr;
         }
-        if (!PQconsumeInput(m_conn))
+        if (!pq().PQconsumeInput(m_conn))
             break;
     }
     PgResult kept;
     QString failure;
-    while (PGresult* r = PQgetResult(m_conn)) {
+    while (PGresult* r = pq().PQgetResult(m_conn)) {
         PgResult res(r);
-        const ExecStatusType st = PQresultStatus(r);
+        const ExecStatusType st = pq().PQresultStatus(r);
         if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK && st != PGRES_EMPTY_QUERY) {
             if (failure.isEmpty())
                 failure = resultMessage(r, m_conn);
         } else if (!kept) {
             kept = std::move(res);
         }
-        if (PQstatus(m_conn) != CONNECTION_OK)
+        if (pq().PQstatus(m_conn) != CONNECTION_OK)
             break;
     }
-    if (failure.isEmpty() && PQstatus(m_conn) != CONNECTION_OK)
+    if (failure.isEmpty() && pq().PQstatus(m_conn) != CONNECTION_OK)
         failure = resultMessage(nullptr, m_conn);
     if (!failure.isEmpty()) {
         *error = m_server->clean(failure);
@@ -595,7 +596,7 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
         *error = QStringLiteral("The SQL text holds no statement");
         return nullptr;
     }
-    if (PQresultStatus(kept.get()) == PGRES_EMPTY_QUERY) {
+    if (pq().PQresultStatus(kept.get()) == PGRES_EMPTY_QUERY) {
         *error = QStringLiteral("The SQL text holds no statement");
         return nullptr;
     }
@@ -609,11 +610,17 @@ PgServer::PgServer(PgParameters parameters) : m_params(std::move(parameters)) {}
 PgServer::~PgServer()
 {
     for (PGconn* c : m_idle)
-        PQfinish(c);
+        pq().PQfinish(c);
 }
 
 std::shared_ptr<PgServer> PgServer::open(const PgParameters& p, QString* error)
 {
+    // libpq is loaded here, by the first server database opened.
+    QString why;
+    if (!loadPqLibrary(&why)) {
+        *error = QStringLiteral("Cannot connect to the database %1: %2").arg(p.aliasName, why);
+        return nullptr;
+    }
     std::shared_ptr<PgServer> server(new PgServer(p));
     auto set = [&](const char* key, const QByteArray& value) {
         for (size_t i = 0; i < server->m_keywords.size(); ++i)
@@ -627,10 +634,10 @@ std::shared_ptr<PgServer> PgServer::open(const PgParameters& p, QString* error)
     QByteArray options;
     if (looksLikeConnectionString(p.database)) {
         char* msg = nullptr;
-        PQconninfoOption* opts = PQconninfoParse(p.database.toUtf8().constData(), &msg);
+        PQconninfoOption* opts = pq().PQconninfoParse(p.database.toUtf8().constData(), &msg);
         if (!opts) {
             // libpq's message quotes the string, which may hold a password.
-            PQfreemem(msg);
+            pq().PQfreemem(msg);
             *error = QStringLiteral("The connection string of the database %1 cannot be read").arg(p.aliasName);
             return nullptr;
         }
@@ -644,7 +651,7 @@ std::shared_ptr<PgServer> PgServer::open(const PgParameters& p, QString* error)
             if (std::strcmp(o->keyword, "password") == 0 && *o->val)
                 server->m_secrets.append(QString::fromUtf8(o->val));
         }
-        PQconninfoFree(opts);
+        pq().PQconninfoFree(opts);
     } else if (!p.database.isEmpty()) {
         set("dbname", p.database.toUtf8());
     }
@@ -686,20 +693,20 @@ PGconn* PgServer::connect(QString* error)
     }
     keys.push_back(nullptr);
     values.push_back(nullptr);
-    PGconn* conn = PQconnectdbParams(keys.data(), values.data(), 0);
+    PGconn* conn = pq().PQconnectdbParams(keys.data(), values.data(), 0);
     if (!conn) {
         *error = QStringLiteral("Cannot connect to the database %1: out of memory").arg(m_params.aliasName);
         return nullptr;
     }
-    if (PQstatus(conn) != CONNECTION_OK) {
+    if (pq().PQstatus(conn) != CONNECTION_OK) {
         *error = QStringLiteral("Cannot connect to the database %1: %2")
-                     .arg(m_params.aliasName, clean(trimmedMessage(PQerrorMessage(conn))));
-        PQfinish(conn);
+                     .arg(m_params.aliasName, clean(trimmedMessage(pq().PQerrorMessage(conn))));
+        pq().PQfinish(conn);
         return nullptr;
     }
     // Notices (a view dropped that did not exist...) are not for the
     // user's terminal.
-    PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+    pq().PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
     ++m_opened;
     return conn;
 }
@@ -708,12 +715,12 @@ void PgServer::giveBack(PGconn* conn)
 {
     if (!conn)
         return;
-    if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE
+    if (pq().PQstatus(conn) == CONNECTION_OK && pq().PQtransactionStatus(conn) == PQTRANS_IDLE
         && m_idle.size() < kIdleConnections) {
         m_idle.push_back(conn);
         return;
     }
-    PQfinish(conn);
+    pq().PQfinish(conn);
 }
 
 std::unique_ptr<PgLease> PgServer::lease(QString* error)
@@ -721,9 +728,9 @@ std::unique_ptr<PgLease> PgServer::lease(QString* error)
     while (!m_idle.empty()) {
         PGconn* c = m_idle.back();
         m_idle.pop_back();
-        if (PQstatus(c) == CONNECTION_OK)
+        if (pq().PQstatus(c) == CONNECTION_OK)
             return std::make_unique<PgLease>(shared_from_this(), c);
-        PQfinish(c);
+        pq().PQfinish(c);
     }
     PGconn* c = connect(error);
     return c ? std::make_unique<PgLease>(shared_from_this(), c) : nullptr;
@@ -757,8 +764,8 @@ QStringList PgServer::tableNames(QString* error)
     if (!r)
         return {};
     QStringList names;
-    for (int i = 0; i < PQntuples(r.get()); ++i)
-        names.append(QString::fromUtf8(PQgetvalue(r.get(), i, 0)));
+    for (int i = 0; i < pq().PQntuples(r.get()); ++i)
+        names.append(QString::fromUtf8(pq().PQgetvalue(r.get(), i, 0)));
     sortNames(names);
     names.removeDuplicates();
     return names;
@@ -772,8 +779,8 @@ QString PgServer::resolveName(const QString& table, QString* error)
     if (!r)
         return {};
     QStringList found;
-    for (int i = 0; i < PQntuples(r.get()); ++i)
-        found.append(QString::fromUtf8(PQgetvalue(r.get(), i, 0)));
+    for (int i = 0; i < pq().PQntuples(r.get()); ++i)
+        found.append(QString::fromUtf8(pq().PQgetvalue(r.get(), i, 0)));
     if (found.contains(table))
         return table;
     if (found.contains(table.toLower()))
@@ -801,11 +808,11 @@ bool PgServer::tableInfo(const QString& table, DbTableInfo* info, QString* error
     info->name = table;
     info->fields.clear();
     info->keyFields.clear();
-    for (int i = 0; i < PQntuples(cols.get()); ++i) {
-        DbField f = pgField(QString::fromUtf8(PQgetvalue(cols.get(), i, 0)),
-                            Oid(std::strtoul(PQgetvalue(cols.get(), i, 1), nullptr, 10)),
-                            int(std::strtol(PQgetvalue(cols.get(), i, 2), nullptr, 10)));
-        f.declaredType = QString::fromUtf8(PQgetvalue(cols.get(), i, 3));
+    for (int i = 0; i < pq().PQntuples(cols.get()); ++i) {
+        DbField f = pgField(QString::fromUtf8(pq().PQgetvalue(cols.get(), i, 0)),
+                            Oid(std::strtoul(pq().PQgetvalue(cols.get(), i, 1), nullptr, 10)),
+                            int(std::strtol(pq().PQgetvalue(cols.get(), i, 2), nullptr, 10)));
+        f.declaredType = QString::fromUtf8(pq().PQgetvalue(cols.get(), i, 3));
         info->fields.append(f);
     }
     // The primary key, else the first unique index (in creation order)
@@ -820,8 +827,8 @@ bool PgServer::tableInfo(const QString& table, DbTableInfo* info, QString* error
                          {rel}, error);
     if (!keys)
         return false;
-    if (PQntuples(keys.get()) == 1 && !PQgetisnull(keys.get(), 0, 0))
-        info->keyFields = QString::fromUtf8(PQgetvalue(keys.get(), 0, 0)).split(QChar(1));
+    if (pq().PQntuples(keys.get()) == 1 && !pq().PQgetisnull(keys.get(), 0, 0))
+        info->keyFields = QString::fromUtf8(pq().PQgetvalue(keys.get(), 0, 0)).split(QChar(1));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
-// PostgreSQL databases through libpq.
+// PostgreSQL databases through libpq, which the first server database
+// opened loads (pqlibrary.h); when it cannot, opening fails with the
+// loader's reason.
 //
 // A server database keeps a small pool of connections: a dataset reading
 // its rows holds one for as long as it reads (a cursor inside a

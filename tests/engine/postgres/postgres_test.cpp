@@ -10,6 +10,7 @@
 #include "driver/dataset.h"
 
 #include <platform/dbengine/dbsession.h>
+#include <platform/dbengine/pqlibrary.h>
 #include <platform/dbengine/tablefile.h>
 
 #include <QDir>
@@ -144,6 +145,26 @@ TEST_F(PgTest, AnAliasLogsInWithTheAliasOrTheDatabaseItemsLoginAndNeverShowsTheP
         QString(), QString(), QString(), QStringLiteral("PG"));
     EXPECT_EQ(none, nullptr);
     EXPECT_FALSE(Shown().contains(s.password));
+}
+
+TEST_F(PgTest, AClientLibraryThatCannotBeLoadedFailsTheOpenAndLeavesOpenServersWorking)
+{
+    platform::DbDatabase* db = Open();
+    ASSERT_NE(db, nullptr);
+    platform::setPqLibraryFile("libpq-absent.so.5");
+    // the server already open goes on with the library it loaded
+    QString error;
+    EXPECT_TRUE(db->openQuery(QStringLiteral("SELECT 1"), &error)) << error.toStdString();
+    // a new open loads again, fails, and says why in the system's words
+    mx::ResetBdeSession();
+    EXPECT_FALSE(Driver().OpenDatabase(QStringLiteral("PG"), {}, {}));
+    const QString shown = Shown();
+    EXPECT_TRUE(shown.contains(u"Cannot connect to the database PG")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u"libpq-absent.so.5: cannot open shared object file")) << shown.toStdString();
+    // the library back, the same alias opens
+    platform::setPqLibraryFile({});
+    EXPECT_TRUE(Driver().OpenDatabase(QStringLiteral("PG"), {}, {})) << Shown().toStdString();
+    EXPECT_TRUE(Driver().TableNameList(QStringLiteral("PG")).contains(QStringLiteral("CLIENT")));
 }
 
 TEST_F(PgTest, TableMetadataMapsTheServersTypesAndFindsTheKeys)
