@@ -4,6 +4,7 @@
 #include "bdesession.h"
 #include "dberror.h"
 
+#include "core/itemptr.h"
 #include "core/userservice.h"
 #include "driver/driverclasses.h"
 #include "global/datasource.h"
@@ -16,20 +17,6 @@
 
 namespace mx {
 namespace {
-
-// The dataset a call is building: freed unless it is handed out.
-class TDatasetGuard {
-public:
-    explicit TDatasetGuard(TMxBdeDataset* dataset) : m_dataset(dataset) {}
-    ~TDatasetGuard() { TMxItem::Free(m_dataset); }
-    TDatasetGuard(const TDatasetGuard&) = delete;
-    TDatasetGuard& operator=(const TDatasetGuard&) = delete;
-    TMxBdeDataset* operator->() const { return m_dataset; }
-    TMxBdeDataset* release() { return std::exchange(m_dataset, nullptr); }
-
-private:
-    TMxBdeDataset* m_dataset;
-};
 
 // The text form of a database's values: the date order of its dialect.
 platform::DbTextFormat textFormatOf(const platform::DbDatabase* db)
@@ -89,7 +76,7 @@ TIMxDataset* TMxBdeDriver::ExecuteQuery(const QString& sql, const QString& passw
 {
     try {
         platform::DbDatabase* db = DoOpenDatabase(databaseName, userName, password);
-        TDatasetGuard dataset(new TMxBdeDataset(nullptr));
+        TItemPtr<TMxBdeDataset> dataset(new TMxBdeDataset(nullptr)); // freed unless handed out
         dataset->SetTextFormat(textFormatOf(db));
         QString error;
         if (viewName.isEmpty()) {
@@ -134,7 +121,7 @@ TIMxDataset* TMxBdeDriver::distinctValues(const QString& procName, const QString
 {
     try {
         platform::DbDatabase* db = DoOpenDatabase(databaseName, userName, password);
-        TDatasetGuard dataset(new TMxBdeDataset(nullptr));
+        TItemPtr<TMxBdeDataset> dataset(new TMxBdeDataset(nullptr));
         // The values go back into SQL as constants: they are written in the
         // order the dialect reads them back.
         dataset->SetTextFormat(platform::DbTextFormat{syntax.SQLDateEditor});
@@ -170,7 +157,7 @@ TIMxDataset* TMxBdeDriver::GetTable(const QString& databaseName, const QString& 
 {
     try {
         platform::DbDatabase* db = DoOpenDatabase(databaseName, QString(), QString());
-        TDatasetGuard dataset(new TMxBdeDataset(nullptr));
+        TItemPtr<TMxBdeDataset> dataset(new TMxBdeDataset(nullptr));
         dataset->SetTextFormat(textFormatOf(db));
         if (tableName.isEmpty()) {
             dataset->SetDataset(TDbDataObject::FromDefinitions(QString(), {}, {}));

@@ -5,6 +5,8 @@
 #include "itemptr.h"
 #include "list.h"
 
+#include <limits>
+
 namespace mx {
 
 struct ItemManagerAccess {
@@ -258,7 +260,7 @@ TMxItem* TMxItem::Clone(TMxItem* newOwner) const
 
 void TMxItem::BeginUpdate()
 {
-    if (m_updateCount == 255)
+    if (m_updateCount == std::numeric_limits<decltype(m_updateCount)>::max())
         throw EIntOverflow(QStringLiteral("Integer overflow"));
     ++m_updateCount;
 }

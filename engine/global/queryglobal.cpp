@@ -34,10 +34,10 @@ MX_DEFINE_CLASS(TMxQueryGlobal, TMxItem, describeQueryGlobal)
 TMxQueryGlobal::TMxQueryGlobal(TMxItem* owner)
     : TMxItem(owner), m_totalList(std::make_unique<TStringList>())
 {
-    m_filterCheck = new TFilterCheckList(this);
-    m_formulaCheck = new TFormulaCheckList(this);
-    m_formulaOperator = new TFormulaOperatorList(this);
-    m_fldTypes = new TFieldTypeList(this);
+    m_filterCheck.reset(new TFilterCheckList(this));
+    m_formulaCheck.reset(new TFormulaCheckList(this));
+    m_formulaOperator.reset(new TFormulaOperatorList(this));
+    m_fldTypes.reset(new TFieldTypeList(this));
     if (!DestinationTypes())
         SetDestinationTypes(new TDestinationList(nullptr));
     if (!g_datasources)
@@ -76,10 +76,10 @@ void TMxQueryGlobal::BeforeDestruction()
 
 void TMxQueryGlobal::freeLists() noexcept
 {
-    TMxItem::Free(std::exchange(m_filterCheck, nullptr));
-    TMxItem::Free(std::exchange(m_formulaCheck, nullptr));
-    TMxItem::Free(std::exchange(m_formulaOperator, nullptr));
-    TMxItem::Free(std::exchange(m_fldTypes, nullptr));
+    m_filterCheck.reset();
+    m_formulaCheck.reset();
+    m_formulaOperator.reset();
+    m_fldTypes.reset();
 }
 
 void TMxQueryGlobal::SetPrivateQueryPath(const QString& value)
@@ -110,10 +110,10 @@ void TMxQueryGlobal::LoadGlobals()
     m_totalList->Clear();
     for (const char* total : {"count", "count all", "average", "sum", "min", "max"})
         m_totalList->Add(QString::fromLatin1(total));
-    LoadDefinitionFile(m_filterCheck, QString::fromLatin1(kFilterChecksFile));
-    LoadDefinitionFile(m_formulaCheck, QString::fromLatin1(kFormulaChecksFile));
-    LoadDefinitionFile(m_formulaOperator, QString::fromLatin1(kOperatorsFile));
-    LoadDefinitionFile(m_fldTypes, QString::fromLatin1(kFieldTypesFile));
+    LoadDefinitionFile(m_filterCheck.get(), QString::fromLatin1(kFilterChecksFile));
+    LoadDefinitionFile(m_formulaCheck.get(), QString::fromLatin1(kFormulaChecksFile));
+    LoadDefinitionFile(m_formulaOperator.get(), QString::fromLatin1(kOperatorsFile));
+    LoadDefinitionFile(m_fldTypes.get(), QString::fromLatin1(kFieldTypesFile));
     LoadDefinitionFile(DestinationTypes(), GetEngineDestFileName());
     LoadDefinitionFile(Datasources(), GetEngineDatasourceFileName());
     // The SQL function catalogue is optional: without its file it stays empty.

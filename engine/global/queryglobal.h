@@ -9,6 +9,7 @@
 #include "formulacheck.h"
 #include "formulaoperator.h"
 
+#include "core/itemptr.h"
 #include "core/strings.h"
 #include "destination/destinationtype.h"
 
@@ -28,10 +29,10 @@ public:
     ~TMxQueryGlobal() override;
 
     TStringList* TotalList() const { return m_totalList.get(); }
-    TFilterCheckList* FilterCheck() const { return m_filterCheck; }
-    TFormulaCheckList* FormulaCheck() const { return m_formulaCheck; }
-    TFormulaOperatorList* FormulaOperator() const { return m_formulaOperator; }
-    TFieldTypeList* FldTypes() const { return m_fldTypes; }
+    TFilterCheckList* FilterCheck() const { return m_filterCheck.get(); }
+    TFormulaCheckList* FormulaCheck() const { return m_formulaCheck.get(); }
+    TFormulaOperatorList* FormulaOperator() const { return m_formulaOperator.get(); }
+    TFieldTypeList* FldTypes() const { return m_fldTypes.get(); }
     const QString& PrivateQueryPath() const { return m_privateQueryPath; }
     void SetPrivateQueryPath(const QString& value);
 
@@ -47,10 +48,10 @@ protected:
 private:
     void freeLists() noexcept;
     std::unique_ptr<TStringList> m_totalList;
-    TFilterCheckList* m_filterCheck = nullptr;
-    TFormulaCheckList* m_formulaCheck = nullptr;
-    TFormulaOperatorList* m_formulaOperator = nullptr;
-    TFieldTypeList* m_fldTypes = nullptr;
+    TItemPtr<TFilterCheckList> m_filterCheck;
+    TItemPtr<TFormulaCheckList> m_formulaCheck;
+    TItemPtr<TFormulaOperatorList> m_formulaOperator;
+    TItemPtr<TFieldTypeList> m_fldTypes;
     QString m_privateQueryPath;
 };
 

@@ -12,16 +12,15 @@ template <class T>
 class TOwned {
 public:
     explicit TOwned(TMxItem* owner) : m_item(new T(owner)) {}
-    ~TOwned() { TMxItem::Free(m_item); }
     TOwned(const TOwned&) = delete;
     TOwned& operator=(const TOwned&) = delete;
 
-    T* get() const { return m_item; }
-    T* operator->() const { return m_item; }
+    T* get() const { return m_item.get(); }
+    T* operator->() const { return m_item.get(); }
     T& operator*() const { return *m_item; }
 
 private:
-    T* m_item;
+    TItemPtr<T> m_item;
 };
 
 } // namespace mx

@@ -38,10 +38,6 @@ namespace mx {
 // %s " for dates); an editor or formatter that does not name d, m and y
 // once each raises EMxException "Bad format : " with that text.
 QString FormatSQLValue(const QString& value, QChar typeLetter, const TSQLSyntaxProperties& syntax);
-inline void FormatSQLValue(const QString& value, QChar typeLetter, const TSQLSyntaxProperties& syntax, QString& result)
-{
-    result = FormatSQLValue(value, typeLetter, syntax);
-}
 
 // A value typed by the user as a LIKE pattern: a text constant as above,
 // the prefix and suffix (the pattern's "%") put inside its quoters.

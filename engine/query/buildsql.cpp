@@ -224,7 +224,7 @@ void TMxQueryStep::GetQueryFields()
         if (!selected) {
             if (!calculated)
                 CriteriaToSQL(f, f->FormulaList(), false, f->SQLCriteria());
-            selected = static_cast<TMxQueryField*>(f->Clone(m_selectedFields));
+            selected = static_cast<TMxQueryField*>(f->Clone(m_selectedFields.get()));
             if (!calculated)
                 AddTable(table);
         } else if (!calculated && f->FormulaList()->Count() > 0) {
@@ -247,7 +247,7 @@ void TMxQueryStep::GetQueryFields()
         CriteriaToSQL(nullptr, c->Criteria(), false, c->SQLCriteria());
     // The step's and the set's criteria name tables too: they must stand in
     // the FROM list and be joined.
-    CriteriaToSQL(nullptr, m_stepCriteria, false, m_stepCriteriaSql.get());
+    CriteriaToSQL(nullptr, m_stepCriteria.get(), false, m_stepCriteriaSql.get());
     if (TMxQuery* query = GetQuery())
         if (TMxDomain* domain = query->GetDomain())
             CriteriaToSQL(nullptr, domain->Criteria(), false, domain->SQLText());
@@ -389,7 +389,7 @@ private:
     void gatherColumns()
     {
         TMxQueryStep& s = m_step;
-        TMxQueryFieldList* fields = s.m_selectedFields;
+        TMxQueryFieldList* fields = s.m_selectedFields.get();
         m_position.assign(size_t(fields->Count()), 0);
         TMxTable* firstTable = !s.m_tables.empty() ? s.m_tables.front() : (s.m_model ? s.m_model->CalcTable() : nullptr);
         for (int i = 0; i < fields->Count(); ++i) {
@@ -551,7 +551,7 @@ private:
 
     void gatherStepCriterion()
     {
-        m_step.CriteriaToSQL(nullptr, m_step.m_stepCriteria, true, m_step.m_stepCriteriaSql.get());
+        m_step.CriteriaToSQL(nullptr, m_step.m_stepCriteria.get(), true, m_step.m_stepCriteriaSql.get());
         appendList(m_whereList, *m_step.m_stepCriteriaSql);
     }
 
@@ -587,7 +587,7 @@ private:
     {
         if (!m_grouped)
             return;
-        const TMxQueryFieldList* fields = m_step.m_selectedFields;
+        const TMxQueryFieldList* fields = m_step.m_selectedFields.get();
         QStringList group;
         for (int i = 0; i < fields->Count(); ++i) {
             const TMxQueryField* f = fields->Items(i);
@@ -608,7 +608,7 @@ private:
 
     void writeOrderBy()
     {
-        const TMxQueryFieldList* fields = m_step.m_selectedFields;
+        const TMxQueryFieldList* fields = m_step.m_selectedFields.get();
         std::vector<int> sorted;
         for (int i = 0; i < fields->Count(); ++i)
             if (fields->Items(i)->SortRange() >= 0)

@@ -388,7 +388,7 @@ void TMxQueryStep::CriteriaToSQL(TMxQueryField* field, TMxFormulaList* formula, 
         }
         return;
     }
-    TCriteriaWriter writer(field, text, m_syntax, isRunMode(), GetQuery(), m_model,
+    TCriteriaWriter writer(field, text, m_syntax, isRunMode(), GetQuery(), m_model.get(),
         [this](const TMxFormula* t) { return criteriaField(t); });
     writer.Write(formula);
 }

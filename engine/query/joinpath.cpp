@@ -101,7 +101,7 @@ void TMxQueryStep::LinkTables()
                 // would come out as a cross product.
                 if (!link || link->FLinks()->Count() == 0)
                     throw EMxBadDatamodel(TranslateFmt(QStringLiteral("Can not link %s and %s"),
-                        {tableName(m_model, x), tableName(m_model, y)}));
+                        {tableName(m_model.get(), x), tableName(m_model.get(), y)}));
                 for (TMxItem* pair : *link->FLinks()) {
                     auto* flink = static_cast<TMxFLink*>(pair);
                     if (std::find(m_linkPairs.begin(), m_linkPairs.end(), flink) == m_linkPairs.end())
@@ -110,7 +110,7 @@ void TMxQueryStep::LinkTables()
                     AddTable(m_model->Tables()->FindById(link->Detail()));
                 }
                 if ((link->LeftOuter() || link->RightOuter()) && !m_sqlJoins->FindJoin(link->Master(), link->Detail())) {
-                    auto* join = new TMxSqlJoin(m_sqlJoins);
+                    auto* join = new TMxSqlJoin(m_sqlJoins.get());
                     join->SetId(m_sqlJoins->Count());
                     join->SetMaster(link->Master());
                     join->SetDetail(link->Detail());

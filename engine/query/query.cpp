@@ -42,9 +42,9 @@ TMxQuery::TMxQuery(TMxItem* owner)
     , m_informations(std::make_unique<TStrings>())
     , m_positionStrings(std::make_unique<TStrings>())
 {
-    m_params = new TMxParamList(this);
-    m_paramControls = new TMxParamControlList(this);
-    m_steps = new TMxQueryStepList(this);
+    m_params.reset(new TMxParamList(this));
+    m_paramControls.reset(new TMxParamControlList(this));
+    m_steps.reset(new TMxQueryStepList(this));
 }
 
 TMxQuery::~TMxQuery()
@@ -54,16 +54,12 @@ TMxQuery::~TMxQuery()
 
 void TMxQuery::BeforeDestruction()
 {
-    auto freeChild = [](auto*& child) {
-        TMxItem* item = child;
-        child = nullptr;
-        TMxItem::Free(item);
-    };
-    freeChild(m_paramControls);
-    freeChild(m_params);
+    // each pointer is cleared before its list is freed
+    m_paramControls.reset();
+    m_params.reset();
     m_informations.reset();
     m_positionStrings.reset();
-    freeChild(m_steps);
+    m_steps.reset();
     freeModel();
 }
 
@@ -167,23 +163,23 @@ TMxQueryStep* TMxQuery::AddStep()
     if (!m_model)
         throw EMxInternal(QStringLiteral("DataModel not assigned"));
     BeginUpdate();
-    TMxQueryStep* step = nullptr;
+    TItemPtr<TMxQueryStep> step;
     try {
         TMxQueryStep* previous = m_steps->Count() > 0 ? m_steps->Last() : nullptr;
         const int id = m_steps->NextId();
-        step = new TMxQueryStep(m_steps);
+        step.reset(new TMxQueryStep(m_steps.get()));
         step->SetId(id);
         const TMxDataModel* source = previous && previous->DataModel() ? previous->DataModel() : m_model;
         step->SetDataModel(static_cast<TMxDataModel*>(source->Clone(nullptr)));
         step->ApplyDomain(m_domId);
-        m_steps->NotifyAdd(step);
+        m_steps->NotifyAdd(step.get());
     } catch (...) {
-        TMxItem::Free(step);
+        step.reset();
         EndUpdate();
         throw;
     }
     EndUpdate();
-    return step;
+    return step.release(); // the step list owns it
 }
 
 void TMxQuery::Prepare(bool design)

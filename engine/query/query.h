@@ -5,6 +5,7 @@
 #include "querystep.h"
 
 #include "core/file.h"
+#include "core/itemptr.h"
 #include "core/strings.h"
 
 #include <functional>
@@ -44,9 +45,9 @@ public:
     const QString& ViewPrefix() const { return m_viewPrefix; }
     void SetViewPrefix(const QString& value);
     TStrings* PositionStrings() const { return m_positionStrings.get(); }
-    TMxParamList* Params() const { return m_params; }
-    TMxParamControlList* ParamControls() const { return m_paramControls; }
-    TMxQueryStepList* Steps() const { return m_steps; }
+    TMxParamList* Params() const { return m_params.get(); }
+    TMxParamControlList* ParamControls() const { return m_paramControls.get(); }
+    TMxQueryStepList* Steps() const { return m_steps.get(); }
 
     // Name, else the file name, else "Nouvelle Requête".
     QString GetCaption() const;
@@ -112,9 +113,9 @@ private:
     std::unique_ptr<TStrings> m_informations;
     QString m_viewPrefix;
     std::unique_ptr<TStrings> m_positionStrings;
-    TMxParamList* m_params = nullptr;
-    TMxParamControlList* m_paramControls = nullptr;
-    TMxQueryStepList* m_steps = nullptr;
+    TItemPtr<TMxParamList> m_params;
+    TItemPtr<TMxParamControlList> m_paramControls;
+    TItemPtr<TMxQueryStepList> m_steps;
 
     TMxDataModel* m_model = nullptr;
     bool m_ownsModel = false;

@@ -17,11 +17,6 @@ TMxQueryEntity::TMxQueryEntity(TMxItem* owner) : TMxQueryFieldList(owner) {}
 
 TMxQueryEntity::~TMxQueryEntity() = default;
 
-void TMxQueryEntity::FreeCriteria::operator()(TMxEntityCriteria* c) const
-{
-    TMxItem::Free(c);
-}
-
 TMxQueryStep* TMxQueryEntity::Step() const
 {
     TMxList* list = OwnerList();
@@ -59,7 +54,7 @@ void TMxQueryEntity::SetSourceItem(const TMxEntityCriteria* criteria)
     if (sameCriteria(m_criteria.get(), criteria))
         return;
     if (criteria) {
-        std::unique_ptr<TMxEntityCriteria, FreeCriteria> copy(new TMxEntityCriteria(nullptr));
+        TItemPtr<TMxEntityCriteria> copy(new TMxEntityCriteria(nullptr));
         copy->Assign(criteria);
         m_criteria = std::move(copy);
     } else {

@@ -2,9 +2,8 @@
 // An entity of the data model placed in a query step: the step's fields of
 // that entity, and the entity criterion chosen for it.
 
+#include "core/itemptr.h"
 #include "model/queryfield.h"
-
-#include <memory>
 
 namespace mx {
 
@@ -46,10 +45,7 @@ public:
     void Assign(const TPersistent* source) override;
 
 private:
-    struct FreeCriteria {
-        void operator()(TMxEntityCriteria* c) const;
-    };
-    std::unique_ptr<TMxEntityCriteria, FreeCriteria> m_criteria;
+    TItemPtr<TMxEntityCriteria> m_criteria;
 };
 
 class TMxQueryEntityList : public TMxTypedList<TMxQueryEntity> {

@@ -4,6 +4,7 @@
 #include "stepreport.h"
 
 #include "core/exceptions.h"
+#include "core/itemptr.h"
 #include "destination/destinationtype.h"
 #include "destination/querydestination.h"
 #include "driver/dataset.h"
@@ -22,18 +23,6 @@
 #include "stream/writer.h"
 
 namespace mx {
-
-namespace {
-
-template <class T>
-void freeChild(T*& child)
-{
-    TMxItem* item = child;
-    child = nullptr;
-    TMxItem::Free(item);
-}
-
-} // namespace
 
 static void describeStep(ClassBuilder<TMxQueryStep>& c)
 {
@@ -67,7 +56,7 @@ TMxQueryStep::TMxQueryStep(TMxItem* owner)
     try {
         m_report = CreateStepReport(this);
         TDestinationList* types = DestinationTypes();
-        m_destinations = types ? types->CreateQueryDestinations(this) : new TQueryDestinationList(this);
+        m_destinations.reset(types ? types->CreateQueryDestinations(this) : new TQueryDestinationList(this));
         // The dialect a step starts with; preparation sets the real one.
         TDbEngDatasourceList* list = nullptr;
         if (TMxQuery* query = GetQuery())
@@ -81,12 +70,12 @@ TMxQueryStep::TMxQueryStep(TMxItem* owner)
             m_syntax = DatasourceSyntax(QString());
             m_syntaxName = QString::fromLatin1(kStandardDatasource);
         }
-        m_sqlJoins = new TMxSqlJoinList(this);
-        m_entities = new TMxQueryEntityList(this);
-        m_allFields = new TMxQueryFieldList(this);
+        m_sqlJoins.reset(new TMxSqlJoinList(this));
+        m_entities.reset(new TMxQueryEntityList(this));
+        m_allFields.reset(new TMxQueryFieldList(this));
         m_allFields->SetOwnsItems(false);
-        m_stepCriteria = new TMxFormulaList(this);
-        m_selectedFields = new TMxQueryFieldList(this);
+        m_stepCriteria.reset(new TMxFormulaList(this));
+        m_selectedFields.reset(new TMxQueryFieldList(this));
     } catch (...) {
         BeforeDestruction();
         throw;
@@ -106,13 +95,14 @@ void TMxQueryStep::BeforeDestruction()
     m_databases.clear();
     m_entityCriteria.clear();
     m_extraFilters.clear();
-    freeChild(m_sqlJoins);
-    freeChild(m_selectedFields);
-    freeChild(m_entities);
-    freeChild(m_allFields);
-    freeChild(m_stepCriteria);
-    freeChild(m_destinations);
-    freeChild(m_model);
+    // each pointer is cleared before its item is freed
+    m_sqlJoins.reset();
+    m_selectedFields.reset();
+    m_entities.reset();
+    m_allFields.reset();
+    m_stepCriteria.reset();
+    m_destinations.reset();
+    m_model.reset();
     m_report.reset();
 }
 
@@ -138,7 +128,7 @@ TMxQuery* TMxQueryStep::GetQuery() const
 
 void TMxQueryStep::SetDataModel(TMxDataModel* model)
 {
-    if (model == m_model)
+    if (model == m_model.get())
         return;
     m_tables.clear();
     m_linkPairs.clear();
@@ -147,9 +137,7 @@ void TMxQueryStep::SetDataModel(TMxDataModel* model)
     m_extraFilters.clear();
     if (m_selectedFields)
         m_selectedFields->Clear();
-    TMxDataModel* old = m_model;
-    m_model = model;
-    TMxItem::Free(old);
+    m_model.reset(model); // the new one in place before the old one goes
     // the step's fields now read the tables of this model
     if (m_model) {
         EnsureResultTables();
@@ -222,7 +210,7 @@ TMxQueryEntity* TMxQueryStep::findOrMakeEntity(TMxEntity* entity)
     }
     if (TMxQueryEntity* found = m_entities->FindById(-1))
         return found;
-    auto* made = new TMxQueryEntity(m_entities);
+    auto* made = new TMxQueryEntity(m_entities.get());
     made->SetId(-1);
     made->SetName(Translate(QStringLiteral("Autres champs")));
     m_entities->NotifyAdd(made);
@@ -246,30 +234,25 @@ void TMxQueryStep::addOneField(TMxQueryEntity* stepEntity, TMxField* field)
         if (tableIdOf(f) == tableId && f->Name() == field->Name())
             return;
     }
-    auto* qf = new TMxQueryField(stepEntity);
-    try {
-        if (auto* source = dynamic_cast<TMxQueryField*>(field)) {
-            qf->Assign(source);
-        } else {
-            TMxTable* table = field->GetTable();
-            qf->BindTables(table, table);
-            qf->SetTableId(table ? table->Id() : 0);
-            qf->SetQueryTableId(table ? table->Id() : 0);
-            qf->SetName(field->Name());
-            qf->SetFullName(field->FullName());
-            qf->SetBaseName(field->FullName());
-            qf->SetSourceName(field->Name());
-            qf->SetFieldType(field->ShortType());
-            qf->SetExtPath(QString());
-            qf->SetCalculated(false);
-        }
-        qf->SetChecked(true);
-        qf->SetStepId(Id());
-    } catch (...) {
-        qf->Free();
-        throw;
+    TItemPtr<TMxQueryField> qf(new TMxQueryField(stepEntity));
+    if (auto* source = dynamic_cast<TMxQueryField*>(field)) {
+        qf->Assign(source);
+    } else {
+        TMxTable* table = field->GetTable();
+        qf->BindTables(table, table);
+        qf->SetTableId(table ? table->Id() : 0);
+        qf->SetQueryTableId(table ? table->Id() : 0);
+        qf->SetName(field->Name());
+        qf->SetFullName(field->FullName());
+        qf->SetBaseName(field->FullName());
+        qf->SetSourceName(field->Name());
+        qf->SetFieldType(field->ShortType());
+        qf->SetExtPath(QString());
+        qf->SetCalculated(false);
     }
-    stepEntity->NotifyAdd(qf);
+    qf->SetChecked(true);
+    qf->SetStepId(Id());
+    stepEntity->NotifyAdd(qf.release()); // its entity owns it
 }
 
 void TMxQueryStep::AddFields(TMxEntity* entity, TMxField* field)
@@ -352,14 +335,14 @@ void TMxQueryStep::ReadItems(TMxReader& reader)
     if (!reader.PeekStr().isEmpty() && reader.PeekStr() != criteriaClass)
         ReadStepReport(reader, m_report.get());
     if (reader.PeekStr() == criteriaClass)
-        reader.ReadObject(m_stepCriteria);
+        reader.ReadObject(m_stepCriteria.get());
     rebuildAllFields();
 }
 
 void TMxQueryStep::WriteItems(TMxWriter& writer)
 {
     WriteStepReport(writer, m_report.get());
-    writer.WriteObject(m_stepCriteria);
+    writer.WriteObject(m_stepCriteria.get());
 }
 
 void TMxQueryStep::Assign(const TPersistent* source)

@@ -8,6 +8,7 @@
 #include "sqljoin.h"
 
 #include "core/component.h"
+#include "core/itemptr.h"
 #include "core/sqlsyntax.h"
 
 #include <functional>
@@ -40,11 +41,11 @@ public:
     // Published
     bool DistinctSelect() const { return m_distinctSelect; }
     void SetDistinctSelect(bool value);
-    TMxQueryEntityList* Entities() const { return m_entities; }
-    TQueryDestinationList* Destinations() const { return m_destinations; }
-    TMxSqlJoinList* SQLJoins() const { return m_sqlJoins; }
+    TMxQueryEntityList* Entities() const { return m_entities.get(); }
+    TQueryDestinationList* Destinations() const { return m_destinations.get(); }
+    TMxSqlJoinList* SQLJoins() const { return m_sqlJoins.get(); }
     TComponent* QuickReport() const { return m_report.get(); }
-    TMxFormulaList* StepCriteria() const { return m_stepCriteria; }
+    TMxFormulaList* StepCriteria() const { return m_stepCriteria.get(); }
 
     // "Etape n" unless the step has a name.
     QString GetName() const override;
@@ -55,14 +56,14 @@ public:
     // the query gave it one. Setting frees the former copy and binds the
     // step's fields to the tables of the new one (by TableId and
     // QueryTableId; 0 is the model's table of calculated fields).
-    TMxDataModel* DataModel() const { return m_model; }
+    TMxDataModel* DataModel() const { return m_model.get(); }
     void SetDataModel(TMxDataModel* model);
     // Makes the set current in the step's model, then offers the result
     // tables of the earlier steps in its entity view.
     void ApplyDomain(int domainId);
 
     // Every field of every entity (not owned), entity by entity.
-    TMxQueryFieldList* AllFields() const { return m_allFields; }
+    TMxQueryFieldList* AllFields() const { return m_allFields.get(); }
     // Puts AllFields back in the order of the entities and their fields
     // (after entities or fields swapped places).
     void ReorderAllFields() { rebuildAllFields(); }
@@ -112,7 +113,7 @@ public:
     // The state one preparation gathers.
     TConcatStringList* SQL() const { return m_sql.get(); }
     TConcatStringList* StepCriteriaSQL() const { return m_stepCriteriaSql.get(); }
-    TMxQueryFieldList* SelectedFields() const { return m_selectedFields; }
+    TMxQueryFieldList* SelectedFields() const { return m_selectedFields.get(); }
     const std::vector<TMxTable*>& Tables() const { return m_tables; }
     const std::vector<TMxFLink*>& LinkPairs() const { return m_linkPairs; }
     const std::vector<TMxDatabaseItem*>& Databases() const { return m_databases; }
@@ -155,13 +156,13 @@ private:
     void applyViewPrefixes();
 
     bool m_distinctSelect = false;
-    TMxQueryEntityList* m_entities = nullptr;
-    TQueryDestinationList* m_destinations = nullptr;
-    TMxSqlJoinList* m_sqlJoins = nullptr;
+    TItemPtr<TMxQueryEntityList> m_entities;
+    TItemPtr<TQueryDestinationList> m_destinations;
+    TItemPtr<TMxSqlJoinList> m_sqlJoins;
     std::unique_ptr<TComponent> m_report;
-    TMxFormulaList* m_stepCriteria = nullptr;
+    TItemPtr<TMxFormulaList> m_stepCriteria;
 
-    TMxDataModel* m_model = nullptr;
+    TItemPtr<TMxDataModel> m_model;
     std::unique_ptr<TConcatStringList> m_sql;
     std::unique_ptr<TConcatStringList> m_stepCriteriaSql;
     TIMxDataset* m_dataset = nullptr;
@@ -169,8 +170,8 @@ private:
     QString m_syntaxName;
     QString m_mainDatabase;
     bool m_singleDatabase = false;
-    TMxQueryFieldList* m_allFields = nullptr;
-    TMxQueryFieldList* m_selectedFields = nullptr;
+    TItemPtr<TMxQueryFieldList> m_allFields;
+    TItemPtr<TMxQueryFieldList> m_selectedFields;
     std::vector<TMxEntityCriteria*> m_entityCriteria;
     std::vector<TMxFLink*> m_linkPairs;
     std::vector<TMxTable*> m_tables;

@@ -38,14 +38,14 @@ void putDate(std::uint8_t* v, const QDate& d, const QTime& t)
 void writeValue(const TChannelEntry& e, const QVariant& value, int recNo, std::uint8_t* v)
 {
     using platform::DbFieldType;
-    switch (e.type) {
-    case 1:
+    switch (DbFieldType(e.type)) {
+    case DbFieldType::String:
         rs::writeText(v, size_t(e.size), platform::toText(value).toUtf8());
         return;
-    case 2:
-    case 3:
-    case 4:
-    case 14: {
+    case DbFieldType::Smallint:
+    case DbFieldType::Integer:
+    case DbFieldType::Word:
+    case DbFieldType::AutoInc: {
         qint64 n = 0;
         if (!platform::toInteger(value, &n))
             notOfType(e, recNo, value);
@@ -56,37 +56,37 @@ void writeValue(const TChannelEntry& e, const QVariant& value, int recNo, std::u
         rs::putI32(v, std::int32_t(n));
         return;
     }
-    case 5: {
+    case DbFieldType::Boolean: {
         bool b = false;
         if (!platform::toBoolean(value, &b))
             notOfType(e, recNo, value);
         rs::putI32(v, b ? -1 : 0);
         return;
     }
-    case 6:
-    case 7:
-    case 8: {
+    case DbFieldType::Float:
+    case DbFieldType::Currency:
+    case DbFieldType::BCD: {
         double d = 0;
         if (!platform::toDouble(value, &d))
             notOfType(e, recNo, value);
         rs::putF64(v, d);
         return;
     }
-    case 9: {
+    case DbFieldType::Date: {
         QDate d;
         if (!platform::toDate(value, &d))
             notOfType(e, recNo, value);
         putDate(v, d, QTime());
         return;
     }
-    case 10: {
+    case DbFieldType::Time: {
         QTime t;
         if (!platform::toTime(value, &t))
             notOfType(e, recNo, value);
         putDate(v, QDate(), t);
         return;
     }
-    case 11: {
+    case DbFieldType::DateTime: {
         QDateTime dt;
         if (!platform::toDateTime(value, &dt))
             notOfType(e, recNo, value);

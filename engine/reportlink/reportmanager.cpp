@@ -30,6 +30,21 @@ constexpr int kHandOverTurnMs = 100;
 constexpr size_t kMinMapping = 1;
 constexpr size_t kMaxMapping = 64u * 1024 * 1024;
 
+// Places in a request's data area (see the request codes). Every request
+// on an open channel starts with its handle, then the channel's number.
+constexpr size_t kChannelAt = 4;
+// Opening: the channel's number at +0, then the names of the two mappings
+// and of the dataset; the answer puts the handle at +0, then the end flag
+// and the number of fields.
+constexpr size_t kFirstMappingAt = 4;
+constexpr size_t kSecondMappingAt = kFirstMappingAt + rs::kMappingNameField;
+constexpr size_t kDatasetAt = kSecondMappingAt + rs::kMappingNameField;
+constexpr size_t kAtEndFlagAt = 4;
+constexpr size_t kFieldCountAt = 8;
+// A memo: the field's name after the channel, then the byte to start from.
+constexpr size_t kMemoFieldAt = 8;
+constexpr size_t kMemoOffsetAt = kMemoFieldAt + rs::kFieldNameField;
+
 TReportManager* g_manager = nullptr;
 
 QString channelNotAvailable()
@@ -267,9 +282,9 @@ void TReportManager::answerOpen(std::uint8_t* data)
 {
     const std::int32_t number = rs::getI32(data);
     Channel& c = channelOf(number);
-    const QString firstName = fixedName(data + 4, rs::kMappingNameField);
-    const QString secondName = fixedName(data + 24, rs::kMappingNameField);
-    const QString datasetName = fixedName(data + 44, rs::kDatasetNameField);
+    const QString firstName = fixedName(data + kFirstMappingAt, rs::kMappingNameField);
+    const QString secondName = fixedName(data + kSecondMappingAt, rs::kMappingNameField);
+    const QString datasetName = fixedName(data + kDatasetAt, rs::kDatasetNameField);
     release(c);
     try {
         QString error;
@@ -298,8 +313,8 @@ void TReportManager::answerOpen(std::uint8_t* data)
         throw;
     }
     rs::putI32(data, c.handle);
-    rs::putI32(data + 4, c.onRow ? -1 : 0);
-    rs::putU16(data + 8, std::uint16_t(c.layout.entries.size()));
+    rs::putI32(data + kAtEndFlagAt, c.onRow ? -1 : 0);
+    rs::putU16(data + kFieldCountAt, std::uint16_t(c.layout.entries.size()));
 }
 
 void TReportManager::answerClose(std::uint8_t* data)
@@ -307,7 +322,7 @@ void TReportManager::answerClose(std::uint8_t* data)
     const std::int32_t handle = rs::getI32(data);
     if (handle == 0)
         return;
-    release(openChannelOf(handle, rs::getI32(data + 4)));
+    release(openChannelOf(handle, rs::getI32(data + kChannelAt)));
 }
 
 void TReportManager::answerDatasets(std::uint8_t* data)
@@ -332,7 +347,7 @@ void TReportManager::answerFields(std::uint8_t* data)
 
 void TReportManager::answerNext(std::uint8_t* data)
 {
-    Channel& c = openChannelOf(rs::getI32(data), rs::getI32(data + 4));
+    Channel& c = openChannelOf(rs::getI32(data), rs::getI32(data + kChannelAt));
     bool atEnd = true;
     if (c.onRow) {
         if (c.cursor->Next()) {
@@ -349,9 +364,9 @@ void TReportManager::answerNext(std::uint8_t* data)
 
 void TReportManager::answerMemo(std::uint8_t* data)
 {
-    Channel& c = openChannelOf(rs::getI32(data), rs::getI32(data + 4));
-    const QString field = fixedName(data + 8, rs::kFieldNameField);
-    const std::int32_t offset = rs::getI32(data + 40);
+    Channel& c = openChannelOf(rs::getI32(data), rs::getI32(data + kChannelAt));
+    const QString field = fixedName(data + kMemoFieldAt, rs::kFieldNameField);
+    const std::int32_t offset = rs::getI32(data + kMemoOffsetAt);
     const size_t room = std::min<size_t>(c.second->usableSize(), size_t(rs::kMemoChunk) + 1);
     if (room == 0)
         throw EMxException(channelNotAvailable());

@@ -7,7 +7,11 @@
 
 namespace mx {
 
-void DoubleToExtended(double value, unsigned char out[10]);
-double ExtendedToDouble(const unsigned char in[10]);
+// Bytes of one value: 64 bits of mantissa (its leading bit explicit), then
+// the sign and a 15-bit exponent.
+inline constexpr int kExtendedSize = 10;
+
+void DoubleToExtended(double value, unsigned char out[kExtendedSize]);
+double ExtendedToDouble(const unsigned char in[kExtendedSize]);
 
 } // namespace mx

@@ -23,6 +23,15 @@ public:
     virtual void DefineBinaryProperty(const QString& name, const ReadBinFn& read, const WriteBinFn& write, bool hasData) = 0;
 };
 
+// The resource header before an object stream: FF 0A 00 (a data resource
+// named by number), the root's class name ended by a zero, two bytes of
+// flags, and the size of the stream in four bytes. The stream starts with
+// its signature.
+inline constexpr char kResourceStart[3] = {'\xFF', '\x0A', '\0'};
+inline constexpr char kResourceFlags[2] = {'\x30', '\x10'};
+inline constexpr int kResourceSizeBytes = 4;
+inline constexpr char kStreamSignature[4] = {'T', 'P', 'F', '0'};
+
 // Value type codes of the stream.
 enum TValueType : unsigned char {
     vaNull = 0,

@@ -42,13 +42,9 @@ public:
     using Exception::Exception;
 };
 
-const char kSignature[4] = {'T', 'P', 'F', '0'};
-
-// The resource header: FF 0A 00, the root's class name ended by a zero,
-// two bytes of flags and the stream's size in four bytes.
+// The resource header (see filer.h): its class name ends within this many
+// bytes from the start.
 constexpr qsizetype kHeaderNameLimit = 79;
-constexpr qsizetype kHeaderFlagsSize = 2;
-constexpr qsizetype kHeaderSizeSize = 4;
 
 QStringList& recordsAfterLists()
 {
@@ -146,32 +142,32 @@ void TMxReader::ReadRoot(TMxItem* root)
     };
     // resource header
     const qsizetype headerLimit = std::min<qsizetype>(kHeaderNameLimit, m_size);
-    if (headerLimit < 3 || static_cast<unsigned char>(m_p[0]) != 0xFF || m_p[1] != 10 || m_p[2] != 0)
+    if (headerLimit < qsizetype(sizeof kResourceStart) || std::memcmp(m_p, kResourceStart, sizeof kResourceStart) != 0)
         invalid(0, true);
     qsizetype zero = -1;
-    for (qsizetype i = 3; i < headerLimit; ++i)
+    for (qsizetype i = sizeof kResourceStart; i < headerLimit; ++i)
         if (m_p[i] == 0) {
             zero = i;
             break;
         }
     if (zero < 0)
-        invalid(3, true);
-    const qsizetype sizeAt = zero + 1 + kHeaderFlagsSize;
-    m_pos = sizeAt + kHeaderSizeSize;
+        invalid(sizeof kResourceStart, true);
+    const qsizetype sizeAt = zero + 1 + qsizetype(sizeof kResourceFlags);
+    m_pos = sizeAt + kResourceSizeBytes;
     const qsizetype streamStart = m_pos;
     // signature
-    if (m_size - m_pos < 4)
+    if (m_size - m_pos < qsizetype(sizeof kStreamSignature))
         invalid(m_pos, false);
-    if (std::memcmp(m_p + m_pos, kSignature, 4) == 0) {
-        m_pos += 4;
+    if (std::memcmp(m_p + m_pos, kStreamSignature, sizeof kStreamSignature) == 0) {
+        m_pos += sizeof kStreamSignature;
     } else {
         bool scrambled = true;
-        for (int i = 0; i < 4; ++i)
-            if ((m_p[m_pos + i] ^ 1) != kSignature[i])
+        for (size_t i = 0; i < sizeof kStreamSignature; ++i)
+            if ((m_p[m_pos + i] ^ 1) != kStreamSignature[i])
                 scrambled = false;
         if (!scrambled)
             invalid(m_pos, false);
-        m_pos += 4;
+        m_pos += sizeof kStreamSignature;
         // descramble everything after the signature, in one pass
         char* w = m_data.data();
         m_p = m_data.constData();
@@ -618,9 +614,9 @@ double TMxReader::ReadFloat()
     if (t != vaExtended)
         return double(ReadInteger());
     ++m_pos;
-    need(10);
+    need(kExtendedSize);
     const double v = ExtendedToDouble(reinterpret_cast<const unsigned char*>(m_p + m_pos));
-    m_pos += 10;
+    m_pos += kExtendedSize;
     return v;
 }
 
@@ -741,8 +737,8 @@ void TMxReader::SkipValue()
         m_pos += 4;
         break;
     case vaExtended:
-        need(10);
-        m_pos += 10;
+        need(kExtendedSize);
+        m_pos += kExtendedSize;
         break;
     case vaString:
     case vaIdent:

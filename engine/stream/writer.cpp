@@ -49,19 +49,16 @@ void TMxWriter::writeInt32At(qsizetype pos, qint32 v)
 
 void TMxWriter::WriteRoot(TMxItem* root)
 {
-    m_out.append(char(0xFF));
-    m_out.append(char(10));
-    m_out.append(char(0));
+    m_out.append(kResourceStart, sizeof kResourceStart);
     QByteArray name = Encode(root->className().toUpper()).left(63);
     m_out.append(name);
     m_out.append(char(0));
-    m_out.append(char(0x30));
-    m_out.append(char(0x10));
-    m_out.append(QByteArray(4, '\0'));
+    m_out.append(kResourceFlags, sizeof kResourceFlags);
+    m_out.append(QByteArray(kResourceSizeBytes, '\0'));
     const qsizetype p = m_out.size();
-    m_out.append("TPF0", 4);
+    m_out.append(kStreamSignature, sizeof kStreamSignature);
     WriteObject(root);
-    writeInt32At(p - 4, qint32(m_out.size() - p));
+    writeInt32At(p - kResourceSizeBytes, qint32(m_out.size() - p));
 }
 
 void TMxWriter::WriteObject(TPersistent* object)
@@ -204,9 +201,9 @@ void TMxWriter::WriteInteger(qint64 v)
 void TMxWriter::WriteFloat(double value)
 {
     WriteValue(vaExtended);
-    unsigned char b[10];
+    unsigned char b[kExtendedSize];
     DoubleToExtended(value, b);
-    m_out.append(reinterpret_cast<const char*>(b), 10);
+    m_out.append(reinterpret_cast<const char*>(b), kExtendedSize);
 }
 
 void TMxWriter::WriteString(const QString& value)

@@ -37,7 +37,7 @@ void ShowProcError(const QString& procName, const std::exception& e)
     UserService().MessageDlg(text, TMsgDlgType::mtError, mbOK);
 }
 
-void SetBusyCursor(TCursor)
+void SetBusyCursor()
 {
     ++g_busyDepth;
     UserService().SetBusy(true);

@@ -16,20 +16,18 @@ class TStrings;
 void ShowProcError(const QString& procName, const std::exception& e);
 QString ProcErrorText(const QString& procName, const std::exception& e);
 
-enum TCursor { crDefault = 0, crHourGlass = -11, crSQLWait = -17 };
-
 // The busy cursor is a stack: every SetBusyCursor is undone by one
 // RestoreCursor, and when the last is undone the normal cursor shows again,
 // however the calls nest. A RestoreCursor without a SetBusyCursor does
 // nothing.
-void SetBusyCursor(TCursor cursor = crHourGlass);
+void SetBusyCursor();
 void RestoreCursor();
 int BusyCursorDepth();
 
 // A busy cursor for the life of the object.
 class TBusyCursor {
 public:
-    explicit TBusyCursor(TCursor cursor = crHourGlass) { SetBusyCursor(cursor); }
+    TBusyCursor() { SetBusyCursor(); }
     ~TBusyCursor() { RestoreCursor(); }
     TBusyCursor(const TBusyCursor&) = delete;
     TBusyCursor& operator=(const TBusyCursor&) = delete;

@@ -376,7 +376,7 @@ TEST_F(Tools, BusyCursorIsAStack)
     EXPECT_EQ(BusyCursorDepth(), 0);
     SetBusyCursor();
     {
-        TBusyCursor inner(crSQLWait);
+        TBusyCursor inner;
         SetBusyCursor();
         RestoreCursor();
         EXPECT_EQ(m_service.busyDepth, 2);
