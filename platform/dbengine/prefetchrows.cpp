@@ -2,6 +2,7 @@
 
 #include "dbvalue.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
@@ -10,6 +11,7 @@ namespace {
 
 // Batches handed over and not yet read: enough to ride out an uneven pace.
 constexpr size_t kBatchesAhead = 4;
+constexpr int kFirstBatchRows = 32;
 
 } // namespace
 
@@ -53,6 +55,7 @@ bool DbPrefetchRows::rewind(QString* error)
 
 void DbPrefetchRows::read()
 {
+    int rowsPerBatch = std::min(m_batchRows, kFirstBatchRows);
     for (;;) {
         std::unique_ptr<Batch> b;
         {
@@ -67,16 +70,21 @@ void DbPrefetchRows::read()
         }
         if (!b)
             b = std::make_unique<Batch>();
-        b->cells.resize(size_t(m_batchRows) * size_t(m_columns));
+        // The first batches are small and each is twice the last, up to
+        // the full size: a result of a few rows is not given room for
+        // thousands.
+        const int batchRows = rowsPerBatch;
+        rowsPerBatch = std::min(m_batchRows, rowsPerBatch * 2);
+        b->cells.resize(size_t(batchRows) * size_t(m_columns));
         b->bytes.clear();
-        b->bytes.reserve(size_t(m_batchRows) * 16); // never a null pointer, even for empty texts
+        b->bytes.reserve(size_t(batchRows) * 16); // never a null pointer, even for empty texts
         b->offsets.assign(b->cells.size(), -1);
         b->variants.clear();
         b->rows = 0;
         b->end = DbFetch::Row;
         b->error.clear();
         try {
-            while (b->rows < m_batchRows) {
+            while (b->rows < batchRows) {
                 QString error;
                 const DbFetch f = m_source.next(&error);
                 if (f != DbFetch::Row) {

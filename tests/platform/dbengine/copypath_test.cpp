@@ -171,6 +171,22 @@ TEST(CopyPath, RowsReadAheadAreTheSourcesRowsAndErrors)
         EXPECT_EQ(readAll(ahead, &error, &end), expected);
     }
 
+    // batches that start small and double up to the full size: every row
+    // once, in order, across the changes of size
+    {
+        FailingRows growing(twoFields(), 1 << 30);
+        QStringList all;
+        for (int i = 0; i < 5000; ++i) {
+            growing.addRow({QVariant(qint64(i)), QVariant(QStringLiteral("R%1").arg(i))});
+            all << QStringLiteral("%1|R%1|%2").arg(i).arg(QString::number(i).size() + 1);
+        }
+        DbPrefetchRows ahead(growing, 2048);
+        QString error;
+        DbFetch end = DbFetch::Row;
+        EXPECT_EQ(readAll(ahead, &error, &end), all);
+        EXPECT_EQ(end, DbFetch::End);
+    }
+
     // an error after some rows: those rows, then the error, once per pass
     FailingRows failing(twoFields(), 5);
     for (int i = 0; i < 10; ++i)
