@@ -32,6 +32,27 @@ inline constexpr char kResourceFlags[2] = {'\x30', '\x10'};
 inline constexpr int kResourceSizeBytes = 4;
 inline constexpr char kStreamSignature[4] = {'T', 'P', 'F', '0'};
 
+// A file the system saves is scrambled whole: every byte XOR 1 (doing it
+// twice gives the bytes back).
+inline void ScrambleFileBytes(QByteArray& bytes)
+{
+    for (char& c : bytes)
+        c = char(c ^ 1);
+}
+
+// The bytes of a file as the reader takes them: those of a file saved
+// scrambled (its resource header reads XOR 1) unscrambled, any other as
+// they are.
+inline QByteArray PlainFileBytes(QByteArray bytes)
+{
+    bool scrambled = bytes.size() >= qsizetype(sizeof kResourceStart);
+    for (size_t i = 0; scrambled && i < sizeof kResourceStart; ++i)
+        scrambled = char(bytes[qsizetype(i)] ^ 1) == kResourceStart[i];
+    if (scrambled)
+        ScrambleFileBytes(bytes);
+    return bytes;
+}
+
 // Value type codes of the stream.
 enum TValueType : unsigned char {
     vaNull = 0,

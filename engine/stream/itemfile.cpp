@@ -119,22 +119,11 @@ void TMxItem::LoadFromFile(const QString& fileName)
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         throw EInOutError(Format(QStringLiteral("Cannot open file \"%s\". %s"), {fileName, f.errorString()}));
-    const QByteArray plain = f.readAll();
-    f.close();
     // A file the system saved is scrambled whole. Only when its header does
     // not read as scrambled is it read plainly: the error of a damaged
     // scrambled file is then its own, not that of a plain second attempt.
-    // the header FF 0A 00, each byte XOR 1
-    const bool scrambled = plain.size() >= 3 && static_cast<unsigned char>(plain[0]) == 0xFE && plain[1] == 0x0B
-        && plain[2] == 0x01;
-    if (!scrambled) {
-        loadStream(*this, plain, fileName);
-        return;
-    }
-    QByteArray bytes = plain;
-    char* p = bytes.data();
-    for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
-        p[i] ^= 1;
+    const QByteArray bytes = PlainFileBytes(f.readAll());
+    f.close();
     loadStream(*this, bytes, fileName);
 }
 
@@ -144,9 +133,7 @@ void TMxItem::SaveToFile(const QString& fileName)
     SetState(stSaving, true);
     try {
         QByteArray bytes = SaveToBytes();
-        char* p = bytes.data();
-        for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
-            p[i] ^= 1;
+        ScrambleFileBytes(bytes);
         WriteFileWithBackup(fileName, bytes);
     } catch (...) {
         SetState(stSaving, was);

@@ -11,28 +11,12 @@
 namespace mx {
 namespace {
 
-// The object stream after the resource header, plain (a saved file is
-// scrambled whole: each byte XOR 1). Empty when the bytes are no object
-// file.
-QByteArray plainStream(QByteArray file)
+// The plain bytes of an object file; empty when they are none (no
+// resource header).
+QByteArray objectFile(const QByteArray& file)
 {
-    if (!file.isEmpty() && static_cast<unsigned char>(file[0]) == (0xFF ^ 1))
-        for (qsizetype i = 0; i < file.size(); ++i)
-            file[i] = char(file[i] ^ 1);
-    const qsizetype limit = std::min<qsizetype>(79, file.size());
-    if (limit < 3 || static_cast<unsigned char>(file[0]) != 0xFF || file[1] != 10 || file[2] != 0)
-        return {};
-    qsizetype zero = -1;
-    for (qsizetype i = 3; i < limit; ++i)
-        if (file[i] == 0) {
-            zero = i;
-            break;
-        }
-    const qsizetype start = zero + 1 + 6;
-    if (zero < 0 || start + 4 > file.size())
-        return {};
-    const QByteArray stream = file.mid(start);
-    return stream.startsWith("TPF0") ? stream : QByteArray();
+    QByteArray plain = PlainFileBytes(file);
+    return plain.startsWith(QByteArrayView(kResourceStart, sizeof kResourceStart)) ? plain : QByteArray();
 }
 
 // Whether the destination record at pos is of one of types and has a
@@ -84,7 +68,7 @@ bool QueryFileNeedsReportLayer(const QString& queryFile, const QStringList& repo
     QFile file(queryFile);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray stream = plainStream(file.readAll());
+    const QByteArray stream = objectFile(file.readAll());
     if (stream.isEmpty())
         return false;
     const QByteArray className = TQueryDestinationItem::staticClass().name.toLatin1();

@@ -12,6 +12,7 @@
 #include "core/userservice.h"
 #include "model/datamodel.h"
 #include "query/query.h"
+#include "stream/filer.h"
 #include "tools/hooks.h"
 
 #include <QByteArray>
@@ -32,14 +33,6 @@ public:
     void Warning(const QString&) override {}
 };
 
-QByteArray plain(QByteArray bytes)
-{
-    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xFE && bytes[1] == 0x0B && bytes[2] == 0x01)
-        for (char& c : bytes)
-            c ^= 1;
-    return bytes;
-}
-
 void writeSeeds(const QString& seeds, const QString& sample)
 {
     QDir().mkpath(seeds);
@@ -50,7 +43,7 @@ void writeSeeds(const QString& seeds, const QString& sample)
         if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
             continue;
         out.putChar(name.endsWith(QLatin1String(".MDD")) ? 1 : 0);
-        out.write(plain(in.readAll()));
+        out.write(PlainFileBytes(in.readAll()));
     }
 }
 

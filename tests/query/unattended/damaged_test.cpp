@@ -11,6 +11,7 @@
 #include "global/queryglobal.h"
 #include "model/datamodel.h"
 #include "query/query.h"
+#include "stream/filer.h"
 #include "tools/hooks.h"
 
 #include "testsupport.h"
@@ -45,11 +46,7 @@ QString sampleFile(const QString& name)
 // is unscrambled.
 QByteArray plainBytes(const QString& file)
 {
-    QByteArray b = mxtest::ReadAll(file);
-    if (b.size() >= 3 && static_cast<unsigned char>(b[0]) == 0xFE && b[1] == 0x0B && b[2] == 0x01)
-        for (char& c : b)
-            c ^= 1;
-    return b;
+    return PlainFileBytes(mxtest::ReadAll(file));
 }
 
 bool hasControl(const QString& text)
