@@ -39,7 +39,7 @@ int StartQueryProgram(const TQueryProgramParts& parts)
         return rsFailed;
     if (parts.CreateServer)
         parts.CreateServer();
-    if (StartParams().Values(QStringLiteral("EXE")).toUpper() == u"TRUE")
+    if (AsksUnattendedRun(StartParams()))
         return parts.RunCommandLineQuery();
     if (parts.StartServer)
         parts.StartServer();

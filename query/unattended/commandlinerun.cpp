@@ -116,6 +116,11 @@ QString cancelledText()
 
 } // namespace
 
+bool AsksUnattendedRun(const TStartParams& params)
+{
+    return params.Values(QStringLiteral("EXE")).toUpper() == u"TRUE";
+}
+
 int RunCommandLineQuery(const QString& fileName, const TQueryFileRunner& runner)
 {
     if (fileName.trimmed().isEmpty()) {

@@ -18,12 +18,17 @@
 namespace mx {
 
 class TRunOutcome;
+class TStartParams;
 
 enum TRunStatus : int { rsSuccess = 0, rsFailed = 1, rsCancelled = 2 };
 
 // Loads, runs and frees a query file, recording into the outcome; raises
 // on failure.
 using TQueryFileRunner = std::function<void(const QString& fileName, TRunOutcome& outcome)>;
+
+// Whether the command line asks for the unattended run: /EXE, or
+// -EXE TRUE (without regard to case).
+bool AsksUnattendedRun(const TStartParams& params);
 
 // Runs fileName with runner and tells the result. While it runs, a login
 // or parameter dialog that cannot be shown (no display, or no dialog in

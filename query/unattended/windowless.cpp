@@ -20,12 +20,6 @@
 namespace mx {
 namespace {
 
-bool platformShowsNothing()
-{
-    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM").section(u':', 0, 0).trimmed();
-    return platform == u"offscreen" || platform == u"minimal";
-}
-
 // The report layer's destination types of the built-in engine, read from
 // its destination file; none for an engine from a plug-in (its file is
 // known only once its library is loaded) or when the file cannot be read.
@@ -48,7 +42,7 @@ std::optional<QStringList> builtInReportTypes()
 bool RunsWithoutWindows(const QStringList& args)
 {
     const TStartParams params(args);
-    if (params.Values(QStringLiteral("EXE")).toUpper() != u"TRUE" || !platformShowsNothing())
+    if (!AsksUnattendedRun(params) || !PlatformShowsNothing(qEnvironmentVariable("QT_QPA_PLATFORM")))
         return false;
     const std::optional<QStringList> types = builtInReportTypes();
     // The engine read the command line from the process to find its name;

@@ -48,6 +48,12 @@ void KeepQtDiagnosticsOff()
     });
 }
 
+bool PlatformShowsNothing(const QString& platform)
+{
+    const QString name = platform.section(u':', 0, 0).trimmed();
+    return name == u"offscreen" || name == u"minimal";
+}
+
 bool IsInteractivePlatform()
 {
     if (InteractivePlatformOverride)
@@ -57,8 +63,7 @@ bool IsInteractivePlatform()
     const QCoreApplication* app = QCoreApplication::instance();
     if (!app || !app->inherits("QGuiApplication"))
         return false;
-    const QString name = app->property("platformName").toString();
-    return name != u"offscreen" && name != u"minimal";
+    return !PlatformShowsNothing(app->property("platformName").toString());
 }
 
 QString HelpFileName(const QString& programDir, const QString& moduleName, const QString& langCode)

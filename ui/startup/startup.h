@@ -24,6 +24,11 @@ bool ChooseHeadlessPlatform();
 // messages still go there. MORVELIN_QT_MESSAGES set to 1 keeps them all.
 void KeepQtDiagnosticsOff();
 
+// True for a platform on which nobody sees a window: "offscreen" or
+// "minimal", named as Qt names it or as QT_QPA_PLATFORM sets it (options
+// after a ":" ignored).
+bool PlatformShowsNothing(const QString& platform);
+
 // True when the application can show windows to someone: its platform is
 // neither "offscreen" nor "minimal". False without a GUI application.
 // InteractivePlatformOverride, when filled, answers instead (tests of
