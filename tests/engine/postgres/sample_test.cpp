@@ -5,6 +5,7 @@
 
 #include "pgtestserver.h"
 
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -14,11 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString binDir()
-{
-    return qEnvironmentVariable("MORVELIN_BIN");
-}
 
 void LoadSample()
 {
@@ -49,8 +45,8 @@ protected:
         mxtest::WriteAll(dir + QStringLiteral("/MORVELIN.INI"),
             QStringLiteral("[Options]\nPrivateQueryPath=%1/out/\n").arg(dir).toUtf8());
         QString out;
-        *status = pgtest::Run(QDir(binDir()).filePath(QStringLiteral("morv32")),
-            {QStringLiteral("/EXE"), QDir(binDir()).filePath(QStringLiteral("sample/") + query)},
+        *status = pgtest::Run(QDir(mxtest::BinDir()).filePath(QStringLiteral("morv32")),
+            {QStringLiteral("/EXE"), QDir(mxtest::BinDir()).filePath(QStringLiteral("sample/") + query)},
             {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("QT_QPA_PLATFORM"),
                 QStringLiteral("MORVELIN_WINDIR=") + dir, QStringLiteral("XDG_RUNTIME_DIR=") + m_dir.path()},
             &out, err, 120000);

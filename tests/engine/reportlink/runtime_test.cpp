@@ -4,6 +4,7 @@
 // poppler's pdfinfo and pdftotext.
 
 #include "linkfixture.h"
+#include "samplefiles.h"
 
 #include "bde/bdedestdrivers.h"
 #include "core/exceptions.h"
@@ -27,11 +28,6 @@ using namespace mx;
 namespace rs = platform::rs;
 
 namespace {
-
-QString binDir()
-{
-    return qEnvironmentVariable("MORVELIN_BIN");
-}
 
 struct Pdf {
     int pages = 0;
@@ -128,8 +124,8 @@ protected:
 
 TEST_F(RuntimeTest, PrintsASampleReportFromAQueryResultAsPdf)
 {
-    ASSERT_TRUE(QFile::copy(QDir(binDir()).filePath(QStringLiteral("sample/CLIENTS.rpt")), Path(QStringLiteral("CLIENTS.rpt"))));
-    m_db = QDir(binDir()).filePath(QStringLiteral("sample/MORVELIN.DB"));
+    ASSERT_TRUE(QFile::copy(QDir(mxtest::BinDir()).filePath(QStringLiteral("sample/CLIENTS.rpt")), Path(QStringLiteral("CLIENTS.rpt"))));
+    m_db = QDir(mxtest::BinDir()).filePath(QStringLiteral("sample/MORVELIN.DB"));
     linktest::Dataset clients = Query(QStringLiteral(
         "SELECT D1.REGION AS \"Région\", D1.NOM AS \"Ville\", D2.NOM AS \"Nom\", D2.PRENOM AS \"Prénom\", "
         "D2.SOCIETE AS \"Société\", D2.TELEPHONE AS \"Téléphone\", D2.DATE_CREATION AS \"Client depuis\" "

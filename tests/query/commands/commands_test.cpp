@@ -23,6 +23,7 @@
 #include "settings/global.h"
 #include "tools/hooks.h"
 
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>
@@ -32,11 +33,6 @@
 using namespace mx;
 
 namespace {
-
-QString sampleFile(const QString& name)
-{
-    return QDir(qEnvironmentVariable("MORVELIN_BIN")).filePath(QStringLiteral("sample/") + name);
-}
 
 // The window as the commands see it.
 class FakeView : public TDesignerView {
@@ -89,7 +85,7 @@ protected:
     {
         auto* q = new TMxQuery(nullptr);
         q->SetInteractive(true);
-        q->LoadFromFile(sampleFile(QString::fromLatin1(file)));
+        q->LoadFromFile(mxtest::SampleFile(QString::fromLatin1(file)));
         m_view.query = q;
         m_view.step = q->Steps()->Items(0);
         return q;
@@ -101,7 +97,7 @@ protected:
     {
         auto* model = new TMxDataModel(nullptr);
         try {
-            model->Open(sampleFile(QString::fromLatin1(modelFile)), user, password);
+            model->Open(mxtest::SampleFile(QString::fromLatin1(modelFile)), user, password);
         } catch (...) {
             model->Free();
             throw;
@@ -284,7 +280,7 @@ TEST_F(CommandsTest, AStepDeletedInTheMiddleLeavesLaterStepsReadingTheRightResul
     ASSERT_FALSE(names.isEmpty());
     EXPECT_EQ(column(third->Dataset(), QStringLiteral("Nom")), names);
     QStringList clients;
-    for (const QStringList& row : mxtest::SqliteRows(sampleFile(QStringLiteral("MORVELIN.DB")),
+    for (const QStringList& row : mxtest::SqliteRows(mxtest::SampleFile(QStringLiteral("MORVELIN.DB")),
              QStringLiteral("SELECT c.NOM FROM CLIENTS c WHERE c.NUM_CLIENT IN (SELECT o.NUM_CLIENT FROM COMMANDES o "
                             "JOIN LIGNES_COMMANDE l ON l.NUM_COMMANDE = o.NUM_COMMANDE)")))
         clients << row.value(0);

@@ -11,6 +11,7 @@
 #include "core/exceptions.h"
 #include "query/query.h"
 
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>
@@ -32,14 +33,9 @@ using namespace mxtest;
 
 namespace {
 
-QString sampleFile(const QString& name)
-{
-    return QDir(qEnvironmentVariable("MORVELIN_BIN")).filePath(QStringLiteral("sample/") + name);
-}
-
 QString sales()
 {
-    return sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"));
+    return mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"));
 }
 
 QByteArray sales8()
@@ -85,7 +81,7 @@ QList<QStringList> expectedRows()
         ADD_FAILURE() << mx::ExceptionMessage(e).toStdString();
     }
     query->Free();
-    return SqliteRows(sampleFile(QStringLiteral("MORVELIN.DB")), sql);
+    return SqliteRows(mxtest::SampleFile(QStringLiteral("MORVELIN.DB")), sql);
 }
 
 QList<QStringList> walk(const char* name)

@@ -14,10 +14,6 @@
 
 #include "core/exceptions.h"
 #include "driver/dataset.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "destination/destinationtype.h"
 #include "model/param.h"
 #include "model/paramcontrol.h"
 #include "query/query.h"
@@ -25,6 +21,7 @@
 #include "run/queryrun.h"
 #include "tools/hooks.h"
 
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QDate>
@@ -41,35 +38,10 @@ using mxtest::WhenModal;
 
 namespace {
 
-QString binDir()
-{
-    return qEnvironmentVariable("MORVELIN_BIN");
-}
-
-QString sampleFile(const QString& name)
-{
-    return QDir(binDir()).filePath(QStringLiteral("sample/") + name);
-}
-
 using QueryPtr = std::unique_ptr<TMxQuery, void (*)(TMxItem*)>;
 
-class SampleParams : public mxtest::EngineTest {
+class SampleParams : public mxtest::SampleEngineTest {
 protected:
-    SampleParams()
-    {
-        const QString root = binDir();
-        RootDirOverride.set([root] { return root; });
-        auto* global = new TMxQueryGlobal(nullptr);
-        LoadDefinitionFile(global->FldTypes(), QStringLiteral("FLDTYPES.MXF"));
-        LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
-        LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
-    }
-    ~SampleParams() override
-    {
-        ShutdownEngine();
-        RootDirOverride.clear();
-    }
-
     static QueryPtr Load(const QString& file)
     {
         QueryPtr q(new TMxQuery(nullptr), TMxItem::Free);
@@ -101,8 +73,8 @@ TEST_F(SampleParams, ADesignedDialogsAnswersReachTheStatementAndTheRows)
     // The dialog is designed again over the sample query's parameters: a
     // title, the two dates under it.
     const QString file = Path(QStringLiteral("PERIODE.MQR"));
-    ASSERT_TRUE(QFile::copy(sampleFile(QStringLiteral("COMMANDES_PERIODE.MQR")), file));
-    ASSERT_TRUE(QFile::copy(sampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
+    ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QStringLiteral("COMMANDES_PERIODE.MQR")), file));
+    ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
     {
         QueryPtr q = Load(file);
         ASSERT_EQ(q->Params()->Count(), 2);
@@ -148,7 +120,7 @@ TEST_F(SampleParams, ADesignedDialogsAnswersReachTheStatementAndTheRows)
         ++count;
     }
     EXPECT_GT(count, 0);
-    const QList<QStringList> expected = mxtest::SqliteRows(sampleFile(QStringLiteral("MORVELIN.DB")),
+    const QList<QStringList> expected = mxtest::SqliteRows(mxtest::SampleFile(QStringLiteral("MORVELIN.DB")),
         QStringLiteral("SELECT COUNT(*) FROM COMMANDES WHERE DATE_COMMANDE BETWEEN '2023-02-01' AND '2023-02-28'"));
     ASSERT_EQ(expected.size(), 1);
     EXPECT_EQ(count, expected[0][0].toInt());
@@ -157,7 +129,7 @@ TEST_F(SampleParams, ADesignedDialogsAnswersReachTheStatementAndTheRows)
 
 TEST_F(SampleParams, CancellingThePrompterAbortsTheRunBeforeItReadsAnything)
 {
-    QueryPtr q = Load(sampleFile(QStringLiteral("COMMANDES_PERIODE.MQR")));
+    QueryPtr q = Load(mxtest::SampleFile(QStringLiteral("COMMANDES_PERIODE.MQR")));
     Answer({QStringLiteral("01/02/2023"), QStringLiteral("28/02/2023")}, false);
     try {
         ExecuteQuery(q.get());
@@ -174,7 +146,7 @@ TEST_F(SampleParams, CancelInTheEditorLeavesTheSavedQueryByteIdentical)
 {
     ScopedHook type(ParamTypeEditorHook, EditParamType);
     ScopedHook properties(ParamControlEditorHook, EditParamControl);
-    QueryPtr q = Load(sampleFile(QStringLiteral("COMMANDES_PERIODE.MQR")));
+    QueryPtr q = Load(mxtest::SampleFile(QStringLiteral("COMMANDES_PERIODE.MQR")));
     const QByteArray before = q->SaveToBytes();
     for (bool confirm : {false, true}) {
         SCOPED_TRACE(confirm);
@@ -224,7 +196,7 @@ TEST(SampleParamsProgram, TheUnattendedRunWithoutADisplayNamesTheParametersAndEn
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(dir.path());
-    p.start(QDir(binDir()).filePath(QStringLiteral("morv32")), {QStringLiteral("/EXE"), sampleFile(QStringLiteral("COMMANDES_PERIODE.MQR"))});
+    p.start(QDir(mxtest::BinDir()).filePath(QStringLiteral("morv32")), {QStringLiteral("/EXE"), mxtest::SampleFile(QStringLiteral("COMMANDES_PERIODE.MQR"))});
     ASSERT_TRUE(p.waitForFinished(60000)) << "morv32 waits for an answer nobody can give";
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 2);

@@ -6,14 +6,12 @@
 // file's. The program run on such files fails with status 1.
 
 #include "core/exceptions.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
 #include "model/datamodel.h"
 #include "query/query.h"
 #include "stream/filer.h"
 #include "tools/hooks.h"
 
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -31,16 +29,6 @@
 using namespace mx;
 
 namespace {
-
-QString binDir()
-{
-    return qEnvironmentVariable("MORVELIN_BIN");
-}
-
-QString sampleFile(const QString& name)
-{
-    return QDir(binDir()).filePath(QStringLiteral("sample/") + name);
-}
 
 // The stream of a file as the reader sees it: a file saved scrambled whole
 // is unscrambled.
@@ -74,22 +62,9 @@ const SampleFile kFiles[] = {
     {"EXEMPLE_ACCES.MDD", true},
 };
 
-class DamagedSampleTest : public mxtest::EngineTest {
+class DamagedSampleTest : public mxtest::SampleEngineTest {
 protected:
-    DamagedSampleTest() : m_login(LoginPromptHook, [](const QString&, QString&, QString&) { return false; })
-    {
-        const QString root = binDir();
-        RootDirOverride.set([root] { return root; });
-        auto* global = new TMxQueryGlobal(nullptr);
-        LoadDefinitionFile(global->FldTypes(), QStringLiteral("FLDTYPES.MXF"));
-        LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
-        LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
-    }
-    ~DamagedSampleTest() override
-    {
-        ShutdownEngine();
-        RootDirOverride.clear();
-    }
+    DamagedSampleTest() : m_login(LoginPromptHook, [](const QString&, QString&, QString&) { return false; }) {}
 
     // Reads bytes into a new object of the file's class; the error's text,
     // or empty when the load went through. Only the cancelled login of the
@@ -119,7 +94,7 @@ TEST_F(DamagedSampleTest, TheSampleFilesLoadWhole)
 {
     for (const SampleFile& f : kFiles) {
         SCOPED_TRACE(f.name);
-        EXPECT_EQ(Load(f, plainBytes(sampleFile(QString::fromLatin1(f.name)))), QString());
+        EXPECT_EQ(Load(f, plainBytes(mxtest::SampleFile(QString::fromLatin1(f.name)))), QString());
     }
     EXPECT_TRUE(m_service.messages.isEmpty()) << m_service.messages.join(u'\n').toStdString();
     EXPECT_TRUE(m_service.warnings.isEmpty()) << m_service.warnings.join(u'\n').toStdString();
@@ -133,7 +108,7 @@ class DamagedSampleFile : public DamagedSampleTest, public ::testing::WithParamI
 TEST_P(DamagedSampleFile, EveryTruncationFailsAndSaysWhere)
 {
     const SampleFile& f = GetParam();
-    const QByteArray good = plainBytes(sampleFile(QString::fromLatin1(f.name)));
+    const QByteArray good = plainBytes(mxtest::SampleFile(QString::fromLatin1(f.name)));
     ASSERT_GT(good.size(), 100);
     for (qsizetype n = 0; n < good.size(); ++n) {
         const QString error = Load(f, good.left(n));
@@ -155,7 +130,7 @@ TEST_P(ChangedSampleByte, EverySingleByteChangeGivesAnErrorOrALoad)
 {
     const SampleFile& f = std::get<0>(GetParam());
     const unsigned char v = std::get<1>(GetParam());
-    const QByteArray good = plainBytes(sampleFile(QString::fromLatin1(f.name)));
+    const QByteArray good = plainBytes(mxtest::SampleFile(QString::fromLatin1(f.name)));
     for (qsizetype i = 0; i < good.size(); ++i) {
         if (static_cast<unsigned char>(good[i]) == v)
             continue;
@@ -227,7 +202,7 @@ TEST_F(DamagedSampleTest, StructuralDamageFailsTheLoad)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
-        const QByteArray good = plainBytes(sampleFile(QString::fromLatin1(c.file.name)));
+        const QByteArray good = plainBytes(mxtest::SampleFile(QString::fromLatin1(c.file.name)));
         const QString error = Load(c.file, c.damage(good));
         EXPECT_TRUE(error.contains(QString::fromLatin1(c.says))) << error.toStdString();
         EXPECT_TRUE(error.startsWith(u"Error reading byte ")) << error.toStdString();
@@ -240,7 +215,7 @@ TEST_F(DamagedSampleTest, StructuralDamageFailsTheLoad)
 // from the root and the property.
 TEST_F(DamagedSampleTest, ErrorsNameTheFileTheObjectsThePropertyAndTheByte)
 {
-    const QByteArray good = plainBytes(sampleFile(QStringLiteral("CLIENTS.MQR")));
+    const QByteArray good = plainBytes(mxtest::SampleFile(QStringLiteral("CLIENTS.MQR")));
     const QString cut = Path(QStringLiteral("CUT.MQR"));
     mxtest::WriteAll(cut, good.left(502));
     auto* q = new TMxQuery(nullptr);
@@ -257,7 +232,7 @@ TEST_F(DamagedSampleTest, ErrorsNameTheFileTheObjectsThePropertyAndTheByte)
 
     // A value of the wrong kind for a field's Checked, inside the first
     // step's first entity: skipped with a warning, the rest of the file read.
-    ASSERT_TRUE(QFile::copy(sampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
+    ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
     QByteArray bad = good;
     const qsizetype at = bad.indexOf("\x07" "Checked\x09");
     ASSERT_GT(at, 0);
@@ -304,7 +279,7 @@ ProgramRun RunProgram(const QString& settings, const QString& file)
     env.insert(QStringLiteral("MORVELIN_WINDIR"), settings);
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(settings);
-    p.start(QDir(binDir()).filePath(QStringLiteral("morv32")), {QStringLiteral("/EXE"), file});
+    p.start(QDir(mxtest::BinDir()).filePath(QStringLiteral("morv32")), {QStringLiteral("/EXE"), file});
     ProgramRun r;
     if (!p.waitForFinished(120000)) {
         p.kill();
@@ -327,9 +302,9 @@ TEST_F(DamagedSampleTest, TheProgramFailsOnceWithStatusOneOnDamagedFiles)
     QDir(m_dir.path()).mkpath(QStringLiteral("settings"));
     const QString settings = Path(QStringLiteral("settings"));
     const QString query = Path(QStringLiteral("CLIENTS_FIDELES.MQR"));
-    ASSERT_TRUE(QFile::copy(sampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
-    const QByteArray good = mxtest::ReadAll(sampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")));
-    const QByteArray plain = plainBytes(sampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")));
+    ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
+    const QByteArray good = mxtest::ReadAll(mxtest::SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")));
+    const QByteArray plain = plainBytes(mxtest::SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")));
 
     mxtest::WriteAll(query, good);
     const ProgramRun whole = RunProgram(settings, query);

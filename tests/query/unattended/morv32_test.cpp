@@ -14,6 +14,7 @@
 #include "query/query.h"
 
 #include "pdftools.h"
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -29,16 +30,6 @@
 using namespace mx;
 
 namespace {
-
-QString binDir()
-{
-    return qEnvironmentVariable("MORVELIN_BIN");
-}
-
-QString sampleFile(const QString& name)
-{
-    return QDir(binDir()).filePath(QStringLiteral("sample/") + name);
-}
 
 struct Outcome {
     int status = -1;
@@ -77,7 +68,7 @@ protected:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(m_dir.path());
-        p.start(QDir(binDir()).filePath(QStringLiteral("morv32")), args);
+        p.start(QDir(mxtest::BinDir()).filePath(QStringLiteral("morv32")), args);
         Outcome o;
         if (!p.waitForFinished(120000)) {
             p.kill();
@@ -132,7 +123,7 @@ bool hasPythonDbf()
 
 TEST_F(Morv32Test, RunsTheSampleQueryWritesEveryTableAndSaysSo)
 {
-    const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QStringLiteral("CLIENTS.MQR"))});
+    const Outcome o = Run({QStringLiteral("/EXE"), mxtest::SampleFile(QStringLiteral("CLIENTS.MQR"))});
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
     for (const char* f : {"CLIENTS.DB", "CLIENTS.DBF", "CLIENTS.TXT"})
@@ -166,7 +157,7 @@ QString PdfText(const QString& file)
 
 TEST_F(Morv32Test, PrintsTheSalesReportThroughTheReportRuntime)
 {
-    const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"))});
+    const Outcome o = Run({QStringLiteral("/EXE"), mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"))});
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
     // No printer here: the runtime writes the report beside the other results.
@@ -184,15 +175,15 @@ TEST_F(Morv32Test, AReportTheRuntimeCannotPrintFailsTheRun)
     // result does not have.
     mxtest::WriteAll(Path(QStringLiteral("FAUX.rpt")),
         QStringLiteral("[Report]\nFields=Famille;Marge\nOutput=pdf\nFile=FAUX.pdf\n").toUtf8());
-    ASSERT_TRUE(QFile::copy(sampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
+    ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
     {
-        const QString root = binDir();
+        const QString root = mxtest::BinDir();
         RootDirOverride.set([root] { return root; });
         new TMxQueryGlobal(nullptr);
         LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
         LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
         auto* q = new TMxQuery(nullptr);
-        q->LoadFromFile(sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
+        q->LoadFromFile(mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
         TMxQueryStep* step = q->Steps()->Items(0);
         static_cast<TQueryDestinationItem*>(step->Destinations()->FindByName(QStringLiteral("ReportSmith")))
             ->SetFileName(Path(QStringLiteral("FAUX.rpt")));
@@ -211,7 +202,7 @@ TEST_F(Morv32Test, AReportTheRuntimeCannotPrintFailsTheRun)
 
 TEST_F(Morv32Test, RunsTheChainedQuery)
 {
-    const Outcome o = Run({QStringLiteral("-EXE"), QStringLiteral("TRUE"), sampleFile(QStringLiteral("CLIENTS_FIDELES.MQR"))});
+    const Outcome o = Run({QStringLiteral("-EXE"), QStringLiteral("TRUE"), mxtest::SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR"))});
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_TRUE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
     EXPECT_TRUE(OutFiles().contains(QStringLiteral("QUANTITES_PAR_CLIENT.DB"))) << OutFiles().join(u' ').toStdString();
@@ -228,7 +219,7 @@ TEST_F(Morv32Test, AMissingDatabaseFailsWithTheDriversMessageAndWritesNothing)
     // The user's alias file replaces the installation's.
     mxtest::WriteAll(Path(QStringLiteral("settings/ALIASES.INI")),
         QStringLiteral("[MORVELIN]\nTYPE=SQLITE\nPATH=%1\n").arg(Path(QStringLiteral("absente/MORVELIN.DB"))).toUtf8());
-    const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QStringLiteral("CLIENTS.MQR"))});
+    const Outcome o = Run({QStringLiteral("/EXE"), mxtest::SampleFile(QStringLiteral("CLIENTS.MQR"))});
     EXPECT_EQ(o.status, 1) << o.err.toStdString();
     EXPECT_FALSE(o.err.contains(u"Impression terminée.")) << o.err.toStdString();
     EXPECT_TRUE(o.err.contains(u"absente")) << "the driver says which database: " << o.err.toStdString();
@@ -240,13 +231,13 @@ TEST_F(Morv32Test, ALoginNobodyCanGiveCancelsAtOnce)
 {
     // A query over the model with users, written in the test's folder.
     {
-        const QString root = binDir();
+        const QString root = mxtest::BinDir();
         RootDirOverride.set([root] { return root; });
         new TMxQueryGlobal(nullptr);
         LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
         LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
         auto* model = new TMxDataModel(nullptr);
-        model->Open(sampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QStringLiteral("Admin"), QStringLiteral("admin"));
+        model->Open(mxtest::SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QStringLiteral("Admin"), QStringLiteral("admin"));
         auto* q = new TMxQuery(nullptr);
         q->SetDataModel(model, true);
         q->SetDomId(1);
@@ -294,7 +285,7 @@ TEST_F(Morv32Test, WithoutAPrivateFolderTheResultsGoBesideTheQueryAndTheChainedS
     QFile::remove(Path(QStringLiteral("settings/MORVELIN.INI")));
     QDir(m_dir.path()).mkpath(QStringLiteral("requetes"));
     for (const char* name : {"CLIENTS_FIDELES.MQR", "EXEMPLE.MDD"})
-        ASSERT_TRUE(QFile::copy(sampleFile(QString::fromLatin1(name)), Path(QStringLiteral("requetes/") + QString::fromLatin1(name))));
+        ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QString::fromLatin1(name)), Path(QStringLiteral("requetes/") + QString::fromLatin1(name))));
 
     const Outcome o = Run({QStringLiteral("/EXE"), Path(QStringLiteral("requetes/CLIENTS_FIDELES.MQR"))});
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
@@ -312,12 +303,12 @@ TEST_F(Morv32Test, WithoutAPrivateFolderTheResultsGoBesideTheQueryAndTheChainedS
 TEST_F(Morv32Test, AnEmptyQueryOrAStepWithoutFieldsFailsWithStatusOne)
 {
     {
-        const QString root = binDir();
+        const QString root = mxtest::BinDir();
         RootDirOverride.set([root] { return root; });
         new TMxQueryGlobal(nullptr);
         LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
         LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
-        QFile::copy(sampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD")));
+        QFile::copy(mxtest::SampleFile(QStringLiteral("EXEMPLE.MDD")), Path(QStringLiteral("EXEMPLE.MDD")));
         for (bool withStep : {false, true}) {
             auto* model = new TMxDataModel(nullptr);
             model->LoadFromFile(Path(QStringLiteral("EXEMPLE.MDD")));
@@ -357,13 +348,13 @@ TEST_F(Morv32Test, AnEmptyQueryOrAStepWithoutFieldsFailsWithStatusOne)
 // which nobody designed (so the default report of the result prints).
 QString WriteClientListQuery(const QString& path)
 {
-    const QString root = binDir();
+    const QString root = mxtest::BinDir();
     RootDirOverride.set([root] { return root; });
     new TMxQueryGlobal(nullptr);
     LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
     LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
     auto* model = new TMxDataModel(nullptr);
-    model->LoadFromFile(sampleFile(QStringLiteral("EXEMPLE.MDD")));
+    model->LoadFromFile(mxtest::SampleFile(QStringLiteral("EXEMPLE.MDD")));
     auto* q = new TMxQuery(nullptr);
     q->SetDataModel(model, true);
     q->SetDomId(1);
@@ -383,7 +374,7 @@ QString WriteClientListQuery(const QString& path)
 
 TEST_F(Morv32Test, TheSampleQueryWritesItsReportAsAPdfBesideItsTextFile)
 {
-    const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"))});
+    const Outcome o = Run({QStringLiteral("/EXE"), mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"))});
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     const QString pdf = QDir(Out()).filePath(QStringLiteral("VENTES_PAR_PRODUIT.PDF"));
     ASSERT_TRUE(QFileInfo::exists(pdf)) << OutFiles().join(u' ').toStdString();
@@ -410,7 +401,7 @@ TEST_F(Morv32Test, AnUnattendedRunLoadsTheGuiLibrariesOnlyToPrintAReport)
     };
     for (const Case c : {Case{"CLIENTS.MQR", false}, Case{"VENTES_PAR_PRODUIT.MQR", true}}) {
         const QString trace = Path(QStringLiteral("loaded-%1").arg(QString::fromLatin1(c.query)));
-        const Outcome o = Run({QStringLiteral("/EXE"), sampleFile(QString::fromLatin1(c.query))},
+        const Outcome o = Run({QStringLiteral("/EXE"), mxtest::SampleFile(QString::fromLatin1(c.query))},
             {QStringLiteral("LD_DEBUG=files"), QStringLiteral("LD_DEBUG_OUTPUT=") + trace});
         EXPECT_EQ(o.status, 0) << c.query << "\n" << o.err.toStdString();
         QString loaded;
@@ -454,14 +445,14 @@ TEST_F(Morv32Test, AReportThatCannotBeWrittenFailsTheRunAndSaysWhy)
 // and the program ends with a failure status, whatever was asked of it.
 TEST_F(Morv32Test, AStartUpThatFailsEndsWithAFailureStatus)
 {
-    const QDir bin(binDir());
+    const QDir bin(mxtest::BinDir());
     const QString install = Path(QStringLiteral("install"));
     QDir().mkpath(install);
     for (const QString& f : bin.entryList({QStringLiteral("morv32"), QStringLiteral("*.so*"), QStringLiteral("*.MXF"), QStringLiteral("*.INI")}, QDir::Files))
         if (f != u"FLDTYPES.MXF")
             ASSERT_TRUE(QFile::copy(bin.filePath(f), QDir(install).filePath(f))) << f.toStdString();
     QFile::setPermissions(QDir(install).filePath(QStringLiteral("morv32")), QFile::permissions(bin.filePath(QStringLiteral("morv32"))));
-    for (const QStringList& args : {QStringList{QStringLiteral("/EXE"), sampleFile(QStringLiteral("CLIENTS.MQR"))}, QStringList{}}) {
+    for (const QStringList& args : {QStringList{QStringLiteral("/EXE"), mxtest::SampleFile(QStringLiteral("CLIENTS.MQR"))}, QStringList{}}) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

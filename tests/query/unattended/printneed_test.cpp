@@ -8,6 +8,7 @@
 #include "core/hookslot.h"
 #include "driver/rootdir.h"
 
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -18,17 +19,12 @@ using namespace mx;
 
 namespace {
 
-QString sampleFile(const QString& name)
-{
-    return QDir(qEnvironmentVariable("MORVELIN_BIN")).filePath(QStringLiteral("sample/") + name);
-}
-
 class PrintNeed : public mxtest::EngineTest {};
 
 TEST_F(PrintNeed, ToldFromTheFileAlone)
 {
     // The same query, stored plain (files written elsewhere may be).
-    QByteArray bytes = mxtest::ReadAll(sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
+    QByteArray bytes = mxtest::ReadAll(mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
     ASSERT_EQ(static_cast<unsigned char>(bytes[0]), 0xFE) << "saved files are scrambled";
     for (qsizetype i = 0; i < bytes.size(); ++i)
         bytes[i] = char(bytes[i] ^ 1);
@@ -42,11 +38,11 @@ TEST_F(PrintNeed, ToldFromTheFileAlone)
         bool prints;
     };
     const Case cases[] = {
-        {sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")), {}, true},
+        {mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")), {}, true},
         {Path(QStringLiteral("plain.MQR")), {}, true},
-        {sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")), {QStringLiteral("Autre")}, false},
-        {sampleFile(QStringLiteral("CLIENTS.MQR")), {}, false},      // no report destination on
-        {sampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")), {}, false},
+        {mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")), {QStringLiteral("Autre")}, false},
+        {mxtest::SampleFile(QStringLiteral("CLIENTS.MQR")), {}, false},      // no report destination on
+        {mxtest::SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")), {}, false},
         {Path(QStringLiteral("absent.MQR")), {}, false},
         {Path(QStringLiteral("garbage.MQR")), {}, false},
         {Path(QStringLiteral("cut.MQR")), {}, false},
@@ -69,8 +65,8 @@ TEST_F(PrintNeed, TheRunStartsWithoutWindowsOnlyWhenNothingIsShownOrDrawn)
         QStringList args;
         bool withoutWindows;
     };
-    const QString clients = sampleFile(QStringLiteral("CLIENTS.MQR"));
-    const QString sales = sampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"));
+    const QString clients = mxtest::SampleFile(QStringLiteral("CLIENTS.MQR"));
+    const QString sales = mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"));
     const Case cases[] = {
         {"offscreen", {QStringLiteral("/EXE"), clients}, true},
         {"minimal", {QStringLiteral("-EXE"), QStringLiteral("TRUE"), clients}, true},

@@ -6,9 +6,6 @@
 #include "core/itemptr.h"
 #include "core/userservice.h"
 #include "destination/querydestination.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
 #include "model/database.h"
 #include "model/datamodel.h"
 #include "model/domain.h"
@@ -22,6 +19,7 @@
 
 #include "platform/core/inifile.h"
 
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -37,16 +35,6 @@ using namespace mx;
 
 namespace {
 
-QString binDir()
-{
-    return qEnvironmentVariable("MORVELIN_BIN");
-}
-
-QString sampleFile(const QString& name)
-{
-    return QDir(binDir()).filePath(QStringLiteral("sample/") + name);
-}
-
 template <class T>
 TItemPtr<T> own(T* item)
 {
@@ -57,7 +45,7 @@ TItemPtr<T> own(T* item)
 int countRows(const QString& sql, QString* error)
 {
     sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(sampleFile(QStringLiteral("MORVELIN.DB"))).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(QFile::encodeName(mxtest::SampleFile(QStringLiteral("MORVELIN.DB"))).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* st = nullptr;
     int rows = -1;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
@@ -72,23 +60,7 @@ int countRows(const QString& sql, QString* error)
     return rows;
 }
 
-class SampleTest : public mxtest::EngineTest {
-protected:
-    SampleTest()
-    {
-        const QString root = binDir();
-        RootDirOverride.set([root] { return root; });
-        auto* global = new TMxQueryGlobal(nullptr);
-        LoadDefinitionFile(global->FldTypes(), QStringLiteral("FLDTYPES.MXF"));
-        LoadDefinitionFile(DestinationTypes(), QStringLiteral("BDEDST32.MXF"));
-        LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
-    }
-    ~SampleTest() override
-    {
-        ShutdownEngine();
-        RootDirOverride.clear();
-    }
-};
+class SampleTest : public mxtest::SampleEngineTest {};
 
 } // namespace
 
@@ -101,7 +73,7 @@ TEST_F(SampleTest, TheModelWithoutUsersOpensWithoutLoginAndTheOtherAsksForOne)
     });
 
     auto open = own(new TMxDataModel(nullptr));
-    open->LoadFromFile(sampleFile(QStringLiteral("EXEMPLE.MDD")));
+    open->LoadFromFile(mxtest::SampleFile(QStringLiteral("EXEMPLE.MDD")));
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(open->Users()->Count(), 0);
     EXPECT_EQ(open->Tables()->Count(), 5);
@@ -111,9 +83,9 @@ TEST_F(SampleTest, TheModelWithoutUsersOpensWithoutLoginAndTheOtherAsksForOne)
     EXPECT_EQ(open->AccessibleDomains()->Count(), 2) << "without users every set is open";
 
     auto guarded = own(new TMxDataModel(nullptr));
-    EXPECT_THROW(guarded->LoadFromFile(sampleFile(QStringLiteral("EXEMPLE_ACCES.MDD"))), EAbort);
+    EXPECT_THROW(guarded->LoadFromFile(mxtest::SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD"))), EAbort);
     EXPECT_EQ(asked, 1);
-    EXPECT_THROW(guarded->Open(sampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QStringLiteral("Claire"), QStringLiteral("faux")),
+    EXPECT_THROW(guarded->Open(mxtest::SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QStringLiteral("Claire"), QStringLiteral("faux")),
         Exception);
 }
 
@@ -132,7 +104,7 @@ TEST_F(SampleTest, TheUserOfLevelOneSeesOnlyTheRestrictedSet)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.user);
         auto m = own(new TMxDataModel(nullptr));
-        m->Open(sampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QString::fromLatin1(c.user), QString::fromLatin1(c.password));
+        m->Open(mxtest::SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QString::fromLatin1(c.user), QString::fromLatin1(c.password));
         ASSERT_NE(m->CurrentUser(), nullptr);
         EXPECT_EQ(m->CurrentUser()->Level(), c.level);
         QList<int> sets;
@@ -142,7 +114,7 @@ TEST_F(SampleTest, TheUserOfLevelOneSeesOnlyTheRestrictedSet)
     }
 
     auto m = own(new TMxDataModel(nullptr));
-    m->Open(sampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QStringLiteral("Claire"), QStringLiteral("claire"));
+    m->Open(mxtest::SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), QStringLiteral("Claire"), QStringLiteral("claire"));
     m->SetDomainById(2);
     QStringList fields;
     for (TMxItem* e : *m->DomainEntities()) {
@@ -178,7 +150,7 @@ TEST_F(SampleTest, TheQueriesLoadWithTheirStepsAndTheirStatementsRun)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         auto q = own(new TMxQuery(nullptr));
-        q->LoadFromFile(sampleFile(QString::fromLatin1(c.file)));
+        q->LoadFromFile(mxtest::SampleFile(QString::fromLatin1(c.file)));
         EXPECT_EQ(q->DmFilename(), QStringLiteral("EXEMPLE.MDD")) << "the model lies beside the query";
         QStringList steps, destinations;
         for (int i = 0; i < q->Steps()->Count(); ++i) {
@@ -211,8 +183,8 @@ TEST_F(SampleTest, TheQueriesLoadWithTheirStepsAndTheirStatementsRun)
 
 TEST_F(SampleTest, TheAliasNamesTheSampleDatabase)
 {
-    const auto ini = platform::IniFile::open(QDir(binDir()).filePath(QStringLiteral("ALIASES.INI")));
+    const auto ini = platform::IniFile::open(QDir(mxtest::BinDir()).filePath(QStringLiteral("ALIASES.INI")));
     EXPECT_EQ(ini->readString(QStringLiteral("MORVELIN"), QStringLiteral("TYPE")), QStringLiteral("SQLITE"));
     const QString path = ini->readString(QStringLiteral("MORVELIN"), QStringLiteral("PATH"));
-    EXPECT_TRUE(QFileInfo::exists(QDir(binDir()).filePath(path))) << path.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(QDir(mxtest::BinDir()).filePath(path))) << path.toStdString();
 }
