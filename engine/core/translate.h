@@ -16,6 +16,11 @@ namespace mx {
 extern THookSlot<QString(const QString& text)> TranslateHook;
 
 QString Translate(const QString& text);
+// The same for a text of the program's own written as a UTF-8 literal.
+inline QString Translate(const char* text)
+{
+    return Translate(QString::fromUtf8(text));
+}
 // The pattern is translated, then formatted. A translation that does not
 // fit the arguments falls back to the untranslated pattern.
 QString TranslateFmt(const QString& pattern, const std::vector<FmtArg>& args);

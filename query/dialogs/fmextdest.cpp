@@ -25,11 +25,6 @@ namespace {
 
 constexpr int kDestHelpContext = 4;
 
-QString T(const char* text)
-{
-    return Translate(QString::fromUtf8(text));
-}
-
 QPushButton* button(const QString& text, const char* name)
 {
     auto* b = new QPushButton(text);
@@ -51,7 +46,7 @@ TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m
 {
     setObjectName(QStringLiteral("fmExtDest"));
     setProperty("helpContext", kDestHelpContext);
-    setWindowTitle(T("Result Options"));
+    setWindowTitle(Translate("Result Options"));
 
     nbPages = new QTabWidget;
     nbPages->setObjectName(QStringLiteral("nbPages"));
@@ -59,7 +54,7 @@ TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m
     // "Résultats": one row per destination; the file name is typed in
     sgDest = new QTableWidget(m_editor.DestinationCount(), 3);
     sgDest->setObjectName(QStringLiteral("sgDest"));
-    sgDest->setHorizontalHeaderLabels({T("N°"), T("Résultats"), T("Nom du fichier")});
+    sgDest->setHorizontalHeaderLabels({Translate("N°"), Translate("Résultats"), Translate("Nom du fichier")});
     sgDest->verticalHeader()->hide();
     sgDest->setSelectionMode(QAbstractItemView::SingleSelection);
     sgDest->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -75,9 +70,9 @@ TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m
     }
     if (sgDest->rowCount() > 0)
         sgDest->setCurrentCell(0, 2);
-    btEdit = button(T("&Editer..."), "btEdit");
-    btView = button(T("&Voir..."), "btView");
-    btPrint = button(T("&Imprimer..."), "btPrint");
+    btEdit = button(Translate("&Editer..."), "btEdit");
+    btView = button(Translate("&Voir..."), "btView");
+    btPrint = button(Translate("&Imprimer..."), "btPrint");
     auto* results = new QWidget;
     auto* vr = new QVBoxLayout(results);
     vr->addWidget(sgDest, 1);
@@ -86,10 +81,10 @@ TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m
     acts->addWidget(btView);
     acts->addWidget(btPrint);
     vr->addLayout(acts);
-    nbPages->addTab(results, T("Résultats"));
+    nbPages->addTab(results, Translate("Résultats"));
 
     // "Options": one row per outer side a join allows
-    gbExtract = new QGroupBox(T("Extraire aussi"));
+    gbExtract = new QGroupBox(Translate("Extraire aussi"));
     gbExtract->setObjectName(QStringLiteral("gbExtract"));
     sb = new QScrollArea;
     sb->setObjectName(QStringLiteral("sb"));
@@ -106,12 +101,12 @@ TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m
     sb->setWidget(boxes);
     auto* ve = new QVBoxLayout(gbExtract);
     ve->addWidget(sb);
-    gbOptions = new QGroupBox(T("Options"));
+    gbOptions = new QGroupBox(Translate("Options"));
     gbOptions->setObjectName(QStringLiteral("gbOptions"));
-    cbDistinctSelect = new QCheckBox(T("Supprimer toutes les lignes identiques"));
+    cbDistinctSelect = new QCheckBox(Translate("Supprimer toutes les lignes identiques"));
     cbDistinctSelect->setObjectName(QStringLiteral("cbDistinctSelect"));
     cbDistinctSelect->setChecked(m_editor.DistinctSelect());
-    cbCreateView = new QCheckBox(T("La réponse sera stockée sur le serveur"));
+    cbCreateView = new QCheckBox(Translate("La réponse sera stockée sur le serveur"));
     cbCreateView->setObjectName(QStringLiteral("cbCreateView"));
     cbCreateView->setEnabled(m_editor.CreateViewEnabled());
     cbCreateView->setChecked(m_editor.CreateView());
@@ -123,13 +118,13 @@ TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m
     auto* vp = new QVBoxLayout(options);
     vp->addWidget(gbExtract, 1);
     vp->addWidget(gbOptions);
-    nbPages->addTab(options, T("Options"));
+    nbPages->addTab(options, Translate("Options"));
     nbPages->setCurrentIndex(0);
 
-    btOk = button(T("Ok"), "btOk");
+    btOk = button(Translate("Ok"), "btOk");
     btOk->setDefault(true);
-    btCancel = button(T("Annuler"), "btCancel");
-    btHelp = button(T("Aide"), "btHelp");
+    btCancel = button(Translate("Annuler"), "btCancel");
+    btHelp = button(Translate("Aide"), "btHelp");
     auto* side = new QVBoxLayout;
     side->addWidget(btOk);
     side->addWidget(btCancel);
@@ -181,7 +176,7 @@ TDestinationsEditor::TChoices TfmExtDest::Choices() const
 void TfmExtDest::Act(TDestinationsEditor::TAction action)
 {
     if (!m_editor.Act(action, sgDest->currentRow()))
-        UserService().MessageDlg(T("La vue n'est pas active, veuillez lancer l'extraction."), TMsgDlgType::mtInformation, mbOK);
+        UserService().MessageDlg(Translate("La vue n'est pas active, veuillez lancer l'extraction."), TMsgDlgType::mtInformation, mbOK);
 }
 
 bool EditDestinations(TMxQueryStep* step)

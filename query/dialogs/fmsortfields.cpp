@@ -24,11 +24,6 @@ namespace {
 
 constexpr int kSortHelpContext = 6;
 
-QString T(const char* text)
-{
-    return Translate(QString::fromUtf8(text));
-}
-
 QToolButton* glyphButton(const char* name, const QString& text, Qt::ArrowType arrow = Qt::NoArrow)
 {
     auto* b = new QToolButton;
@@ -46,7 +41,7 @@ TfmSortFields::TfmSortFields(TMxQueryStep* step, QWidget* parent) : QDialog(pare
 {
     setObjectName(QStringLiteral("fmSortFields"));
     setProperty("helpContext", kSortHelpContext);
-    setWindowTitle(T("Tri de la réponse"));
+    setWindowTitle(Translate("Tri de la réponse"));
 
     SrcList = new ui::TPictureListBox;
     SrcList->setObjectName(QStringLiteral("SrcList"));
@@ -56,10 +51,10 @@ TfmSortFields::TfmSortFields(TMxQueryStep* step, QWidget* parent) : QDialog(pare
         l->setSelectionMode(QAbstractItemView::ExtendedSelection);
         l->SetPicture(ui::Picture(ui::TPicture::Field));
     }
-    SrcLabel = new QLabel(T("Liste des champs :"));
+    SrcLabel = new QLabel(Translate("Liste des champs :"));
     SrcLabel->setObjectName(QStringLiteral("SrcLabel"));
     SrcLabel->setBuddy(SrcList);
-    DstLabel = new QLabel(T("Ordre des champs :"));
+    DstLabel = new QLabel(Translate("Ordre des champs :"));
     DstLabel->setObjectName(QStringLiteral("DstLabel"));
     DstLabel->setBuddy(DstList);
     btInclude = glyphButton("btInclude", QStringLiteral(">"));
@@ -68,14 +63,14 @@ TfmSortFields::TfmSortFields(TMxQueryStep* step, QWidget* parent) : QDialog(pare
     btExAll = glyphButton("btExAll", QStringLiteral("<<"));
     sbUp = glyphButton("sbUp", QString(), Qt::UpArrow);
     sbDown = glyphButton("sbDown", QString(), Qt::DownArrow);
-    btSwapSortOrder = new QPushButton(T("Changer tri"));
+    btSwapSortOrder = new QPushButton(Translate("Changer tri"));
     btSwapSortOrder->setObjectName(QStringLiteral("btSwapSortOrder"));
-    btOk = new QPushButton(T("Ok"));
+    btOk = new QPushButton(Translate("Ok"));
     btOk->setObjectName(QStringLiteral("btOk"));
     btOk->setDefault(true);
-    btCancel = new QPushButton(T("Annuler"));
+    btCancel = new QPushButton(Translate("Annuler"));
     btCancel->setObjectName(QStringLiteral("btCancel"));
-    btHelp = new QPushButton(T("Aide"));
+    btHelp = new QPushButton(Translate("Aide"));
     btHelp->setObjectName(QStringLiteral("btHelp"));
     for (QPushButton* b : {btSwapSortOrder, btCancel, btHelp})
         b->setAutoDefault(false);

@@ -15,6 +15,7 @@
 #include "ui/controls/pictures.h"
 #include "ui/controls/splitter.h"
 #include "ui/services/guarded.h"
+#include "ui/services/namedwidget.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -29,18 +30,6 @@
 namespace mx {
 
 namespace {
-
-QString tr(const char* text)
-{
-    return Translate(QString::fromUtf8(text));
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text)
-{
-    auto* b = new QPushButton(tr(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
 
 QFrame* bevel(QWidget* parent, const char* name)
 {
@@ -64,7 +53,7 @@ TfmParamEditor::TfmParamEditor(TMxDataModel* model, TMxParamControlList* control
     , m_observer(new ui::TItemObserver(this))
 {
     setObjectName(QStringLiteral("fmParamEditor"));
-    setWindowTitle(tr("Editeur de Paramètres"));
+    setWindowTitle(Translate("Editeur de Paramètres"));
     setProperty("helpContext", 15);
     m_params->Assign(params);
 
@@ -138,9 +127,9 @@ void TfmParamEditor::buildMenu()
 {
     menu = new QMenuBar(this);
     menu->setObjectName(QStringLiteral("MainMenu"));
-    QMenu* params = menu->addMenu(tr("&Paramètres"));
+    QMenu* params = menu->addMenu(Translate("&Paramètres"));
     const auto action = [](QMenu* m, const char* name, const char* text) {
-        QAction* a = m->addAction(tr(text));
+        QAction* a = m->addAction(Translate(text));
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
@@ -149,7 +138,7 @@ void TfmParamEditor::buildMenu()
     miParamDelete = action(params, "miParamDelete", "&Supprimer");
     miParamTest = action(params, "miParamTest", "&Tester");
     miParamClose = action(params, "miParamClose", "&Fermer");
-    QMenu* options = menu->addMenu(tr("&Options"));
+    QMenu* options = menu->addMenu(Translate("&Options"));
     miShowFrames = action(options, "miShowFrames", "&Afficher les contours");
     miShowFrames->setCheckable(true);
     ui::Connect(miParamNew, &QAction::triggered, this, [this] { AtNewClick(); });
@@ -171,9 +160,9 @@ void TfmParamEditor::buildLeft()
     plbParams = new ui::TPictureListBox(nrpaVars);
     plbParams->setObjectName(QStringLiteral("plbParams"));
     plbParams->SetPicture(ui::Picture(ui::TPicture::Parameter));
-    btNew = button(nrpaVars, "btNew", "&Nouveau...");
-    btEdit = button(nrpaVars, "btEdit", "&Modifier");
-    btDelete = button(nrpaVars, "btDelete", "&Supprimer");
+    btNew = ui::NamedButton(nrpaVars, "btNew", "&Nouveau...");
+    btEdit = ui::NamedButton(nrpaVars, "btEdit", "&Modifier");
+    btDelete = ui::NamedButton(nrpaVars, "btDelete", "&Supprimer");
     column->addWidget(plbParams);
     for (QPushButton* b : {btNew, btEdit, btDelete})
         column->addWidget(b);
@@ -199,7 +188,7 @@ void TfmParamEditor::buildRight()
         b->setCheckable(true);
         b->setAutoRaise(true);
         b->setIcon(PaletteGlyph(TDlgControlKind(k)));
-        b->setToolTip(tr(hints[k]));
+        b->setToolTip(Translate(hints[k]));
         b->setGeometry(3 + k * (side + 2), 3, side, side);
         b->setChecked(k == ckNone);
         palette->addButton(b, k);
@@ -209,10 +198,10 @@ void TfmParamEditor::buildRight()
         AtStateChange();
     });
 
-    btTest = button(nrpaCommands, "btTest", "&Tester");
-    btOk = button(nrpaCommands, "btOk", "Ok");
-    btCancel = button(nrpaCommands, "btCancel", "Annuler");
-    btHelp = button(nrpaCommands, "btHelp", "Aide");
+    btTest = ui::NamedButton(nrpaCommands, "btTest", "&Tester");
+    btOk = ui::NamedButton(nrpaCommands, "btOk", "Ok");
+    btCancel = ui::NamedButton(nrpaCommands, "btCancel", "Annuler");
+    btHelp = ui::NamedButton(nrpaCommands, "btHelp", "Aide");
     btOk->setDefault(true);
     nrpaCommands->installEventFilter(this);
     ui::Connect(btTest, &QPushButton::clicked, this, [this] { AtTestClick(); });
@@ -344,7 +333,7 @@ void TfmParamEditor::AtTestClick()
         return;
     DialogBuilder->StoreDesignSize();
     TStringList answers;
-    DialogBuilder->ParamControls()->Execute(nullptr, tr("Aperçu dialogue"), answers, true);
+    DialogBuilder->ParamControls()->Execute(nullptr, Translate("Aperçu dialogue"), answers, true);
 }
 
 void TfmParamEditor::BtOkClick()

@@ -13,6 +13,7 @@
 
 #include "ui/services/dialogservice.h"
 #include "ui/services/guarded.h"
+#include "ui/services/namedwidget.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -34,42 +35,19 @@
 
 namespace mx {
 
-namespace {
-
-QString tr(const char* text)
-{
-    return Translate(QString::fromUtf8(text));
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text)
-{
-    auto* b = new QPushButton(tr(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-} // namespace
-
 TfmParamProp::TfmParamProp(TVParamControl* shape, TMxDataModel* model, QWidget* parent)
     : QDialog(parent)
     , Shape(shape)
     , DataModel(model)
 {
     setObjectName(QStringLiteral("fmParamProp"));
-    setWindowTitle(tr("Paramètre"));
+    setWindowTitle(Translate("Paramètre"));
     setProperty("helpContext", 68);
     buildControlGroup();
     buildValuePages();
-    btOK = button(this, "btOK", "&OK");
-    btCancel = button(this, "btCancel", "Annuler");
-    btHelp = button(this, "btHelp", "&Aide");
+    btOK = ui::NamedButton(this, "btOK", "&OK");
+    btCancel = ui::NamedButton(this, "btCancel", "Annuler");
+    btHelp = ui::NamedButton(this, "btHelp", "&Aide");
     btOK->setDefault(false);
     btOK->setAutoDefault(false);
     auto* commands = new QHBoxLayout;
@@ -123,22 +101,22 @@ TMxParamControl* TfmParamProp::control() const
 void TfmParamProp::buildControlGroup()
 {
     auto* main = new QVBoxLayout(this);
-    auto* group = named(new QGroupBox(tr("Contrôle"), this), "gbControl");
+    auto* group = ui::Named(new QGroupBox(Translate("Contrôle"), this), "gbControl");
     auto* form = new QFormLayout(group);
-    cobParamName = named(new QComboBox(group), "cobParamName");
+    cobParamName = ui::Named(new QComboBox(group), "cobParamName");
     cobParamName->setEditable(true);
     cobParamName->setInsertPolicy(QComboBox::NoInsert);
-    cobParamType = named(new QComboBox(group), "cobParamType");
-    edCaption = named(new QLineEdit(group), "edCaption");
-    cobCaptionAlign = named(new QComboBox(group), "cobCaptionAlign");
+    cobParamType = ui::Named(new QComboBox(group), "cobParamType");
+    edCaption = ui::Named(new QLineEdit(group), "edCaption");
+    cobCaptionAlign = ui::Named(new QComboBox(group), "cobCaptionAlign");
     for (const char* a : {"Gauche", "Droite", "Haut", "Bas"})
-        cobCaptionAlign->addItem(tr(a));
-    btFont = button(group, "btFont", "&Police...");
-    btPicture = button(group, "btPicture", "&Image...");
-    form->addRow(tr("&Paramètre :"), cobParamName);
-    form->addRow(tr("T&ype de saisie :"), cobParamType);
-    form->addRow(tr("&Légende :"), edCaption);
-    form->addRow(tr("&Alignement :"), cobCaptionAlign);
+        cobCaptionAlign->addItem(Translate(a));
+    btFont = ui::NamedButton(group, "btFont", "&Police...");
+    btPicture = ui::NamedButton(group, "btPicture", "&Image...");
+    form->addRow(Translate("&Paramètre :"), cobParamName);
+    form->addRow(Translate("T&ype de saisie :"), cobParamType);
+    form->addRow(Translate("&Légende :"), edCaption);
+    form->addRow(Translate("&Alignement :"), cobCaptionAlign);
     auto* pickers = new QHBoxLayout;
     pickers->addWidget(btFont);
     pickers->addWidget(btPicture);
@@ -156,46 +134,46 @@ void TfmParamProp::buildControlGroup()
 
 void TfmParamProp::buildValuePages()
 {
-    gbValues = named(new QGroupBox(tr("Valeur(s)"), this), "gbValues");
+    gbValues = ui::Named(new QGroupBox(Translate("Valeur(s)"), this), "gbValues");
     auto* groupLayout = new QVBoxLayout(gbValues);
-    nbk = named(new QStackedWidget(gbValues), "nbk");
+    nbk = ui::Named(new QStackedWidget(gbValues), "nbk");
     groupLayout->addWidget(nbk);
 
     nbk->addWidget(new QWidget);
     auto* one = new QWidget;
-    edOneValue = named(new QLineEdit(one), "edOneValue");
-    (new QFormLayout(one))->addRow(tr("&Valeur initiale :"), edOneValue);
+    edOneValue = ui::Named(new QLineEdit(one), "edOneValue");
+    (new QFormLayout(one))->addRow(Translate("&Valeur initiale :"), edOneValue);
     nbk->addWidget(one);
 
     auto* two = new QWidget;
-    eduncheckedValue = named(new QLineEdit(two), "eduncheckedValue");
-    edCheckedValue = named(new QLineEdit(two), "edCheckedValue");
+    eduncheckedValue = ui::Named(new QLineEdit(two), "eduncheckedValue");
+    edCheckedValue = ui::Named(new QLineEdit(two), "edCheckedValue");
     auto* twoForm = new QFormLayout(two);
-    twoForm->addRow(tr("Valeur si &non cochée :"), eduncheckedValue);
-    twoForm->addRow(tr("Valeur si &cochée :"), edCheckedValue);
+    twoForm->addRow(Translate("Valeur si &non cochée :"), eduncheckedValue);
+    twoForm->addRow(Translate("Valeur si &cochée :"), edCheckedValue);
     nbk->addWidget(two);
 
     auto* list = new QWidget;
     auto* grid = new QGridLayout(list);
-    rbStaticValues = named(new QRadioButton(tr("&Définir"), list), "rbStaticValues");
-    rbFieldValues = named(new QRadioButton(tr("&Champ"), list), "rbFieldValues");
+    rbStaticValues = ui::Named(new QRadioButton(Translate("&Définir"), list), "rbStaticValues");
+    rbFieldValues = ui::Named(new QRadioButton(Translate("&Champ"), list), "rbFieldValues");
     rbStaticValues->setChecked(true);
-    cobValue = named(new QComboBox(list), "cobValue");
+    cobValue = ui::Named(new QComboBox(list), "cobValue");
     cobValue->setInsertPolicy(QComboBox::NoInsert);
-    lbValues = named(new QListWidget(list), "lbValues");
-    cbPreview = named(new QCheckBox(tr("(Aperçu)"), list), "cbPreview");
+    lbValues = ui::Named(new QListWidget(list), "lbValues");
+    cbPreview = ui::Named(new QCheckBox(Translate("(Aperçu)"), list), "cbPreview");
     cbPreview->setChecked(true);
-    cbAllowMultiSelect = named(new QCheckBox(tr("A&utoriser la sélection multi-valuée"), list), "cbAllowMultiSelect");
-    nrpaValues = named(new QWidget(list), "nrpaValues");
+    cbAllowMultiSelect = ui::Named(new QCheckBox(Translate("A&utoriser la sélection multi-valuée"), list), "cbAllowMultiSelect");
+    nrpaValues = ui::Named(new QWidget(list), "nrpaValues");
     auto* column = new QVBoxLayout(nrpaValues);
     column->setContentsMargins(0, 0, 0, 0);
-    btAdd = button(nrpaValues, "btAdd", "&Ajouter");
-    btUpdate = button(nrpaValues, "btUpdate", "&Modifier");
-    btSort = button(nrpaValues, "btSort", "&Trier");
-    btDelete = button(nrpaValues, "btDelete", "&Effacer");
-    btEmpty = button(nrpaValues, "btEmpty", "&Vider");
-    btUp = button(nrpaValues, "btUp", "&Vers le haut");
-    btDown = button(nrpaValues, "btDown", "&Vert le bas");
+    btAdd = ui::NamedButton(nrpaValues, "btAdd", "&Ajouter");
+    btUpdate = ui::NamedButton(nrpaValues, "btUpdate", "&Modifier");
+    btSort = ui::NamedButton(nrpaValues, "btSort", "&Trier");
+    btDelete = ui::NamedButton(nrpaValues, "btDelete", "&Effacer");
+    btEmpty = ui::NamedButton(nrpaValues, "btEmpty", "&Vider");
+    btUp = ui::NamedButton(nrpaValues, "btUp", "&Vers le haut");
+    btDown = ui::NamedButton(nrpaValues, "btDown", "&Vert le bas");
     btUp->setProperty("Tag", -1);
     btDown->setProperty("Tag", 1);
     for (QPushButton* b : {btAdd, btUpdate, btSort, btDelete, btEmpty, btUp, btDown})
@@ -207,7 +185,7 @@ void TfmParamProp::buildValuePages()
     modes->addStretch();
     grid->addLayout(modes, 0, 0, 1, 2);
     grid->addWidget(cobValue, 1, 0);
-    grid->addWidget(new QLabel(tr("V&aleurs :"), list), 2, 0);
+    grid->addWidget(new QLabel(Translate("V&aleurs :"), list), 2, 0);
     grid->addWidget(lbValues, 3, 0);
     grid->addWidget(nrpaValues, 1, 1, 3, 1);
     grid->addWidget(cbPreview, 4, 0);
@@ -416,10 +394,10 @@ void TfmParamProp::move(int by)
 void TfmParamProp::choosePicture()
 {
     ui::TFileRequest request;
-    request.caption = tr("Selection d'image");
+    request.caption = Translate("Selection d'image");
     // The images Qt reads; the metafiles of the original format are not
     // offered, since nothing here can draw them.
-    request.filters = QStringList{tr("Images PaintBrush (*.bmp)"), tr("Icônes (*.ico)"), tr("Tous (*.*)")};
+    request.filters = QStringList{Translate("Images PaintBrush (*.bmp)"), Translate("Icônes (*.ico)"), Translate("Tous (*.*)")};
     const QString file = ui::UiService().OpenFileName(this, request);
     TMxParamControl* c = control();
     if (file.isEmpty() || !c)

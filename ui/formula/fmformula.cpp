@@ -45,11 +45,6 @@ namespace {
 constexpr int kMarkerRole = Qt::UserRole + 1;
 constexpr int kHelpContext = 7;
 
-QString T(const char* text)
-{
-    return Translate(QString::fromUtf8(text));
-}
-
 // The token rows: each on the window colour, the end marker as "fin"
 // against the right edge under a line.
 class TTokenDelegate : public QStyledItemDelegate {
@@ -88,7 +83,7 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, const char* name)
 
 QString TfmFormula::EndMarkerText()
 {
-    return T("fin");
+    return Translate("fin");
 }
 
 TfmFormula::TfmFormula(TFormulaSession& session, const QString& caption, QWidget* parent)
@@ -101,14 +96,14 @@ TfmFormula::TfmFormula(TFormulaSession& session, const QString& caption, QWidget
 
     switch (m_session.Mode()) {
     case ftFormula:
-        gbFormula->setTitle(T("&Formule"));
+        gbFormula->setTitle(Translate("&Formule"));
         break;
     case ftFilter:
-        gbFormula->setTitle(T("F&iltre"));
+        gbFormula->setTitle(Translate("F&iltre"));
         cobFieldType->setEnabled(false);
         break;
     default:
-        gbFormula->setTitle(T("&Critère"));
+        gbFormula->setTitle(Translate("&Critère"));
         cobFieldType->hide();
         laFieldType->hide();
         break;
@@ -146,23 +141,23 @@ void TfmFormula::build()
     sbInsert->setObjectName(QStringLiteral("sbInsert"));
     sbInsert->setAutoRaise(true);
     sbInsert->setArrowType(Qt::RightArrow);
-    sbInsert->setToolTip(T("Ajouter l'élément"));
+    sbInsert->setToolTip(Translate("Ajouter l'élément"));
     sbInsert->setStatusTip(sbInsert->toolTip());
     sbDelete = new QToolButton(this);
     sbDelete->setObjectName(QStringLiteral("sbDelete"));
     sbDelete->setAutoRaise(true);
     sbDelete->setArrowType(Qt::LeftArrow);
-    sbDelete->setToolTip(T("Retirer l'élément"));
+    sbDelete->setToolTip(Translate("Retirer l'élément"));
     sbDelete->setStatusTip(sbDelete->toolTip());
 
-    gbEdit = new QGroupBox(T("Eléments"), this);
+    gbEdit = new QGroupBox(Translate("Eléments"), this);
     gbEdit->setObjectName(QStringLiteral("gbEdit"));
     me = new QLineEdit;
     me->setObjectName(QStringLiteral("me"));
-    laConstant = buddyLabel(T("&Constante :"), me, "laConstant");
+    laConstant = buddyLabel(Translate("&Constante :"), me, "laConstant");
     cobFieldType = new QComboBox;
     cobFieldType->setObjectName(QStringLiteral("cobFieldType"));
-    laFieldType = buddyLabel(T("&Type :"), cobFieldType, "laFieldType");
+    laFieldType = buddyLabel(Translate("&Type :"), cobFieldType, "laFieldType");
 
     // three columns, the outer two resized by splitter bars
     pnPalettes = new QWidget;
@@ -173,7 +168,7 @@ void TfmFormula::build()
     lbOperator = new QListWidget;
     lbOperator->setObjectName(QStringLiteral("lbOperator"));
     lbOperator->setMouseTracking(true);
-    laOperator = buddyLabel(T("&Opérateurs :"), lbOperator, "laOperator");
+    laOperator = buddyLabel(Translate("&Opérateurs :"), lbOperator, "laOperator");
     auto* vo = new QVBoxLayout(pnOperators);
     vo->setContentsMargins(0, 0, 0, 0);
     vo->addWidget(laOperator);
@@ -191,7 +186,7 @@ void TfmFormula::build()
     plbParams = new TPictureListBox;
     plbParams->setObjectName(QStringLiteral("plbParams"));
     plbParams->SetPicture(Picture(TPicture::Parameter));
-    laParams = buddyLabel(T("&Paramètres :"), plbParams, "laParams");
+    laParams = buddyLabel(Translate("&Paramètres :"), plbParams, "laParams");
     auto* vp = new QVBoxLayout(pnParams);
     vp->setContentsMargins(0, 0, 0, 0);
     vp->addWidget(laParams);
@@ -206,7 +201,7 @@ void TfmFormula::build()
     auto* pnFields = new QWidget(pnPalettes);
     olFields = new TEntityOutline;
     olFields->setObjectName(QStringLiteral("olFields"));
-    laFields = buddyLabel(T("Entités/C&hamps :"), olFields, "laFields");
+    laFields = buddyLabel(Translate("Entités/C&hamps :"), olFields, "laFields");
     auto* vf = new QVBoxLayout(pnFields);
     vf->setContentsMargins(0, 0, 0, 0);
     vf->addWidget(laFields);
@@ -251,16 +246,16 @@ void TfmFormula::build()
     edFormula = new QLineEdit;
     edFormula->setObjectName(QStringLiteral("edFormula"));
     edFormula->setReadOnly(true);
-    btParams = new QPushButton(T("&Paramètres..."));
+    btParams = new QPushButton(Translate("&Paramètres..."));
     btParams->setObjectName(QStringLiteral("btParams"));
-    btEmpty = new QPushButton(T("V&ider"));
+    btEmpty = new QPushButton(Translate("V&ider"));
     btEmpty->setObjectName(QStringLiteral("btEmpty"));
-    btOk = new QPushButton(T("Ok"));
+    btOk = new QPushButton(Translate("Ok"));
     btOk->setObjectName(QStringLiteral("btOk"));
     btOk->setDefault(true);
-    btCancel = new QPushButton(T("Annuler"));
+    btCancel = new QPushButton(Translate("Annuler"));
     btCancel->setObjectName(QStringLiteral("btCancel"));
-    btHelp = new QPushButton(T("Aide"));
+    btHelp = new QPushButton(Translate("Aide"));
     btHelp->setObjectName(QStringLiteral("btHelp"));
     for (QPushButton* b : {btParams, btEmpty, btCancel, btHelp})
         b->setAutoDefault(false);
@@ -390,7 +385,7 @@ void TfmFormula::InsertToken(const TTokenSource& source)
     } catch (const EAbort&) {
         throw;
     } catch (const Exception& e) {
-        UserService().MessageDlg(T("La valeur est incorrecte") + u'\n' + e.message(), TMsgDlgType::mtWarning, mbOK);
+        UserService().MessageDlg(Translate("La valeur est incorrecte") + u'\n' + e.message(), TMsgDlgType::mtWarning, mbOK);
         ShowFormula();
         return;
     }
@@ -473,7 +468,7 @@ void TfmFormula::editParams()
 {
     if (!ParamsEditorHook || !m_session.Query())
         return;
-    QString caption = T("Paramètres");
+    QString caption = Translate("Paramètres");
     if (TMxQueryStep* step = m_session.Step())
         caption += QStringLiteral(" - ") + step->GetName();
     ParamsEditorHook(caption, m_session.Model(), m_session.ParamControls(), m_session.Params());
@@ -575,17 +570,17 @@ bool EditFieldFilter(TMxQuery* query, int step, TMxQueryField* field)
 
 bool EditEntityCriteria(TMxFormulaList* criteria, TMxDataModel* model)
 {
-    return EditFormula(ftEntityFilter, T("Critère de l'entité"), criteria, model, nullptr, 0, nullptr);
+    return EditFormula(ftEntityFilter, Translate("Critère de l'entité"), criteria, model, nullptr, 0, nullptr);
 }
 
 bool EditSetCriteria(TMxFormulaList* criteria, TMxDataModel* model)
 {
-    return EditFormula(ftEntityFilter, T("Critère de l'ensemble"), criteria, model, nullptr, 0, nullptr);
+    return EditFormula(ftEntityFilter, Translate("Critère de l'ensemble"), criteria, model, nullptr, 0, nullptr);
 }
 
 bool EditStepCriteria(TMxQueryStep* step)
 {
-    return EditFormula(ftEntityFilter, T("Critère de l'étape"), step->StepCriteria(), step->DataModel(), nullptr,
+    return EditFormula(ftEntityFilter, Translate("Critère de l'étape"), step->StepCriteria(), step->DataModel(), nullptr,
         step->Id(), step->GetQuery());
 }
 

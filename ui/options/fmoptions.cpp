@@ -2,6 +2,7 @@
 
 #include "dialogservice.h"
 #include "guarded.h"
+#include "namedwidget.h"
 
 #include "destination/destinationtype.h"
 #include "settings/global.h"
@@ -28,16 +29,9 @@ namespace {
 
 constexpr int kHelpContext = 3;
 
-template <class W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 QComboBox* combo(QWidget* parent, const char* name, const QStringList& entries)
 {
-    auto* box = named(new QComboBox(parent), name);
+    auto* box = Named(new QComboBox(parent), name);
     box->addItems(entries);
     return box;
 }
@@ -64,21 +58,21 @@ TfmOptions::TfmOptions(TOptionSettings& settings, const TDestinationList* types,
     setWindowTitle(QStringLiteral("|Options"));
     setProperty("helpContext", kHelpContext);
 
-    pgctrl = named(new QTabWidget(this), "pgctrl");
+    pgctrl = Named(new QTabWidget(this), "pgctrl");
 
-    tsGeneral = named(new QWidget(pgctrl), "tsGeneral");
-    edPrivateQueryPath = named(new QLineEdit(tsGeneral), "edPrivateQueryPath");
-    btPrivateQueryPath = named(new QPushButton(QStringLiteral("|Browse..."), tsGeneral), "btPrivateQueryPath");
-    edDMPath = named(new QLineEdit(tsGeneral), "edDMPath");
-    btDMPath = named(new QPushButton(QStringLiteral("|Browse..."), tsGeneral), "btDMPath");
+    tsGeneral = Named(new QWidget(pgctrl), "tsGeneral");
+    edPrivateQueryPath = Named(new QLineEdit(tsGeneral), "edPrivateQueryPath");
+    btPrivateQueryPath = Named(new QPushButton(QStringLiteral("|Browse..."), tsGeneral), "btPrivateQueryPath");
+    edDMPath = Named(new QLineEdit(tsGeneral), "edDMPath");
+    btDMPath = Named(new QPushButton(QStringLiteral("|Browse..."), tsGeneral), "btDMPath");
     // Room for a folder of some forty characters.
     for (QLineEdit* e : {edPrivateQueryPath, edDMPath})
         e->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
-    seMRUSize = named(new QSpinBox(tsGeneral), "seMRUSize");
+    seMRUSize = Named(new QSpinBox(tsGeneral), "seMRUSize");
     seMRUSize->setRange(0, 20);
-    auto* laPrivateQueryPath = named(label(QStringLiteral("|Répertoire des &requêtes privées :"), edPrivateQueryPath, tsGeneral), "laPrivateQueryPath");
-    auto* laDMPath = named(label(QStringLiteral("|Répertoire des &modèles de données :"), edDMPath, tsGeneral), "laDMPath");
-    auto* laMRUSize = named(label(QStringLiteral("|Documents à mémoriser en fin de session :"), seMRUSize, tsGeneral), "laMRUSize");
+    auto* laPrivateQueryPath = Named(label(QStringLiteral("|Répertoire des &requêtes privées :"), edPrivateQueryPath, tsGeneral), "laPrivateQueryPath");
+    auto* laDMPath = Named(label(QStringLiteral("|Répertoire des &modèles de données :"), edDMPath, tsGeneral), "laDMPath");
+    auto* laMRUSize = Named(label(QStringLiteral("|Documents à mémoriser en fin de session :"), seMRUSize, tsGeneral), "laMRUSize");
     auto* general = new QGridLayout(tsGeneral);
     general->addWidget(laPrivateQueryPath, 0, 0, 1, 2);
     general->addWidget(edPrivateQueryPath, 1, 0);
@@ -97,16 +91,16 @@ TfmOptions::TfmOptions(TOptionSettings& settings, const TDestinationList* types,
     pgctrl->addTab(tsGeneral, QStringLiteral("|General options"));
 
     const QStringList languages = TOptionSettings::LanguageEntries();
-    tsLang = named(new QWidget(pgctrl), "tsLang");
+    tsLang = Named(new QWidget(pgctrl), "tsLang");
     cbxLang = combo(tsLang, "cbxLang", languages);
     auto* lang = new QFormLayout(tsLang);
-    lang->addRow(named(label(QStringLiteral("|Langue :"), cbxLang, tsLang), "laLang"), cbxLang);
+    lang->addRow(Named(label(QStringLiteral("|Langue :"), cbxLang, tsLang), "laLang"), cbxLang);
     pgctrl->addTab(tsLang, QStringLiteral("|Language"));
 
     // The word processor's and the spreadsheet's pages.
     const auto officePage = [&](const char* name, QComboBox*& language, const char* languageName, QComboBox*& version,
                                 const char* versionName, const QStringList& versions) {
-        auto* page = named(new QWidget(pgctrl), name);
+        auto* page = Named(new QWidget(pgctrl), name);
         language = combo(page, languageName, languages);
         version = combo(page, versionName, versions);
         auto* form = new QFormLayout(page);
@@ -120,10 +114,10 @@ TfmOptions::TfmOptions(TOptionSettings& settings, const TDestinationList* types,
     pgctrl->setTabVisible(pgctrl->addTab(tsExcel, QStringLiteral("MS-Excel")), TOptionSettings::HasDestinationType(types, QStringLiteral("Excel")));
     pgctrl->setCurrentWidget(tsGeneral);
 
-    btOk = named(new QPushButton(QStringLiteral("|Ok"), this), "btOk");
+    btOk = Named(new QPushButton(QStringLiteral("|Ok"), this), "btOk");
     btOk->setDefault(true);
-    btCancel = named(new QPushButton(QStringLiteral("|Annuler"), this), "btCancel");
-    btHelp = named(new QPushButton(QStringLiteral("|Aide"), this), "btHelp");
+    btCancel = Named(new QPushButton(QStringLiteral("|Annuler"), this), "btCancel");
+    btHelp = Named(new QPushButton(QStringLiteral("|Aide"), this), "btHelp");
     for (QPushButton* b : {btPrivateQueryPath, btDMPath, btCancel, btHelp})
         b->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
