@@ -17,16 +17,6 @@ using namespace mx;
 
 namespace mxtest {
 
-QString BinDir()
-{
-    return qEnvironmentVariable("MORVELIN_BIN");
-}
-
-QString SampleFile(const QString& name)
-{
-    return QDir(BinDir()).filePath(QStringLiteral("sample/") + name);
-}
-
 DesignerTest::DesignerTest()
 {
     InstallExceptionHandler();

@@ -6,6 +6,7 @@
 
 #include "designer/querydesigner.h"
 
+#include "samplefiles.h"
 #include "scriptedservice.h"
 #include "uitest.h"
 
@@ -14,9 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace mxtest {
-
-QString BinDir();
-QString SampleFile(const QString& name);
 
 class DesignerTest : public ::testing::Test {
 protected:

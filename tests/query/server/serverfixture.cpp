@@ -34,16 +34,6 @@ const bool kEnvironment = (::testing::AddGlobalTestEnvironment(new ApplicationEn
 
 } // namespace
 
-QString BinDir()
-{
-    return qEnvironmentVariable("MORVELIN_BIN");
-}
-
-QString SampleFile(const QString& name)
-{
-    return QDir(BinDir()).filePath(QStringLiteral("sample/") + name);
-}
-
 QList<QStringList> SqliteRows(const QString& sql)
 {
     return SqliteRows(SampleFile(QStringLiteral("MORVELIN.DB")), sql);

@@ -5,6 +5,7 @@
 
 #include "server/ddeserver.h"
 
+#include "samplefiles.h"
 #include "testsupport.h"
 
 #include <QList>
@@ -15,9 +16,6 @@
 #include <memory>
 
 namespace mxtest {
-
-QString BinDir();
-QString SampleFile(const QString& name);
 
 // The rows of a statement on the sample database, as text (NULL empty).
 QList<QStringList> SqliteRows(const QString& sql);
