@@ -43,28 +43,6 @@
 using namespace mx;
 using mxtest::SampleFile;
 
-namespace {
-
-QToolButton* button(TfmQueryDesigner* w, const char* name)
-{
-    return w->findChild<QToolButton*>(QString::fromLatin1(name));
-}
-
-void addFields(TfmQueryDesigner* w, int count)
-{
-    TMxQueryStep* step = w->CurrentStep();
-    ASSERT_NE(step, nullptr);
-    TMxEntityList* entities = step->DataModel()->DomainEntities();
-    ASSERT_GT(entities->Count(), 0);
-    auto* entity = static_cast<TMxEntity*>(entities->Items(0));
-    for (int i = 0; i < count; ++i)
-        step->AddFields(entity, ui::TEntityOutline::FieldOfItem(entity->WFields()->Items(i)));
-    w->GetQuery()->MarkModified();
-    w->Editor().Changed();
-}
-
-} // namespace
-
 class DesignerCommandActions : public mxtest::DesignerTest {
 protected:
     TfmQueryDesigner* NewOnSample()
@@ -79,7 +57,7 @@ TEST_F(DesignerCommandActions, StepsAreAddedRenamedAndDeletedFromTheMenusAndTheS
 {
     TfmQueryDesigner* w = NewOnSample();
     TMxQuery* q = w->GetQuery();
-    addFields(w, 1);
+    mxtest::AddFirstFields(w, 1);
     EXPECT_TRUE(w->action("miNewStep")->isEnabled());
     EXPECT_FALSE(w->action("miStepRun")->isEnabled());
 
@@ -124,7 +102,7 @@ TEST_F(DesignerCommandActions, TheStepsDialogsOpenFromTheirButtonsAndMenus)
 {
     TfmQueryDesigner* w = NewOnSample();
     TMxQuery* q = w->GetQuery();
-    addFields(w, 1);
+    mxtest::AddFirstFields(w, 1);
     q->SetModified(false);
     w->AtStateChange();
 
@@ -134,7 +112,7 @@ TEST_F(DesignerCommandActions, TheStepsDialogsOpenFromTheirButtonsAndMenus)
         EXPECT_EQ(caption, QStringLiteral("Paramètres de la requête"));
         EXPECT_EQ(controls, q->ParamControls());
     });
-    button(w, "fbParams")->click();
+    mxtest::DesignerButton(w, "fbParams")->click();
     w->action("pmiStepParameters")->trigger();
     EXPECT_EQ(params, 2);
     EXPECT_TRUE(w->action("miSaveQuery")->isEnabled()) << "marked modified whatever the dialog said";
@@ -151,13 +129,13 @@ TEST_F(DesignerCommandActions, TheStepsDialogsOpenFromTheirButtonsAndMenus)
     ScopedHook filter(StepCriteriaHook, stub("filtre", true));
     q->SetModified(false);
     w->AtStateChange();
-    button(w, "fbDest")->click();
+    mxtest::DesignerButton(w, "fbDest")->click();
     w->action("pmiStepDest")->trigger();
     EXPECT_FALSE(q->Modified()) << "a cancelled dialog changes nothing";
-    button(w, "fbSort")->click();
+    mxtest::DesignerButton(w, "fbSort")->click();
     EXPECT_TRUE(q->Modified());
     w->action("miStepSort")->trigger();
-    button(w, "fbStepFilter")->click();
+    mxtest::DesignerButton(w, "fbStepFilter")->click();
     EXPECT_EQ(opened, (QStringList{QStringLiteral("résultats:Etape 1"), QStringLiteral("résultats:Etape 1"),
                           QStringLiteral("tri:Etape 1"), QStringLiteral("tri:Etape 1"), QStringLiteral("filtre:Etape 1")}));
     EXPECT_TRUE(w->windowTitle().contains(u'*'));
@@ -173,7 +151,7 @@ TEST_F(DesignerCommandActions, TheStepsDialogsOpenFromTheirButtonsAndMenus)
 TEST_F(DesignerCommandActions, ACalculatedFieldMadeWithCalcIsSavedWithTheQuery)
 {
     TfmQueryDesigner* w = NewOnSample();
-    addFields(w, 1);
+    mxtest::AddFirstFields(w, 1);
     TMxQueryStep* step = w->CurrentStep();
     const int before = step->AllFields()->Count();
     ScopedHook formula(FieldFormulaHook, [&](TMxQuery*, int stepId, TMxDataModel* model, TMxQueryField* field) {
@@ -182,7 +160,7 @@ TEST_F(DesignerCommandActions, ACalculatedFieldMadeWithCalcIsSavedWithTheQuery)
         field->SetFieldType(u'N');
         return true;
     });
-    button(w, "fbCalcFields")->click();
+    mxtest::DesignerButton(w, "fbCalcFields")->click();
     ASSERT_EQ(step->AllFields()->Count(), before + 1);
     TMxQueryField* made = step->AllFields()->FindByFullName(QStringLiteral("Formule 1"));
     ASSERT_NE(made, nullptr);
@@ -244,12 +222,12 @@ TEST_F(DesignerCommandActions, TheSetComboMakesTheStepAgainOnTheChosenSet)
 TEST_F(DesignerCommandActions, ACancelledParameterPromptWarnsAndLeavesTheGridEmpty)
 {
     TfmQueryDesigner* w = NewOnSample();
-    addFields(w, 2);
+    mxtest::AddFirstFields(w, 2);
     new TMxParamControl(w->GetQuery()->ParamControls()); // so the run asks
     ScopedHook prompter(ParamsPrompterHook, [](TMxDataModel*, const QString&, bool& ok, TStrings*, TMxParamControlList*, bool) {
         ok = false;
     });
-    button(w, "fbRun")->click();
+    mxtest::DesignerButton(w, "fbRun")->click();
     // One warning box, through the application's error handler.
     QStringList warnings;
     for (const ui::test::TRequest& r : ui.service.requests)
@@ -278,7 +256,7 @@ TEST_F(DesignerCommandActions, TheHelpMenuAndTheOptionsMenu)
     int abouts = 0;
     ScopedHook about(AboutBoxHook, [&] { ++abouts; });
     w->action("miAbout")->trigger();
-    button(w, "fbAbout")->click();
+    mxtest::DesignerButton(w, "fbAbout")->click();
     EXPECT_EQ(abouts, 2);
 
     QString manual;
@@ -314,7 +292,7 @@ TEST_F(DesignerCommandActions, TheOptionsItemFollowsItsSlotAndOpensTheDialog)
         EXPECT_TRUE(item->isEnabled());
         item->trigger();
         EXPECT_EQ(options, 1);
-        addFields(w, 1);
+        mxtest::AddFirstFields(w, 1);
         w->action("miNewStep")->trigger();
         EXPECT_TRUE(item->isEnabled());
         item->trigger();
@@ -349,7 +327,7 @@ TEST_F(DesignerCommandActions, TheSelectedFieldIsDeletedFromTheMenuAndWithTheDel
 {
     TfmQueryDesigner* w = NewOnSample();
     TMxQuery* q = w->GetQuery();
-    addFields(w, 3);
+    mxtest::AddFirstFields(w, 3);
     TMxQueryStep* step = w->CurrentStep();
     auto* editor = w->findChild<ui::TMxStepEditor*>(QStringLiteral("MxStepEditor"));
     ASSERT_NE(editor, nullptr);
@@ -417,7 +395,7 @@ TEST_F(DesignerCommandActions, TheSelectedFieldIsDeletedFromTheMenuAndWithTheDel
 TEST_F(DesignerCommandActions, TheFieldPanelsAreRenamedAndFilteredThroughTheCommands)
 {
     TfmQueryDesigner* w = NewOnSample();
-    addFields(w, 2);
+    mxtest::AddFirstFields(w, 2);
     TMxQueryStep* step = w->CurrentStep();
     auto* editor = w->findChild<ui::TMxStepEditor*>(QStringLiteral("MxStepEditor"));
     ASSERT_NE(editor, nullptr);

@@ -29,31 +29,6 @@
 using namespace mx;
 using mxtest::SampleFile;
 
-namespace {
-
-QToolButton* button(TfmQueryDesigner* w, const char* name)
-{
-    return w->findChild<QToolButton*>(QString::fromLatin1(name));
-}
-
-// Adds the first count fields of the first entity of the set to the
-// current step, as a drop from the outline does.
-void addFields(TfmQueryDesigner* w, int count)
-{
-    TMxQueryStep* step = w->CurrentStep();
-    ASSERT_NE(step, nullptr);
-    TMxEntityList* entities = step->DataModel()->DomainEntities();
-    ASSERT_GT(entities->Count(), 0);
-    auto* entity = static_cast<TMxEntity*>(entities->Items(0));
-    ASSERT_GE(entity->WFields()->Count(), count);
-    for (int i = 0; i < count; ++i)
-        step->AddFields(entity, ui::TEntityOutline::FieldOfItem(entity->WFields()->Items(i)));
-    w->GetQuery()->MarkModified();
-    w->Editor().Changed();
-}
-
-} // namespace
-
 class DesignerWindow : public mxtest::DesignerTest {};
 
 TEST_F(DesignerWindow, ToolBarGeometryForSmallAndLargeButtons)
@@ -64,20 +39,20 @@ TEST_F(DesignerWindow, ToolBarGeometryForSmallAndLargeButtons)
     Settle();
     EXPECT_FALSE(w->LargeIcons()) << "LargeIcons=0 in the user's settings";
     EXPECT_EQ(w->nrpaBoard->height(), 42);
-    EXPECT_EQ(button(w, "fbNewQuery")->geometry(), QRect(8, 4, 38, 34));
-    EXPECT_EQ(button(w, "fbOpenQuery")->x(), 46);
-    EXPECT_EQ(button(w, "fbRun")->x(), 92);
-    EXPECT_TRUE(button(w, "fbRun")->text().isEmpty());
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbNewQuery")->geometry(), QRect(8, 4, 38, 34));
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbOpenQuery")->x(), 46);
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->x(), 92);
+    EXPECT_TRUE(mxtest::DesignerButton(w, "fbRun")->text().isEmpty());
     EXPECT_TRUE(w->action("miSmallIcons")->isChecked());
 
     w->action("miSmallIcons")->trigger();
     Settle();
     EXPECT_TRUE(w->LargeIcons());
     EXPECT_EQ(w->nrpaBoard->height(), 66);
-    EXPECT_EQ(button(w, "fbNewQuery")->geometry(), QRect(8, 8, 58, 50));
-    EXPECT_EQ(button(w, "fbRun")->text(), QStringLiteral("Exécuter"));
-    EXPECT_EQ(button(w, "fbRun")->toolTip(), QStringLiteral("Exécuter l'étape"));
-    QToolButton* about = button(w, "fbAbout");
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbNewQuery")->geometry(), QRect(8, 8, 58, 50));
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->text(), QStringLiteral("Exécuter"));
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->toolTip(), QStringLiteral("Exécuter l'étape"));
+    QToolButton* about = mxtest::DesignerButton(w, "fbAbout");
     EXPECT_EQ(about->x(), std::max(w->nrpaBoard->width() - about->width() - 8, w->AboutLeft()));
     w->resize(400, 600);
     Settle();
@@ -108,9 +83,9 @@ TEST_F(DesignerWindow, AnEmptyWindowShowsNoQueryCommands)
     EXPECT_FALSE(w->action("miQuery")->isVisible());
     EXPECT_FALSE(w->action("miStep")->isVisible());
     EXPECT_FALSE(w->action("miSaveQueryAs")->isEnabled());
-    EXPECT_FALSE(button(w, "fbRun")->isEnabled());
+    EXPECT_FALSE(mxtest::DesignerButton(w, "fbRun")->isEnabled());
     EXPECT_FALSE(w->cobDomain->isEnabled());
-    EXPECT_TRUE(button(w, "fbNewQuery")->isEnabled());
+    EXPECT_TRUE(mxtest::DesignerButton(w, "fbNewQuery")->isEnabled());
 }
 
 TEST_F(DesignerWindow, CommandStatesFollowANewQueryAsItGrows)
@@ -121,12 +96,12 @@ TEST_F(DesignerWindow, CommandStatesFollowANewQueryAsItGrows)
     EXPECT_TRUE(w->action("miQuery")->isVisible());
     EXPECT_TRUE(w->cobDomain->isEnabled());
     EXPECT_EQ(w->cobDomain->count(), 2) << "the sample's two sets";
-    EXPECT_FALSE(button(w, "fbRun")->isEnabled());
+    EXPECT_FALSE(mxtest::DesignerButton(w, "fbRun")->isEnabled());
     EXPECT_FALSE(w->action("miSaveQuery")->isEnabled());
-    EXPECT_TRUE(button(w, "fbSort")->isEnabled());
+    EXPECT_TRUE(mxtest::DesignerButton(w, "fbSort")->isEnabled());
 
-    addFields(w, 1);
-    EXPECT_TRUE(button(w, "fbRun")->isEnabled());
+    mxtest::AddFirstFields(w, 1);
+    EXPECT_TRUE(mxtest::DesignerButton(w, "fbRun")->isEnabled());
     EXPECT_TRUE(w->action("miQueryRun")->isEnabled());
     EXPECT_FALSE(w->cobDomain->isEnabled()) << "an entity is chosen: the set cannot change any more";
     EXPECT_TRUE(w->action("miSaveQuery")->isEnabled());
@@ -150,11 +125,11 @@ TEST_F(DesignerWindow, NewQueryRunSaveAsAndReopen)
 {
     QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
     ASSERT_NE(w->GetQuery(), nullptr);
-    addFields(w, 2);
+    mxtest::AddFirstFields(w, 2);
     w->edQueryName->setText(QStringLiteral("Ventes"));
     emit w->edQueryName->editingFinished();
 
-    button(w, "fbRun")->click();
+    mxtest::DesignerButton(w, "fbRun")->click();
     auto* grid = w->findChild<ui::TMxGrid*>();
     ASSERT_NE(grid, nullptr);
     ASSERT_NE(grid->DataSet(), nullptr) << "the grid shows the result: " << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
@@ -207,7 +182,7 @@ TEST_F(DesignerWindow, TheSaveQuestionIsAskedOnceAndCancelKeepsTheWindow)
         const QString file = Path(QStringLiteral("requetes/%1.mqr").arg(QString::fromLatin1(c.what).section(u',', 0, 0)));
         QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
         ASSERT_NE(w->GetQuery(), nullptr);
-        addFields(w, 1);
+        mxtest::AddFirstFields(w, 1);
         TMxQuery* q = w->GetQuery();
         ui.service.messageAnswers << c.answer;
         if (!c.file.isEmpty())

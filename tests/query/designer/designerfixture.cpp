@@ -1,5 +1,10 @@
 #include "designerfixture.h"
 
+#include "entityoutline.h"
+#include "model/datamodel.h"
+#include "model/entity.h"
+#include "query/query.h"
+#include "query/querystep.h"
 #include "driver/rootdir.h"
 #include "errors/errorhandler.h"
 #include "global/engineshutdown.h"
@@ -16,6 +21,25 @@
 using namespace mx;
 
 namespace mxtest {
+
+QToolButton* DesignerButton(TfmQueryDesigner* w, const char* name)
+{
+    return w->findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+void AddFirstFields(TfmQueryDesigner* w, int count)
+{
+    TMxQueryStep* step = w->CurrentStep();
+    ASSERT_NE(step, nullptr);
+    TMxEntityList* entities = step->DataModel()->DomainEntities();
+    ASSERT_GT(entities->Count(), 0);
+    auto* entity = static_cast<TMxEntity*>(entities->Items(0));
+    ASSERT_GE(entity->WFields()->Count(), count);
+    for (int i = 0; i < count; ++i)
+        step->AddFields(entity, ui::TEntityOutline::FieldOfItem(entity->WFields()->Items(i)));
+    w->GetQuery()->MarkModified();
+    w->Editor().Changed();
+}
 
 DesignerTest::DesignerTest()
 {

@@ -11,10 +11,17 @@
 #include "uitest.h"
 
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
 namespace mxtest {
+
+// The designer's tool button of that name.
+QToolButton* DesignerButton(mx::TfmQueryDesigner* w, const char* name);
+// Adds the first count fields of the first entity of the set to the
+// current step, as a drop from the outline does.
+void AddFirstFields(mx::TfmQueryDesigner* w, int count);
 
 class DesignerTest : public ::testing::Test {
 protected:
