@@ -3,9 +3,9 @@
 #include "core/translate.h"
 #include "core/userservice.h"
 #include "destination/querydestination.h"
-#include "settings/global.h"
 
 #include "ui/services/guarded.h"
+#include "ui/services/helpsystem.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -143,12 +143,7 @@ TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m
     Connect(sgDest, &QTableWidget::cellDoubleClicked, this, [this] { Act(TAction::Customize); });
     Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
     Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] {
-        if (AppGlobal())
-            AppGlobal()->ShowFormHelp(this);
-        else
-            UserService().ShowHelp(QString(), kDestHelpContext);
-    });
+    Connect(btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
 }
 
 QList<QCheckBox*> TfmExtDest::JoinBoxes() const

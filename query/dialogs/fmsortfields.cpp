@@ -1,13 +1,12 @@
 #include "fmsortfields.h"
 
 #include "core/translate.h"
-#include "core/userservice.h"
 #include "model/queryfield.h"
-#include "settings/global.h"
 
 #include "ui/controls/picturelistbox.h"
 #include "ui/controls/pictures.h"
 #include "ui/services/guarded.h"
+#include "ui/services/helpsystem.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -115,12 +114,7 @@ TfmSortFields::TfmSortFields(TMxQueryStep* step, QWidget* parent) : QDialog(pare
     Connect(btSwapSortOrder, &QPushButton::clicked, this, [this] { SwapSortOrder(); });
     Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
     Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] {
-        if (AppGlobal())
-            AppGlobal()->ShowFormHelp(this);
-        else
-            UserService().ShowHelp(QString(), kSortHelpContext);
-    });
+    Connect(btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
     fill(nullptr, -1);
 }
 

@@ -11,7 +11,6 @@
 #include "model/sqlfunction.h"
 #include "query/query.h"
 #include "query/querystep.h"
-#include "settings/global.h"
 #include "tools/hooks.h"
 
 #include "ui/controls/docklayout.h"
@@ -20,6 +19,7 @@
 #include "ui/controls/pictures.h"
 #include "ui/controls/splitter.h"
 #include "ui/services/guarded.h"
+#include "ui/services/helpsystem.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -314,12 +314,7 @@ void TfmFormula::build()
             accept();
     });
     Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] {
-        if (AppGlobal())
-            AppGlobal()->ShowFormHelp(this);
-        else
-            UserService().ShowHelp(QString(), kHelpContext);
-    });
+    Connect(btHelp, &QPushButton::clicked, this, [this] { ShowDialogHelp(this); });
     m_focusConnection = Connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
 
     // typed characters choose operators wherever the focus is, except in

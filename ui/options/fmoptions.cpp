@@ -2,6 +2,7 @@
 
 #include "dialogservice.h"
 #include "guarded.h"
+#include "helpsystem.h"
 #include "namedwidget.h"
 
 #include "destination/destinationtype.h"
@@ -133,12 +134,7 @@ TfmOptions::TfmOptions(TOptionSettings& settings, const TDestinationList* types,
     Connect(btDMPath, &QPushButton::clicked, this, [this, laDMPath] { browse(edDMPath, laDMPath->text()); });
     Connect(btOk, &QPushButton::clicked, this, [this] { ok(); });
     Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] {
-        if (AppGlobal())
-            AppGlobal()->ShowFormHelp(this);
-        else
-            UserService().ShowHelp(QString(), kHelpContext);
-    });
+    Connect(btHelp, &QPushButton::clicked, this, [this] { ShowDialogHelp(this); });
 
     SetValues(m_settings.Read());
     LangClientLoadedOrPlain(this);

@@ -1,5 +1,6 @@
 #include "helpsystem.h"
 
+#include "core/userservice.h"
 #include "settings/global.h"
 
 #include <QApplication>
@@ -80,6 +81,14 @@ bool ShowHelpPage(const QString& helpFile, int context, QWidget* parent)
     window()->raise();
     window()->activateWindow();
     return true;
+}
+
+void ShowDialogHelp(QObject* dialog)
+{
+    if (AppGlobal())
+        AppGlobal()->ShowFormHelp(dialog);
+    else
+        UserService().ShowHelp(QString(), dialog->property("helpContext").toInt());
 }
 
 QWidget* HelpWindow()

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class QObject;
 class QTextBrowser;
 class QWidget;
 
@@ -22,6 +23,11 @@ QString HelpPage(const QString& helpFile, int context);
 // Shows the page in the help window; false when there is no page. parent:
 // the window that asks (a modal dialog keeps the help window usable).
 bool ShowHelpPage(const QString& helpFile, int context, QWidget* parent = nullptr);
+
+// The help of a dialog's "Aide" button: the page of its "helpContext"
+// property in the program's help file; without the settings object, the
+// user service's help for that context.
+void ShowDialogHelp(QObject* dialog);
 
 // The help window when it is open.
 QWidget* HelpWindow();
