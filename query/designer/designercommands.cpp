@@ -9,6 +9,7 @@
 #include "endsignals.h"
 
 #include "core/exceptions.h"
+#include "core/itemptr.h"
 #include "core/strings.h"
 #include "core/translate.h"
 #include "core/userservice.h"
@@ -206,7 +207,7 @@ void TfmQueryDesigner::NewQuery(const QString& modelFile)
         file = ui::SelectDataModelFile(QString(), this);
     if (file.isEmpty() || !SaveIfModified() || !LoadDataModel(file))
         return;
-    auto* query = new TMxQuery(nullptr);
+    TItemPtr<TMxQuery> query(new TMxQuery(nullptr));
     try {
         query->SetInteractive(true);
         // The query holds the model from here on and frees it with itself.
@@ -217,12 +218,12 @@ void TfmQueryDesigner::NewQuery(const QString& modelFile)
         query->AddStep();
         query->SetModified(false);
     } catch (const std::exception& e) {
-        query->Free();
+        query.reset();
         UserService().MessageDlg(ExceptionMessage(e), TMsgDlgType::mtError, mbOK);
         AtStateChange();
         return;
     }
-    SetQuery(query);
+    SetQuery(query.release());
 }
 
 void TfmQueryDesigner::OpenQuery(const QString& fileName)
@@ -232,17 +233,12 @@ void TfmQueryDesigner::OpenQuery(const QString& fileName)
         file = ui::SelectQueryFile(QString(), this);
     if (file.isEmpty() || !SaveIfModified())
         return;
-    auto* query = new TMxQuery(nullptr);
-    try {
-        query->LoadFromFile(file);
-        query->SetInteractive(true);
-    } catch (...) {
-        query->Free();
-        throw;
-    }
+    TItemPtr<TMxQuery> query(new TMxQuery(nullptr));
+    query->LoadFromFile(file);
+    query->SetInteractive(true);
     addToHistory(10, query->FileName());
     addToHistory(11, query->DmFilename());
-    SetQuery(query);
+    SetQuery(query.release());
 }
 
 void TfmQueryDesigner::setFileName(const QString& fileName)
@@ -355,12 +351,7 @@ int OpenDesignerAndRun(const QString& modelFile, const QString& queryFile)
     DesignerRegistry().CreateDesigner = nullptr;
     // Windows still open when the loop ended otherwise go before the
     // settings and the engine they use.
-    QList<QPointer<TfmQueryDesigner>> open;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
-            open << d;
-    for (const QPointer<TfmQueryDesigner>& d : open)
-        delete d.data();
+    TfmQueryDesigner::FreeAll();
     return status;
 }
 

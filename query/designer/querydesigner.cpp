@@ -2,6 +2,7 @@
 
 #include "commandlink.h"
 
+#include "core/itemptr.h"
 #include "core/strings.h"
 #include "core/translate.h"
 #include "core/userservice.h"
@@ -105,15 +106,16 @@ TfmQueryDesigner* TfmQueryDesigner::CreateFromFile(const QString& fileName)
     DesignerCount().OpenedEmpty = fileName.isEmpty();
     auto* window = new TfmQueryDesigner;
     if (!fileName.isEmpty()) {
-        auto* query = new TMxQuery(nullptr);
+        TItemPtr<TMxQuery> query(new TMxQuery(nullptr));
         try {
             query->SetInteractive(true);
             query->LoadFromFile(fileName);
             window->addToHistory(10, query->FileName());
             window->addToHistory(11, query->DmFilename());
-            window->SetQuery(query);
+            window->SetQuery(query.get());
+            query.release();
         } catch (const std::exception& e) {
-            query->Free();
+            query.reset();
             UserService().MessageDlg(ExceptionMessage(e), TMsgDlgType::mtError, mbOK);
         }
     }
@@ -126,6 +128,16 @@ TfmQueryDesigner* TfmQueryDesigner::CreateOnModel(const QString& modelFile)
     auto* window = new TfmQueryDesigner;
     window->NewQuery(modelFile.isEmpty() ? QString() : modelFile);
     return window;
+}
+
+void TfmQueryDesigner::FreeAll()
+{
+    QList<QPointer<TfmQueryDesigner>> open;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
+            open << d;
+    for (const QPointer<TfmQueryDesigner>& d : open)
+        delete d.data();
 }
 
 TfmQueryDesigner::~TfmQueryDesigner()

@@ -53,6 +53,9 @@ public:
     // A window on a new query over a data model file; a failed load is
     // shown in one error box and the window stays, empty.
     static TfmQueryDesigner* CreateOnModel(const QString& modelFile);
+    // Frees every designer window still open, whatever it holds (before
+    // the settings and the engine they use go).
+    static void FreeAll();
     ~TfmQueryDesigner() override;
 
     TMxQuery* GetQuery() const;

@@ -6,6 +6,7 @@
 #include "dde/ddemacro.h"
 
 #include "core/exceptions.h"
+#include "core/itemptr.h"
 #include "driver/dataset.h"
 #include "query/query.h"
 #include "run/queryrun.h"
@@ -110,24 +111,19 @@ int TfmOleDdeServer::LoadQuery(const QString& name, const QString& fileName, con
     try {
         if (name.isEmpty() || FindQuery(name))
             return 0;
-        auto* query = new TMxQuery(nullptr);
-        try {
-            query->SetLogin(user, password);
-            query->SetInteractive(true);
-            query->LoadFromFile(fileName);
-            if (query->Steps()->Count() == 0)
-                throw EMxException(Translate(QStringLiteral("La requête est vide")));
-            // A login asked during the load may have let another load of
-            // the same name in.
-            if (FindQuery(name))
-                throw EMxException(QStringLiteral("name taken"));
-        } catch (...) {
-            query->Free();
-            throw;
-        }
+        TItemPtr<TMxQuery> query(new TMxQuery(nullptr));
+        query->SetLogin(user, password);
+        query->SetInteractive(true);
+        query->LoadFromFile(fileName);
+        if (query->Steps()->Count() == 0)
+            throw EMxException(Translate(QStringLiteral("La requête est vide")));
+        // A login asked during the load may have let another load of
+        // the same name in.
+        if (FindQuery(name))
+            throw EMxException(QStringLiteral("name taken"));
         auto served = std::make_unique<TServedQuery>();
         served->name = name.toUpper();
-        served->query = query;
+        served->query = query.release();
         m_queries.push_back(std::move(served));
         return 1;
     } catch (...) {

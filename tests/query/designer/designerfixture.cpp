@@ -83,12 +83,7 @@ void DesignerTest::Settle()
 
 void DesignerTest::CloseAll()
 {
-    QList<QPointer<TfmQueryDesigner>> open;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
-            open << d;
-    for (const QPointer<TfmQueryDesigner>& d : open)
-        delete d.data();
+    TfmQueryDesigner::FreeAll();
     Settle();
 }
 
