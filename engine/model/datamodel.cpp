@@ -307,13 +307,7 @@ void TMxDataModel::BuildAllFields()
             TMxQueryField* qf = m_allFields->AddNew();
             qf->SetTable(table);
             qf->SetQueryTable(table);
-            qf->SetName(field->Name());
-            qf->SetFieldType(field->ShortType());
-            qf->SetFullName(field->FullName());
-            qf->SetBaseName(field->FullName());
-            qf->SetSourceName(field->Name());
-            qf->SetExtPath(QString());
-            qf->SetCalculated(false);
+            qf->ReadsTableField(field);
             qf->SetChecked(false);
             if (firstFields)
                 firstFields->AddNew()->SetName(field->FullName());

@@ -57,6 +57,17 @@ void TMxQueryField::SetQueryTableId(int value)
     if (StoreIfChanged(m_queryTableId, value))
         Change();
 }
+void TMxQueryField::ReadsTableField(const TMxField* field)
+{
+    SetName(field->Name());
+    SetFieldType(field->ShortType());
+    SetFullName(field->FullName());
+    SetBaseName(field->FullName());
+    SetSourceName(field->Name());
+    SetExtPath(QString());
+    SetCalculated(false);
+}
+
 void TMxQueryField::SetSourceName(const QString& value)
 {
     if (StoreIfChanged(m_sourceName, value))

@@ -55,6 +55,10 @@ public:
     void SetDesignWidth(int value);
     TMxFormulaList* FormulaList() const;
 
+    // Takes the names and type of a table's own field: its name as source
+    // name, its full name as full and base name, no path, not calculated.
+    void ReadsTableField(const TMxField* field);
+
     // The table the field reads, and the table of the step that reaches it.
     // None raises "A field must belong to a table".
     void SetTable(TMxTable* table);

@@ -242,13 +242,7 @@ void TMxQueryStep::addOneField(TMxQueryEntity* stepEntity, TMxField* field)
         qf->BindTables(table, table);
         qf->SetTableId(table ? table->Id() : 0);
         qf->SetQueryTableId(table ? table->Id() : 0);
-        qf->SetName(field->Name());
-        qf->SetFullName(field->FullName());
-        qf->SetBaseName(field->FullName());
-        qf->SetSourceName(field->Name());
-        qf->SetFieldType(field->ShortType());
-        qf->SetExtPath(QString());
-        qf->SetCalculated(false);
+        qf->ReadsTableField(field);
     }
     qf->SetChecked(true);
     qf->SetStepId(Id());
