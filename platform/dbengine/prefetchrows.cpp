@@ -12,6 +12,9 @@ namespace {
 // Batches handed over and not yet read: enough to ride out an uneven pace.
 constexpr size_t kBatchesAhead = 4;
 constexpr int kFirstBatchRows = 32;
+// A batch ends at its rows or at this size, whichever comes first: wide
+// rows do not make the batches (and the memory of a run) grow.
+constexpr qsizetype kBatchBytes = 1 << 20;
 
 } // namespace
 
@@ -48,13 +51,94 @@ bool DbPrefetchRows::rewind(QString* error)
     if (!m_source.rewind(error))
         return false;
     m_columns = int(m_source.fields().size());
+    m_cells.assign(size_t(m_columns), DbCell());
     m_running = true;
     m_thread = std::thread([this] { read(); });
     return true;
 }
 
+void DbPrefetchRows::pack(Batch& b, const DbCell* cells) const
+{
+    // The most a row can take: a kind byte and 8 bytes per cell, and the
+    // bytes of its texts and blobs.
+    size_t most = size_t(m_columns) * 9;
+    for (int i = 0; i < m_columns; ++i)
+        if (cells[i].kind == DbCell::Text || cells[i].kind == DbCell::Blob)
+            most += size_t(cells[i].size);
+    if (size_t(b.used) + most > b.bytes.size())
+        b.bytes.resize(std::max(b.bytes.size() * 2, size_t(b.used) + most));
+    char* out = b.bytes.data() + b.used;
+    for (int i = 0; i < m_columns; ++i) {
+        const DbCell& c = cells[i];
+        *out++ = char(c.kind);
+        switch (c.kind) {
+        case DbCell::Null:
+            break;
+        case DbCell::Integer:
+            std::memcpy(out, &c.integer, 8);
+            out += 8;
+            break;
+        case DbCell::Float:
+            std::memcpy(out, &c.real, 8);
+            out += 8;
+            break;
+        case DbCell::Text:
+        case DbCell::Blob: {
+            // The source's bytes live until its next move: keep a copy.
+            const qint32 size = c.size;
+            std::memcpy(out, &size, 4);
+            if (size > 0)
+                std::memcpy(out + 4, c.data, size_t(size));
+            out += 4 + size;
+            break;
+        }
+        case DbCell::Variant: {
+            const qint64 index = qint64(b.variants.size());
+            b.variants.push_back(m_source.value(i));
+            std::memcpy(out, &index, 8);
+            out += 8;
+            break;
+        }
+        }
+    }
+    b.used = out - b.bytes.data();
+}
+
+void DbPrefetchRows::unpack()
+{
+    const char* in = m_batch->bytes.data() + m_at;
+    for (int i = 0; i < m_columns; ++i) {
+        DbCell& c = m_cells[size_t(i)];
+        c.kind = DbCell::Kind(quint8(*in++));
+        switch (c.kind) {
+        case DbCell::Null:
+            break;
+        case DbCell::Integer:
+        case DbCell::Variant:
+            std::memcpy(&c.integer, in, 8);
+            in += 8;
+            break;
+        case DbCell::Float:
+            std::memcpy(&c.real, in, 8);
+            in += 8;
+            break;
+        case DbCell::Text:
+        case DbCell::Blob: {
+            qint32 size;
+            std::memcpy(&size, in, 4);
+            c.data = in + 4;
+            c.size = size;
+            in += 4 + size;
+            break;
+        }
+        }
+    }
+    m_at = in - m_batch->bytes.data();
+}
+
 void DbPrefetchRows::read()
 {
+    std::vector<DbCell> cells(static_cast<size_t>(m_columns));
     int rowsPerBatch = std::min(m_batchRows, kFirstBatchRows);
     for (;;) {
         std::unique_ptr<Batch> b;
@@ -75,16 +159,13 @@ void DbPrefetchRows::read()
         // thousands.
         const int batchRows = rowsPerBatch;
         rowsPerBatch = std::min(m_batchRows, rowsPerBatch * 2);
-        b->cells.resize(size_t(batchRows) * size_t(m_columns));
-        b->bytes.clear();
-        b->bytes.reserve(size_t(batchRows) * 16); // never a null pointer, even for empty texts
-        b->offsets.assign(b->cells.size(), -1);
+        b->used = 0;
         b->variants.clear();
         b->rows = 0;
         b->end = DbFetch::Row;
         b->error.clear();
         try {
-            while (b->rows < batchRows) {
+            while (b->rows < batchRows && b->used < kBatchBytes) {
                 QString error;
                 const DbFetch f = m_source.next(&error);
                 if (f != DbFetch::Row) {
@@ -92,29 +173,14 @@ void DbPrefetchRows::read()
                     b->error = error;
                     break;
                 }
-                DbCell* row = b->cells.data() + size_t(b->rows) * size_t(m_columns);
-                m_source.cells(row);
-                for (int i = 0; i < m_columns; ++i) {
-                    DbCell& c = row[i];
-                    if (c.kind == DbCell::Text || c.kind == DbCell::Blob) {
-                        // The source's bytes live until its next move: keep a copy.
-                        b->offsets[size_t(b->rows) * size_t(m_columns) + size_t(i)] = qsizetype(b->bytes.size());
-                        b->bytes.insert(b->bytes.end(), c.data, c.data + c.size);
-                    } else if (c.kind == DbCell::Variant) {
-                        c.integer = qint64(b->variants.size());
-                        b->variants.push_back(m_source.value(i));
-                    }
-                }
+                m_source.cells(cells.data());
+                pack(*b, cells.data());
                 ++b->rows;
             }
         } catch (const std::exception& e) {
             b->end = DbFetch::Failed;
             b->error = QString::fromLocal8Bit(e.what());
         }
-        // The bytes no longer move: point the cells at them.
-        for (size_t k = 0; k < size_t(b->rows) * size_t(m_columns); ++k)
-            if (b->offsets[k] >= 0)
-                b->cells[k].data = b->bytes.data() + b->offsets[k];
         const bool last = b->end != DbFetch::Row;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -148,6 +214,7 @@ DbFetch DbPrefetchRows::next(QString* error)
     for (;;) {
         if (m_batch && m_row + 1 < m_batch->rows) {
             ++m_row;
+            unpack();
             return DbFetch::Row;
         }
         if (m_batch && m_batch->end != DbFetch::Row) {
@@ -159,6 +226,7 @@ DbFetch DbPrefetchRows::next(QString* error)
         }
         m_batch = take();
         m_row = -1;
+        m_at = 0;
     }
 }
 
@@ -166,7 +234,7 @@ DbCell DbPrefetchRows::cell(int column) const
 {
     if (!m_batch || m_row < 0 || m_row >= m_batch->rows || column < 0 || column >= m_columns)
         return {};
-    return m_batch->cells[size_t(m_row) * size_t(m_columns) + size_t(column)];
+    return m_cells[size_t(column)];
 }
 
 void DbPrefetchRows::cells(DbCell* out) const
@@ -176,8 +244,7 @@ void DbPrefetchRows::cells(DbCell* out) const
             out[i] = DbCell();
         return;
     }
-    std::memcpy(static_cast<void*>(out), m_batch->cells.data() + size_t(m_row) * size_t(m_columns),
-                sizeof(DbCell) * size_t(m_columns));
+    std::memcpy(static_cast<void*>(out), m_cells.data(), sizeof(DbCell) * size_t(m_columns));
 }
 
 QVariant DbPrefetchRows::value(int column) const

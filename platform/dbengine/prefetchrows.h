@@ -18,7 +18,7 @@ namespace platform {
 
 class DbPrefetchRows : public DbRowSource {
 public:
-    explicit DbPrefetchRows(DbRowSource& source, int batchRows = 2048);
+    explicit DbPrefetchRows(DbRowSource& source, int batchRows = 16384);
     ~DbPrefetchRows() override;
     DbPrefetchRows(const DbPrefetchRows&) = delete;
     DbPrefetchRows& operator=(const DbPrefetchRows&) = delete;
@@ -32,11 +32,15 @@ public:
     void cells(DbCell* out) const override;
 
 private:
+    // The rows of a batch are packed one cell after the other, each a
+    // kind byte then its value (nothing for a null, 8 bytes for a number
+    // or a variant's index, a 4-byte size then the bytes for a text or a
+    // blob): a few dozen bytes a row cross from one thread to the other,
+    // not a cell structure per value.
     struct Batch {
-        std::vector<DbCell> cells;      // rows x columns
-        std::vector<char> bytes;        // the texts and blobs the cells point into
-        std::vector<qsizetype> offsets; // where each text cell's bytes begin, while filling
-        std::vector<QVariant> variants; // values of cells of kind Variant (index in integer)
+        std::vector<char> bytes;
+        qsizetype used = 0;
+        std::vector<QVariant> variants; // values of cells of kind Variant
         int rows = 0;
         DbFetch end = DbFetch::Row;     // Row: more follow; End or Failed: the pass ends after these rows
         QString error;
@@ -44,6 +48,8 @@ private:
 
     void stop();
     void read();
+    void pack(Batch& b, const DbCell* cells) const;
+    void unpack();
     std::unique_ptr<Batch> take();
 
     DbRowSource& m_source;
@@ -57,6 +63,8 @@ private:
     bool m_stop = false;
     std::unique_ptr<Batch> m_batch; // the batch being read
     int m_row = -1;
+    qsizetype m_at = 0;             // where the next row begins in m_batch
+    std::vector<DbCell> m_cells;    // the current row, unpacked
     bool m_running = false;
 };
 

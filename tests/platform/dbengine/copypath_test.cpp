@@ -209,3 +209,108 @@ TEST(CopyPath, RowsReadAheadAreTheSourcesRowsAndErrors)
     }
     EXPECT_EQ(failing.rewinds, 1);
 }
+
+namespace {
+
+// Rows given as cells of every kind, with texts long enough that a batch
+// ends at its size before its rows.
+class CellRows : public DbRowSource {
+public:
+    explicit CellRows(int rows) : m_rows(rows)
+    {
+        for (const char* name : {"I", "F", "T", "B", "N", "V"})
+            m_fields.append(DbField{QString::fromLatin1(name), DbFieldType::String, 10, {}});
+    }
+    const QList<DbField>& fields() const override { return m_fields; }
+    bool rewind(QString*) override
+    {
+        m_row = -1;
+        return true;
+    }
+    DbFetch next(QString*) override
+    {
+        if (++m_row >= m_rows)
+            return DbFetch::End;
+        // The source's bytes change at each move, as a cursor's do.
+        m_text = std::string(size_t(m_row % 7 == 0 ? 300000 : m_row % 5), char('a' + m_row % 26));
+        m_blob = std::string("\0\x01z", 3) + std::to_string(m_row);
+        return DbFetch::Row;
+    }
+    QVariant value(int column) const override
+    {
+        return column == 5 ? QVariant(QStringLiteral("v%1").arg(m_row)) : QVariant();
+    }
+    DbCell cell(int column) const override
+    {
+        DbCell c;
+        switch (column) {
+        case 0:
+            c.kind = DbCell::Integer;
+            c.integer = -m_row;
+            break;
+        case 1:
+            c.kind = DbCell::Float;
+            c.real = m_row + 0.25;
+            break;
+        case 2:
+            c.kind = DbCell::Text;
+            c.data = m_text.data();
+            c.size = int(m_text.size());
+            break;
+        case 3:
+            c.kind = DbCell::Blob;
+            c.data = m_blob.data();
+            c.size = int(m_blob.size());
+            break;
+        case 5:
+            c.kind = DbCell::Variant;
+            break;
+        default:
+            break;
+        }
+        return c;
+    }
+    void cells(DbCell* out) const override
+    {
+        for (int i = 0; i < 6; ++i)
+            out[i] = cell(i);
+    }
+
+private:
+    QList<DbField> m_fields;
+    int m_rows;
+    int m_row = -1;
+    std::string m_text;
+    std::string m_blob;
+};
+
+} // namespace
+
+TEST(CopyPath, RowsReadAheadKeepEveryKindOfCell)
+{
+    CellRows source(60);
+    DbPrefetchRows ahead(source, 1 << 14);
+    QString error;
+    ASSERT_TRUE(ahead.rewind(&error));
+    std::vector<DbCell> cells(6);
+    for (int row = 0; row < 60; ++row) {
+        SCOPED_TRACE(row);
+        ASSERT_EQ(ahead.next(&error), DbFetch::Row);
+        ahead.cells(cells.data());
+        EXPECT_EQ(cells[0].kind, DbCell::Integer);
+        EXPECT_EQ(cells[0].integer, -row);
+        EXPECT_EQ(cells[1].kind, DbCell::Float);
+        EXPECT_EQ(cells[1].real, row + 0.25);
+        const std::string text(size_t(row % 7 == 0 ? 300000 : row % 5), char('a' + row % 26));
+        ASSERT_EQ(cells[2].kind, DbCell::Text);
+        ASSERT_NE(cells[2].data, nullptr) << "an empty text is not a null";
+        EXPECT_EQ(std::string(cells[2].data, size_t(cells[2].size)), text);
+        ASSERT_EQ(cells[3].kind, DbCell::Blob);
+        EXPECT_EQ(std::string(cells[3].data, size_t(cells[3].size)), std::string("\0\x01z", 3) + std::to_string(row));
+        EXPECT_EQ(cells[4].kind, DbCell::Null);
+        EXPECT_EQ(ahead.value(4), QVariant());
+        EXPECT_EQ(ahead.value(5).toString(), QStringLiteral("v%1").arg(row));
+        EXPECT_EQ(ahead.textLength(2), qsizetype(text.size()));
+    }
+    EXPECT_EQ(ahead.next(&error), DbFetch::End);
+}
