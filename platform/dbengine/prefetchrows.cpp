@@ -53,7 +53,7 @@ bool DbPrefetchRows::rewind(QString* error)
     m_columns = int(m_source.fields().size());
     m_cells.assign(size_t(m_columns), DbCell());
     m_running = true;
-    m_thread = std::thread([this] { read(); });
+    m_started = false;
     return true;
 }
 
@@ -136,10 +136,35 @@ void DbPrefetchRows::unpack()
     m_at = in - m_batch->bytes.data();
 }
 
-void DbPrefetchRows::read()
+void DbPrefetchRows::fill(Batch& b, int rows, std::vector<DbCell>& cells)
+{
+    b.used = 0;
+    b.variants.clear();
+    b.rows = 0;
+    b.end = DbFetch::Row;
+    b.error.clear();
+    try {
+        while (b.rows < rows && b.used < kBatchBytes) {
+            QString error;
+            const DbFetch f = m_source.next(&error);
+            if (f != DbFetch::Row) {
+                b.end = f;
+                b.error = error;
+                break;
+            }
+            m_source.cells(cells.data());
+            pack(b, cells.data());
+            ++b.rows;
+        }
+    } catch (const std::exception& e) {
+        b.end = DbFetch::Failed;
+        b.error = QString::fromLocal8Bit(e.what());
+    }
+}
+
+void DbPrefetchRows::read(int rowsPerBatch)
 {
     std::vector<DbCell> cells(static_cast<size_t>(m_columns));
-    int rowsPerBatch = std::min(m_batchRows, kFirstBatchRows);
     for (;;) {
         std::unique_ptr<Batch> b;
         {
@@ -154,33 +179,10 @@ void DbPrefetchRows::read()
         }
         if (!b)
             b = std::make_unique<Batch>();
-        // The first batches are small and each is twice the last, up to
-        // the full size: a result of a few rows is not given room for
-        // thousands.
+        // Each batch is twice the last, up to the full size.
         const int batchRows = rowsPerBatch;
         rowsPerBatch = std::min(m_batchRows, rowsPerBatch * 2);
-        b->used = 0;
-        b->variants.clear();
-        b->rows = 0;
-        b->end = DbFetch::Row;
-        b->error.clear();
-        try {
-            while (b->rows < batchRows && b->used < kBatchBytes) {
-                QString error;
-                const DbFetch f = m_source.next(&error);
-                if (f != DbFetch::Row) {
-                    b->end = f;
-                    b->error = error;
-                    break;
-                }
-                m_source.cells(cells.data());
-                pack(*b, cells.data());
-                ++b->rows;
-            }
-        } catch (const std::exception& e) {
-            b->end = DbFetch::Failed;
-            b->error = QString::fromLocal8Bit(e.what());
-        }
+        fill(*b, batchRows, cells);
         const bool last = b->end != DbFetch::Row;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -194,6 +196,19 @@ void DbPrefetchRows::read()
 
 std::unique_ptr<DbPrefetchRows::Batch> DbPrefetchRows::take()
 {
+    if (!m_started) {
+        // The first batch is small and read here: a result of a few rows
+        // is read without a thread, nor room for thousands of rows. The
+        // thread starts when more follow.
+        m_started = true;
+        const int firstRows = std::min(m_batchRows, kFirstBatchRows);
+        auto b = std::make_unique<Batch>();
+        std::vector<DbCell> cells(static_cast<size_t>(m_columns));
+        fill(*b, firstRows, cells);
+        if (b->end == DbFetch::Row)
+            m_thread = std::thread([this, firstRows] { read(std::min(m_batchRows, firstRows * 2)); });
+        return b;
+    }
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_batch)
         m_free.push_back(std::move(m_batch));

@@ -1,9 +1,11 @@
 #pragma once
 // Rows read ahead of their use by a thread of their own, in batches, so
 // that reading a result (SQLite stepping, a server's batches) and writing
-// it out (table copies) overlap. The source is used by that thread only
-// between rewind() and the end of the pass (or the wrapper's destruction),
-// so nothing else may use it, nor its connection, meanwhile.
+// it out (table copies) overlap. The first few rows are read in the
+// caller's thread at the first next(), and the thread starts only when
+// more follow. The source is used by the wrapper alone between rewind()
+// and the end of the pass (or the wrapper's destruction), so nothing else
+// may use it, nor its connection, meanwhile.
 
 #include "dbrowsource.h"
 
@@ -47,7 +49,8 @@ private:
     };
 
     void stop();
-    void read();
+    void fill(Batch& b, int rows, std::vector<DbCell>& cells);
+    void read(int rowsPerBatch);
     void pack(Batch& b, const DbCell* cells) const;
     void unpack();
     std::unique_ptr<Batch> take();
@@ -66,6 +69,7 @@ private:
     qsizetype m_at = 0;             // where the next row begins in m_batch
     std::vector<DbCell> m_cells;    // the current row, unpacked
     bool m_running = false;
+    bool m_started = false;         // the first batch was read (the thread runs if more followed)
 };
 
 } // namespace platform
