@@ -56,7 +56,16 @@ int RunWithoutWindows(int& argc, char** argv)
 {
     int status = rsFailed;
     {
+        // A run without windows has no use for GLib's main loop: Qt's own
+        // event dispatcher is quicker to set up. It is chosen as the
+        // application object is built; the variable is taken back then, so
+        // that programs the run starts get the environment it was given.
+        const bool dispatcherChosen = qEnvironmentVariableIsSet("QT_NO_GLIB");
+        if (!dispatcherChosen)
+            qputenv("QT_NO_GLIB", "1");
         QCoreApplication app(argc, argv);
+        if (!dispatcherChosen)
+            qunsetenv("QT_NO_GLIB");
         QCoreApplication::setApplicationName(QStringLiteral("Morvelin"));
         if (InitApplication(QStringLiteral("Morvelin")))
             status = RunCommandLineQuery();
