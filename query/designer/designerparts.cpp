@@ -39,7 +39,7 @@ W* named(QWidget* parent, const char* name)
 QLabel* label(QWidget* parent, const char* name, const char* text)
 {
     auto* l = named<QLabel>(parent, name);
-    l->setText(Translate(QString::fromUtf8(text)));
+    l->setText(Translate(text));
     return l;
 }
 
@@ -155,7 +155,7 @@ void TfmQueryDesigner::buildToolBar()
         auto* b = named<QToolButton>(nrpaBoard, kToolButtons[i]);
         b->setAutoRaise(true);
         b->setIcon(style()->standardIcon(kButtonTexts[i].icon));
-        const QString hint = Translate(QString::fromUtf8(kButtonTexts[i].hint));
+        const QString hint = Translate(kButtonTexts[i].hint);
         b->setToolTip(ToolButtonToolTip(hint));
         b->setStatusTip(ToolButtonToolTip(hint));
         b->setProperty("hint", hint);
@@ -250,8 +250,8 @@ void TfmQueryDesigner::buildMenus()
     QMenuBar* mm = menuBar();
     mm->setObjectName(QStringLiteral("mm"));
     const auto menu = [&](QWidget* parent, const char* name, const char* text) {
-        QMenu* m = parent == mm ? mm->addMenu(Translate(QString::fromUtf8(text)))
-                                : static_cast<QMenu*>(parent)->addMenu(Translate(QString::fromUtf8(text)));
+        QMenu* m = parent == mm ? mm->addMenu(Translate(text))
+                                : static_cast<QMenu*>(parent)->addMenu(Translate(text));
         m->setObjectName(QString::fromLatin1(name));
         m->menuAction()->setObjectName(QString::fromLatin1(name));
         return m;
@@ -262,7 +262,7 @@ void TfmQueryDesigner::buildMenus()
                 m->addSeparator();
                 continue;
             }
-            QAction* a = m->addAction(Translate(QString::fromUtf8(e.text)));
+            QAction* a = m->addAction(Translate(e.text));
             a->setObjectName(QString::fromLatin1(e.name));
             if (e.shortcut)
                 a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));

@@ -123,11 +123,11 @@ TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
     group->setExclusive(true);
     for (int i = 0; i < int(TotalItems.size()); ++i) {
         const TTotalItem& t = TotalItems[size_t(i)];
-        QAction* a = m_totalsMenu->addAction(AccelCaption(Translate(QString::fromUtf8(t.caption)), t.letter));
+        QAction* a = m_totalsMenu->addAction(AccelCaption(Translate(t.caption), t.letter));
         a->setObjectName(QStringLiteral("miTotal%1").arg(i));
         a->setCheckable(true);
         a->setData(i);
-        a->setStatusTip(Translate(QString::fromUtf8(t.hint)));
+        a->setStatusTip(Translate(t.hint));
         a->setIcon(glyphPixmap(t.glyph));
         group->addAction(a);
     }
@@ -138,7 +138,7 @@ TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
     m_tabSet->setDrawBase(false);
     m_tabSet->setExpanding(false);
     for (const char* name : {"Données", "Conception", "Prévisualisation"})
-        m_tabSet->addTab(Translate(QString::fromUtf8(name)));
+        m_tabSet->addTab(Translate(name));
     m_tabSet->setCurrentIndex(0);
     Connect(m_tabSet, &QTabBar::currentChanged, this, [this](int index) { tabChanged(index); });
 

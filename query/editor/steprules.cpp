@@ -108,7 +108,7 @@ QString FieldHint(const TMxQueryField* field, const QString& nameText, const QSt
     const bool hasFormula = field->FormulaList() && !field->FormulaList()->Line().isEmpty();
     if (field->Checked() || hasFormula) {
         const QString verb = Translate(field->Checked() ? QStringLiteral("sélectionner") : QStringLiteral("où"));
-        const QString total = Translate(QString::fromUtf8(TotalItems[size_t(TotalIndexOf(field->Total()))].hint));
+        const QString total = Translate(TotalItems[size_t(TotalIndexOf(field->Total()))].hint);
         return QStringLiteral("%1 %2 %3 %4").arg(verb, total, nameText, formulaText);
     }
     return TranslateFmt(QStringLiteral("%s (Inutilisé)"), {nameText});

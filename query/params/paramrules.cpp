@@ -36,7 +36,7 @@ const TDlgControlClass& DlgControlClass(TDlgControlKind kind)
 QString DlgControlName(TDlgControlKind kind)
 {
     const char* name = DlgControlClass(kind).Name;
-    return *name ? Translate(QString::fromUtf8(name)) : QString();
+    return *name ? Translate(name) : QString();
 }
 
 int Snap(int v)
@@ -270,7 +270,7 @@ QStringList ParamTypeNames()
 {
     QStringList names;
     for (const TFieldTypeName& t : FieldTypeNames)
-        names << Translate(QString::fromUtf8(t.name));
+        names << Translate(t.name);
     return names;
 }
 

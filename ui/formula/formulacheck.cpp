@@ -137,7 +137,7 @@ int TypeIndexOf(QChar letter)
 QString ParamTypeName(QChar letter)
 {
     const int i = TypeIndexOf(letter);
-    return i < 0 ? QString() : Translate(QString::fromUtf8(kTypeNames[i]));
+    return i < 0 ? QString() : Translate(kTypeNames[i]);
 }
 
 bool IsOperand(TOperator op)
