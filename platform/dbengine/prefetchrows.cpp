@@ -136,8 +136,9 @@ void DbPrefetchRows::unpack()
     m_at = in - m_batch->bytes.data();
 }
 
-void DbPrefetchRows::fill(Batch& b, int rows, std::vector<DbCell>& cells)
+void DbPrefetchRows::fill(Batch& b, int rows)
 {
+    std::vector<DbCell> cells(static_cast<size_t>(m_columns));
     b.used = 0;
     b.variants.clear();
     b.rows = 0;
@@ -164,7 +165,6 @@ void DbPrefetchRows::fill(Batch& b, int rows, std::vector<DbCell>& cells)
 
 void DbPrefetchRows::read(int rowsPerBatch)
 {
-    std::vector<DbCell> cells(static_cast<size_t>(m_columns));
     for (;;) {
         std::unique_ptr<Batch> b;
         {
@@ -182,7 +182,7 @@ void DbPrefetchRows::read(int rowsPerBatch)
         // Each batch is twice the last, up to the full size.
         const int batchRows = rowsPerBatch;
         rowsPerBatch = std::min(m_batchRows, rowsPerBatch * 2);
-        fill(*b, batchRows, cells);
+        fill(*b, batchRows);
         const bool last = b->end != DbFetch::Row;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -203,8 +203,7 @@ std::unique_ptr<DbPrefetchRows::Batch> DbPrefetchRows::take()
         m_started = true;
         const int firstRows = std::min(m_batchRows, kFirstBatchRows);
         auto b = std::make_unique<Batch>();
-        std::vector<DbCell> cells(static_cast<size_t>(m_columns));
-        fill(*b, firstRows, cells);
+        fill(*b, firstRows);
         if (b->end == DbFetch::Row)
             m_thread = std::thread([this, firstRows] { read(std::min(m_batchRows, firstRows * 2)); });
         return b;

@@ -49,7 +49,8 @@ private:
     };
 
     void stop();
-    void fill(Batch& b, int rows, std::vector<DbCell>& cells);
+    // Reads the source's next rows into b, up to rows of them or a full batch.
+    void fill(Batch& b, int rows);
     void read(int rowsPerBatch);
     void pack(Batch& b, const DbCell* cells) const;
     void unpack();
