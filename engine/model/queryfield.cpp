@@ -57,6 +57,7 @@ void TMxQueryField::SetQueryTableId(int value)
     if (StoreIfChanged(m_queryTableId, value))
         Change();
 }
+
 void TMxQueryField::ReadsTableField(const TMxField* field)
 {
     SetName(field->Name());

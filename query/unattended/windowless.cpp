@@ -66,7 +66,7 @@ int RunWithoutWindows(int& argc, char** argv)
         QCoreApplication app(argc, argv);
         if (!dispatcherChosen)
             qunsetenv("QT_NO_GLIB");
-        QCoreApplication::setApplicationName(QStringLiteral("Morvelin"));
+        // The start-up gives the application its name.
         if (InitApplication(QStringLiteral("Morvelin")))
             status = RunCommandLineQuery();
         // The settings and the engine are freed while the application
