@@ -46,7 +46,7 @@ protected:
             QStringLiteral("[Options]\nPrivateQueryPath=%1/out/\n").arg(dir).toUtf8());
         QString out;
         *status = pgtest::Run(QDir(mxtest::BinDir()).filePath(QStringLiteral("morv32")),
-            {QStringLiteral("/EXE"), QDir(mxtest::BinDir()).filePath(QStringLiteral("sample/") + query)},
+            {QStringLiteral("/EXE"), mxtest::SampleFile(query)},
             {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("QT_QPA_PLATFORM"),
                 QStringLiteral("MORVELIN_WINDIR=") + dir, QStringLiteral("XDG_RUNTIME_DIR=") + m_dir.path()},
             &out, err, 120000);

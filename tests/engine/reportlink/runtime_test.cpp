@@ -124,8 +124,8 @@ protected:
 
 TEST_F(RuntimeTest, PrintsASampleReportFromAQueryResultAsPdf)
 {
-    ASSERT_TRUE(QFile::copy(QDir(mxtest::BinDir()).filePath(QStringLiteral("sample/CLIENTS.rpt")), Path(QStringLiteral("CLIENTS.rpt"))));
-    m_db = QDir(mxtest::BinDir()).filePath(QStringLiteral("sample/MORVELIN.DB"));
+    ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QStringLiteral("CLIENTS.rpt")), Path(QStringLiteral("CLIENTS.rpt"))));
+    m_db = mxtest::SampleFile(QStringLiteral("MORVELIN.DB"));
     linktest::Dataset clients = Query(QStringLiteral(
         "SELECT D1.REGION AS \"Région\", D1.NOM AS \"Ville\", D2.NOM AS \"Nom\", D2.PRENOM AS \"Prénom\", "
         "D2.SOCIETE AS \"Société\", D2.TELEPHONE AS \"Téléphone\", D2.DATE_CREATION AS \"Client depuis\" "

@@ -6,6 +6,7 @@
 #include "params/dialogbuilder.h"
 
 #include "core/hookslot.h"
+#include "core/itemptr.h"
 #include "model/fontspec.h"
 #include "model/param.h"
 #include "model/paramcontrol.h"
@@ -157,7 +158,7 @@ TEST(DialogBuilder, ThePopupIsOfferedInDesignOnly)
 {
     for (bool designing : {true, false}) {
         SCOPED_TRACE(designing);
-        auto list = std::unique_ptr<TMxParamControlList, void (*)(TMxItem*)>(new TMxParamControlList(nullptr), TMxItem::Free);
+        auto list = TItemPtr<TMxParamControlList>(new TMxParamControlList(nullptr));
         TMxParamControl* edit = list->AddNew();
         edit->SetParamName(QStringLiteral("Ville"));
         edit->SetDesignX(18);
@@ -230,7 +231,7 @@ TEST(DialogBuilder, ADesignStreamedAndShownAgainKeepsItsPlacesAndValues)
         b.builder.StoreDesignSize();
         stored = b.builder.ParamControls()->SaveToBytes();
     }
-    auto read = std::unique_ptr<TMxParamControlList, void (*)(TMxItem*)>(new TMxParamControlList(nullptr), TMxItem::Free);
+    auto read = TItemPtr<TMxParamControlList>(new TMxParamControlList(nullptr));
     read->LoadFromStream(stored);
     EXPECT_EQ(read->DesignW(), 360);
     EXPECT_EQ(read->DesignH(), 240);
@@ -256,7 +257,7 @@ TEST(DialogBuilder, FieldBoundListsLoadAtMost2500ValuesAtRunTimeAndNothingInTest
 {
     FakeDriver driver;
     driver.rows = Numbered(3000);
-    auto list = std::unique_ptr<TMxParamControlList, void (*)(TMxItem*)>(new TMxParamControlList(nullptr), TMxItem::Free);
+    auto list = TItemPtr<TMxParamControlList>(new TMxParamControlList(nullptr));
     TMxParamControl* c = list->AddNew();
     c->SetKind(ckListBox);
     c->SetTableId(mxtest::SampleModel::ClientId);

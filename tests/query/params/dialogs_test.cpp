@@ -8,6 +8,7 @@
 #include "params/paramprop.h"
 
 #include "core/hookslot.h"
+#include "core/itemptr.h"
 #include "model/param.h"
 #include "model/paramcontrol.h"
 #include "tools/hooks.h"
@@ -30,11 +31,11 @@ using mxtest::WhenModal;
 
 namespace {
 
-using ListPtr = std::unique_ptr<TMxParamControlList, void (*)(TMxItem*)>;
+using ListPtr = TItemPtr<TMxParamControlList>;
 
 ListPtr newList()
 {
-    return ListPtr(new TMxParamControlList(nullptr), TMxItem::Free);
+    return ListPtr(new TMxParamControlList(nullptr));
 }
 
 TMxParamControl* add(TMxParamControlList* list, TDlgControlKind kind, const QString& param, const QStringList& values,

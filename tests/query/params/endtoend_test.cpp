@@ -13,6 +13,7 @@
 #include "picturelistbox.h"
 
 #include "core/exceptions.h"
+#include "core/itemptr.h"
 #include "driver/dataset.h"
 #include "model/param.h"
 #include "model/paramcontrol.h"
@@ -38,13 +39,13 @@ using mxtest::WhenModal;
 
 namespace {
 
-using QueryPtr = std::unique_ptr<TMxQuery, void (*)(TMxItem*)>;
+using QueryPtr = TItemPtr<TMxQuery>;
 
 class SampleParams : public mxtest::SampleEngineTest {
 protected:
     static QueryPtr Load(const QString& file)
     {
-        QueryPtr q(new TMxQuery(nullptr), TMxItem::Free);
+        QueryPtr q(new TMxQuery(nullptr));
         q->LoadFromFile(file);
         return q;
     }

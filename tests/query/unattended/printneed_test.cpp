@@ -7,6 +7,7 @@
 
 #include "core/hookslot.h"
 #include "driver/rootdir.h"
+#include "stream/filer.h"
 
 #include "samplefiles.h"
 #include "testsupport.h"
@@ -26,8 +27,7 @@ TEST_F(PrintNeed, ToldFromTheFileAlone)
     // The same query, stored plain (files written elsewhere may be).
     QByteArray bytes = mxtest::ReadAll(mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
     ASSERT_EQ(static_cast<unsigned char>(bytes[0]), 0xFE) << "saved files are scrambled";
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(bytes[i] ^ 1);
+    ScrambleFileBytes(bytes); // scrambling twice gives the bytes back
     mxtest::WriteAll(Path(QStringLiteral("plain.MQR")), bytes);
     mxtest::WriteAll(Path(QStringLiteral("garbage.MQR")), "not a query file");
     mxtest::WriteAll(Path(QStringLiteral("cut.MQR")), bytes.left(bytes.indexOf("Rapport") + 9));
@@ -57,7 +57,7 @@ TEST_F(PrintNeed, ToldFromTheFileAlone)
 // installation's destination file.
 TEST_F(PrintNeed, TheRunStartsWithoutWindowsOnlyWhenNothingIsShownOrDrawn)
 {
-    const QString bin = qEnvironmentVariable("MORVELIN_BIN");
+    const QString bin = mxtest::BinDir();
     ScopedHook<THookSlot<QString()>> root{RootDirOverride, [bin] { return bin + u'/'; }};
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     struct Case {
