@@ -554,6 +554,12 @@ bool TryLink(TMxDataModel* model, TMxTable* master, TMxTable* detail)
             {detail->Name(), master->Name()}));
         return false;
     }
+    // A link joins the detail by its key: a table without one is told so,
+    // never given a key guessed from its fields.
+    if (KeyFieldCount(detail->Fields()) == 0) {
+        report->Add(TranslateFmt(QStringLiteral("-Echec: La table %s n'a pas de clé"), {detail->Name()}));
+        return false;
+    }
     TItemPtr<TMxLink> proposed(ProposeLink(master, detail));
     if (!proposed) {
         report->Add(Translate("-Echec: Aucun lien supposable"));

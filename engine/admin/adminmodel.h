@@ -124,8 +124,9 @@ bool HasMaster(const TMxDataModel* model, const TMxTable* table);
 // to detail. Terminates on a model whose links already hold a cycle.
 bool InSubtree(const TMxDataModel* model, const TMxTable* root, const TMxTable* table);
 // One try of master -> detail, logged: refused when the detail has a
-// master or the master lies below the detail (no cycle is ever made);
-// else the proposed link joins TLinks. True when a link was added.
+// master or the master lies below the detail (no cycle is ever made), or
+// has no key field; else the proposed link joins TLinks. True when a link
+// was added.
 bool TryLink(TMxDataModel* model, TMxTable* master, TMxTable* detail);
 // Tries every pair i < j in list order, both ways.
 void AnalyseLinks(TMxDataModel* model);
