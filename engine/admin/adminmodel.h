@@ -110,7 +110,8 @@ void PurgeFields(TMxDomain* domain, const TDmFieldList* removed, TStrings* log);
 
 // Re-reads one table and purges what it lost from the whole model: the
 // entities of every table (their entries of that table, criteria and
-// formulas) and every set. Logged in the model's Report.
+// formulas) and every set (a set's entry stays while another field of the
+// model bears its full name). Logged in the model's Report.
 void AnalyseTable(TMxDataModel* model, TMxTable* table);
 // Every table in order, each database opened first with its item's user
 // and password. The closing lines are written also when a step raises.
