@@ -1,17 +1,35 @@
 #include "modalrunner.h"
 
-#include "guarded.h"
+#include "errors/errorhandler.h"
 #include "helpsystem.h"
 
 #include <QDialog>
-#include <QKeySequence>
-#include <QShortcut>
+#include <QEvent>
+#include <QKeyEvent>
 
 #include <utility>
 
 namespace mx::ui {
 
 namespace {
+
+// F1 not taken by the widget that has the focus reaches the dialog.
+class THelpKey : public QObject {
+public:
+    explicit THelpKey(QDialog* dialog) : QObject(dialog), m_dialog(dialog) { setObjectName(QStringLiteral("helpKey")); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_dialog && event->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            Guard(m_dialog, [this] { ShowDialogHelp(m_dialog); });
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QDialog* m_dialog;
+};
 
 TModalRunner& installed()
 {
@@ -35,10 +53,7 @@ TModalRunner SetModalRunner(TModalRunner runner)
 
 void InstallHelpKey(QDialog* dialog)
 {
-    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), dialog);
-    key->setObjectName(QStringLiteral("scHelp"));
-    key->setContext(Qt::WindowShortcut);
-    Connect(key, &QShortcut::activated, dialog, [dialog] { ShowDialogHelp(dialog); });
+    dialog->installEventFilter(new THelpKey(dialog));
 }
 
 } // namespace mx::ui
