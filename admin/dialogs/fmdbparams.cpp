@@ -113,7 +113,7 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
 
     using ui::Connect;
     Connect(u.lbDatabases->selectionModel(), &QItemSelectionModel::currentChanged, this,
-        [this](const QModelIndex& current) {
+        [this](const QModelIndex& current, const QModelIndex&) {
             if (!m_filling)
                 ShowRow(current.isValid() ? current.row() : -1);
         });

@@ -82,8 +82,8 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
     ui::InstallHelpKey(this);
 
     // The copy has no owner: it belongs to no model and tells none.
-    for (TMxTable* t : *static_cast<const TMxList*>(tables))
-        static_cast<TMxTable*>(t)->Clone(m_copy.get());
+    for (TMxItem* t : *static_cast<const TMxList*>(tables))
+        t->Clone(m_copy.get());
     MarkDuplicateFields(m_copy.get());
 
     TUi& u = *m_ui;
@@ -157,7 +157,7 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
 
     using ui::Connect;
     Connect(u.lbTables->selectionModel(), &QItemSelectionModel::currentChanged, this,
-        [this](const QModelIndex& current) {
+        [this](const QModelIndex& current, const QModelIndex&) {
             if (!m_filling && current.isValid())
                 ShowTable(current.row());
         });
@@ -268,7 +268,7 @@ void TfmTableProperties::WriteBack(TMxTableList* tables)
     StoreGrid();
     // Each copied table goes into the model's table of its Id: the model's
     // objects stay (the diagram's panels are bound to them).
-    for (TMxTable* copy : *static_cast<TMxList*>(m_copy.get())) {
+    for (TMxItem* copy : *static_cast<TMxList*>(m_copy.get())) {
         auto* t = static_cast<TMxTable*>(copy);
         if (TMxTable* own = tables->FindById(t->Id()))
             own->Assign(t);
