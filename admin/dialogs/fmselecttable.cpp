@@ -21,6 +21,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -251,17 +252,8 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     });
     Connect(u.lbFiles, &QListView::doubleClicked, this, [this] { accept(); });
     Connect(u.lbDbTables, &QListView::doubleClicked, this, [this] { accept(); });
-    // A folder typed in the name box is entered; a name is Ok.
-    Connect(u.edFileName, &QLineEdit::returnPressed, this, [this] {
-        const QString text = m_ui->edFileName->text();
-        const QString path = QDir::isAbsolutePath(text) ? text : QDir(m_directory).filePath(text);
-        if (!text.isEmpty() && QFileInfo(path).isDir()) {
-            SetDirectory(path);
-            m_ui->edFileName->clear();
-        } else if (btOkEnabled()) {
-            accept();
-        }
-    });
+    // Enter in the name box: a folder typed there is entered, a name is Ok.
+    u.edFileName->installEventFilter(this);
     Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
     Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
     Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
@@ -270,9 +262,27 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
 
 TfmSelectTable::~TfmSelectTable() = default;
 
-bool TfmSelectTable::btOkEnabled() const
+bool TfmSelectTable::eventFilter(QObject* watched, QEvent* event)
 {
-    return m_ui->btOk->isEnabled();
+    if (watched != m_ui->edFileName || event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    Guard(this, [this] { nameEntered(); });
+    return true;
+}
+
+void TfmSelectTable::nameEntered()
+{
+    const QString text = m_ui->edFileName->text();
+    const QString path = QDir::isAbsolutePath(text) ? text : QDir(m_directory).filePath(text);
+    if (!text.isEmpty() && QFileInfo(path).isDir()) {
+        SetDirectory(path);
+        m_ui->edFileName->clear();
+    } else if (m_ui->btOk->isEnabled()) {
+        accept();
+    }
 }
 
 bool TfmSelectTable::FilesShown() const

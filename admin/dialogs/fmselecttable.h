@@ -36,12 +36,15 @@ public:
     QStringList ChosenLines() const;
     void FillDatabase(TMxDatabaseItem* database) const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void chooseDatabase(int index);
     void fillFiles();
     void enterDirectory(const QString& name);
     void updateOk();
-    bool btOkEnabled() const;
+    void nameEntered();
     struct TUi;
     std::unique_ptr<TUi> m_ui;
     QString m_database;

@@ -52,7 +52,11 @@ protected:
         auto* lb = Child<QListView>(d, "lbDatabases");
         QTest::mouseClick(lb->viewport(), Qt::LeftButton, {}, lb->visualRect(lb->model()->index(row, 0)).center());
     }
-    static QString shown(QDialog& d) { return static_cast<mx::admin::TfmDBParams&>(d).Shown()->Name(); }
+    static QString shown(QDialog& d)
+    {
+        const TMxDatabaseItem* item = static_cast<mx::admin::TfmDBParams&>(d).Shown();
+        return item ? item->Name() : QStringLiteral("<none>");
+    }
 };
 
 TEST_F(DatabaseParams, TheDatabasesOfTheTablesAreAddedUpperCasedBeforeTheDialog)

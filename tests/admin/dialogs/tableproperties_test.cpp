@@ -51,7 +51,11 @@ protected:
         const QModelIndex cell = g->model()->index(rowOf(d, field), Grid::ColFullName);
         g->setCurrentIndex(cell);
         g->edit(cell);
-        auto* editor = g->viewport()->findChild<QLineEdit*>();
+        // Editors closed before are hidden until they are deleted.
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : g->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                editor = e;
         ASSERT_NE(editor, nullptr) << "the full name is edited in place";
         editor->setText(text);
     }
