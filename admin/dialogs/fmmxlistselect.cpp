@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QListView>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -56,8 +57,14 @@ TfmMxListSelect::TfmMxListSelect(const QString& caption, const TMxList* list, bo
     auto* main = new QVBoxLayout(this);
     main->addWidget(u.gbList, 1);
     main->addLayout(buttons);
+    // As wide as the longest name and the caption.
     const QFontMetrics fm(font());
-    resize(fm.horizontalAdvance(QLatin1Char('M')) * 24, fm.height() * 20);
+    const int em = fm.horizontalAdvance(QLatin1Char('M'));
+    int longest = fm.horizontalAdvance(caption);
+    for (int r = 0; r < u.model->rowCount(); ++r)
+        longest = std::max(longest, fm.horizontalAdvance(u.model->ItemAt(r)->Name()));
+    u.lbItems->setMinimumSize(std::min(longest, em * 50) + u.lbItems->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + em * 2,
+        fm.height() * 14);
 
     ui::Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
     ui::Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });

@@ -27,8 +27,11 @@
 #include <QListView>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace mx::admin {
 
@@ -130,10 +133,23 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
 
     const QFontMetrics fm(font());
     const int em = fm.horizontalAdvance(QLatin1Char('M'));
-    u.lbTables->setMinimumWidth(em * 12);
-    u.grdFields->setColumnWidth(TFieldGridModel::ColName, em * 9);
-    u.grdFields->setColumnWidth(TFieldGridModel::ColType, fm.horizontalAdvance(QStringLiteral("A255*")) + em);
-    u.grdFields->setMinimumWidth(em * 30);
+    // The list as wide as its longest name with its picture; the grid's
+    // first columns as wide as their texts.
+    int longest = fm.horizontalAdvance(Translate("C&hoisissez une table"));
+    for (TMxItem* t : *static_cast<const TMxList*>(m_copy.get()))
+        longest = std::max(longest, fm.horizontalAdvance(t->Name()) + ui::Picture(ui::TPicture::Table).width() + em);
+    u.lbTables->setMinimumWidth(longest + u.lbTables->frameWidth() * 2
+        + u.lbTables->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + em);
+    u.lbTables->setIconSize(ui::Picture(ui::TPicture::Table).size());
+    QHeaderView* header = u.grdFields->horizontalHeader();
+    header->setSectionResizeMode(TFieldGridModel::ColName, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(TFieldGridModel::ColType, QHeaderView::ResizeToContents);
+    u.grdFields->verticalHeader()->setDefaultSectionSize(fm.height() + fm.height() / 2);
+    int nameWidth = fm.horizontalAdvance(Translate("Nom du champ"));
+    for (TMxItem* t : *static_cast<const TMxList*>(m_copy.get()))
+        for (TMxItem* f : *static_cast<TMxTable*>(t)->Fields())
+            nameWidth = std::max(nameWidth, fm.horizontalAdvance(f->Name()));
+    u.grdFields->setMinimumWidth(nameWidth + fm.horizontalAdvance(QStringLiteral("A255*")) + em * 18);
 
     auto* left = new QVBoxLayout;
     left->addWidget(u.laTables);

@@ -12,7 +12,11 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace mx::admin {
 
@@ -50,8 +54,15 @@ TfmViewStrings::TfmViewStrings(const QString& caption, const QStringList& lines,
     auto* main = new QVBoxLayout(this);
     main->addWidget(u.moLines, 1);
     main->addLayout(buttons);
+    // As wide as the longest line, within reason; the rest scrolls.
     const QFontMetrics fm(u.moLines->font());
-    resize(fm.horizontalAdvance(QLatin1Char('M')) * 48, fm.lineSpacing() * 24);
+    const int em = fm.horizontalAdvance(QLatin1Char('M'));
+    int longest = 0;
+    for (const QString& line : lines)
+        longest = std::max(longest, fm.horizontalAdvance(line));
+    const int chrome = u.moLines->frameWidth() * 2 + int(u.moLines->document()->documentMargin() * 2)
+        + u.moLines->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + em;
+    u.moLines->setMinimumSize(std::clamp(longest + chrome, em * 30, em * 70), fm.lineSpacing() * 16);
 
     ui::Connect(u.btClear, &QPushButton::clicked, this, [this] { done(mrClear); });
     ui::Connect(u.btClose, &QPushButton::clicked, this, [this] { done(mrClose); });
