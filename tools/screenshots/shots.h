@@ -43,5 +43,6 @@ void ShootDesigner(TShots& shots);
 void ShootFormula(TShots& shots);
 void ShootDialogs(TShots& shots);
 void ShootParams(TShots& shots);
+void ShootAdmin(TShots& shots);
 
 } // namespace mx::shots
