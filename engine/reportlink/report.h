@@ -99,6 +99,12 @@ public:
     // over 255 bytes, or a whole over 65,520 bytes, raises EMxException.
     static QString InitialValuesText(const QStringList& lines, std::int64_t pid);
 
+    // Whether PRINT's answer (the fields after "OK") tells of a report
+    // printed: a printer named, or a PDF file written since sinceMs
+    // (milliseconds since the epoch) that is whole: a regular file that
+    // begins with "%PDF-" and ends with "%%EOF". False with *why set.
+    static bool CheckPrinted(const QStringList& answer, std::int64_t sinceMs, QString* why);
+
     // The folder and file of the runtime program.
     static QString RuntimeFolder();
     static QString RuntimeProgram();

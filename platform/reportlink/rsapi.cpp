@@ -148,6 +148,7 @@ int RsApi::call(const QStringList& request, QStringList* answer)
 {
     if (m_busy)
         return fail(kBusy, QStringLiteral("The report API is busy"));
+    m_lastAnswer.clear();
     if (m_fd < 0)
         return fail(kNotConnected, QStringLiteral("Not connected to the report runtime"));
     m_busy = true;
@@ -199,6 +200,7 @@ int RsApi::call(const QStringList& request, QStringList* answer)
     }
     if (answer->first() == u"OK") {
         m_lastError.clear();
+        m_lastAnswer = answer->mid(1);
         return kOk;
     }
     if (answer->first() == u"ERR") {
@@ -248,8 +250,10 @@ bool RsApi::waitUntilReady(const QString& kindName, std::int64_t pid, int timeou
     for (;;) {
         if (findRuntime(kindName))
             return true;
+        // A runtime started together with another ends once the other
+        // answers: that one serves.
         if (pid > 0 && !processAlive(pid))
-            return false;
+            return findRuntime(kindName);
         if (timer.elapsed() >= timeoutMs)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -60,6 +60,9 @@ public:
     int closeRS(int close);
     void registerWaitLoop(WaitLoop loop) { m_waitLoop = std::move(loop); }
     const QString& lastError() const { return m_lastError; }
+    // The fields after "OK" of the last call's answer (PRINT: "pdf" and the
+    // file written, or "printer" and the printer's name).
+    const QStringList& lastAnswer() const { return m_lastAnswer; }
     // Drops the connection (the runtime is gone, or tests).
     void disconnect();
 
@@ -92,6 +95,7 @@ private:
     bool m_busy = false;
     int m_answerTimeoutMs = 60000;
     QString m_lastError;
+    QStringList m_lastAnswer;
     WaitLoop m_waitLoop;
     static std::atomic<std::int64_t> s_activity;
 };
