@@ -181,13 +181,13 @@ public:
         const QByteArray target = QFile::encodeName(m_fileName);
         struct stat st {};
         if (::lstat(target.constData(), &st) == 0 && !S_ISREG(st.st_mode))
-            throw EInOutError(TranslateFmt(
-                QStringLiteral("%s n'est pas un fichier ordinaire : le rapport n'y est pas écrit."), {m_fileName}));
+            pdfFailed(m_fileName, S_ISLNK(st.st_mode)
+                    ? Translate(QStringLiteral("c'est un lien symbolique, qui n'est pas remplacé"))
+                    : Translate(QStringLiteral("ce n'est pas un fichier ordinaire")));
         const QString folder = QFileInfo(m_fileName).absolutePath();
         struct stat dir {};
         if (::stat(QFile::encodeName(folder).constData(), &dir) != 0 || !S_ISDIR(dir.st_mode))
-            throw EInOutError(TranslateFmt(QStringLiteral("Le dossier %s n'existe pas : le rapport %s n'est pas écrit."),
-                {folder, m_fileName}));
+            pdfFailed(m_fileName, TranslateFmt(QStringLiteral("le dossier %s n'existe pas"), {folder}));
         QByteArray pattern = QFile::encodeName(folder + u'/' + u'.' + QFileInfo(m_fileName).fileName()) + ".XXXXXX";
         m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (m_fd < 0)

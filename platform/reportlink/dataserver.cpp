@@ -3,14 +3,73 @@
 #include "ipc.h"
 #include "record.h"
 
+#include <cerrno>
+#include <csignal>
+
+#include <dirent.h>
+#include <fcntl.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform::rs {
 
 std::string DataServer::blockName(std::int32_t pid)
 {
-    return "/mxrq." + std::to_string(pid);
+    return "/" + std::string(kObjectPrefix) + std::to_string(geteuid()) + "." + std::to_string(pid);
+}
+
+namespace {
+
+// The process id of a name of this user's objects as /dev/shm lists them
+// ("mxrq.<uid>.<pid>", its semaphores "sem.mxrq.<uid>.<pid>.req" and
+// ".done"), or 0.
+std::int32_t leftoverPid(const std::string& entry, const std::string& prefix)
+{
+    std::string rest;
+    if (entry.rfind(prefix, 0) == 0)
+        rest = entry.substr(prefix.size());
+    else if (entry.rfind("sem." + prefix, 0) == 0)
+        rest = entry.substr(4 + prefix.size());
+    else
+        return 0;
+    std::size_t digits = 0;
+    while (digits < rest.size() && digits < 10 && rest[digits] >= '0' && rest[digits] <= '9')
+        ++digits;
+    const std::string tail = rest.substr(digits);
+    if (digits == 0 || (!tail.empty() && tail != ".req" && tail != ".done"))
+        return 0;
+    const long long pid = std::stoll(rest.substr(0, digits));
+    return pid > 0 && pid <= 0x7fffffff ? std::int32_t(pid) : 0;
+}
+
+} // namespace
+
+int DataServer::removeLeftovers(const char* folder)
+{
+    const std::string prefix = std::string(kObjectPrefix) + std::to_string(geteuid()) + ".";
+    DIR* dir = ::opendir(folder);
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string entry = e->d_name;
+        const std::int32_t pid = leftoverPid(entry, prefix);
+        if (pid == 0 || pid == std::int32_t(getpid()))
+            continue;
+        // Only a process that is gone: one of another user (EPERM) may
+        // have taken the id, but it is not the one that made the object.
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+            || st.st_uid != geteuid())
+            continue;
+        if (::unlinkat(::dirfd(dir), e->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 std::string DataServer::requestName(std::int32_t pid)
@@ -27,6 +86,7 @@ std::unique_ptr<DataServer> DataServer::start(Answer answer, Identify identify, 
 {
     std::unique_ptr<DataServer> s(new DataServer);
     s->m_pid = std::int32_t(getpid());
+    removeLeftovers();
     s->m_answer = std::move(answer);
     s->m_identify = std::move(identify);
     s->m_block = SharedMemory::create(blockName(s->m_pid), kBlockSize, error);
