@@ -18,7 +18,7 @@ QString privateQueryFolder()
 
 } // namespace
 
-bool ReportFile::load(const QString& file, QString* error)
+bool ReportFile::load(const QString& file, QString* error, const QString& outputFolder)
 {
     const QFileInfo info(file);
     if (!info.isFile() || !info.isReadable()) {
@@ -58,7 +58,8 @@ bool ReportFile::load(const QString& file, QString* error)
     if (pdf.isEmpty())
         pdf = info.completeBaseName() + QStringLiteral(".pdf");
     if (QDir::isRelativePath(pdf)) {
-        const QString folder = privateQueryFolder();
+        const QString folder = !outputFolder.isEmpty() && QDir::isAbsolutePath(outputFolder) ? outputFolder
+                                                                                             : privateQueryFolder();
         pdf = QDir(folder.isEmpty() ? info.absolutePath() : folder).absoluteFilePath(pdf);
     }
     pdfFile = QDir::cleanPath(pdf);
@@ -78,8 +79,11 @@ QHash<QString, qsizetype> variableIndex(const QList<QPair<QString, QString>>& va
 {
     QHash<QString, qsizetype> index;
     index.reserve(variables.size());
-    for (qsizetype i = 0; i < variables.size(); ++i)
-        index.try_emplace(variables[i].first.toCaseFolded(), i);
+    for (qsizetype i = 0; i < variables.size(); ++i) {
+        const QString name = variables[i].first.toCaseFolded();
+        if (!index.contains(name))
+            index.insert(name, i);
+    }
     return index;
 }
 

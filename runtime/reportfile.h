@@ -45,8 +45,10 @@ struct ReportFile {
     QList<QPair<QString, QString>> variables; // in file order
 
     // Reads the file; false with *error set when it cannot be read or a
-    // value is not one of those allowed.
-    bool load(const QString& file, QString* error);
+    // value is not one of those allowed. A relative File goes into
+    // outputFolder when one is given (the program's own folder for
+    // results), else as said above.
+    bool load(const QString& file, QString* error, const QString& outputFolder = {});
     // Sets a variable of the file; false when the file has no such one.
     bool setVariable(const QString& name, const QString& value);
     // Sets each of values, looking every name up once in an index of the

@@ -261,7 +261,7 @@ QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
         return ok();
     }
     if (command == u"LOAD")
-        return load(c, request.value(1), request.value(2));
+        return load(c, request.value(1), request.value(2), request.value(5));
     if (command == u"PRINT")
         return print(c, request.value(1).toInt(), request.value(2).toInt(), std::max(1, request.value(6).toInt()));
     if (command == u"CLOSE") {
@@ -276,14 +276,14 @@ QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
     return err(errCommand, QStringLiteral("Commande inconnue : %1").arg(command));
 }
 
-QStringList RuntimeServer::load(Connection* c, const QString& file, const QString& initialValues)
+QStringList RuntimeServer::load(Connection* c, const QString& file, const QString& initialValues, const QString& outputFolder)
 {
     // A failed load leaves nothing loaded: a PRINT after it never prints
     // what this connection loaded before.
     c->loaded.reset();
     Loaded loaded;
     QString error;
-    if (!loaded.report.load(file, &error))
+    if (!loaded.report.load(file, &error, outputFolder))
         return err(errReport, error);
     QList<QPair<QString, QString>> values;
     qint64 pid = 0;

@@ -4,10 +4,13 @@
 //
 //   CONNECT                           OK <connection value: the runtime's pid>
 //   LIMIT <n>                         OK          (0: no record limit)
-//   LOAD <file> <initial values> <a> <b>
+//   LOAD <file> <initial values> <a> <b> [<folder>]
 //                                     OK, once the report file is read, its
 //                                     variables set and its data read from
-//                                     the program named by the initial values
+//                                     the program named by the initial values;
+//                                     folder: where the program puts its
+//                                     results, for a relative File (else the
+//                                     runtime's own settings say)
 //   PRINT <first> <last> <a> <b> <c> <copies>
 //                                     OK, once printed (or written as PDF)
 //   CLOSE <n>                         OK, and the runtime ends
@@ -98,7 +101,7 @@ private:
     void endWhenIdle();
     void endIfUnused();
     void stopListening();
-    QStringList load(Connection* c, const QString& file, const QString& initialValues);
+    QStringList load(Connection* c, const QString& file, const QString& initialValues, const QString& outputFolder);
     QStringList print(Connection* c, int first, int last, int copies);
     platform::rs::DataClient* clientFor(qint64 pid, QString* error);
 

@@ -204,8 +204,12 @@ bool TReport::CheckPrinted(const QStringList& answer, std::int64_t sinceMs, QStr
     }
     const QString file = answer.value(1);
     struct stat st {};
-    if (::stat(QFile::encodeName(file).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0) {
         *why = TranslateFmt(QStringLiteral("Le moteur de rapports dit avoir écrit %s, qui n'existe pas."), {file});
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        *why = TranslateFmt(QStringLiteral("Le moteur de rapports dit avoir écrit %s, qui n'est pas un fichier."), {file});
         return false;
     }
     // The file's time counts whole seconds on some file systems.
@@ -253,7 +257,7 @@ int TReport::Run()
         throw EMxException(TranslateFmt(QStringLiteral("Rapport %s introuvable."), {file}));
     const QString values = InitialValuesText(m_initialValues, std::int64_t(getpid()));
 
-    result = api.loadReport(QFileInfo(file).absoluteFilePath(), values, 0, -1);
+    result = api.loadReport(QFileInfo(file).absoluteFilePath(), values, 0, -1, m_outputFolder);
     noteApiResult(result);
     if (result == 0 && m_useRunTime && !m_preview) {
         if (!connect()) {

@@ -121,10 +121,13 @@ int RsApi::setRecordLimit(int maxRecords)
     return call({QStringLiteral("LIMIT"), QString::number(maxRecords)}, &answer);
 }
 
-int RsApi::loadReport(const QString& fileName, const QString& initialValues, int a, int b)
+int RsApi::loadReport(const QString& fileName, const QString& initialValues, int a, int b, const QString& outputFolder)
 {
     QStringList answer;
-    return call({QStringLiteral("LOAD"), fileName, initialValues, QString::number(a), QString::number(b)}, &answer);
+    QStringList request {QStringLiteral("LOAD"), fileName, initialValues, QString::number(a), QString::number(b)};
+    if (!outputFolder.isEmpty())
+        request << outputFolder;
+    return call(request, &answer);
 }
 
 int RsApi::printReport(int startPage, int endPage, int a, int b, int c, int copies)

@@ -54,7 +54,9 @@ public:
     // connection value (non-zero).
     int connect(std::uint32_t* connection, int reserved);
     int setRecordLimit(int maxRecords);
-    int loadReport(const QString& fileName, const QString& initialValues, int a, int b);
+    // outputFolder: where a relative output file of the report goes (empty:
+    // where the runtime's own settings say).
+    int loadReport(const QString& fileName, const QString& initialValues, int a, int b, const QString& outputFolder = {});
     int printReport(int startPage, int endPage, int a, int b, int c, int copies);
     // Ends the runtime (close 1) or asks it to end without saving (0).
     int closeRS(int close);
