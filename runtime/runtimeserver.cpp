@@ -265,8 +265,10 @@ QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
     if (command == u"PRINT")
         return print(c, request.value(1).toInt(), request.value(2).toInt(), std::max(1, request.value(6).toInt()));
     if (command == u"CLOSE") {
-        // Other programs still use the runtime: only the caller's report goes.
+        // Other programs still use the runtime: only the caller's report
+        // goes, and the caller no longer counts as one of them.
         c->loaded.reset();
+        c->program = false;
         bool others = false;
         for (const auto& [fd, other] : m_connections)
             others = others || (other.get() != c && other->program);

@@ -196,11 +196,12 @@ TEST_F(SharingTest, TwoRuntimesStartedTogetherLeaveOneServing)
     Line program1(SocketPath());
     ASSERT_EQ(program1.Call({QStringLiteral("CONNECT")}).value(0), QStringLiteral("OK"));
     // One of them ends at once, and says it served.
-    ASSERT_TRUE(WaitFor([&] { return first.state() == QProcess::NotRunning || second.state() == QProcess::NotRunning; }));
-    QProcess& ended = first.state() == QProcess::NotRunning ? first : second;
-    QProcess& serving = &ended == &first ? second : first;
-    EXPECT_EQ(ended.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(ended.exitCode(), 0) << ended.readAllStandardError().toStdString();
+    const auto ended = [](QProcess& p) { return p.state() == QProcess::NotRunning || p.waitForFinished(0); };
+    ASSERT_TRUE(WaitFor([&] { return ended(first) || ended(second); }));
+    QProcess& loser = first.state() == QProcess::NotRunning ? first : second;
+    QProcess& serving = &loser == &first ? second : first;
+    EXPECT_EQ(loser.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(loser.exitCode(), 0) << loser.readAllStandardError().toStdString();
     EXPECT_EQ(serving.state(), QProcess::Running);
     // The socket is still the serving one's: a new program reaches it.
     Line program2(SocketPath());
