@@ -133,6 +133,7 @@ RuntimeServer::Listening RuntimeServer::listen(QString* error)
     m_listenFd = rs::listenSocket(m_path, error);
     if (m_listenFd < 0)
         return Failed;
+    rs::DataClient::removeLeftovers();
     m_listener = new QSocketNotifier(m_listenFd, QSocketNotifier::Read);
     QObject::connect(m_listener, &QSocketNotifier::activated, this, [this] { accept(); });
     m_idle = new QTimer(this);

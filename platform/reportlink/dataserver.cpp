@@ -3,13 +3,7 @@
 #include "ipc.h"
 #include "record.h"
 
-#include <cerrno>
-#include <csignal>
-
-#include <dirent.h>
-#include <fcntl.h>
 #include <pthread.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform::rs {
@@ -48,28 +42,7 @@ std::int32_t leftoverPid(const std::string& entry, const std::string& prefix)
 int DataServer::removeLeftovers(const char* folder)
 {
     const std::string prefix = std::string(kObjectPrefix) + std::to_string(geteuid()) + ".";
-    DIR* dir = ::opendir(folder);
-    if (!dir)
-        return 0;
-    int removed = 0;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string entry = e->d_name;
-        const std::int32_t pid = leftoverPid(entry, prefix);
-        if (pid == 0 || pid == std::int32_t(getpid()))
-            continue;
-        // Only a process that is gone: one of another user (EPERM) may
-        // have taken the id, but it is not the one that made the object.
-        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
-            continue;
-        struct stat st {};
-        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
-            || st.st_uid != geteuid())
-            continue;
-        if (::unlinkat(::dirfd(dir), e->d_name, 0) == 0)
-            ++removed;
-    }
-    ::closedir(dir);
-    return removed;
+    return removeObjectsOfGoneProcesses(folder, [&prefix](const std::string& entry) { return leftoverPid(entry, prefix); });
 }
 
 std::string DataServer::requestName(std::int32_t pid)

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -264,6 +265,25 @@ TEST(SharedObjects, WhatAKilledProgramLeftIsRemovedByTheNext)
     };
     plant(gone);
     plant(running);
+    // A runtime killed between making a channel's mappings and the
+    // program's opening them leaves those, named after its process id.
+    const auto mapping = [](pid_t pid, char which) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/mxc%08x%d%c", unsigned(pid), 0, which);
+        return std::string(name);
+    };
+    for (const pid_t pid : {gone, running})
+        for (const char which : {'a', 'b'}) {
+            const int fd = shm_open(mapping(pid, which).c_str(), O_RDWR | O_CREAT, 0600);
+            ASSERT_GE(fd, 0);
+            ::close(fd);
+        }
+    const auto mappingExists = [&](pid_t pid, char which) {
+        const int fd = shm_open(mapping(pid, which).c_str(), O_RDONLY, 0);
+        if (fd >= 0)
+            ::close(fd);
+        return fd >= 0;
+    };
     const std::string otherName = "/mxrq." + std::to_string(geteuid()) + ".x" + std::to_string(gone);
     const int other = shm_open(otherName.c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(other, 0);
@@ -292,9 +312,13 @@ TEST(SharedObjects, WhatAKilledProgramLeftIsRemovedByTheNext)
     EXPECT_EQ(exists(running), 3) << "a running program's are kept";
     EXPECT_EQ(shm_unlink(otherName.c_str()), 0) << "another name is left alone";
     server.reset();
+    EXPECT_EQ(DataClient::removeLeftovers(), 2) << "the next runtime removes the dead one's mappings";
+    EXPECT_FALSE(mappingExists(gone, 'a') || mappingExists(gone, 'b'));
+    EXPECT_TRUE(mappingExists(running, 'a') && mappingExists(running, 'b'));
 
     kill(running, SIGKILL);
     waitpid(running, nullptr, 0);
     EXPECT_EQ(DataServer::removeLeftovers(), 3) << "once it is gone, they go too";
     EXPECT_EQ(exists(running), 0);
+    EXPECT_EQ(DataClient::removeLeftovers(), 2);
 }
