@@ -10,15 +10,14 @@
 #include "core/escape.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSocketNotifier>
-#include <QTimer>
-#include <QElapsedTimer>
-
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -167,6 +166,8 @@ void RuntimeServer::endWhenIdle()
 
 void RuntimeServer::endIfUnused()
 {
+    if (programConnected())
+        return; // the last of them to go looks again
     // A connection still open may be a program that has just found the
     // runtime and is about to call CONNECT: wait for it to say.
     if (!m_connections.empty()) {

@@ -178,6 +178,8 @@ bool TReport::connect()
             if (ended && attempt < kConnectAttempts) {
                 api.disconnect();
                 m_started = false;
+                if (TReportManager* m = ExistingReportManager())
+                    m->ReleaseChannels(); // what the runtime that ended had open
                 continue;
             }
             noteApiResult(r);

@@ -256,8 +256,8 @@ void WritePdf(const TReportDocument& document, const QString& fileName)
         throw EMxException(TranslateFmt(QStringLiteral("Le rapport n'a aucune page : %s n'est pas écrit."), {fileName}));
     TPdfFile file(fileName);
     file.Create();
-    // What failed is told by the write that failed; "Unknown error" only
-    // when nothing said more.
+    // What failed is told by the write that failed, with the system's
+    // reason; an input/output error when no write says more.
     const auto failed = [&file, &fileName] {
         pdfFailed(fileName, file.Failed() ? file.Why() : errnoText(EIO));
     };
