@@ -33,6 +33,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +58,13 @@ QPointer<TfmQueryDesigner> g_historyOwner;
 QString InformationsText(const TMxQuery& query)
 {
     return query.Informations()->toStringList().join(u'\n');
+}
+
+QString LoadedModelFile(const TMxQuery& query)
+{
+    const TMxDataModel* model = query.DataModel();
+    const QString file = model && !model->FileName().isEmpty() ? model->FileName() : query.DmFilename();
+    return file.isEmpty() ? file : QFileInfo(file).absoluteFilePath();
 }
 
 TfmQueryDesigner::TfmQueryDesigner()
@@ -111,7 +119,7 @@ TfmQueryDesigner* TfmQueryDesigner::CreateFromFile(const QString& fileName)
             query->SetInteractive(true);
             query->LoadFromFile(fileName);
             window->addToHistory(10, query->FileName());
-            window->addToHistory(11, query->DmFilename());
+            window->addToHistory(11, LoadedModelFile(*query));
             window->SetQuery(query.get());
             query.release();
         } catch (const std::exception& e) {
@@ -404,8 +412,19 @@ void TfmQueryDesigner::bindHistories(bool bind)
 
 void TfmQueryDesigner::addToHistory(int list, const QString& fileName)
 {
-    if (AppGlobal() && !fileName.isEmpty())
-        AppGlobal()->History(list)->AddFile(fileName);
+    if (!AppGlobal() || fileName.isEmpty())
+        return;
+    TMRU* history = AppGlobal()->History(list);
+    // An entry of the bare name alone (kept by an earlier version) opens
+    // nothing wherever the program runs: the full path replaces it.
+    const QFileInfo added(fileName);
+    if (added.isAbsolute())
+        for (int i = history->Count() - 1; i >= 0; --i) {
+            const QString entry = history->Items().value(i);
+            if (!entry.contains(u'/') && !entry.contains(u'\\') && entry.compare(added.fileName(), Qt::CaseInsensitive) == 0)
+                history->Delete(i);
+        }
+    history->AddFile(fileName);
 }
 
 void TfmQueryDesigner::prepareTips()
