@@ -41,6 +41,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QToolButton>
 
 namespace mx {
@@ -87,6 +88,7 @@ TfmQueryDesigner::TfmQueryDesigner()
         splSQL->hide();
     }
     resize(760, 540);
+    placeOnScreen();
     // Construction
     if (StartParams().Values(QStringLiteral("SRV")).toUpper() == u"TRUE")
         setWindowState(Qt::WindowMinimized);
@@ -335,6 +337,23 @@ void TfmQueryDesigner::RestoreLayout()
         ui::TDockLayout::Of(nrpaLeft->parentWidget())->SetExtent(nrpaLeft, *l.leftPane);
     if (l.stepsHeight)
         ui::TDockLayout::Of(plbSteps->parentWidget())->SetExtent(plbSteps, *l.stepsHeight);
+}
+
+void TfmQueryDesigner::placeOnScreen()
+{
+    const QScreen* scr = screen();
+    if (!scr)
+        return;
+    // Wholly on the screen, its title bar too: centred, or a little below
+    // and right of the designer it was opened from.
+    const QRect available = scr->availableGeometry().adjusted(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    QRect r(QPoint(), size());
+    QWidget* from = QApplication::activeWindow();
+    if (dynamic_cast<TfmQueryDesigner*>(from) && from != this && from->isVisible())
+        r.moveTopLeft(from->geometry().topLeft() + QPoint(24, 24));
+    else
+        r.moveCenter(available.center());
+    setGeometry(FitOnScreen(r, available));
 }
 
 void TfmQueryDesigner::closeEvent(QCloseEvent* event)

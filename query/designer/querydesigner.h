@@ -116,6 +116,7 @@ private:
     void applySqlMarquee();
     void bindHistories(bool bind);
 
+    void placeOnScreen();
     void applyStates(const TDesignerSituation& s);
     void fillDomains();
     void domainChanged(int index);

@@ -156,6 +156,8 @@ void TMxQueryEditor::stepSelected()
         m_outline->SetEntities(step && step->DataModel() ? step->DataModel()->DomainEntities() : nullptr);
     if (m_steps && step)
         m_steps->setCurrentRow(lineOf(step));
+    // The SQL shown is the shown step's.
+    emit OnSQLChange();
     emit OnChange();
 }
 

@@ -59,7 +59,7 @@ signals:
     // Something changed that the window may show (a step, its name, its
     // contents, the step shown).
     void OnChange();
-    // The query's SQL was rebuilt.
+    // The query's SQL was rebuilt, or another step (with its SQL) is shown.
     void OnSQLChange();
 
 private:

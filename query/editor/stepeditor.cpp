@@ -476,6 +476,24 @@ bool TMxStepEditor::eventFilter(QObject* watched, QEvent* event)
 
 // ---- grid --------------------------------------------------------------------
 
+namespace {
+
+// The width an expanded entity's panel has beyond its fields (its caption
+// is wider): the entity's last column takes it, so that the columns after
+// it stay under their panels.
+int captionExcess(const TVField* field)
+{
+    const TVEntity* entity = field->VEntity();
+    if (!entity || !entity->Expanded() || entity->Count() == 0 || entity->VField(entity->Count() - 1) != field)
+        return 0;
+    int fields = 0;
+    for (int i = 0; i < entity->Count(); ++i)
+        fields += entity->VField(i)->Width();
+    return std::max(0, entity->Panel->width() - fields);
+}
+
+} // namespace
+
 void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
 {
     TMxItem* column = grid.Columns.value(col);
@@ -483,7 +501,7 @@ void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
     auto* entity = dynamic_cast<TVEntity*>(column);
     switch (kind) {
     case dikWidth:
-        grid.InfoWidth = field ? field->Width() : entity ? entity->Panel->width() : 50;
+        grid.InfoWidth = field ? field->Width() + captionExcess(field) : entity ? entity->Panel->width() : 50;
         break;
     case dikColors:
         if (entity) {

@@ -34,11 +34,10 @@ QString StartFolder(const QString& document, const QString& preferred)
         const QString folder = fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath();
         return QFileInfo(folder).isDir() ? folder : QString();
     };
-    for (const QString& candidate : {document, preferred}) {
-        const QString folder = folderOf(candidate);
-        if (!folder.isEmpty())
-            return folder;
-    }
+    if (const QString folder = folderOf(document); !folder.isEmpty())
+        return folder;
+    if (!preferred.isEmpty() && QFileInfo(preferred).isDir())
+        return QFileInfo(preferred).absoluteFilePath();
     const QString privateFolder = AppGlobal() ? AppGlobal()->GetConfigStr(csPrivateQueryPath) : QString();
     if (!privateFolder.isEmpty() && QFileInfo(privateFolder).isDir())
         return QFileInfo(privateFolder).absoluteFilePath();
@@ -49,7 +48,7 @@ QFileDialog* CreateHistoryOpenDialog(const TFileRequest& r, QWidget* parent)
 {
     // A folder that is not there would leave the dialog in the program's
     // own folder, read-only once installed.
-    auto* dlg = new QFileDialog(parent, r.caption, StartFolder(r.directory));
+    auto* dlg = new QFileDialog(parent, r.caption, StartFolder(QString(), r.directory));
     dlg->setObjectName(QStringLiteral("dlgFile"));
     dlg->setOption(QFileDialog::DontUseNativeDialog);
     dlg->setFileMode(QFileDialog::ExistingFile);

@@ -16,7 +16,7 @@ struct TFileRequest;
 QFileDialog* CreateHistoryOpenDialog(const TFileRequest& request, QWidget* parent = nullptr);
 
 // The folder a file dialog starts in: the folder of document (a file or a
-// folder) when it exists, else preferred's, else the user's private query
+// folder) when it exists, else the folder preferred, else the user's private query
 // folder (PrivateQueryPath), else the home folder. Never the program's
 // own folder, which users may not write to.
 QString StartFolder(const QString& document, const QString& preferred = QString());

@@ -20,6 +20,7 @@
 #include "stepeditor.h"
 #include "designsurface.h"
 #include "reporteditor.h"
+#include "reports/queryreports.h"
 #include "platform/report/reportparts.h"
 #include "vpanels.h"
 
@@ -27,13 +28,17 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QTabBar>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
+#include <QSet>
 #include <QTest>
 #include <QToolButton>
 
@@ -287,7 +292,10 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
     ASSERT_EQ(w->CurrentStep(), first);
     auto* editor = w->findChild<ui::TMxStepEditor*>();
     ASSERT_NE(editor, nullptr);
-    const auto sqlOf = [](TMxQueryStep* step) { return step->SQL() ? step->SQL()->Text() : QString(); };
+    // As the pane shows it: its own line ends, no final one.
+    const auto sqlOf = [](TMxQueryStep* step) {
+        return step->SQL() ? step->SQL()->Text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed() : QString();
+    };
     const auto lineCentre = [&](int line) { return w->plbSteps->visualItemRect(w->plbSteps->item(line)).center(); };
     const auto expectShown = [&](TMxQueryStep* step, const char* how) {
         SCOPED_TRACE(how);
@@ -295,7 +303,7 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
         EXPECT_EQ(editor->Step(), step);
         EXPECT_EQ(w->plbSteps->currentRow(), q->Steps()->IndexOf(step));
         EXPECT_EQ(editor->VEntities()->Count(), step->Entities()->Count()) << "the step's own panels";
-        EXPECT_EQ(w->moSQL->toPlainText(), sqlOf(step));
+        EXPECT_EQ(w->moSQL->toPlainText().trimmed(), sqlOf(step));
         EXPECT_EQ(w->action("miStepDelete")->isEnabled(), step != first) << "the first step is never deleted";
     };
     EXPECT_NE(sqlOf(first), sqlOf(second)) << "the two steps can be told apart";
@@ -315,7 +323,10 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
         return true;
     });
     const QString secondName = second->GetName();
+    // A user's double click: press and release, then the double click.
+    QTest::mouseClick(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
     QTest::mouseDClick(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
+    QTest::mouseRelease(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
     EXPECT_EQ(first->GetName(), QStringLiteral("Clients choisis"));
     EXPECT_EQ(second->GetName(), secondName);
     EXPECT_EQ(w->plbSteps->item(0)->text(), QStringLiteral("Clients choisis"));
@@ -373,6 +384,7 @@ TEST_F(DesignerWindow, TheStatusLineFollowsTheRecordCountOfEachRun)
 // report once a run has made it.
 TEST_F(DesignerWindow, TheDesignTabShowsTheReportMadeAfterARun)
 {
+    InstallQueryReports(); // steps get their report, as in the program
     QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
     ASSERT_NE(w->GetQuery(), nullptr);
     mxtest::AddFirstFields(w, 2);
@@ -391,4 +403,32 @@ TEST_F(DesignerWindow, TheDesignTabShowsTheReportMadeAfterARun)
     EXPECT_TRUE(detail->isChecked()) << "the default report's bands are shown";
     ASSERT_NE(editor->ReportEditor()->Surface->Layout(), nullptr);
     EXPECT_FALSE(editor->ReportEditor()->Surface->Layout()->Bands().empty());
+}
+
+// New windows open wholly on the screen, each a little off the window it
+// was opened from, even from a window at the screen's corner.
+TEST_F(DesignerWindow, NewWindowsOpenWhollyOnTheScreen)
+{
+    const auto designers = [] {
+        QSet<TfmQueryDesigner*> all;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
+                all << d;
+        return all;
+    };
+    QPointer<TfmQueryDesigner> first = new TfmQueryDesigner;
+    const QRect available = first->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(first->geometry())) << "the first window";
+    for (const QPoint& at : {first->pos(), available.bottomRight() - QPoint(first->width(), first->height()) / 2}) {
+        SCOPED_TRACE(at.x());
+        first->move(at);
+        QApplication::setActiveWindow(first);
+        const QSet<TfmQueryDesigner*> before = designers();
+        first->action("miNewWindow")->trigger();
+        const QSet<TfmQueryDesigner*> added = designers() - before;
+        ASSERT_EQ(added.size(), 1);
+        TfmQueryDesigner* next = *added.begin();
+        EXPECT_TRUE(available.contains(next->geometry())) << "the new window";
+        EXPECT_NE(next->pos(), first->pos());
+    }
 }
