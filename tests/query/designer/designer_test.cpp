@@ -315,6 +315,11 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
     expectShown(first, "the up arrow");
     QTest::keyClick(w->plbSteps, Qt::Key_Down);
     expectShown(second, "the down arrow");
+    // The line's popup acts on its step too: the right button shows it.
+    QTest::mouseClick(w->plbSteps->viewport(), Qt::RightButton, {}, lineCentre(0));
+    expectShown(first, "a right click on the first line");
+    QTest::mouseClick(w->plbSteps->viewport(), Qt::RightButton, {}, lineCentre(1));
+    expectShown(second, "a right click on the second line");
 
     // A double click on the first line while the second is shown renames
     // the first.
