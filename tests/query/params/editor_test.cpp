@@ -210,17 +210,19 @@ TEST(ParamEditor, TheBuilderTakesTheDesignSizeInRoomToWorkIn)
         Lists lists;
         lists.controls->SetDesignW(c.design.width());
         lists.controls->SetDesignH(c.design.height());
-        QSize builder;
-        lists.Edit([&](TfmParamEditor* f) {
-            builder = f->DialogBuilder->size();
-            EXPECT_EQ(f->nrpaVars->width(), 145);
-            EXPECT_EQ(f->btHelp->geometry().right(), f->nrpaCommands->width() - 9);
-            EXPECT_GE(f->nrpaVars->height(), f->nrpaVars->layout()->minimumSize().height()) << "the left column whole";
-            if (c.grow.width() > 0 || c.grow.height() > 0)
-                f->resize(f->size() + c.grow);
-            f->btOk->click();
-        });
-        EXPECT_EQ(builder, c.area);
+        // The form driven directly, shown window-modal: Ok, then what the
+        // hook's caller stores on Ok.
+        TfmParamEditor f(nullptr, lists.controls, lists.params);
+        f.open();
+        EXPECT_EQ(f.DialogBuilder->size(), c.area);
+        EXPECT_EQ(f.nrpaVars->width(), 145);
+        EXPECT_EQ(f.btHelp->geometry().right(), f.nrpaCommands->width() - 9);
+        EXPECT_GE(f.nrpaVars->height(), f.nrpaVars->layout()->minimumSize().height()) << "the left column whole";
+        if (c.grow.width() > 0 || c.grow.height() > 0)
+            f.resize(f.size() + c.grow);
+        f.btOk->click();
+        ASSERT_EQ(f.result(), QDialog::Accepted);
+        f.StoreInto(lists.controls, lists.params);
         EXPECT_EQ(QSize(lists.controls->DesignW(), lists.controls->DesignH()), c.stored);
     }
 }
