@@ -592,6 +592,7 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
                                    : QStringLiteral("The server did not answer within %1 seconds").arg(clock.elapsed() / 1000);
             pq().PQfinish(m_conn);
             m_conn = nullptr;
+            m_gaveUp = true;
             return nullptr;
         }
         if (!pq().PQconsumeInput(m_conn))
@@ -805,7 +806,7 @@ PgResult PgServer::exec(const QString& sql, const QList<QByteArray>& params, QSt
         if (!l)
             return nullptr;
         PgResult r = l->exec(sql, params, error);
-        if (r || !l->broken() || attempt == 1)
+        if (r || !l->broken() || l->gaveUp() || attempt == 1)
             return r;
     }
     return nullptr;
