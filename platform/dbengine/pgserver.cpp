@@ -271,6 +271,29 @@ QVariant valueAt(const PGresult* r, int row, int column)
     return pgValue(f.PQgetvalue(r, row, column), f.PQgetlength(r, row, column), f.PQftype(r, column));
 }
 
+// A value as a cell: a value the server's text gives as it stands (every
+// type pgValue does not convert) is a text cell over the result's bytes,
+// read without a string; others are of kind Variant (see valueAt).
+DbCell cellAt(const PGresult* r, int row, int column)
+{
+    const PqFunctions& f = pq();
+    DbCell c;
+    if (!r || row < 0 || row >= f.PQntuples(r) || column < 0 || column >= f.PQnfields(r)
+        || f.PQgetisnull(r, row, column))
+        return c;
+    switch (f.PQftype(r, column)) {
+    case kBool: case kInt2: case kInt4: case kInt8: case kOid: case kFloat4: case kFloat8: case kNumeric:
+    case kMoney: case kDate: case kTime: case kTimeTz: case kTimestamp: case kTimestampTz: case kBytea:
+        c.kind = DbCell::Variant;
+        return c;
+    default:
+        c.kind = DbCell::Text;
+        c.data = f.PQgetvalue(r, row, column);
+        c.size = f.PQgetlength(r, row, column);
+        return c;
+    }
+}
+
 // Opens the cursor of sql on a pooled connection and fetches its first
 // batch; a connection found broken at BEGIN is replaced once.
 std::unique_ptr<PgBatches> openCursor(PgServer& server, const QString& sql, bool wholeResult, QString* error)
@@ -451,6 +474,7 @@ public:
     }
     QList<DbField> fields(bool) const override { return m_fields; }
     QVariant value(int column) const override { return valueAt(m_batches->batch(), m_batches->row(), column); }
+    DbCell cell(int column) const override { return cellAt(m_batches->batch(), m_batches->row(), column); }
     bool readOnly() const override { return true; }
     std::unique_ptr<DbRowSource> rerun(const QList<DbField>& fields) const override
     {
@@ -479,6 +503,7 @@ public:
     }
     QList<DbField> fields(bool) const override { return m_fields; }
     QVariant value(int column) const override { return valueAt(m_result.get(), m_row, column); }
+    DbCell cell(int column) const override { return cellAt(m_result.get(), m_row, column); }
     bool readOnly() const override { return false; }
     std::unique_ptr<DbRowSource> rerun(const QList<DbField>& fields) const override
     {
