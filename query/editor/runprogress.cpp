@@ -4,8 +4,8 @@
 
 #include "core/exceptions.h"
 #include "core/translate.h"
+#include "driver/progresshook.h"
 #include "query/query.h"
-#include "platform/dbengine/sqliteconnection.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -152,9 +152,9 @@ void RunWithProgress(QWidget* window, const std::function<void(const std::functi
     auto* blocker = new TCloseBlocker(top);
     if (top)
         top->installEventFilter(blocker);
-    platform::SetSqliteProgressHook([] { return pump(false); });
+    SetDbProgressHook([] { return pump(false); });
     auto finish = [&] {
-        platform::SetSqliteProgressHook({});
+        SetDbProgressHook({});
         delete blocker;
         if (state.dialog) {
             state.dialog->hide();
