@@ -50,6 +50,7 @@ public:
         opt.text.clear();
         QStyledItemDelegate::paint(painter, opt, index);
         painter->save();
+        painter->setFont(opt.font);
         const bool selected = opt.state & QStyle::State_Selected;
         painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         const int typeLeft = opt.rect.right() - opt.fontMetrics.horizontalAdvance(QStringLiteral("XXXX*"));
