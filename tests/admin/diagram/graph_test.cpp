@@ -5,6 +5,7 @@
 
 #include "fmlink.h"
 
+#include "core/exceptions.h"
 #include "core/hookslot.h"
 #include "model/entity.h"
 
@@ -146,6 +147,24 @@ TEST_F(DiagramTest, TheMouseDrawsLinksMovesPanelsAndOpensPopups)
             EXPECT_EQ(line->DetailPanel(), graph.GetTable(c.onto));
         }
     }
+}
+
+TEST_F(DiagramTest, ALinkEditorThatRaisesLeavesNoLinkAndTheErrorIsShown)
+{
+    TMxDataModel* m = FourTables();
+    graph.SetModel(m);
+    ScopedHook editor(LinkEditor, [](TGraphLink* line) -> bool {
+        // the editor had begun filling the link
+        mx::TMxFLink* pair = line->Link()->FLinks()->AddNew();
+        pair->Fields()->SetMasterName(QStringLiteral("ID"));
+        throw mx::Exception(QStringLiteral("Lecture impossible"));
+    });
+    DragLink(graph.GetTable(0), Centre(graph.GetTable(1)));
+    EXPECT_EQ(m->TLinks()->Count(), 0);
+    EXPECT_EQ(graph.LinkCount(), 0);
+    EXPECT_FALSE(m->Modified());
+    EXPECT_EQ(m_ui.service.texts(QStringLiteral("message")),
+        QStringList{QStringLiteral("Ne peut lier Table A à Table B:\rLecture impossible")});
 }
 
 TEST_F(DiagramTest, ALinkThatWouldCloseACycleIsRefused)
