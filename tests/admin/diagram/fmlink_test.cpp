@@ -151,6 +151,12 @@ TEST_F(LinkDialog, CancelLeavesTheLinkAsItWasAlsoAfterVider)
     EXPECT_EQ(m_modal.shown, QStringList{QStringLiteral("fmLink")});
     EXPECT_EQ(link->FLinks()->Count(), 1);
     EXPECT_EQ(link->SaveToBytes(), before);
+
+    // F1 opens the dialog's help
+    TfmLink form(link, master, detail);
+    form.show();
+    QTest::keyClick(Child<QListWidget>(form, "lbPairs"), Qt::Key_F1);
+    EXPECT_EQ(m_ui.service.count(QStringLiteral("help")), 1);
 }
 
 TEST_F(LinkDialog, ALinkDrawnInTheDiagramIsConfirmedInTheDialog)

@@ -200,5 +200,36 @@ TEST_F(Printing, ThePageGridPickerAppliesOnEnterAndLeavesTheGridOnEscape)
     EXPECT_EQ(sink.pages.size(), 6u);
 }
 
+TEST_F(Printing, ThePrintCommandGoesThroughThePrintDialog)
+{
+    QPrinter& printer = mx::admin::DiagramPrinter();
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    const QString file = Path(QStringLiteral("apercu.pdf"));
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    // cancelled: nothing printed
+    mx::admin::ShowPrintPreview(&graph, 1);
+    EXPECT_EQ(m_ui.service.count(QStringLiteral("print")), 1);
+    EXPECT_FALSE(QFile::exists(file));
+    // confirmed: one page, the dialog's copies drawn by the program
+    m_ui.service.printAnswers = {true};
+    printer.setCopyCount(3);
+    mx::admin::ShowPrintPreview(&graph, 1);
+    EXPECT_EQ(m_ui.service.count(QStringLiteral("print")), 2);
+    EXPECT_EQ(printer.copyCount(), 1);
+    QFile pdf(file);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 3);
+    printer.setOutputFileName(QString());
+    // shown: the modal runner has it; F1 asks for its help
+    m_modal.Reject([this](QDialog& d) {
+        QTest::keyClick(&d, Qt::Key_F1);
+        EXPECT_EQ(m_ui.service.count(QStringLiteral("help")), 1);
+    });
+    mx::admin::ShowPrintPreview(&graph, 0);
+    EXPECT_EQ(m_modal.shown, QStringList{QStringLiteral("fmPrintPreview")});
+}
+
 } // namespace
 } // namespace diagramtest
