@@ -9,6 +9,7 @@
 
 #include "core/itemptr.h"
 #include "model/datamodel.h"
+#include "model/entity.h"
 #include "model/link.h"
 #include "model/table.h"
 
@@ -29,6 +30,15 @@ void ShootDiagram(TShots& shots)
     graph.SetEntityPicture(ui::Picture(ui::TPicture::Entity));
     graph.SetDisplay(&view);
     graph.SetModel(model.release());
+    // the three levels: a table with entities shows them, the last one its
+    // title only
+    for (int i = 0; i < graph.TableCount(); ++i)
+        if (graph.GetTable(i)->Table()->Entities()->Count() > 0) {
+            graph.GetTable(i)->SetDesignMode(2);
+            break;
+        }
+    if (graph.TableCount() > 2)
+        graph.GetTable(graph.TableCount() - 1)->SetDesignMode(0);
     // a detail table selected: its master and its link are highlighted
     for (int i = 0; i < graph.TableCount(); ++i)
         if (graph.GetTable(i)->MasterLink()) {
