@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -250,9 +251,11 @@ QStringList RuntimeServer::print(int first, int last, int copies)
         if (!report.toPdf)
             std::fprintf(stderr, "morvrs: %s\n",
                 qPrintable(QStringLiteral("pas d'imprimante : le rapport est écrit dans %1").arg(report.pdfFile)));
-        if (!writeReportPdf(*m_loaded->document, report.pdfFile, first, last, &error))
+        int pages = 0;
+        if (!writeReportPdf(*m_loaded->document, report.pdfFile, first, last, &error, &pages))
             return err(errPrint, error);
-        return ok();
+        // the program says where its report went
+        return {QStringLiteral("OK"), QStringLiteral("PDF"), QFileInfo(report.pdfFile).absoluteFilePath(), QString::number(pages)};
     }
     QPrinter device(printer, QPrinter::HighResolution);
     device.setCopyCount(copies);

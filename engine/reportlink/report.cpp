@@ -178,6 +178,8 @@ bool TReport::connect()
 int TReport::Run()
 {
     m_lastApiError.clear();
+    m_printedPdf.clear();
+    m_printedPages = 0;
     TReportManager* manager = ReportManager();
     QString error;
     if (!manager->StartServer(&error))
@@ -209,6 +211,10 @@ int TReport::Run()
         }
         result = api.printReport(m_startPage, m_endPage, 0, 0, 0, m_printCopies);
         noteApiResult(result);
+        if (result == 0) {
+            m_printedPdf = api.printedPdf();
+            m_printedPages = api.printedPages();
+        }
     }
     if (m_useRunTime && m_started && m_autoUnload && !m_preview)
         closeEngine();

@@ -499,7 +499,7 @@ void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
         if (field && field->Field() && dataset) {
             const int i = datasetIndexOf(dataset, field->Field()->FullName());
             if (i >= 0)
-                grid.InfoText = dataset->GetFieldValue(i);
+                grid.InfoText = DisplayFieldText(dataset->GetFieldValue(i), dataset->GetFieldTypeName(i));
         }
         break;
     }
