@@ -27,6 +27,10 @@ bool CanRender()
 
 THookSlot<void()> RenderingApplicationHook;
 
+namespace {
+constexpr double kHeightSlack = 3; // 0.1 mm
+} // namespace
+
 void RequireRendering()
 {
     if (!CanRender() && RenderingApplicationHook)
@@ -41,6 +45,7 @@ struct TPageRenderer::Fonts {
         QFont font;
         QColor color;
         double ascent = 0;
+        double height = 0; // ascent + descent
         std::unique_ptr<QFontMetricsF> metrics;
     };
     std::vector<Entry> entries;
@@ -62,6 +67,7 @@ TPageRenderer::TPageRenderer(QPainter& painter, const TReportDocument& document,
         e.color = QColor::fromRgb(f.color);
         e.metrics = std::make_unique<QFontMetricsF>(e.font, painter.device());
         e.ascent = e.metrics->ascent();
+        e.height = e.metrics->ascent() + e.metrics->descent();
         m_fonts->entries.push_back(std::move(e));
     }
 }
@@ -102,13 +108,22 @@ void TPageRenderer::Render(const TReportPage& page)
         }
         const QString text = m_doc.TextOf(t);
         double x = X(t.x);
-        if (t.alignment != taLeftJustify) {
-            const double advance = f.metrics->horizontalAdvance(text);
-            const double w = t.width * m_sx;
+        const double w = t.width * m_sx;
+        // measured only when needed: to align, or to know whether a text
+        // to be cut at its box passes it
+        double advance = -1;
+        if (t.alignment != taLeftJustify || t.clip)
+            advance = f.metrics->horizontalAdvance(text);
+        if (t.alignment != taLeftJustify)
             x += t.alignment == taRightJustify ? w - advance : (w - advance) / 2;
-        }
         const QPointF at(x, Y(t.y) + f.ascent);
-        if (t.clip) {
+        // A clip that would cut nothing is not set: each one costs the PDF a
+        // saved state and a path around the text, and most texts fit (a
+        // box measured in whole pixels may be a fraction of one lower than
+        // its text: 0.3 mm is allowed).
+        const bool cut = t.clip
+            && (x < X(t.x) || x + advance > X(t.x) + w || f.height > (t.height + kHeightSlack) * m_sy);
+        if (cut) {
             p.save();
             p.setClipRect(QRectF(X(t.x), Y(t.y), t.width * m_sx, t.height * m_sy));
             p.drawText(at, text);
@@ -160,10 +175,12 @@ void WritePdf(const TReportDocument& document, const QString& fileName)
             pdfFailed(fileName, file.errorString());
         const double s = writer.resolution() / 254.0;
         TPageRenderer renderer(painter, document, s, s);
+        TReportPage page;
         for (int i = 0; i < document.PageCount(); ++i) {
             if (i > 0 && !writer.newPage())
                 pdfFailed(fileName, file.errorString());
-            renderer.Render(document.Page(i));
+            document.ReadPage(i, page);
+            renderer.Render(page);
         }
         if (!painter.end())
             pdfFailed(fileName, file.errorString());
@@ -201,12 +218,14 @@ void PrintDocument(const TReportDocument& document, QPrinter& printer)
     // The printable area's corner is not the paper's: full page drawing
     // puts 0 at the paper's corner.
     TPageRenderer renderer(painter, document, sx, sy);
+    TReportPage page;
     for (int i = from; i <= to; ++i) {
         if (i > from && !printer.newPage()) {
             painter.end();
             throw EMxException(TranslateFmt(QStringLiteral("L'impression sur %s a échoué."), {name}));
         }
-        renderer.Render(document.Page(i - 1));
+        document.ReadPage(i - 1, page);
+        renderer.Render(page);
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
         throw EMxException(TranslateFmt(QStringLiteral("L'impression sur %s a échoué."), {name}));

@@ -16,6 +16,7 @@
 #include "query/querystep.h"
 #include "platform/report/defaultreport.h"
 #include "platform/report/reportparts.h"
+#include "tools/convert.h"
 
 #include <QActionGroup>
 #include <QApplication>
