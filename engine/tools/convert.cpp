@@ -256,6 +256,25 @@ QString DisplayFieldText(const QString& valueText, const QString& typeName)
         return valueText;
     if (!isExactNumber(valueText))
         return valueText;
+    // the usual case: a decimal of 15 digits at most, shown as it stands
+    // with the session's separator (rounding to 15 digits changes nothing)
+    if (!valueText.contains(u'e') && !valueText.contains(u'E')) {
+        int digits = 0;
+        bool leading = true;
+        for (const QChar c : valueText) {
+            if (c == u'-' || c == u'.')
+                continue;
+            if (leading && c == u'0')
+                continue;
+            leading = false;
+            ++digits;
+        }
+        if (digits <= 15) {
+            QString shown = valueText;
+            shown.replace(u'.', FormatSettings().DecimalSeparator);
+            return shown;
+        }
+    }
     bool ok = false;
     const double d = valueText.toDouble(&ok); // the exact form is the C form
     return ok ? FloatToDisplayText(d) : valueText;

@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 
+#include <array>
 #include <vector>
 
 namespace mx::rpt {
@@ -45,8 +46,33 @@ struct TPageRenderer::Fonts {
         QFont font;
         QColor color;
         double ascent = 0;
-        double height = 0; // ascent + descent
+        double height = 0;   // ascent + descent
+        double maxWidth = 0; // of the widest character
+        // advances of the Latin-1 characters, measured once each (-1: not yet)
+        std::array<double, 256> latin;
         std::unique_ptr<QFontMetricsF> metrics;
+
+        // True when text surely fits width: its characters' advances,
+        // summed one by one (kerning only narrows the shaped text), with a
+        // margin. Shaping every text to know it is the costliest part of a
+        // page, and most texts are far from their box's edge.
+        bool Fits(const QString& text, double width)
+        {
+            if (double(text.size()) * maxWidth <= width)
+                return true;
+            double sum = 0;
+            for (const QChar c : text) {
+                const char16_t u = c.unicode();
+                if (u >= 256)
+                    return false;
+                if (latin[u] < 0)
+                    latin[u] = metrics->horizontalAdvance(c);
+                sum += latin[u];
+                if (sum * 1.05 > width)
+                    return false;
+            }
+            return true;
+        }
     };
     std::vector<Entry> entries;
 };
@@ -68,11 +94,15 @@ TPageRenderer::TPageRenderer(QPainter& painter, const TReportDocument& document,
         e.metrics = std::make_unique<QFontMetricsF>(e.font, painter.device());
         e.ascent = e.metrics->ascent();
         e.height = e.metrics->ascent() + e.metrics->descent();
+        e.maxWidth = e.metrics->maxWidth();
+        e.latin.fill(-1);
         m_fonts->entries.push_back(std::move(e));
     }
 }
 
 TPageRenderer::~TPageRenderer() = default;
+
+
 
 void TPageRenderer::Render(const TReportPage& page)
 {
@@ -110,9 +140,10 @@ void TPageRenderer::Render(const TReportPage& page)
         double x = X(t.x);
         const double w = t.width * m_sx;
         // measured only when needed: to align, or to know whether a text
-        // to be cut at its box passes it
-        double advance = -1;
-        if (t.alignment != taLeftJustify || t.clip)
+        // to be cut at its box may pass it (a text whose characters, each
+        // as wide as the widest, fit cannot)
+        double advance = 0;
+        if (t.alignment != taLeftJustify || (t.clip && !f.Fits(text, w)))
             advance = f.metrics->horizontalAdvance(text);
         if (t.alignment != taLeftJustify)
             x += t.alignment == taRightJustify ? w - advance : (w - advance) / 2;
