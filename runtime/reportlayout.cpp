@@ -215,7 +215,7 @@ bool pageRange(const rpt::TReportDocument& document, int firstPage, int lastPage
 } // namespace
 
 bool writeReportPdf(const rpt::TReportDocument& document, const QString& fileName, int firstPage, int lastPage,
-    QString* error)
+    QString* error, int* pages)
 {
     int first = 0;
     int last = 0;
@@ -230,6 +230,8 @@ bool writeReportPdf(const rpt::TReportDocument& document, const QString& fileNam
         *error = e.message();
         return false;
     }
+    if (pages)
+        *pages = last - first + 1;
     return true;
 }
 

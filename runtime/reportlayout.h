@@ -54,9 +54,10 @@ std::unique_ptr<mx::rpt::TReportDocument> layOutReport(const ReportFile& report,
 // Writes the pages firstPage..lastPage (from 1; lastPage below 1 or beyond
 // the end: to the end) as a PDF file, complete or not at all (an existing
 // file is replaced only by a whole new one). False with *error set, also
-// when no page lies in the range.
+// when no page lies in the range. *pages (when given) gets the number of
+// pages written.
 bool writeReportPdf(const mx::rpt::TReportDocument& document, const QString& fileName, int firstPage, int lastPage,
-    QString* error);
+    QString* error, int* pages = nullptr);
 
 // Prints those pages on printer.
 bool printReport(const mx::rpt::TReportDocument& document, QPrinter& printer, int firstPage, int lastPage,

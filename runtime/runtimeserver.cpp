@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -333,9 +334,11 @@ QStringList RuntimeServer::print(Connection* c, int first, int last, int copies)
     if (printer.isNull()) {
         if (!report.toPdf)
             say(QStringLiteral("pas d'imprimante : le rapport est écrit dans %1").arg(report.pdfFile));
-        if (!writeReportPdf(*loaded.document, report.pdfFile, first, last, &error))
+        int pages = 0;
+        if (!writeReportPdf(*loaded.document, report.pdfFile, first, last, &error, &pages))
             return err(errPrint, error);
-        return {QStringLiteral("OK"), QStringLiteral("pdf"), report.pdfFile};
+        // The program says where its report went and checks the file.
+        return {QStringLiteral("OK"), QStringLiteral("pdf"), QFileInfo(report.pdfFile).absoluteFilePath(), QString::number(pages)};
     }
     QPrinter device(printer, QPrinter::HighResolution);
     device.setCopyCount(copies);

@@ -2,6 +2,7 @@
 
 #include "core/exceptions.h"
 #include "destination/destinationtype.h"
+#include "core/userservice.h"
 #include "driver/dataset.h"
 #include "driver/destfactories.h"
 #include "reportlink/report.h"
@@ -37,6 +38,17 @@ void TMxReportSmithDestDriver::Print(TIMxDestProperties*, const QString& fileNam
     run(fileName, dataset);
     // Printed: the runtime has read what it needed.
     m_report->ClearDatasets();
+    // A report the runtime wrote as PDF (no printer, or its file says so)
+    // is told where it went, as the step's own report is.
+    const QString pdf = m_report->PrintedPdf();
+    if (!pdf.isEmpty()) {
+        const QString report = QFileInfo(m_report->ReportFileName()).fileName();
+        const int pages = m_report->PrintedPages();
+        UserService().MessageDlg(pages == 1
+                ? TranslateFmt(QStringLiteral("%s : rapport écrit dans %s (1 page)."), {report, pdf})
+                : TranslateFmt(QStringLiteral("%s : rapport écrit dans %s (%d pages)."), {report, pdf, pages}),
+            TMsgDlgType::mtInformation, mbOK);
+    }
 }
 
 void TMxReportSmithDestDriver::Customize(TIMxDestProperties*, const QString& fileName, TIMxDataset* dataset)

@@ -237,6 +237,8 @@ bool TReport::CheckPrinted(const QStringList& answer, std::int64_t sinceMs, QStr
 int TReport::Run()
 {
     m_lastApiError.clear();
+    m_printedPdf.clear();
+    m_printedPages = 0;
     TReportManager* manager = ReportManager();
     QString error;
     if (!manager->StartServer(&error))
@@ -275,6 +277,9 @@ int TReport::Run()
         if (result == 0 && !CheckPrinted(api.lastAnswer(), since, &why)) {
             m_lastApiError = why;
             result = rs::RsApi::kBadAnswer;
+        } else if (result == 0) {
+            m_printedPdf = api.printedPdf();
+            m_printedPages = api.printedPages();
         }
     }
     if (m_useRunTime && m_started && m_autoUnload && !m_preview)

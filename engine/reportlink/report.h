@@ -79,6 +79,10 @@ public:
     int Run();
     // Why the last run's call failed (empty after a success).
     QString LastApiError() const { return m_lastApiError; }
+    // The PDF file the last run's print went to, when the runtime wrote
+    // one instead of printing (empty otherwise), and its pages.
+    QString PrintedPdf() const { return m_printedPdf; }
+    int PrintedPages() const { return m_printedPages; }
 
     // The datasets offered to the runtime. OfferDataset takes a reading of
     // the dataset's rows of its own, which stays valid when the dataset
@@ -143,6 +147,8 @@ private:
     std::uint32_t m_connection = 0;
     bool m_managerGone = false;
     QString m_lastApiError;
+    QString m_printedPdf;
+    int m_printedPages = 0;
     std::vector<TReportDataset> m_datasets;
 };
 

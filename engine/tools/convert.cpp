@@ -8,7 +8,9 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace mx {
 namespace {
@@ -170,6 +172,112 @@ std::optional<double> TryStrToFloat(const QString& text)
 std::optional<int> TryStrToInt(const QString& text)
 {
     return platform::parseInteger(text);
+}
+
+QString FloatToDisplayText(double value)
+{
+    if (!std::isfinite(value))
+        return std::isnan(value) ? QStringLiteral("NAN") : value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    if (value == 0)
+        return QStringLiteral("0");
+    // 15 significant digits, rounded once: the exponent is the rounded one's
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.14e", value);
+    const char* e = std::strchr(buf, 'e');
+    const int exponent = e ? std::atoi(e + 1) : 0;
+    QString digits = QString::fromLatin1(buf, e ? int(e - buf) : int(std::strlen(buf)));
+    const bool negative = digits.startsWith(u'-');
+    if (negative)
+        digits.remove(0, 1);
+    digits.remove(u'.'); // 15 digits, the first before the point
+    while (digits.size() > 1 && digits.endsWith(u'0'))
+        digits.chop(1);
+    const QChar dec = FormatSettings().DecimalSeparator;
+    QString out;
+    if (exponent >= -5 && exponent < 15) {
+        if (exponent < 0) {
+            out = QStringLiteral("0") + dec + QString(-exponent - 1, u'0') + digits;
+        } else if (digits.size() <= exponent + 1) {
+            out = digits + QString(exponent + 1 - int(digits.size()), u'0');
+        } else {
+            out = digits.left(exponent + 1) + dec + digits.mid(exponent + 1);
+        }
+    } else {
+        out = digits.left(1);
+        if (digits.size() > 1)
+            out += dec + digits.mid(1);
+        out += u'E' + QString::number(exponent);
+    }
+    return negative ? u'-' + out : out;
+}
+
+namespace {
+
+// The exact text form of a number: -?digits(.digits)?([eE][-+]?digits)?
+bool isExactNumber(const QString& t)
+{
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && t[i] >= u'0' && t[i] <= u'9')
+            ++i;
+        return i > from;
+    };
+    if (i < n && t[i] == u'-')
+        ++i;
+    if (!digits())
+        return false;
+    if (i < n && t[i] == u'.') {
+        ++i;
+        if (!digits())
+            return false;
+    }
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        if (i < n && (t[i] == u'-' || t[i] == u'+'))
+            ++i;
+        if (!digits())
+            return false;
+    }
+    return i == n;
+}
+
+} // namespace
+
+QString DisplayFieldText(const QString& valueText, const QString& typeName)
+{
+    const bool numeric = typeName == u"NUMBER" || typeName == u"MONEY" || typeName == u"BCD";
+    const bool unknown = typeName == u"BLOB" || typeName == u"UNKNOWN";
+    if (!numeric && !unknown)
+        return valueText;
+    // only decimals and exponents change; a whole number stays whole
+    if (!valueText.contains(u'.') && !valueText.contains(u'e') && !valueText.contains(u'E'))
+        return valueText;
+    if (!isExactNumber(valueText))
+        return valueText;
+    // the usual case: a decimal of 15 digits at most, shown as it stands
+    // with the session's separator (rounding to 15 digits changes nothing)
+    if (!valueText.contains(u'e') && !valueText.contains(u'E')) {
+        int digits = 0;
+        bool leading = true;
+        for (const QChar c : valueText) {
+            if (c == u'-' || c == u'.')
+                continue;
+            if (leading && c == u'0')
+                continue;
+            leading = false;
+            ++digits;
+        }
+        if (digits <= 15) {
+            QString shown = valueText;
+            shown.replace(u'.', FormatSettings().DecimalSeparator);
+            return shown;
+        }
+    }
+    bool ok = false;
+    const double d = valueText.toDouble(&ok); // the exact form is the C form
+    return ok ? FloatToDisplayText(d) : valueText;
 }
 
 QDate StrToDate(const QString& text)

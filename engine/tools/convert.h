@@ -42,6 +42,19 @@ std::optional<QDateTime> TryStrToDateTime(const QString& text);
 std::optional<double> TryStrToFloat(const QString& text);
 std::optional<int> TryStrToInt(const QString& text);
 
+// A number as the windows and the reports show it: at most 15 significant
+// digits, the settings' decimal separator, no thousands separator; plain
+// digits from 0.00001 up to 15 digits before the separator, an exponent
+// beyond ("1,5E-7", "1E20"). 7.3199999999999994 shows as "7,32".
+QString FloatToDisplayText(double value);
+// A field's value as shown to the user, from its exact text form (the
+// dataset's: "." before the decimals, every digit that reads back) and
+// the dataset's name for its type: a number of a numeric type (NUMBER,
+// MONEY, BCD), or of an expression whose type is not known (BLOB,
+// UNKNOWN), as FloatToDisplayText; whole numbers and every other value as
+// they stand. Stored values and copies keep the exact form.
+QString DisplayFieldText(const QString& valueText, const QString& typeName);
+
 QDate StrToDate(const QString& text);
 QTime StrToTime(const QString& text);
 QDateTime StrToDateTime(const QString& text);

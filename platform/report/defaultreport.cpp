@@ -51,6 +51,9 @@ TQRExpr* addExpression(TQRBand& band, const QString& expression, int left, int t
     expr->SetTop(top);
     expr->SetWidth(width);
     expr->SetHeight(height);
+    // Columns sit side by side: a text wider than its column is cut at its
+    // edge, never drawn over the next one.
+    expr->SetAutoSize(false);
     // QRExpr1, QRExpr2... across the whole report
     return static_cast<TQRExpr*>(band.AddPart(std::move(expr)));
 }

@@ -99,10 +99,11 @@ void ExportDocument(const TReportDocument& document, TReportExportFilter& filter
 {
     try {
         filter.Start(fileName, document.PageSize.width(), document.PageSize.height(), document.ReportFont);
+        TReportPage page;
         for (int i = 0; i < document.PageCount(); ++i) {
             if (i > 0)
                 filter.NewPage();
-            const TReportPage page = document.Page(i);
+            document.ReadPage(i, page);
             for (const TPageText& t : page.texts) {
                 const TReportFont& font = t.font < document.Fonts().size() ? document.Fonts()[t.font] : document.ReportFont;
                 filter.TextOut(t.x, t.y, font, QColor(Qt::white), t.alignment, document.TextOf(t));

@@ -59,12 +59,12 @@ private:
 
 class TPageReader {
 public:
-    explicit TPageReader(const QByteArray& in) : m_in(in) {}
+    TPageReader(const char* in, qsizetype size) : m_in(in), m_size(size) {}
     qint32 i32()
     {
         need(4);
         qint32 v;
-        std::memcpy(&v, m_in.constData() + m_pos, 4);
+        std::memcpy(&v, m_in + m_pos, 4);
         m_pos += 4;
         return v;
     }
@@ -79,27 +79,29 @@ public:
         if (n < 0)
             bad();
         need(qsizetype(n) * 2);
-        QString s(reinterpret_cast<const QChar*>(m_in.constData() + m_pos), n);
+        QString s(n, Qt::Uninitialized);
+        std::memcpy(s.data(), m_in + m_pos, size_t(n) * 2);
         m_pos += qsizetype(n) * 2;
         return s;
     }
     qint32 count()
     {
         const qint32 n = i32();
-        if (n < 0 || n > m_in.size())
+        if (n < 0 || n > m_size)
             bad();
         return n;
     }
-    bool atEnd() const { return m_pos == m_in.size(); }
+    bool atEnd() const { return m_pos == m_size; }
 
 private:
     void need(qsizetype n) const
     {
-        if (n > m_in.size() - m_pos)
+        if (n > m_size - m_pos)
             bad();
     }
     [[noreturn]] static void bad() { throw EReadError(QStringLiteral("Invalid page data")); }
-    const QByteArray& m_in;
+    const char* m_in;
+    qsizetype m_size;
     qsizetype m_pos = 0;
 };
 
@@ -108,9 +110,16 @@ private:
 QByteArray EncodePage(const TReportPage& page)
 {
     QByteArray out;
+    EncodePage(page, page.number, out);
+    return out;
+}
+
+void EncodePage(const TReportPage& page, int number, QByteArray& out)
+{
+    out.clear(); // keeps its room
     out.reserve(qsizetype(64 + page.texts.size() * 48 + page.lines.size() * 24 + page.boxes.size() * 36));
     TPageWriter w(out);
-    w.i32(page.number);
+    w.i32(number);
     w.i32(qint32(page.boxes.size()));
     for (const TPageBox& b : page.boxes) {
         w.i32(b.x);
@@ -142,13 +151,18 @@ QByteArray EncodePage(const TReportPage& page)
         w.u8(quint8((t.clip ? 1 : 0) | (t.pageCount ? 2 : 0)));
         w.text(t.text);
     }
-    return out;
 }
 
 TReportPage DecodePage(const QByteArray& bytes)
 {
-    TPageReader r(bytes);
     TReportPage page;
+    DecodePage(bytes.constData(), bytes.size(), page);
+    return page;
+}
+
+void DecodePage(const char* bytes, qsizetype size, TReportPage& page)
+{
+    TPageReader r(bytes, size);
     page.number = r.i32();
     page.boxes.resize(size_t(r.count()));
     for (TPageBox& b : page.boxes) {
@@ -187,7 +201,6 @@ TReportPage DecodePage(const QByteArray& bytes)
     }
     if (!r.atEnd())
         throw EReadError(QStringLiteral("Invalid page data"));
-    return page;
 }
 
 // ---- the document --------------------------------------------------------
@@ -228,31 +241,37 @@ void TReportDocument::AddPage(const TReportPage& page)
             spoolFailed(why);
         }
     }
-    TReportPage numbered = page;
-    numbered.number = PageCount() + 1;
-    const QByteArray bytes = EncodePage(numbered);
-    if (!m_spool->file.seek(m_spool->size) || m_spool->file.write(bytes) != bytes.size())
+    EncodePage(page, PageCount() + 1, m_encoded);
+    if (!m_spool->file.seek(m_spool->size) || m_spool->file.write(m_encoded) != m_encoded.size())
         spoolFailed(m_spool->file.errorString());
-    m_offsets.emplace_back(m_spool->size, qint64(bytes.size()));
-    m_spool->size += bytes.size();
+    m_offsets.emplace_back(m_spool->size, qint64(m_encoded.size()));
+    m_spool->size += m_encoded.size();
 }
 
 TReportPage TReportDocument::Page(int index) const
 {
-    if (index < 0 || index >= PageCount())
-        throw EMxInternal(QStringLiteral("No page %1 in a report of %2").arg(index + 1).arg(PageCount()));
     if (index == m_cachedIndex && m_cached)
         return *m_cached;
+    auto page = std::make_shared<TReportPage>();
+    ReadPage(index, *page);
+    m_cached = std::move(page);
+    m_cachedIndex = index;
+    return *m_cached;
+}
+
+void TReportDocument::ReadPage(int index, TReportPage& page) const
+{
+    if (index < 0 || index >= PageCount())
+        throw EMxInternal(QStringLiteral("No page %1 in a report of %2").arg(index + 1).arg(PageCount()));
     const auto [offset, length] = m_offsets[size_t(index)];
     QFile& f = m_spool->file;
     if (!f.seek(offset))
         throw EInOutError(TranslateFmt(QStringLiteral("Impossible de relire la page %d du rapport : %s"), {index + 1, f.errorString()}));
-    const QByteArray bytes = f.read(length);
-    if (bytes.size() != length)
+    if (m_read.size() < length)
+        m_read.resize(length);
+    if (f.read(m_read.data(), length) != length)
         throw EInOutError(TranslateFmt(QStringLiteral("Impossible de relire la page %d du rapport : %s"), {index + 1, f.errorString()}));
-    m_cached = std::make_shared<TReportPage>(DecodePage(bytes));
-    m_cachedIndex = index;
-    return *m_cached;
+    DecodePage(m_read.constData(), length, page);
 }
 
 QString TReportDocument::TextOf(const TPageText& text) const

@@ -102,6 +102,9 @@ public:
     int PageCount() const { return int(m_offsets.size()); }
     // Page index (from 0), read back; raises EInOutError on a read failure.
     TReportPage Page(int index) const;
+    // The same into page, whose room is reused: a renderer going through
+    // the pages reads them all into one, so no page costs new buffers.
+    void ReadPage(int index, TReportPage& page) const;
 
     // The mark a page-count text holds until the count is known.
     static QChar PageCountMark() { return QChar(0xE000); }
@@ -113,6 +116,8 @@ private:
     struct Spool;
     std::unique_ptr<Spool> m_spool;
     std::vector<std::pair<qint64, qint64>> m_offsets; // (offset, length)
+    QByteArray m_encoded;          // the last page written, its room kept
+    mutable QByteArray m_read;     // the last page read, likewise
     mutable int m_cachedIndex = -1;
     mutable std::shared_ptr<TReportPage> m_cached;
 };
@@ -120,5 +125,9 @@ private:
 // The bytes of a page, and back; decoding raises EReadError on damage.
 QByteArray EncodePage(const TReportPage& page);
 TReportPage DecodePage(const QByteArray& bytes);
+// The same into buffers whose room is reused: out is replaced by the
+// page's bytes (numbered number), page by the page read.
+void EncodePage(const TReportPage& page, int number, QByteArray& out);
+void DecodePage(const char* bytes, qsizetype size, TReportPage& page);
 
 } // namespace mx::rpt

@@ -139,7 +139,10 @@ private:
     void startPage()
     {
         ++m_pageNo;
-        m_page = TReportPage();
+        // the former page's room is kept: a page costs no new buffers
+        m_page.boxes.clear();
+        m_page.lines.clear();
+        m_page.texts.clear();
         m_page.number = m_pageNo;
         m_y = m_top;
         if (TPreparedBand* header = band(rbPageHeader))

@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <array>
 #include <vector>
 
 #include <fcntl.h>
@@ -34,6 +35,10 @@ bool CanRender()
 
 THookSlot<void()> RenderingApplicationHook;
 
+namespace {
+constexpr double kHeightSlack = 3; // 0.1 mm
+} // namespace
+
 void RequireRendering()
 {
     if (!CanRender() && RenderingApplicationHook)
@@ -48,7 +53,33 @@ struct TPageRenderer::Fonts {
         QFont font;
         QColor color;
         double ascent = 0;
+        double height = 0;   // ascent + descent
+        double maxWidth = 0; // of the widest character
+        // advances of the Latin-1 characters, measured once each (-1: not yet)
+        std::array<double, 256> latin;
         std::unique_ptr<QFontMetricsF> metrics;
+
+        // True when text surely fits width: its characters' advances,
+        // summed one by one (kerning only narrows the shaped text), with a
+        // margin. Shaping every text to know it is the costliest part of a
+        // page, and most texts are far from their box's edge.
+        bool Fits(const QString& text, double width)
+        {
+            if (double(text.size()) * maxWidth <= width)
+                return true;
+            double sum = 0;
+            for (const QChar c : text) {
+                const char16_t u = c.unicode();
+                if (u >= 256)
+                    return false;
+                if (latin[u] < 0)
+                    latin[u] = metrics->horizontalAdvance(c);
+                sum += latin[u];
+                if (sum * 1.05 > width)
+                    return false;
+            }
+            return true;
+        }
     };
     std::vector<Entry> entries;
 };
@@ -69,11 +100,16 @@ TPageRenderer::TPageRenderer(QPainter& painter, const TReportDocument& document,
         e.color = QColor::fromRgb(f.color);
         e.metrics = std::make_unique<QFontMetricsF>(e.font, painter.device());
         e.ascent = e.metrics->ascent();
+        e.height = e.metrics->ascent() + e.metrics->descent();
+        e.maxWidth = e.metrics->maxWidth();
+        e.latin.fill(-1);
         m_fonts->entries.push_back(std::move(e));
     }
 }
 
 TPageRenderer::~TPageRenderer() = default;
+
+
 
 void TPageRenderer::Render(const TReportPage& page)
 {
@@ -109,13 +145,23 @@ void TPageRenderer::Render(const TReportPage& page)
         }
         const QString text = m_doc.TextOf(t);
         double x = X(t.x);
-        if (t.alignment != taLeftJustify) {
-            const double advance = f.metrics->horizontalAdvance(text);
-            const double w = t.width * m_sx;
+        const double w = t.width * m_sx;
+        // measured only when needed: to align, or to know whether a text
+        // to be cut at its box may pass it (a text whose characters, each
+        // as wide as the widest, fit cannot)
+        double advance = 0;
+        if (t.alignment != taLeftJustify || (t.clip && !f.Fits(text, w)))
+            advance = f.metrics->horizontalAdvance(text);
+        if (t.alignment != taLeftJustify)
             x += t.alignment == taRightJustify ? w - advance : (w - advance) / 2;
-        }
         const QPointF at(x, Y(t.y) + f.ascent);
-        if (t.clip) {
+        // A clip that would cut nothing is not set: each one costs the PDF a
+        // saved state and a path around the text, and most texts fit (a
+        // box measured in whole pixels may be a fraction of one lower than
+        // its text: 0.3 mm is allowed).
+        const bool cut = t.clip
+            && (x < X(t.x) || x + advance > X(t.x) + w || f.height > (t.height + kHeightSlack) * m_sy);
+        if (cut) {
             p.save();
             p.setClipRect(QRectF(X(t.x), Y(t.y), t.width * m_sx, t.height * m_sy));
             p.drawText(at, text);
@@ -272,10 +318,12 @@ void WritePdf(const TReportDocument& document, const QString& fileName)
             failed();
         const double s = writer.resolution() / 254.0;
         TPageRenderer renderer(painter, document, s, s);
+        TReportPage page;
         for (int i = 0; i < document.PageCount(); ++i) {
             if (file.Failed() || (i > 0 && !writer.newPage()))
                 failed();
-            renderer.Render(document.Page(i));
+            document.ReadPage(i, page);
+            renderer.Render(page);
         }
         if (!painter.end() || file.Failed())
             failed();
@@ -307,12 +355,14 @@ void PrintDocument(const TReportDocument& document, QPrinter& printer)
     // The printable area's corner is not the paper's: full page drawing
     // puts 0 at the paper's corner.
     TPageRenderer renderer(painter, document, sx, sy);
+    TReportPage page;
     for (int i = from; i <= to; ++i) {
         if (i > from && !printer.newPage()) {
             painter.end();
             throw EMxException(TranslateFmt(QStringLiteral("L'impression sur %s a échoué."), {name}));
         }
-        renderer.Render(document.Page(i - 1));
+        document.ReadPage(i - 1, page);
+        renderer.Render(page);
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
         throw EMxException(TranslateFmt(QStringLiteral("L'impression sur %s a échoué."), {name}));

@@ -34,14 +34,23 @@ QString SaveFileName(const QString& fileName, int filterIndex)
     return fileName + u'.' + ext;
 }
 
-void SaveDocument(const TReportDocument& document, const QString& fileName)
+void SaveDocument(const TReportDocument& document, const QString& fileName, int filterIndex)
 {
     const QString ext = FileNameExtension(fileName).mid(1);
-    if (ext.compare(QStringLiteral("PDF"), Qt::CaseInsensitive) == 0) {
+    const auto& entries = ExportFilters().Entries();
+    const TExportFilterEntry* entry = ext.isEmpty() ? nullptr : ExportFilters().FindByExtension(ext);
+    bool pdf = ext.compare(QStringLiteral("PDF"), Qt::CaseInsensitive) == 0;
+    if (!pdf && !entry) {
+        // the name says no format: the type chosen does
+        if (filterIndex == 0)
+            pdf = true;
+        else if (filterIndex >= 1 && filterIndex <= int(entries.size()))
+            entry = &entries[size_t(filterIndex - 1)];
+    }
+    if (pdf) {
         WritePdf(document, fileName);
         return;
     }
-    const TExportFilterEntry* entry = ExportFilters().FindByExtension(ext);
     if (!entry)
         throw EMxException(TranslateFmt(QStringLiteral("Aucun format d'enregistrement ne correspond au fichier %s."), {fileName}));
     std::unique_ptr<TReportExportFilter> filter = entry->create();

@@ -19,8 +19,10 @@ QStringList SaveFileFilters();
 QString SaveFileName(const QString& fileName, int filterIndex = -1);
 
 // Writes document into fileName as its extension says (.PDF, or a
-// filter's). Raises EMxException for an extension nothing writes, and
-// what the writer raises; the former file is then left as it was.
-void SaveDocument(const TReportDocument& document, const QString& fileName);
+// filter's); a name whose extension no format has is written in the type
+// chosen in the dialog (filterIndex into SaveFileFilters, -1 none).
+// Raises EMxException when neither says a format, and what the writer
+// raises; the former file is then left as it was.
+void SaveDocument(const TReportDocument& document, const QString& fileName, int filterIndex = -1);
 
 } // namespace mx::rpt

@@ -1,6 +1,7 @@
 #include "rowsource.h"
 
 #include "driver/dataset.h"
+#include "tools/convert.h"
 
 namespace mx::rpt {
 
@@ -50,7 +51,8 @@ bool TDatasetRows::Next()
 
 QString TDatasetRows::Value(int index)
 {
-    return m_dataset.GetFieldValue(index);
+    // numbers as the windows show them, not the exact form a copy keeps
+    return DisplayFieldText(m_dataset.GetFieldValue(index), m_dataset.GetFieldTypeName(index));
 }
 
 int TDatasetRows::RecordCount()

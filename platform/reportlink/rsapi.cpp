@@ -133,9 +133,16 @@ int RsApi::loadReport(const QString& fileName, const QString& initialValues, int
 int RsApi::printReport(int startPage, int endPage, int a, int b, int c, int copies)
 {
     QStringList answer;
-    return call({QStringLiteral("PRINT"), QString::number(startPage), QString::number(endPage), QString::number(a),
-                    QString::number(b), QString::number(c), QString::number(copies)},
+    m_printedPdf.clear();
+    m_printedPages = 0;
+    const int r = call({QStringLiteral("PRINT"), QString::number(startPage), QString::number(endPage), QString::number(a),
+                           QString::number(b), QString::number(c), QString::number(copies)},
         &answer);
+    if (r == kOk && answer.value(1) == u"pdf") {
+        m_printedPdf = answer.value(2);
+        m_printedPages = answer.value(3).toInt();
+    }
+    return r;
 }
 
 int RsApi::closeRS(int close)

@@ -58,6 +58,11 @@ public:
     // where the runtime's own settings say).
     int loadReport(const QString& fileName, const QString& initialValues, int a, int b, const QString& outputFolder = {});
     int printReport(int startPage, int endPage, int a, int b, int c, int copies);
+    // Where the last successful printReport wrote its pages when the
+    // runtime made a PDF of them (empty when it printed on a printer), and
+    // how many pages it wrote.
+    const QString& printedPdf() const { return m_printedPdf; }
+    int printedPages() const { return m_printedPages; }
     // Ends the runtime (close 1) or asks it to end without saving (0).
     int closeRS(int close);
     void registerWaitLoop(WaitLoop loop) { m_waitLoop = std::move(loop); }
@@ -98,6 +103,8 @@ private:
     int m_answerTimeoutMs = 60000;
     QString m_lastError;
     QStringList m_lastAnswer;
+    QString m_printedPdf;
+    int m_printedPages = 0;
     WaitLoop m_waitLoop;
     static std::atomic<std::int64_t> s_activity;
 };

@@ -16,6 +16,7 @@
 #include "query/querystep.h"
 #include "platform/report/defaultreport.h"
 #include "platform/report/reportparts.h"
+#include "tools/convert.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -521,7 +522,7 @@ void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
         if (field && field->Field() && dataset) {
             const int i = datasetIndexOf(dataset, field->Field()->FullName());
             if (i >= 0)
-                grid.InfoText = dataset->GetFieldValue(i);
+                grid.InfoText = DisplayFieldText(dataset->GetFieldValue(i), dataset->GetFieldTypeName(i));
         }
         break;
     }

@@ -26,6 +26,11 @@ QString TMemoryDataset::GetFieldValueByName(const QString& name)
     return {};
 }
 
+QString TMemoryDataset::GetFieldTypeName(int index)
+{
+    return index >= 0 && index < int(m_fields.size()) ? m_fields[size_t(index)].type : QString();
+}
+
 QString TMemoryDataset::GetFieldName(int index)
 {
     return index >= 0 && index < int(m_fields.size()) ? m_fields[size_t(index)].name : QString();

@@ -17,6 +17,7 @@ public:
     struct Field {
         QString name;
         int width = 10;
+        QString type = QStringLiteral("VARCHAR"); // as GetFieldTypeName says it
     };
     TMemoryDataset(std::vector<Field> fields, std::vector<QStringList> rows);
 
@@ -28,7 +29,7 @@ public:
     int GetFieldSize(int index) override { return GetFieldWidth(index); }
     int GetRecordCount() override { return int(m_rows.size()); }
     bool GetActive() override { return m_active; }
-    QString GetFieldTypeName(int) override { return QStringLiteral("VARCHAR"); }
+    QString GetFieldTypeName(int index) override;
     void First() override;
     void Last() override;
     void Next() override;

@@ -5,6 +5,7 @@
 #include "errorwindow.h"
 #include "helpsystem.h"
 #include "historydialog.h"
+#include "savedialog.h"
 #include "errors/errorhandler.h"
 #include "settings/global.h"
 
@@ -233,6 +234,16 @@ QString TWidgetUserService::SaveFileName(QWidget* parent, const TFileRequest& re
         return TUiService::SaveFileName(parent, request);
     const QStringList files = runFileDialog(parent, request, QFileDialog::AnyFile, QFileDialog::AcceptSave);
     return files.value(0);
+}
+
+TSaveChoice TWidgetUserService::SaveFileAs(QWidget* parent, const TFileRequest& request)
+{
+    if (!guiAvailable())
+        return TUiService::SaveFileAs(parent, request);
+    std::unique_ptr<QFileDialog> dlg(CreateTypedSaveDialog(request, parent ? parent : QApplication::activeWindow()));
+    if (dlg->exec() != QDialog::Accepted)
+        return {};
+    return {dlg->selectedFiles().value(0), ChosenFilterIndex(*dlg)};
 }
 
 QString TWidgetUserService::BrowseDirectory(QWidget* parent, const QString& caption, const QString& start)

@@ -25,6 +25,7 @@ public:
     QString OpenFileName(QWidget* parent, const TFileRequest& request) override;
     QStringList OpenFileNames(QWidget* parent, const TFileRequest& request) override;
     QString SaveFileName(QWidget* parent, const TFileRequest& request) override;
+    TSaveChoice SaveFileAs(QWidget* parent, const TFileRequest& request) override;
     QString BrowseDirectory(QWidget* parent, const QString& caption, const QString& start) override;
     bool PickFont(QWidget* parent, QFont& font) override;
     bool PrintDialog(QWidget* parent, QPrinter& printer) override;

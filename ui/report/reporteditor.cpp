@@ -27,6 +27,21 @@ namespace mx::ui {
 
 using namespace rpt;
 
+namespace {
+
+// The name of the band that holds control, as the band switches say it.
+QString bandOf(const TQuickRep* report, const TQRPrintable* control)
+{
+    if (report)
+        for (TQRBand* b : report->Bands())
+            for (TQRPrintable* p : b->Controls())
+                if (p == control)
+                    return TDesignLayout::BandName(*b);
+    return Translate(QStringLiteral("Rapport"));
+}
+
+} // namespace
+
 TReportEditor::TReportEditor(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ReportEditor"));
@@ -59,7 +74,7 @@ TReportEditor::TReportEditor(QWidget* parent) : QWidget(parent)
     control->setContentsMargins(6, 4, 6, 4);
     laControl = new QLabel(this);
     laControl->setObjectName(QStringLiteral("laControl"));
-    laControl->setMinimumWidth(laControl->fontMetrics().horizontalAdvance(QStringLiteral("Expression QRExpr00 :")));
+    laControl->setMinimumWidth(laControl->fontMetrics().horizontalAdvance(Translate(QStringLiteral("Expression (En-tête de colonnes) :"))));
     edText = new QLineEdit(this);
     edText->setObjectName(QStringLiteral("edText"));
     btFont = new QPushButton(QStringLiteral("|&Police..."), this);
@@ -128,17 +143,20 @@ void TReportEditor::fillSelection()
     TQRPrintable* c = Selected();
     QString label;
     QString text;
+    // A control is named by what it is and the band it lies in, never by
+    // its component name, which means nothing to the user.
+    const QString band = c ? bandOf(m_report, c) : QString();
     if (auto* l = dynamic_cast<TQRLabel*>(c)) {
-        label = TranslateFmt(QStringLiteral("Texte %s :"), {c->ComponentName()});
+        label = TranslateFmt(QStringLiteral("Texte (%s) :"), {band});
         text = l->Caption();
     } else if (auto* e = dynamic_cast<TQRExpr*>(c)) {
-        label = TranslateFmt(QStringLiteral("Expression %s :"), {c->ComponentName()});
+        label = TranslateFmt(QStringLiteral("Expression (%s) :"), {band});
         text = e->Expression();
     } else if (auto* s = dynamic_cast<TQRSysData*>(c)) {
-        label = TranslateFmt(QStringLiteral("Préfixe %s :"), {c->ComponentName()});
+        label = TranslateFmt(QStringLiteral("Préfixe (%s) :"), {band});
         text = s->Text();
     } else if (c) {
-        label = c->ComponentName();
+        label = TranslateFmt(QStringLiteral("Forme (%s)"), {band});
     } else if (TQRBand* band = Surface->SelectedBand()) {
         label = TDesignLayout::BandName(*band);
     }

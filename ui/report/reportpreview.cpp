@@ -101,7 +101,9 @@ TfmReportPreview::TfmReportPreview(QWidget* parent) : QWidget(parent)
     Connect(btSave, &QPushButton::clicked, this, [this] { Save(); });
     Connect(btClose, &QPushButton::clicked, this, [this] { close(); });
 
-    cbZoom->setCurrentIndex(zWholePage);
+    // The text at the size it prints: a whole page in a window is too
+    // small to read; the other zooms are one choice away.
+    cbZoom->setCurrentIndex(z100);
     resize(640, 720);
     LangClientLoadedOrPlain(this);
     refresh();
@@ -219,10 +221,12 @@ void TfmReportPreview::Save()
     request.fileName = m_doc->Title;
     request.filters = rpt::SaveFileFilters();
     request.defaultSuffix = QStringLiteral("PDF");
-    const QString chosen = UiService().SaveFileName(this, request);
-    if (chosen.isEmpty())
+    // the type chosen decides the format, and the extension of a name
+    // typed without one
+    const TSaveChoice chosen = UiService().SaveFileAs(this, request);
+    if (chosen.fileName.isEmpty())
         return;
-    rpt::SaveDocument(*m_doc, rpt::SaveFileName(chosen));
+    rpt::SaveDocument(*m_doc, rpt::SaveFileName(chosen.fileName, chosen.filterIndex), chosen.filterIndex);
 }
 
 bool TfmReportPreview::eventFilter(QObject* watched, QEvent* e)

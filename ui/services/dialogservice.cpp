@@ -19,6 +19,11 @@ QString TUiService::SaveFileName(QWidget*, const TFileRequest&)
     return {};
 }
 
+TSaveChoice TUiService::SaveFileAs(QWidget* parent, const TFileRequest& request)
+{
+    return {SaveFileName(parent, request), -1};
+}
+
 QString TUiService::BrowseDirectory(QWidget*, const QString&, const QString&)
 {
     return {};

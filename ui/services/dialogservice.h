@@ -35,6 +35,14 @@ struct TFileRequest {
     int helpContext = 0;
 };
 
+// What a save dialog answered: the file chosen (empty when cancelled) and
+// the file type chosen, as an index into the request's filters (-1: none
+// was chosen, the name's extension decides).
+struct TSaveChoice {
+    QString fileName;
+    int filterIndex = -1;
+};
+
 class TUiService : public TUserService {
 public:
     // The chosen file, or empty when cancelled.
@@ -42,6 +50,10 @@ public:
     // The chosen files (several may be picked), or none when cancelled.
     virtual QStringList OpenFileNames(QWidget* parent, const TFileRequest& request);
     virtual QString SaveFileName(QWidget* parent, const TFileRequest& request);
+    // A save dialog whose file type matters: the name and the type chosen.
+    // A name typed without extension gets the chosen type's (the first
+    // pattern of its filter).
+    virtual TSaveChoice SaveFileAs(QWidget* parent, const TFileRequest& request);
     // A folder; empty when cancelled.
     virtual QString BrowseDirectory(QWidget* parent, const QString& caption, const QString& start);
     // True when the user chose a font, which is then in font.

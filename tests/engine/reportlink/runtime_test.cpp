@@ -154,6 +154,9 @@ TEST_F(RuntimeTest, PrintsASampleReportFromAQueryResultAsPdf)
     // The relative file of the report goes into the private query folder.
     const Pdf pdf = ReadPdf(Path(QStringLiteral("out/CLIENTS.pdf")));
     ASSERT_GE(pdf.pages, 1);
+    // the program learns where the pages went, to tell the user
+    EXPECT_EQ(report.PrintedPdf(), QFileInfo(Path(QStringLiteral("out/CLIENTS.pdf"))).absoluteFilePath());
+    EXPECT_EQ(report.PrintedPages(), pdf.pages);
     EXPECT_TRUE(pdf.size.startsWith(u"842 x 595")) << "landscape: " << pdf.size.toStdString();
     EXPECT_TRUE(pdf.text.contains(u"Clients de Bretagne, Finistère compris")) << "the variable set: " << pdf.text.left(300).toStdString();
     EXPECT_TRUE(pdf.text.contains(u"Depuis le")) << "a caption of the report";

@@ -223,6 +223,43 @@ TEST(Convert, FrenchDefaults)
     EXPECT_THROW(StrToFloat("x"), EConvertError);
 }
 
+// Numbers shown in the grid and the reports: 15 significant digits at
+// most and the session's decimal separator; whole numbers, texts of other
+// types, and what is not a number stay as they are.
+TEST(Convert, NumbersAreShownWithFifteenDigitsAndTheSessionsSeparator)
+{
+    struct Case {
+        const char* exact;
+        const char* type;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"7.319999999999999", "NUMBER", "7,32"},
+        {"0.30000000000000004", "NUMBER", "0,3"},
+        {"-2.5", "MONEY", "-2,5"},
+        {"1234567.125", "BCD", "1234567,125"},
+        {"0.00001", "NUMBER", "0,00001"},
+        {"1.5e-07", "NUMBER", "1,5E-7"},
+        {"1e+20", "NUMBER", "1E20"},
+        {"123456789012345.6", "NUMBER", "123456789012346"},
+        {"9007199254740993", "NUMBER", "9007199254740993"}, // whole: every digit stays
+        {"12", "NUMBER", "12"},
+        {"8.8", "BLOB", "8,8"}, // an expression of no known type
+        {"7.319999999999999", "ALPHA", "7.319999999999999"}, // a text stays a text
+        {"1.2.3", "UNKNOWN", "1.2.3"},
+        {"", "NUMBER", ""},
+        {"05/03/2024", "DATE", "05/03/2024"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DisplayFieldText(QString::fromLatin1(c.exact), QString::fromLatin1(c.type)), QString::fromUtf8(c.shown))
+            << c.exact << " " << c.type;
+    EXPECT_EQ(FloatToDisplayText(0.1 + 0.2), QStringLiteral("0,3"));
+    const QChar old = FormatSettings().DecimalSeparator;
+    FormatSettings().DecimalSeparator = u'.';
+    EXPECT_EQ(FloatToDisplayText(7.319999999999999), QStringLiteral("7.32")) << "an English session";
+    FormatSettings().DecimalSeparator = old;
+}
+
 TEST(FieldMask, MasksPerLetter)
 {
     struct Case {

@@ -90,6 +90,31 @@ TEST(Paginator, RecordsOverThreePagesEachWithItsHeaderFooterAndCount)
     EXPECT_TRUE(doc->Page(0).texts.back().text.contains(TReportDocument::PageCountMark()));
 }
 
+// A renderer reads every page into one page object: a short last page
+// read after full ones holds only its own parts, the same as Page gives.
+TEST(Paginator, PagesReadIntoOnePageAreEachAsWritten)
+{
+    ListReport r;
+    auto doc = paginate(r.report, 120);
+    ASSERT_EQ(doc->PageCount(), 3);
+    TReportPage page;
+    for (int p : {0, 1, 2, 0}) {
+        doc->ReadPage(p, page);
+        const TReportPage alone = doc->Page(p);
+        EXPECT_EQ(page.number, p + 1);
+        ASSERT_EQ(page.texts.size(), alone.texts.size()) << "page " << p + 1;
+        for (size_t i = 0; i < page.texts.size(); ++i) {
+            EXPECT_EQ(page.texts[i].text, alone.texts[i].text);
+            EXPECT_EQ(page.texts[i].x, alone.texts[i].x);
+            EXPECT_EQ(page.texts[i].y, alone.texts[i].y);
+        }
+        EXPECT_EQ(page.lines.size(), alone.lines.size());
+        EXPECT_EQ(page.boxes.size(), alone.boxes.size());
+    }
+    EXPECT_EQ(page.texts.size(), 1u + 51 * 2 + 1) << "the first page again, after the short last one";
+    EXPECT_THROW(doc->ReadPage(3, page), EMxInternal);
+}
+
 // With a title (200 high) and a summary (100 high), each case ending its
 // records where the summary no longer fits on the first page.
 TEST(Paginator, TitleSummaryAndTheHeaderAndFooterOptions)

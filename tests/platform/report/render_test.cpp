@@ -19,9 +19,11 @@
 #include <QFontMetrics>
 #include <QImage>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <map>
 
 #include <sys/resource.h>
 #include <sys/sysmacros.h>
@@ -134,6 +136,66 @@ TEST(DefaultReport, OverAResultItPrintsTheNamesThenTheValues)
     EXPECT_EQ(doc->Fonts()[doc->Page(0).texts[0].font].pointSize, 9);
     EXPECT_TRUE(doc->Fonts()[doc->Page(0).texts[0].font].bold);
     EXPECT_EQ(doc->ReportFont.pointSize, 8);
+}
+
+// A computed number prints as the grid shows it, not in its exact form.
+TEST(DefaultReport, NumbersPrintAsTheWindowsShowThem)
+{
+    std::unique_ptr<mxtest::TMemoryDataset> data(new mxtest::TMemoryDataset(
+        {{QStringLiteral("PRIX"), 10, QStringLiteral("NUMBER")}, {QStringLiteral("CODE"), 10, QStringLiteral("ALPHA")}},
+        {{QStringLiteral("7.319999999999999"), QStringLiteral("1.50")}, {QStringLiteral("12"), QStringLiteral("A.2")}}));
+    TQuickRep report;
+    BuildDefaultReport(report, 1, ResultColumns(*data));
+    TDatasetRows rows(*data);
+    auto doc = Paginate(report, &rows);
+    QStringList texts;
+    for (const TPageText& t : doc->Page(0).texts)
+        texts << t.text;
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("PRIX"), QStringLiteral("CODE"), QStringLiteral("7,32"), QStringLiteral("1.50"),
+                         QStringLiteral("12"), QStringLiteral("A.2")}));
+}
+
+// Names and values longer than their column: each text is cut at its own
+// box, and the boxes of a line never overlap, so nothing is drawn over
+// the next column.
+TEST(DefaultReport, ATextWiderThanItsColumnIsCutAtItsEdge)
+{
+    std::unique_ptr<mxtest::TMemoryDataset> data(new mxtest::TMemoryDataset(
+        {{QStringLiteral("Commande de la ligne"), 4}, {QStringLiteral("Numéro de ligne"), 3}, {QStringLiteral("Quantité"), 3}},
+        {{QStringLiteral("1024"), QStringLiteral("1"), QStringLiteral("12")},
+            {QStringLiteral("Une commande au très long libellé"), QStringLiteral("2"), QStringLiteral("3")}}));
+    TQuickRep report;
+    BuildDefaultReport(report, 1, ResultColumns(*data));
+    TDatasetRows rows(*data);
+    auto doc = Paginate(report, &rows);
+    ASSERT_EQ(doc->PageCount(), 1);
+    const TReportPage page = doc->Page(0);
+    std::map<qint32, std::vector<TPageText>> lines;
+    for (const TPageText& t : page.texts)
+        lines[t.y].push_back(t);
+    ASSERT_EQ(lines.size(), 3u) << "the names, then two records";
+    int cut = 0;
+    for (auto& [y, texts] : lines) {
+        ASSERT_EQ(texts.size(), 3u) << y;
+        std::sort(texts.begin(), texts.end(), [](const TPageText& a, const TPageText& b) { return a.x < b.x; });
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const TPageText& t = texts[i];
+            if (i + 1 < texts.size()) {
+                EXPECT_LE(t.x + t.width, texts[i + 1].x) << t.text.toStdString();
+            }
+            const TReportFont& f = doc->Fonts()[t.font];
+            QFont font(f.family);
+            font.setPointSize(f.pointSize);
+            font.setBold(f.bold);
+            // 0.1 mm a unit: 254 units an inch
+            const double advance = QFontMetricsF(font).horizontalAdvance(t.text) / QFontMetricsF(font).fontDpi() * 254;
+            if (advance > t.width) {
+                ++cut;
+                EXPECT_TRUE(t.clip) << t.text.toStdString() << " is wider than its column and drawn past it";
+            }
+        }
+    }
+    EXPECT_GE(cut, 3) << "the long names and the long value do not fit";
 }
 
 // A list over three pages, in portrait and in landscape.

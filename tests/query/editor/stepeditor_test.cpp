@@ -185,6 +185,26 @@ TEST_F(EditorTest, AnEntityCaptionWiderThanItsFieldsKeepsTheNextColumnsUnderThei
     }
 }
 
+// A computed number shows as the session writes numbers, not in the exact
+// form the result keeps; texts that look like numbers stay as they are.
+TEST_F(EditorTest, TheGridShowsNumbersAsTheSessionWritesThem)
+{
+    std::vector<TMemoryDataset::Field> fields;
+    QStringList row;
+    for (TMxItem* f : *m_step->AllFields()) {
+        auto* field = static_cast<TMxQueryField*>(f);
+        const bool number = field == b1;
+        fields.push_back({field->FullName(), 10, number ? QStringLiteral("NUMBER") : QStringLiteral("ALPHA")});
+        row << (number || field == a2 ? QStringLiteral("7.319999999999999") : QStringLiteral("x"));
+    }
+    m_step->SetDataset(new TMemoryDataset(fields, {row}));
+    editor->ResultChanged();
+    ASSERT_EQ(editor->Grid()->Columns.size(), 5);
+    EXPECT_EQ(Cell(3), QStringLiteral("7,32")) << "the amount";
+    EXPECT_EQ(Cell(1), QStringLiteral("7.319999999999999")) << "a text";
+    EXPECT_EQ(m_step->Dataset()->GetFieldValue(3), QStringLiteral("7.319999999999999")) << "the result keeps every digit";
+}
+
 TEST_F(EditorTest, IndicatorSplitterRecordHintAndBackgroundPress)
 {
     // the indicator splitter moves the panels and the grid's indicator

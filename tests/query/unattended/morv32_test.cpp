@@ -163,7 +163,15 @@ TEST_F(Morv32Test, PrintsTheSalesReportThroughTheReportRuntime)
     // No printer here: the runtime writes the report beside the other results.
     for (const char* f : {"VENTES_PAR_PRODUIT.TXT", "VENTES_PAR_PRODUIT.DBF", "RAPPORT_VENTES.pdf"})
         EXPECT_TRUE(OutFiles().contains(QString::fromLatin1(f))) << f << " in " << OutFiles().join(u' ').toStdString();
-    const QString text = PdfText(QDir(Out()).filePath(QStringLiteral("RAPPORT_VENTES.pdf")));
+    const QString runtimePdf = QDir(Out()).filePath(QStringLiteral("RAPPORT_VENTES.pdf"));
+    // both PDFs of the run are told, each where it went
+    const qsizetype said = o.err.indexOf(QStringLiteral("VENTES_PAR_PRODUIT.rpt : rapport écrit dans %1 (1 page).").arg(runtimePdf));
+    EXPECT_GE(said, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QStringLiteral("Ventes par produit : rapport écrit dans %1 (1 page).")
+                                   .arg(QDir(Out()).filePath(QStringLiteral("VENTES_PAR_PRODUIT.PDF")))))
+        << o.err.toStdString();
+    EXPECT_GT(o.err.indexOf(u"Impression terminée."), said) << "said once every report was printed";
+    const QString text = PdfText(runtimePdf);
     EXPECT_TRUE(text.contains(u"Ventes par produit (toutes les commandes)")) << text.left(300).toStdString();
     EXPECT_TRUE(text.contains(u"Quantité")) << "the report's caption";
     EXPECT_TRUE(QRegularExpression(QStringLiteral("Crayon à papier HB +4461")).match(text).hasMatch()) << text.toStdString();

@@ -94,6 +94,14 @@ QString TScriptedUiService::SaveFileName(QWidget*, const TFileRequest& request)
     return nextFiles(QStringLiteral("save"), request).value(0);
 }
 
+TSaveChoice TScriptedUiService::SaveFileAs(QWidget*, const TFileRequest& request)
+{
+    TSaveChoice choice{nextFiles(QStringLiteral("save"), request).value(0), -1};
+    if (!fileTypeAnswers.isEmpty())
+        choice.filterIndex = fileTypeAnswers.takeFirst();
+    return choice;
+}
+
 QString TScriptedUiService::BrowseDirectory(QWidget*, const QString& caption, const QString& start)
 {
     TFileRequest r;

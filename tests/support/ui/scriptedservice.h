@@ -30,6 +30,7 @@ public:
     // Queued answers, each used once.
     QList<int> messageAnswers;           // mrYes, mrNo, mrCancel...
     QList<QStringList> fileAnswers;      // open, open files and save: the names chosen (empty: cancel)
+    QList<int> fileTypeAnswers;          // save with a file type: the filter chosen (none queued: -1)
     QList<QString> directoryAnswers;
     QList<std::optional<QFont>> fontAnswers;
     QList<bool> printAnswers;            // print dialog and printer set-up
@@ -52,6 +53,7 @@ public:
     QString OpenFileName(QWidget* parent, const TFileRequest& request) override;
     QStringList OpenFileNames(QWidget* parent, const TFileRequest& request) override;
     QString SaveFileName(QWidget* parent, const TFileRequest& request) override;
+    TSaveChoice SaveFileAs(QWidget* parent, const TFileRequest& request) override;
     QString BrowseDirectory(QWidget* parent, const QString& caption, const QString& start) override;
     bool PickFont(QWidget* parent, QFont& font) override;
     bool PrintDialog(QWidget* parent, QPrinter& printer) override;

@@ -91,7 +91,7 @@ TEST_F(EditorTest, SelectMoveResizeAndEditAControl)
     TQRPrintable* ville = value(1);
     QTest::mouseClick(m_editor.Surface, Qt::LeftButton, {}, at(ville));
     ASSERT_EQ(m_editor.Selected(), ville);
-    EXPECT_EQ(m_editor.laControl->text(), QStringLiteral("Expression %1 :").arg(ville->ComponentName()));
+    EXPECT_EQ(m_editor.laControl->text(), QStringLiteral("Expression (Détail) :"));
     EXPECT_EQ(m_editor.edText->text(), QStringLiteral("VILLE"));
     EXPECT_EQ(changes.count(), 0) << "selecting changes nothing";
     EXPECT_FALSE(m_query->Modified());
@@ -142,6 +142,27 @@ TEST_F(EditorTest, SelectMoveResizeAndEditAControl)
     EXPECT_EQ(saved->Expression(), QStringLiteral("CODE_POSTAL"));
     EXPECT_EQ(saved->Bounds(), ville->Bounds());
     EXPECT_EQ(saved->EffectiveFont().Size(), 14);
+}
+
+// The line above the text box says what the control is and where it lies
+// in words of the report's own, never the control's component name.
+TEST_F(EditorTest, TheSelectedControlIsNamedByItsKindAndBand)
+{
+    struct Case {
+        TQRPrintable* control;
+        const char* label;
+        const char* text;
+    };
+    TQRPrintable* title = m_report->Band(rbPageHeader)->Controls()[0];
+    for (const Case& c : {Case{title, "Expression (En-tête de page) :", "'NOM'"}, Case{value(1), "Expression (Détail) :", "VILLE"}}) {
+        QTest::mouseClick(m_editor.Surface, Qt::LeftButton, {}, at(c.control));
+        ASSERT_EQ(m_editor.Selected(), c.control);
+        EXPECT_EQ(m_editor.laControl->text(), QString::fromUtf8(c.label));
+        EXPECT_FALSE(m_editor.laControl->text().contains(c.control->ComponentName())) << c.label;
+        EXPECT_EQ(m_editor.edText->text(), QString::fromUtf8(c.text));
+        EXPECT_GE(m_editor.laControl->width(), m_editor.laControl->fontMetrics().horizontalAdvance(m_editor.laControl->text()))
+            << "the whole label shows";
+    }
 }
 
 TEST_F(EditorTest, BandSwitchesAndOrientation)

@@ -104,6 +104,7 @@ TEST_F(PreviewTest, PagesAndZoom)
     EXPECT_EQ(page(), QStringLiteral("Page 1 sur 3"));
 
     // the whole page fits the view; 100 % is the paper's size
+    m_preview.SetZoomChoice(ui::TfmReportPreview::zWholePage);
     const QSize room = m_preview.sbPages->viewport()->size();
     const QSize sheet = m_preview.pvPage->SheetSize(m_preview.Zoom());
     EXPECT_LE(sheet.width() + 2 * ui::TPageView::kBorder, room.width());
@@ -117,6 +118,24 @@ TEST_F(PreviewTest, PagesAndZoom)
     // drawing the page reads only the pages: the records may be gone
     m_data.reset();
     EXPECT_FALSE(m_preview.grab().isNull());
+}
+
+// A new preview shows the text at the size it prints, whatever the size
+// of its window; a whole page is a choice away.
+TEST_F(PreviewTest, OpensAtTheZoomTheTextPrintsAt)
+{
+    for (const QSize size : {QSize(600, 700), QSize(400, 300), QSize(1400, 1000)}) {
+        ui::TfmReportPreview preview;
+        preview.resize(size);
+        preview.Preview(*m_report, m_data.get());
+        preview.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(preview.cbZoom->currentIndex(), ui::TfmReportPreview::z100) << size.width();
+        EXPECT_EQ(preview.cbZoom->currentText(), QStringLiteral("100 %"));
+        EXPECT_DOUBLE_EQ(preview.Zoom(), 1.0) << size.width();
+        preview.SetZoomChoice(ui::TfmReportPreview::zWholePage);
+        EXPECT_LT(preview.Zoom(), 1.0) << "the whole page is smaller than the paper";
+    }
 }
 
 TEST_F(PreviewTest, SaveOffersPdfAndTheFiltersAndWritesWhatIsChosen)
@@ -143,6 +162,39 @@ TEST_F(PreviewTest, SaveOffersPdfAndTheFiltersAndWritesWhatIsChosen)
         said = said || r.text.contains(QStringLiteral("Aucun format d'enregistrement ne correspond au fichier"));
     EXPECT_TRUE(said);
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QStringLiteral("clients.xyz"))));
+}
+
+// The file type chosen in the save dialog decides what is written, and a
+// name typed without extension gets that type's.
+TEST_F(PreviewTest, TheTypeChosenInTheSaveDialogDecidesTheFormat)
+{
+    ui::test::ScopedScriptedUi ui;
+    struct Case {
+        const char* typed;
+        int type; // in the dialog's filters: PDF, HTML, CSV
+        const char* written;
+        const char* starts;
+    };
+    const Case cases[] = {
+        {"rapport", 1, "rapport.HTM", "<html"},
+        {"liste", 2, "liste.CSV", "NOM1\n"},
+        {"document", 0, "document.PDF", "%PDF"},
+        {"notes.txt", 1, "notes.txt", "<html"}, // an extension no format has: the type chosen
+        {"clients.csv", 0, "clients.csv", "NOM1\n"}, // an extension a format has: that format
+    };
+    for (const Case& c : cases) {
+        ui.service.fileAnswers = {{m_dir.filePath(QString::fromUtf8(c.typed))}};
+        ui.service.fileTypeAnswers = {c.type};
+        click(m_preview.btSave);
+        const QString written = m_dir.filePath(QString::fromUtf8(c.written));
+        ASSERT_TRUE(QFileInfo::exists(written)) << c.typed << " -> " << c.written;
+        EXPECT_TRUE(mxtest::ReadAll(written).startsWith(c.starts)) << c.written << ": " << mxtest::ReadAll(written).left(40).toStdString();
+        if (QString::fromUtf8(c.written) != QString::fromUtf8(c.typed)) {
+            EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QString::fromUtf8(c.typed)))) << "nothing under the bare name";
+        }
+    }
+    EXPECT_EQ(rtest::ReadPdfInfo(m_dir.filePath(QStringLiteral("document.PDF"))).pages, 3);
+    EXPECT_EQ(ui.service.count(QStringLiteral("exception")) + ui.service.count(QStringLiteral("warning")), 0);
 }
 
 TEST_F(PreviewTest, PrintGoesThroughThePrintDialogWithItsPageRange)

@@ -1,14 +1,21 @@
 // The guarded slots and the scripted service every window test uses.
 
 #include "guarded.h"
+#include "savedialog.h"
 #include "scriptedservice.h"
 
 #include "core/exceptions.h"
 #include "errors/errorhandler.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -85,6 +92,41 @@ TEST(ScriptedService, WithoutAnInstalledServiceNothingIsAsked)
     TFileRequest r;
     EXPECT_EQ(UiService().SaveFileName(nullptr, r), QString());
     EXPECT_EQ(UiService().BrowseDirectory(nullptr, QStringLiteral("Dossier"), QString()), QString());
+}
+
+// A name typed without extension in a save dialog gets the extension of
+// the file type chosen, and the caller learns which type it was.
+TEST(SaveDialog, TheTypeChosenGivesItsExtensionToANameWithoutOne)
+{
+    app();
+    QTemporaryDir dir;
+    TFileRequest r;
+    r.caption = QStringLiteral("Enregistrer le rapport");
+    r.directory = dir.path();
+    r.filters = {QStringLiteral("Document PDF (*.PDF *.pdf)"), QStringLiteral("HTML document (*.HTM *.htm)"),
+        QStringLiteral("CSV comma separated (*.CSV *.csv)")};
+    r.defaultSuffix = QStringLiteral("PDF");
+    std::unique_ptr<QFileDialog> dlg(CreateTypedSaveDialog(r));
+    EXPECT_EQ(dlg->defaultSuffix(), QStringLiteral("PDF"));
+    EXPECT_EQ(ChosenFilterIndex(*dlg), 0);
+    auto* types = dlg->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(types && name);
+    dlg->show();
+    QTest::keyClick(types, Qt::Key_Down);
+    EXPECT_EQ(ChosenFilterIndex(*dlg), 1);
+    EXPECT_EQ(dlg->defaultSuffix(), QStringLiteral("HTM"));
+    name->setText(QStringLiteral("rapport"));
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->selectedFiles(), QStringList{QDir(dir.path()).filePath(QStringLiteral("rapport.HTM"))});
+
+    struct Case {
+        const char* filter;
+        const char* ext;
+    };
+    for (const Case c : {Case{"Document PDF (*.PDF *.pdf)", "PDF"}, Case{"Tout (*)", ""}, Case{"Texte", ""}})
+        EXPECT_EQ(FilterExtension(QString::fromUtf8(c.filter)), QString::fromUtf8(c.ext)) << c.filter;
 }
 
 } // namespace
