@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the object file fuzzer with clang in its own folder and runs it for
 # a bounded time (seconds, default 60), then the engine's query and model
-# classes seeded with the sample's files and the report record fuzzer, each
-# for a third of that. Fails on any crash, leak or hang, and on a report
+# classes seeded with the sample's files, the report record fuzzer and the
+# local server's frames, each for a third of that. Fails on any crash, leak or hang, and on a report
 # record that does not come back as the same bytes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -52,3 +52,15 @@ MORVELIN_FUZZ_SEEDS="$report_corpus" "$build/bin/fuzz_report" -runs=0 "$report_c
   -print_final_stats=1 "$report_corpus" 2>"$build/fuzz-report.log" || { tail -n 60 "$build/fuzz-report.log"; exit 1; }
 grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-report.log" || true
 echo "fuzz_report: no fault in ${report_seconds}s"
+
+# The local server's frames, for a third of the time (10 s at least).
+cmake --build "$build" --target fuzz_serverframes -j"$(nproc)"
+server_seconds=$(( seconds / 3 > 10 ? seconds / 3 : 10 ))
+server_corpus="$build/corpus-server"
+rm -rf "$server_corpus"
+mkdir -p "$server_corpus"
+MORVELIN_FUZZ_SEEDS="$server_corpus" "$build/bin/fuzz_serverframes" -runs=0 "$server_corpus" >/dev/null 2>&1 || true
+"$build/bin/fuzz_serverframes" -max_total_time="$server_seconds" -timeout=30 -rss_limit_mb=2048 -max_len=16384 \
+  -print_final_stats=1 "$server_corpus" 2>"$build/fuzz-server.log" || { tail -n 60 "$build/fuzz-server.log"; exit 1; }
+grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-server.log" || true
+echo "fuzz_serverframes: no fault in ${server_seconds}s"

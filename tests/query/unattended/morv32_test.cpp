@@ -27,6 +27,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace mx;
 
 namespace {
@@ -271,6 +273,45 @@ TEST_F(Morv32Test, WithoutAQueryItSaysWhyAndFails)
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         const Outcome o = Run(c.args);
         EXPECT_EQ(o.status, 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
+        EXPECT_FALSE(o.err.contains(u"Impression terminée."));
+    }
+    EXPECT_TRUE(OutFiles().isEmpty());
+}
+
+// What is not a query file of a bounded size is refused before it is read:
+// a pipe nobody writes to, a device that never ends, a sparse file of
+// 3 GB. Each says why with status 1; none waits or runs out of memory.
+TEST_F(Morv32Test, APipeADeviceOrAHugeFileIsRefusedWithoutBeingRead)
+{
+    const QString fifo = Path(QStringLiteral("TUBE.MQR"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString big = Path(QStringLiteral("GROS.MQR"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(3) << 30));
+    }
+    // A header that says the stream is longer than the file.
+    QByteArray cut = mxtest::ReadAll(mxtest::SampleFile(QStringLiteral("CLIENTS.MQR")));
+    cut.truncate(cut.size() / 2);
+    const QString half = Path(QStringLiteral("MOITIE.MQR"));
+    mxtest::WriteAll(half, cut);
+    struct Case {
+        QString file;
+        const char* says;
+    };
+    const Case cases[] = {
+        {fifo, "not a regular file"},
+        {QStringLiteral("/dev/zero"), "not a regular file"},
+        {big, "3221225472 bytes"},
+        {half, "The header gives a stream of"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const Outcome o = Run({QStringLiteral("/EXE"), c.file});
+        EXPECT_EQ(o.status, 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(c.file)) << o.err.toStdString();
         EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
         EXPECT_FALSE(o.err.contains(u"Impression terminée."));
     }
