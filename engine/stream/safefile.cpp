@@ -144,8 +144,8 @@ QByteArray ReadObjectFileBytes(const QString& fileName, qint64 maxSize)
     if (size > maxSize)
         throw cannot(Format(QStringLiteral("The file holds %d bytes; an object file holds at most %d."), {size, maxSize}));
 
-    // The resource header gives the stream's size: a file that holds less
-    // is refused before its data is read.
+    // The resource header gives the stream's size: one over the bound is
+    // refused before the data is read.
     char head[96];
     const qsizetype headSize = readSome(file.fd, head, std::min<qsizetype>(qsizetype(sizeof head), qsizetype(size)));
     if (headSize < 0)
@@ -161,12 +161,13 @@ QByteArray ReadObjectFileBytes(const QString& fileName, qint64 maxSize)
         if (zero) {
             const qsizetype sizeAt = static_cast<const char*>(zero) - head + 1 + qsizetype(sizeof kResourceFlags);
             if (sizeAt + kResourceSizeBytes <= headSize) {
+                // A file cut short is read: the reader says where its
+                // stream ends.
                 const qint64 stated = qFromLittleEndian<quint32>(head + sizeAt);
-                const qint64 holds = size - (sizeAt + kResourceSizeBytes);
-                if (stated > holds)
+                if (stated > maxSize)
                     throw EReadError(EscapeControls(Format(
-                        QStringLiteral("Error reading %s, byte %d: The header gives a stream of %d bytes, the data holds %d"),
-                        {fileName, qint64(sizeAt), stated, holds})));
+                        QStringLiteral("Error reading %s, byte %d: The header gives a stream of %d bytes; an object file holds at most %d"),
+                        {fileName, qint64(sizeAt), stated, maxSize})));
             }
         }
     }

@@ -23,8 +23,9 @@ inline constexpr qint64 kMaxObjectFileSize = qint64(256) << 20;
 
 // The bytes of an object file as they stand. Only a regular file is
 // opened, never waiting (a pipe or a device is refused, not read); a file
-// over maxSize, or whose resource header gives a stream longer than the
-// file holds, is refused before its data is read. Raises EInOutError (or
+// over maxSize, or whose resource header gives a stream over maxSize, is
+// refused before its data is read (a stream longer than the file is the
+// reader's to tell, at the byte where it ends). Raises EInOutError (or
 // EReadError for the header) with the file named.
 QByteArray ReadObjectFileBytes(const QString& fileName, qint64 maxSize = kMaxObjectFileSize);
 

@@ -47,6 +47,9 @@ void setError(const QString& text)
 // running its event loop (other threads' calls are served there).
 std::atomic<bool> g_serverThreadEnded{false};
 std::atomic<bool> g_serverLoopSeen{false};
+// The server was made here, not by the query program, whose thread runs
+// the program's event loop.
+std::atomic<bool> g_madeHere{false};
 
 struct TServerThreadWatch {
     bool armed = false;
@@ -84,8 +87,11 @@ void bringUpEngine()
 
 TfmOleDdeServer* bringUpServer()
 {
-    if (TfmOleDdeServer* server = DdeServer())
+    if (TfmOleDdeServer* server = DdeServer()) {
+        if (!g_madeHere)
+            g_serverLoopSeen = true;
         return server;
+    }
     std::lock_guard<std::mutex> lock(g_bringUpMutex);
     if (TfmOleDdeServer* server = DdeServer())
         return server;
@@ -101,6 +107,7 @@ TfmOleDdeServer* bringUpServer()
         }
         auto make = [] {
             bringUpEngine();
+            g_madeHere = true;
             CreateDdeServer();
             watchServerThread();
         };

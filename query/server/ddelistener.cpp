@@ -61,7 +61,7 @@ TDdeListener::TDdeListener(TfmOleDdeServer* server, QObject* parent)
         }
     });
     m_idleTimer = new QTimer(this);
-    m_idleTimer->setInterval(std::max(10, m_idleTimeoutMs / 4));
+    m_idleTimer->setInterval(std::clamp(m_idleTimeoutMs / 4, 10, 1000));
     connect(m_idleTimer, &QTimer::timeout, this, &TDdeListener::closeIdle);
 }
 

@@ -12,6 +12,7 @@
 #include "model/queryfield.h"
 #include "model/table.h"
 #include "query/query.h"
+#include "stream/filer.h"
 
 #include "pdftools.h"
 #include "samplefiles.h"
@@ -24,6 +25,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -292,11 +294,14 @@ TEST_F(Morv32Test, APipeADeviceOrAHugeFileIsRefusedWithoutBeingRead)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_TRUE(f.resize(qint64(3) << 30));
     }
-    // A header that says the stream is longer than the file.
-    QByteArray cut = mxtest::ReadAll(mxtest::SampleFile(QStringLiteral("CLIENTS.MQR")));
-    cut.truncate(cut.size() / 2);
-    const QString half = Path(QStringLiteral("MOITIE.MQR"));
-    mxtest::WriteAll(half, cut);
+    // A small file whose header says its stream holds 3 GB.
+    QByteArray claims = mxtest::ReadAll(mxtest::SampleFile(QStringLiteral("CLIENTS.MQR")));
+    ScrambleFileBytes(claims);
+    const qsizetype sizeAt = claims.indexOf('\0', 3) + 3;
+    qToLittleEndian<quint32>(quint32(3) << 30, claims.data() + sizeAt);
+    ScrambleFileBytes(claims);
+    const QString half = Path(QStringLiteral("ANNONCE.MQR"));
+    mxtest::WriteAll(half, claims);
     struct Case {
         QString file;
         const char* says;
@@ -305,7 +310,7 @@ TEST_F(Morv32Test, APipeADeviceOrAHugeFileIsRefusedWithoutBeingRead)
         {fifo, "not a regular file"},
         {QStringLiteral("/dev/zero"), "not a regular file"},
         {big, "3221225472 bytes"},
-        {half, "The header gives a stream of"},
+        {half, "The header gives a stream of 3221225472 bytes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
