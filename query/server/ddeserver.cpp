@@ -40,6 +40,16 @@ QString outcomeReason(const TRunOutcome& outcome)
     return texts.join(u'\n');
 }
 
+// What was told, then the exception's own text when it adds to it.
+QString withException(const QString& told, const QString& text)
+{
+    if (told.isEmpty())
+        return text;
+    if (text.isEmpty() || told.contains(text))
+        return told;
+    return told + u'\n' + text;
+}
+
 } // namespace
 
 struct TfmOleDdeServer::TServedQuery {
@@ -173,9 +183,7 @@ int TfmOleDdeServer::LoadQuery(const QString& name, const QString& fileName, con
         const QString told = outcomeReason(outcome);
         return failWith(told.isEmpty() ? Translate(QStringLiteral("Abandon par l'utilisateur")) : told);
     } catch (const std::exception& e) {
-        const QString text = ExceptionMessage(e);
-        const QString told = outcomeReason(outcome);
-        return failWith(told.isEmpty() || told.contains(text) ? (told.isEmpty() ? text : told) : told + u'\n' + text);
+        return failWith(withException(outcomeReason(outcome), ExceptionMessage(e)));
     } catch (...) {
         return failWith(outcomeReason(outcome));
     }
@@ -225,9 +233,7 @@ int TfmOleDdeServer::RunQuery(const QString& name)
         const QString told = outcomeReason(outcome);
         return failWith(told.isEmpty() ? Translate(QStringLiteral("Abandon par l'utilisateur")) : told);
     } catch (const std::exception& e) {
-        const QString told = outcomeReason(outcome);
-        const QString text = ExceptionMessage(e);
-        return failWith(told.isEmpty() || told.contains(text) ? (told.isEmpty() ? text : told) : told + u'\n' + text);
+        return failWith(withException(outcomeReason(outcome), ExceptionMessage(e)));
     } catch (...) {
         return failWith(outcomeReason(outcome));
     }
