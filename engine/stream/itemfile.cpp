@@ -116,14 +116,10 @@ void TMxItem::LoadFromVariant(const QByteArray& bytes)
 
 void TMxItem::LoadFromFile(const QString& fileName)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        throw EInOutError(Format(QStringLiteral("Cannot open file \"%s\". %s"), {fileName, f.errorString()}));
     // A file the system saved is scrambled whole. Only when its header does
     // not read as scrambled is it read plainly: the error of a damaged
     // scrambled file is then its own, not that of a plain second attempt.
-    const QByteArray bytes = PlainFileBytes(f.readAll());
-    f.close();
+    const QByteArray bytes = PlainFileBytes(ReadObjectFileBytes(fileName));
     loadStream(*this, bytes, fileName);
 }
 

@@ -17,4 +17,16 @@ QString BackupFileName(const QString& fileName);
 // kept in the backup file (replacing an older backup). Raises EInOutError.
 void WriteFileWithBackup(const QString& fileName, const QByteArray& bytes, bool keepBackup = true);
 
+// The largest object file (query, model, definition file) read: a file
+// held whole in memory, past this size, is refused before it is read.
+inline constexpr qint64 kMaxObjectFileSize = qint64(256) << 20;
+
+// The bytes of an object file as they stand. Only a regular file is
+// opened, never waiting (a pipe or a device is refused, not read); a file
+// over maxSize, or whose resource header gives a stream over maxSize, is
+// refused before its data is read (a stream longer than the file is the
+// reader's to tell, at the byte where it ends). Raises EInOutError (or
+// EReadError for the header) with the file named.
+QByteArray ReadObjectFileBytes(const QString& fileName, qint64 maxSize = kMaxObjectFileSize);
+
 } // namespace mx

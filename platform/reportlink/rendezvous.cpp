@@ -1,5 +1,7 @@
 #include "rendezvous.h"
 
+#include "platform/core/privatefolder.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -40,20 +42,12 @@ bool fillAddress(const QString& path, sockaddr_un* addr, QString* error)
 QString socketFolder(QString* error)
 {
     const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString folder = runtimeDir.isEmpty() ? QStringLiteral("/tmp/morvelin-%1").arg(geteuid())
-                                                : QDir(runtimeDir).filePath(QStringLiteral("morvelin"));
-    const QByteArray name = QFile::encodeName(folder);
-    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
-        *error = QStringLiteral("Cannot make %1: %2").arg(folder, errnoText(errno));
-        return {};
-    }
-    struct stat st {};
-    if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        *error = QStringLiteral("%1 is not a folder").arg(folder);
-        return {};
-    }
-    if (st.st_uid != geteuid() || (st.st_mode & 077) != 0) {
-        *error = QStringLiteral("%1 is not private to this user").arg(folder);
+    const QString folder = runtimeDir.isEmpty() || !QDir::isAbsolutePath(runtimeDir)
+        ? fallbackRuntimeFolder()
+        : QDir(runtimeDir).filePath(QStringLiteral("morvelin"));
+    QString why;
+    if (!checkPrivateFolder(folder, true, &why)) {
+        *error = QStringLiteral("%1 is not private to this user: %2").arg(folder, why);
         return {};
     }
     return folder;

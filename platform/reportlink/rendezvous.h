@@ -2,7 +2,8 @@
 // Where the program finds a running report runtime: a UNIX socket per
 // user, named after the runtime's kind ("RS_RUNTIME" for the run-time
 // engine, "ReportSmith" for the full program), in
-// $XDG_RUNTIME_DIR/morvelin/, or /tmp/morvelin-<uid>/ without it. The
+// $XDG_RUNTIME_DIR/morvelin/, or without it the user's fallback folder
+// (platform/core/privatefolder.h), the local server's too. The
 // folder is made with mode 0700 and refused when another user owns it or
 // others may enter it. A runtime counts as found when its socket accepts a
 // connection.

@@ -1,4 +1,5 @@
 #include "ddeclient.h"
+#include "ddemacro.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -86,11 +87,23 @@ bool TClient::Connect(const QString& socketPath, int timeoutMs)
     return true;
 }
 
+bool TClient::Send(char op, const QString& payload)
+{
+    QByteArray bytes = payload.toUtf8();
+    const bool sent = Send(op, bytes);
+    // Macros may hold a password.
+    WipeText(bytes);
+    return sent;
+}
+
 bool TClient::Send(char op, const QByteArray& payload)
 {
     if (!m_socket)
         return fail(QStringLiteral("Pas de connexion au serveur."));
-    if (m_socket->write(EncodeFrame(op, payload)) < 0)
+    QByteArray frame = EncodeFrame(op, payload);
+    const qint64 written = m_socket->write(frame);
+    WipeText(frame);
+    if (written < 0)
         return fail(QStringLiteral("La connexion au serveur a été perdue : %1.").arg(m_socket->errorString()));
     // Out to the system at once, without waiting: pipelined requests reach
     // the server while the answers are read.

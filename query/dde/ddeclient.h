@@ -35,7 +35,7 @@ public:
 
     // For pipelining: requests go out at once, answers are read in order.
     bool Send(char op, const QByteArray& payload);
-    bool Send(char op, const QString& payload) { return Send(op, payload.toUtf8()); }
+    bool Send(char op, const QString& payload);
     bool Flush(int timeoutMs = -1);
     std::optional<TFrame> Receive(int timeoutMs = -1);
 

@@ -58,4 +58,53 @@ bool MacroFillsData(const QString& command)
     return command == u"GETEOF" || command == u"GETRECORD";
 }
 
+void WipeText(QString& text) noexcept
+{
+    // Only a buffer of its own is overwritten: a shared one belongs to
+    // another text too, which wipes it when it goes.
+    if (!text.isDetached()) {
+        text = QString();
+        return;
+    }
+    volatile char16_t* p = reinterpret_cast<char16_t*>(text.data());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        p[i] = 0;
+    text.clear();
+    text.squeeze();
+}
+
+void WipeText(QByteArray& bytes) noexcept
+{
+    if (!bytes.isDetached()) {
+        bytes = QByteArray();
+        return;
+    }
+    volatile char* p = bytes.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        p[i] = 0;
+    bytes.clear();
+    bytes.squeeze();
+}
+
+void WipeText(std::string& text) noexcept
+{
+    volatile char* p = text.data();
+    for (size_t i = 0; i < text.size(); ++i)
+        p[i] = 0;
+    text.clear();
+    text.shrink_to_fit();
+}
+
+void WipeText(QStringList& texts) noexcept
+{
+    for (QString& t : texts)
+        WipeText(t);
+    texts.clear();
+}
+
+void WipeText(TMacro& macro) noexcept
+{
+    WipeText(macro.args);
+}
+
 } // namespace mx::dde

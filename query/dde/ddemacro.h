@@ -10,8 +10,11 @@
 // both ends; the first empty one ends the list. Commas inside quotes are
 // not protected: a value holding a comma cannot be passed.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <string>
 
 namespace mx::dde {
 
@@ -24,5 +27,13 @@ TMacro ParseMacro(const QString& line);
 
 // The macros whose answer is read from the item "Data" afterwards.
 bool MacroFillsData(const QString& command);
+
+// Overwrites a text that held a password before it is let go, so that
+// nothing of it stays in the program's memory once it has been checked.
+void WipeText(QString& text) noexcept;
+void WipeText(QByteArray& bytes) noexcept;
+void WipeText(std::string& text) noexcept;
+void WipeText(QStringList& texts) noexcept;
+void WipeText(TMacro& macro) noexcept;
 
 } // namespace mx::dde

@@ -1,5 +1,7 @@
 #include "ddeprotocol.h"
 
+#include "platform/core/privatefolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -47,11 +49,7 @@ std::optional<QString> DecodeText(const QByteArray& payload)
 TSocketLocation SocketLocation(const QString& service)
 {
     TSocketLocation location;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
-        location.folder = QDir::cleanPath(runtime);
-    else
-        location.folder = QDir(QDir::tempPath()).filePath(QStringLiteral("morvelin-%1").arg(geteuid()));
+    location.folder = platform::userRuntimeFolder();
     location.path = location.folder + u'/' + service + QStringLiteral(".dde");
     return location;
 }
@@ -65,30 +63,7 @@ QString ProgramServiceName()
 
 bool CheckPrivateFolder(const QString& folder, bool create, QString* error)
 {
-    auto fail = [error](const QString& text) {
-        if (error)
-            *error = text;
-        return false;
-    };
-    const QByteArray name = QFile::encodeName(folder);
-    struct stat st {};
-    if (::lstat(name.constData(), &st) != 0) {
-        if (errno != ENOENT || !create)
-            return fail(QStringLiteral("Le dossier %1 est inaccessible : %2.").arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
-        if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
-            return fail(QStringLiteral("Le dossier %1 n'a pas pu être créé : %2.").arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
-        if (::lstat(name.constData(), &st) != 0)
-            return fail(QStringLiteral("Le dossier %1 est inaccessible : %2.").arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
-    }
-    if (!S_ISDIR(st.st_mode))
-        return fail(QStringLiteral("%1 n'est pas un dossier.").arg(folder));
-    if (st.st_uid != geteuid())
-        return fail(QStringLiteral("Le dossier %1 appartient à un autre utilisateur.").arg(folder));
-    if ((st.st_mode & 077) != 0)
-        return fail(QStringLiteral("Le dossier %1 est ouvert à d'autres utilisateurs (mode %2) : il doit avoir le mode 0700.")
-                .arg(folder)
-                .arg(QString::number(st.st_mode & 07777, 8).rightJustified(4, u'0')));
-    return true;
+    return platform::checkPrivateFolder(folder, create, error);
 }
 
 std::optional<uid_t> PeerUid(qintptr descriptor)

@@ -56,8 +56,9 @@ quint32 PayloadLength(const char* header);
 std::optional<QString> DecodeText(const QByteArray& payload);
 
 // Where the socket of a service lives for the current user: the folder
-// $XDG_RUNTIME_DIR when it is set, else <temporary folder>/morvelin-<uid>,
-// and the socket <folder>/<service>.dde.
+// $XDG_RUNTIME_DIR when it is set, else morvelin-<uid> in the user's cache
+// folder (platform/core/privatefolder.h), and the socket
+// <folder>/<service>.dde.
 struct TSocketLocation {
     QString folder;
     QString path;

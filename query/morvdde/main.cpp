@@ -5,8 +5,13 @@
 //       morvdde 'LOAD(V, /chemin/VENTES_PAR_PRODUIT.MQR)' 'RUN(V)' 'FIRST(V)' 'GETEOF(V)' 'GETRECORD(V)'
 //   morvdde -           the macros of standard input, one a line
 //
-// Exit status: 0 every macro sent; 1 no server, or the connection was
-// refused or lost; 2 a wrong command line.
+// A macro holding a password goes on standard input: the command line of
+// a program is seen by every local user. Passwords read are overwritten
+// once sent.
+//
+// Exit status: 0 every macro sent; 1 no server, the connection was
+// refused or lost, or a LOAD or a RUN failed (the reason on standard
+// error); 2 a wrong command line.
 
 #include "dde/ddeclient.h"
 #include "dde/ddemacro.h"
@@ -33,7 +38,12 @@ int usage()
                "        morvdde -          (les macros de l'entrée standard, une par ligne)\n"
                "Envoie chaque macro au morv32 de cet utilisateur et affiche l'élément Data\n"
                "après GETEOF et GETRECORD. Exemple :\n"
-               "  morvdde 'LOAD(V, /chemin/VENTES_PAR_PRODUIT.MQR)' 'RUN(V)' 'FIRST(V)' 'GETEOF(V)' 'GETRECORD(V)'\n",
+               "  morvdde 'LOAD(V, /chemin/VENTES_PAR_PRODUIT.MQR)' 'RUN(V)' 'FIRST(V)' 'GETEOF(V)' 'GETRECORD(V)'\n"
+               "Un LOAD avec mot de passe se donne sur l'entrée standard (morvdde -) : la ligne de\n"
+               "commande d'un programme est visible de tous les utilisateurs de la machine.\n"
+               "  printf '%s\\n' 'LOAD(V, /chemin/REQ.MQR, Claire, secret)' 'RUN(V)' | morvdde -\n"
+               "Statut : 0 tout a été envoyé ; 1 pas de serveur, connexion refusée ou perdue,\n"
+               "LOAD ou RUN refusé (la raison sur la sortie d'erreur) ; 2 ligne de commande fausse.\n",
         stderr);
     return 2;
 }
@@ -41,7 +51,9 @@ int usage()
 // Sends one macro; prints Data after the macros that fill it.
 bool send(mx::dde::TClient& client, const QString& macro)
 {
-    const bool readData = mx::dde::MacroFillsData(mx::dde::ParseMacro(macro).command);
+    mx::dde::TMacro parsed = mx::dde::ParseMacro(macro);
+    const bool readData = mx::dde::MacroFillsData(parsed.command);
+    mx::dde::WipeText(parsed);
     const std::optional<QString> data = client.Execute(macro, readData);
     if (!data) {
         printError(client.Error());
@@ -61,7 +73,16 @@ bool send(mx::dde::TClient& client, const QString& macro)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    // What the command line held is seen by others for as long as it
+    // stays there.
+    for (int i = 1; i < argc; ++i)
+        for (char* p = argv[i]; *p; ++p)
+            *p = 0;
+    struct TWipe {
+        QStringList& args;
+        ~TWipe() { mx::dde::WipeText(args); }
+    } wipeArgs{args};
     if (args.isEmpty() || args.contains(QStringLiteral("-h")) || args.contains(QStringLiteral("--help")))
         return usage();
 
@@ -70,20 +91,24 @@ int main(int argc, char** argv)
         printError(client.Error());
         return 1;
     }
-    for (const QString& arg : args) {
+    for (QString& arg : args) {
         if (arg != u"-") {
-            if (!send(client, arg))
+            const bool sent = send(client, arg);
+            mx::dde::WipeText(arg);
+            if (!sent)
                 return 1;
             continue;
         }
         std::string line;
         while (std::getline(std::cin, line)) {
             QString macro = QString::fromLocal8Bit(line.c_str(), qsizetype(line.size()));
+            mx::dde::WipeText(line);
             if (macro.endsWith(u'\r'))
                 macro.chop(1);
-            if (macro.trimmed().isEmpty())
-                continue;
-            if (!send(client, macro))
+            const bool blank = macro.trimmed().isEmpty();
+            const bool sent = blank || send(client, macro);
+            mx::dde::WipeText(macro);
+            if (!sent)
                 return 1;
         }
     }

@@ -5,7 +5,8 @@
  *
  * Strings are UTF-8 and zero-terminated; they are copied on entry. Every
  * function turns every failure into its result: 0 (1 for mxiEof), and
- * shows nothing. A null pointer where a text is expected is a failure.
+ * shows nothing; mxiLastError then says why. A null pointer where a text
+ * is expected is a failure.
  *
  * Inside the query program the functions work on the program's own
  * server. In any other program the first call brings up what they need,
@@ -17,7 +18,9 @@
  * Call them from the thread that made the application object. A call
  * from another thread waits until that thread runs its event loop and no
  * query is being run or loaded there; that thread must not be waiting on
- * the caller.
+ * the caller. Such a call fails at once when that thread has ended, and
+ * after two seconds when it does not take the call and was never seen
+ * running its event loop.
  */
 #ifndef MORVELIN_MXI_H
 #define MORVELIN_MXI_H
@@ -70,6 +73,13 @@ MORVELIN_MXI_EXPORT int32_t mxiGetField(const char* name, int32_t index, char* b
 /* Shows a designer window without query, or opens a new one; 0 outside
  * the query program. */
 MORVELIN_MXI_EXPORT int32_t mxiNewQuery(void);
+
+/* Copies why the calling thread's last call failed (a load refused, a run
+ * that gave no result, a call from a thread that cannot be served) into
+ * buffer, cut to bufferSize - 1 bytes at a character boundary and ended
+ * by a zero. 1 when there is a reason; 0 when the last call gave none or
+ * for a null buffer or a bufferSize below 1 (nothing is written). */
+MORVELIN_MXI_EXPORT int32_t mxiLastError(char* buffer, int32_t bufferSize);
 
 #ifdef __cplusplus
 }

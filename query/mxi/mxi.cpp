@@ -5,6 +5,7 @@
 
 #include "morvelin_mxi.h"
 
+#include "dde/ddemacro.h"
 #include "server/ddeserver.h"
 #include "server/enginebusy.h"
 #include "server/serverglobal.h"
@@ -13,14 +14,17 @@
 #include "global/queryglobal.h"
 #include "settings/global.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QStringEncoder>
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -30,6 +34,42 @@ namespace {
 
 std::mutex g_bringUpMutex;
 bool g_bringUpFailed = false;
+
+// Why the calling thread's last call failed (mxiLastError).
+thread_local QString t_lastError;
+
+void setError(const QString& text)
+{
+    t_lastError = text;
+}
+
+// The server's thread: whether it has ended, and whether it was ever seen
+// running its event loop (other threads' calls are served there).
+std::atomic<bool> g_serverThreadEnded{false};
+std::atomic<bool> g_serverLoopSeen{false};
+// The server was made here, not by the query program, whose thread runs
+// the program's event loop.
+std::atomic<bool> g_madeHere{false};
+
+struct TServerThreadWatch {
+    bool armed = false;
+    ~TServerThreadWatch()
+    {
+        if (armed)
+            g_serverThreadEnded = true;
+    }
+};
+
+// On the server's thread, once.
+void watchServerThread()
+{
+    thread_local TServerThreadWatch watch;
+    watch.armed = true;
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [] { g_serverLoopSeen = true; });
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] { g_serverLoopSeen = true; });
+    }
+}
 
 // What the query program's start-up does for the engine, without its
 // windows: the settings object, the definition lists, the private folder.
@@ -47,8 +87,11 @@ void bringUpEngine()
 
 TfmOleDdeServer* bringUpServer()
 {
-    if (TfmOleDdeServer* server = DdeServer())
+    if (TfmOleDdeServer* server = DdeServer()) {
+        if (!g_madeHere)
+            g_serverLoopSeen = true;
         return server;
+    }
     std::lock_guard<std::mutex> lock(g_bringUpMutex);
     if (TfmOleDdeServer* server = DdeServer())
         return server;
@@ -64,13 +107,18 @@ TfmOleDdeServer* bringUpServer()
         }
         auto make = [] {
             bringUpEngine();
+            g_madeHere = true;
             CreateDdeServer();
+            watchServerThread();
         };
         QCoreApplication* app = QCoreApplication::instance();
         if (QThread::currentThread() == app->thread())
             make();
         else
             QMetaObject::invokeMethod(app, make, Qt::BlockingQueuedConnection);
+    } catch (const std::exception& e) {
+        g_bringUpFailed = true;
+        setError(QStringLiteral("Le moteur de requêtes n'a pas pu démarrer : %1").arg(QString::fromUtf8(e.what())));
     } catch (...) {
         g_bringUpFailed = true;
     }
@@ -100,40 +148,110 @@ void watchIdleOnce()
     });
 }
 
+// What a call from another thread leaves for the server's thread.
+template <class R>
+struct TQueuedCall {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool started = false;   // the server's thread took it
+    bool finished = false;  // it ran, or found the engine busy
+    bool done = false;      // it ran
+    bool abandoned = false; // the caller gave up before it was taken
+    unsigned generation = 0;
+    R result{};
+};
+
+// How long a call from another thread waits for a server's thread that
+// was never seen running its event loop before it says so.
+constexpr auto kFirstLoopWait = std::chrono::seconds(2);
+
 // Runs f on the server's thread when the engine is idle there. A call
 // made inside a run or a load (a plug-in called back from it) is refused:
-// it would work on a query under its own run.
+// it would work on a query under its own run. A call from another thread
+// fails at once when the server's thread has ended, and when that thread
+// does not take it and was never seen running its event loop: it would
+// wait for ever.
 template <class R, class F>
 R onServer(R failure, F&& f)
 {
+    t_lastError.clear();
     try {
         TfmOleDdeServer* server = bringUpServer();
-        if (!server)
+        if (!server) {
+            if (t_lastError.isEmpty())
+                setError(QStringLiteral("Le moteur de requêtes n'a pas pu démarrer."));
             return failure;
-        if (QThread::currentThread() == server->thread())
-            return EngineBusy() ? failure : f(*server);
+        }
+        if (QThread::currentThread() == server->thread()) {
+            if (EngineBusy()) {
+                setError(QStringLiteral("Appel refusé : une requête est en cours d'exécution ou de chargement sur ce fil."));
+                return failure;
+            }
+            return f(*server);
+        }
         for (;;) {
-            bool done = false;
-            unsigned generation = 0;
-            R result = failure;
+            if (g_serverThreadEnded) {
+                setError(QStringLiteral("Le fil qui a fait le premier appel est terminé : "
+                                        "les appels sont servis sur ce fil, aucun ne peut plus l'être."));
+                return failure;
+            }
+            auto call = std::make_shared<TQueuedCall<R>>();
+            call->result = failure;
             QMetaObject::invokeMethod(
                 server,
-                [&] {
+                [call, &f, server, failure] {
+                    g_serverLoopSeen = true;
+                    {
+                        std::lock_guard<std::mutex> lock(call->mutex);
+                        if (call->abandoned)
+                            return;
+                        call->started = true;
+                    }
                     watchIdleOnce();
                     {
                         std::lock_guard<std::mutex> lock(g_idleMutex);
-                        generation = g_idleGeneration;
+                        call->generation = g_idleGeneration;
                     }
-                    if (EngineBusy())
-                        return;
-                    done = true;
-                    result = f(*server);
+                    R result = failure;
+                    bool ran = false;
+                    if (!EngineBusy()) {
+                        ran = true;
+                        try {
+                            result = f(*server);
+                        } catch (...) {
+                        }
+                    }
+                    {
+                        std::lock_guard<std::mutex> lock(call->mutex);
+                        call->done = ran;
+                        call->result = result;
+                        call->finished = true;
+                    }
+                    call->changed.notify_all();
                 },
-                Qt::BlockingQueuedConnection);
-            if (done)
-                return result;
-            std::unique_lock<std::mutex> lock(g_idleMutex);
-            g_idle.wait_for(lock, std::chrono::seconds(1), [&] { return g_idleGeneration != generation; });
+                Qt::QueuedConnection);
+            std::unique_lock<std::mutex> lock(call->mutex);
+            // A thread seen running its loop takes the call once it is
+            // free again.
+            while (!call->changed.wait_for(lock, kFirstLoopWait, [&] { return call->started; })) {
+                if (!g_serverLoopSeen || g_serverThreadEnded) {
+                    call->abandoned = true;
+                    setError(g_serverThreadEnded
+                            ? QStringLiteral("Le fil qui a fait le premier appel est terminé : "
+                                             "les appels sont servis sur ce fil, aucun ne peut plus l'être.")
+                            : QStringLiteral("Le fil qui a fait le premier appel ne traite pas ses événements : "
+                                             "un appel d'un autre fil y attendrait sans fin. Faites tous les appels "
+                                             "depuis ce fil, ou faites-lui exécuter sa boucle d'événements."));
+                    return failure;
+                }
+            }
+            call->changed.wait(lock, [&] { return call->finished; });
+            if (call->done)
+                return call->result;
+            const unsigned generation = call->generation;
+            lock.unlock();
+            std::unique_lock<std::mutex> idle(g_idleMutex);
+            g_idle.wait_for(idle, std::chrono::seconds(1), [&] { return g_idleGeneration != generation; });
         }
     } catch (...) {
         return failure;
@@ -180,10 +298,20 @@ int32_t mxiFieldCount(const char* name)
 
 int32_t mxiRunQuery(const char* name)
 {
-    if (!name)
+    if (!name) {
+        setError(QStringLiteral("Aucun nom de requête n'est donné."));
         return 0;
+    }
     const QString n = text(name);
-    return onServer<int32_t>(0, [&](TfmOleDdeServer& s) { return s.RunQuery(n); });
+    QString why; // filled on the server's thread
+    const int32_t ran = onServer<int32_t>(0, [&](TfmOleDdeServer& s) {
+        const int32_t r = s.RunQuery(n);
+        why = s.LastError();
+        return r;
+    });
+    if (!ran && !why.isEmpty())
+        setError(why);
+    return ran;
 }
 
 int32_t mxiCloseQuery(const char* name)
@@ -252,13 +380,38 @@ int32_t mxiEof(const char* name)
 
 int32_t mxiLoadQuery(const char* name, const char* file, const char* user, const char* password)
 {
-    if (!name || !file)
+    if (!name || !file) {
+        setError(QStringLiteral("Le nom de la requête et son fichier doivent être donnés."));
         return 0;
+    }
     const QString n = text(name);
     const QString f = text(file);
     const QString u = text(user);
-    const QString p = text(password);
-    return onServer<int32_t>(0, [&](TfmOleDdeServer& s) { return s.LoadQuery(n, f, u, p); });
+    QString p = text(password);
+    QString why; // filled on the server's thread
+    const int32_t loaded = onServer<int32_t>(0, [&](TfmOleDdeServer& s) {
+        const int32_t r = s.LoadQuery(n, f, u, p);
+        why = s.LastError();
+        return r;
+    });
+    dde::WipeText(p);
+    if (!loaded && !why.isEmpty())
+        setError(why);
+    return loaded;
+}
+
+int32_t mxiLastError(char* buffer, int32_t bufferSize)
+{
+    if (!buffer || bufferSize < 1)
+        return 0;
+    const QByteArray utf8 = t_lastError.toUtf8();
+    qsizetype size = std::min<qsizetype>(utf8.size(), qsizetype(bufferSize) - 1);
+    // Never half a character.
+    while (size > 0 && size < utf8.size() && (quint8(utf8[size]) & 0xC0) == 0x80)
+        --size;
+    std::memcpy(buffer, utf8.constData(), size_t(size));
+    buffer[size] = '\0';
+    return utf8.isEmpty() ? 0 : 1;
 }
 
 int32_t mxiNewQuery(void)

@@ -3,11 +3,14 @@
 #include "ddeserver.h"
 #include "enginebusy.h"
 
+#include "dde/ddemacro.h"
 #include "dde/ddeprotocol.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,6 +27,11 @@ using namespace dde;
 
 struct TDdeListener::TConnection {
     QLocalSocket* socket = nullptr;
+    // What its last GETEOF or GETRECORD left; shared with a macro that
+    // fills it, which outlives the connection when the client leaves
+    // during a run.
+    std::shared_ptr<TDdeDataItem> data = std::make_shared<TDdeDataItem>();
+    QElapsedTimer active;  // since it last sent or was answered
     bool open = false;    // the topic was accepted
     bool serving = false; // a request of it is being served
     bool closed = false;  // the peer went away, or the server ends it
@@ -46,9 +54,51 @@ TDdeListener::TDdeListener(TfmOleDdeServer* server, QObject* parent)
     setObjectName(QStringLiteral("DdeListener"));
     QPointer<TDdeListener> self(this);
     m_idleListener = AddEngineIdleListener([self] {
-        if (self)
+        if (self) {
+            // Time spent waiting for the engine is nobody's idleness.
+            self->touchAll();
             self->scheduleServeAll();
+        }
     });
+    m_idleTimer = new QTimer(this);
+    m_idleTimer->setInterval(std::clamp(m_idleTimeoutMs / 4, 10, 1000));
+    connect(m_idleTimer, &QTimer::timeout, this, &TDdeListener::closeIdle);
+}
+
+void TDdeListener::SetIdleTimeout(int ms)
+{
+    m_idleTimeoutMs = std::max(1, ms);
+    m_idleTimer->setInterval(std::clamp(m_idleTimeoutMs / 4, 10, 1000));
+}
+
+void TDdeListener::touchAll()
+{
+    for (const auto& c : m_connections)
+        c->active.start();
+}
+
+void TDdeListener::closeIdle()
+{
+    if (m_connections.empty()) {
+        m_idleTimer->stop();
+        return;
+    }
+    // Requests wait while the engine works: their clients are not idle.
+    if (EngineBusy())
+        return;
+    std::vector<TConnection*> idle;
+    for (const auto& c : m_connections)
+        if (!c->serving && !c->closed && c->active.hasExpired(m_idleTimeoutMs))
+            idle.push_back(c.get());
+    for (TConnection* c : idle) {
+        if (!holds(c))
+            continue;
+        c->closed = true;
+        QLocalSocket* socket = c->socket;
+        socket->disconnect(this);
+        socket->abort();
+        drop(c);
+    }
 }
 
 TDdeListener::~TDdeListener()
@@ -132,10 +182,26 @@ void TDdeListener::accept()
         if (!socket)
             break;
         const std::optional<uid_t> peer = PeerUid(socket->socketDescriptor());
-        if (!peer || *peer != m_acceptedUid || int(m_connections.size()) >= kMaxConnections) {
+        if (!peer || *peer != m_acceptedUid) {
             // Nothing of it is read.
             socket->abort();
             socket->deleteLater();
+            continue;
+        }
+        if (int(m_connections.size()) >= kMaxConnections) {
+            // Nothing of it is read; the client reads this as the answer
+            // to its topic.
+            socket->write(EncodeFrame(kOpRefused,
+                QStringLiteral("Le serveur local est plein (%1 connexions ouvertes) : réessayez plus tard.").arg(kMaxConnections)));
+            // Closed once the client has sent its topic (closing before
+            // would make its write fail before it reads the answer), or
+            // after a short while.
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+                socket->readAll();
+                socket->disconnectFromServer();
+            });
+            QTimer::singleShot(2000, socket, [socket] { socket->disconnectFromServer(); });
             continue;
         }
         socket->setParent(nullptr);
@@ -144,6 +210,9 @@ void TDdeListener::accept()
         socket->setReadBufferSize(kHeaderSize + qint64(kMaxRequestPayload));
         auto connection = std::make_unique<TConnection>();
         connection->socket = socket;
+        connection->active.start();
+        if (!m_idleTimer->isActive())
+            m_idleTimer->start();
         TConnection* c = connection.get();
         m_connections.push_back(std::move(connection));
         auto find = [this, socket]() -> TConnection* {
@@ -153,12 +222,16 @@ void TDdeListener::accept()
             return nullptr;
         };
         connect(socket, &QLocalSocket::readyRead, this, [this, find] {
-            if (TConnection* c = find())
+            if (TConnection* c = find()) {
+                c->active.start();
                 serve(c);
+            }
         });
         connect(socket, &QLocalSocket::bytesWritten, this, [this, find] {
-            if (TConnection* c = find())
+            if (TConnection* c = find()) {
+                c->active.start();
                 serve(c);
+            }
         });
         connect(socket, &QLocalSocket::disconnected, this, [this, find] {
             if (TConnection* c = find()) {
@@ -259,8 +332,10 @@ void TDdeListener::serve(TConnection* connection)
         if (socket->bytesAvailable() < kHeaderSize + qint64(length))
             break;
         socket->read(header, kHeaderSize);
-        const QByteArray payload = socket->read(length);
+        QByteArray payload = socket->read(length);
         handle(connection, header[0], payload, closeAfter);
+        // Macros may hold a password.
+        WipeText(payload);
         // Serving may have spun the event loop: the listener or the
         // connection may be gone.
         if (!self || !holds(connection))
@@ -293,7 +368,7 @@ void TDdeListener::handle(TConnection* connection, char op, const QByteArray& pa
         answer(kOpRefused, QStringLiteral("Opération inconnue (code %1).").arg(int(quint8(op))));
         return;
     }
-    const std::optional<QString> text = DecodeText(payload);
+    std::optional<QString> text = DecodeText(payload);
     if (!text) {
         answer(kOpRefused, QStringLiteral("Le texte envoyé n'est pas de l'UTF-8 : rien n'a été fait."));
         return;
@@ -317,19 +392,37 @@ void TDdeListener::handle(TConnection* connection, char op, const QByteArray& pa
             answer(kOpRefused, QStringLiteral("Élément inconnu : %1. Le seul élément est Data.").arg(*text));
             return;
         }
-        answer(kOpData, m_server->Data()->Text());
+        answer(kOpData, connection->data->Text());
         return;
     }
     QPointer<TDdeListener> self(this);
-    const QStringList lines = text->split(u'\n');
-    for (QString line : lines) {
+    QStringList lines = text->split(u'\n');
+    WipeText(*text);
+    struct TWipe {
+        QStringList& lines;
+        ~TWipe() { WipeText(lines); }
+    } wipe{lines};
+    QStringList failures;
+    // A run may spin the event loop, in which this connection may end.
+    const std::shared_ptr<TDdeDataItem> data = connection->data;
+    for (QString& line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
-        m_server->ExecuteCommand(line);
+        const bool ok = m_server->ExecuteCommand(line, *data);
         if (!self)
             return;
+        if (!ok) {
+            // The macro's word and query name only: a LOAD's password is
+            // never sent back.
+            dde::TMacro macro = ParseMacro(line);
+            failures << QStringLiteral("%1(%2) : %3").arg(macro.command, macro.args.value(0), m_server->LastError());
+            WipeText(macro);
+        }
     }
-    answer(kOpAck, QString());
+    if (failures.isEmpty())
+        answer(kOpAck, QString());
+    else
+        answer(kOpRefused, failures.join(u'\n'));
 }
 
 } // namespace mx

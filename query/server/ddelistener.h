@@ -11,7 +11,10 @@
 // user is closed before anything is read. Requests that arrive while the
 // engine is busy (enginebusy.h) wait until it is idle; a connection that
 // sends what cannot be read gets an error answer or is closed, and the
-// others go on.
+// others go on. Each connection has its own item "Data". A connection
+// that sends nothing for the idle time-out while the engine is free is
+// closed, so that idle clients never keep the others out; a client that
+// comes when every place is taken is told that the server is full.
 
 #include <QObject>
 #include <QPointer>
@@ -23,6 +26,7 @@
 #include <vector>
 
 class QLocalServer;
+class QTimer;
 class QLocalSocket;
 
 namespace mx {
@@ -52,8 +56,14 @@ public:
     // The connections holding a whole request not served yet (they wait
     // for the engine, or for their client to read its answers).
     int WaitingRequests() const;
-    // At most this many connections at once; more are closed at once.
+    // At most this many connections at once; more are told that the
+    // server is full and closed at once.
     static constexpr int kMaxConnections = 32;
+    // A connection that neither sends nor is answered for this long while
+    // the engine is free is closed.
+    static constexpr int kDefaultIdleTimeoutMs = 60 * 1000;
+    void SetIdleTimeout(int ms);
+    int IdleTimeout() const { return m_idleTimeoutMs; }
     // A connection whose answers pile up past this many bytes is not
     // served until it reads them.
     static constexpr qint64 kMaxPendingAnswers = 8 << 20;
@@ -67,6 +77,8 @@ private:
     void drop(TConnection* connection);
     bool holds(const TConnection* connection) const;
     void scheduleServeAll();
+    void closeIdle();
+    void touchAll();
 
     TfmOleDdeServer* m_server;
     QLocalServer* m_listener = nullptr;
@@ -76,6 +88,8 @@ private:
     uid_t m_acceptedUid;
     int m_idleListener = 0;
     bool m_serveAllPending = false;
+    int m_idleTimeoutMs = kDefaultIdleTimeoutMs;
+    QTimer* m_idleTimer = nullptr;
     std::vector<std::unique_ptr<TConnection>> m_connections;
 };
 

@@ -10,11 +10,47 @@
 #include "driver/dataset.h"
 #include "query/query.h"
 #include "run/queryrun.h"
+#include "run/runoutcome.h"
 #include "core/translate.h"
 
 #include <algorithm>
 
 namespace mx {
+
+namespace {
+
+// What a run or a load that did not go through told, in order, each text
+// once: the reasons it stopped, the errors told on the way, the steps
+// that ended without their result.
+QString outcomeReason(const TRunOutcome& outcome)
+{
+    QStringList texts;
+    auto add = [&texts](const QString& text) {
+        const QString t = text.trimmed();
+        if (!t.isEmpty() && !texts.contains(t))
+            texts << t;
+    };
+    for (const QString& reason : outcome.Reasons())
+        add(reason);
+    for (const TRunMessage& message : outcome.Messages())
+        if (message.type == TMsgDlgType::mtError)
+            add(message.text);
+    for (const QString& failure : outcome.StepFailures())
+        add(failure);
+    return texts.join(u'\n');
+}
+
+// What was told, then the exception's own text when it adds to it.
+QString withException(const QString& told, const QString& text)
+{
+    if (told.isEmpty())
+        return text;
+    if (text.isEmpty() || told.contains(text))
+        return told;
+    return told + u'\n' + text;
+}
+
+} // namespace
 
 struct TfmOleDdeServer::TServedQuery {
     QString name;
@@ -105,35 +141,59 @@ TMxQuery* TfmOleDdeServer::FindQuery(const QString& name) const
     return designer ? designer->DesignerQuery() : nullptr;
 }
 
+int TfmOleDdeServer::failWith(const QString& why)
+{
+    m_lastError = why.isEmpty() ? Translate(QStringLiteral("Erreur inconnue")) : why;
+    return 0;
+}
+
 int TfmOleDdeServer::LoadQuery(const QString& name, const QString& fileName, const QString& user, const QString& password)
 {
     TEngineBusyScope busy;
+    m_lastError.clear();
+    if (name.isEmpty())
+        return failWith(Translate(QStringLiteral("Aucun nom n'est donné à la requête.")));
+    if (FindQuery(name))
+        return failWith(Translate(QStringLiteral("Le nom %1 est déjà pris par une requête chargée.")).arg(name.toUpper()));
+    TRunOutcome outcome;
     try {
-        if (name.isEmpty() || FindQuery(name))
-            return 0;
         TItemPtr<TMxQuery> query(new TMxQuery(nullptr));
-        query->SetLogin(user, password);
-        query->SetInteractive(true);
-        query->LoadFromFile(fileName);
+        {
+            // What the load tells is kept as the reason of a refusal.
+            TRunMessageTap tap(outcome, TRunPhase::Load);
+            query->SetLogin(user, password);
+            query->SetInteractive(true);
+            query->LoadFromFile(fileName);
+        }
+        // The model is open: the password is of no more use.
+        query->SetLogin(user, QString());
         if (query->Steps()->Count() == 0)
             throw EMxException(Translate(QStringLiteral("La requête est vide")));
         // A login asked during the load may have let another load of
         // the same name in.
         if (FindQuery(name))
-            throw EMxException(QStringLiteral("name taken"));
+            return failWith(Translate(QStringLiteral("Le nom %1 est déjà pris par une requête chargée.")).arg(name.toUpper()));
         auto served = std::make_unique<TServedQuery>();
         served->name = name.toUpper();
         served->query = query.release();
         m_queries.push_back(std::move(served));
         return 1;
+    } catch (const EAbort&) {
+        // A login refused ends the load with the silent abort.
+        const QString told = outcomeReason(outcome);
+        return failWith(told.isEmpty() ? Translate(QStringLiteral("Abandon par l'utilisateur")) : told);
+    } catch (const std::exception& e) {
+        return failWith(withException(outcomeReason(outcome), ExceptionMessage(e)));
     } catch (...) {
-        return 0;
+        return failWith(outcomeReason(outcome));
     }
 }
 
 int TfmOleDdeServer::RunQuery(const QString& name)
 {
     TEngineBusyScope busy;
+    m_lastError.clear();
+    TRunOutcome outcome;
     try {
         TServedDesigner* designer = nullptr;
         TMxQuery* query = nullptr;
@@ -142,8 +202,10 @@ int TfmOleDdeServer::RunQuery(const QString& name)
         } else if ((designer = m_registry.FindByQueryName(name))) {
             query = designer->DesignerQuery();
         }
-        if (!query || m_running.count(query))
-            return 0;
+        if (!query)
+            return failWith(Translate(QStringLiteral("Aucune requête ne porte le nom %1.")).arg(name));
+        if (m_running.count(query))
+            return failWith(Translate(QStringLiteral("La requête %1 est déjà en cours d'exécution.")).arg(name));
         m_running.insert(query);
         struct TDone {
             std::set<const TMxQuery*>& running;
@@ -156,15 +218,24 @@ int TfmOleDdeServer::RunQuery(const QString& name)
             designer->RunDesignerQuery();
             return 1;
         }
-        TRunOutcome outcome;
         ExecuteQuery(query, &outcome);
         // An error told on the way fails the run; a driver that swallowed
         // a failure leaves the step without result.
-        if (outcome.End() != TRunEnd::Success)
-            return 0;
-        return currentResult(name) ? 1 : 0;
+        if (outcome.End() != TRunEnd::Success) {
+            const QString told = outcomeReason(outcome);
+            return failWith(told.isEmpty() ? Translate(QStringLiteral("Exécution terminée avec des erreurs.")) : told);
+        }
+        if (currentResult(name))
+            return 1;
+        const QString told = outcomeReason(outcome);
+        return failWith(told.isEmpty() ? Translate(QStringLiteral("L'exécution n'a donné aucun résultat à l'étape courante.")) : told);
+    } catch (const EAbort&) {
+        const QString told = outcomeReason(outcome);
+        return failWith(told.isEmpty() ? Translate(QStringLiteral("Abandon par l'utilisateur")) : told);
+    } catch (const std::exception& e) {
+        return failWith(withException(outcomeReason(outcome), ExceptionMessage(e)));
     } catch (...) {
-        return 0;
+        return failWith(outcomeReason(outcome));
     }
 }
 
@@ -242,10 +313,15 @@ int TfmOleDdeServer::SelectStep(const QString& name, int index)
 
 QString TfmOleDdeServer::GetRecord(const QString& name)
 {
+    return GetRecord(name, *m_data);
+}
+
+QString TfmOleDdeServer::GetRecord(const QString& name, TDdeDataItem& data)
+{
     TEngineBusyScope busy;
     // Cleared in every case: a client never reads an earlier record as
     // the answer.
-    m_data->Clear();
+    data.Clear();
     try {
         TIMxDataset* result = currentResult(name);
         if (!result)
@@ -255,10 +331,10 @@ QString TfmOleDdeServer::GetRecord(const QString& name)
         lines.reserve(count);
         for (int i = 0; i < count; ++i)
             lines << result->GetFieldValue(i);
-        m_data->SetLines(std::move(lines));
-        return m_data->Text();
+        data.SetLines(std::move(lines));
+        return data.Text();
     } catch (...) {
-        m_data->Clear();
+        data.Clear();
         return QString();
     }
 }
@@ -315,18 +391,26 @@ QStringList TfmOleDdeServer::QueryNames() const
     return names;
 }
 
-void TfmOleDdeServer::ExecuteCommand(const QString& line)
+bool TfmOleDdeServer::ExecuteCommand(const QString& line)
+{
+    return ExecuteCommand(line, *m_data);
+}
+
+bool TfmOleDdeServer::ExecuteCommand(const QString& line, TDdeDataItem& data)
 {
     TEngineBusyScope busy;
-    const dde::TMacro macro = dde::ParseMacro(line);
+    dde::TMacro macro = dde::ParseMacro(line);
     const QString& c = macro.command;
     const QStringList& a = macro.args;
     if (c == u"LOAD") {
-        if (a.size() >= 2)
-            LoadQuery(a[0].toUpper(), a[1], a.value(2), a.value(3));
+        if (a.size() < 2)
+            return true;
+        const bool loaded = LoadQuery(a[0].toUpper(), a[1], a.value(2), a.value(3)) == 1;
+        dde::WipeText(macro);
+        return loaded;
     } else if (c == u"RUN") {
         if (!a.isEmpty())
-            RunQuery(a[0]);
+            return RunQuery(a[0]) == 1;
     } else if (c == u"CLOSE") {
         if (!a.isEmpty())
             CloseQuery(a[0]);
@@ -337,17 +421,18 @@ void TfmOleDdeServer::ExecuteCommand(const QString& line)
         if (!a.isEmpty())
             NextRecord(a[0]);
     } else if (c == u"GETEOF") {
-        m_data->Clear();
+        data.Clear();
         if (!a.isEmpty())
-            m_data->SetLines({IsEof(a[0]) ? QStringLiteral("TRUE") : QStringLiteral("FALSE")});
+            data.SetLines({IsEof(a[0]) ? QStringLiteral("TRUE") : QStringLiteral("FALSE")});
     } else if (c == u"GETRECORD") {
         if (!a.isEmpty())
-            GetRecord(a[0]);
+            GetRecord(a[0], data);
         else
-            m_data->Clear();
+            data.Clear();
     } else if (c == u"NEWQUERY") {
         NewQuery();
     }
+    return true;
 }
 
 } // namespace mx

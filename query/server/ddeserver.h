@@ -11,7 +11,8 @@
 // without regard to case everywhere; LOAD stores them upper-cased.
 //
 // Every operation turns every failure into its result (0, true for
-// IsEof, an empty record) and shows nothing itself. Each holds the engine
+// IsEof, an empty record) and shows nothing itself; a load or a run that
+// gives 0 keeps the reason (LastError). Each holds the engine
 // busy (enginebusy.h) while it works, so that nothing another program
 // sends is served inside it.
 
@@ -29,11 +30,14 @@ class TDesignerRegistry;
 class TIMxDataset;
 class TMxQuery;
 
-// The item "Data": the text the last GETEOF or GETRECORD left.
+// The item "Data": the text the last GETEOF or GETRECORD left. Each
+// connection of the socket has its own, so that clients walking at the
+// same time each read their own records; the server keeps one more for
+// callers without a connection.
 class TDdeDataItem : public QObject {
     Q_OBJECT
 public:
-    explicit TDdeDataItem(QObject* parent);
+    explicit TDdeDataItem(QObject* parent = nullptr);
     const QStringList& Lines() const { return m_lines; }
     void SetLines(QStringList lines) { m_lines = std::move(lines); }
     void Clear() { m_lines.clear(); }
@@ -77,14 +81,23 @@ public:
     // query's list: -1 the first, 0 the second. 0 when out of range (the
     // current step stays).
     int SelectStep(const QString& name, int index);
-    // Clears Data, then fills it with the current record's values, one a
-    // line; returns Data's text (empty when there is no record to read).
+    // Clears data (the server's own Data without it), then fills it with
+    // the current record's values, one a line; returns its text (empty
+    // when there is no record to read).
     QString GetRecord(const QString& name);
+    QString GetRecord(const QString& name, TDdeDataItem& data);
     // Shows the first designer window that holds no query, else has a new
     // one made. 0 when neither can be done.
     int NewQuery();
-    // Parses one macro line and runs it.
-    void ExecuteCommand(const QString& line);
+    // Parses one macro line and runs it; GETEOF and GETRECORD fill data
+    // (the server's own Data without it). False when a LOAD or a RUN
+    // failed: LastError() says why.
+    bool ExecuteCommand(const QString& line);
+    bool ExecuteCommand(const QString& line, TDdeDataItem& data);
+
+    // Why the last LoadQuery or RunQuery gave 0, in the system's words;
+    // empty after one that succeeded.
+    const QString& LastError() const { return m_lastError; }
 
     // For the exported functions: the current result's field count (0
     // without result), and the text of one field of the current record
@@ -101,12 +114,14 @@ private:
     TServedQuery* findServed(const QString& name) const;
     TIMxDataset* currentResult(const QString& name) const;
     void freeAll() noexcept;
+    int failWith(const QString& why);
 
     TDesignerRegistry& m_registry;
     QObject* m_system = nullptr;
     TDdeDataItem* m_data = nullptr;
     std::vector<std::unique_ptr<TServedQuery>> m_queries;
     std::set<const TMxQuery*> m_running;
+    QString m_lastError;
     mutable QString m_lastName;
     mutable TServedQuery* m_lastServed = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "destination/destinationtype.h"
 #include "destination/querydestination.h"
 #include "stream/reader.h"
+#include "stream/safefile.h"
 
 #include "platform/report/reportdestination.h"
 
@@ -65,10 +66,14 @@ QStringList ReportLayerTypes(const TDestinationList* types)
 
 bool QueryFileNeedsReportLayer(const QString& queryFile, const QStringList& reportTypes)
 {
-    QFile file(queryFile);
-    if (!file.open(QIODevice::ReadOnly))
+    // What cannot be read here is told by the run's own load.
+    QByteArray bytes;
+    try {
+        bytes = ReadObjectFileBytes(queryFile);
+    } catch (const std::exception&) {
         return false;
-    const QByteArray stream = objectFile(file.readAll());
+    }
+    const QByteArray stream = objectFile(bytes);
     if (stream.isEmpty())
         return false;
     const QByteArray className = TQueryDestinationItem::staticClass().name.toLatin1();

@@ -2,9 +2,10 @@
 # Builds the object file fuzzer with clang in its own folder and runs it for
 # a bounded time (seconds, default 60), then the engine's query and model
 # classes seeded with the sample's files, the report record fuzzer and the
-# runtime's report file fuzzer, each for a third of that. Fails on any
-# crash, leak or hang, on a report record that does not come back as the
-# same bytes, and on a report file whose variables are not set as given.
+# runtime's report file fuzzer and the local server's frames, each for a
+# third of that. Fails on any crash, leak or hang, on a report record that
+# does not come back as the same bytes, and on a report file whose
+# variables are not set as given.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-60}
@@ -67,3 +68,15 @@ printf '[Report]\nTitle={A} et {b}\n[Variables]\nA=1\nB=2\n\0"A>x, b>y, z","#1f"
   -print_final_stats=1 "$file_corpus" 2>"$build/fuzz-reportfile.log" || { tail -n 60 "$build/fuzz-reportfile.log"; exit 1; }
 grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-reportfile.log" || true
 echo "fuzz_reportfile: no fault in ${file_seconds}s"
+
+# The local server's frames, for a third of the time (10 s at least).
+cmake --build "$build" --target fuzz_serverframes -j"$(nproc)"
+server_seconds=$(( seconds / 3 > 10 ? seconds / 3 : 10 ))
+server_corpus="$build/corpus-server"
+rm -rf "$server_corpus"
+mkdir -p "$server_corpus"
+MORVELIN_FUZZ_SEEDS="$server_corpus" "$build/bin/fuzz_serverframes" -runs=0 "$server_corpus" >/dev/null 2>&1 || true
+"$build/bin/fuzz_serverframes" -max_total_time="$server_seconds" -timeout=30 -rss_limit_mb=2048 -max_len=16384 \
+  -print_final_stats=1 "$server_corpus" 2>"$build/fuzz-server.log" || { tail -n 60 "$build/fuzz-server.log"; exit 1; }
+grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-server.log" || true
+echo "fuzz_serverframes: no fault in ${server_seconds}s"

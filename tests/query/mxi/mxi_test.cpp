@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -121,8 +122,8 @@ private:
 
 TEST(MxiLibrary, ExportsExactlyTheQueryFunctions)
 {
-    const QStringList functions = {"mxiCloseQuery", "mxiEof", "mxiFieldCount", "mxiFirst", "mxiGetField", "mxiLoadQuery",
-        "mxiNewQuery", "mxiNext", "mxiRunQuery", "mxiSetQueryStep"};
+    const QStringList functions = {"mxiCloseQuery", "mxiEof", "mxiFieldCount", "mxiFirst", "mxiGetField", "mxiLastError",
+        "mxiLoadQuery", "mxiNewQuery", "mxiNext", "mxiRunQuery", "mxiSetQueryStep"};
     QProcess nm;
     nm.start(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"), QStringLiteral(MXI_LIBRARY)});
     ASSERT_TRUE(nm.waitForFinished(30000));
@@ -273,4 +274,83 @@ TEST(MxiLibrary, ACProgramWalksTheSampleWithNothingButTheLibrary)
     const QList<QStringList> expected = expectedRows();
     ASSERT_EQ(expected.size(), 30);
     EXPECT_EQ(rows, expected);
+}
+
+namespace {
+
+QString lastError()
+{
+    char buffer[2048];
+    std::memset(buffer, '#', sizeof buffer);
+    mxiLastError(buffer, sizeof buffer);
+    return QString::fromUtf8(buffer);
+}
+
+} // namespace
+
+TEST(MxiLibrary, AFailedLoadOrRunSaysWhyThroughTheErrorText)
+{
+    QTemporaryDir dir;
+    const QString acces = dir.filePath(QStringLiteral("ACCES.MQR"));
+    ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QStringLiteral("CLIENTS.MQR")), acces));
+    ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), dir.filePath(QStringLiteral("EXEMPLE.MDD"))));
+    const QByteArray file = QFile::encodeName(acces);
+
+    EXPECT_EQ(mxiLoadQuery("C", file.constData(), "Claire", "faux"), 0);
+    EXPECT_TRUE(lastError().contains(QStringLiteral("Accès refusé."))) << lastError().toStdString();
+    EXPECT_EQ(mxiLoadQuery("C", QFile::encodeName(dir.filePath(QStringLiteral("ABSENT.MQR"))).constData(), nullptr, nullptr), 0);
+    EXPECT_TRUE(lastError().contains(QStringLiteral("ABSENT.MQR"))) << lastError().toStdString();
+    EXPECT_EQ(mxiRunQuery("PERSONNE"), 0);
+    EXPECT_TRUE(lastError().contains(QStringLiteral("PERSONNE"))) << lastError().toStdString();
+
+    // Claire sees only the clients of one region: a query over the whole
+    // model loads, and its run that does nothing says why.
+    ASSERT_EQ(mxiLoadQuery("C", file.constData(), "Claire", "CLAIRE"), 1) << lastError().toStdString();
+    EXPECT_EQ(lastError(), QString()) << "a call that succeeds leaves no reason";
+    EXPECT_EQ(mxiRunQuery("C"), 0);
+    EXPECT_TRUE(lastError().contains(QStringLiteral("n'est pas accessible à l'utilisateur Claire"))) << lastError().toStdString();
+    EXPECT_EQ(mxiCloseQuery("C"), 1);
+
+    char small[4];
+    std::memset(small, '#', sizeof small);
+    EXPECT_EQ(mxiRunQuery("PERSONNE"), 0);
+    EXPECT_EQ(mxiLastError(small, 0), 0) << "no room: nothing written";
+    EXPECT_EQ(small[0], '#');
+    EXPECT_EQ(mxiLastError(small, sizeof small), 1);
+    EXPECT_EQ(std::strlen(small), 3u) << "cut to the buffer";
+}
+
+TEST(MxiLibrary, CallsFromAThreadThatCannotBeServedFailAtOnceAndSayWhy)
+{
+    struct Case {
+        const char* mode;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"ended", "est terminé"},
+        {"waiting", "ne traite pas ses événements"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MORVELIN_WINDIR"), SettingsEnvironment::Folder());
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(MXI_MISUSE_PROGRAM), {QString::fromLatin1(c.mode), sales()});
+        const bool ended = program.waitForFinished(120000);
+        if (!ended) {
+            program.kill();
+            program.waitForFinished();
+        }
+        ASSERT_TRUE(ended) << "the calls wait for ever";
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        EXPECT_EQ(program.exitCode(), 0) << err.toStdString();
+        const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 3) << lines.join(u'\n').toStdString() << err.toStdString();
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("mxiEof 1"))) << lines[0].toStdString();
+        EXPECT_TRUE(lines[1].startsWith(QStringLiteral("mxiLoadQuery 0 "))) << lines[1].toStdString();
+        EXPECT_TRUE(lines[1].contains(QString::fromUtf8(c.says))) << lines[1].toStdString();
+        EXPECT_TRUE(lines[2].startsWith(QStringLiteral("mxiEof 1 "))) << lines[2].toStdString();
+        EXPECT_TRUE(lines[2].contains(QString::fromUtf8(c.says))) << lines[2].toStdString();
+    }
 }

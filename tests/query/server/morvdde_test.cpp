@@ -3,6 +3,9 @@
 
 #include "serverfixture.h"
 
+#include "socketclient.h"
+
+#include "query/query.h"
 #include "server/ddelistener.h"
 
 #include <QProcess>
@@ -91,4 +94,51 @@ TEST_F(MorvddeTest, SaysWhyWhenItCannotTalkToAServer)
     const Outcome usage = Run(runtime.path(), {});
     EXPECT_EQ(usage.status, 2);
     EXPECT_TRUE(usage.err.contains(QStringLiteral("usage"))) << usage.err.toStdString();
+}
+
+TEST_F(MorvddeTest, ARefusedLoadAFullServerAndThePasswordsPlaceAreTold)
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    TDdeListener listener(m_server.get());
+    const bool listening = listener.Listen(QStringLiteral("morv32"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(listening) << listener.ErrorString().toStdString();
+    ASSERT_TRUE(QFile::copy(Sales(), Path(QStringLiteral("ACCES.MQR"))));
+    ASSERT_TRUE(QFile::copy(SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
+
+    // A wrong password given on standard input: the reason, status 1,
+    // and what follows is not sent.
+    const Outcome refused = Run(runtime.path(), {QStringLiteral("-")},
+        QStringLiteral("LOAD(A, %1, Admin, faux)\nGETEOF(A)\n").arg(Path(QStringLiteral("ACCES.MQR"))).toUtf8());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Accès refusé."))) << refused.err.toStdString();
+    EXPECT_FALSE(refused.err.contains(u"faux")) << refused.err.toStdString();
+    EXPECT_EQ(refused.out, QString());
+    EXPECT_TRUE(m_server->QueryNames().isEmpty());
+
+    // Accepted, the password is let go once the model is open.
+    const Outcome loaded = Run(runtime.path(), {QStringLiteral("-")},
+        QStringLiteral("LOAD(A, %1, admin, ADMIN)\n").arg(Path(QStringLiteral("ACCES.MQR"))).toUtf8());
+    EXPECT_EQ(loaded.status, 0) << loaded.err.toStdString();
+    ASSERT_NE(m_server->FindQuery(QStringLiteral("A")), nullptr);
+    EXPECT_TRUE(m_server->FindQuery(QStringLiteral("A"))->LoginPassword().isEmpty());
+
+    const Outcome usage = Run(runtime.path(), {QStringLiteral("--help")});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_TRUE(usage.err.contains(QStringLiteral("mot de passe")) && usage.err.contains(QStringLiteral("morvdde -")))
+        << usage.err.toStdString();
+
+    // Every place taken: the client says that the server is full.
+    std::vector<std::unique_ptr<RawClient>> taken;
+    WhileServing([&] {
+        for (int i = 0; i < TDdeListener::kMaxConnections; ++i) {
+            taken.push_back(std::make_unique<RawClient>(listener.SocketPath()));
+            taken.back()->Send(mx::dde::EncodeFrame(mx::dde::kOpConnect, QByteArray("System")));
+            ASSERT_EQ(taken.back()->Read().value_or(mx::dde::TFrame{}).op, mx::dde::kOpAck);
+        }
+    });
+    const Outcome full = Run(runtime.path(), {QStringLiteral("GETEOF(A)")});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_TRUE(full.err.contains(QStringLiteral("plein"))) << full.err.toStdString();
 }

@@ -304,7 +304,8 @@ TEST_F(SocketTest, TheSocketsFolderMustBeTheUsersAlone)
 
     QTemporaryDir scratch;
     const QString tmp = scratch.path();
-    const QString fallback = tmp + QStringLiteral("/morvelin-%1").arg(geteuid());
+    // Without a runtime folder, the folder is in the user's cache folder.
+    const QString fallback = tmp + QStringLiteral("/.cache/morvelin-%1").arg(geteuid());
     const QString elsewhere = tmp + QStringLiteral("/ailleurs");
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     ::chmod(QFile::encodeName(elsewhere).constData(), 0700);
@@ -335,7 +336,8 @@ TEST_F(SocketTest, TheSocketsFolderMustBeTheUsersAlone)
             },
             false, fallback},
     };
-    ScopedEnv temp("TMPDIR", QFile::encodeName(tmp));
+    ScopedEnv home("HOME", QFile::encodeName(tmp));
+    ScopedEnv cache("XDG_CACHE_HOME", QByteArray());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScopedEnv runtime("XDG_RUNTIME_DIR", c.runtime);
@@ -353,4 +355,176 @@ TEST_F(SocketTest, TheSocketsFolderMustBeTheUsersAlone)
             EXPECT_FALSE(QFile::exists(listener.SocketPath()) && QFileInfo(listener.SocketPath()).isFile());
         }
     }
+}
+
+namespace {
+
+// One step of a client's walk: the macros of a request, then Data read on
+// its own request, so that two clients' requests can be interleaved.
+QString record(TClient& client, const QString& macro)
+{
+    const std::optional<TFrame> done = client.Call(kOpExecute, macro);
+    if (!done || done->op != kOpAck)
+        return QStringLiteral("<refused>");
+    const std::optional<TFrame> data = client.Call(kOpRequest, QString::fromLatin1(kDataItem));
+    return data ? QString::fromUtf8(data->payload) : QStringLiteral("<lost>");
+}
+
+} // namespace
+
+TEST_F(SocketTest, TwoClientsWalkingAtOnceEachReadTheirOwnRecords)
+{
+    const QList<QStringList> sales = SqliteRows(StepSql(Sales()));
+    // The clients' query shows dates as the session does: its rows as one
+    // client alone reads them.
+    const QString clientsFile = SampleFile(QStringLiteral("CLIENTS.MQR"));
+    ASSERT_EQ(m_server->LoadQuery(QStringLiteral("SEUL"), clientsFile, QString(), QString()), 1);
+    ASSERT_EQ(m_server->RunQuery(QStringLiteral("SEUL")), 1);
+    const QList<QStringList> clients = Walk(QStringLiteral("SEUL"));
+    ASSERT_EQ(m_server->CloseQuery(QStringLiteral("SEUL")), 1);
+    ASSERT_EQ(sales.size(), 30);
+    ASSERT_EQ(clients.size(), SqliteRows(StepSql(clientsFile)).size());
+
+    QList<QStringList> rowsA, rowsB;
+    WhileServing([&] {
+        TClient a, b;
+        ASSERT_TRUE(a.Connect(SocketPath())) << a.Error().toStdString();
+        ASSERT_TRUE(b.Connect(SocketPath())) << b.Error().toStdString();
+        ASSERT_TRUE(a.Execute(QStringLiteral("LOAD(A, %1)\nRUN(A)\nFIRST(A)").arg(Sales()), false)) << a.Error().toStdString();
+        ASSERT_TRUE(b.Execute(QStringLiteral("LOAD(B, %1)\nRUN(B)\nFIRST(B)").arg(clientsFile), false)) << b.Error().toStdString();
+        // Each asks for its record before the other reads its own.
+        bool endA = false, endB = false;
+        for (int i = 0; i < 1000 && !(endA && endB); ++i) {
+            const QString eofA = endA ? QString() : record(a, QStringLiteral("GETEOF(A)"));
+            const QString eofB = endB ? QString() : record(b, QStringLiteral("GETEOF(B)"));
+            endA = endA || eofA == u"TRUE\r\n";
+            endB = endB || eofB == u"TRUE\r\n";
+            ASSERT_TRUE(endA || eofA == u"FALSE\r\n") << eofA.toStdString();
+            ASSERT_TRUE(endB || eofB == u"FALSE\r\n") << eofB.toStdString();
+            if (!endA)
+                ASSERT_EQ(a.Call(kOpExecute, QStringLiteral("GETRECORD(A)\nNEXT(A)")).value_or(TFrame{}).op, kOpAck);
+            if (!endB)
+                ASSERT_EQ(b.Call(kOpExecute, QStringLiteral("GETRECORD(B)\nNEXT(B)")).value_or(TFrame{}).op, kOpAck);
+            auto read = [](TClient& c, QList<QStringList>& rows) {
+                QString text = QString::fromUtf8(c.Call(kOpRequest, QString::fromLatin1(kDataItem)).value_or(TFrame{}).payload);
+                text.chop(2);
+                rows << text.split(QLatin1String("\r\n"));
+            };
+            if (!endA)
+                read(a, rowsA);
+            if (!endB)
+                read(b, rowsB);
+        }
+    });
+    EXPECT_EQ(rowsA, sales);
+    EXPECT_EQ(rowsB, clients);
+}
+
+TEST_F(SocketTest, ARefusedLoadOrAFailedRunIsToldWithItsReason)
+{
+    ASSERT_TRUE(QFile::copy(Sales(), Path(QStringLiteral("ACCES.MQR"))));
+    ASSERT_TRUE(QFile::copy(SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
+    const QString acces = Path(QStringLiteral("ACCES.MQR"));
+    struct Case {
+        QString macros;
+        char answer;
+        QString says; // within the refusal
+    };
+    const Case cases[] = {
+        {QStringLiteral("LOAD(A, %1, Admin, faux)").arg(acces), kOpRefused, QStringLiteral("Accès refusé.")},
+        {QStringLiteral("LOAD(A, %1, Personne, x)").arg(acces), kOpRefused, QStringLiteral("Accès refusé.")},
+        {QStringLiteral("LOAD(A, %1)").arg(Path(QStringLiteral("ABSENT.MQR"))), kOpRefused, QStringLiteral("ABSENT.MQR")},
+        {QStringLiteral("RUN(INCONNUE)"), kOpRefused, QStringLiteral("INCONNUE")},
+        // Every line runs; the refusal names the macro that failed.
+        {QStringLiteral("LOAD(A, %1, admin, ADMIN)\nLOAD(a, %2)").arg(acces, Sales()), kOpRefused, QStringLiteral("LOAD(a) : ")},
+        {QStringLiteral("RUN(A)\nCLOSE(A)"), kOpAck, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.macros.toStdString());
+        std::optional<TFrame> answer;
+        WhileServing([&] {
+            TClient client;
+            ASSERT_TRUE(client.Connect(SocketPath())) << client.Error().toStdString();
+            answer = client.Call(kOpExecute, c.macros);
+        });
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->op, c.answer);
+        const QString text = QString::fromUtf8(answer->payload);
+        EXPECT_TRUE(text.contains(c.says)) << text.toStdString();
+        EXPECT_FALSE(text.contains(u"faux") || text.contains(u"ADMIN")) << "no password is sent back";
+    }
+    EXPECT_TRUE(m_server->QueryNames().isEmpty());
+}
+
+TEST_F(SocketTest, IdleConnectionsAreClosedAndAFullServerSaysSo)
+{
+    // Every place taken by clients that say nothing after the topic.
+    std::vector<std::unique_ptr<RawClient>> idle;
+    WhileServing([&] {
+        for (int i = 0; i < TDdeListener::kMaxConnections; ++i) {
+            idle.push_back(std::make_unique<RawClient>(SocketPath()));
+            idle.back()->Send(frame(kOpConnect, "System"));
+            ASSERT_EQ(idle.back()->Read().value_or(TFrame{}).op, kOpAck);
+        }
+    });
+    ASSERT_EQ(m_listener->ConnectionCount(), TDdeListener::kMaxConnections);
+    bool refused = false;
+    QString why;
+    WhileServing([&] {
+        TClient late;
+        refused = !late.Connect(SocketPath());
+        why = late.Error();
+    });
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(why.contains(u"plein")) << why.toStdString();
+    EXPECT_EQ(m_listener->ConnectionCount(), TDdeListener::kMaxConnections) << "the places taken stay";
+
+    // Idle ones go once their time is up; one in the middle of a request
+    // (half a frame sent) is idle too.
+    m_listener->SetIdleTimeout(100);
+    idle.front()->Send(QByteArray("E\x05", 2));
+    bool allClosed = true;
+    WhileServing([&] {
+        for (auto& c : idle)
+            allClosed = c->ClosedByServer(10000) && allClosed;
+    });
+    EXPECT_TRUE(allClosed);
+    EXPECT_TRUE(SpinUntil([this] { return m_listener->ConnectionCount() == 0; }));
+    ExpectServing();
+}
+
+TEST_F(SocketTest, LoadRefusesWhatIsNotARegularFileWithoutWaiting)
+{
+    const QString fifo = Path(QStringLiteral("TUBE.MQR"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString big = Path(QStringLiteral("GROS.MQR"));
+    {
+        // 3 GB that take no room: a sparse file.
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(3) << 30));
+    }
+    struct Case {
+        QString file;
+        QString says;
+    };
+    const Case cases[] = {
+        {fifo, QStringLiteral("regular file")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("regular file")},
+        {big, QStringLiteral("3221225472 bytes")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        std::optional<TFrame> answer;
+        WhileServing([&] {
+            TClient client;
+            ASSERT_TRUE(client.Connect(SocketPath()));
+            answer = client.Call(kOpExecute, QStringLiteral("LOAD(F, %1)").arg(c.file));
+        });
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->op, kOpRefused);
+        EXPECT_TRUE(QString::fromUtf8(answer->payload).contains(c.says)) << answer->payload.toStdString();
+        ExpectServing();
+    }
+    EXPECT_TRUE(m_server->QueryNames().isEmpty());
 }

@@ -12,6 +12,7 @@
 #include "model/queryfield.h"
 #include "model/table.h"
 #include "query/query.h"
+#include "stream/filer.h"
 
 #include "pdftools.h"
 #include "samplefiles.h"
@@ -24,8 +25,11 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace mx;
 
@@ -279,6 +283,48 @@ TEST_F(Morv32Test, WithoutAQueryItSaysWhyAndFails)
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         const Outcome o = Run(c.args);
         EXPECT_EQ(o.status, 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
+        EXPECT_FALSE(o.err.contains(u"Impression terminée."));
+    }
+    EXPECT_TRUE(OutFiles().isEmpty());
+}
+
+// What is not a query file of a bounded size is refused before it is read:
+// a pipe nobody writes to, a device that never ends, a sparse file of
+// 3 GB. Each says why with status 1; none waits or runs out of memory.
+TEST_F(Morv32Test, APipeADeviceOrAHugeFileIsRefusedWithoutBeingRead)
+{
+    const QString fifo = Path(QStringLiteral("TUBE.MQR"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString big = Path(QStringLiteral("GROS.MQR"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(3) << 30));
+    }
+    // A small file whose header says its stream holds 3 GB.
+    QByteArray claims = mxtest::ReadAll(mxtest::SampleFile(QStringLiteral("CLIENTS.MQR")));
+    ScrambleFileBytes(claims);
+    const qsizetype sizeAt = claims.indexOf('\0', 3) + 3;
+    qToLittleEndian<quint32>(quint32(3) << 30, claims.data() + sizeAt);
+    ScrambleFileBytes(claims);
+    const QString half = Path(QStringLiteral("ANNONCE.MQR"));
+    mxtest::WriteAll(half, claims);
+    struct Case {
+        QString file;
+        const char* says;
+    };
+    const Case cases[] = {
+        {fifo, "not a regular file"},
+        {QStringLiteral("/dev/zero"), "not a regular file"},
+        {big, "3221225472 bytes"},
+        {half, "The header gives a stream of 3221225472 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const Outcome o = Run({QStringLiteral("/EXE"), c.file});
+        EXPECT_EQ(o.status, 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(c.file)) << o.err.toStdString();
         EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
         EXPECT_FALSE(o.err.contains(u"Impression terminée."));
     }
