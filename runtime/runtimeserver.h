@@ -45,6 +45,8 @@ namespace morvrs {
 class PreviewWindow;
 
 class RuntimeServer : public QObject {
+    Q_OBJECT
+
 public:
     RuntimeServer(bool design, bool shown);
     ~RuntimeServer() override;

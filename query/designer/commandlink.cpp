@@ -28,6 +28,8 @@ namespace {
 
 // Swallows tool-tip events while hints are off.
 class TToolTipSwitch : public QObject {
+    Q_OBJECT
+
 public:
     using QObject::QObject;
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::ToolTip; }
@@ -115,8 +117,9 @@ void TDesignerCommandLink::connectActions()
     // formula button opens the formula or the filter of its field.
     if (auto* editor = qobject_cast<ui::TMxStepEditor*>(w.Editor().StepEditor())) {
         editor->OnFieldRename = [this](QObject*, QString& name) { m_commands.RenameField(name); };
-        ui::Connect(editor, &ui::TMxStepEditor::OnFormulaChange, this,
-            [this](ui::TVField* field) { m_commands.EditFieldFormula(field ? field->Field() : nullptr); });
+        editor->OnFormulaChange = [this](ui::TVField* field) {
+            m_commands.EditFieldFormula(field ? field->Field() : nullptr);
+        };
     }
     // Opening the favourites checks the entry of the query's own file
     // (names compared exactly).
@@ -211,3 +214,5 @@ void TDesignerCommandLink::StateChanged()
 }
 
 } // namespace mx
+
+#include "commandlink.moc"

@@ -14,6 +14,8 @@ namespace mx {
 class TfmQueryDesigner;
 
 class TDesignerCommandLink : public QObject, public TDesignerView {
+    Q_OBJECT
+
 public:
     explicit TDesignerCommandLink(TfmQueryDesigner& window);
     ~TDesignerCommandLink() override;

@@ -28,18 +28,18 @@ namespace {
 TControlState stateOf(QWidget* w)
 {
     TControlState s;
-    if (auto* e = dynamic_cast<QLineEdit*>(w)) {
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
         s.text = e->text();
-    } else if (auto* c = dynamic_cast<QComboBox*>(w)) {
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
         s.text = c->currentText();
-    } else if (auto* l = dynamic_cast<QListWidget*>(w)) {
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
         s.lineCount = l->count();
         for (int i = 0; i < l->count(); ++i) {
             s.lines << l->item(i)->text();
             if (l->item(i)->isSelected())
                 s.selected << i;
         }
-    } else if (auto* b = dynamic_cast<QAbstractButton*>(w)) {
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         s.checked = b->isChecked();
     }
     return s;

@@ -30,6 +30,8 @@ class TMxParamControlList;
 class TMxParamList;
 
 class TfmParamEditor : public QDialog {
+    Q_OBJECT
+
 public:
     TfmParamEditor(TMxDataModel* model, TMxParamControlList* controls, TMxParamList* params, QWidget* parent = nullptr);
     ~TfmParamEditor() override;

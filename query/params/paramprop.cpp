@@ -484,7 +484,7 @@ void TfmParamProp::StoreControl()
 
 void EditParamControl(QObject* shape, TMxDataModel* model)
 {
-    auto* s = dynamic_cast<TVParamControl*>(shape);
+    auto* s = qobject_cast<TVParamControl*>(shape);
     if (!s || !s->ParamControl())
         return;
     TfmParamProp form(s, model);

@@ -87,6 +87,8 @@ QString captionOf(TMsgDlgType t)
 }
 
 class TMxStyle : public QProxyStyle {
+    Q_OBJECT
+
 public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* ret) const override
@@ -294,7 +296,7 @@ void ApplyHintSettings(QApplication& app)
     tip.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xC0));
     tip.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xC0));
     QApplication::setPalette(tip, "QToolTip");
-    if (!dynamic_cast<TMxStyle*>(app.style()))
+    if (!qobject_cast<TMxStyle*>(app.style()))
         app.setStyle(new TMxStyle(app.style()->name()));
 }
 
@@ -310,3 +312,5 @@ void InstallUserInterface()
 }
 
 } // namespace mx::ui
+
+#include "uiservice.moc"

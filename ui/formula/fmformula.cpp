@@ -48,6 +48,8 @@ constexpr int kHelpContext = 7;
 // The token rows: each on the window colour, the end marker as "fin"
 // against the right edge under a line.
 class TTokenDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -589,3 +591,5 @@ void InstallFormulaEditor()
 }
 
 } // namespace mx::ui
+
+#include "fmformula.moc"
