@@ -9,6 +9,7 @@
 
 #include "runtimeserver.h"
 
+#include "core/escape.h"
 #include "ui/startup/startup.h"
 
 #include <QApplication>
@@ -29,9 +30,14 @@ int main(int argc, char** argv)
     const bool minimized = args.contains(QStringLiteral("-minimized"));
     morvrs::RuntimeServer server(design, design || !minimized);
     QString error;
-    if (!server.listen(&error)) {
-        std::fprintf(stderr, "morvrs: %s\n", qPrintable(error));
-        return 2;
+    switch (server.listen(&error)) {
+    case morvrs::RuntimeServer::Listens:
+        return app.exec();
+    case morvrs::RuntimeServer::Served:
+        return 0; // another runtime started with this one serves the user
+    case morvrs::RuntimeServer::Failed:
+        break;
     }
-    return app.exec();
+    std::fprintf(stderr, "morvrs: %s\n", mx::EscapeControls(error).toLocal8Bit().constData());
+    return 2;
 }

@@ -18,7 +18,7 @@ QString privateQueryFolder()
 
 } // namespace
 
-bool ReportFile::load(const QString& file, QString* error)
+bool ReportFile::load(const QString& file, QString* error, const QString& outputFolder)
 {
     const QFileInfo info(file);
     if (!info.isFile() || !info.isReadable()) {
@@ -58,27 +58,55 @@ bool ReportFile::load(const QString& file, QString* error)
     if (pdf.isEmpty())
         pdf = info.completeBaseName() + QStringLiteral(".pdf");
     if (QDir::isRelativePath(pdf)) {
-        const QString folder = privateQueryFolder();
+        const QString folder = !outputFolder.isEmpty() && QDir::isAbsolutePath(outputFolder) ? outputFolder
+                                                                                             : privateQueryFolder();
         pdf = QDir(folder.isEmpty() ? info.absolutePath() : folder).absoluteFilePath(pdf);
     }
     pdfFile = QDir::cleanPath(pdf);
 
     captions.clear();
     for (const auto& kv : ini->sectionValues(QStringLiteral("Captions")))
-        captions.insert(kv.first, kv.second);
+        captions.insert(kv.first.toCaseFolded(), kv.second);
     variables = ini->sectionValues(QStringLiteral("Variables"));
     return true;
 }
 
+namespace {
+
+// Each variable's place in the list, by its case-folded name; the first of
+// a name wins, as when the file is read.
+QHash<QString, qsizetype> variableIndex(const QList<QPair<QString, QString>>& variables)
+{
+    QHash<QString, qsizetype> index;
+    index.reserve(variables.size());
+    for (qsizetype i = 0; i < variables.size(); ++i) {
+        const QString name = variables[i].first.toCaseFolded();
+        if (!index.contains(name))
+            index.insert(name, i);
+    }
+    return index;
+}
+
+} // namespace
+
 bool ReportFile::setVariable(const QString& name, const QString& value)
 {
-    for (auto& kv : variables) {
-        if (kv.first.compare(name, Qt::CaseInsensitive) == 0) {
-            kv.second = value;
-            return true;
+    QString unknown;
+    return setVariables({{name, value}}, &unknown);
+}
+
+bool ReportFile::setVariables(const QList<QPair<QString, QString>>& values, QString* unknown)
+{
+    const QHash<QString, qsizetype> index = variableIndex(variables);
+    for (const auto& [name, value] : values) {
+        const auto it = index.constFind(name.toCaseFolded());
+        if (it == index.cend()) {
+            *unknown = name;
+            return false;
         }
+        variables[*it].second = value;
     }
-    return false;
+    return true;
 }
 
 QString ReportFile::expandedTitle() const
@@ -88,14 +116,12 @@ QString ReportFile::expandedTitle() const
 
 QString ReportFile::caption(const QString& field) const
 {
-    for (auto it = captions.begin(); it != captions.end(); ++it)
-        if (it.key().compare(field, Qt::CaseInsensitive) == 0)
-            return it.value();
-    return field;
+    return captions.value(field.toCaseFolded(), field);
 }
 
 QString expandVariables(const QString& text, const QList<QPair<QString, QString>>& variables)
 {
+    const QHash<QString, qsizetype> index = text.contains(u'{') ? variableIndex(variables) : QHash<QString, qsizetype>();
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -107,16 +133,12 @@ QString expandVariables(const QString& text, const QList<QPair<QString, QString>
         if (c == u'{') {
             const qsizetype end = text.indexOf(u'}', i + 1);
             if (end > i) {
-                const QString name = text.mid(i + 1, end - i - 1);
-                for (const auto& kv : variables) {
-                    if (kv.first.compare(name, Qt::CaseInsensitive) == 0) {
-                        out += kv.second;
-                        i = end;
-                        break;
-                    }
-                }
-                if (i == end)
+                const auto it = index.constFind(text.mid(i + 1, end - i - 1).toCaseFolded());
+                if (it != index.cend()) {
+                    out += variables[*it].second;
+                    i = end;
                     continue;
+                }
             }
         }
         out += c;

@@ -24,6 +24,7 @@
 // private query folder (PrivateQueryPath of the user's MORVELIN.INI), like
 // the program's own result files, else beside the report file.
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -40,14 +41,20 @@ struct ReportFile {
     bool toPdf = false;
     QString pdfFile; // absolute
     bool landscape = false;
-    QMap<QString, QString> captions;
+    QHash<QString, QString> captions; // by the field's name, case folded
     QList<QPair<QString, QString>> variables; // in file order
 
     // Reads the file; false with *error set when it cannot be read or a
-    // value is not one of those allowed.
-    bool load(const QString& file, QString* error);
+    // value is not one of those allowed. A relative File goes into
+    // outputFolder when one is given (the program's own folder for
+    // results), else as said above.
+    bool load(const QString& file, QString* error, const QString& outputFolder = {});
     // Sets a variable of the file; false when the file has no such one.
     bool setVariable(const QString& name, const QString& value);
+    // Sets each of values, looking every name up once in an index of the
+    // file's variables; false with *unknown set to the first name the file
+    // does not have (the variables before it are set).
+    bool setVariables(const QList<QPair<QString, QString>>& values, QString* unknown);
     // The title with the variables put in.
     QString expandedTitle() const;
     QString caption(const QString& field) const;

@@ -221,7 +221,6 @@ bool writeReportPdf(const rpt::TReportDocument& document, const QString& fileNam
     int last = 0;
     if (!pageRange(document, firstPage, lastPage, &first, &last, error))
         return false;
-    QDir().mkpath(QFileInfo(fileName).absolutePath());
     try {
         if (first == 1 && last == document.PageCount())
             rpt::WritePdf(document, fileName);

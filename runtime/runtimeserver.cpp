@@ -7,17 +7,26 @@
 
 #include <platform/reportlink/dataclient.h>
 
+#include "core/escape.h"
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace morvrs {
@@ -44,6 +53,14 @@ bool headless()
     return name == u"offscreen" || name == u"minimal";
 }
 
+// The runtime's own messages on standard error: what comes from a report
+// file (its paths, its texts) is shown with its control characters escaped,
+// as the program shows them.
+void say(const QString& text)
+{
+    std::fprintf(stderr, "morvrs: %s\n", mx::EscapeControls(text).toLocal8Bit().constData());
+}
+
 // The channel each kind reads through, so that the runtime and the full
 // program never meet on one.
 int channelOf(bool design)
@@ -61,11 +78,21 @@ RuntimeServer::~RuntimeServer()
         delete c->notifier;
         ::close(fd);
     }
+    stopListening();
+    if (m_lockFd >= 0)
+        ::close(m_lockFd); // after the socket is gone: the next runtime may take it now
+}
+
+void RuntimeServer::stopListening()
+{
     delete m_listener;
+    m_listener = nullptr;
     if (m_listenFd >= 0) {
         ::close(m_listenFd);
+        // Ours to remove: nobody binds there while this runtime holds the lock.
         ::unlink(QFile::encodeName(m_path).constData());
     }
+    m_listenFd = -1;
 }
 
 QString RuntimeServer::kind() const
@@ -73,24 +100,54 @@ QString RuntimeServer::kind() const
     return QString::fromLatin1(m_design ? rs::kFullKind : rs::kRuntimeKind);
 }
 
-bool RuntimeServer::listen(QString* error)
+RuntimeServer::Listening RuntimeServer::listen(QString* error)
 {
     m_path = rs::socketPath(kind(), error);
     if (m_path.isEmpty())
-        return false;
+        return Failed;
+    const QString lockPath = m_path + QStringLiteral(".lock");
+    m_lockFd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lockFd < 0) {
+        *error = QStringLiteral("%1: %2").arg(lockPath, QString::fromLocal8Bit(std::strerror(errno)));
+        return Failed;
+    }
+    // Another runtime holds the lock: it is starting, serving or ending.
+    // Once it answers, it serves this user; when it ends instead, this one
+    // takes its place.
+    QElapsedTimer waited;
+    waited.start();
+    while (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            *error = QStringLiteral("%1: %2").arg(lockPath, QString::fromLocal8Bit(std::strerror(errno)));
+            return Failed;
+        }
+        if (rs::socketAnswers(m_path))
+            return Served;
+        if (waited.elapsed() > kLockWaitMs) {
+            *error = QStringLiteral("Another runtime holds %1 and does not answer").arg(lockPath);
+            return Failed;
+        }
+        QThread::msleep(20);
+    }
     m_listenFd = rs::listenSocket(m_path, error);
     if (m_listenFd < 0)
-        return false;
+        return Failed;
+    rs::DataClient::removeLeftovers();
     m_listener = new QSocketNotifier(m_listenFd, QSocketNotifier::Read);
     QObject::connect(m_listener, &QSocketNotifier::activated, this, [this] { accept(); });
     m_idle = new QTimer(this);
     m_idle->setSingleShot(true);
     QObject::connect(m_idle, &QTimer::timeout, this, [this] {
-        if (!programConnected())
+        if (!programConnected()) {
+            stopListening();
             QCoreApplication::quit();
+        }
     });
+    m_grace = new QTimer(this);
+    m_grace->setSingleShot(true);
+    QObject::connect(m_grace, &QTimer::timeout, this, [this] { endIfUnused(); });
     endWhenIdle();
-    return true;
+    return Listens;
 }
 
 bool RuntimeServer::programConnected() const
@@ -105,6 +162,20 @@ void RuntimeServer::endWhenIdle()
 {
     if (headless())
         m_idle->start(kIdleMs);
+}
+
+void RuntimeServer::endIfUnused()
+{
+    if (programConnected())
+        return; // the last of them to go looks again
+    // A connection still open may be a program that has just found the
+    // runtime and is about to call CONNECT: wait for it to say.
+    if (!m_connections.empty()) {
+        m_grace->start(kGraceMs);
+        return;
+    }
+    stopListening();
+    QCoreApplication::quit();
 }
 
 void RuntimeServer::accept()
@@ -129,7 +200,7 @@ void RuntimeServer::drop(Connection* c)
     ::close(fd);
     m_connections.erase(fd);
     if (program && !programConnected() && headless())
-        QCoreApplication::quit();
+        m_grace->start(kGraceMs);
 }
 
 void RuntimeServer::readFrom(Connection* c)
@@ -156,6 +227,7 @@ void RuntimeServer::readFrom(Connection* c)
             return;
         }
         if (m_ending) {
+            stopListening();
             QCoreApplication::quit();
             return;
         }
@@ -179,6 +251,7 @@ QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
     const QString command = request.value(0);
     if (command == u"CONNECT") {
         c->program = true;
+        m_grace->stop();
         return ok(QString::number(getpid()));
     }
     if (command == u"LIMIT") {
@@ -186,38 +259,48 @@ QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
         const int n = request.value(1).toInt(&isNumber);
         if (!isNumber || n < 0)
             return err(errCommand, QStringLiteral("Limite invalide"));
-        m_maxRecords = n;
+        c->maxRecords = n;
         return ok();
     }
     if (command == u"LOAD")
-        return load(request.value(1), request.value(2));
+        return load(c, request.value(1), request.value(2), request.value(5));
     if (command == u"PRINT")
-        return print(request.value(1).toInt(), request.value(2).toInt(), std::max(1, request.value(6).toInt()));
+        return print(c, request.value(1).toInt(), request.value(2).toInt(), std::max(1, request.value(6).toInt()));
     if (command == u"CLOSE") {
-        m_ending = true;
+        // Other programs still use the runtime: only the caller's report
+        // goes, and the caller no longer counts as one of them.
+        c->loaded.reset();
+        c->program = false;
+        bool others = false;
+        for (const auto& [fd, other] : m_connections)
+            others = others || (other.get() != c && other->program);
+        m_ending = !others;
         return ok();
     }
     return err(errCommand, QStringLiteral("Commande inconnue : %1").arg(command));
 }
 
-QStringList RuntimeServer::load(const QString& file, const QString& initialValues)
+QStringList RuntimeServer::load(Connection* c, const QString& file, const QString& initialValues, const QString& outputFolder)
 {
+    // A failed load leaves nothing loaded: a PRINT after it never prints
+    // what this connection loaded before.
+    c->loaded.reset();
     Loaded loaded;
     QString error;
-    if (!loaded.report.load(file, &error))
+    if (!loaded.report.load(file, &error, outputFolder))
         return err(errReport, error);
     QList<QPair<QString, QString>> values;
     qint64 pid = 0;
     if (!parseInitialValues(initialValues, &values, &pid, &error))
         return err(errReport, error);
-    for (const auto& [name, value] : values)
-        if (!loaded.report.setVariable(name, value))
-            return err(errReport, QStringLiteral("%1 : le rapport n'a pas de variable %2.").arg(file, name));
+    QString unknown;
+    if (!loaded.report.setVariables(values, &unknown))
+        return err(errReport, QStringLiteral("%1 : le rapport n'a pas de variable %2.").arg(file, unknown));
     rs::DataClient* client = clientFor(pid, &error);
     if (!client)
         return err(errData, QStringLiteral("Le programme %1 ne répond pas : %2").arg(pid).arg(error));
     ReportData data;
-    if (!readReportData(*client, loaded.report, m_maxRecords, channelOf(m_design), &data, &error)) {
+    if (!readReportData(*client, loaded.report, c->maxRecords, channelOf(m_design), &data, &error)) {
         // The program may be gone: the next load looks again.
         m_clients.erase(pid);
         return err(errData, error);
@@ -226,11 +309,11 @@ QStringList RuntimeServer::load(const QString& file, const QString& initialValue
     if (!document)
         return err(errReport, error);
     loaded.document = std::move(document);
-    m_loaded = std::move(loaded);
+    c->loaded = std::move(loaded);
     if (!headless()) {
         if (!m_window)
             m_window = std::make_unique<PreviewWindow>();
-        m_window->showReport(m_loaded->report.expandedTitle(), m_loaded->document);
+        m_window->showReport(c->loaded->report.expandedTitle(), c->loaded->document);
         if (m_shown)
             m_window->showNormal();
         else
@@ -239,27 +322,27 @@ QStringList RuntimeServer::load(const QString& file, const QString& initialValue
     return ok();
 }
 
-QStringList RuntimeServer::print(int first, int last, int copies)
+QStringList RuntimeServer::print(Connection* c, int first, int last, int copies)
 {
-    if (!m_loaded)
+    if (!c->loaded)
         return err(errNotLoaded, QStringLiteral("Aucun rapport n'est chargé."));
-    const ReportFile& report = m_loaded->report;
+    const Loaded& loaded = *c->loaded;
+    const ReportFile& report = loaded.report;
     QString error;
     const QPrinterInfo printer = report.toPdf ? QPrinterInfo() : QPrinterInfo::defaultPrinter();
     if (printer.isNull()) {
         if (!report.toPdf)
-            std::fprintf(stderr, "morvrs: %s\n",
-                qPrintable(QStringLiteral("pas d'imprimante : le rapport est écrit dans %1").arg(report.pdfFile)));
-        if (!writeReportPdf(*m_loaded->document, report.pdfFile, first, last, &error))
+            say(QStringLiteral("pas d'imprimante : le rapport est écrit dans %1").arg(report.pdfFile));
+        if (!writeReportPdf(*loaded.document, report.pdfFile, first, last, &error))
             return err(errPrint, error);
-        return ok();
+        return {QStringLiteral("OK"), QStringLiteral("pdf"), report.pdfFile};
     }
     QPrinter device(printer, QPrinter::HighResolution);
     device.setCopyCount(copies);
     device.setDocName(report.expandedTitle());
-    if (!printReport(*m_loaded->document, device, first, last, &error))
+    if (!printReport(*loaded.document, device, first, last, &error))
         return err(errPrint, error);
-    return ok();
+    return {QStringLiteral("OK"), QStringLiteral("printer"), printer.printerName()};
 }
 
 } // namespace morvrs

@@ -4,18 +4,39 @@
 //
 //   CONNECT                           OK <connection value: the runtime's pid>
 //   LIMIT <n>                         OK          (0: no record limit)
-//   LOAD <file> <initial values> <a> <b>
+//   LOAD <file> <initial values> <a> <b> [<folder>]
 //                                     OK, once the report file is read, its
 //                                     variables set and its data read from
-//                                     the program named by the initial values
+//                                     the program named by the initial values;
+//                                     folder: where the program puts its
+//                                     results, for a relative File (else the
+//                                     runtime's own settings say)
 //   PRINT <first> <last> <a> <b> <c> <copies>
 //                                     OK, once printed (or written as PDF)
 //   CLOSE <n>                         OK, and the runtime ends
 //
-// A failure answers ERR <number> <text>. A runtime started without a display
-// ends when its last program disconnects (a connection that only looked
-// whether the runtime answers does not count), or when no program has
-// connected for kIdleMs: nobody could reach it otherwise.
+// PRINT's answer says where the report went: OK pdf <file>, or OK printer
+// <name>. A failure answers ERR <number> <text>.
+//
+// Every connection has its own record limit and its own loaded report:
+// programs printing at the same time never print each other's report, and
+// PRINT on a connection that loaded nothing fails. CLOSE ends the runtime
+// only when no other program is connected; otherwise it lets go of the
+// caller's report alone.
+//
+// A runtime started without a display ends once no program has been
+// connected for kGraceMs (a connection that only looked whether the
+// runtime answers does not count, but while one is open the runtime
+// stays: a program that has just found it is connecting), or when no
+// program has connected for kIdleMs: nobody could reach it otherwise. It
+// stops listening before it ends, so that a program connecting then starts
+// a new one.
+//
+// One runtime of a kind serves a user: the socket is taken under a lock
+// beside it ("<kind>.lock"), so two runtimes started together never both
+// listen, nor does one remove the other's socket. The one that finds the
+// lock taken waits until the other answers, and then ends (listen answers
+// Served).
 
 #include "reportfile.h"
 
@@ -51,17 +72,28 @@ public:
     RuntimeServer(bool design, bool shown);
     ~RuntimeServer() override;
 
-    bool listen(QString* error);
+    enum Listening { Listens, Served, Failed };
+    // Served: another runtime of this kind answers for the user.
+    Listening listen(QString* error);
     QString kind() const;
 
 private:
     static constexpr int kIdleMs = 30000;
+    static constexpr int kGraceMs = 1000;
+    // How long a runtime that finds the lock taken waits for the other.
+    static constexpr int kLockWaitMs = 15000;
 
+    struct Loaded {
+        ReportFile report;
+        std::shared_ptr<mx::rpt::TReportDocument> document; // its pages, laid out once read
+    };
     struct Connection {
         int fd = -1;
         QSocketNotifier* notifier = nullptr;
         platform::rs::LineBuffer buffer;
         bool program = false; // it has called CONNECT
+        int maxRecords = 0;
+        std::optional<Loaded> loaded;
     };
     void accept();
     void readFrom(Connection* c);
@@ -69,26 +101,24 @@ private:
     QStringList answer(Connection* c, const QStringList& request);
     bool programConnected() const;
     void endWhenIdle();
-    QStringList load(const QString& file, const QString& initialValues);
-    QStringList print(int first, int last, int copies);
+    void endIfUnused();
+    void stopListening();
+    QStringList load(Connection* c, const QString& file, const QString& initialValues, const QString& outputFolder);
+    QStringList print(Connection* c, int first, int last, int copies);
     platform::rs::DataClient* clientFor(qint64 pid, QString* error);
 
     bool m_design;
     bool m_shown;
     int m_listenFd = -1;
+    int m_lockFd = -1;
     QString m_path;
     QSocketNotifier* m_listener = nullptr;
     std::map<int, std::unique_ptr<Connection>> m_connections;
     std::map<qint64, std::unique_ptr<platform::rs::DataClient>> m_clients;
-    int m_maxRecords = 0;
-    struct Loaded {
-        ReportFile report;
-        std::shared_ptr<mx::rpt::TReportDocument> document; // its pages, laid out once read
-    };
-    std::optional<Loaded> m_loaded;
     std::unique_ptr<PreviewWindow> m_window;
     bool m_ending = false;
     QTimer* m_idle = nullptr;
+    QTimer* m_grace = nullptr;
 };
 
 } // namespace morvrs

@@ -1,11 +1,13 @@
 #include "bdedestdrivers.h"
 
 #include "core/exceptions.h"
+#include "destination/destinationtype.h"
 #include "driver/dataset.h"
 #include "driver/destfactories.h"
 #include "reportlink/report.h"
 #include "settings/global.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace mx {
@@ -59,6 +61,11 @@ void TMxReportSmithDestDriver::run(const QString& fileName, TIMxDataset* dataset
     const QFileInfo file(fileName);
     m_report->SetReportName(file.fileName());
     m_report->SetReportDir(fileName.contains(u'/') ? file.path() : QString());
+    // A relative output file of the report goes where this program puts its
+    // results (its private folder, else beside the report), whichever
+    // program started the runtime.
+    const QString privateFolder = PrivateQueryFolder();
+    m_report->SetOutputFolder(privateFolder.isEmpty() ? file.absolutePath() : QDir(privateFolder).absolutePath());
     // The rows the runtime reads are those of this run.
     m_report->ClearDatasets();
     if (dataset) {

@@ -210,6 +210,24 @@ private:
 
 } // namespace
 
+void TMxDataset::SetFieldType(int index, std::uint8_t dataType, std::uint16_t size)
+{
+    if (!FieldDescription(index))
+        return;
+    TIMxDataset::SetFieldType(index, dataType, size);
+    if (!m_data || index >= m_data->fieldDefs.size())
+        return;
+    platform::DbField& def = m_data->fieldDefs[index];
+    def.type = platform::DbFieldType(dataType);
+    def.size = size;
+    // The declaration a copy sizes its columns from; a string of no size
+    // given has its values measured.
+    const bool measured = def.type == platform::DbFieldType::String && size == 0;
+    def.declaredType = measured ? QString() : platform::declaredTypeFor(def);
+    if (platform::DbDataset* rows = Rows())
+        rows->setField(index, def);
+}
+
 std::unique_ptr<TIMxRowCursor> TMxDataset::CreateRowCursor()
 {
     const platform::DbDataset* rows = Rows();

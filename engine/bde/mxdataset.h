@@ -45,6 +45,9 @@ public:
     void SetRecNo(int value) override;
     // Over the rows the wrapped object has read and will read.
     std::unique_ptr<TIMxRowCursor> CreateRowCursor() override;
+    // The description, the wrapped object's definition and the rows' field
+    // (what copies write) all take the type.
+    void SetFieldType(int index, std::uint8_t dataType, std::uint16_t size) override;
 
     // The name of the key index; its fields become the key-field names.
     virtual QString GetKeyIndex() = 0;

@@ -51,7 +51,8 @@ public:
     virtual void SetBusy(bool busy);
     // Opens a document or address with the desktop's program for it.
     virtual bool ShellOpen(const QString& target);
-    // Lets pending events through during long steps.
+    // Lets pending events other than user input through during long
+    // steps (the user cannot start a command inside the running one).
     virtual void ProcessMessages();
     // The error window of an unexpected error: the caption and the details
     // to show; returns mrIgnore (go on) or mrAbort (end the program). The

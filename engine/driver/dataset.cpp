@@ -43,6 +43,14 @@ std::unique_ptr<TIMxRowCursor> TIMxDataset::CreateRowCursor()
     return nullptr;
 }
 
+void TIMxDataset::SetFieldType(int index, std::uint8_t dataType, std::uint16_t size)
+{
+    if (TIMxField* field = FieldDescription(index)) {
+        field->DataType = dataType;
+        field->Size = size;
+    }
+}
+
 TIMxRowCursor::~TIMxRowCursor() = default;
 
 void TIMxDataset::ClearFields()

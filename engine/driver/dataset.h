@@ -56,6 +56,13 @@ public:
     // A reading of the rows of its own (see rowcursor.h), before the first
     // row; none when the dataset is not open or its driver cannot give one.
     virtual std::unique_ptr<TIMxRowCursor> CreateRowCursor();
+    // Gives column index the type the caller knows it has (dataType a
+    // field-type code, size the characters of a string, 0 when the values
+    // are to be measured), where the database could only guess (an
+    // expression's column): its values are then read, shown and copied as
+    // that type. Out of range is ignored. The default changes the
+    // description only.
+    virtual void SetFieldType(int index, std::uint8_t dataType, std::uint16_t size);
 
     QStringList& KeyFields() { return m_keyFields; }
     const QStringList& KeyFields() const { return m_keyFields; }

@@ -60,6 +60,11 @@ public:
 
     int Idx() const { return m_idx; }
     void SetIdx(int value);
+    // True when another field of the model bears the same full name; set
+    // only by MarkDuplicateFields (admin/adminmodel.h), never stored nor
+    // copied.
+    bool DuplicateMark() const { return m_duplicateMark; }
+    void SetDuplicateMark(bool value) { m_duplicateMark = value; }
 
     TMxTable* GetTable() const override;
     int GetTableId() const override;
@@ -68,6 +73,7 @@ public:
 
 private:
     int m_idx = 0;
+    bool m_duplicateMark = false;
 };
 
 // The fields of a table. A table's list holds TDmField items; the

@@ -384,6 +384,22 @@ private:
         }
     }
 
+    // What the run needs to know of a column: its total and the field's
+    // type (a table field's own type name and size when it has one).
+    static TStepColumn stepColumn(const TMxQueryField* f)
+    {
+        TStepColumn c;
+        c.total = f->Total();
+        c.fieldType = f->FieldType();
+        if (!f->Calculated())
+            if (const TMxTable* table = f->GetTable())
+                if (const TMxField* own = table->Fields()->FindField(f->Name())) {
+                    c.tableType = own->LongType();
+                    c.size = own->Size();
+                }
+        return c;
+    }
+
     // The columns, and the filters of the fields: on a field with a total
     // they go to Having, else to the WHERE list.
     void gatherColumns()
@@ -391,6 +407,7 @@ private:
         TMxQueryStep& s = m_step;
         TMxQueryFieldList* fields = s.m_selectedFields.get();
         m_position.assign(size_t(fields->Count()), 0);
+        s.m_columns.clear();
         TMxTable* firstTable = !s.m_tables.empty() ? s.m_tables.front() : (s.m_model ? s.m_model->CalcTable() : nullptr);
         for (int i = 0; i < fields->Count(); ++i) {
             TMxQueryField* f = fields->Items(i);
@@ -420,6 +437,7 @@ private:
                     continue;
             }
             m_columns.push_back({f->GetSqlExpression(m_syntax), f->GetSqlFieldName(m_syntax)});
+            s.m_columns.push_back(stepColumn(f));
             m_position[size_t(i)] = int(m_columns.size());
         }
     }

@@ -31,6 +31,17 @@ class TMxTable;
 class TIMxDataset;
 class TQueryDestinationList;
 
+// A column of the statement a step's preparation writes: the total it
+// applies (empty: none), the type letter of the field it shows, and that
+// field's own database type name and size when it reads a table's field
+// (empty and 0 otherwise).
+struct TStepColumn {
+    QString total;
+    QChar fieldType;
+    QString tableType;
+    int size = 0;
+};
+
 class TMxQueryStep : public TMxItem {
     MX_CLASS(TMxQueryStep)
     friend class TSelectStatementWriter;
@@ -119,6 +130,8 @@ public:
     const std::vector<TMxDatabaseItem*>& Databases() const { return m_databases; }
     const std::vector<TMxEntityCriteria*>& EntityCriteria() const { return m_entityCriteria; }
     const QString& MainDatabase() const { return m_mainDatabase; }
+    // The statement's columns, in order.
+    const std::vector<TStepColumn>& Columns() const { return m_columns; }
     bool SingleDatabase() const { return m_singleDatabase; }
     // Appends a table once (by Id); none is ignored.
     void AddTable(TMxTable* table);
@@ -176,6 +189,7 @@ private:
     std::vector<TMxFLink*> m_linkPairs;
     std::vector<TMxTable*> m_tables;
     std::vector<TMxDatabaseItem*> m_databases;
+    std::vector<TStepColumn> m_columns;
     // Filters of further occurrences of a selected field: (selected field
     // index, the occurrence whose filter is ANDed to the first one's).
     std::vector<std::pair<int, TMxQueryField*>> m_extraFilters;

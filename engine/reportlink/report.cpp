@@ -12,9 +12,14 @@
 #include <platform/reportlink/rendezvous.h>
 #include <platform/reportlink/rsapi.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace mx {
@@ -24,6 +29,10 @@ namespace rs = platform::rs;
 namespace {
 
 int g_launchTimeoutMs = 15000;
+
+// How many times a runtime that ends while it is being connected is looked
+// for again.
+constexpr int kConnectAttempts = 3;
 
 constexpr qsizetype kMaxInitialLine = 255;
 constexpr qsizetype kMaxInitialValues = 65520;
@@ -132,8 +141,12 @@ bool TReport::connect()
 {
     rs::RsApi& api = rs::RsApi::instance();
     const bool connected = m_found && api.isPresent() && api.kind() == (m_useRunTime ? rs::RsApi::kRunTime : rs::RsApi::kFullProgram);
-    if (!connected && !api.isBusy()) {
-        const QString title = programTitle(m_useRunTime);
+    if (connected || api.isBusy())
+        return !api.isBusy();
+    const QString title = programTitle(m_useRunTime);
+    // A runtime found may end before it is connected (its last program has
+    // just gone): it is looked for, or started, again.
+    for (int attempt = 1;; ++attempt) {
         m_found = rs::RsApi::findRuntime(title);
         if (!m_found) {
             const QString program = RuntimeProgram();
@@ -160,8 +173,16 @@ bool TReport::connect()
         api.initiate(m_useRunTime ? rs::RsApi::kRunTime : rs::RsApi::kFullProgram);
         const int r = api.connect(&m_connection, 0);
         if (r != 0) {
-            noteApiResult(r);
+            const bool ended = r == rs::RsApi::kGone || r == rs::RsApi::kNotConnected;
             m_found = false;
+            if (ended && attempt < kConnectAttempts) {
+                api.disconnect();
+                m_started = false;
+                if (TReportManager* m = ExistingReportManager())
+                    m->ReleaseChannels(); // what the runtime that ended had open
+                continue;
+            }
+            noteApiResult(r);
             throw EMxException(TranslateFmt(QStringLiteral("Impossible de se connecter à %s : %s"), {title, api.lastError()}));
         }
         if (m_connection == 0) {
@@ -171,8 +192,46 @@ bool TReport::connect()
             m_found = false;
             throw EMxException(TranslateFmt(QStringLiteral("Aucune connexion avec %s."), {title}));
         }
+        return !api.isBusy();
     }
-    return !api.isBusy();
+}
+
+bool TReport::CheckPrinted(const QStringList& answer, std::int64_t sinceMs, QString* why)
+{
+    if (answer.value(0) == u"printer" && !answer.value(1).isEmpty())
+        return true; // handed to a printer: nothing this program can read back
+    if (answer.value(0) != u"pdf" || answer.value(1).isEmpty()) {
+        *why = Translate(QStringLiteral("Le moteur de rapports n'a pas dit où le rapport a été imprimé."));
+        return false;
+    }
+    const QString file = answer.value(1);
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0) {
+        *why = TranslateFmt(QStringLiteral("Le moteur de rapports dit avoir écrit %s, qui n'existe pas."), {file});
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        *why = TranslateFmt(QStringLiteral("Le moteur de rapports dit avoir écrit %s, qui n'est pas un fichier."), {file});
+        return false;
+    }
+    // The file's time counts whole seconds on some file systems.
+    const std::int64_t written = std::int64_t(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    QFile pdf(file);
+    bool whole = written + 2000 >= sinceMs && st.st_size >= 16 && pdf.open(QIODevice::ReadOnly);
+    if (whole) {
+        const QByteArray head = pdf.read(5);
+        const qint64 tailSize = std::min<qint64>(st.st_size, 1024);
+        whole = head == "%PDF-" && pdf.seek(st.st_size - tailSize);
+        const QByteArray tail = whole ? pdf.read(tailSize) : QByteArray();
+        whole = whole && tail.trimmed().endsWith("%%EOF");
+    }
+    if (!whole) {
+        *why = written + 2000 < sinceMs
+            ? TranslateFmt(QStringLiteral("Le moteur de rapports dit avoir écrit %s, qui n'a pas été écrit par cette impression."), {file})
+            : TranslateFmt(QStringLiteral("Le moteur de rapports dit avoir écrit %s, qui n'est pas un PDF entier."), {file});
+        return false;
+    }
+    return true;
 }
 
 int TReport::Run()
@@ -200,15 +259,23 @@ int TReport::Run()
         throw EMxException(TranslateFmt(QStringLiteral("Rapport %s introuvable."), {file}));
     const QString values = InitialValuesText(m_initialValues, std::int64_t(getpid()));
 
-    result = api.loadReport(QFileInfo(file).absoluteFilePath(), values, 0, -1);
+    result = api.loadReport(QFileInfo(file).absoluteFilePath(), values, 0, -1, m_outputFolder);
     noteApiResult(result);
     if (result == 0 && m_useRunTime && !m_preview) {
         if (!connect()) {
             m_lastApiError = busyText();
             return 1;
         }
+        const std::int64_t since = QDateTime::currentMSecsSinceEpoch();
         result = api.printReport(m_startPage, m_endPage, 0, 0, 0, m_printCopies);
         noteApiResult(result);
+        // Told it printed: the report it wrote is checked before the run
+        // says so.
+        QString why;
+        if (result == 0 && !CheckPrinted(api.lastAnswer(), since, &why)) {
+            m_lastApiError = why;
+            result = rs::RsApi::kBadAnswer;
+        }
     }
     if (m_useRunTime && m_started && m_autoUnload && !m_preview)
         closeEngine();

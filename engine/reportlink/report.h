@@ -62,6 +62,11 @@ public:
     void SetPreview(bool v) { m_preview = v; }
     TLaunchType LaunchType() const { return m_launchType; }
     void SetLaunchType(TLaunchType v) { m_launchType = v; }
+    // Where a relative output file of the report goes: the program's own
+    // folder for results (empty: where the runtime's settings say). Two
+    // programs of one user sharing a runtime thus each get theirs.
+    const QString& OutputFolder() const { return m_outputFolder; }
+    void SetOutputFolder(const QString& v) { m_outputFolder = v; }
     // True: the runtime ("RS_RUNTIME"); false: the full program
     // ("ReportSmith").
     bool UseRunTime() const { return m_useRunTime; }
@@ -99,6 +104,12 @@ public:
     // over 255 bytes, or a whole over 65,520 bytes, raises EMxException.
     static QString InitialValuesText(const QStringList& lines, std::int64_t pid);
 
+    // Whether PRINT's answer (the fields after "OK") tells of a report
+    // printed: a printer named, or a PDF file written since sinceMs
+    // (milliseconds since the epoch) that is whole: a regular file that
+    // begins with "%PDF-" and ends with "%%EOF". False with *why set.
+    static bool CheckPrinted(const QStringList& answer, std::int64_t sinceMs, QString* why);
+
     // The folder and file of the runtime program.
     static QString RuntimeFolder();
     static QString RuntimeProgram();
@@ -125,6 +136,7 @@ private:
     bool m_preview = false;
     TLaunchType m_launchType = ltDefault;
     bool m_useRunTime = false;
+    QString m_outputFolder;
 
     bool m_started = false;
     bool m_found = false;

@@ -92,7 +92,9 @@ public:
         timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         timer.start(maxWaitMs);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        // User input too: the windows keep answering while the runtime
+        // works (a run started meanwhile finds the report API busy).
+        loop.exec(QEventLoop::AllEvents);
         return QCoreApplication::closingDown();
     }
 };

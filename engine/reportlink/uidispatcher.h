@@ -23,9 +23,9 @@ public:
 
     // On the user-interface thread, while it waits for another process:
     // waits at most maxWaitMs until fd is readable, running the calls handed
-    // over meanwhile (and other pending events, but no user input, so that
-    // nothing can be clicked under the running operation). True when the
-    // application is ending.
+    // over meanwhile and every other pending event, user input included:
+    // the windows keep answering clicks and keys while the program waits.
+    // True when the application is ending.
     virtual bool WaitLoop(int fd, int maxWaitMs) = 0;
 };
 

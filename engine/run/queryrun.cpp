@@ -17,10 +17,13 @@
 #include "tools/hooks.h"
 #include "tools/messages.h"
 
+#include <platform/dbengine/dbfield.h>
+
 #include <QFile>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -234,6 +237,95 @@ std::set<int> inputStepIds(const TMxQueryStep& step)
     return ids;
 }
 
+using platform::DbFieldType;
+
+bool isIntegerType(DbFieldType t)
+{
+    return t == DbFieldType::Smallint || t == DbFieldType::Integer || t == DbFieldType::Word
+        || t == DbFieldType::AutoInc;
+}
+
+// The type of a number the field holds: money and BCD fields keep theirs,
+// an integer reported as such stays one, anything else is a float.
+DbFieldType numberType(const TStepColumn& c, DbFieldType reported)
+{
+    if (c.tableType.compare(u"MONEY", Qt::CaseInsensitive) == 0)
+        return DbFieldType::Currency;
+    if (c.tableType.compare(u"BCD", Qt::CaseInsensitive) == 0)
+        return DbFieldType::BCD;
+    if (reported == DbFieldType::Currency || reported == DbFieldType::BCD)
+        return reported;
+    return isIntegerType(reported) ? DbFieldType::Integer : DbFieldType::Float;
+}
+
+// The type a total's column has whatever the database says of an
+// expression (SQLite gives the first row's storage class, a text of 255
+// for a date or a null): a count is an integer, a sum or an average a
+// number, a minimum or maximum the field's own type. False: the column
+// keeps the database's type (no total, or a field of no known type).
+bool totalType(const TStepColumn& c, DbFieldType reported, DbFieldType* type, int* size)
+{
+    const QString total = c.total.trimmed().toLower();
+    *size = 0;
+    if (total.isEmpty())
+        return false;
+    if (total.startsWith(u"count")) {
+        *type = DbFieldType::Integer;
+        return true;
+    }
+    if (total == u"sum") {
+        *type = numberType(c, reported);
+        return true;
+    }
+    if (total == u"average") {
+        const DbFieldType t = numberType(c, reported);
+        *type = isIntegerType(t) ? DbFieldType::Float : t;
+        return true;
+    }
+    if (total != u"min" && total != u"max")
+        return false;
+    switch (c.fieldType.unicode()) {
+    case u'A':
+        *type = DbFieldType::String;
+        *size = c.size > 0 && c.size <= 0xFFFF ? c.size : 0;
+        return true;
+    case u'N':
+        *type = numberType(c, reported);
+        return true;
+    case u'D':
+        *type = DbFieldType::Date;
+        return true;
+    case u'T':
+        *type = DbFieldType::Time;
+        return true;
+    case u'@':
+        *type = DbFieldType::DateTime;
+        return true;
+    case u'L':
+        *type = DbFieldType::Boolean;
+        return true;
+    case u'M':
+        *type = DbFieldType::Memo;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Gives each total's column of the result its type (see totalType).
+void keepTotalTypes(const TMxQueryStep& step, TIMxDataset& dataset)
+{
+    const std::vector<TStepColumn>& columns = step.Columns();
+    const int count = std::min(int(columns.size()), dataset.FieldDescriptionCount());
+    for (int i = 0; i < count; ++i) {
+        const TIMxField* field = dataset.FieldDescription(i);
+        DbFieldType type;
+        int size = 0;
+        if (totalType(columns[size_t(i)], DbFieldType(field->DataType), &type, &size))
+            dataset.SetFieldType(i, std::uint8_t(type), std::uint16_t(size));
+    }
+}
+
 TStepRunResult runStep(TMxQueryStep& step, TStepOutputs outputs, bool inputTable, TRunOutcome& outcome)
 {
     TBusyCursor busy;
@@ -272,6 +364,7 @@ TStepRunResult runStep(TMxQueryStep& step, TStepOutputs outputs, bool inputTable
     if (!dataset)
         return end(srNoResult);
     step.SetDataset(dataset);
+    keepTotalTypes(step, *dataset);
 
     // A later step reads this result from a table file: that file is its
     // input and is written whatever the options say, and it must be the

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSet>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -132,6 +133,17 @@ QString render(const Content& c)
 bool sameName(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// True the first time a name (without regard to case) is met: the names
+// seen are kept folded, so a list of n names is walked once, not n times.
+bool firstOfItsName(QSet<QString>* seen, const QString& name)
+{
+    const QString folded = name.toCaseFolded();
+    if (seen->contains(folded))
+        return false;
+    seen->insert(folded);
+    return true;
 }
 
 const Section* findSection(const Content& c, const QString& name)
@@ -414,13 +426,10 @@ QStringList IniFile::sections() const
 {
     QMutexLocker lock(&d->mutex);
     QStringList out;
-    for (const Section& s : d->current().sections) {
-        bool seen = false;
-        for (const QString& n : out)
-            seen = seen || sameName(n, s.name);
-        if (!seen)
+    QSet<QString> seen;
+    for (const Section& s : d->current().sections)
+        if (firstOfItsName(&seen, s.name))
             out << s.name;
-    }
     return out;
 }
 
@@ -439,15 +448,10 @@ QList<QPair<QString, QString>> IniFile::sectionValues(const QString& section) co
     const Section* s = findSection(d->current(), section);
     if (!s)
         return out;
-    for (const Line& l : s->lines) {
-        if (!l.entry)
-            continue;
-        bool seen = false;
-        for (const auto& kv : out)
-            seen = seen || sameName(kv.first, l.key);
-        if (!seen)
+    QSet<QString> seen;
+    for (const Line& l : s->lines)
+        if (l.entry && firstOfItsName(&seen, l.key))
             out.append({l.key, l.value});
-    }
     return out;
 }
 

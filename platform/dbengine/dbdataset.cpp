@@ -1,5 +1,6 @@
 #include "dbdataset.h"
 
+#include "packedrows.h"
 #include "prefetchrows.h"
 #include "tablefile.h"
 
@@ -13,25 +14,30 @@ namespace platform {
 // Rows are only ever appended, so a position in it stays valid.
 struct DbRowCache {
     std::unique_ptr<DbStatementCursor> stmt; // none once read to the end
-    int columns = 0;
-    std::vector<std::vector<QVariant>> rows;
+    DbPackedRows rows;
+    std::vector<DbCell> cells; // the row being appended
     bool done = false;
     qint64 fetched = 0;
     QString fetchError;
 
+    void setColumns(int columns)
+    {
+        rows.setColumns(columns);
+        cells.assign(size_t(columns), DbCell());
+    }
+
     void appendCurrent()
     {
         ++fetched;
-        std::vector<QVariant> row;
-        row.reserve(size_t(columns));
-        for (int i = 0; i < columns; ++i)
-            row.push_back(stmt->value(i));
-        rows.push_back(std::move(row));
+        const DbStatementCursor& s = *stmt;
+        for (size_t i = 0; i < cells.size(); ++i)
+            cells[i] = s.cell(int(i));
+        rows.append(cells.data(), [&s](int column) { return s.value(column); });
     }
 
     void fetchUpTo(qint64 index)
     {
-        while (!done && qint64(rows.size()) <= index) {
+        while (!done && rows.size() <= index) {
             QString err;
             const DbFetch f = stmt->step(&err);
             if (f != DbFetch::Row) {
@@ -61,25 +67,22 @@ public:
     }
     DbFetch next(QString*) override
     {
-        if (m_pos + 1 >= qint64(m_rows.size())) {
-            m_pos = qint64(m_rows.size());
+        if (m_pos + 1 >= m_rows.size()) {
+            m_pos = m_rows.size();
             return DbFetch::End;
         }
         ++m_pos;
         return DbFetch::Row;
     }
-    QVariant value(int column) const override
-    {
-        if (m_pos < 0 || m_pos >= qint64(m_rows.size()))
-            return {};
-        const auto& row = m_rows[size_t(m_pos)];
-        return column >= 0 && size_t(column) < row.size() ? row[size_t(column)] : QVariant();
-    }
+    QVariant value(int column) const override { return m_rows.value(m_pos, column); }
+    // Texts straight from the packed rows (they are read to the end, so
+    // they stay where they are).
+    DbCell cell(int column) const override { return m_rows.cell(m_pos, column); }
 
 private:
     QList<DbField> m_fields;
     std::shared_ptr<const DbRowCache> m_cache;
-    const std::vector<std::vector<QVariant>>& m_rows;
+    const DbPackedRows& m_rows;
     qint64 m_pos = -1;
 };
 
@@ -95,6 +98,7 @@ public:
     DbFetch step(QString* error) override { return m_stmt.step(error); }
     QList<DbField> fields(bool onRow) const override { return m_stmt.fields(onRow); }
     QVariant value(int column) const override { return m_stmt.value(column); }
+    DbCell cell(int column) const override { return m_stmt.cell(column); }
     bool readOnly() const override { return sqlite3_stmt_readonly(m_stmt.get()) != 0; }
     std::unique_ptr<DbRowSource> rerun(const QList<DbField>& fields) const override
     {
@@ -129,7 +133,7 @@ std::unique_ptr<DbDataset> DbDataset::open(std::unique_ptr<DbStatementCursor> cu
     if (f == DbFetch::Failed)
         return nullptr;
     ds->m_fields = cache->stmt->fields(f == DbFetch::Row);
-    cache->columns = int(ds->m_fields.size());
+    cache->setColumns(int(ds->m_fields.size()));
     if (f == DbFetch::Row) {
         cache->appendCurrent();
         ds->m_cur = 0;
@@ -143,12 +147,25 @@ std::unique_ptr<DbDataset> DbDataset::open(std::unique_ptr<DbStatementCursor> cu
     return ds;
 }
 
+DbCell DbStatementCursor::cell(int) const
+{
+    DbCell c;
+    c.kind = DbCell::Variant;
+    return c;
+}
+
 DbDataset::~DbDataset() = default;
 
 void DbDataset::setFields(const QList<DbField>& fields)
 {
     if (fields.size() == m_fields.size())
         m_fields = fields;
+}
+
+void DbDataset::setField(int index, const DbField& field)
+{
+    if (index >= 0 && index < m_fields.size())
+        m_fields[index] = field;
 }
 
 void DbDataset::close()
@@ -174,7 +191,12 @@ void DbDataset::fetchUpTo(qint64 index)
 
 qint64 DbDataset::rowCount() const
 {
-    return m_cache ? qint64(m_cache->rows.size()) : 0;
+    return m_cache ? m_cache->rows.size() : 0;
+}
+
+size_t DbDataset::rowBytes() const
+{
+    return m_cache ? m_cache->rows.memoryBytes() : 0;
 }
 
 const QString& DbDataset::fetchError() const
@@ -265,8 +287,7 @@ QVariant DbDataset::value(int field) const
 {
     if (!m_active || m_cur < 0 || m_cur >= rowCount())
         return {};
-    const auto& row = m_cache->rows[size_t(m_cur)];
-    return field >= 0 && size_t(field) < row.size() ? row[size_t(field)] : QVariant();
+    return m_cache->rows.value(m_cur, field);
 }
 
 QString DbDataset::text(int field) const
@@ -336,7 +357,7 @@ DbCursor::~DbCursor() = default;
 bool DbCursor::next()
 {
     m_cache->fetchUpTo(m_pos + 1);
-    if (m_pos + 1 >= qint64(m_cache->rows.size()))
+    if (m_pos + 1 >= m_cache->rows.size())
         return false;
     ++m_pos;
     return true;
@@ -344,10 +365,7 @@ bool DbCursor::next()
 
 QVariant DbCursor::value(int field) const
 {
-    if (m_pos < 0 || m_pos >= qint64(m_cache->rows.size()))
-        return {};
-    const auto& row = m_cache->rows[size_t(m_pos)];
-    return field >= 0 && size_t(field) < row.size() ? row[size_t(field)] : QVariant();
+    return m_cache->rows.value(m_pos, field);
 }
 
 const QString& DbCursor::fetchError() const

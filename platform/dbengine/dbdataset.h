@@ -7,8 +7,9 @@
 //   - recNo() counts from 1 (0 when empty); moveBy() is clamped to the
 //     first and last records and sets Bof or Eof when it hits them.
 // Rows are read from the statement when the cursor first reaches them and
-// kept, so moving back costs nothing and opening reads one row whatever
-// the size of the result (a server sends its rows in batches).
+// kept, packed (packedrows.h: a value is decoded when it is asked for), so
+// moving back costs nothing and opening reads one row whatever the size of
+// the result (a server sends its rows in batches).
 // recordCount() and last() read to the end.
 //
 // The rows read are shared with the dataset's cursors (cursor()): each
@@ -44,6 +45,9 @@ public:
     // expression column may take its type from the first value).
     virtual QList<DbField> fields(bool onRow) const = 0;
     virtual QVariant value(int column) const = 0;
+    // The value as a cell, read without a variant where the database can
+    // (see DbCell); the default is of kind Variant (ask value()).
+    virtual DbCell cell(int column) const;
     // False for a statement that changes data: it never runs twice.
     virtual bool readOnly() const = 0;
     // A new forward pass over the same query (it runs again).
@@ -71,6 +75,8 @@ public:
     void setKeyFields(const QStringList& names) { m_keyFields = names; }
     // Replaces the descriptions (a table's declared fields); same count only.
     void setFields(const QList<DbField>& fields);
+    // Replaces the description of one field (out of range is ignored).
+    void setField(int index, const DbField& field);
     const QString& sql() const { return m_sql; }
 
     bool isActive() const { return m_active; }
@@ -97,6 +103,8 @@ public:
     const QString& fetchError() const;
     // Rows read from the statement so far.
     qint64 rowsFetched() const;
+    // The bytes the rows read so far take in memory.
+    size_t rowBytes() const;
 
     // A forward reading of the rows of its own, before the first row; none
     // when the dataset is closed.

@@ -1,5 +1,6 @@
 #include "pgserver.h"
 
+#include "dbprogress.h"
 #include "dbsession.h"
 #include "pqlibrary.h"
 
@@ -31,6 +32,8 @@ constexpr const char* kCursor = "mx_rows";
 constexpr int kFirstBatch = 200;
 // Idle connections a server keeps.
 constexpr size_t kIdleConnections = 4;
+// How often a wait for the server asks the progress hook (ms).
+constexpr qint64 kProgressSliceMs = 50;
 
 QString trimmedMessage(const char* text)
 {
@@ -268,6 +271,29 @@ QVariant valueAt(const PGresult* r, int row, int column)
     return pgValue(f.PQgetvalue(r, row, column), f.PQgetlength(r, row, column), f.PQftype(r, column));
 }
 
+// A value as a cell: a value the server's text gives as it stands (every
+// type pgValue does not convert) is a text cell over the result's bytes,
+// read without a string; others are of kind Variant (see valueAt).
+DbCell cellAt(const PGresult* r, int row, int column)
+{
+    const PqFunctions& f = pq();
+    DbCell c;
+    if (!r || row < 0 || row >= f.PQntuples(r) || column < 0 || column >= f.PQnfields(r)
+        || f.PQgetisnull(r, row, column))
+        return c;
+    switch (f.PQftype(r, column)) {
+    case kBool: case kInt2: case kInt4: case kInt8: case kOid: case kFloat4: case kFloat8: case kNumeric:
+    case kMoney: case kDate: case kTime: case kTimeTz: case kTimestamp: case kTimestampTz: case kBytea:
+        c.kind = DbCell::Variant;
+        return c;
+    default:
+        c.kind = DbCell::Text;
+        c.data = f.PQgetvalue(r, row, column);
+        c.size = f.PQgetlength(r, row, column);
+        return c;
+    }
+}
+
 // Opens the cursor of sql on a pooled connection and fetches its first
 // batch; a connection found broken at BEGIN is replaced once.
 std::unique_ptr<PgBatches> openCursor(PgServer& server, const QString& sql, bool wholeResult, QString* error)
@@ -448,6 +474,7 @@ public:
     }
     QList<DbField> fields(bool) const override { return m_fields; }
     QVariant value(int column) const override { return valueAt(m_batches->batch(), m_batches->row(), column); }
+    DbCell cell(int column) const override { return cellAt(m_batches->batch(), m_batches->row(), column); }
     bool readOnly() const override { return true; }
     std::unique_ptr<DbRowSource> rerun(const QList<DbField>& fields) const override
     {
@@ -476,6 +503,7 @@ public:
     }
     QList<DbField> fields(bool) const override { return m_fields; }
     QVariant value(int column) const override { return valueAt(m_result.get(), m_row, column); }
+    DbCell cell(int column) const override { return cellAt(m_result.get(), m_row, column); }
     bool readOnly() const override { return false; }
     std::unique_ptr<DbRowSource> rerun(const QList<DbField>& fields) const override
     {
@@ -539,34 +567,57 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
     // The server ends a statement past statement_timeout itself; past that
     // and a margin the client asks it to cancel, then gives up the
     // connection. Without a statement time-out only a broken connection
-    // (seen by the socket, or by TCP keep-alives) ends the wait.
+    // (seen by the socket, or by TCP keep-alives) ends the wait. The
+    // progress hook is asked a few times per second: when it says stop,
+    // the server is asked to cancel the statement, whose answer then
+    // comes soon (a server that does not answer within two seconds costs
+    // the connection).
     const int limit = m_server->parameters().statementTimeout;
     QElapsedTimer clock;
     clock.start();
     qint64 deadline = limit > 0 ? qint64(limit) * 1000 + 1000 : -1;
-    bool cancelled = false;
+    bool cancelSent = false;
+    bool userCancelled = false;
+    qint64 lastProgress = 0;
+    auto sendCancel = [this] {
+        if (PGcancel* c = pq().PQgetCancel(m_conn)) {
+            char buf[256];
+            pq().PQcancel(c, buf, sizeof buf);
+            pq().PQfreeCancel(c);
+        }
+    };
     while (pq().PQisBusy(m_conn)) {
+        if (!cancelSent && clock.elapsed() - lastProgress >= kProgressSliceMs) {
+            lastProgress = clock.elapsed();
+            if (DbProgress()) {
+                sendCancel();
+                cancelSent = userCancelled = true;
+                deadline = clock.elapsed() + 2000;
+            }
+        }
         pollfd pfd{pq().PQsocket(m_conn), POLLIN, 0};
-        int wait = -1;
-        if (deadline >= 0)
-            wait = int(std::max<qint64>(0, deadline - clock.elapsed()));
-        const int rc = ::poll(&pfd, 1, wait);
+        qint64 wait = cancelSent ? -1 : kProgressSliceMs;
+        if (deadline >= 0) {
+            const qint64 left = std::max<qint64>(0, deadline - clock.elapsed());
+            wait = wait < 0 ? left : std::min(wait, left);
+        }
+        const int rc = ::poll(&pfd, 1, int(wait));
         if (rc < 0 && errno == EINTR)
             continue;
         if (rc == 0) {
-            if (!cancelled) {
-                if (PGcancel* c = pq().PQgetCancel(m_conn)) {
-                    char buf[256];
-                    pq().PQcancel(c, buf, sizeof buf);
-                    pq().PQfreeCancel(c);
-                }
-                cancelled = true;
+            if (deadline < 0 || clock.elapsed() < deadline)
+                continue; // a slice of the wait: the hook is asked again
+            if (!cancelSent) {
+                sendCancel();
+                cancelSent = true;
                 deadline = clock.elapsed() + 1000;
                 continue;
             }
-            *error = QStringLiteral("The server did not answer within %1 seconds").arg(clock.elapsed() / 1000);
+            *error = userCancelled ? dbCancelledMessage()
+                                   : QStringLiteral("The server did not answer within %1 seconds").arg(clock.elapsed() / 1000);
             pq().PQfinish(m_conn);
             m_conn = nullptr;
+            m_gaveUp = true;
             return nullptr;
         }
         if (!pq().PQconsumeInput(m_conn))
@@ -589,7 +640,10 @@ PgResult PgLease::exec(const QString& sql, const QList<QByteArray>& params, QStr
     if (failure.isEmpty() && pq().PQstatus(m_conn) != CONNECTION_OK)
         failure = resultMessage(nullptr, m_conn);
     if (!failure.isEmpty()) {
-        *error = m_server->clean(failure);
+        // A statement stopped at the user's request says so rather than
+        // with the server's words; one that ended before the request
+        // reached the server keeps its result.
+        *error = userCancelled ? dbCancelledMessage() : m_server->clean(failure);
         return nullptr;
     }
     if (!kept) {
@@ -693,10 +747,44 @@ PGconn* PgServer::connect(QString* error)
     }
     keys.push_back(nullptr);
     values.push_back(nullptr);
-    PGconn* conn = pq().PQconnectdbParams(keys.data(), values.data(), 0);
+    // The connection is made without blocking: the caller's progress hook
+    // is asked while it waits (it may give the attempt up), and TIMEOUT
+    // bounds the whole of it, every address and step of the login
+    // included.
+    PGconn* conn = pq().PQconnectStartParams(keys.data(), values.data(), 0);
     if (!conn) {
         *error = QStringLiteral("Cannot connect to the database %1: out of memory").arg(m_params.aliasName);
         return nullptr;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 limit = qint64(std::max(m_params.connectTimeout, 1)) * 1000;
+    PostgresPollingStatusType state = pq().PQstatus(conn) == CONNECTION_BAD ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING;
+    qint64 lastProgress = 0;
+    while (state != PGRES_POLLING_OK && state != PGRES_POLLING_FAILED) {
+        // A connection made at once never asks the hook.
+        const bool ask = clock.elapsed() - lastProgress >= kProgressSliceMs;
+        if (ask)
+            lastProgress = clock.elapsed();
+        if (ask && DbProgress()) {
+            *error = QStringLiteral("Cannot connect to the database %1: %2").arg(m_params.aliasName, dbCancelledMessage());
+            pq().PQfinish(conn);
+            return nullptr;
+        }
+        const qint64 left = limit - clock.elapsed();
+        if (left <= 0) {
+            *error = QStringLiteral("Cannot connect to the database %1: the server did not answer within %2 seconds")
+                         .arg(m_params.aliasName)
+                         .arg(limit / 1000);
+            pq().PQfinish(conn);
+            return nullptr;
+        }
+        pollfd pfd{pq().PQsocket(conn), short(state == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        const int rc = ::poll(&pfd, 1, int(std::min(left, kProgressSliceMs)));
+        if (rc < 0 && errno != EINTR)
+            break; // PQconnectPoll tells what went wrong
+        if (rc > 0 || pfd.fd < 0)
+            state = pq().PQconnectPoll(conn);
     }
     if (pq().PQstatus(conn) != CONNECTION_OK) {
         *error = QStringLiteral("Cannot connect to the database %1: %2")
@@ -743,7 +831,7 @@ PgResult PgServer::exec(const QString& sql, const QList<QByteArray>& params, QSt
         if (!l)
             return nullptr;
         PgResult r = l->exec(sql, params, error);
-        if (r || !l->broken() || attempt == 1)
+        if (r || !l->broken() || l->gaveUp() || attempt == 1)
             return r;
     }
     return nullptr;

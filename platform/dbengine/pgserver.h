@@ -70,10 +70,15 @@ public:
     PgResult exec(const QString& sql, const QList<QByteArray>& params, QString* error);
     // True when the connection broke (the server went away).
     bool broken() const;
+    // True when the last statement was given up by the client (no answer
+    // in time, or none to a cancel), which drops the connection: the
+    // statement may have run, so it is never sent again.
+    bool gaveUp() const { return m_gaveUp; }
 
 private:
     std::shared_ptr<PgServer> m_server;
     pg_conn* m_conn;
+    bool m_gaveUp = false;
 };
 
 class PgServer : public std::enable_shared_from_this<PgServer> {

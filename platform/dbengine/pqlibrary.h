@@ -19,7 +19,7 @@ namespace platform {
 
 // Every libpq function the server layer calls.
 #define MX_PQ_FUNCTIONS(X)                                                                                          \
-    X(PQcancel) X(PQclear) X(PQconnectdbParams) X(PQconninfoFree) X(PQconninfoParse) X(PQconsumeInput)            \
+    X(PQcancel) X(PQclear) X(PQconnectPoll) X(PQconnectStartParams) X(PQconninfoFree) X(PQconninfoParse) X(PQconsumeInput)            \
     X(PQerrorMessage) X(PQfinish) X(PQfmod) X(PQfname) X(PQfreeCancel) X(PQfreemem) X(PQftype) X(PQgetCancel)     \
     X(PQgetResult) X(PQgetisnull) X(PQgetlength) X(PQgetvalue) X(PQisBusy) X(PQnfields) X(PQntuples)              \
     X(PQresultErrorField) X(PQresultErrorMessage) X(PQresultStatus) X(PQsendQueryParams) X(PQsetNoticeProcessor) \

@@ -1,5 +1,7 @@
 #include "sqliteconnection.h"
 
+#include "dbprogress.h"
+
 #include "dbvalue.h"
 
 #include <QFileInfo>
@@ -38,24 +40,12 @@ const char* skipInsignificant(const char* p, const char* end)
 
 namespace {
 
-std::function<bool()>& progressHook()
-{
-    static std::function<bool()> hook;
-    return hook;
-}
-
 int progressHandler(void*)
 {
-    const std::function<bool()>& hook = progressHook();
-    return hook && hook() ? 1 : 0;
+    return DbProgress() ? 1 : 0;
 }
 
 } // namespace
-
-void SetSqliteProgressHook(std::function<bool()> hook)
-{
-    progressHook() = std::move(hook);
-}
 
 std::shared_ptr<SqliteConnection> SqliteConnection::openFile(const QString& path, QString* error)
 {
@@ -157,7 +147,7 @@ bool SqliteConnection::execute(const QString& sql, QString* error)
     }
     bool ok = rc == SQLITE_DONE;
     if (!ok)
-        *error = lastMessage();
+        *error = (rc & 0xff) == SQLITE_INTERRUPT ? dbCancelledMessage() : lastMessage();
     sqlite3_finalize(stmt);
     return ok;
 }
@@ -206,7 +196,9 @@ DbFetch SqliteStatement::step(QString* error)
         return DbFetch::Row;
     if (rc == SQLITE_DONE)
         return DbFetch::End;
-    *error = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_stmt)));
+    // A statement the progress hook stopped says so in the system's words.
+    *error = (rc & 0xff) == SQLITE_INTERRUPT ? dbCancelledMessage()
+                                             : QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_stmt)));
     return DbFetch::Failed;
 }
 

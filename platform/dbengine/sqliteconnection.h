@@ -17,12 +17,6 @@ struct sqlite3_stmt;
 
 namespace platform {
 
-// Called from SQLite's progress handler of every connection, every thousand
-// virtual-machine steps of a statement; an answer of true interrupts the
-// statement, which then fails as interrupted. None by default. The
-// designer's runs let events through with it.
-void SetSqliteProgressHook(std::function<bool()> hook);
-
 class SqliteConnection {
 public:
     // An existing database file, read-write. A missing file, a folder or a

@@ -6,7 +6,9 @@
 #include "core/exceptions.h"
 #include "settings/global.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -14,9 +16,14 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mx::rpt {
 
@@ -139,6 +146,107 @@ QPageLayout layoutOf(const TReportDocument& doc)
     throw EInOutError(TranslateFmt(QStringLiteral("Impossible d'écrire le fichier %s : %s"), {fileName, why}));
 }
 
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// The mode a new file gets from the process's umask (the temporary file is
+// made private; the report it becomes is an ordinary file).
+mode_t ordinaryFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The PDF's temporary file, written straight through write(2) so that a
+// write the system refuses (a full disk, a size limit) is told with the
+// system's reason. The file is removed unless it was renamed into place.
+class TPdfFile : public QIODevice {
+public:
+    explicit TPdfFile(const QString& fileName) : m_fileName(fileName) {}
+    ~TPdfFile() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_tmp.isEmpty())
+            ::unlink(m_tmp.constData());
+    }
+
+    // Refuses a target that is not a regular file (a link, a device, a
+    // FIFO, a folder) and a missing folder, then makes the temporary file.
+    void Create()
+    {
+        const QByteArray target = QFile::encodeName(m_fileName);
+        struct stat st {};
+        if (::lstat(target.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+            pdfFailed(m_fileName, S_ISLNK(st.st_mode)
+                    ? Translate(QStringLiteral("c'est un lien symbolique, qui n'est pas remplacé"))
+                    : Translate(QStringLiteral("ce n'est pas un fichier ordinaire")));
+        const QString folder = QFileInfo(m_fileName).absolutePath();
+        struct stat dir {};
+        if (::stat(QFile::encodeName(folder).constData(), &dir) != 0 || !S_ISDIR(dir.st_mode))
+            pdfFailed(m_fileName, TranslateFmt(QStringLiteral("le dossier %s n'existe pas"), {folder}));
+        QByteArray pattern = QFile::encodeName(folder + u'/' + u'.' + QFileInfo(m_fileName).fileName()) + ".XXXXXX";
+        m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (m_fd < 0)
+            pdfFailed(m_fileName, errnoText(errno));
+        m_tmp = pattern;
+        open(QIODevice::WriteOnly);
+    }
+
+    // Whether a write failed, and why.
+    bool Failed() const { return !m_why.isEmpty(); }
+    const QString& Why() const { return m_why; }
+
+    // Flushes the file to disk and renames it over the target.
+    void Commit()
+    {
+        if (Failed())
+            pdfFailed(m_fileName, m_why);
+        if (::fchmod(m_fd, ordinaryFileMode()) != 0 || ::fsync(m_fd) != 0)
+            pdfFailed(m_fileName, errnoText(errno));
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0)
+            pdfFailed(m_fileName, errnoText(errno));
+        // rename replaces the name itself: a link put there meanwhile is
+        // replaced, never followed.
+        if (::rename(m_tmp.constData(), QFile::encodeName(m_fileName).constData()) != 0)
+            pdfFailed(m_fileName, errnoText(errno));
+        m_tmp.clear();
+    }
+
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (Failed())
+            return -1;
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t n = ::write(m_fd, data + done, size_t(size - done));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                m_why = errnoText(errno);
+                return -1;
+            }
+            done += n;
+        }
+        return done;
+    }
+
+private:
+    QString m_fileName;
+    QByteArray m_tmp;
+    int m_fd = -1;
+    QString m_why;
+};
+
 } // namespace
 
 void WritePdf(const TReportDocument& document, const QString& fileName)
@@ -146,10 +254,14 @@ void WritePdf(const TReportDocument& document, const QString& fileName)
     RequireRendering();
     if (document.PageCount() == 0)
         throw EMxException(TranslateFmt(QStringLiteral("Le rapport n'a aucune page : %s n'est pas écrit."), {fileName}));
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        pdfFailed(fileName, file.errorString());
-    try {
+    TPdfFile file(fileName);
+    file.Create();
+    // What failed is told by the write that failed, with the system's
+    // reason; an input/output error when no write says more.
+    const auto failed = [&file, &fileName] {
+        pdfFailed(fileName, file.Failed() ? file.Why() : errnoText(EIO));
+    };
+    {
         QPdfWriter writer(&file);
         writer.setResolution(600);
         writer.setPageLayout(layoutOf(document));
@@ -157,24 +269,18 @@ void WritePdf(const TReportDocument& document, const QString& fileName)
         writer.setCreator(QStringLiteral("Morvelin"));
         QPainter painter;
         if (!painter.begin(&writer))
-            pdfFailed(fileName, file.errorString());
+            failed();
         const double s = writer.resolution() / 254.0;
         TPageRenderer renderer(painter, document, s, s);
         for (int i = 0; i < document.PageCount(); ++i) {
-            if (i > 0 && !writer.newPage())
-                pdfFailed(fileName, file.errorString());
+            if (file.Failed() || (i > 0 && !writer.newPage()))
+                failed();
             renderer.Render(document.Page(i));
         }
-        if (!painter.end())
-            pdfFailed(fileName, file.errorString());
-    } catch (...) {
-        file.cancelWriting();
-        throw;
+        if (!painter.end() || file.Failed())
+            failed();
     }
-    if (file.error() != QFileDevice::NoError)
-        pdfFailed(fileName, file.errorString());
-    if (!file.commit())
-        pdfFailed(fileName, file.errorString());
+    file.Commit();
 }
 
 void PrintDocument(const TReportDocument& document, QPrinter& printer)

@@ -42,7 +42,10 @@ private:
 
 // Writes the document as PDF to a temporary file beside fileName and
 // renames it into place once whole; on any failure the former file stays
-// as it was and EInOutError says why. Needs a GUI application (fonts).
+// as it was and EInOutError says why (for a write the system refused, the
+// system's reason). A target that exists and is not a regular file (a
+// symbolic link, a device, a FIFO) is refused, and so is a missing folder:
+// none is made. Needs a GUI application (fonts).
 void WritePdf(const TReportDocument& document, const QString& fileName);
 
 // Prints the document on printer (its page range when one was chosen).

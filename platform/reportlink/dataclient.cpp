@@ -80,6 +80,25 @@ std::string channelMappingName(int channel, char which)
     return name;
 }
 
+int DataClient::removeLeftovers(const char* folder)
+{
+    // "mxc<pid, 8 hex digits><channel><a or b>", as /dev/shm lists them.
+    return removeObjectsOfGoneProcesses(folder, [](const std::string& entry) -> std::int32_t {
+        if (entry.size() != 13 || entry.rfind("mxc", 0) != 0 || (entry[12] != 'a' && entry[12] != 'b')
+            || entry[11] < '0' || entry[11] > '9')
+            return 0;
+        std::uint32_t pid = 0;
+        for (size_t i = 3; i < 11; ++i) {
+            const char c = entry[i];
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (digit < 0)
+                return 0;
+            pid = pid * 16 + std::uint32_t(digit);
+        }
+        return pid <= 0x7fffffff ? std::int32_t(pid) : 0;
+    });
+}
+
 std::unique_ptr<DataClient> DataClient::connect(std::int32_t programPid, QString* error)
 {
     std::unique_ptr<DataClient> c(new DataClient);

@@ -9,7 +9,8 @@
 // Channels: the runtime makes the two mappings of a channel itself
 // ("/mxc<runtime pid, 8 hex digits><channel>a" and "...b", mode 0600) and
 // names them in the open request; their names are removed as soon as the
-// program has opened them, so nothing is left behind if either side dies.
+// program has opened them; those of a runtime killed before that are
+// removed by the next runtime that starts.
 
 #include "record.h"
 
@@ -31,6 +32,10 @@ class SharedMemory;
 class DataClient {
 public:
     static std::unique_ptr<DataClient> connect(std::int32_t programPid, QString* error);
+    // Removes this user's channel mappings (in folder, where the system
+    // keeps them) left by a runtime that is gone, killed before the program
+    // opened them; the number removed.
+    static int removeLeftovers(const char* folder = "/dev/shm");
     ~DataClient();
     DataClient(const DataClient&) = delete;
     DataClient& operator=(const DataClient&) = delete;

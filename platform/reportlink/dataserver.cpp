@@ -10,7 +10,39 @@ namespace platform::rs {
 
 std::string DataServer::blockName(std::int32_t pid)
 {
-    return "/mxrq." + std::to_string(pid);
+    return "/" + std::string(kObjectPrefix) + std::to_string(geteuid()) + "." + std::to_string(pid);
+}
+
+namespace {
+
+// The process id of a name of this user's objects as /dev/shm lists them
+// ("mxrq.<uid>.<pid>", its semaphores "sem.mxrq.<uid>.<pid>.req" and
+// ".done"), or 0.
+std::int32_t leftoverPid(const std::string& entry, const std::string& prefix)
+{
+    std::string rest;
+    if (entry.rfind(prefix, 0) == 0)
+        rest = entry.substr(prefix.size());
+    else if (entry.rfind("sem." + prefix, 0) == 0)
+        rest = entry.substr(4 + prefix.size());
+    else
+        return 0;
+    std::size_t digits = 0;
+    while (digits < rest.size() && digits < 10 && rest[digits] >= '0' && rest[digits] <= '9')
+        ++digits;
+    const std::string tail = rest.substr(digits);
+    if (digits == 0 || (!tail.empty() && tail != ".req" && tail != ".done"))
+        return 0;
+    const long long pid = std::stoll(rest.substr(0, digits));
+    return pid > 0 && pid <= 0x7fffffff ? std::int32_t(pid) : 0;
+}
+
+} // namespace
+
+int DataServer::removeLeftovers(const char* folder)
+{
+    const std::string prefix = std::string(kObjectPrefix) + std::to_string(geteuid()) + ".";
+    return removeObjectsOfGoneProcesses(folder, [&prefix](const std::string& entry) { return leftoverPid(entry, prefix); });
 }
 
 std::string DataServer::requestName(std::int32_t pid)
@@ -27,6 +59,7 @@ std::unique_ptr<DataServer> DataServer::start(Answer answer, Identify identify, 
 {
     std::unique_ptr<DataServer> s(new DataServer);
     s->m_pid = std::int32_t(getpid());
+    removeLeftovers();
     s->m_answer = std::move(answer);
     s->m_identify = std::move(identify);
     s->m_block = SharedMemory::create(blockName(s->m_pid), kBlockSize, error);

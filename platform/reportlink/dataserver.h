@@ -1,8 +1,11 @@
 #pragma once
 // The program's side of the data exchange with the report runtime: the
-// request record in shared memory ("/mxrq.<pid>", mode 0600), the request
-// and completion semaphores ("/mxrq.<pid>.req", "/mxrq.<pid>.done"), and
-// a thread of its own that waits for requests.
+// request record in shared memory ("/mxrq.<uid>.<pid>", mode 0600), the
+// request and completion semaphores ("/mxrq.<uid>.<pid>.req" and ".done"),
+// and a thread of its own that waits for requests. The user's id in the
+// names keeps users apart and lets a program find what a program of its
+// user left when it was killed: starting removes the objects of processes
+// that are gone.
 //
 // The thread only waits, checks that a request is meant for this process,
 // hands it to the answering routine and signals completion; every request
@@ -44,6 +47,10 @@ public:
     // Requests answered or passed over since start.
     std::uint64_t requestsTaken() const { return m_taken.load(); }
 
+    // Removes this user's shared objects (in folder, where the system
+    // keeps them) whose process is gone; the number removed.
+    static int removeLeftovers(const char* folder = "/dev/shm");
+
     // The names of a process's shared objects.
     static std::string blockName(std::int32_t pid);
     static std::string requestName(std::int32_t pid);
@@ -51,6 +58,7 @@ public:
 
     // How long the thread waits at most before it looks at its stop flag.
     static constexpr int kPollMs = 500;
+    static constexpr const char* kObjectPrefix = "mxrq.";
 
 private:
     DataServer() = default;

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <ctime>
 
+#include <csignal>
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <semaphore.h>
 #include <sys/mman.h>
@@ -214,6 +217,31 @@ void SharedMemory::unlinkName()
 {
     shm_unlink(m_name.c_str());
     m_unlinkOnClose = false;
+}
+
+int removeObjectsOfGoneProcesses(const char* folder, const std::function<std::int32_t(const std::string&)>& pidOf)
+{
+    DIR* dir = ::opendir(folder);
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::int32_t pid = pidOf(e->d_name);
+        if (pid <= 0 || pid == std::int32_t(getpid()))
+            continue;
+        // Only a process that is gone: one of another user (EPERM) may
+        // have taken the id, but it is not the one that made the object.
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+            || st.st_uid != geteuid())
+            continue;
+        if (::unlinkat(::dirfd(dir), e->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 } // namespace platform::rs

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -72,6 +73,12 @@ private:
     std::string m_name;
     bool m_unlinkOnClose = false;
 };
+
+// Removes the entries of folder (where the system keeps shared objects)
+// that pidOf reads a process id from (0: not one of those sought), when
+// they are regular files of this user and that process is gone (never this
+// process); the number removed.
+int removeObjectsOfGoneProcesses(const char* folder, const std::function<std::int32_t(const std::string&)>& pidOf);
 
 // A name for shared objects: "/" and 1 to 250 letters, digits, ".", "_"
 // or "-" (what shm_open and sem_open accept on every system).

@@ -121,10 +121,13 @@ int RsApi::setRecordLimit(int maxRecords)
     return call({QStringLiteral("LIMIT"), QString::number(maxRecords)}, &answer);
 }
 
-int RsApi::loadReport(const QString& fileName, const QString& initialValues, int a, int b)
+int RsApi::loadReport(const QString& fileName, const QString& initialValues, int a, int b, const QString& outputFolder)
 {
     QStringList answer;
-    return call({QStringLiteral("LOAD"), fileName, initialValues, QString::number(a), QString::number(b)}, &answer);
+    QStringList request {QStringLiteral("LOAD"), fileName, initialValues, QString::number(a), QString::number(b)};
+    if (!outputFolder.isEmpty())
+        request << outputFolder;
+    return call(request, &answer);
 }
 
 int RsApi::printReport(int startPage, int endPage, int a, int b, int c, int copies)
@@ -148,6 +151,7 @@ int RsApi::call(const QStringList& request, QStringList* answer)
 {
     if (m_busy)
         return fail(kBusy, QStringLiteral("The report API is busy"));
+    m_lastAnswer.clear();
     if (m_fd < 0)
         return fail(kNotConnected, QStringLiteral("Not connected to the report runtime"));
     m_busy = true;
@@ -199,6 +203,7 @@ int RsApi::call(const QStringList& request, QStringList* answer)
     }
     if (answer->first() == u"OK") {
         m_lastError.clear();
+        m_lastAnswer = answer->mid(1);
         return kOk;
     }
     if (answer->first() == u"ERR") {
@@ -248,8 +253,10 @@ bool RsApi::waitUntilReady(const QString& kindName, std::int64_t pid, int timeou
     for (;;) {
         if (findRuntime(kindName))
             return true;
+        // A runtime started together with another ends once the other
+        // answers: that one serves.
         if (pid > 0 && !processAlive(pid))
-            return false;
+            return findRuntime(kindName);
         if (timer.elapsed() >= timeoutMs)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -54,12 +54,17 @@ public:
     // connection value (non-zero).
     int connect(std::uint32_t* connection, int reserved);
     int setRecordLimit(int maxRecords);
-    int loadReport(const QString& fileName, const QString& initialValues, int a, int b);
+    // outputFolder: where a relative output file of the report goes (empty:
+    // where the runtime's own settings say).
+    int loadReport(const QString& fileName, const QString& initialValues, int a, int b, const QString& outputFolder = {});
     int printReport(int startPage, int endPage, int a, int b, int c, int copies);
     // Ends the runtime (close 1) or asks it to end without saving (0).
     int closeRS(int close);
     void registerWaitLoop(WaitLoop loop) { m_waitLoop = std::move(loop); }
     const QString& lastError() const { return m_lastError; }
+    // The fields after "OK" of the last call's answer (PRINT: "pdf" and the
+    // file written, or "printer" and the printer's name).
+    const QStringList& lastAnswer() const { return m_lastAnswer; }
     // Drops the connection (the runtime is gone, or tests).
     void disconnect();
 
@@ -92,6 +97,7 @@ private:
     bool m_busy = false;
     int m_answerTimeoutMs = 60000;
     QString m_lastError;
+    QStringList m_lastAnswer;
     WaitLoop m_waitLoop;
     static std::atomic<std::int64_t> s_activity;
 };

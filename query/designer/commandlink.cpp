@@ -12,6 +12,7 @@
 #include "stepeditor.h"
 #include "vpanels.h"
 #include "query/query.h"
+#include "query/querystep.h"
 #include "settings/global.h"
 
 #include <QAction>
@@ -101,7 +102,13 @@ void TDesignerCommandLink::connectActions()
     on({"miStepDuplicate", "miRenameStep"}, [this] { m_commands.RenameStep(); });
     on({"miStepDelete", "miDeleteStep"}, [this] { m_commands.DeleteStep(); });
     if (w.plbSteps)
-        ui::Connect(w.plbSteps, &QListWidget::itemDoubleClicked, this, [this] { m_commands.RenameStep(); });
+        ui::Connect(w.plbSteps, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* line) {
+            // The step renamed is the line's own, shown first.
+            if (auto* step = static_cast<TMxQueryStep*>(line ? line->data(Qt::UserRole).value<void*>() : nullptr))
+                if (m_window.GetQuery() && m_window.GetQuery()->Steps()->IndexOf(step) >= 0)
+                    m_window.Editor().SetStep(step);
+            m_commands.RenameStep();
+        });
     // The step's dialogs
     on({"miStepParams", "pmiStepParameters"}, [this] { m_commands.EditParams(); });
     button("fbParams", [this] { m_commands.EditParams(); });

@@ -195,7 +195,7 @@ bool TfmQueryDesigner::LoadDataModel(const QString& fileName)
                     + u'\n' + ExceptionMessage(e),
                 TMsgDlgType::mtError, mbOK);
     }
-    addToHistory(11, fileName);
+    addToHistory(11, loaded && !m_model->FileName().isEmpty() ? QFileInfo(m_model->FileName()).absoluteFilePath() : fileName);
     AtStateChange();
     return loaded;
 }
@@ -204,7 +204,7 @@ void TfmQueryDesigner::NewQuery(const QString& modelFile)
 {
     QString file = modelFile;
     if (file.isEmpty())
-        file = ui::SelectDataModelFile(QString(), this);
+        file = ui::SelectDataModelFile(QString(), this, GetQuery() ? LoadedModelFile(*GetQuery()) : QString());
     if (file.isEmpty() || !SaveIfModified() || !LoadDataModel(file))
         return;
     TItemPtr<TMxQuery> query(new TMxQuery(nullptr));
@@ -230,14 +230,14 @@ void TfmQueryDesigner::OpenQuery(const QString& fileName)
 {
     QString file = fileName;
     if (file.isEmpty())
-        file = ui::SelectQueryFile(QString(), this);
+        file = ui::SelectQueryFile(QString(), this, GetQuery() ? GetQuery()->FileName() : QString());
     if (file.isEmpty() || !SaveIfModified())
         return;
     TItemPtr<TMxQuery> query(new TMxQuery(nullptr));
     query->LoadFromFile(file);
     query->SetInteractive(true);
     addToHistory(10, query->FileName());
-    addToHistory(11, query->DmFilename());
+    addToHistory(11, LoadedModelFile(*query));
     SetQuery(query.release());
 }
 
@@ -271,7 +271,10 @@ bool TfmQueryDesigner::SaveAs()
         return false;
     ui::TFileRequest r;
     r.caption = Translate(QStringLiteral("Sauvegarder requête sous..."));
-    r.directory = configStr(csPrivateQueryPath);
+    // Beside the query when it has a file, else in the private folder.
+    r.directory = !q->FileName().isEmpty() && QFileInfo(q->FileName()).absoluteDir().exists()
+        ? QFileInfo(q->FileName()).absolutePath()
+        : configStr(csPrivateQueryPath);
     r.fileName = q->FileName();
     r.filters = {Translate(QStringLiteral("Requête (*.MQR)"))};
     r.defaultSuffix = QStringLiteral("MQR");

@@ -33,6 +33,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QToolButton>
 
 namespace mx {
@@ -57,6 +59,13 @@ QPointer<TfmQueryDesigner> g_historyOwner;
 QString InformationsText(const TMxQuery& query)
 {
     return query.Informations()->toStringList().join(u'\n');
+}
+
+QString LoadedModelFile(const TMxQuery& query)
+{
+    const TMxDataModel* model = query.DataModel();
+    const QString file = model && !model->FileName().isEmpty() ? model->FileName() : query.DmFilename();
+    return file.isEmpty() ? file : QFileInfo(file).absoluteFilePath();
 }
 
 TfmQueryDesigner::TfmQueryDesigner()
@@ -79,6 +88,7 @@ TfmQueryDesigner::TfmQueryDesigner()
         splSQL->hide();
     }
     resize(760, 540);
+    placeOnScreen();
     // Construction
     if (StartParams().Values(QStringLiteral("SRV")).toUpper() == u"TRUE")
         setWindowState(Qt::WindowMinimized);
@@ -111,7 +121,7 @@ TfmQueryDesigner* TfmQueryDesigner::CreateFromFile(const QString& fileName)
             query->SetInteractive(true);
             query->LoadFromFile(fileName);
             window->addToHistory(10, query->FileName());
-            window->addToHistory(11, query->DmFilename());
+            window->addToHistory(11, LoadedModelFile(*query));
             window->SetQuery(query.get());
             query.release();
         } catch (const std::exception& e) {
@@ -329,6 +339,23 @@ void TfmQueryDesigner::RestoreLayout()
         ui::TDockLayout::Of(plbSteps->parentWidget())->SetExtent(plbSteps, *l.stepsHeight);
 }
 
+void TfmQueryDesigner::placeOnScreen()
+{
+    const QScreen* scr = screen();
+    if (!scr)
+        return;
+    // Wholly on the screen, its title bar too: centred, or a little below
+    // and right of the designer it was opened from.
+    const QRect available = scr->availableGeometry().adjusted(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    QRect r(QPoint(), size());
+    QWidget* from = QApplication::activeWindow();
+    if (dynamic_cast<TfmQueryDesigner*>(from) && from != this && from->isVisible())
+        r.moveTopLeft(from->geometry().topLeft() + QPoint(24, 24));
+    else
+        r.moveCenter(available.center());
+    setGeometry(FitOnScreen(r, available));
+}
+
 void TfmQueryDesigner::closeEvent(QCloseEvent* event)
 {
     Guard(this, [&] {
@@ -404,8 +431,19 @@ void TfmQueryDesigner::bindHistories(bool bind)
 
 void TfmQueryDesigner::addToHistory(int list, const QString& fileName)
 {
-    if (AppGlobal() && !fileName.isEmpty())
-        AppGlobal()->History(list)->AddFile(fileName);
+    if (!AppGlobal() || fileName.isEmpty())
+        return;
+    TMRU* history = AppGlobal()->History(list);
+    // An entry of the bare name alone (kept by an earlier version) opens
+    // nothing wherever the program runs: the full path replaces it.
+    const QFileInfo added(fileName);
+    if (added.isAbsolute())
+        for (int i = history->Count() - 1; i >= 0; --i) {
+            const QString entry = history->Items().value(i);
+            if (!entry.contains(u'/') && !entry.contains(u'\\') && entry.compare(added.fileName(), Qt::CaseInsensitive) == 0)
+                history->Delete(i);
+        }
+    history->AddFile(fileName);
 }
 
 void TfmQueryDesigner::prepareTips()

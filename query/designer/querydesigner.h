@@ -118,6 +118,7 @@ private:
     void applySqlMarquee();
     void bindHistories(bool bind);
 
+    void placeOnScreen();
     void applyStates(const TDesignerSituation& s);
     void fillDomains();
     void domainChanged(int index);
@@ -177,6 +178,10 @@ private:
 
 // The query's informations as the memo shows them.
 QString InformationsText(const TMxQuery& query);
+// The file the query's data model was loaded from, as an absolute path
+// (the stored name when no model is loaded): what the recent-model list
+// keeps, so that an entry opens again wherever it was chosen.
+QString LoadedModelFile(const TMxQuery& query);
 
 // Fills the designer registry's factory and the dispatch's designer part:
 // a designer over modelFile when set, else over queryFile (empty: none),

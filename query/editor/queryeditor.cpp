@@ -9,6 +9,7 @@
 
 #include "model/datamodel.h"
 #include "query/query.h"
+#include "query/querystep.h"
 
 #include <QListWidget>
 
@@ -81,8 +82,27 @@ void TMxQueryEditor::SetEntityOutline(TEntityOutline* outline)
 
 void TMxQueryEditor::SetStepsListBox(QListWidget* list)
 {
+    if (m_steps)
+        disconnect(m_stepsLink);
     m_steps = list;
+    // The line made current (a click, the arrow keys) shows its own step.
+    if (list)
+        m_stepsLink = Connect(list, &QListWidget::currentRowChanged, this, [this](int row) { lineSelected(row); });
     stepChanged();
+}
+
+TMxQueryStep* TMxQueryEditor::StepOfLine(int line) const
+{
+    if (!m_steps || line < 0 || line >= m_steps->count())
+        return nullptr;
+    return static_cast<TMxQueryStep*>(m_steps->item(line)->data(Qt::UserRole).value<void*>());
+}
+
+void TMxQueryEditor::lineSelected(int line)
+{
+    TMxQueryStep* step = StepOfLine(line);
+    if (step && step != Step() && Query() && Query()->Steps()->IndexOf(step) >= 0)
+        SetStep(step);
 }
 
 TMxQueryStep* TMxQueryEditor::Step() const
@@ -136,6 +156,8 @@ void TMxQueryEditor::stepSelected()
         m_outline->SetEntities(step && step->DataModel() ? step->DataModel()->DomainEntities() : nullptr);
     if (m_steps && step)
         m_steps->setCurrentRow(lineOf(step));
+    // The SQL shown is the shown step's.
+    emit OnSQLChange();
     emit OnChange();
 }
 
@@ -185,8 +207,11 @@ void TMxQueryEditor::stepRemoved(TMxItem* item)
     else
         emit OnChange();
     const int line = lineOf(step);
-    if (line >= 0)
+    if (line >= 0) {
+        // The line going is no choice of the user's: the step shown stays.
+        const QSignalBlocker quiet(m_steps);
         delete m_steps->takeItem(line);
+    }
 }
 
 void TMxQueryEditor::outlineMouseMoved(Qt::MouseButtons buttons)

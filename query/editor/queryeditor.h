@@ -44,6 +44,8 @@ public:
     // The step shown (through the step editor).
     TMxQueryStep* Step() const;
     void SetStep(TMxQueryStep* step);
+    // The step of a line of the steps list (none: no such line).
+    TMxQueryStep* StepOfLine(int line) const;
 
     // The query edited (none detaches); never owned.
     TMxQuery* Query() const;
@@ -57,11 +59,12 @@ signals:
     // Something changed that the window may show (a step, its name, its
     // contents, the step shown).
     void OnChange();
-    // The query's SQL was rebuilt.
+    // The query's SQL was rebuilt, or another step (with its SQL) is shown.
     void OnSQLChange();
 
 private:
     void stepSelected();
+    void lineSelected(int line);
     void stepChanged();
     void updateSQL();
     void stepAdded(TMxItem* item);
@@ -76,6 +79,7 @@ private:
     TItemObserver* m_stepsObserver = nullptr;
     QList<QMetaObject::Connection> m_editorLinks;
     QMetaObject::Connection m_outlineLink;
+    QMetaObject::Connection m_stepsLink;
 };
 
 } // namespace mx::ui

@@ -4,8 +4,8 @@
 
 #include "core/exceptions.h"
 #include "core/translate.h"
+#include "driver/progresshook.h"
 #include "query/query.h"
-#include "platform/dbengine/sqliteconnection.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -154,9 +154,9 @@ void RunWithProgress(QWidget* window, const std::function<void(const std::functi
     auto* blocker = new TCloseBlocker(top);
     if (top)
         top->installEventFilter(blocker);
-    platform::SetSqliteProgressHook([] { return pump(false); });
+    SetDbProgressHook([] { return pump(false); });
     auto finish = [&] {
-        platform::SetSqliteProgressHook({});
+        SetDbProgressHook({});
         delete blocker;
         if (state.dialog) {
             state.dialog->hide();
@@ -181,17 +181,23 @@ void RunWithProgress(QWidget* window, const std::function<void(const std::functi
 void RunQueryWithProgress(QWidget* window, TMxQuery& query, const std::function<void()>& run)
 {
     RunWithProgress(window, [&](const std::function<void(const QString&)>& setStatus) {
-        std::vector<std::pair<TMxQueryStep*, std::function<void(const QString&)>>> saved;
+        struct TSaved {
+            TMxQueryStep* step;
+            std::weak_ptr<const void> alive;
+            std::function<void(const QString&)> former;
+        };
+        std::vector<TSaved> saved;
         for (int i = 0; i < query.Steps()->Count(); ++i) {
             TMxQueryStep* step = query.Steps()->Items(i);
-            saved.emplace_back(step, step->OnProgress);
+            saved.push_back({step, step->LifeToken(), step->OnProgress});
             step->OnProgress = setStatus;
         }
         auto restore = [&] {
-            // Steps the run freed are not touched.
-            for (auto& [step, former] : saved)
-                if (query.Steps()->IndexOf(step) >= 0)
-                    step->OnProgress = former;
+            // Steps the run freed are not touched: their life token tells
+            // (a new step may have been given a freed one's address).
+            for (TSaved& s : saved)
+                if (!s.alive.expired())
+                    s.step->OnProgress = s.former;
         };
         try {
             run();

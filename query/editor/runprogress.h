@@ -1,12 +1,13 @@
 #pragma once
 // A long run without a frozen window. The run stays on the user-interface
 // thread (the engine's process-wide state is not made for threads); while
-// it runs, SQLite's progress handler lets pending events through a few
+// it runs, the engine's progress hook (called by whichever database the
+// run waits on, SQLite or a server) lets pending events through a few
 // times per second. Once the run has lasted half a second a modal window
 // (fmRunProgress) shows the status text and "Annuler"; from then on only
 // that window takes input, and the window the run was started from cannot
-// be closed. "Annuler", or closing the progress window, interrupts SQLite:
-// the run ends as cancelled by the user (EMxAbort "Abandon par
+// be closed. "Annuler", or closing the progress window, stops the
+// statement (SQLite's is interrupted, a server's cancelled): the run ends as cancelled by the user (EMxAbort "Abandon par
 // l'utilisateur"), and what it made is freed by the engine as after any
 // failed run.
 

@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -380,6 +381,9 @@ void TMxStepEditor::ResultChanged()
 {
     m_grid->SetRecordCount(-1);
     bindResult();
+    // The report made while the step had no result is made now.
+    if (m_reportEditor && m_tabSet->currentIndex() == tabDesign)
+        design();
     // The preview shows pages of the former result: laid out again.
     if (m_preview) {
         closePreview();
@@ -471,6 +475,24 @@ bool TMxStepEditor::eventFilter(QObject* watched, QEvent* event)
 
 // ---- grid --------------------------------------------------------------------
 
+namespace {
+
+// The width an expanded entity's panel has beyond its fields (its caption
+// is wider): the entity's last column takes it, so that the columns after
+// it stay under their panels.
+int captionExcess(const TVField* field)
+{
+    const TVEntity* entity = field->VEntity();
+    if (!entity || !entity->Expanded() || entity->Count() == 0 || entity->VField(entity->Count() - 1) != field)
+        return 0;
+    int fields = 0;
+    for (int i = 0; i < entity->Count(); ++i)
+        fields += entity->VField(i)->Width();
+    return std::max(0, entity->Panel->width() - fields);
+}
+
+} // namespace
+
 void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
 {
     TMxItem* column = grid.Columns.value(col);
@@ -478,7 +500,7 @@ void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
     auto* entity = dynamic_cast<TVEntity*>(column);
     switch (kind) {
     case dikWidth:
-        grid.InfoWidth = field ? field->Width() : entity ? entity->Panel->width() : 50;
+        grid.InfoWidth = field ? field->Width() + captionExcess(field) : entity ? entity->Panel->width() : 50;
         break;
     case dikColors:
         if (entity) {
@@ -508,14 +530,21 @@ void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
 void TMxStepEditor::gridRecordCount()
 {
     const int count = m_grid->RecordCount();
+    QString tip;
     if (count < 0) {
-        m_grid->setStatusTip(QString());
         m_grid->setProperty("Hint", QString());
-        return;
+    } else {
+        const QString hint = TranslateFmt(QStringLiteral("|%d Enregistrements"), {m_grid->LastRecord() + 1});
+        m_grid->setProperty("Hint", hint);
+        tip = hint.mid(hint.indexOf(u'|') + 1);
     }
-    const QString hint = TranslateFmt(QStringLiteral("|%d Enregistrements"), {m_grid->LastRecord() + 1});
-    m_grid->setProperty("Hint", hint);
-    m_grid->setStatusTip(hint.mid(hint.indexOf(u'|') + 1));
+    m_grid->setStatusTip(tip);
+    // The status line follows the count at once (a count not known yet
+    // clears it), not only when the mouse comes back over the grid.
+    if (!m_destroying) {
+        QStatusTipEvent event(tip);
+        QCoreApplication::sendEvent(m_grid, &event);
+    }
 }
 
 void TMxStepEditor::DeleteSelectedField()
@@ -644,9 +673,14 @@ void TMxStepEditor::design()
     // A report built by the rule, or designed by someone (a file's), is
     // only shown again; an undesigned one gets the default report once.
     TIMxDataset* result = step->Dataset();
-    if (result && report->Tag() != 1 && rpt::IsUndesigned(*report))
+    bool built = false;
+    if (result && report->Tag() != 1 && rpt::IsUndesigned(*report)) {
         rpt::BuildDefaultReport(*report, step->Id(), rpt::ResultColumns(*result));
-    if (m_reportEditor->Report() != report)
+        built = true;
+    }
+    // The editor shows the report again once it has been made, though it
+    // showed the same (then empty) report before.
+    if (m_reportEditor->Report() != report || built)
         m_reportEditor->SetReport(report);
     PlaceControls();
     m_reportEditor->show();

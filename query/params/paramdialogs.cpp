@@ -45,6 +45,25 @@ TControlState stateOf(QWidget* w)
     return s;
 }
 
+// Shows state in the live control w.
+void showState(QWidget* w, const TControlState& s)
+{
+    if (auto* e = dynamic_cast<QLineEdit*>(w)) {
+        e->setText(s.text);
+    } else if (auto* c = dynamic_cast<QComboBox*>(w)) {
+        const int index = c->findText(s.text);
+        if (index >= 0)
+            c->setCurrentIndex(index);
+        if (c->isEditable())
+            c->setEditText(s.text);
+    } else if (auto* l = dynamic_cast<QListWidget*>(w)) {
+        for (int i = 0; i < l->count(); ++i)
+            l->item(i)->setSelected(s.selected.contains(i));
+    } else if (auto* b = dynamic_cast<QAbstractButton*>(w)) {
+        b->setChecked(s.checked);
+    }
+}
+
 void centre(QWidget* w, QSize size)
 {
     QScreen* screen = QApplication::primaryScreen();
@@ -79,6 +98,7 @@ void TfmParamPrompter::Prepare(TMxDataModel* model, const QString& caption, TMxP
     DialogBuilder->DataModel = model;
     DialogBuilder->SetTesting(testing);
     DialogBuilder->SetParamControls(controls);
+    showLastAnswers(controls);
     const int w = DialogBuilder->ParamControls()->DesignW();
     const int h = DialogBuilder->ParamControls()->DesignH();
     DialogBuilder->setGeometry(0, 0, w, h);
@@ -88,6 +108,24 @@ void TfmParamPrompter::Prepare(TMxDataModel* model, const QString& caption, TMxP
     setFixedSize(layout.client);
     btOk->setGeometry(layout.ok);
     btCancel->setGeometry(layout.cancel);
+}
+
+void TfmParamPrompter::showLastAnswers(TMxParamControlList* controls)
+{
+    // A prompt that comes back (a run refused a value) shows what the user
+    // answered, not the design's values again.
+    const QList<TVParamControl*>& shapes = DialogBuilder->Shapes();
+    for (int i = 0; i < shapes.size() && controls && i < controls->Count(); ++i) {
+        TMxParamControl* shown = shapes[i]->ParamControl();
+        QWidget* live = shapes[i]->Control();
+        if (!shown || !live)
+            continue;
+        TControlState state;
+        const TControlState now = stateOf(live);
+        if (StateOfAnswers(shown->Kind(), shown->Values()->toStringList(), controls->Items(i)->LoadedValues()->toStringList(),
+                now.lines, state))
+            showState(live, state);
+    }
 }
 
 void TfmParamPrompter::StoreAnswers(TMxParamControlList* target)

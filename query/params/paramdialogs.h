@@ -34,6 +34,9 @@ public:
     TDialogBuilder* DialogBuilder;
     QPushButton* btOk;
     QPushButton* btCancel;
+
+private:
+    void showLastAnswers(TMxParamControlList* controls);
 };
 
 // The prompter's hook routine; the string list is passed through unused.

@@ -44,6 +44,12 @@ constexpr int kPaletteHeight = 34;
 constexpr int kBevelHeight = 2;
 constexpr int kCommandsHeight = 32;
 constexpr int kSplitterWidth = 3;
+// The design area's least size as the window opens: the splitter's high
+// minimum, the default design's height.
+constexpr int kMinDesignWidth = 355;
+constexpr int kMinDesignHeight = 300;
+// Room kept right of and under the last control when the design grows.
+constexpr int kDesignMargin = 8;
 
 } // namespace
 
@@ -102,13 +108,22 @@ TfmParamEditor::TfmParamEditor(TMxDataModel* model, TMxParamControlList* control
 
     const int w = DialogBuilder->ParamControls()->DesignW();
     const int h = DialogBuilder->ParamControls()->DesignH();
-    const QSize client(kVarsWidth + w + kSplitterWidth,
-        menu->sizeHint().height() + kPaletteHeight + h + 2 * kBevelHeight + kCommandsHeight);
-    resize(client);
+    m_designSize = QSize(w, h);
+    // A small design opens in room to work in: the design area no smaller
+    // than its splitter allows and the default design's height, the left
+    // column whole, never beyond the screen. The design keeps its own size
+    // unless the user resizes the window (storeDesignSize).
+    const int leftColumn = nrpaVars->layout() ? nrpaVars->layout()->minimumSize().height() : 0;
+    const int chrome = kPaletteHeight + 2 * kBevelHeight + kCommandsHeight;
+    QSize client(kVarsWidth + std::max(w, kMinDesignWidth) + kSplitterWidth,
+        menu->sizeHint().height() + std::max(chrome + std::max(h, kMinDesignHeight), leftColumn));
     if (QScreen* screen = QApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
+        client = client.boundedTo(area.size());
         move(area.x() + (area.width() - client.width()) / 2, area.y() + (area.height() - client.height()) / 2);
     }
+    resize(client);
+    m_openedSize = size();
     // The Delete key, whichever child has the focus.
     qApp->installEventFilter(this);
     AtStateChange();
@@ -327,11 +342,29 @@ void TfmParamEditor::AtDeleteClick()
         param->Free();
 }
 
+void TfmParamEditor::storeDesignSize()
+{
+    if (size() != m_openedSize) {
+        DialogBuilder->StoreDesignSize();
+        return;
+    }
+    // The window as it opened: the design keeps its size, grown only to
+    // hold the controls placed in the room around it.
+    QSize design = m_designSize;
+    for (const TVParamControl* shape : DialogBuilder->Shapes()) {
+        const QRect r = shape->geometry();
+        design = design.expandedTo(QSize(r.right() + 1 + kDesignMargin, r.bottom() + 1 + kDesignMargin));
+    }
+    design = design.boundedTo(DialogBuilder->size().expandedTo(m_designSize));
+    DialogBuilder->ParamControls()->SetDesignW(design.width());
+    DialogBuilder->ParamControls()->SetDesignH(design.height());
+}
+
 void TfmParamEditor::AtTestClick()
 {
     if (!DialogBuilder->CheckControls())
         return;
-    DialogBuilder->StoreDesignSize();
+    storeDesignSize();
     TStringList answers;
     DialogBuilder->ParamControls()->Execute(nullptr, Translate("Aperçu dialogue"), answers, true);
 }
@@ -340,7 +373,7 @@ void TfmParamEditor::BtOkClick()
 {
     if (!DialogBuilder->CheckControls())
         return;
-    DialogBuilder->StoreDesignSize();
+    storeDesignSize();
     accept();
 }
 

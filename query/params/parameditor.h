@@ -6,6 +6,7 @@
 #include "core/types.h"
 
 #include <QDialog>
+#include <QSize>
 
 class QAction;
 class QButtonGroup;
@@ -77,11 +78,14 @@ private:
     void paramRemoved(TMxItem* item);
     QListWidgetItem* lineOf(const TMxParam* param) const;
     void layoutCommands();
+    void storeDesignSize();
 
     TMxParamList* m_params;
     ui::TItemObserver* m_observer;
     TDlgControlKind m_paletteKind = ckNone;
     bool m_paramDrag = false;
+    QSize m_designSize;   // the design's size as it came
+    QSize m_openedSize;   // the window's size as it opened
 };
 
 // The editor's hook routine: the caption is not shown (the window keeps

@@ -223,6 +223,37 @@ QStringList ControlAnswers(TDlgControlKind kind, const QStringList& values, cons
     }
 }
 
+bool StateOfAnswers(TDlgControlKind kind, const QStringList& values, const QStringList& answers,
+    const QStringList& lines, TControlState& state)
+{
+    if (answers.isEmpty())
+        return false;
+    state = TControlState();
+    switch (kind) {
+    case ckEdit:
+    case ckCombo:
+        state.text = answers.first();
+        return true;
+    case ckListBox:
+        state.lines = lines;
+        state.lineCount = int(lines.size());
+        for (int i = 0; i < lines.size(); ++i)
+            if (answers.contains(lines[i]))
+                state.selected << i;
+        return true;
+    case ckCheck:
+        if (values.size() < 2)
+            return false;
+        state.checked = answers.first() == values[1];
+        return true;
+    case ckRadio:
+        state.checked = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool CheckParamControls(const TMxParamControlList& controls, const TMxParamList* params,
     const std::function<int(const QString&)>& ask, const std::function<void(int)>& repair)
 {

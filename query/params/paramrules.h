@@ -102,6 +102,14 @@ struct TControlState {
 // The answers of a control of that kind and those values.
 QStringList ControlAnswers(TDlgControlKind kind, const QStringList& values, const TControlState& state);
 
+// What a control shows again for the answers it gave last (a prompt that
+// comes back keeps the user's choices); lines: a list's lines. False when
+// the answers say nothing to show again (none given, a list that answered
+// every line, a radio button left unchecked): the control keeps its
+// design.
+bool StateOfAnswers(TDlgControlKind kind, const QStringList& values, const QStringList& answers,
+    const QStringList& lines, TControlState& state);
+
 // The check of a designed dialog. ask shows a warning with Yes, No and
 // Cancel and returns the answer (mrYes...); repair opens the properties of
 // control i. False when something is wrong.

@@ -243,11 +243,21 @@ void TVParamControl::SetShapeBounds(int left, int top, int width, int height)
     r.setHeight(std::max(r.height(), 3 * kShapeBorder));
     if (m_live) {
         m_live->setGeometry(ControlRectOf(r));
-        const QRect actual = m_live->geometry();
+        QRect actual = m_live->geometry();
         if (m_label) {
             m_label->adjustSize();
             TMxParamControl* c = m_control.get();
-            m_label->move(CaptionPos(c ? c->CaptionAlign() : caLeft, actual, m_label->size()));
+            QPoint at = CaptionPos(c ? c->CaptionAlign() : caLeft, actual, m_label->size());
+            // The caption stays inside the area: a control placed nearer
+            // the left or top edge than its caption needs moves by what
+            // the caption lacks.
+            const QPoint shift = m_label->text().isEmpty() ? QPoint() : QPoint(std::max(0, -at.x()), std::max(0, -at.y()));
+            if (!shift.isNull()) {
+                actual.translate(shift);
+                m_live->move(actual.topLeft());
+                at += shift;
+            }
+            m_label->move(at);
         }
         r = ShapeRectOf(actual);
     }

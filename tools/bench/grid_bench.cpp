@@ -116,9 +116,12 @@ int main(int argc, char** argv)
     }
     if (mode == u"dataset") {
         ds->Last();
+        const double readAll = double(t.nsecsElapsed()) / 1e6;
+        const long held = residentKiB() - base;
         print("rows", ds->GetRecNo());
-        print("read_all_ms", double(t.nsecsElapsed()) / 1e6);
-        print("resident_above_base_kib", double(residentKiB() - base));
+        print("read_all_ms", readAll);
+        print("resident_above_base_kib", double(held));
+        print("bytes_per_row", ds->GetRecNo() > 0 ? double(held) * 1024 / ds->GetRecNo() : 0);
         print("peak_kib", double(peakKiB()));
         driver->FreeDataset(ds);
         driver->Free();

@@ -3,8 +3,9 @@
 # (every order line with its product), beside SQLite: the time to show
 # the first screen of rows, the time to jump to the last row, and the
 # memory held, each in a process of its own; then the dataset read to its
-# end without a grid (the memory the rows themselves take), SQLite's C
-# library stepping through the rows, and the sqlite3 shell writing them.
+# end without a grid (the memory the rows themselves take, per row beside
+# the size of the rows as CSV text), SQLite's C library stepping through
+# the rows, and the sqlite3 shell writing them.
 # Best time of a few runs each; memory of the last run.
 #
 #   tools/bench/grid_bench.sh [BUILD_DIR]
@@ -72,13 +73,15 @@ run grid > "$work/grid.txt"
 run dataset > "$work/dataset.txt"
 run sqlite > "$work/sqlite.txt"
 shell=$(t_shell)
+csv=$(sqlite3 -csv "$work/big.db" < "$work/bench.sql" | wc -c)
 
 get() { awk -v k="$2" '$1 == k { print $2 }' "$work/$1.txt"; }
 awk -v rows="$(get grid rows)" -v vis="$(get grid visible_rows)" \
     -v first="$(get grid first_screen_ms)" -v firstmem="$(get grid resident_after_first_screen_kib)" \
     -v jump="$(get grid jump_to_last_ms)" -v gridmem="$(get grid resident_above_base_kib)" -v gridpeak="$(get grid peak_kib)" \
     -v dsall="$(get dataset read_all_ms)" -v dsmem="$(get dataset resident_above_base_kib)" -v dspeak="$(get dataset peak_kib)" \
-    -v sqall="$(get sqlite read_all_ms)" -v shell="$shell" 'BEGIN {
+    -v sqall="$(get sqlite read_all_ms)" -v shell="$shell" \
+    -v perrow="$(get dataset bytes_per_row)" -v csv="$csv" 'BEGIN {
   printf "%-46s %d rows, %d on screen\n", "result", rows, vis
   printf "%-46s %10.1f ms   (aim: under 50 ms)\n", "grid: first screen (query, bind, paint)", first
   printf "%-46s %10.0f KiB\n", "grid: memory held after the first screen", firstmem
@@ -86,6 +89,9 @@ awk -v rows="$(get grid rows)" -v vis="$(get grid visible_rows)" \
   printf "%-46s %10.0f KiB (peak of the process %.0f KiB)\n", "grid: memory held after the jump", gridmem, gridpeak
   printf "%-46s %10.1f ms\n", "dataset alone: read to the end", dsall
   printf "%-46s %10.0f KiB (peak of the process %.0f KiB)\n", "dataset alone: memory held", dsmem, dspeak
+  printf "%-46s %10.1f bytes\n", "dataset alone: memory per row", perrow
+  printf "%-46s %10.1f bytes\n", "the rows as CSV text, per row", csv / rows
+  printf "%-46s %10.2f   (aim: at most 2)\n", "dataset memory per row / CSV bytes per row", perrow / (csv / rows)
   printf "%-46s %10.2f   (aim: at most 1.5)\n", "grid memory / dataset memory", gridmem / dsmem
   printf "%-46s %10.1f ms\n", "sqlite3_step over every row", sqall
   printf "%-46s %10.1f ms\n", "sqlite3 -csv writing every row", shell

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the object file fuzzer with clang in its own folder and runs it for
 # a bounded time (seconds, default 60), then the engine's query and model
-# classes seeded with the sample's files and the report record fuzzer, each
-# for a third of that. Fails on any crash, leak or hang, and on a report
-# record that does not come back as the same bytes.
+# classes seeded with the sample's files, the report record fuzzer and the
+# runtime's report file fuzzer, each for a third of that. Fails on any
+# crash, leak or hang, on a report record that does not come back as the
+# same bytes, and on a report file whose variables are not set as given.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-60}
@@ -52,3 +53,17 @@ MORVELIN_FUZZ_SEEDS="$report_corpus" "$build/bin/fuzz_report" -runs=0 "$report_c
   -print_final_stats=1 "$report_corpus" 2>"$build/fuzz-report.log" || { tail -n 60 "$build/fuzz-report.log"; exit 1; }
 grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-report.log" || true
 echo "fuzz_report: no fault in ${report_seconds}s"
+
+# The runtime's report files, seeded with the sample's, for a third of the
+# time (10 s at least).
+cmake --build "$build" --target fuzz_reportfile -j"$(nproc)"
+file_seconds=$(( seconds / 3 > 10 ? seconds / 3 : 10 ))
+file_corpus="$build/corpus-reportfile"
+rm -rf "$file_corpus"
+mkdir -p "$file_corpus"
+cp "$root"/data/sample/*.rpt "$file_corpus/"
+printf '[Report]\nTitle={A} et {b}\n[Variables]\nA=1\nB=2\n\0"A>x, b>y, z","#1f"' > "$file_corpus/initial"
+"$build/bin/fuzz_reportfile" -max_total_time="$file_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -print_final_stats=1 "$file_corpus" 2>"$build/fuzz-reportfile.log" || { tail -n 60 "$build/fuzz-reportfile.log"; exit 1; }
+grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-reportfile.log" || true
+echo "fuzz_reportfile: no fault in ${file_seconds}s"

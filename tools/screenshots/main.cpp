@@ -83,6 +83,8 @@ int main(int argc, char** argv)
             area("formula", mx::shots::ShootFormula);
             area("dialogs", mx::shots::ShootDialogs);
             area("params", mx::shots::ShootParams);
+            area("admin", mx::shots::ShootAdmin);
+            area("diagram", mx::shots::ShootDiagram);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

@@ -43,5 +43,7 @@ void ShootDesigner(TShots& shots);
 void ShootFormula(TShots& shots);
 void ShootDialogs(TShots& shots);
 void ShootParams(TShots& shots);
+void ShootAdmin(TShots& shots);
+void ShootDiagram(TShots& shots);
 
 } // namespace mx::shots

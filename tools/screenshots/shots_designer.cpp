@@ -1,11 +1,14 @@
 // The designer window over the sample's sales query after a run: the rows
-// in the grid and the SQL under them, with small and with large buttons.
+// in the grid and the SQL under them, with small and with large buttons;
+// the empty window; a query of two steps with its second step shown.
 
 #include "shots.h"
 
 #include "query/query.h"
 
 #include "designer/querydesigner.h"
+
+#include "picturelistbox.h"
 
 #include <QPointer>
 
@@ -26,6 +29,20 @@ void ShootDesigner(TShots& shots)
     w->SetLargeIcons(true);
     shots.Save(w, QStringLiteral("fmQueryDesigner-large"), 1000, 700);
     delete w.data();
+
+    QPointer<TfmQueryDesigner> empty = new TfmQueryDesigner;
+    shots.Save(empty, QStringLiteral("fmQueryDesigner-empty"), 1000, 700);
+    delete empty.data();
+
+    QPointer<TfmQueryDesigner> two = TfmQueryDesigner::CreateFromFile(shots.Sample(QStringLiteral("CLIENTS_FIDELES.MQR")));
+    if (two->GetQuery() && two->plbSteps->count() > 1) {
+        two->plbSteps->setCurrentRow(1);
+        two->RunQuery();
+        shots.Save(two, QStringLiteral("fmQueryDesigner-step2"), 1000, 700);
+    } else {
+        shots.Fail(QStringLiteral("fmQueryDesigner-step2"), QStringLiteral("the two-step sample query did not load"));
+    }
+    delete two.data();
     DesignerCount().Quit = nullptr;
 }
 

@@ -18,6 +18,7 @@
 #include "settings/mru.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPixmap>
@@ -79,6 +80,12 @@ void ShootDialogs(TShots& shots)
         r.helpContext = 2;
         std::unique_ptr<QFileDialog> dlg(ui::CreateHistoryOpenDialog(r));
         shots.Save(dlg.get(), QStringLiteral("dlgFile-query"), 760, 480);
+        // A recent query chosen: its name in the name box.
+        if (auto* recent = dlg->findChild<QComboBox*>(QStringLiteral("cobHistory")); recent && recent->count() > 0) {
+            recent->setCurrentIndex(0);
+            emit recent->activated(0);
+            shots.Save(dlg.get(), QStringLiteral("dlgFile-query-recent"), 760, 480);
+        }
     }
 }
 

@@ -263,7 +263,9 @@ void TMxGrid::paintCell(QPainter& p, int col, int row, const QRect& rect)
     const int r = row - m_headerRows; // the header row is -1
     const bool header = r < 0;
     const bool fixedCol = col == 0 && !Columns.isEmpty();
-    const bool selected = !header && !fixedCol && row == m_row;
+    // Only a record is ever shown selected: an empty grid has no cell to
+    // choose.
+    const bool selected = !header && !fixedCol && row == m_row && m_records.Active();
     TMxGridCellStyle style = defaultStyle();
     bool pastEnd = false;
     if (!header && m_records.Active()) {

@@ -41,22 +41,32 @@ QString setting(TConfigStr which)
     return AppGlobal() ? AppGlobal()->GetConfigStr(which) : QString();
 }
 
+// The folder of the document edited when it exists, else the folder set
+// for the kind of file (the dialog itself falls back on the private query
+// folder, then the home folder).
+QString startIn(const QString& document, const QString& configured)
+{
+    const QFileInfo fi(document);
+    return !document.isEmpty() && fi.absoluteDir().exists() ? fi.absolutePath() : configured;
+}
+
 } // namespace
 
-QString SelectQueryFile(const QString& fileName, QWidget* parent)
+QString SelectQueryFile(const QString& fileName, QWidget* parent, const QString& document)
 {
     QString folder = QueryGlobal() ? QueryGlobal()->PrivateQueryPath() : QString();
     if (folder.isEmpty())
         folder = setting(csPrivateQueryPath);
     return selectFile(Translate(QStringLiteral("Ouvrir une requête")),
-        filterOf(Translate(QStringLiteral("Requêtes (*.MQR)")), QStringLiteral(".MQR")), folder, 10, fileName, parent);
+        filterOf(Translate(QStringLiteral("Requêtes (*.MQR)")), QStringLiteral(".MQR")), startIn(document, folder), 10,
+        fileName, parent);
 }
 
-QString SelectDataModelFile(const QString& fileName, QWidget* parent)
+QString SelectDataModelFile(const QString& fileName, QWidget* parent, const QString& document)
 {
     return selectFile(Translate(QStringLiteral("Ouvrir un modèle de données")),
-        filterOf(Translate(QStringLiteral("Modèle de données (*.MDD)")), QStringLiteral(".MDD")), setting(csDMPath), 11,
-        fileName, parent);
+        filterOf(Translate(QStringLiteral("Modèle de données (*.MDD)")), QStringLiteral(".MDD")),
+        startIn(document, setting(csDMPath)), 11, fileName, parent);
 }
 
 QString LocalFileName(const QString& name)
@@ -112,7 +122,8 @@ bool LocateMissingFile(TMxFile* /*file*/, QString& fileName)
     const QString extension = missing.suffix().isEmpty() ? QString() : u'.' + missing.suffix();
     TFileRequest r;
     r.caption = TranslateFmt(QStringLiteral("Localiser %s"), {bare});
-    r.directory = QDir(missing.path()).exists() ? missing.path() : QString();
+    // Where the file was, else beside the file that names it.
+    r.directory = local.contains(u'/') && QDir(missing.path()).exists() ? missing.path() : record.alternativeDir;
     r.fileName = bare;
     r.filters = {extension.isEmpty() ? QStringLiteral("(*)") : filterOf(QString(), extension)};
     // The recent list of the kind of file missing: models are not queries.

@@ -13,11 +13,14 @@ class TMxFile;
 
 namespace mx::ui {
 
-// The chosen query file (recent list 10, the private query folder);
-// empty when cancelled. fileName: the name proposed.
-QString SelectQueryFile(const QString& fileName = QString(), QWidget* parent = nullptr);
-// The chosen data model file (recent list 11, the data model folder).
-QString SelectDataModelFile(const QString& fileName = QString(), QWidget* parent = nullptr);
+// The chosen query file (recent list 10); empty when cancelled.
+// fileName: the name proposed. The dialog starts in the folder of
+// document (the file being edited) when there is one, else in the private
+// query folder.
+QString SelectQueryFile(const QString& fileName = QString(), QWidget* parent = nullptr, const QString& document = QString());
+// The chosen data model file (recent list 11): in the folder of document
+// when there is one, else in the data model folder.
+QString SelectDataModelFile(const QString& fileName = QString(), QWidget* parent = nullptr, const QString& document = QString());
 
 // A name written elsewhere ("C:\DATA\VENTES.MDD") as a path of this
 // system: "\" becomes "/", a drive letter is dropped.

@@ -1,10 +1,14 @@
 #include "application.h"
 
 #include "errors/errorhandler.h"
+#include "helpsystem.h"
 
 namespace mx::ui {
 
-TMxApplication::TMxApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TMxApplication::TMxApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    InstallHelpKey();
+}
 
 bool TMxApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -177,8 +177,10 @@ bool TWidgetUserService::ShellOpen(const QString& target)
 
 void TWidgetUserService::ProcessMessages()
 {
+    // Painting and timers go on during a long step; clicks and keys wait,
+    // so that no command is started again from inside the one that runs.
     if (guiAvailable())
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 int TWidgetUserService::ErrorWindow(const QString& caption, const QString& details)

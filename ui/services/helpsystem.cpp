@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -89,6 +90,51 @@ void ShowDialogHelp(QObject* dialog)
         AppGlobal()->ShowFormHelp(dialog);
     else
         UserService().ShowHelp(QString(), dialog->property("helpContext").toInt());
+}
+
+QObject* HelpForm(QWidget* widget)
+{
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (w->property("helpContext").toInt() > 0)
+            return w;
+        if (w->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
+namespace {
+
+class THelpKey : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_F1 || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        QObject* form = HelpForm(static_cast<QWidget*>(watched));
+        if (!form)
+            return false;
+        ShowDialogHelp(form);
+        return true;
+    }
+};
+
+} // namespace
+
+void InstallHelpKey()
+{
+    static QPointer<QObject> installed;
+    auto* app = QCoreApplication::instance();
+    if (!app || installed)
+        return;
+    installed = new THelpKey(app);
+    app->installEventFilter(installed);
 }
 
 QWidget* HelpWindow()

@@ -29,6 +29,15 @@ bool ShowHelpPage(const QString& helpFile, int context, QWidget* parent = nullpt
 // user service's help for that context.
 void ShowDialogHelp(QObject* dialog);
 
+// The form whose help F1 opens from widget: widget or the first of its
+// parents, up to its window, with a "helpContext" property above 0; none
+// when there is none.
+QObject* HelpForm(QWidget* widget);
+// F1 opens the help of the form that has the focus (ShowDialogHelp, as
+// its "Aide" button does) wherever no shortcut of its own takes the key.
+// Installed once on the application; the application object calls it.
+void InstallHelpKey();
+
 // The help window when it is open.
 QWidget* HelpWindow();
 

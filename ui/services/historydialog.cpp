@@ -1,6 +1,7 @@
 #include "historydialog.h"
 
 #include "dialogservice.h"
+#include "helpsystem.h"
 
 #include "settings/global.h"
 #include "settings/mru.h"
@@ -8,7 +9,11 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
 namespace mx::ui {
 
@@ -20,9 +25,30 @@ QStringList HistoryEntries(int n)
     return list ? list->Items() : QStringList();
 }
 
+QString StartFolder(const QString& document, const QString& preferred)
+{
+    const auto folderOf = [](const QString& path) {
+        if (path.isEmpty())
+            return QString();
+        const QFileInfo fi(path);
+        const QString folder = fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath();
+        return QFileInfo(folder).isDir() ? folder : QString();
+    };
+    if (const QString folder = folderOf(document); !folder.isEmpty())
+        return folder;
+    if (!preferred.isEmpty() && QFileInfo(preferred).isDir())
+        return QFileInfo(preferred).absoluteFilePath();
+    const QString privateFolder = AppGlobal() ? AppGlobal()->GetConfigStr(csPrivateQueryPath) : QString();
+    if (!privateFolder.isEmpty() && QFileInfo(privateFolder).isDir())
+        return QFileInfo(privateFolder).absoluteFilePath();
+    return QDir::homePath();
+}
+
 QFileDialog* CreateHistoryOpenDialog(const TFileRequest& r, QWidget* parent)
 {
-    auto* dlg = new QFileDialog(parent, r.caption, r.directory);
+    // A folder that is not there would leave the dialog in the program's
+    // own folder, read-only once installed.
+    auto* dlg = new QFileDialog(parent, r.caption, StartFolder(QString(), r.directory));
     dlg->setObjectName(QStringLiteral("dlgFile"));
     dlg->setOption(QFileDialog::DontUseNativeDialog);
     dlg->setFileMode(QFileDialog::ExistingFile);
@@ -34,6 +60,12 @@ QFileDialog* CreateHistoryOpenDialog(const TFileRequest& r, QWidget* parent)
         dlg->setDefaultSuffix(r.defaultSuffix);
     if (!r.fileName.isEmpty())
         dlg->selectFile(r.fileName);
+    // Its help, as every form's: the "Aide" button and F1.
+    if (auto* box = dlg->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")); box && r.helpContext > 0) {
+        QPushButton* help = box->addButton(Translate(QStringLiteral("Aide")), QDialogButtonBox::HelpRole);
+        help->setObjectName(QStringLiteral("btHelp"));
+        QObject::connect(help, &QPushButton::clicked, dlg, [dlg] { ShowDialogHelp(dlg); });
+    }
     const QStringList history = HistoryEntries(r.history);
     auto* grid = qobject_cast<QGridLayout*>(dlg->layout());
     if (!history.isEmpty() && grid) {
@@ -52,9 +84,14 @@ QFileDialog* CreateHistoryOpenDialog(const TFileRequest& r, QWidget* parent)
             if (file.isEmpty())
                 return;
             const QFileInfo fi(file);
-            if (fi.absoluteDir().exists())
+            const bool folderExists = fi.absoluteDir().exists();
+            if (folderExists)
                 dlg->setDirectory(fi.absolutePath());
             dlg->selectFile(fi.fileName());
+            // The dialog leaves a name box that has the focus as it was:
+            // the entry chosen is written there, so that "Ouvrir" opens it.
+            if (auto* nameBox = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                nameBox->setText(folderExists ? fi.fileName() : file);
         });
     }
     return dlg;

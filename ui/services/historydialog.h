@@ -15,6 +15,12 @@ struct TFileRequest;
 // negative), its help context in the "helpContext" property.
 QFileDialog* CreateHistoryOpenDialog(const TFileRequest& request, QWidget* parent = nullptr);
 
+// The folder a file dialog starts in: the folder of document (a file or a
+// folder) when it exists, else the folder preferred, else the user's private query
+// folder (PrivateQueryPath), else the home folder. Never the program's
+// own folder, which users may not write to.
+QString StartFolder(const QString& document, const QString& preferred = QString());
+
 // The entries of History_<n>, most recent first (none without settings).
 QStringList HistoryEntries(int n);
 

@@ -8,7 +8,9 @@
 
 #include "bde/bdesession.h"
 #include "driver/dataset.h"
+#include "driver/progresshook.h"
 
+#include <platform/dbengine/dbprogress.h>
 #include <platform/dbengine/dbsession.h>
 #include <platform/dbengine/pqlibrary.h>
 #include <platform/dbengine/tablefile.h>
@@ -494,5 +496,59 @@ TEST_F(PgTest, NothingWaitsWithoutEnd)
     EXPECT_FALSE(Driver().OpenDatabase(QStringLiteral("MUET"), QString(), QString()));
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_TRUE(Shown().contains(u"MUET"));
+    ::close(listener);
+}
+
+TEST_F(PgTest, TheProgressHookCancelsAStatementOnTheServerAndGivesUpAConnection)
+{
+    // No statement time-out: only the hook can end the statement.
+    WriteAliases(AliasSection(QStringLiteral("PG"), QStringLiteral("QUERY TIMEOUT=0\n")));
+    const QString cancelled = platform::dbCancelledMessage();
+    int calls = 0;
+    {
+        // the hook says stop at its fourth call: the statement was under way
+        mx::TDbProgressScope hook([&calls] { return ++calls > 3; });
+        EXPECT_FALSE(Driver().ExecuteQuery(QStringLiteral("SELECT pg_sleep(60)"), QString(), QString(), QString(),
+            QStringLiteral("PG")));
+    }
+    EXPECT_EQ(calls, 4) << "asked while the statement ran, and not again once it was cancelled";
+    const QString shown = Shown();
+    EXPECT_TRUE(shown.contains(cancelled)) << shown.toStdString();
+    // the server ended the statement itself (the connection was not just dropped)
+    EXPECT_EQ(Psql(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE query LIKE 'FETCH%' "
+                                  "AND state = 'active' AND application_name = 'Morvelin'")),
+        QStringLiteral("0"));
+    {
+        platform::DbDatabase* db = Open();
+        ASSERT_NE(db, nullptr);
+        const int opened = db->server()->connectionsOpened();
+        QString error;
+        auto ds = db->openQuery(QStringLiteral("SELECT 41 + 1"), &error);
+        ASSERT_TRUE(ds) << error.toStdString();
+        EXPECT_EQ(ds->text(0), QStringLiteral("42"));
+        EXPECT_EQ(db->server()->connectionsOpened(), opened) << "the cancelled statement's connection serves again";
+    }
+
+    // a server that accepts the connection and never answers, within a
+    // long time-out: the hook gives the connection up
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    WriteAliases(QStringLiteral("[MUET]\nTYPE=POSTGRESQL\nHOST=127.0.0.1\nPORT=%1\nDATABASE=x\nUSERNAME=u\nPASSWORD=p\nTIMEOUT=60\n")
+                     .arg(ntohs(addr.sin_port)));
+    calls = 0;
+    {
+        mx::TDbProgressScope hook([&calls] { return ++calls > 3; });
+        EXPECT_FALSE(Driver().OpenDatabase(QStringLiteral("MUET"), QString(), QString()));
+    }
+    EXPECT_EQ(calls, 4);
+    const QString told = Shown();
+    EXPECT_TRUE(told.contains(u"MUET") && told.contains(cancelled)) << told.toStdString();
     ::close(listener);
 }

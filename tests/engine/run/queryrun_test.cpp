@@ -432,3 +432,62 @@ TEST_F(RunTest, TheOutcomeKeepsTheMessagesOfTheRunAndOnlyErrorsFailIt)
         EXPECT_EQ(m_service.messages.last(), QStringLiteral("en route")) << "still told to the user";
     }
 }
+
+namespace {
+
+// The fields of a dBASE file's header, each its type letter and length
+// ("C20", "D8").
+QStringList dbfFields(const QString& fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return {QStringLiteral("cannot open ") + fileName};
+    const QByteArray b = f.readAll();
+    QStringList out;
+    for (qsizetype at = 32; at + 32 <= b.size() && b[at] != '\x0D'; at += 32)
+        out << QChar(QLatin1Char(b[at + 11])) + QString::number(quint8(b[at + 16]));
+    return out;
+}
+
+} // namespace
+
+TEST_F(RunTest, ATotalKeepsItsFieldsTypeWhateverTheDatabaseSaysOfTheExpression)
+{
+    REQUIRE_DRIVER();
+    NewQuery();
+    TMxQueryStep* step = m_query->Steps()->Items(0);
+    // Grouped by town: the first group (no town) has one client, without
+    // a birth date, so the first row's minimum is null.
+    Add(step, kClient, QStringLiteral("VILLE"));
+    Add(step, kClient, QStringLiteral("DATENAIS"))->SetTotal(QStringLiteral("min"));
+    Add(step, kClient, QStringLiteral("NOM"))->SetTotal(QStringLiteral("max"));
+    Add(step, kClient, QStringLiteral("NUMCLI"))->SetTotal(QStringLiteral("count"));
+    SendTo(step, QStringLiteral("Table"), Path(QStringLiteral("TOTAUX")));
+    ExecuteQuery(m_query);
+
+    TIMxDataset* ds = step->Dataset();
+    ASSERT_TRUE(ds);
+    struct Column {
+        const char* typeName;
+        int size;
+    };
+    const Column expected[] = {{"ALPHA", 20}, {"DATE", 0}, {"ALPHA", 40}, {"NUMBER", 0}};
+    ASSERT_EQ(ds->GetFieldCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ds->GetFieldTypeName(i), QString::fromLatin1(expected[i].typeName));
+        EXPECT_EQ(ds->GetFieldSize(i), expected[i].size);
+    }
+    // the copy has a date field and strings of the field's width, no memo
+    EXPECT_EQ(dbfFields(Path(QStringLiteral("TOTAUX.DBF"))), (QStringList{"C20", "D8", "C40", "N11"}));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("TOTAUX.DBT"))));
+    // the grid shows the minimum as a date of the dialect, as the field itself
+    const QStringList rows = Rows(step);
+    ASSERT_EQ(rows.size(), 5);
+    EXPECT_EQ(rows[0], QStringLiteral("||O'Brien|1"));
+    const QStringList paris = rows.filter(QStringLiteral("Paris|"));
+    ASSERT_EQ(paris.size(), 1);
+    const QString minimum = paris[0].section(u'|', 1, 1);
+    EXPECT_NE(minimum, QStringLiteral("1985-12-24"));
+    EXPECT_TRUE(minimum.contains(u"1985") && minimum.contains(u"24")) << minimum.toStdString();
+}

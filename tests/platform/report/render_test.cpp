@@ -15,8 +15,18 @@
 #include "testsupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QImage>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <sys/resource.h>
+#include <sys/sysmacros.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mx;
 using namespace mx::rpt;
@@ -183,6 +193,88 @@ TEST(Pdf, AFileThatCannotBeWrittenIsAnErrorAndLeavesNothing)
     auto none = Paginate(report, nullptr);
     EXPECT_THROW(WritePdf(*none, old), EMxException);
     EXPECT_EQ(mxtest::ReadAll(old), QByteArray("former"));
+}
+
+// A target that is there and is not a regular file is refused, and what it
+// is or points to is left as it was; so is a folder that is not there,
+// which is never made.
+TEST(Pdf, ATargetThatIsNotARegularFileIsRefusedAndLeftAlone)
+{
+    TQuickRep report;
+    AddLabel(*AddBand(report, rbTitle, 100), QStringLiteral("Titre"), QRectF(0, 0, 400, 50));
+    auto doc = Paginate(report, nullptr);
+    ASSERT_EQ(doc->PageCount(), 1);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QString other = dir.filePath(QStringLiteral("autre.txt"));
+    mxtest::WriteAll(other, "le fichier d'un autre");
+    ASSERT_EQ(::symlink(QFile::encodeName(other).constData(), (folder + "/lien.pdf").constData()), 0);
+    ASSERT_EQ(::mkfifo((folder + "/tube.pdf").constData(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("dossier.pdf")));
+    // A device node, where the system lets this user make one.
+    const bool device = ::mknod((folder + "/null.pdf").constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    const struct {
+        const char* name;
+        mode_t type;
+        const char* reason;
+    } cases[] = {
+        {"lien.pdf", S_IFLNK, "lien symbolique"},
+        {"tube.pdf", S_IFIFO, "pas un fichier ordinaire"},
+        {"dossier.pdf", S_IFDIR, "pas un fichier ordinaire"},
+        {"null.pdf", S_IFCHR, "pas un fichier ordinaire"},
+        {"absent/r.pdf", 0, "absent"},
+    };
+    for (const auto& c : cases) {
+        if (c.type == S_IFCHR && !device)
+            continue;
+        SCOPED_TRACE(c.name);
+        const QString target = dir.filePath(QString::fromLatin1(c.name));
+        const QString error = mxtest::FailureOf([&] { WritePdf(*doc, target); });
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Impossible d'écrire le fichier ") + target)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+        struct stat st {};
+        if (c.type == 0) {
+            EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("absent")))) << "no folder is made";
+            continue;
+        }
+        ASSERT_EQ(::lstat(QFile::encodeName(target).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, c.type) << "the target stays what it was";
+    }
+    EXPECT_EQ(mxtest::ReadAll(other), QByteArray("le fichier d'un autre")) << "what the link points to is kept";
+    const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    EXPECT_EQ(left.size(), device ? 5 : 4) << left.join(u' ').toStdString();
+}
+
+// A file size limit stands for a full disk: the write the system refuses
+// is told with the system's reason, never "Unknown error", and the former
+// file stays whole.
+TEST(Pdf, AWriteTheSystemRefusesGivesTheSystemsReason)
+{
+    TQuickRep report;
+    AddExpr(*AddBand(report, rbDetail, 50), QStringLiteral("NOM"), QRectF(0, 0, 600, 40));
+    std::unique_ptr<mxtest::TMemoryDataset> data(mxtest::MakeNumberedDataset({{QStringLiteral("NOM"), 20}}, 2000));
+    TDatasetRows source(*data);
+    auto doc = Paginate(report, &source);
+    ASSERT_GT(doc->PageCount(), 10);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("plein.pdf"));
+    mxtest::WriteAll(file, "avant");
+
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = old;
+    limited.rlim_cur = 16 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const QString error = mxtest::FailureOf([&] { WritePdf(*doc, file); });
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_TRUE(error.contains(QString::fromLocal8Bit(std::strerror(EFBIG)))) << error.toStdString();
+    EXPECT_FALSE(error.contains(QStringLiteral("Unknown error"))) << error.toStdString();
+    EXPECT_EQ(mxtest::ReadAll(file), QByteArray("avant"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("plein.pdf")})
+        << "no temporary file stays";
 }
 
 } // namespace

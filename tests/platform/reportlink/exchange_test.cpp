@@ -14,10 +14,14 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <semaphore.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -224,4 +228,97 @@ TEST(SharedObjects, AnObjectOthersMayReadIsRefused)
     EXPECT_FALSE(isValidObjectName("/a/b"));
     EXPECT_FALSE(isValidObjectName("noslash"));
     EXPECT_FALSE(isValidObjectName("/"));
+}
+
+// A program killed during a report leaves its request record and its two
+// semaphores; they carry its user and process id, and the next program of
+// the user that starts removes them, but not those of a program still
+// running nor anything of another name.
+TEST(SharedObjects, WhatAKilledProgramLeftIsRemovedByTheNext)
+{
+    const auto childThatEnds = [] {
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(0);
+        int status = 0;
+        waitpid(child, &status, 0);
+        return child;
+    };
+    const pid_t gone = childThatEnds();
+    const pid_t running = fork();
+    ASSERT_GE(running, 0);
+    if (running == 0) {
+        pause();
+        _exit(0);
+    }
+    EXPECT_EQ(DataServer::blockName(gone), "/mxrq." + std::to_string(geteuid()) + "." + std::to_string(gone));
+    const auto plant = [](std::int32_t pid) {
+        const int fd = shm_open(DataServer::blockName(pid).c_str(), O_RDWR | O_CREAT, 0600);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(ftruncate(fd, kBlockSize), 0);
+        ::close(fd);
+        for (const std::string& name : {DataServer::requestName(pid), DataServer::doneName(pid)}) {
+            sem_t* sem = sem_open(name.c_str(), O_CREAT, 0600, 0);
+            EXPECT_NE(sem, SEM_FAILED) << name;
+            sem_close(sem);
+        }
+    };
+    plant(gone);
+    plant(running);
+    // A runtime killed between making a channel's mappings and the
+    // program's opening them leaves those, named after its process id.
+    const auto mapping = [](pid_t pid, char which) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/mxc%08x%d%c", unsigned(pid), 0, which);
+        return std::string(name);
+    };
+    for (const pid_t pid : {gone, running})
+        for (const char which : {'a', 'b'}) {
+            const int fd = shm_open(mapping(pid, which).c_str(), O_RDWR | O_CREAT, 0600);
+            ASSERT_GE(fd, 0);
+            ::close(fd);
+        }
+    const auto mappingExists = [&](pid_t pid, char which) {
+        const int fd = shm_open(mapping(pid, which).c_str(), O_RDONLY, 0);
+        if (fd >= 0)
+            ::close(fd);
+        return fd >= 0;
+    };
+    const std::string otherName = "/mxrq." + std::to_string(geteuid()) + ".x" + std::to_string(gone);
+    const int other = shm_open(otherName.c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(other, 0);
+    ::close(other);
+    const auto exists = [](std::int32_t pid) {
+        int found = 0;
+        const int fd = shm_open(DataServer::blockName(pid).c_str(), O_RDONLY, 0);
+        if (fd >= 0) {
+            ++found;
+            ::close(fd);
+        }
+        for (const std::string& name : {DataServer::requestName(pid), DataServer::doneName(pid)}) {
+            if (sem_t* sem = sem_open(name.c_str(), 0); sem != SEM_FAILED) {
+                ++found;
+                sem_close(sem);
+            }
+        }
+        return found;
+    };
+    ASSERT_EQ(exists(gone), 3);
+
+    QString error;
+    auto server = DataServer::start([](std::uint8_t*, const std::atomic<bool>&) {}, nullptr, &error);
+    ASSERT_TRUE(server) << error.toStdString();
+    EXPECT_EQ(exists(gone), 0) << "the killed program's objects are gone";
+    EXPECT_EQ(exists(running), 3) << "a running program's are kept";
+    EXPECT_EQ(shm_unlink(otherName.c_str()), 0) << "another name is left alone";
+    server.reset();
+    EXPECT_EQ(DataClient::removeLeftovers(), 2) << "the next runtime removes the dead one's mappings";
+    EXPECT_FALSE(mappingExists(gone, 'a') || mappingExists(gone, 'b'));
+    EXPECT_TRUE(mappingExists(running, 'a') && mappingExists(running, 'b'));
+
+    kill(running, SIGKILL);
+    waitpid(running, nullptr, 0);
+    EXPECT_EQ(DataServer::removeLeftovers(), 3) << "once it is gone, they go too";
+    EXPECT_EQ(exists(running), 0);
+    EXPECT_EQ(DataClient::removeLeftovers(), 2);
 }

@@ -7,23 +7,39 @@
 #include "model/entity.h"
 #include "query/query.h"
 #include "query/querystep.h"
+#include "core/sqlsyntax.h"
 #include "settings/global.h"
+#include "settings/mru.h"
+#include "tools/hooks.h"
 
 #include "docklayout.h"
 #include "entityoutline.h"
 #include "mxgrid.h"
 #include "nrpanel.h"
 #include "picturelistbox.h"
+#include "stepeditor.h"
+#include "designsurface.h"
+#include "reporteditor.h"
+#include "reports/queryreports.h"
+#include "platform/report/reportparts.h"
+#include "vpanels.h"
 
 #include "platform/core/inifile.h"
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QTabBar>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
+#include <QSet>
+#include <QTest>
 #include <QToolButton>
 
 using namespace mx;
@@ -260,4 +276,164 @@ TEST_F(DesignerWindow, NewQueriesFreeTheQueryAndTheModelTheyReplace)
     ASSERT_NE(w->GetQuery(), nullptr);
     EXPECT_EQ(History(10).value(0), SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
     EXPECT_EQ(ui.service.count(QStringLiteral("message")), 0);
+}
+
+// The steps list acts on the line's own step: a click, the arrow keys and
+// a double click, over a query of several steps.
+TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
+{
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateFromFile(SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")));
+    ASSERT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+    TMxQuery* q = w->GetQuery();
+    ASSERT_GE(q->Steps()->Count(), 2);
+    ASSERT_EQ(w->plbSteps->count(), q->Steps()->Count());
+    auto* first = static_cast<TMxQueryStep*>(q->Steps()->Items(0));
+    auto* second = static_cast<TMxQueryStep*>(q->Steps()->Items(1));
+    ASSERT_EQ(w->CurrentStep(), first);
+    auto* editor = w->findChild<ui::TMxStepEditor*>();
+    ASSERT_NE(editor, nullptr);
+    // As the pane shows it: its own line ends, no final one.
+    const auto sqlOf = [](TMxQueryStep* step) {
+        return step->SQL() ? step->SQL()->Text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed() : QString();
+    };
+    const auto lineCentre = [&](int line) { return w->plbSteps->visualItemRect(w->plbSteps->item(line)).center(); };
+    const auto expectShown = [&](TMxQueryStep* step, const char* how) {
+        SCOPED_TRACE(how);
+        EXPECT_EQ(w->CurrentStep(), step);
+        EXPECT_EQ(editor->Step(), step);
+        EXPECT_EQ(w->plbSteps->currentRow(), q->Steps()->IndexOf(step));
+        EXPECT_EQ(editor->VEntities()->Count(), step->Entities()->Count()) << "the step's own panels";
+        EXPECT_EQ(w->moSQL->toPlainText().trimmed(), sqlOf(step));
+        EXPECT_EQ(w->action("miStepDelete")->isEnabled(), step != first) << "the first step is never deleted";
+    };
+    EXPECT_NE(sqlOf(first), sqlOf(second)) << "the two steps can be told apart";
+
+    QTest::mouseClick(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(1));
+    expectShown(second, "a click on the second line");
+    w->plbSteps->setFocus();
+    QTest::keyClick(w->plbSteps, Qt::Key_Up);
+    expectShown(first, "the up arrow");
+    QTest::keyClick(w->plbSteps, Qt::Key_Down);
+    expectShown(second, "the down arrow");
+    // The line's popup acts on its step too: the right button shows it.
+    QTest::mouseClick(w->plbSteps->viewport(), Qt::RightButton, {}, lineCentre(0));
+    expectShown(first, "a right click on the first line");
+    QTest::mouseClick(w->plbSteps->viewport(), Qt::RightButton, {}, lineCentre(1));
+    expectShown(second, "a right click on the second line");
+
+    // A double click on the first line while the second is shown renames
+    // the first.
+    ScopedHook prompt(PromptStringSimpleHook, [](const QString&, const QString&, QString& value) {
+        value = QStringLiteral("Clients choisis");
+        return true;
+    });
+    const QString secondName = second->GetName();
+    // A user's double click: press and release, then the double click.
+    QTest::mouseClick(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
+    QTest::mouseDClick(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
+    QTest::mouseRelease(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
+    EXPECT_EQ(first->GetName(), QStringLiteral("Clients choisis"));
+    EXPECT_EQ(second->GetName(), secondName);
+    EXPECT_EQ(w->plbSteps->item(0)->text(), QStringLiteral("Clients choisis"));
+    expectShown(first, "after the double click");
+}
+
+// The recent-model list keeps the path the model was loaded from, once,
+// in place of a bare stored name; choosing the entry opens the model
+// without a question.
+TEST_F(DesignerWindow, TheModelHistoryKeepsThePathTheModelWasLoadedFrom)
+{
+    AppGlobal()->History(11)->AddFile(QStringLiteral("EXEMPLE.MDD")); // an entry of an earlier version
+    const QString model = QFileInfo(SampleFile(QStringLiteral("EXEMPLE.MDD"))).absoluteFilePath();
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateFromFile(SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")));
+    ASSERT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+    EXPECT_EQ(History(11), QStringList{model});
+
+    ui.service.fileAnswers << QStringList{SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR"))};
+    w->action("miOpenQuery")->trigger();
+    EXPECT_EQ(History(11), QStringList{model}) << "opened again: still one entry";
+
+    w->NewQuery(History(11).value(0));
+    ASSERT_NE(w->GetQuery(), nullptr);
+    EXPECT_EQ(w->GetQuery()->DataModel()->FileName(), model);
+    EXPECT_EQ(History(11), QStringList{model});
+    EXPECT_EQ(ui.service.count(QStringLiteral("message")), 0) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+    EXPECT_EQ(ui.service.count(QStringLiteral("open")), 1) << "no relocation asked";
+}
+
+// The status line says how many records the grid holds as soon as it is
+// known (a move to the end), and never the count of a former result.
+TEST_F(DesignerWindow, TheStatusLineFollowsTheRecordCountOfEachRun)
+{
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr);
+    mxtest::AddFirstFields(w, 2);
+    auto* grid = w->findChild<ui::TMxGrid*>();
+    ASSERT_NE(grid, nullptr);
+    const auto expected = [&] {
+        return grid->RecordCount() < 0 ? QString() : QStringLiteral("%1 Enregistrements").arg(grid->RecordCount());
+    };
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        mxtest::DesignerButton(w, "fbRun")->click();
+        ASSERT_NE(grid->DataSet(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+        EXPECT_EQ(w->paMiddle->text().trimmed(), expected()) << "just after the run";
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_End);
+        ASSERT_GT(grid->RecordCount(), 0);
+        EXPECT_EQ(w->paMiddle->text().trimmed(), expected()) << "at the end of the grid";
+    }
+}
+
+// "Conception" opened while the step had no result shows the default
+// report once a run has made it.
+TEST_F(DesignerWindow, TheDesignTabShowsTheReportMadeAfterARun)
+{
+    InstallQueryReports(); // steps get their report, as in the program
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr);
+    mxtest::AddFirstFields(w, 2);
+    auto* editor = w->findChild<ui::TMxStepEditor*>();
+    ASSERT_NE(editor, nullptr);
+    editor->TabSet()->setCurrentIndex(ui::TMxStepEditor::tabDesign);
+    ASSERT_NE(editor->ReportEditor(), nullptr);
+    auto* detail = editor->ReportEditor()->findChild<QCheckBox*>(QStringLiteral("cbDetail"));
+    ASSERT_NE(detail, nullptr);
+    EXPECT_FALSE(detail->isChecked()) << "no result yet: no report";
+
+    mxtest::DesignerButton(w, "fbRun")->click();
+    ASSERT_NE(editor->Grid()->DataSet(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+    editor->TabSet()->setCurrentIndex(ui::TMxStepEditor::tabDesign);
+    ASSERT_EQ(static_cast<void*>(editor->ReportEditor()->Report()), static_cast<void*>(dynamic_cast<rpt::TQuickRep*>(w->CurrentStep()->QuickReport())));
+    EXPECT_TRUE(detail->isChecked()) << "the default report's bands are shown";
+    ASSERT_NE(editor->ReportEditor()->Surface->Layout(), nullptr);
+    EXPECT_FALSE(editor->ReportEditor()->Surface->Layout()->Bands().empty());
+}
+
+// New windows open wholly on the screen, each a little off the window it
+// was opened from, even from a window at the screen's corner.
+TEST_F(DesignerWindow, NewWindowsOpenWhollyOnTheScreen)
+{
+    const auto designers = [] {
+        QSet<TfmQueryDesigner*> all;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
+                all << d;
+        return all;
+    };
+    QPointer<TfmQueryDesigner> first = new TfmQueryDesigner;
+    const QRect available = first->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(first->geometry())) << "the first window";
+    for (const QPoint& at : {first->pos(), available.bottomRight() - QPoint(first->width(), first->height()) / 2}) {
+        SCOPED_TRACE(at.x());
+        first->move(at);
+        QApplication::setActiveWindow(first);
+        const QSet<TfmQueryDesigner*> before = designers();
+        first->action("miNewWindow")->trigger();
+        const QSet<TfmQueryDesigner*> added = designers() - before;
+        ASSERT_EQ(added.size(), 1);
+        TfmQueryDesigner* next = *added.begin();
+        EXPECT_TRUE(available.contains(next->geometry())) << "the new window";
+        EXPECT_NE(next->pos(), first->pos());
+    }
 }

@@ -160,6 +160,31 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
     EXPECT_FALSE(m_query->Modified()); // expanding and scrolling are views
 }
 
+// An entity whose caption is wider than its fields keeps the caption
+// whole; its last column takes the rest, so that the next entity's columns
+// stay under their panels, at each relayout.
+TEST_F(EditorTest, AnEntityCaptionWiderThanItsFieldsKeepsTheNextColumnsUnderTheirPanels)
+{
+    a2->Free();
+    a3->Free();
+    editor->Relayout(TMxStepEditor::rkRebuild);
+    ASSERT_EQ(VE(0)->Count(), 1);
+    const int captionWidth = QFontMetrics(VE(0)->CaptionLabel->font()).horizontalAdvance(VE(0)->CaptionLabel->text()) + 20;
+    ASSERT_GT(captionWidth, VF(0, 0)->Width()) << "the caption is the wider";
+    EXPECT_EQ(VE(0)->Panel->width(), captionWidth);
+    TMxGrid* grid = editor->Grid();
+    ASSERT_EQ(grid->Columns.size(), 3);
+    const auto columnX = [&](int col) { return grid->viewport()->mapTo(editor, grid->CellRect(col, 1).topLeft()).x(); };
+    for (int kind : {int(TMxStepEditor::rkRebuild), int(TMxStepEditor::rkWidths), int(TMxStepEditor::rkContents)}) {
+        SCOPED_TRACE(kind);
+        editor->Relayout(kind);
+        EXPECT_EQ(columnX(1), VF(0, 0)->Panel->x());
+        EXPECT_EQ(VE(1)->Panel->x(), VE(0)->Panel->x() + captionWidth);
+        EXPECT_EQ(columnX(2), VF(1, 0)->Panel->x()) << "the next entity's first column";
+        EXPECT_EQ(columnX(3), VF(1, 1)->Panel->x());
+    }
+}
+
 TEST_F(EditorTest, IndicatorSplitterRecordHintAndBackgroundPress)
 {
     // the indicator splitter moves the panels and the grid's indicator

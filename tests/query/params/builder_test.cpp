@@ -89,6 +89,27 @@ TEST(DialogBuilder, TheCaptionSitsBesideItsControlAsAligned)
     }
 }
 
+// A control placed nearer the left or top edge than its caption needs
+// moves so that the caption is drawn inside the area, beside it still.
+TEST(DialogBuilder, ACaptionIsNeverDrawnOutsideTheArea)
+{
+    for (TCaptionAlign align : {caLeft, caTop}) {
+        SCOPED_TRACE(align);
+        Builder b;
+        TVParamControl* shape = b.builder.AddControlAt(6, 6, ckEdit);
+        TMxParamControl* c = shape->ParamControl();
+        c->SetCaptionAlign(align);
+        c->SetCaption(QStringLiteral("Date de début :"));
+        QLabel* label = shape->CaptionLabel();
+        ASSERT_NE(label, nullptr);
+        EXPECT_GE(label->x(), 0);
+        EXPECT_GE(label->y(), 0);
+        EXPECT_EQ(label->pos(), CaptionPos(align, shape->Control()->geometry(), label->size()));
+        EXPECT_EQ(designRect(c), shape->geometry()) << "the design keeps where it is shown";
+        EXPECT_EQ(shape->Control()->geometry(), ControlRectOf(shape->geometry()));
+    }
+}
+
 TEST(DialogBuilder, AComboDoesNotTakeTheControlsFont)
 {
     Builder b;

@@ -122,6 +122,49 @@ TEST(Prompter, AnswersByKindOnOkAndOnCancel)
     }
 }
 
+// A prompt that comes back (the run refused a date) shows what the user
+// answered last, kind by kind, and answers it again unchanged; controls
+// never answered show their design.
+TEST(Prompter, APromptThatComesBackKeepsTheUsersAnswers)
+{
+    const QStringList towns{QStringLiteral("Lyon"), QStringLiteral("Paris"), QStringLiteral("Nice")};
+    ListPtr list = newList();
+    list->SetDesignW(200);
+    list->SetDesignH(300);
+    add(list.get(), ckEdit, QStringLiteral("Début"), {QStringLiteral("01/01/2023")}, 0);
+    add(list.get(), ckListBox, QStringLiteral("Villes"), towns, 40);
+    add(list.get(), ckCombo, QStringLiteral("Ville"), towns, 130);
+    add(list.get(), ckCheck, QStringLiteral("Payée"), {QStringLiteral("non"), QStringLiteral("oui")}, 170);
+    add(list.get(), ckEdit, QStringLiteral("Fin"), {QStringLiteral("31/12/2023")}, 210);
+    const QList<QStringList> answered = {
+        {QStringLiteral("31/02/2023")}, // a wrong date, as typed
+        {QStringLiteral("Lyon"), QStringLiteral("Nice")},
+        {QStringLiteral("Paris")},
+        {QStringLiteral("oui")},
+        {}, // never answered
+    };
+    for (int i = 0; i < answered.size(); ++i)
+        list->Items(i)->LoadedValues()->setStringList(answered[i]);
+
+    TfmParamPrompter form;
+    form.Prepare(nullptr, QStringLiteral("Commandes"), list.get(), false);
+    EXPECT_EQ(static_cast<QLineEdit*>(liveControl(&form, 0))->text(), QStringLiteral("31/02/2023"));
+    auto* lb = static_cast<QListWidget*>(liveControl(&form, 1));
+    ASSERT_EQ(lb->count(), 3);
+    EXPECT_TRUE(lb->item(0)->isSelected());
+    EXPECT_FALSE(lb->item(1)->isSelected());
+    EXPECT_TRUE(lb->item(2)->isSelected());
+    EXPECT_EQ(static_cast<QComboBox*>(liveControl(&form, 2))->currentText(), QStringLiteral("Paris"));
+    EXPECT_TRUE(static_cast<QCheckBox*>(liveControl(&form, 3))->isChecked());
+    EXPECT_EQ(static_cast<QLineEdit*>(liveControl(&form, 4))->text(), QStringLiteral("31/12/2023")) << "the design's value";
+
+    form.StoreAnswers(list.get());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(list->Items(i)->LoadedValues()->toStringList(), answered[i]) << i;
+    EXPECT_EQ(list->Items(4)->LoadedValues()->toStringList(), QStringList{QStringLiteral("31/12/2023")});
+    form.DialogBuilder->SetParamControls(nullptr);
+}
+
 TEST(Prompter, TestModeShowsTheStoredValuesWithoutTheDriver)
 {
     FakeDriver driver;

@@ -20,6 +20,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -186,20 +187,44 @@ TEST(ParamEditor, DeletingAParameterInUseAsksOnOkAndStaysOpen)
     EXPECT_EQ(lists.params->Count(), 1);
 }
 
-TEST(ParamEditor, TheBuilderTakesTheDesignSize)
+// The builder takes the design size, in room to work in: a small design
+// opens in a larger area (the splitter's least width, the default design's
+// height) and keeps its own size when confirmed; a larger one opens at its
+// size. A resized window gives its size to the design.
+TEST(ParamEditor, TheBuilderTakesTheDesignSizeInRoomToWorkIn)
 {
-    Hooks hooks;
-    Lists lists;
-    lists.controls->SetDesignW(300);
-    lists.controls->SetDesignH(200);
-    QSize builder;
-    lists.Edit([&](TfmParamEditor* f) {
-        builder = f->DialogBuilder->size();
-        EXPECT_EQ(f->nrpaVars->width(), 145);
-        EXPECT_EQ(f->btHelp->geometry().right(), f->nrpaCommands->width() - 9);
-        f->btCancel->click();
-    });
-    EXPECT_EQ(builder, QSize(300, 200));
+    const struct {
+        const char* what;
+        QSize design;
+        QSize area;
+        QSize grow; // how much the user widens the window
+        QSize stored;
+    } cases[] = {
+        {"a large design", {500, 350}, {500, 350}, {}, {500, 350}},
+        {"a small design", {300, 114}, {355, 300}, {}, {300, 114}},
+        {"a small design, the window widened", {300, 114}, {355, 300}, {40, 0}, {395, 300}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Hooks hooks;
+        Lists lists;
+        lists.controls->SetDesignW(c.design.width());
+        lists.controls->SetDesignH(c.design.height());
+        // The form driven directly, shown window-modal: Ok, then what the
+        // hook's caller stores on Ok.
+        TfmParamEditor f(nullptr, lists.controls, lists.params);
+        f.open();
+        EXPECT_EQ(f.DialogBuilder->size(), c.area);
+        EXPECT_EQ(f.nrpaVars->width(), 145);
+        EXPECT_EQ(f.btHelp->geometry().right(), f.nrpaCommands->width() - 9);
+        EXPECT_GE(f.nrpaVars->height(), f.nrpaVars->layout()->minimumSize().height()) << "the left column whole";
+        if (c.grow.width() > 0 || c.grow.height() > 0)
+            f.resize(f.size() + c.grow);
+        f.btOk->click();
+        ASSERT_EQ(f.result(), QDialog::Accepted);
+        f.StoreInto(lists.controls, lists.params);
+        EXPECT_EQ(QSize(lists.controls->DesignW(), lists.controls->DesignH()), c.stored);
+    }
 }
 
 TEST(ParamEditor, AParameterDraggedOntoTheBuilderTestedAndConfirmed)

@@ -474,3 +474,55 @@ TEST_F(Morv32Test, AStartUpThatFailsEndsWithAFailureStatus)
         EXPECT_FALSE(err.contains(u"Impression terminée."));
     }
 }
+
+// Runs of one user at the same time (as cron jobs of the same minute)
+// share the user's report runtime; each prints its own report, with its
+// own title, into its own folder, and says so only then.
+TEST_F(Morv32Test, ConcurrentRunsEachPrintTheirOwnReport)
+{
+    constexpr int runs = 4;
+    const QByteArray sampleReport = mxtest::ReadAll(mxtest::SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.rpt")));
+    ASSERT_TRUE(sampleReport.contains("Title=Ventes par produit"));
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int i = 0; i < runs; ++i) {
+        const QString folder = Path(QStringLiteral("passage%1").arg(i));
+        QDir().mkpath(folder + QStringLiteral("/settings"));
+        QDir().mkpath(folder + QStringLiteral("/out"));
+        mxtest::WriteAll(folder + QStringLiteral("/settings/MORVELIN.INI"),
+            QStringLiteral("[Options]\nPrivateQueryPath=%1/out/\n").arg(folder).toUtf8());
+        for (const char* f : {"VENTES_PAR_PRODUIT.MQR", "EXEMPLE.MDD"})
+            ASSERT_TRUE(QFile::copy(mxtest::SampleFile(QString::fromLatin1(f)), folder + u'/' + QString::fromLatin1(f)));
+        QByteArray report = sampleReport;
+        report.replace("Title=Ventes par produit", "Title=Passage " + QByteArray::number(i));
+        mxtest::WriteAll(folder + QStringLiteral("/VENTES_PAR_PRODUIT.rpt"), report);
+
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "MORVELIN_PRINT_PDF"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("MORVELIN_WINDIR"), folder + QStringLiteral("/settings"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path()); // one runtime for all
+        p->setProcessEnvironment(env);
+        p->setWorkingDirectory(folder);
+        processes.push_back(std::move(p));
+    }
+    for (int i = 0; i < runs; ++i)
+        processes[i]->start(QDir(mxtest::BinDir()).filePath(QStringLiteral("morv32")),
+            {QStringLiteral("/EXE"), Path(QStringLiteral("passage%1/VENTES_PAR_PRODUIT.MQR").arg(i))});
+    for (int i = 0; i < runs; ++i) {
+        SCOPED_TRACE(i);
+        QProcess& p = *processes[i];
+        ASSERT_TRUE(p.waitForFinished(180000)) << "the run waits for something";
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+        EXPECT_TRUE(err.contains(u"Impression terminée.")) << err.toStdString();
+        const QString pdf = Path(QStringLiteral("passage%1/out/RAPPORT_VENTES.pdf").arg(i));
+        ASSERT_TRUE(QFileInfo::exists(pdf)) << QDir(QFileInfo(pdf).path()).entryList(QDir::Files).join(u' ').toStdString();
+        const QString text = PdfText(pdf);
+        EXPECT_TRUE(text.contains(QStringLiteral("Passage %1 (toutes les commandes)").arg(i))) << text.left(200).toStdString();
+        for (int j = 0; j < runs; ++j)
+            if (j != i)
+                EXPECT_FALSE(text.contains(QStringLiteral("Passage %1 ").arg(j))) << "another run's report";
+    }
+}

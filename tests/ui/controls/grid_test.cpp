@@ -10,6 +10,7 @@
 #include "driver/rootdir.h"
 
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -419,3 +420,34 @@ TEST_F(SampleGrid, ClientsOfTheSample)
 }
 
 } // namespace
+
+namespace {
+
+bool showsHighlight(QWidget& w)
+{
+    const QImage image = w.grab().toImage();
+    const QRgb highlight = w.palette().color(QPalette::Highlight).rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == highlight)
+                return true;
+    return false;
+}
+
+} // namespace
+
+// Only a record is shown selected: a grid with nothing to show (no
+// columns, no result, an empty result) has no highlighted cell.
+TEST_F(GridFixture, AnEmptyGridShowsNoSelectedCell)
+{
+    grid.Columns.clear();
+    grid.SetDataSet(nullptr);
+    EXPECT_FALSE(showsHighlight(grid)) << "no columns, no result";
+    grid.Columns = {&columns[0], &columns[1]};
+    grid.SetDataSet(nullptr);
+    EXPECT_FALSE(showsHighlight(grid)) << "columns, no result";
+    bind(0);
+    EXPECT_FALSE(showsHighlight(grid)) << "an empty result";
+    bind(3);
+    EXPECT_TRUE(showsHighlight(grid)) << "a result: its current record";
+}

@@ -11,6 +11,7 @@
 #include "core/file.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QFileDialog>
@@ -85,18 +86,121 @@ TEST_F(FilesTest, TheHistoryDialogListsTheRecentFilesAndPicksOne)
     EXPECT_EQ(dlg->property("helpContext").toInt(), 2);
     EXPECT_TRUE(dlg->testOption(QFileDialog::DontUseNativeDialog));
 
-    QStringList selected;
-    mxtest::WhenModal([&](QWidget* w) {
-        auto* d = qobject_cast<QFileDialog*>(w);
-        ASSERT_TRUE(d);
-        auto* c = d->findChild<QComboBox*>(QStringLiteral("cobHistory"));
-        c->setCurrentIndex(0);
-        emit c->activated(0);
-        selected = d->selectedFiles();
-        QMetaObject::invokeMethod(d, "accept");
-    });
-    ASSERT_EQ(dlg->exec(), QDialog::Accepted);
-    EXPECT_EQ(selected, QStringList{Path(QStringLiteral("q/stock.mqr"))});
+    // Chosen while the name box has the focus, the entry is written there
+    // and "Ouvrir" opens it. The dialog runs window-modal: the test acts
+    // on it directly, then reads how it finished.
+    dlg->open();
+    QApplication::setActiveWindow(dlg.get());
+    auto* nameBox = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(nameBox);
+    nameBox->setFocus();
+    ASSERT_TRUE(nameBox->hasFocus());
+    combo->setCurrentIndex(0);
+    emit combo->activated(0);
+    EXPECT_EQ(nameBox->text(), QStringLiteral("stock.mqr"));
+    auto* box = dlg->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    ASSERT_TRUE(box);
+    QPushButton* open = box->button(QDialogButtonBox::Open);
+    ASSERT_TRUE(open);
+    ASSERT_TRUE(open->isEnabled());
+    QTest::mouseClick(open, Qt::LeftButton);
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->selectedFiles(), QStringList{Path(QStringLiteral("q/stock.mqr"))});
+}
+
+// The open dialogs have their help: the "Aide" button and F1 wherever the
+// focus is in them; F1 in a form without help context asks nothing.
+TEST_F(FilesTest, TheOpenDialogsHelpComesFromItsButtonAndFromF1)
+{
+    TFileRequest r;
+    r.caption = QStringLiteral("Ouvrir une requête");
+    r.directory = m_dir.path();
+    r.history = 10;
+    r.helpContext = 2;
+    std::unique_ptr<QFileDialog> dlg(CreateHistoryOpenDialog(r));
+    dlg->open();
+    QApplication::setActiveWindow(dlg.get());
+    auto* help = dlg->findChild<QPushButton*>(QStringLiteral("btHelp"));
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    QTest::mouseClick(help, Qt::LeftButton);
+    ASSERT_EQ(ui().count(QStringLiteral("help")), 1);
+    EXPECT_TRUE(ui().texts(QStringLiteral("help")).value(0).endsWith(u"#2"));
+
+    for (const char* name : {"fileNameEdit", "cobHistory"}) {
+        SCOPED_TRACE(name);
+        auto* w = dlg->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_TRUE(w);
+        w->setFocus();
+        const int before = ui().count(QStringLiteral("help"));
+        QTest::keyClick(w, Qt::Key_F1);
+        ASSERT_EQ(ui().count(QStringLiteral("help")), before + 1);
+        EXPECT_TRUE(ui().texts(QStringLiteral("help")).constLast().endsWith(u"#2"));
+    }
+    dlg->reject();
+
+    QDialog plain;
+    auto* edit = new QLineEdit(&plain);
+    plain.open();
+    edit->setFocus();
+    const int before = ui().count(QStringLiteral("help"));
+    QTest::keyClick(edit, Qt::Key_F1);
+    EXPECT_EQ(ui().count(QStringLiteral("help")), before) << "no help context: nothing";
+    plain.reject();
+}
+
+// The file dialogs start beside the document edited, else in the folder
+// set for its kind, else in the private query folder, else at home: never
+// in the program's own folder.
+TEST_F(FilesTest, FileDialogsStartBesideTheDocumentElseInTheUsersFolders)
+{
+    QDir().mkpath(Path(QStringLiteral("requetes")));
+    QDir().mkpath(Path(QStringLiteral("docs")));
+    QDir().mkpath(Path(QStringLiteral("modeles")));
+    struct Case {
+        const char* what;
+        QString document;
+        QString preferred;
+        QString folder;
+    };
+    const Case cases[] = {
+        {"beside the document", Path(QStringLiteral("docs/ventes.mqr")), Path(QStringLiteral("modeles")), Path(QStringLiteral("docs"))},
+        {"a folder as the document", Path(QStringLiteral("docs")), QString(), Path(QStringLiteral("docs"))},
+        {"the document's folder is gone", Path(QStringLiteral("parti/ventes.mqr")), Path(QStringLiteral("modeles")), Path(QStringLiteral("modeles"))},
+        {"no document, a folder set that is gone", QString(), Path(QStringLiteral("absent")), Path(QStringLiteral("requetes"))},
+        {"nothing", QString(), QString(), Path(QStringLiteral("requetes"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(StartFolder(c.document, c.preferred), c.folder);
+    }
+    QDir(Path(QStringLiteral("requetes"))).removeRecursively();
+    EXPECT_EQ(StartFolder(QString()), QDir::homePath()) << "no private folder";
+
+    // The dialogs themselves: an open dialog proposed a folder that is not
+    // there starts at home; the query dialog starts beside the query.
+    TFileRequest r;
+    r.directory = Path(QStringLiteral("absent"));
+    std::unique_ptr<QFileDialog> dlg(CreateHistoryOpenDialog(r));
+    EXPECT_EQ(dlg->directory().absolutePath(), QDir(QDir::homePath()).absolutePath());
+    ui().fileAnswers = {{}, {}};
+    SelectQueryFile(QString(), nullptr, Path(QStringLiteral("docs/ventes.mqr")));
+    SelectDataModelFile(QString(), nullptr, Path(QStringLiteral("docs/ventes.mdd")));
+    ASSERT_EQ(ui().count(QStringLiteral("open")), 2);
+    EXPECT_EQ(ui().requests[0].file.directory, Path(QStringLiteral("docs")));
+    EXPECT_EQ(ui().requests[1].file.directory, Path(QStringLiteral("docs")));
+
+    // A missing file named without a folder is looked for beside the file
+    // that names it, not in the program's folder.
+    const QString beside = Path(QStringLiteral("docs")) + u'/';
+    ScopedLocateRecord locate({beside, true, true});
+    ui().messageAnswers = {mrYes};
+    ui().fileAnswers = {{}};
+    QString bare = QStringLiteral("PERDU.MDD");
+    EXPECT_FALSE(LocateMissingFile(nullptr, bare));
+    ASSERT_EQ(ui().count(QStringLiteral("open")), 3);
+    EXPECT_EQ(ui().requests.last().file.directory, beside);
 }
 
 TEST_F(FilesTest, AMissingFileIsFoundBesideWhatNamesItWithoutRegardToCase)

@@ -1,0 +1,12 @@
+#include "progresshook.h"
+
+#include <platform/dbengine/dbprogress.h>
+
+namespace mx {
+
+void SetDbProgressHook(std::function<bool()> hook)
+{
+    platform::SetDbProgressHook(std::move(hook));
+}
+
+} // namespace mx

@@ -1,0 +1,40 @@
+#pragma once
+// Modal dialogs are run through one replaceable runner. A dialog entry
+// builds its dialog over its working state, hands it to RunModal and reads
+// the result back: the program's runner is exec(); a test installs one that
+// fills the dialog and accepts or rejects it at once, without an event loop
+// of its own and without timers.
+
+#include <functional>
+
+class QDialog;
+
+namespace mx::ui {
+
+// Runs the dialog modally and returns its result (QDialog::Accepted,
+// QDialog::Rejected, or the code given to done()).
+using TModalRunner = std::function<int(QDialog& dialog)>;
+
+// Runs the dialog through the installed runner (exec() when none is).
+int RunModal(QDialog& dialog);
+
+// Installs a runner (none: exec() again) and returns the one it replaces.
+TModalRunner SetModalRunner(TModalRunner runner);
+
+// A runner installed for the life of the object, then the previous one back.
+class ScopedModalRunner {
+public:
+    explicit ScopedModalRunner(TModalRunner runner) : m_old(SetModalRunner(std::move(runner))) {}
+    ~ScopedModalRunner() { SetModalRunner(std::move(m_old)); }
+    ScopedModalRunner(const ScopedModalRunner&) = delete;
+    ScopedModalRunner& operator=(const ScopedModalRunner&) = delete;
+
+private:
+    TModalRunner m_old;
+};
+
+// F1 on the dialog opens the help of its "helpContext" property, as its
+// help button does.
+void InstallHelpKey(QDialog* dialog);
+
+} // namespace mx::ui
