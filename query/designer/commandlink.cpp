@@ -6,6 +6,7 @@
 #include "commands/designerstates.h"
 #include "dialogs/fmextdest.h"
 #include "dialogs/fmsortfields.h"
+#include "query/server/enginebusy.h"
 #include "guarded.h"
 #include "mrumenu.h"
 #include "picturelistbox.h"
@@ -14,6 +15,7 @@
 #include "query/query.h"
 #include "query/querystep.h"
 #include "settings/global.h"
+#include "ui/services/modalrunner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +24,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QToolButton>
+
+#include <memory>
 
 namespace mx {
 
@@ -58,6 +62,11 @@ void InstallDesignerDialogs()
 {
     StepSortHook.set(EditSort);
     StepDestinationsHook.set(EditDestinations);
+}
+
+void HoldEngineWhileModal()
+{
+    ui::SetModalHold([] { return std::make_shared<TEngineBusyScope>(); });
 }
 
 bool ShowHints()

@@ -44,6 +44,11 @@ private:
 // the result options dialog of a step.
 void InstallDesignerDialogs();
 
+// Every modal dialog of the program keeps the engine busy while it is open,
+// so that the local server keeps other programs' requests until it closes:
+// a RUN would otherwise run the query the dialog is editing under it.
+void HoldEngineWhileModal();
+
 // The application's tool-tip switch: off, no widget shows its tool tip.
 bool ShowHints();
 void SetShowHints(bool on);

@@ -6,6 +6,7 @@
 #include "model/paramcontrol.h"
 
 #include "ui/services/guarded.h"
+#include "ui/services/modalrunner.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -151,7 +152,7 @@ void PromptParams(TMxDataModel* model, const QString& caption, bool& ok, TString
         form->Prepare(model, caption, controls, testing);
         form->raise();
         form->activateWindow();
-        ok = form->exec() == QDialog::Accepted;
+        ok = ui::RunModal(*form) == QDialog::Accepted;
         // Cancel too: the answers are what the dialog shows.
         form->StoreAnswers(controls);
     } catch (...) {
@@ -203,7 +204,7 @@ bool EditParamType(QString& name, int& typeIndex, const QStringList& typeNames)
     form.cobParamType->addItems(typeNames);
     form.cobParamType->setCurrentIndex(typeIndex >= 0 && typeIndex < typeNames.size() ? typeIndex : -1);
     form.UpdateOk();
-    if (form.exec() != QDialog::Accepted)
+    if (ui::RunModal(form) != QDialog::Accepted)
         return false;
     name = form.edParamName->text();
     typeIndex = form.cobParamType->currentIndex();

@@ -14,6 +14,7 @@
 #include "ui/services/dialogservice.h"
 #include "ui/services/guarded.h"
 #include "ui/services/namedwidget.h"
+#include "ui/services/modalrunner.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -489,7 +490,7 @@ void EditParamControl(QObject* shape, TMxDataModel* model)
         return;
     TfmParamProp form(s, model);
     form.setWindowModality(Qt::ApplicationModal);
-    if (form.exec() == QDialog::Accepted)
+    if (ui::RunModal(form) == QDialog::Accepted)
         form.StoreControl();
 }
 

@@ -5,6 +5,7 @@
 #include "errorwindow.h"
 #include "helpsystem.h"
 #include "historydialog.h"
+#include "ui/services/modalrunner.h"
 #include "errors/errorhandler.h"
 #include "settings/global.h"
 
@@ -128,6 +129,7 @@ int TWidgetUserService::MessageDlg(const QString& text, TMsgDlgType type, int bu
     if (!std)
         std = QMessageBox::Ok;
     box.setStandardButtons(std);
+    const TModalScope held;
     const auto chosen = QMessageBox::StandardButton(box.exec());
     for (const ButtonMap& b : kButtons)
         if (b.theirs == chosen)
@@ -207,6 +209,7 @@ QStringList runFileDialog(QWidget* parent, const TFileRequest& r, QFileDialog::F
     std::unique_ptr<QFileDialog> dlg(CreateHistoryOpenDialog(r, parent ? parent : QApplication::activeWindow()));
     dlg->setFileMode(mode);
     dlg->setAcceptMode(accept);
+    const TModalScope held;
     if (dlg->exec() != QDialog::Accepted)
         return {};
     return dlg->selectedFiles();
@@ -246,6 +249,7 @@ QString TWidgetUserService::BrowseDirectory(QWidget* parent, const QString& capt
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setOption(QFileDialog::ShowDirsOnly);
     dlg.setFileMode(QFileDialog::Directory);
+    const TModalScope held;
     if (dlg.exec() != QDialog::Accepted)
         return {};
     return dlg.selectedFiles().value(0);
@@ -258,6 +262,7 @@ bool TWidgetUserService::PickFont(QWidget* parent, QFont& font)
     QFontDialog dlg(font, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgFont"));
     dlg.setOption(QFontDialog::DontUseNativeDialog);
+    const TModalScope held;
     if (dlg.exec() != QDialog::Accepted)
         return false;
     font = dlg.selectedFont();
@@ -270,6 +275,7 @@ bool TWidgetUserService::PrintDialog(QWidget* parent, QPrinter& printer)
         return TUiService::PrintDialog(parent, printer);
     QPrintDialog dlg(&printer, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgPrint"));
+    const TModalScope held;
     return dlg.exec() == QDialog::Accepted;
 }
 
@@ -279,6 +285,7 @@ bool TWidgetUserService::PrinterSetup(QWidget* parent, QPrinter& printer)
         return TUiService::PrinterSetup(parent, printer);
     QPageSetupDialog dlg(&printer, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgPrinterSetup"));
+    const TModalScope held;
     return dlg.exec() == QDialog::Accepted;
 }
 

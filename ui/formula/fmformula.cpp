@@ -20,6 +20,7 @@
 #include "ui/controls/splitter.h"
 #include "ui/services/guarded.h"
 #include "ui/services/helpsystem.h"
+#include "ui/services/modalrunner.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -546,7 +547,7 @@ bool EditFormula(TFormulaType mode, const QString& caption, TMxFormulaList* toke
         throw;
     }
     QGuiApplication::restoreOverrideCursor();
-    if (form->exec() != QDialog::Accepted || session->Error())
+    if (RunModal(*form) != QDialog::Accepted || session->Error())
         return false;
     form.reset();
     session->Commit();
