@@ -10,6 +10,8 @@
 #include "runtimeserver.h"
 
 #include "core/escape.h"
+#include "ui/errorwindow/application.h"
+#include "ui/errorwindow/uiservice.h"
 #include "ui/startup/startup.h"
 
 #include <QApplication>
@@ -23,8 +25,14 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Standard error carries the runtime's own messages, as the program's.
     mx::KeepQtDiagnosticsOff();
-    QApplication app(argc, argv);
+    // As in the program: what a request's handling raises reaches the
+    // error handler, and the runtime goes on serving.
+    mx::ui::TMxApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("morvrs"));
+    // Its windows only where someone sees them; otherwise messages go to
+    // standard error.
+    if (mx::IsInteractivePlatform())
+        mx::ui::InstallUserInterface();
     const QStringList args = QApplication::arguments();
     const bool design = args.contains(QStringLiteral("-design"));
     const bool minimized = args.contains(QStringLiteral("-minimized"));

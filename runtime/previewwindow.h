@@ -17,6 +17,8 @@ class TfmReportPreview;
 namespace morvrs {
 
 class PreviewWindow : public QMainWindow {
+    Q_OBJECT
+
 public:
     PreviewWindow();
     void showReport(const QString& title, std::shared_ptr<mx::rpt::TReportDocument> document);

@@ -8,6 +8,9 @@
 #include <platform/reportlink/dataclient.h>
 
 #include "core/escape.h"
+#include "core/exceptions.h"
+#include "errors/errorhandler.h"
+#include "ui/services/guarded.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,6 +24,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <exception>
 #include <cstdio>
 #include <cstring>
 
@@ -36,7 +40,7 @@ namespace rs = platform::rs;
 
 namespace {
 
-enum ErrorNumber { errReport = 10, errData = 11, errPrint = 12, errNotLoaded = 13, errCommand = 14 };
+enum ErrorNumber { errReport = 10, errData = 11, errPrint = 12, errNotLoaded = 13, errCommand = 14, errFailure = 15 };
 
 QStringList ok(const QString& value = {})
 {
@@ -71,7 +75,12 @@ int channelOf(bool design)
 
 } // namespace
 
-RuntimeServer::RuntimeServer(bool design, bool shown) : m_design(design), m_shown(shown) {}
+RuntimeServer::RuntimeServer(bool design, bool shown) : m_design(design), m_shown(shown)
+{
+    m_readData = [this](qint64 pid, const ReportFile& report, int maxRecords, ReportData* data, QString* error) {
+        return readFromProgram(pid, report, maxRecords, data, error);
+    };
+}
 
 RuntimeServer::~RuntimeServer()
 {
@@ -135,10 +144,10 @@ RuntimeServer::Listening RuntimeServer::listen(QString* error)
         return Failed;
     rs::DataClient::removeLeftovers();
     m_listener = new QSocketNotifier(m_listenFd, QSocketNotifier::Read);
-    QObject::connect(m_listener, &QSocketNotifier::activated, this, [this] { accept(); });
+    mx::ui::Connect(m_listener, &QSocketNotifier::activated, this, [this] { accept(); });
     m_idle = new QTimer(this);
     m_idle->setSingleShot(true);
-    QObject::connect(m_idle, &QTimer::timeout, this, [this] {
+    mx::ui::Connect(m_idle, &QTimer::timeout, this, [this] {
         if (!programConnected()) {
             stopListening();
             QCoreApplication::quit();
@@ -146,7 +155,7 @@ RuntimeServer::Listening RuntimeServer::listen(QString* error)
     });
     m_grace = new QTimer(this);
     m_grace->setSingleShot(true);
-    QObject::connect(m_grace, &QTimer::timeout, this, [this] { endIfUnused(); });
+    mx::ui::Connect(m_grace, &QTimer::timeout, this, [this] { endIfUnused(); });
     endWhenIdle();
     return Listens;
 }
@@ -188,7 +197,7 @@ void RuntimeServer::accept()
     c->fd = fd;
     c->notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
     Connection* raw = c.get();
-    QObject::connect(c->notifier, &QSocketNotifier::activated, this, [this, raw] { readFrom(raw); });
+    mx::ui::Connect(c->notifier, &QSocketNotifier::activated, this, [this, raw] { readFrom(raw); });
     m_connections[fd] = std::move(c);
 }
 
@@ -222,7 +231,7 @@ void RuntimeServer::readFrom(Connection* c)
     while (c->buffer.takeLine(&line)) {
         QStringList request;
         const QStringList reply
-            = rs::decodeLine(line, &request) ? answer(c, request) : err(errCommand, QStringLiteral("Ligne mal formée"));
+            = rs::decodeLine(line, &request) ? answerGuarded(c, request) : err(errCommand, QStringLiteral("Ligne mal formée"));
         if (!rs::sendAll(c->fd, rs::encodeLine(reply), 10000)) {
             drop(c);
             return;
@@ -245,6 +254,49 @@ rs::DataClient* RuntimeServer::clientFor(qint64 pid, QString* error)
         return nullptr;
     client->setTimeout(40000);
     return (m_clients[pid] = std::move(client)).get();
+}
+
+QStringList RuntimeServer::answerGuarded(Connection* c, const QStringList& request)
+{
+    std::exception_ptr caught;
+    try {
+        return answer(c, request);
+    } catch (...) {
+        caught = std::current_exception();
+    }
+    // The caller hears why at once, rather than waiting for an answer that
+    // never comes; the error handler is called from the event loop once the
+    // answer is sent, as it may open a window.
+    QString text;
+    try {
+        std::rethrow_exception(caught);
+    } catch (const std::exception& e) {
+        text = mx::ExceptionMessage(e);
+    } catch (...) {
+        text = QStringLiteral("Erreur inconnue");
+    }
+    QMetaObject::invokeMethod(this, [this, caught] { mx::HandleException(this, caught); }, Qt::QueuedConnection);
+    return err(errFailure, QStringLiteral("%1 : %2").arg(request.value(0), text));
+}
+
+bool RuntimeServer::readFromProgram(qint64 pid, const ReportFile& report, int maxRecords, ReportData* data, QString* error)
+{
+    rs::DataClient* client = clientFor(pid, error);
+    if (!client) {
+        *error = QStringLiteral("Le programme %1 ne répond pas : %2").arg(pid).arg(*error);
+        return false;
+    }
+    bool read = false;
+    try {
+        read = readReportData(*client, report, maxRecords, channelOf(m_design), data, error);
+    } catch (...) {
+        m_clients.erase(pid); // its channel may be left half read
+        throw;
+    }
+    // The program may be gone: the next load looks again.
+    if (!read)
+        m_clients.erase(pid);
+    return read;
 }
 
 QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
@@ -297,15 +349,9 @@ QStringList RuntimeServer::load(Connection* c, const QString& file, const QStrin
     QString unknown;
     if (!loaded.report.setVariables(values, &unknown))
         return err(errReport, QStringLiteral("%1 : le rapport n'a pas de variable %2.").arg(file, unknown));
-    rs::DataClient* client = clientFor(pid, &error);
-    if (!client)
-        return err(errData, QStringLiteral("Le programme %1 ne répond pas : %2").arg(pid).arg(error));
     ReportData data;
-    if (!readReportData(*client, loaded.report, c->maxRecords, channelOf(m_design), &data, &error)) {
-        // The program may be gone: the next load looks again.
-        m_clients.erase(pid);
+    if (!m_readData(pid, loaded.report, c->maxRecords, &data, &error))
         return err(errData, error);
-    }
     std::unique_ptr<mx::rpt::TReportDocument> document = layOutReport(loaded.report, data, &error);
     if (!document)
         return err(errReport, error);

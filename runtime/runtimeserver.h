@@ -38,6 +38,7 @@
 // lock taken waits until the other answers, and then ends (listen answers
 // Served).
 
+#include "reportdata.h"
 #include "reportfile.h"
 
 #include <platform/reportlink/rendezvous.h>
@@ -46,6 +47,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -66,6 +68,8 @@ namespace morvrs {
 class PreviewWindow;
 
 class RuntimeServer : public QObject {
+    Q_OBJECT
+
 public:
     RuntimeServer(bool design, bool shown);
     ~RuntimeServer() override;
@@ -74,6 +78,14 @@ public:
     // Served: another runtime of this kind answers for the user.
     Listening listen(QString* error);
     QString kind() const;
+
+    // How a LOAD reads its report's data from the program with process id
+    // pid: false with *error set. The program's data server unless replaced
+    // (tests). What it raises is answered as an error and reported to the
+    // error handler; the runtime goes on serving.
+    using DataReader
+        = std::function<bool(qint64 pid, const ReportFile& report, int maxRecords, ReportData* data, QString* error)>;
+    void setDataReader(DataReader reader) { m_readData = std::move(reader); }
 
 private:
     static constexpr int kIdleMs = 30000;
@@ -97,6 +109,8 @@ private:
     void readFrom(Connection* c);
     void drop(Connection* c);
     QStringList answer(Connection* c, const QStringList& request);
+    QStringList answerGuarded(Connection* c, const QStringList& request);
+    bool readFromProgram(qint64 pid, const ReportFile& report, int maxRecords, ReportData* data, QString* error);
     bool programConnected() const;
     void endWhenIdle();
     void endIfUnused();
@@ -117,6 +131,7 @@ private:
     bool m_ending = false;
     QTimer* m_idle = nullptr;
     QTimer* m_grace = nullptr;
+    DataReader m_readData;
 };
 
 } // namespace morvrs

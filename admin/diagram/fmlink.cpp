@@ -40,6 +40,8 @@ constexpr int kTypeRole = Qt::UserRole + 1;
 // A field line: its name 2 pixels from the left, its type text from the
 // list's right edge less the width of "XXXX*".
 class TFieldDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -345,3 +347,5 @@ void RegisterLinkEditor()
 }
 
 } // namespace mx::admin
+
+#include "fmlink.moc"

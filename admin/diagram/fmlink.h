@@ -20,6 +20,8 @@ namespace mx::admin {
 class TGraphLink;
 
 class TfmLink : public QDialog {
+    Q_OBJECT
+
 public:
     TfmLink(TMxLink* link, TMxTable* master, TMxTable* detail, QWidget* parent = nullptr);
     ~TfmLink() override;

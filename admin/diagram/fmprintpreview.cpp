@@ -127,6 +127,8 @@ void PrintDiagram(TGraph& graph, QPrinter& printer, const TGraphPrintInfo& layou
 
 // The white pages of the preview.
 class TPreviewBox : public QWidget {
+    Q_OBJECT
+
 public:
     explicit TPreviewBox(TfmPrintPreview* form, QWidget* parent) : QWidget(parent), m_form(form)
     {
@@ -148,6 +150,8 @@ private:
 // The page-grid picker: up to 8 x 8 cells of 32 pixels; the cells up to
 // the selected one are navy. A release or Enter applies, Esc closes.
 class TPageGridPicker : public QWidget {
+    Q_OBJECT
+
 public:
     explicit TPageGridPicker(TfmPrintPreview* form, QWidget* parent) : QWidget(parent), m_form(form)
     {
@@ -473,3 +477,5 @@ void ShowPrintPreview(TGraph* graph, int mode)
 }
 
 } // namespace mx::admin
+
+#include "fmprintpreview.moc"

@@ -26,6 +26,8 @@ QPrinter& DiagramPrinter();
 void PrintDiagram(TGraph& graph, QPrinter& printer, const TGraphPrintInfo& layout);
 
 class TfmPrintPreview : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmPrintPreview(TGraph* graph, QWidget* parent = nullptr);
     ~TfmPrintPreview() override;

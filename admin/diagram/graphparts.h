@@ -9,6 +9,8 @@ namespace mx::admin {
 // paint from their panel's state; the graph tells them apart by name when
 // the mouse presses one.
 class TGraphPanelPart : public QGraphicsObject {
+    Q_OBJECT
+
 public:
     enum TKind { ModeButton, Title, FieldList };
     TGraphPanelPart(TGraphTable* panel, TKind kind, const char* name)

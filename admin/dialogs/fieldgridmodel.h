@@ -14,6 +14,8 @@ class TMxTable;
 namespace mx::admin {
 
 class TFieldGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     enum { IdRole = Qt::UserRole + 1 };
     enum { ColName, ColType, ColFullName, ColumnCount };

@@ -19,6 +19,8 @@ class TMxDatabaseList;
 namespace mx::admin {
 
 class TfmDBParams : public QDialog {
+    Q_OBJECT
+
 public:
     // Over a copy of the model's databases (the model's list is not touched).
     explicit TfmDBParams(const TMxDataModel* model, QWidget* parent = nullptr);

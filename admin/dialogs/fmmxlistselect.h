@@ -17,6 +17,8 @@ class TMxList;
 namespace mx::admin {
 
 class TfmMxListSelect : public QDialog {
+    Q_OBJECT
+
 public:
     TfmMxListSelect(const QString& caption, const TMxList* list, bool multiple, QWidget* parent = nullptr);
     ~TfmMxListSelect() override;

@@ -17,6 +17,8 @@ class TStrings;
 namespace mx::admin {
 
 class TfmSelectTable : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmSelectTable(QWidget* parent = nullptr);
     ~TfmSelectTable() override;

@@ -21,6 +21,8 @@ class TMxTableList;
 namespace mx::admin {
 
 class TfmTableProperties : public QDialog {
+    Q_OBJECT
+
 public:
     // Over a copy of tables; shows the table of first's Id (the first
     // table when none is given or found).

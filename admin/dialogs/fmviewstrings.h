@@ -12,6 +12,8 @@
 namespace mx::admin {
 
 class TfmViewStrings : public QDialog {
+    Q_OBJECT
+
 public:
     enum { mrClose = 1, mrClear = 2 };
 

@@ -17,6 +17,8 @@ class TMxList;
 namespace mx::admin {
 
 class TItemListModel : public QAbstractListModel {
+    Q_OBJECT
+
 public:
     enum { IdRole = Qt::UserRole + 1 };
     using TDecoration = std::function<QVariant(const TMxItem* item)>;

@@ -210,6 +210,8 @@ mode_t ordinaryFileMode()
 // write the system refuses (a full disk, a size limit) is told with the
 // system's reason. The file is removed unless it was renamed into place.
 class TPdfFile : public QIODevice {
+    Q_OBJECT
+
 public:
     explicit TPdfFile(const QString& fileName) : m_fileName(fileName) {}
     ~TPdfFile() override
@@ -369,3 +371,5 @@ void PrintDocument(const TReportDocument& document, QPrinter& printer)
 }
 
 } // namespace mx::rpt
+
+#include "painterrender.moc"

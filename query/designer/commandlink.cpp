@@ -6,6 +6,7 @@
 #include "commands/designerstates.h"
 #include "dialogs/fmextdest.h"
 #include "dialogs/fmsortfields.h"
+#include "query/server/enginebusy.h"
 #include "guarded.h"
 #include "mrumenu.h"
 #include "picturelistbox.h"
@@ -14,6 +15,7 @@
 #include "query/query.h"
 #include "query/querystep.h"
 #include "settings/global.h"
+#include "ui/services/modalrunner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,12 +25,16 @@
 #include <QPointer>
 #include <QToolButton>
 
+#include <memory>
+
 namespace mx {
 
 namespace {
 
 // Swallows tool-tip events while hints are off.
 class TToolTipSwitch : public QObject {
+    Q_OBJECT
+
 public:
     using QObject::QObject;
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::ToolTip; }
@@ -56,6 +62,11 @@ void InstallDesignerDialogs()
 {
     StepSortHook.set(EditSort);
     StepDestinationsHook.set(EditDestinations);
+}
+
+void HoldEngineWhileModal()
+{
+    ui::SetModalHold([] { return std::make_shared<TEngineBusyScope>(); });
 }
 
 bool ShowHints()
@@ -122,8 +133,9 @@ void TDesignerCommandLink::connectActions()
     // formula button opens the formula or the filter of its field.
     if (auto* editor = qobject_cast<ui::TMxStepEditor*>(w.Editor().StepEditor())) {
         editor->OnFieldRename = [this](QObject*, QString& name) { m_commands.RenameField(name); };
-        ui::Connect(editor, &ui::TMxStepEditor::OnFormulaChange, this,
-            [this](ui::TVField* field) { m_commands.EditFieldFormula(field ? field->Field() : nullptr); });
+        editor->OnFormulaChange = [this](ui::TVField* field) {
+            m_commands.EditFieldFormula(field ? field->Field() : nullptr);
+        };
     }
     // Opening the favourites checks the entry of the query's own file
     // (names compared exactly).
@@ -218,3 +230,5 @@ void TDesignerCommandLink::StateChanged()
 }
 
 } // namespace mx
+
+#include "commandlink.moc"

@@ -14,6 +14,8 @@ namespace mx {
 class TfmQueryDesigner;
 
 class TDesignerCommandLink : public QObject, public TDesignerView {
+    Q_OBJECT
+
 public:
     explicit TDesignerCommandLink(TfmQueryDesigner& window);
     ~TDesignerCommandLink() override;
@@ -41,6 +43,11 @@ private:
 // Fills the command slots with the program's dialogs: the sort dialog and
 // the result options dialog of a step.
 void InstallDesignerDialogs();
+
+// Every modal dialog of the program keeps the engine busy while it is open,
+// so that the local server keeps other programs' requests until it closes:
+// a RUN would otherwise run the query the dialog is editing under it.
+void HoldEngineWhileModal();
 
 // The application's tool-tip switch: off, no widget shows its tool tip.
 bool ShowHints();

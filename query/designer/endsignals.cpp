@@ -33,7 +33,7 @@ void onSignal(int)
 void closeDesigners()
 {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = dynamic_cast<TfmQueryDesigner*>(w); d && d->isVisible())
+        if (auto* d = qobject_cast<TfmQueryDesigner*>(w); d && d->isVisible())
             d->close();
 }
 

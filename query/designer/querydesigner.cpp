@@ -144,7 +144,7 @@ void TfmQueryDesigner::FreeAll()
 {
     QList<QPointer<TfmQueryDesigner>> open;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
+        if (auto* d = qobject_cast<TfmQueryDesigner*>(w))
             open << d;
     for (const QPointer<TfmQueryDesigner>& d : open)
         delete d.data();

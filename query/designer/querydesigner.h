@@ -44,6 +44,8 @@ class TPictureListBox;
 }
 
 class TfmQueryDesigner : public QMainWindow, public TServedDesigner {
+    Q_OBJECT
+
 public:
     // An empty window, shown.
     TfmQueryDesigner();

@@ -6,6 +6,7 @@
 
 #include "ui/services/guarded.h"
 #include "ui/services/helpsystem.h"
+#include "ui/services/modalrunner.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -177,7 +178,7 @@ void TfmExtDest::Act(TDestinationsEditor::TAction action)
 bool EditDestinations(TMxQueryStep* step)
 {
     auto form = std::make_unique<TfmExtDest>(step);
-    if (form->exec() == QDialog::Accepted) {
+    if (ui::RunModal(*form) == QDialog::Accepted) {
         form->Editor().Commit(form->Choices());
         return true;
     }

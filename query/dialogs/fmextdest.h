@@ -17,6 +17,8 @@ class QTabWidget;
 namespace mx {
 
 class TfmExtDest : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmExtDest(TMxQueryStep* step, QWidget* parent = nullptr);
 

@@ -7,6 +7,7 @@
 #include "ui/controls/pictures.h"
 #include "ui/services/guarded.h"
 #include "ui/services/helpsystem.h"
+#include "ui/services/modalrunner.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -199,7 +200,7 @@ void TfmSortFields::SwapSortOrder()
 bool EditSort(TMxQueryStep* step)
 {
     auto form = std::make_unique<TfmSortFields>(step);
-    if (form->exec() == QDialog::Accepted) {
+    if (ui::RunModal(*form) == QDialog::Accepted) {
         form->Editor().Commit();
         return true;
     }

@@ -18,6 +18,8 @@ class TPictureListBox;
 namespace mx {
 
 class TfmSortFields : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmSortFields(TMxQueryStep* step, QWidget* parent = nullptr);
 

@@ -65,6 +65,8 @@ namespace {
 
 // Keeps a window open while a run works under it.
 class TCloseBlocker : public QObject {
+    Q_OBJECT
+
 public:
     using QObject::QObject;
 
@@ -208,3 +210,5 @@ void RunQueryWithProgress(QWidget* window, TMxQuery& query, const std::function<
 }
 
 } // namespace mx::ui
+
+#include "runprogress.moc"

@@ -22,7 +22,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -601,11 +600,6 @@ void TMxStepEditor::CancelFieldDrag()
     TVField* selected = SelectedField();
     if (selected && (manager.Pending() || manager.Dragging()) && manager.Drag().source == selected->Panel)
         manager.CancelDrag();
-}
-
-bool TMxStepEditor::HasFormulaHandler() const
-{
-    return isSignalConnected(QMetaMethod::fromSignal(&TMxStepEditor::OnFormulaChange));
 }
 
 void TMxStepEditor::MarkModified()

@@ -20,9 +20,9 @@
 // update, waits (one flag per editor) for the next relayout after it. BeginUpdate/EndUpdate hold back
 // OnUpdateSQL and OnChange; the outermost EndUpdate relays out with kind 2.
 //
-// Events: notifications are signals (OnFieldSelect, OnStepSelect,
-// OnFormulaChange with the visual field, OnChange, OnUpdateSQL); those that
-// answer are functions (OnFieldRename, OnDragOver, OnDragDrop). The grid
+// Events: notifications are signals (OnFieldSelect, OnStepSelect, OnChange,
+// OnUpdateSQL); requests to the owner are functions (OnFieldRename,
+// OnFormulaChange, OnDragOver, OnDragDrop), unset when nobody answers. The grid
 // answers drags as the editor does.
 
 #include "dragmanager.h"
@@ -116,8 +116,6 @@ public:
     void StartDrag(QWidget* panel, const QPoint& globalPos);
     // Ends a drag of the selected field's panel still under way.
     void CancelFieldDrag();
-    // Someone listens to OnFormulaChange.
-    bool HasFormulaHandler() const;
     // Marks the step's query modified (nothing without a query).
     void MarkModified();
 
@@ -136,6 +134,9 @@ public:
     // Asked for a name to edit (the field's FullName); the answer is the
     // new name.
     std::function<void(QObject* sender, QString& name)> OnFieldRename;
+    // Asked to edit the formula (or the filter) of a visual field's field;
+    // the field is relaid out and the query marked modified afterwards.
+    std::function<void(TVField* field)> OnFormulaChange;
     // Whether a drag may drop on the editor or its grid, and the drop.
     std::function<bool(const TDragInfo& drag)> OnDragOver;
     std::function<void(const TDragInfo& drag)> OnDragDrop;
@@ -147,7 +148,6 @@ public:
 signals:
     void OnFieldSelect();
     void OnStepSelect();
-    void OnFormulaChange(mx::ui::TVField* sender);
     void OnChange();
     void OnUpdateSQL();
 

@@ -422,9 +422,9 @@ void TVField::EditFormula()
 {
     TMxStepEditor* editor = StepEditor();
     editor->CancelFieldDrag();
-    if (!editor->HasFormulaHandler())
+    if (!editor->OnFormulaChange)
         return;
-    emit editor->OnFormulaChange(this);
+    editor->OnFormulaChange(this);
     Layout(2);
     editor->UpdateSQL();
     editor->MarkModified();

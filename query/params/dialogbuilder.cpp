@@ -28,6 +28,8 @@ namespace {
 // The surface: the grid in design, then the owner's paint; a press
 // outside the shapes goes to the owner.
 class TBuilderCanvas : public QWidget {
+    Q_OBJECT
+
 public:
     explicit TBuilderCanvas(TDialogBuilder* builder) : QWidget(nullptr), m_builder(builder) {}
 
@@ -295,3 +297,5 @@ void TDialogBuilder::UpdateExtent()
 }
 
 } // namespace mx
+
+#include "dialogbuilder.moc"

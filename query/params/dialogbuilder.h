@@ -39,6 +39,8 @@ QFont ControlFont(const TFontSpec& font);
 void StoreControlFont(const QFont& font, TFontSpec& spec);
 
 class TVParamControl : public QWidget {
+    Q_OBJECT
+
 public:
     TVParamControl(TDialogBuilder* builder, TMxParamControl* control);
     ~TVParamControl() override;
@@ -85,6 +87,8 @@ private:
 };
 
 class TDialogBuilder : public QScrollArea {
+    Q_OBJECT
+
 public:
     explicit TDialogBuilder(QWidget* parent = nullptr);
     ~TDialogBuilder() override;

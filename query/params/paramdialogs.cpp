@@ -6,6 +6,7 @@
 #include "model/paramcontrol.h"
 
 #include "ui/services/guarded.h"
+#include "ui/services/modalrunner.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,18 +29,18 @@ namespace {
 TControlState stateOf(QWidget* w)
 {
     TControlState s;
-    if (auto* e = dynamic_cast<QLineEdit*>(w)) {
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
         s.text = e->text();
-    } else if (auto* c = dynamic_cast<QComboBox*>(w)) {
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
         s.text = c->currentText();
-    } else if (auto* l = dynamic_cast<QListWidget*>(w)) {
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
         s.lineCount = l->count();
         for (int i = 0; i < l->count(); ++i) {
             s.lines << l->item(i)->text();
             if (l->item(i)->isSelected())
                 s.selected << i;
         }
-    } else if (auto* b = dynamic_cast<QAbstractButton*>(w)) {
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         s.checked = b->isChecked();
     }
     return s;
@@ -151,7 +152,7 @@ void PromptParams(TMxDataModel* model, const QString& caption, bool& ok, TString
         form->Prepare(model, caption, controls, testing);
         form->raise();
         form->activateWindow();
-        ok = form->exec() == QDialog::Accepted;
+        ok = ui::RunModal(*form) == QDialog::Accepted;
         // Cancel too: the answers are what the dialog shows.
         form->StoreAnswers(controls);
     } catch (...) {
@@ -203,7 +204,7 @@ bool EditParamType(QString& name, int& typeIndex, const QStringList& typeNames)
     form.cobParamType->addItems(typeNames);
     form.cobParamType->setCurrentIndex(typeIndex >= 0 && typeIndex < typeNames.size() ? typeIndex : -1);
     form.UpdateOk();
-    if (form.exec() != QDialog::Accepted)
+    if (ui::RunModal(form) != QDialog::Accepted)
         return false;
     name = form.edParamName->text();
     typeIndex = form.cobParamType->currentIndex();

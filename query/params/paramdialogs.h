@@ -19,6 +19,8 @@ class TMxParamControlList;
 class TStrings;
 
 class TfmParamPrompter : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmParamPrompter(QWidget* parent = nullptr);
 
@@ -42,6 +44,8 @@ void PromptParams(TMxDataModel* model, const QString& caption, bool& ok, TString
     bool testing);
 
 class TfmParamType : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmParamType(QWidget* parent = nullptr);
     void UpdateOk();

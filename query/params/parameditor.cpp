@@ -16,6 +16,7 @@
 #include "ui/controls/splitter.h"
 #include "ui/services/guarded.h"
 #include "ui/services/namedwidget.h"
+#include "ui/services/modalrunner.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -411,7 +412,7 @@ void EditParams(const QString&, TMxDataModel* model, TMxParamControlList* contro
 {
     TfmParamEditor form(model, controls, params);
     form.setWindowModality(Qt::ApplicationModal);
-    if (form.exec() == QDialog::Accepted)
+    if (ui::RunModal(form) == QDialog::Accepted)
         form.StoreInto(controls, params);
 }
 

@@ -31,6 +31,8 @@ class TMxParamControlList;
 class TMxParamList;
 
 class TfmParamEditor : public QDialog {
+    Q_OBJECT
+
 public:
     TfmParamEditor(TMxDataModel* model, TMxParamControlList* controls, TMxParamList* params, QWidget* parent = nullptr);
     ~TfmParamEditor() override;

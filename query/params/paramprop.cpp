@@ -14,6 +14,7 @@
 #include "ui/services/dialogservice.h"
 #include "ui/services/guarded.h"
 #include "ui/services/namedwidget.h"
+#include "ui/services/modalrunner.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -484,12 +485,12 @@ void TfmParamProp::StoreControl()
 
 void EditParamControl(QObject* shape, TMxDataModel* model)
 {
-    auto* s = dynamic_cast<TVParamControl*>(shape);
+    auto* s = qobject_cast<TVParamControl*>(shape);
     if (!s || !s->ParamControl())
         return;
     TfmParamProp form(s, model);
     form.setWindowModality(Qt::ApplicationModal);
-    if (form.exec() == QDialog::Accepted)
+    if (ui::RunModal(form) == QDialog::Accepted)
         form.StoreControl();
 }
 

@@ -26,6 +26,8 @@ class TMxParamControl;
 class TVParamControl;
 
 class TfmParamProp : public QDialog {
+    Q_OBJECT
+
 public:
     TfmParamProp(TVParamControl* shape, TMxDataModel* model, QWidget* parent = nullptr);
     ~TfmParamProp() override;

@@ -42,6 +42,8 @@ extern "C" __attribute__((visibility("default"))) int MorvelinQueryWindowsMain(i
         mx::RegisterParamHooks();
         // The sort and result options dialogs of the designer's commands.
         mx::InstallDesignerDialogs();
+        // No request of another program is served under a modal dialog.
+        mx::HoldEngineWhileModal();
         // The help menu's about box and documents.
         mx::AboutBoxHook.set(mx::ui::ShowAboutBox);
         mx::OptionsDialogHook.set([] { mx::ui::ShowOptions(QApplication::activeWindow()); });

@@ -26,6 +26,8 @@ long long nowNs()
 }
 
 class FirstPaint : public QObject {
+    Q_OBJECT
+
 public:
     long long at = 0;
     bool eventFilter(QObject* o, QEvent* e) override
@@ -62,3 +64,5 @@ int main(int argc, char** argv)
     }
     return status;
 }
+
+#include "startup_bench.moc"

@@ -6,6 +6,7 @@
 #include "settings/global.h"
 #include "settings/lang.h"
 #include "tools/installation.h"
+#include "ui/services/modalrunner.h"
 
 #include <platform/core/inifile.h>
 
@@ -84,7 +85,7 @@ TBrnTipsForm* TBrnTips::CreateForm(QWidget* parent)
 void TBrnTips::ShowTips()
 {
     std::unique_ptr<TBrnTipsForm> form(CreateForm(QApplication::activeWindow()));
-    form->exec();
+    RunModal(*form);
 }
 
 TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m_tips(tips)

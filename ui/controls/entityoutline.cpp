@@ -20,6 +20,8 @@ constexpr int kItemRole = Qt::UserRole;
 
 // Every node one height, the outline's.
 class TFixedHeightDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
 public:
     explicit TFixedHeightDelegate(TEntityOutline* outline) : QStyledItemDelegate(outline), m_outline(outline) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -306,3 +308,5 @@ void TEntityOutline::mouseMoveEvent(QMouseEvent* event)
 }
 
 } // namespace mx::ui
+
+#include "entityoutline.moc"

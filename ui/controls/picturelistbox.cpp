@@ -12,6 +12,8 @@ namespace mx::ui {
 namespace {
 
 class TPictureItemDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
 public:
     explicit TPictureItemDelegate(TPictureListBox* list) : QStyledItemDelegate(list), m_list(list) {}
 
@@ -136,3 +138,5 @@ TPictureListBox::TLine TPictureListBox::LineOf(int index)
 }
 
 } // namespace mx::ui
+
+#include "picturelistbox.moc"

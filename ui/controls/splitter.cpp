@@ -13,6 +13,8 @@ namespace {
 // The shadow line: a dotted bar over the parent's other controls, where
 // the splitter would go.
 class TShadowLine : public QWidget {
+    Q_OBJECT
+
 public:
     explicit TShadowLine(QWidget* parent) : QWidget(parent)
     {
@@ -367,3 +369,5 @@ bool TMxSplitter::eventFilter(QObject* watched, QEvent* event)
 }
 
 } // namespace mx::ui
+
+#include "splitter.moc"

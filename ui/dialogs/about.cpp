@@ -9,6 +9,7 @@
 #include "driver/driver.h"
 #include "settings/global.h"
 #include "settings/lang.h"
+#include "ui/services/modalrunner.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -140,7 +141,7 @@ void ShowAboutBox()
 {
     TfmAbout form(QApplication::activeWindow());
     form.Fill(LoadedLibraries());
-    form.exec();
+    RunModal(form);
 }
 
 } // namespace mx::ui

@@ -30,6 +30,8 @@ QList<TLibraryInfo> LoadedLibraries();
 QStringList LibraryLines(const QList<TLibraryInfo>& libraries);
 
 class TfmAbout : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmAbout(QWidget* parent = nullptr);
 

@@ -7,6 +7,7 @@
 #include "guarded.h"
 #include "settings/global.h"
 #include "settings/lang.h"
+#include "ui/services/modalrunner.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -92,7 +93,7 @@ bool PromptLogin(const QString& caption, QString& user, QString& password)
     form.edUser->setText(remembered().user);
     form.edPassword->setText(remembered().password);
     form.setWindowTitle(caption);
-    const bool ok = form.exec() == QDialog::Accepted;
+    const bool ok = RunModal(form) == QDialog::Accepted;
     user = form.edUser->text();
     password = form.edPassword->text();
     if (ok)

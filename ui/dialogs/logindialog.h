@@ -12,6 +12,8 @@ class QPushButton;
 namespace mx::ui {
 
 class TfmPassword : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmPassword(QWidget* parent = nullptr);
 

@@ -9,6 +9,7 @@
 #include "settings/global.h"
 #include "settings/lang.h"
 #include "tools/values.h"
+#include "ui/services/modalrunner.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -108,7 +109,7 @@ bool PromptString(const QString& caption, const QString& prompt, TStrings* list,
     ArrowCursor cursor;
     TfmPromptString form(QApplication::activeWindow());
     form.Setup(caption, prompt, maxLength, value, kind);
-    if (form.exec() != QDialog::Accepted)
+    if (RunModal(form) != QDialog::Accepted)
         return false;
     value = form.Value();
     if (list)

@@ -18,6 +18,8 @@ class TStrings;
 namespace mx::ui {
 
 class TfmPromptString : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmPromptString(QWidget* parent = nullptr);
 

@@ -6,6 +6,7 @@
 
 #include "settings/global.h"
 #include "settings/lang.h"
+#include "ui/services/modalrunner.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -145,7 +146,7 @@ QString RunDocument(const QString& fullName, const QString& downloadPattern, boo
         TfmRunDoc form(QApplication::activeWindow());
         form.Setup(fullName, DownloadAddress(downloadPattern, QFileInfo(fullName).fileName()));
         // Closing the window is Cancel.
-        if (form.exec() != QDialog::Accepted)
+        if (RunModal(form) != QDialog::Accepted)
             return {};
         path = form.FullName();
     }

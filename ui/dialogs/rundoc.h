@@ -13,6 +13,8 @@ class QPushButton;
 namespace mx::ui {
 
 class TfmRunDoc : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmRunDoc(QWidget* parent = nullptr);
 

@@ -13,6 +13,8 @@ class QLabel;
 namespace mx::ui {
 
 class TfmSplash : public QWidget {
+    Q_OBJECT
+
 public:
     explicit TfmSplash(const QPixmap& picture, const QString& moduleTitle);
     QLabel* im;

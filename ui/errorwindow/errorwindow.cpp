@@ -2,6 +2,7 @@
 
 #include "core/userservice.h"
 #include "errors/errorhandler.h"
+#include "ui/services/modalrunner.h"
 #include "settings/lang.h"
 
 #include <QApplication>
@@ -133,6 +134,7 @@ int TfmErrorHandler2::Run()
     if (QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
     m_ui->bbIgnore->setFocus();
+    const TModalScope held;
     const int r = exec();
     return r == mrAbort ? mrAbort : mrIgnore;
 }

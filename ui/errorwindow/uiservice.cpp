@@ -6,6 +6,7 @@
 #include "helpsystem.h"
 #include "historydialog.h"
 #include "savedialog.h"
+#include "ui/services/modalrunner.h"
 #include "errors/errorhandler.h"
 #include "settings/global.h"
 
@@ -88,6 +89,8 @@ QString captionOf(TMsgDlgType t)
 }
 
 class TMxStyle : public QProxyStyle {
+    Q_OBJECT
+
 public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* ret) const override
@@ -127,6 +130,7 @@ int TWidgetUserService::MessageDlg(const QString& text, TMsgDlgType type, int bu
     if (!std)
         std = QMessageBox::Ok;
     box.setStandardButtons(std);
+    const TModalScope held;
     const auto chosen = QMessageBox::StandardButton(box.exec());
     for (const ButtonMap& b : kButtons)
         if (b.theirs == chosen)
@@ -206,6 +210,7 @@ QStringList runFileDialog(QWidget* parent, const TFileRequest& r, QFileDialog::F
     std::unique_ptr<QFileDialog> dlg(CreateHistoryOpenDialog(r, parent ? parent : QApplication::activeWindow()));
     dlg->setFileMode(mode);
     dlg->setAcceptMode(accept);
+    const TModalScope held;
     if (dlg->exec() != QDialog::Accepted)
         return {};
     return dlg->selectedFiles();
@@ -255,6 +260,7 @@ QString TWidgetUserService::BrowseDirectory(QWidget* parent, const QString& capt
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setOption(QFileDialog::ShowDirsOnly);
     dlg.setFileMode(QFileDialog::Directory);
+    const TModalScope held;
     if (dlg.exec() != QDialog::Accepted)
         return {};
     return dlg.selectedFiles().value(0);
@@ -267,6 +273,7 @@ bool TWidgetUserService::PickFont(QWidget* parent, QFont& font)
     QFontDialog dlg(font, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgFont"));
     dlg.setOption(QFontDialog::DontUseNativeDialog);
+    const TModalScope held;
     if (dlg.exec() != QDialog::Accepted)
         return false;
     font = dlg.selectedFont();
@@ -279,6 +286,7 @@ bool TWidgetUserService::PrintDialog(QWidget* parent, QPrinter& printer)
         return TUiService::PrintDialog(parent, printer);
     QPrintDialog dlg(&printer, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgPrint"));
+    const TModalScope held;
     return dlg.exec() == QDialog::Accepted;
 }
 
@@ -288,6 +296,7 @@ bool TWidgetUserService::PrinterSetup(QWidget* parent, QPrinter& printer)
         return TUiService::PrinterSetup(parent, printer);
     QPageSetupDialog dlg(&printer, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgPrinterSetup"));
+    const TModalScope held;
     return dlg.exec() == QDialog::Accepted;
 }
 
@@ -307,7 +316,7 @@ void ApplyHintSettings(QApplication& app)
     tip.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xC0));
     tip.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xC0));
     QApplication::setPalette(tip, "QToolTip");
-    if (!dynamic_cast<TMxStyle*>(app.style()))
+    if (!qobject_cast<TMxStyle*>(app.style()))
         app.setStyle(new TMxStyle(app.style()->name()));
 }
 
@@ -323,3 +332,5 @@ void InstallUserInterface()
 }
 
 } // namespace mx::ui
+
+#include "uiservice.moc"

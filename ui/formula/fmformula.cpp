@@ -20,6 +20,7 @@
 #include "ui/controls/splitter.h"
 #include "ui/services/guarded.h"
 #include "ui/services/helpsystem.h"
+#include "ui/services/modalrunner.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -48,6 +49,8 @@ constexpr int kHelpContext = 7;
 // The token rows: each on the window colour, the end marker as "fin"
 // against the right edge under a line.
 class TTokenDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -544,7 +547,7 @@ bool EditFormula(TFormulaType mode, const QString& caption, TMxFormulaList* toke
         throw;
     }
     QGuiApplication::restoreOverrideCursor();
-    if (form->exec() != QDialog::Accepted || session->Error())
+    if (RunModal(*form) != QDialog::Accepted || session->Error())
         return false;
     form.reset();
     session->Commit();
@@ -589,3 +592,5 @@ void InstallFormulaEditor()
 }
 
 } // namespace mx::ui
+
+#include "fmformula.moc"

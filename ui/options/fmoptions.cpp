@@ -10,6 +10,7 @@
 #include "settings/lang.h"
 #include "settings/mru.h"
 #include "tools/installation.h"
+#include "ui/services/modalrunner.h"
 
 #include <platform/core/inifile.h>
 
@@ -188,7 +189,7 @@ bool ShowOptions(QWidget* parent)
     const QString fileName = AppGlobal() ? AppGlobal()->IniFileName() : GetWindowsDir() + QStringLiteral("MORVELIN.INI");
     TOptionSettings settings(platform::IniFile::open(fileName), MRUs());
     TfmOptions form(settings, DestinationTypes(), parent ? parent : QApplication::activeWindow());
-    return form.exec() == QDialog::Accepted;
+    return RunModal(form) == QDialog::Accepted;
 }
 
 } // namespace mx::ui

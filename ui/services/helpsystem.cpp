@@ -106,6 +106,8 @@ QObject* HelpForm(QWidget* widget)
 namespace {
 
 class THelpKey : public QObject {
+    Q_OBJECT
+
 public:
     using QObject::QObject;
 
@@ -143,3 +145,5 @@ QWidget* HelpWindow()
 }
 
 } // namespace mx::ui
+
+#include "helpsystem.moc"

@@ -27,6 +27,8 @@ void ApplyHints(QObject* root);
 // Shows the status texts of the widgets of a window in its status panel:
 // " " + the text, unless it begins with "*". Owned by the window.
 class TStatusHints : public QObject {
+    Q_OBJECT
+
 public:
     TStatusHints(QWidget* window, QLabel* panel);
 

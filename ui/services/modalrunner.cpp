@@ -15,6 +15,8 @@ namespace {
 
 // F1 not taken by the widget that has the focus reaches the dialog.
 class THelpKey : public QObject {
+    Q_OBJECT
+
 public:
     explicit THelpKey(QDialog* dialog) : QObject(dialog), m_dialog(dialog) { setObjectName(QStringLiteral("helpKey")); }
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -37,10 +39,30 @@ TModalRunner& installed()
     return runner;
 }
 
+TModalHold& hold()
+{
+    static TModalHold held;
+    return held;
+}
+
 } // namespace
+
+TModalHold SetModalHold(TModalHold hold_)
+{
+    return std::exchange(hold(), std::move(hold_));
+}
+
+TModalScope::TModalScope()
+{
+    if (const TModalHold& h = hold())
+        m_held = h();
+}
+
+TModalScope::~TModalScope() = default;
 
 int RunModal(QDialog& dialog)
 {
+    const TModalScope held;
     if (const TModalRunner& runner = installed())
         return runner(dialog);
     return dialog.exec();
@@ -57,3 +79,5 @@ void InstallHelpKey(QDialog* dialog)
 }
 
 } // namespace mx::ui
+
+#include "modalrunner.moc"

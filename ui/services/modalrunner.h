@@ -6,6 +6,7 @@
 // of its own and without timers.
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 
@@ -31,6 +32,30 @@ public:
 
 private:
     TModalRunner m_old;
+};
+
+// What a program keeps held while a modal dialog of its own is open,
+// whatever runs it: the query program keeps its engine busy, so that the
+// local server serves no other program's request (a RUN of the query the
+// dialog edits) until the dialog has closed. Made when a dialog opens and
+// dropped when it closes; none installed holds nothing.
+using TModalHold = std::function<std::shared_ptr<void>()>;
+
+// Installs the hold (none: nothing held) and returns the one it replaces.
+TModalHold SetModalHold(TModalHold hold);
+
+// The program's hold for the life of the object. RunModal holds one around
+// every dialog; a modal window opened otherwise (a message box, a file
+// dialog) holds one while it is open.
+class TModalScope {
+public:
+    TModalScope();
+    ~TModalScope();
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
+
+private:
+    std::shared_ptr<void> m_held;
 };
 
 // F1 on the dialog opens the help of its "helpContext" property, as its
