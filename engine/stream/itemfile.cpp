@@ -7,6 +7,8 @@
 #include "../core/format.h"
 #include "../core/item.h"
 #include "../core/list.h"
+#include "../core/systemerror.h"
+#include "../core/translate.h"
 #include "../core/userservice.h"
 #include "safefile.h"
 
@@ -118,7 +120,7 @@ void TMxItem::LoadFromFile(const QString& fileName)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
-        throw EInOutError(Format(QStringLiteral("Cannot open file \"%s\". %s"), {fileName, f.errorString()}));
+        throw EInOutError(TranslateFmt(QStringLiteral("Impossible d'ouvrir le fichier \"%s\". %s"), {fileName, FileErrorReason(f)}));
     // A file the system saved is scrambled whole. Only when its header does
     // not read as scrambled is it read plainly: the error of a damaged
     // scrambled file is then its own, not that of a plain second attempt.

@@ -2,6 +2,8 @@
 
 #include "../core/exceptions.h"
 #include "../core/format.h"
+#include "../core/systemerror.h"
+#include "../core/translate.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,12 +32,12 @@ namespace {
 
 [[noreturn]] void fail(const QString& fileName, const QString& why)
 {
-    throw EInOutError(Format(QStringLiteral("Impossible d'écrire le fichier %s : %s"), {fileName, why}));
+    throw EInOutError(TranslateFmt(QStringLiteral("Impossible d'écrire le fichier %s : %s"), {fileName, why}));
 }
 
 QString errnoText()
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return ErrnoReason(errno);
 }
 
 } // namespace
@@ -75,7 +77,7 @@ void WriteFileWithBackup(const QString& fileName, const QByteArray& bytes, bool 
         if (::link(path.constData(), backup.constData()) != 0) {
             if (!QFile::copy(fileName, BackupFileName(fileName))) {
                 ::unlink(tmpPath.constData());
-                fail(fileName, QStringLiteral("la copie de sauvegarde a échoué"));
+                fail(fileName, Translate("la copie de sauvegarde a échoué"));
             }
         }
     }

@@ -185,7 +185,12 @@ void TfmParamProp::buildValuePages()
     modes->addStretch();
     grid->addLayout(modes, 0, 0, 1, 2);
     grid->addWidget(cobValue, 1, 0);
-    grid->addWidget(new QLabel(Translate("V&aleurs :"), list), 2, 0);
+    // The label leads to the list, so its "&" marks a mnemonic, not a
+    // character shown.
+    auto* laValues = new QLabel(Translate("V&aleurs :"), list);
+    laValues->setObjectName(QStringLiteral("laValues"));
+    laValues->setBuddy(lbValues);
+    grid->addWidget(laValues, 2, 0);
     grid->addWidget(lbValues, 3, 0);
     grid->addWidget(nrpaValues, 1, 1, 3, 1);
     grid->addWidget(cbPreview, 4, 0);
