@@ -258,9 +258,9 @@ void TfmFormula::build()
     edFormula = new QLineEdit;
     edFormula->setObjectName(QStringLiteral("edFormula"));
     edFormula->setReadOnly(true);
-    btParams = new QPushButton(Translate("&Paramètres..."));
+    btParams = new QPushButton(Translate("Pa&ramètres..."));
     btParams->setObjectName(QStringLiteral("btParams"));
-    btEmpty = new QPushButton(Translate("V&ider"));
+    btEmpty = new QPushButton(Translate("&Vider"));
     btEmpty->setObjectName(QStringLiteral("btEmpty"));
     btOk = new QPushButton(Translate("Ok"));
     btOk->setObjectName(QStringLiteral("btOk"));

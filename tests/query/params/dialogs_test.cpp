@@ -268,8 +268,8 @@ TEST(ControlProperties, EveryPageShowsItsMnemonicsOnce)
         for (TDlgControlKind kind : {ckLabel, ckEdit, ckListBox, ckCombo, ckCheck, ckRadio}) {
             SCOPED_TRACE(int(kind));
             f->cobParamType->setCurrentIndex(int(kind) - 1);
-            EXPECT_EQ(mxtest::MnemonicClashes(f), QStringList());
-            EXPECT_EQ(mxtest::LiteralAmpersands(f), QStringList());
+            EXPECT_TRUE(mxtest::MnemonicClashes(f).isEmpty()) << mxtest::MnemonicClashes(f).join(u'\n').toStdString();
+            EXPECT_TRUE(mxtest::LiteralAmpersands(f).isEmpty()) << mxtest::LiteralAmpersands(f).join(u'\n').toStdString();
         }
         f->cobParamType->setCurrentIndex(int(ckListBox) - 1);
         const auto* values = f->findChild<QLabel*>(QStringLiteral("laValues"));

@@ -83,19 +83,19 @@ TEST_F(LanguageTest, EveryPartOfTheSessionSpeaksItsLanguage)
     };
     const std::vector<Case> cases = {
         {"a new user", "", "Fr", {QStringLiteral("&Oui"), QStringLiteral("&Non"), QStringLiteral("Annuler")},
-            QStringLiteral("Voir dans :"), QStringLiteral("Nom de fichier :"), QStringLiteral("Francais"),
+            QStringLiteral("Voir dans :"), QStringLiteral("&Nom de fichier :"), QStringLiteral("Francais"),
             QStringLiteral("Pour construire une requête"), QStringLiteral("Options générales"), QStringLiteral("Fichier manquant"),
             QStringLiteral("Fichier ou dossier introuvable")},
         {"an empty choice", "[Options]\nLang=\n", "Fr", {QStringLiteral("&Oui"), QStringLiteral("&Non"), QStringLiteral("Annuler")},
-            QStringLiteral("Voir dans :"), QStringLiteral("Nom de fichier :"), QStringLiteral("Francais"),
+            QStringLiteral("Voir dans :"), QStringLiteral("&Nom de fichier :"), QStringLiteral("Francais"),
             QStringLiteral("Pour construire une requête"), QStringLiteral("Options générales"), QStringLiteral("Fichier manquant"),
             QStringLiteral("Fichier ou dossier introuvable")},
         {"French with its accent", "[Options]\nLang=Français\n", "Fr",
             {QStringLiteral("&Oui"), QStringLiteral("&Non"), QStringLiteral("Annuler")}, QStringLiteral("Voir dans :"),
-            QStringLiteral("Nom de fichier :"), QStringLiteral("Francais"), QStringLiteral("Pour construire une requête"),
+            QStringLiteral("&Nom de fichier :"), QStringLiteral("Francais"), QStringLiteral("Pour construire une requête"),
             QStringLiteral("Options générales"), QStringLiteral("Fichier manquant"), QStringLiteral("Fichier ou dossier introuvable")},
         {"English", "[Options]\nLang=English\n", "En", {QStringLiteral("&Yes"), QStringLiteral("&No"), QStringLiteral("Cancel")},
-            QStringLiteral("Look in:"), QStringLiteral("File name:"), QStringLiteral("English"), QStringLiteral("To build a query"),
+            QStringLiteral("Look in:"), QStringLiteral("File &name:"), QStringLiteral("English"), QStringLiteral("To build a query"),
             QStringLiteral("General options"), QStringLiteral("File Missing"), QStringLiteral("No such file or directory")},
     };
     for (const Case& c : cases) {
@@ -118,6 +118,7 @@ TEST_F(LanguageTest, EveryPartOfTheSessionSpeaksItsLanguage)
         TBrnTips tips;
         tips.IniFileName = tipsFile();
         tips.IndexFileName = dir.filePath(QStringLiteral("index.ini"));
+        QFile::remove(tips.IndexFileName);
         tips.SectionName = TipsSectionName(g, QStringLiteral("designer"));
         EXPECT_TRUE(tips.NextTip().startsWith(c.tipStart)) << tips.SectionName.toStdString();
 
