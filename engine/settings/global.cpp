@@ -5,7 +5,6 @@
 #include "mru.h"
 #include "startparams.h"
 #include "sessionlanguage.h"
-#include "texttables.h"
 #include "core/exceptions.h"
 #include "core/userservice.h"
 #include "errors/errorhandler.h"
@@ -163,15 +162,9 @@ QString TGlobal::LangCode() const
     return m_lang ? m_lang->Language().left(2) : QString();
 }
 
-// The language library's translation, else the program's own table for
-// the language (settings/texttables.h), else the text.
 QString TGlobal::TranslateStr(const QString& text) const
 {
-    const QString translated = m_lang ? m_lang->Translate(text) : text;
-    if (translated != text)
-        return translated;
-    const QString own = BuiltInTranslation(LangCode(), text);
-    return own.isNull() ? translated : own;
+    return m_lang ? m_lang->Translate(text) : text;
 }
 
 TMRU* TGlobal::History(int n)

@@ -5,9 +5,11 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 #include <memory>
+#include <optional>
 
 namespace mx {
 namespace {
@@ -16,6 +18,13 @@ std::unique_ptr<QTranslator>& qtTranslator()
 {
     static auto* t = new std::unique_ptr<QTranslator>;
     return *t;
+}
+
+// The locale Qt's widgets used before the session chose its own.
+std::optional<QLocale>& previousLocale()
+{
+    static auto* l = new std::optional<QLocale>;
+    return *l;
 }
 
 } // namespace
@@ -42,6 +51,13 @@ bool LoadQtTranslation(const QString& langCode)
     UnloadQtTranslation();
     if (!QCoreApplication::instance() || langCode.isEmpty())
         return false;
+    // Dates and sizes in Qt's dialogs in the session's language too (the
+    // program's own values are formatted by FormatSettings, never by it).
+    const QLocale session(langCode.toLower());
+    if (session.language() != QLocale::C) {
+        previousLocale() = QLocale();
+        QLocale::setDefault(session);
+    }
     auto t = std::make_unique<QTranslator>();
     if (!t->load(QStringLiteral("qtbase_") + langCode.toLower(), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
         || !QCoreApplication::installTranslator(t.get()))
@@ -54,6 +70,10 @@ void UnloadQtTranslation()
 {
     // The translator takes itself out of the application as it goes.
     qtTranslator().reset();
+    if (previousLocale()) {
+        QLocale::setDefault(*previousLocale());
+        previousLocale().reset();
+    }
 }
 
 } // namespace mx

@@ -18,7 +18,9 @@ QString TipsSectionName(const TGlobal& global, const QString& program);
 
 // Loads Qt's translation of its own texts (qtbase_<code>.qm from Qt's
 // translations folder) into the application, replacing the one loaded
-// before; none for a language Qt has none for. False when none is loaded.
+// before, and makes the language's locale Qt's default (dates and sizes in
+// its dialogs); none for a language Qt has none for. False when no
+// translation is loaded. Unloading puts the previous locale back.
 bool LoadQtTranslation(const QString& langCode);
 void UnloadQtTranslation();
 
