@@ -5,6 +5,10 @@
 #include "uitest.h"
 
 #include "brntips.h"
+#include "fmoptions.h"
+#include "langwidgets.h"
+#include "rundoc.h"
+#include "screentexts.h"
 #include "historydialog.h"
 #include "optionsettings.h"
 #include "uiservice.h"
@@ -24,6 +28,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -80,23 +86,26 @@ TEST_F(LanguageTest, EveryPartOfTheSessionSpeaksItsLanguage)
         QString tipStart;
         QString pageTitle, fileMissing;
         QString noSuchFile;
+        QString browse, cancelFound;
     };
     const std::vector<Case> cases = {
         {"a new user", "", "Fr", {QStringLiteral("&Oui"), QStringLiteral("&Non"), QStringLiteral("Annuler")},
             QStringLiteral("Voir dans :"), QStringLiteral("&Nom de fichier :"), QStringLiteral("Francais"),
             QStringLiteral("Pour construire une requête"), QStringLiteral("Options générales"), QStringLiteral("Fichier manquant"),
-            QStringLiteral("Fichier ou dossier introuvable")},
+            QStringLiteral("Fichier ou dossier introuvable"), QStringLiteral("Parcourir..."), QStringLiteral("&Annuler")},
         {"an empty choice", "[Options]\nLang=\n", "Fr", {QStringLiteral("&Oui"), QStringLiteral("&Non"), QStringLiteral("Annuler")},
             QStringLiteral("Voir dans :"), QStringLiteral("&Nom de fichier :"), QStringLiteral("Francais"),
             QStringLiteral("Pour construire une requête"), QStringLiteral("Options générales"), QStringLiteral("Fichier manquant"),
-            QStringLiteral("Fichier ou dossier introuvable")},
+            QStringLiteral("Fichier ou dossier introuvable"), QStringLiteral("Parcourir..."), QStringLiteral("&Annuler")},
         {"French with its accent", "[Options]\nLang=Français\n", "Fr",
             {QStringLiteral("&Oui"), QStringLiteral("&Non"), QStringLiteral("Annuler")}, QStringLiteral("Voir dans :"),
             QStringLiteral("&Nom de fichier :"), QStringLiteral("Francais"), QStringLiteral("Pour construire une requête"),
-            QStringLiteral("Options générales"), QStringLiteral("Fichier manquant"), QStringLiteral("Fichier ou dossier introuvable")},
+            QStringLiteral("Options générales"), QStringLiteral("Fichier manquant"), QStringLiteral("Fichier ou dossier introuvable"),
+            QStringLiteral("Parcourir..."), QStringLiteral("&Annuler")},
         {"English", "[Options]\nLang=English\n", "En", {QStringLiteral("&Yes"), QStringLiteral("&No"), QStringLiteral("Cancel")},
             QStringLiteral("Look in:"), QStringLiteral("File &name:"), QStringLiteral("English"), QStringLiteral("To build a query"),
-            QStringLiteral("General options"), QStringLiteral("File Missing"), QStringLiteral("No such file or directory")},
+            QStringLiteral("General options"), QStringLiteral("File Missing"), QStringLiteral("No such file or directory"),
+            QStringLiteral("Browse..."), QStringLiteral("&Cancel")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -121,6 +130,24 @@ TEST_F(LanguageTest, EveryPartOfTheSessionSpeaksItsLanguage)
         QFile::remove(tips.IndexFileName);
         tips.SectionName = TipsSectionName(g, QStringLiteral("designer"));
         EXPECT_TRUE(tips.NextTip().startsWith(c.tipStart)) << tips.SectionName.toStdString();
+
+        // The forms translated as they load: the Options' pages and the
+        // missing-file dialog, each with its mnemonics once.
+        InstallWidgetTranslation();
+        {
+            TfmOptions form(options, nullptr);
+            form.show();
+            EXPECT_EQ(form.pgctrl->tabText(0), c.pageTitle);
+            EXPECT_EQ(form.btPrivateQueryPath->text(), c.browse);
+            EXPECT_TRUE(mxtest::MnemonicClashes(&form).isEmpty()) << mxtest::MnemonicClashes(&form).join(u'\n').toStdString();
+        }
+        {
+            TfmRunDoc runDoc;
+            runDoc.show();
+            EXPECT_EQ(runDoc.windowTitle(), c.fileMissing);
+            EXPECT_EQ(runDoc.btCancel->text(), c.cancelFound);
+            EXPECT_TRUE(mxtest::MnemonicClashes(&runDoc).isEmpty()) << mxtest::MnemonicClashes(&runDoc).join(u'\n').toStdString();
+        }
 
         // The program's English words and the system's reasons.
         EXPECT_EQ(Translate("General options"), c.pageTitle);
