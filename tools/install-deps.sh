@@ -4,7 +4,8 @@
 #   tools/install-deps.sh              what building, running and testing need
 #   tools/install-deps.sh --build-only what building and running need
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libpq-dev fonts-dejavu-core)
+# qt6-translations-l10n: Qt's own dialogs and buttons in the session's language.
+packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libpq-dev fonts-dejavu-core qt6-translations-l10n)
 if [ "${1:-}" != "--build-only" ]; then
   # clang: the fuzz targets; sqlite3: the reference of the benchmarks;
   # pxlib, python3-dbf: independent readers of the table-file tests;

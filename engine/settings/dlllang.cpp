@@ -1,5 +1,7 @@
 #include "dlllang.h"
 
+#include "texttables.h"
+
 #include "core/exceptions.h"
 
 #include <platform/core/sharedlibrary.h>
@@ -54,8 +56,14 @@ bool TDllLang::KeywordExists(const QString&)
 void TDllLang::ReadTranslation(QString& text)
 {
     const QString keyword = CurrentKeyword();
+    // What the library does not translate comes from the program's own
+    // table of the language (settings/texttables.h), else stays as it is.
+    const auto untranslated = [&] {
+        const QString own = BuiltInTranslation(Language().left(2), keyword);
+        return own.isNull() ? keyword : own;
+    };
     if (!m_traduce) {
-        text = keyword;
+        text = untranslated();
         return;
     }
     try {
@@ -67,7 +75,7 @@ void TDllLang::ReadTranslation(QString& text)
             n = m_traduce(key.constData(), buf.data(), buf.size());
         }
         if (n == MX_TRADUCE_NOT_FOUND) {
-            text = keyword;
+            text = untranslated();
             return;
         }
         if (n < 0)

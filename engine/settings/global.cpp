@@ -4,6 +4,7 @@
 #include "core/exitprocs.h"
 #include "mru.h"
 #include "startparams.h"
+#include "sessionlanguage.h"
 #include "core/exceptions.h"
 #include "core/userservice.h"
 #include "errors/errorhandler.h"
@@ -23,7 +24,9 @@ namespace {
 
 const QString kOptions = QStringLiteral("Options");
 const QString kIniName = QStringLiteral("MORVELIN.INI");
-const QString kDefaultLanguage = QStringLiteral("English");
+// The windows are written in French: a user who chose nothing sees French
+// everywhere (the setting, the tips, the splash, the help and the manual).
+const QString kDefaultLanguage = DefaultLanguage();
 
 std::unique_ptr<TGlobal>& globalSlot()
 {
@@ -88,6 +91,9 @@ TGlobal::TGlobal()
             language = kDefaultLanguage;
         m_lang->SetLanguage(language);
     }
+    // Qt's own texts (file and print dialogs, standard buttons) in the
+    // session's language.
+    LoadQtTranslation(LangCode());
     // 5.
     QString dir = StartParams().Values(QStringLiteral("CurrentDir"));
     if (!dir.isEmpty())
@@ -110,6 +116,7 @@ TGlobal::~TGlobal()
     } catch (const std::exception& e) {
         report(e);
     }
+    UnloadQtTranslation();
     try {
         m_lang.reset();
     } catch (...) {

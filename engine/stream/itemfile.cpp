@@ -7,6 +7,8 @@
 #include "../core/format.h"
 #include "../core/item.h"
 #include "../core/list.h"
+#include "../core/systemerror.h"
+#include "../core/translate.h"
 #include "../core/userservice.h"
 #include "safefile.h"
 

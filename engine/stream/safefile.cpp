@@ -4,6 +4,8 @@
 #include "../core/exceptions.h"
 #include "../core/format.h"
 #include "filer.h"
+#include "../core/systemerror.h"
+#include "../core/translate.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,12 +39,12 @@ namespace {
 
 [[noreturn]] void fail(const QString& fileName, const QString& why)
 {
-    throw EInOutError(Format(QStringLiteral("Impossible d'écrire le fichier %s : %s"), {fileName, why}));
+    throw EInOutError(TranslateFmt(QStringLiteral("Impossible d'écrire le fichier %s : %s"), {fileName, why}));
 }
 
 QString errnoText()
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return ErrnoReason(errno);
 }
 
 } // namespace
@@ -82,7 +84,7 @@ void WriteFileWithBackup(const QString& fileName, const QByteArray& bytes, bool 
         if (::link(path.constData(), backup.constData()) != 0) {
             if (!QFile::copy(fileName, BackupFileName(fileName))) {
                 ::unlink(tmpPath.constData());
-                fail(fileName, QStringLiteral("la copie de sauvegarde a échoué"));
+                fail(fileName, Translate("la copie de sauvegarde a échoué"));
             }
         }
     }
@@ -127,7 +129,7 @@ struct TFd {
 QByteArray ReadObjectFileBytes(const QString& fileName, qint64 maxSize)
 {
     auto cannot = [&fileName](const QString& why) -> EInOutError {
-        return EInOutError(EscapeControls(Format(QStringLiteral("Cannot open file \"%s\". %s"), {fileName, why})));
+        return EInOutError(EscapeControls(TranslateFmt(QStringLiteral("Impossible d'ouvrir le fichier \"%s\". %s"), {fileName, why})));
     };
     const QByteArray path = QFile::encodeName(fileName);
     // Never waiting: opening a pipe nobody writes to would block, and a
@@ -139,10 +141,10 @@ QByteArray ReadObjectFileBytes(const QString& fileName, qint64 maxSize)
     if (::fstat(file.fd, &st) != 0)
         throw cannot(errnoText());
     if (!S_ISREG(st.st_mode))
-        throw cannot(QStringLiteral("It is not a regular file: only a file can be read."));
+        throw cannot(Translate(QStringLiteral("Ce n'est pas un fichier ordinaire : seul un fichier peut être lu.")));
     const qint64 size = qint64(st.st_size);
     if (size > maxSize)
-        throw cannot(Format(QStringLiteral("The file holds %d bytes; an object file holds at most %d."), {size, maxSize}));
+        throw cannot(TranslateFmt(QStringLiteral("Le fichier compte %d octets ; un fichier d'objets en compte au plus %d."), {size, maxSize}));
 
     // The resource header gives the stream's size: one over the bound is
     // refused before the data is read.
@@ -176,7 +178,7 @@ QByteArray ReadObjectFileBytes(const QString& fileName, qint64 maxSize)
     try {
         bytes.resize(qsizetype(size));
     } catch (const std::bad_alloc&) {
-        throw cannot(Format(QStringLiteral("Not enough memory to read its %d bytes."), {size}));
+        throw cannot(TranslateFmt(QStringLiteral("Mémoire insuffisante pour lire ses %d octets."), {size}));
     }
     std::memcpy(bytes.data(), head, size_t(headSize));
     if (scrambled)

@@ -4,6 +4,8 @@
 #include "settings/global.h"
 #include "driver/rootdir.h"
 
+#include <QFileInfo>
+
 namespace mx {
 
 THookSlot<void()> AboutBoxHook;
@@ -48,10 +50,22 @@ void ShowHelpContents()
 void OpenUserManual(const QString& hint)
 {
     const QString file = UserManualFile(DriverRootDir(), hint, AppGlobal() ? AppGlobal()->LangCode() : QStringLiteral("Fr"));
-    if (!RunDocumentHook)
-        return;
-    if (RunDocumentHook(file, ManualDownloadPattern()).isEmpty() && AppGlobal())
-        AppGlobal()->ShowPdfReaderMissing();
+    // A manual that is not where it should be is looked for by the user
+    // (or its download page offered).
+    QString path = file;
+    if (!QFileInfo::exists(file)) {
+        path = RunDocumentHook ? RunDocumentHook(file, ManualDownloadPattern()) : QString();
+        if (path.isEmpty()) {
+            UserService().MessageDlg(TranslateFmt(QStringLiteral("Le manuel de l'utilisateur est introuvable : %s"), {file}),
+                TMsgDlgType::mtWarning, mbOK);
+            return;
+        }
+    }
+    // The desktop's viewer shows it; a desktop with none says so.
+    if (!UserService().ShellOpen(path))
+        UserService().MessageDlg(
+            TranslateFmt(QStringLiteral("Aucun programme n'est installé pour afficher le document %s."), {path}),
+            TMsgDlgType::mtWarning, mbOK);
 }
 
 bool OpenAddress(const QString& address)

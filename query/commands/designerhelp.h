@@ -13,9 +13,9 @@ namespace mx {
 // The about box; the general options dialog.
 extern THookSlot<void()> AboutBoxHook;
 extern THookSlot<void()> OptionsDialogHook;
-// Opens a document, asking for it (or offering its download page, the
-// pattern's "%s" being the file's name) when it is missing; the path of the
-// document opened, empty when none could be.
+// Finds a missing document, asking the user for it (or offering its
+// download page, the pattern's "%s" being the file's name); the path found,
+// empty when none was. The document is not opened.
 extern THookSlot<QString(const QString& fileName, const QString& downloadPattern)> RunDocumentHook;
 
 // The maker's addresses: the support mail and the web pages.
@@ -31,9 +31,10 @@ QString ManualDownloadPattern();
 QString UserManualFile(const QString& rootDir, const QString& hint, const QString& langCode);
 
 // The help menu's commands. Help goes through the program's help file
-// (context 0: the contents); the manual through the document runner, and
-// when nothing opened it, the message about the PDF reader; an address
-// through the desktop's program for it.
+// (context 0: the contents); the manual (written by the build beside the
+// programs) opens in the desktop's viewer, found through the document
+// runner when it is missing, and a missing file or viewer is told as such;
+// an address through the desktop's program for it.
 void ShowHelpContents();
 void OpenUserManual(const QString& hint);
 bool OpenAddress(const QString& address);

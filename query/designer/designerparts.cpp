@@ -1,6 +1,7 @@
 // The parts of the designer window: panels, splitters, tool bar, menus.
 
 #include "querydesigner.h"
+#include "toolpictures.h"
 
 #include "core/translate.h"
 
@@ -58,20 +59,19 @@ ui::TMxSplitter* splitter(QWidget* parent, ui::TDockLayout* layout, const char* 
 struct TButtonText {
     const char* caption; // the button's own text, before translation
     const char* hint;    // "short|*long"
-    QStyle::StandardPixmap icon;
 };
 
-// In kToolButtons order.
+// In kToolButtons order; their pictures come from toolpictures.h.
 const TButtonText kButtonTexts[kToolButtonCount] = {
-    {"Nouvelle", "Nouvelle requête|*Nouvelle", QStyle::SP_FileIcon},
-    {"Ouvrir", "Ouvrir une requête|*Ouvrir", QStyle::SP_DialogOpenButton},
-    {"Exécuter", "Exécuter l'étape|*Exécuter", QStyle::SP_MediaPlay},
-    {"Param.", "Paramètres de la requête|*Param.", QStyle::SP_FileDialogDetailedView},
-    {"Filtre", "Filtre de l'étape|*Filtre", QStyle::SP_FileDialogContentsView},
-    {"Calc.", "Nouveau champ calculé|*Calc.", QStyle::SP_FileDialogInfoView},
-    {"Tri", "Ordre de tri|*Tri", QStyle::SP_ArrowDown},
-    {"Résultats", "Destinations des résultats|*Résultats", QStyle::SP_DialogSaveButton},
-    {"A propos", "A propos de Morvelin|*A propos", QStyle::SP_MessageBoxInformation},
+    {"Nouvelle", "Nouvelle requête|*Nouvelle"},
+    {"Ouvrir", "Ouvrir une requête|*Ouvrir"},
+    {"Exécuter", "Exécuter l'étape|*Exécuter"},
+    {"Param.", "Paramètres de la requête|*Param."},
+    {"Filtre", "Filtre de l'étape|*Filtre"},
+    {"Calc.", "Nouveau champ calculé|*Calc."},
+    {"Tri", "Ordre de tri|*Tri"},
+    {"Résultats", "Destinations des résultats|*Résultats"},
+    {"A propos", "A propos de Morvelin|*A propos"},
 };
 
 } // namespace
@@ -96,7 +96,7 @@ void TfmQueryDesigner::buildPanels()
     cbPrintAuto = named<QCheckBox>(nrpaQueryProp, "cbPrintAuto");
     cbPrintAuto->setText(Translate(QStringLiteral("Impression &automatique")));
     cbDumpTables = named<QCheckBox>(nrpaQueryProp, "cbDumpTables");
-    cbDumpTables->setText(Translate(QStringLiteral("Générer table &réponses")));
+    cbDumpTables->setText(Translate(QStringLiteral("Générer table ré&ponses")));
     laQryInfos = label(nrpaQueryProp, "laQryInfos", "Informations :");
     moQryInfos = named<QPlainTextEdit>(nrpaQueryProp, "moQryInfos");
     laViewPrefix = label(nrpaQueryProp, "laViewPrefix", "Préfixe stockage serveur :");
@@ -154,7 +154,7 @@ void TfmQueryDesigner::buildToolBar()
     for (int i = 0; i < kToolButtonCount; ++i) {
         auto* b = named<QToolButton>(nrpaBoard, kToolButtons[i]);
         b->setAutoRaise(true);
-        b->setIcon(style()->standardIcon(kButtonTexts[i].icon));
+        b->setIcon(ToolButtonIcon(i));
         const QString hint = Translate(kButtonTexts[i].hint);
         b->setToolTip(ToolButtonToolTip(hint));
         b->setStatusTip(ToolButtonToolTip(hint));
@@ -228,11 +228,14 @@ void TfmQueryDesigner::layoutQueryProp()
 
 void TfmQueryDesigner::applySqlMarquee()
 {
-    // At the first marquee the pane is one line: no bars, no wrapping.
-    const bool line = splSQL->MarqueeIndex() <= 0;
-    moSQL->setLineWrapMode(line ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
-    moSQL->setVerticalScrollBarPolicy(line ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
-    moSQL->setHorizontalScrollBarPolicy(line ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    // The whole statement is always reachable: it wraps at the pane's width
+    // and scrolls down at every height, the one-line marquee included (the
+    // wheel and the keys scroll it there too).
+    moSQL->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    moSQL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    moSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    moSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    moSQL->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 namespace {
@@ -275,7 +278,7 @@ void TfmQueryDesigner::buildMenus()
     entries(file, {{"miOpenQuery", "&Ouvrir...", "Ctrl+O"}});
     miFavorites = menu(file, "miFavorites", "Fa&voris");
     entries(file, {{nullptr, nullptr, nullptr}, {"miSaveQuery", "&Enregistrer", "Ctrl+S"},
-                      {"miSaveQueryAs", "&Enregistrer sous...", nullptr}, {"miCloseQuery", "&Fermer", "Ctrl+W"},
+                      {"miSaveQueryAs", "Enregistrer &sous...", nullptr}, {"miCloseQuery", "&Fermer", "Ctrl+W"},
                       {nullptr, nullptr, nullptr}, {"miExit", "&Quitter", "Alt+F4"}});
     QMenu* edit = menu(mm, "miEdit", "&Edition");
     entries(edit, {{"miFieldDelete", "S&upprimer le champ", nullptr}});
@@ -290,12 +293,12 @@ void TfmQueryDesigner::buildMenus()
     entries(options, {{"miGeneralOptions", "&Options générales...", nullptr},
                          {"miShowHint", "Afficher les bulles d'&aide", nullptr},
                          {"miSmallIcons", "Afficher de petites &icônes", nullptr}});
-    QMenu* windows = menu(mm, "mliWindows", "&Fenêtres");
+    QMenu* windows = menu(mm, "mliWindows", "Fe&nêtres");
     entries(windows, {{"miNextWindow", "&Suivante", nullptr}, {"miPreviousWindow", "&Précédente", nullptr}});
     windows->menuAction()->setVisible(false);
     QMenu* help = menu(mm, "miHelp", "&?");
-    entries(help, {{"miMainHelp", "&Contents...", nullptr}, {"Aide1", "&Aide", "F1"}, {"miTips", "&Astuces...", nullptr},
-                      {"miUserManual", "&User Manual", nullptr}, {nullptr, nullptr, nullptr},
+    entries(help, {{"miMainHelp", "&Contents...", nullptr}, {"Aide1", "&Aide", "F1"}, {"miTips", "As&tuces...", nullptr},
+                      {"miUserManual", "User Ma&nual", nullptr}, {nullptr, nullptr, nullptr},
                       {"Assistanceutilisateur1", "Assistance &utilisateur", nullptr},
                       {"miJumptoBrenwick", "Brenwick &Home Page", nullptr},
                       {"miJumptoMV", "&Morvelin Home Page", nullptr},

@@ -12,6 +12,7 @@
 #include "query/querystep.h"
 #include "settings/dlllang.h"
 #include "settings/global.h"
+#include "settings/sessionlanguage.h"
 #include "settings/mru.h"
 #include "settings/startparams.h"
 #include "tools/installation.h"
@@ -454,8 +455,7 @@ void TfmQueryDesigner::prepareTips()
     m_tips->setObjectName(QStringLiteral("Tips"));
     m_tips->IniFileName = GetIniFileName();
     m_tips->Title = TranslateFmt(QStringLiteral("Bienvenue dans le concepteur de requêtes !"), {kAppTitle});
-    const QString language = AppGlobal()->Lang() ? AppGlobal()->Lang()->Language() : QString();
-    m_tips->SectionName = QStringLiteral("Tips.designer.") + (language.isEmpty() ? QStringLiteral("English") : language);
+    m_tips->SectionName = TipsSectionName(*AppGlobal(), QStringLiteral("designer"));
     m_tips->Options = ui::TBrnTips::toCanChangeAutoPopup;
     m_tips->Loaded();
 }

@@ -114,10 +114,10 @@ void TfmParamProp::buildControlGroup()
         cobCaptionAlign->addItem(Translate(a));
     btFont = ui::NamedButton(group, "btFont", "&Police...");
     btPicture = ui::NamedButton(group, "btPicture", "&Image...");
-    form->addRow(Translate("&Paramètre :"), cobParamName);
+    form->addRow(Translate("Pa&ramètre :"), cobParamName);
     form->addRow(Translate("T&ype de saisie :"), cobParamType);
     form->addRow(Translate("&Légende :"), edCaption);
-    form->addRow(Translate("&Alignement :"), cobCaptionAlign);
+    form->addRow(Translate("Ali&gnement :"), cobCaptionAlign);
     auto* pickers = new QHBoxLayout;
     pickers->addWidget(btFont);
     pickers->addWidget(btPicture);
@@ -168,13 +168,13 @@ void TfmParamProp::buildValuePages()
     nrpaValues = ui::Named(new QWidget(list), "nrpaValues");
     auto* column = new QVBoxLayout(nrpaValues);
     column->setContentsMargins(0, 0, 0, 0);
-    btAdd = ui::NamedButton(nrpaValues, "btAdd", "&Ajouter");
+    btAdd = ui::NamedButton(nrpaValues, "btAdd", "A&jouter");
     btUpdate = ui::NamedButton(nrpaValues, "btUpdate", "&Modifier");
     btSort = ui::NamedButton(nrpaValues, "btSort", "&Trier");
     btDelete = ui::NamedButton(nrpaValues, "btDelete", "&Effacer");
     btEmpty = ui::NamedButton(nrpaValues, "btEmpty", "&Vider");
-    btUp = ui::NamedButton(nrpaValues, "btUp", "&Vers le haut");
-    btDown = ui::NamedButton(nrpaValues, "btDown", "&Vert le bas");
+    btUp = ui::NamedButton(nrpaValues, "btUp", "Vers le &haut");
+    btDown = ui::NamedButton(nrpaValues, "btDown", "Vert le &bas");
     btUp->setProperty("Tag", -1);
     btDown->setProperty("Tag", 1);
     for (QPushButton* b : {btAdd, btUpdate, btSort, btDelete, btEmpty, btUp, btDown})
@@ -186,7 +186,12 @@ void TfmParamProp::buildValuePages()
     modes->addStretch();
     grid->addLayout(modes, 0, 0, 1, 2);
     grid->addWidget(cobValue, 1, 0);
-    grid->addWidget(new QLabel(Translate("V&aleurs :"), list), 2, 0);
+    // The label leads to the list, so its "&" marks a mnemonic, not a
+    // character shown.
+    auto* laValues = new QLabel(Translate("Valeur&s :"), list);
+    laValues->setObjectName(QStringLiteral("laValues"));
+    laValues->setBuddy(lbValues);
+    grid->addWidget(laValues, 2, 0);
     grid->addWidget(lbValues, 3, 0);
     grid->addWidget(nrpaValues, 1, 1, 3, 1);
     grid->addWidget(cbPreview, 4, 0);

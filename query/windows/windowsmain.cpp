@@ -48,7 +48,7 @@ extern "C" __attribute__((visibility("default"))) int MorvelinQueryWindowsMain(i
         mx::AboutBoxHook.set(mx::ui::ShowAboutBox);
         mx::OptionsDialogHook.set([] { mx::ui::ShowOptions(QApplication::activeWindow()); });
         mx::RunDocumentHook.set([](const QString& fileName, const QString& downloadPattern) {
-            return mx::ui::RunDocument(fileName, downloadPattern);
+            return mx::ui::RunDocument(fileName, downloadPattern, /*noRun=*/true);
         });
         status = mx::StartQueryProgram();
         // The settings object saves the recent files and the settings,

@@ -1,6 +1,6 @@
-// The designer window over the sample's sales query after a run: the rows
-// in the grid and the SQL under them, with small and with large buttons;
-// the empty window; a query of two steps with its second step shown.
+// The designer window: empty, over the sample's sales query after a run
+// (the rows in the grid and the SQL under them, with small and with large
+// buttons), and over a query of two steps with the second one shown.
 
 #include "shots.h"
 
@@ -17,6 +17,23 @@ namespace mx::shots {
 void ShootDesigner(TShots& shots)
 {
     DesignerCount().Quit = [] {};
+    {
+        QPointer<TfmQueryDesigner> empty = TfmQueryDesigner::CreateFromFile(QString());
+        shots.Save(empty, QStringLiteral("fmQueryDesigner-empty"), 1000, 700);
+        delete empty.data();
+    }
+    {
+        QPointer<TfmQueryDesigner> steps = TfmQueryDesigner::CreateFromFile(shots.Sample(QStringLiteral("CLIENTS_FIDELES.MQR")));
+        if (steps && steps->GetQuery() && steps->plbSteps->count() > 1) {
+            // The second step, chosen in the steps list as a user would.
+            steps->plbSteps->setCurrentRow(1);
+            steps->plbSteps->setFocus();
+            shots.Save(steps, QStringLiteral("fmQueryDesigner-step2"), 1000, 700);
+        } else {
+            shots.Fail(QStringLiteral("fmQueryDesigner-step2"), QStringLiteral("the sample query of several steps did not load"));
+        }
+        delete steps.data();
+    }
     QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateFromFile(shots.Sample(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
     if (!w->GetQuery()) {
         shots.Fail(QStringLiteral("fmQueryDesigner"), QStringLiteral("the sample query did not load"));

@@ -1,5 +1,6 @@
 // The shared dialogs: splash, login, prompt, document runner, about box,
-// help window and the open dialog with its recent files.
+// help window, the open dialog with its recent files (and one of them
+// chosen), the report's save dialog and the main message boxes.
 
 #include "shots.h"
 
@@ -14,15 +15,21 @@
 #include "helpsystem.h"
 #include "historydialog.h"
 
+#include "core/systemerror.h"
 #include "settings/global.h"
+#include "ui/errorwindow/uiservice.h"
+
+#include <platform/report/reportsave.h>
 #include "settings/mru.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPixmap>
 
+#include <cerrno>
 #include <memory>
 
 namespace mx::shots {
@@ -80,11 +87,53 @@ void ShootDialogs(TShots& shots)
         r.helpContext = 2;
         std::unique_ptr<QFileDialog> dlg(ui::CreateHistoryOpenDialog(r));
         shots.Save(dlg.get(), QStringLiteral("dlgFile-query"), 760, 480);
-        // A recent query chosen: its name in the name box.
-        if (auto* recent = dlg->findChild<QComboBox*>(QStringLiteral("cobHistory")); recent && recent->count() > 0) {
-            recent->setCurrentIndex(0);
-            emit recent->activated(0);
+        // A recent file chosen in the list under the name box.
+        if (auto* history = dlg->findChild<QComboBox*>(QStringLiteral("cobHistory")); history && history->count() > 0) {
+            history->setCurrentIndex(0);
+            emit history->activated(0);
+            QCoreApplication::processEvents();
             shots.Save(dlg.get(), QStringLiteral("dlgFile-query-recent"), 760, 480);
+        } else {
+            shots.Fail(QStringLiteral("dlgFile-query-recent"), QStringLiteral("no recent file to choose"));
+        }
+    }
+    {
+        // The preview's export: the report saved as one of its types.
+        ui::TFileRequest r;
+        r.caption = Translate(QStringLiteral("Enregistrer le rapport"));
+        r.directory = shots.SampleDir();
+        r.fileName = QStringLiteral("VENTES_PAR_PRODUIT");
+        r.filters = rpt::SaveFileFilters();
+        r.defaultSuffix = QStringLiteral("PDF");
+        std::unique_ptr<QFileDialog> dlg(ui::CreateHistoryOpenDialog(r));
+        dlg->setAcceptMode(QFileDialog::AcceptSave);
+        dlg->setFileMode(QFileDialog::AnyFile);
+        shots.Save(dlg.get(), QStringLiteral("dlgFile-export"), 760, 480);
+    }
+    {
+        // The main questions and messages, as MessageDlg shows them.
+        const struct {
+            const char* name;
+            QString text;
+            TMsgDlgType type;
+            int buttons;
+        } boxes[] = {
+            {"msg-save", Translate(QStringLiteral("Voulez-vous sauvegarder la requête ?")) + QStringLiteral("\nVentes par produit"),
+                TMsgDlgType::mtWarning, mbYes | mbNo | mbCancel},
+            {"msg-load-error",
+                TranslateFmt(QStringLiteral("Impossible de charger le modèle %s:"), {QStringLiteral("EXEMPLE.MDD")}) + u'\n'
+                    + TranslateFmt(QStringLiteral("Impossible d'ouvrir le fichier \"%s\". %s"),
+                        {QStringLiteral("/srv/modeles/EXEMPLE.MDD"), ErrnoReason(ENOENT)}),
+                TMsgDlgType::mtError, mbOK},
+            {"msg-param-check",
+                TranslateFmt(QStringLiteral("Vous utilisez le paramètre '%s' dans votre fiche de requête."), {QStringLiteral("Début")})
+                    + u'\n' + Translate(QStringLiteral("Ce paramètre n'existe plus ou a été renommé.")) + u'\n'
+                    + Translate(QStringLiteral("Voulez-vous réassigner un autre paramètre ?")),
+                TMsgDlgType::mtWarning, mbYes | mbNo | mbCancel},
+        };
+        for (const auto& b : boxes) {
+            const std::unique_ptr<QMessageBox> box = ui::CreateMessageBox(b.text, b.type, b.buttons, nullptr);
+            shots.Save(box.get(), QString::fromLatin1(b.name));
         }
     }
 }

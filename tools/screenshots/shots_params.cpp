@@ -39,6 +39,13 @@ void ShootParams(TShots& shots)
 
         TfmParamProp prop(builder.Shapes().value(0), query->DataModel());
         shots.Save(&prop, QStringLiteral("fmParamProp"));
+        // Each page of values: one value (an edit), a list (a list box),
+        // none (a check box).
+        for (const auto& [kind, name] : {std::pair{ckEdit, "fmParamProp-edit"}, std::pair{ckListBox, "fmParamProp-list"},
+                 std::pair{ckCheck, "fmParamProp-check"}}) {
+            prop.cobParamType->setCurrentIndex(int(kind) - 1);
+            shots.Save(&prop, QString::fromLatin1(name));
+        }
         builder.Params = nullptr;
     }
     {

@@ -1,13 +1,16 @@
 #include "splash.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
-#include <QThread>
+#include <QTimer>
+#include <QWindow>
 
 namespace mx::ui {
 
@@ -38,6 +41,7 @@ TfmSplash::TfmSplash(const QPixmap& picture, const QString& moduleTitle)
 
 void TfmSplash::paintEvent(QPaintEvent* e)
 {
+    ++m_paints;
     QWidget::paintEvent(e);
     QPainter p(this);
     p.setPen(Qt::black);
@@ -63,14 +67,32 @@ QSize ShowSplash(const QString& rootDir, const QString& langCode, const QString&
         return {};
     TfmSplash splash(QPixmap::fromImage(picture), moduleTitle);
     splash.show();
-    splash.repaint();
-    // Without one pass of the event loop nothing is mapped.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // A window is painted only once the window system has mapped it, which
+    // a window manager may take a while to do: the events are let through
+    // until the logo has been drawn (a second at most), so the wait below
+    // never holds a black rectangle.
+    QElapsedTimer mapping;
+    mapping.start();
+    while (mapping.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        const QWindow* window = splash.windowHandle();
+        if (window && window->isExposed()) {
+            if (splash.PaintCount() == 0)
+                splash.repaint();
+            if (splash.PaintCount() > 0)
+                break;
+        }
+    }
     const QSize shown = splash.size();
-    if (SplashDelay)
+    if (SplashDelay) {
         SplashDelay(3000);
-    else
-        QThread::msleep(3000);
+    } else {
+        // The wait lets the window repaint when it is uncovered; clicks
+        // and keys wait for the windows that follow.
+        QEventLoop wait;
+        QTimer::singleShot(3000, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     return shown;
 }
 

@@ -19,20 +19,26 @@ public:
     explicit TfmSplash(const QPixmap& picture, const QString& moduleTitle);
     QLabel* im;
     QLabel* laModule;
+    // How many times the window was painted.
+    int PaintCount() const { return m_paints; }
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+
+private:
+    int m_paints = 0;
 };
 
 // "<root>LOGO<lang>.BMP"; empty when the root folder is empty.
 QString LogoFileName(const QString& rootDir, const QString& langCode);
 
-// The wait after the splash is shown, in ms; by default the calling thread
-// sleeps. Tests replace it.
+// The wait after the splash is painted, in ms; by default an event loop
+// that repaints the window and holds user input back. Tests replace it.
 extern THookSlot<void(int ms)> SplashDelay;
 
 // Shows the splash of the installation's logo (nothing when there is no
-// picture), waits through SplashDelay(3000), and closes it. Returns the
+// picture), lets it be painted, waits through SplashDelay(3000), and
+// closes it. Returns the
 // window's size when it was shown.
 QSize ShowSplash(const QString& rootDir, const QString& langCode, const QString& moduleTitle);
 

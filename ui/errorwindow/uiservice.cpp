@@ -10,6 +10,7 @@
 #include "errors/errorhandler.h"
 #include "settings/global.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -57,17 +58,19 @@ struct ButtonMap {
     int ours;
     QMessageBox::StandardButton theirs;
     int result;
+    const char* text; // the program's own caption, translated
 };
 
+// Mnemonics unique within a box ("&Oui", "&Non", "&Tous").
 const ButtonMap kButtons[] = {
-    {mbYes, QMessageBox::Yes, mrYes},
-    {mbNo, QMessageBox::No, mrNo},
-    {mbOK, QMessageBox::Ok, mrOk},
-    {mbCancel, QMessageBox::Cancel, mrCancel},
-    {mbAbort, QMessageBox::Abort, mrAbort},
-    {mbRetry, QMessageBox::Retry, mrRetry},
-    {mbIgnore, QMessageBox::Ignore, mrIgnore},
-    {mbAll, QMessageBox::YesToAll, mrAll},
+    {mbYes, QMessageBox::Yes, mrYes, "&Oui"},
+    {mbNo, QMessageBox::No, mrNo, "&Non"},
+    {mbOK, QMessageBox::Ok, mrOk, "OK"},
+    {mbCancel, QMessageBox::Cancel, mrCancel, "Annuler"},
+    {mbAbort, QMessageBox::Abort, mrAbort, "&Abandonner"},
+    {mbRetry, QMessageBox::Retry, mrRetry, "&Réessayer"},
+    {mbIgnore, QMessageBox::Ignore, mrIgnore, "&Ignorer"},
+    {mbAll, QMessageBox::YesToAll, mrAll, "&Tous"},
 };
 
 QString captionOf(TMsgDlgType t)
@@ -110,28 +113,47 @@ TWidgetUserService& service()
 
 } // namespace
 
-int TWidgetUserService::MessageDlg(const QString& text, TMsgDlgType type, int buttons)
+std::unique_ptr<QMessageBox> CreateMessageBox(const QString& text, TMsgDlgType type, int buttons, QWidget* parent)
 {
-    if (!guiAvailable())
-        return TUserService::MessageDlg(text, type, buttons);
-    if (type == TMsgDlgType::mtError || type == TMsgDlgType::mtWarning)
-        countFailure();
     QString caption;
     try {
         caption = captionOf(type);
     } catch (...) {
         caption = QCoreApplication::applicationName();
     }
-    QMessageBox box(iconOf(type), caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+    auto box = std::make_unique<QMessageBox>(iconOf(type), caption, text, QMessageBox::NoButton, parent);
+    box->setObjectName(QStringLiteral("dlgMessage"));
     QMessageBox::StandardButtons std;
     for (const ButtonMap& b : kButtons)
         if (buttons & b.ours)
             std |= b.theirs;
     if (!std)
         std = QMessageBox::Ok;
-    box.setStandardButtons(std);
+    box->setStandardButtons(std);
+    // The program's words for its answers, in the session's language.
+    for (const ButtonMap& b : kButtons) {
+        if (QAbstractButton* button = box->button(b.theirs)) {
+            QString caption;
+            try {
+                caption = Translate(b.text);
+            } catch (...) {
+                caption = QString::fromUtf8(b.text);
+            }
+            button->setText(caption);
+        }
+    }
+    return box;
+}
+
+int TWidgetUserService::MessageDlg(const QString& text, TMsgDlgType type, int buttons)
+{
+    if (!guiAvailable())
+        return TUserService::MessageDlg(text, type, buttons);
+    if (type == TMsgDlgType::mtError || type == TMsgDlgType::mtWarning)
+        countFailure();
+    const std::unique_ptr<QMessageBox> box = CreateMessageBox(text, type, buttons, QApplication::activeWindow());
     const TModalScope held;
-    const auto chosen = QMessageBox::StandardButton(box.exec());
+    const auto chosen = QMessageBox::StandardButton(box->exec());
     for (const ButtonMap& b : kButtons)
         if (b.theirs == chosen)
             return b.result;

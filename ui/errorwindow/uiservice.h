@@ -7,7 +7,11 @@
 
 #include "dialogservice.h"
 
+#include <memory>
+
 class QApplication;
+class QMessageBox;
+class QWidget;
 
 namespace mx::ui {
 
@@ -32,6 +36,11 @@ public:
     bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
     bool OpenUrl(const QUrl& url) override;
 };
+
+// The box MessageDlg shows: the type's caption and icon, the buttons of the
+// mb* set with the program's own captions ("&Oui", "&Non", "Annuler"...)
+// through Translate.
+std::unique_ptr<QMessageBox> CreateMessageBox(const QString& text, TMsgDlgType type, int buttons, QWidget* parent);
 
 // Installs what the user interface provides to the engine: this service
 // and the application setup run by the settings object (hint colour

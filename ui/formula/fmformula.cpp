@@ -11,6 +11,7 @@
 #include "model/sqlfunction.h"
 #include "query/query.h"
 #include "query/querystep.h"
+#include "tools/convert.h"
 #include "tools/hooks.h"
 
 #include "ui/controls/docklayout.h"
@@ -36,6 +37,8 @@
 #include <QPushButton>
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -142,14 +145,17 @@ void TfmFormula::build()
 {
     sbInsert = new QToolButton(this);
     sbInsert->setObjectName(QStringLiteral("sbInsert"));
-    sbInsert->setAutoRaise(true);
+    // Buttons that say what they do, beside their arrows.
     sbInsert->setArrowType(Qt::RightArrow);
+    sbInsert->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    sbInsert->setText(Translate("Ajouter l'élément"));
     sbInsert->setToolTip(Translate("Ajouter l'élément"));
     sbInsert->setStatusTip(sbInsert->toolTip());
     sbDelete = new QToolButton(this);
     sbDelete->setObjectName(QStringLiteral("sbDelete"));
-    sbDelete->setAutoRaise(true);
     sbDelete->setArrowType(Qt::LeftArrow);
+    sbDelete->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    sbDelete->setText(Translate("Retirer l'élément"));
     sbDelete->setToolTip(Translate("Retirer l'élément"));
     sbDelete->setStatusTip(sbDelete->toolTip());
 
@@ -231,6 +237,9 @@ void TfmFormula::build()
     laResult = new QLabel;
     laResult->setObjectName(QStringLiteral("laResult"));
     laResult->setWordWrap(true);
+    // Wide enough for a token of a field name and its entity, in the
+    // font shown.
+    lbFormula->setMinimumWidth(lbFormula->fontMetrics().averageCharWidth() * 26);
     auto* vr = new QVBoxLayout(gbFormula);
     vr->addWidget(lbFormula, 1);
     vr->addWidget(laResult);
@@ -239,6 +248,9 @@ void TfmFormula::build()
     arrows->addStretch();
     arrows->addWidget(sbInsert);
     arrows->addWidget(sbDelete);
+    // Both as wide as the wider caption.
+    for (QToolButton* b : {sbInsert, sbDelete})
+        b->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     arrows->addStretch();
 
     auto* middle = new QHBoxLayout;
@@ -249,9 +261,9 @@ void TfmFormula::build()
     edFormula = new QLineEdit;
     edFormula->setObjectName(QStringLiteral("edFormula"));
     edFormula->setReadOnly(true);
-    btParams = new QPushButton(Translate("&Paramètres..."));
+    btParams = new QPushButton(Translate("Pa&ramètres..."));
     btParams->setObjectName(QStringLiteral("btParams"));
-    btEmpty = new QPushButton(Translate("V&ider"));
+    btEmpty = new QPushButton(Translate("&Vider"));
     btEmpty->setObjectName(QStringLiteral("btEmpty"));
     btOk = new QPushButton(Translate("Ok"));
     btOk->setObjectName(QStringLiteral("btOk"));
@@ -346,6 +358,18 @@ void TfmFormula::FillPalettes()
     laParams->setEnabled(plbParams->count() > 0);
 
     SetupFieldMask(me, QString(m_session.SelectedLetter()), 250);
+    // A mask of digits shows its blanks and separator in an empty field
+    // (", "): a number is typed freely, its digits held to the mask's
+    // (a sign, seven before the separator, six after).
+    if (me->property(kMaskKindProperty).toInt() == int(mkNumber)) {
+        me->setInputMask(QString());
+        const QString separator = QRegularExpression::escape(FormatSettings().DecimalSeparator);
+        me->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[-+]?\\d{0,7}(") + separator + QStringLiteral("\\d{0,6})?")), me));
+    } else if (const QValidator* old = me->validator()) {
+        me->setValidator(nullptr);
+        delete old;
+    }
 }
 
 void TfmFormula::ShowFormula()

@@ -3,6 +3,7 @@
 #include "destination/destinationtype.h"
 #include "global/queryglobal.h"
 #include "settings/global.h"
+#include "settings/sessionlanguage.h"
 #include "settings/mru.h"
 
 #include <platform/core/inifile.h>
@@ -56,7 +57,8 @@ QStringList TOptionSettings::ExcelVersions()
 
 int TOptionSettings::LanguageIndex(const QString& stored)
 {
-    const QString wanted = plainText(stored.trimmed().isEmpty() ? kEnglish : stored);
+    // Nothing stored: the language the session shows.
+    const QString wanted = plainText(stored.trimmed().isEmpty() ? DefaultLanguage() : stored);
     const QStringList entries = LanguageEntries();
     for (int i = 0; i < entries.size(); ++i) {
         if (plainText(entries[i]) == wanted)

@@ -51,8 +51,8 @@ public:
     static QStringList WordVersions();  // "Word 6.0", "Word 7.0/95", "Word 97"
     static QStringList ExcelVersions(); // "Excel 5.0", "Excel 7.0/95", "Excel 97"
     // The entry a stored language names, compared without regard to case
-    // or accents ("Français" is "Francais"); "English" when the value is
-    // empty; -1 when it names none.
+    // or accents ("Français" is "Francais"); the session's default language
+    // ("Francais") when the value is empty; -1 when it names none.
     static int LanguageIndex(const QString& stored);
     // True when the destination types hold one of that name (the Word and
     // Excel pages are shown only then).

@@ -37,8 +37,8 @@ TEST_F(Settings, DefaultsWithoutASettingsFile)
     EXPECT_FALSE(g.GetConfigFlag(cfShowTips));
     EXPECT_FALSE(g.GetConfigFlag(cfShowWelcomeForm));
     EXPECT_EQ(g.GetConfigStr(csDMPath), "");
-    EXPECT_EQ(g.LangCode(), "En");
-    EXPECT_EQ(g.Lang()->Language(), "English");
+    EXPECT_EQ(g.LangCode(), "Fr") << "the language the windows are written in";
+    EXPECT_EQ(g.Lang()->Language(), "Francais");
     EXPECT_EQ(g.IniFileName(), Path("win/MORVELIN.INI"));
     EXPECT_EQ(TGlobal::GetVersionString(), "1.0.17");
     EXPECT_FALSE(QFileInfo::exists(UserIni())) << "reading creates nothing";
@@ -55,8 +55,9 @@ TEST_F(Settings, ValuesFromTheSettingsFile)
     const std::vector<Case> cases = {
         {"[Options]\nMRUsize=2\nShowTips=1\nLang=Français\n", 2, true, "Fr"},
         {"[options]\nmrusize=abc\nshowtips=0\nlang=Deutsch\n", 5, false, "De"},
-        {"[Options]\nMRUsize=-3\nShowTips=yes\nLang=\n", 0, false, "En"}, // empty Lang: the default language
-        {"[Options]\nMRUsize= 7 \nShowTips=2\n", 7, true, "En"},
+        {"[Options]\nMRUsize=-3\nShowTips=yes\nLang=\n", 0, false, "Fr"}, // empty Lang: the default language
+        {"[Options]\nMRUsize= 7 \nShowTips=2\n", 7, true, "Fr"},
+        {"[Options]\nLang=English\n", 5, false, "En"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ini);
@@ -70,6 +71,39 @@ TEST_F(Settings, ValuesFromTheSettingsFile)
         FreeAppGlobal();
         FreeMRUs();
     }
+}
+
+// The language library comes first; what it leaves is taken from the
+// program's own table of the session's language, else the text stays.
+TEST_F(Settings, TheProgramsOwnTableFillsWhatTheLibraryLeaves)
+{
+    const struct {
+        const char* what;
+        bool library;
+        const char* ini;
+        const char* key;
+        const char* shown;
+    } cases[] = {
+        {"an English word of a form, French session", false, "", "General options", "Options générales"},
+        {"a French text, French session", false, "", "Ignorer", "Ignorer"},
+        {"an English word of a form, English session", false, "[Options]\nLang=English\n", "General options", "General options"},
+        {"a question's answer, English session", false, "[Options]\nLang=English\n", "&Oui", "&Yes"},
+        {"the library's own word", true, "[Options]\nLang=English\n", "Ignorer", "Ignore"},
+        {"what the library does not know", true, "[Options]\nLang=English\n", "&Non", "&No"},
+        {"a pattern", false, "", "File not found %s", "Fichier introuvable : %s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(Path("root/MXTR32.so"));
+        if (c.library)
+            InstallLanguageLibrary();
+        WriteUserIni(c.ini);
+        CreateAppGlobal();
+        EXPECT_EQ(Translate(QString::fromUtf8(c.key)), QString::fromUtf8(c.shown));
+        FreeAppGlobal();
+        FreeMRUs();
+    }
+    QFile::remove(Path("root/MXTR32.so"));
 }
 
 TEST_F(Settings, OptionsAreWrittenAtOnceWithTheirKeyNames)

@@ -29,6 +29,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace mx;
 
@@ -490,8 +491,16 @@ TEST_F(CommandsTest, TheHelpMenuOpensTheManualTheContentsAndTheAddresses)
     EXPECT_EQ(UserManualFile(QStringLiteral("/opt/morvelin/"), QStringLiteral("*Morv"), QStringLiteral("Fr")),
         QStringLiteral("/opt/morvelin/MorvFr.pdf"));
 
+    // The manual is made by the build from the help pages, beside the
+    // programs, for each language.
+    for (const char* lang : {"Fr", "En"}) {
+        QFile built(UserManualFile(DriverRootDir(), QStringLiteral("*Morv"), QString::fromLatin1(lang)));
+        ASSERT_TRUE(built.open(QIODevice::ReadOnly)) << built.fileName().toStdString();
+        EXPECT_TRUE(built.read(5) == "%PDF-");
+        EXPECT_GT(built.size(), 4000);
+    }
+
     // Without the dialogs nothing happens.
-    OpenUserManual(QStringLiteral("*Morv"));
     ShowAbout();
     ShowGeneralOptions();
     EXPECT_TRUE(m_service.messages.isEmpty());
@@ -502,15 +511,44 @@ TEST_F(CommandsTest, TheHelpMenuOpensTheManualTheContentsAndTheAddresses)
     TGlobal& global = CreateAppGlobal();
     global.SetHelpFile(QStringLiteral("MORV32"));
     QStringList runs;
+    QString found; // what the user finds for a missing manual
     ScopedHook run(RunDocumentHook, [&](const QString& file, const QString& pattern) {
         runs << file << pattern;
-        return QString(); // nothing could open it
+        return found;
     });
+    // Missing, and not found by the user: said as such.
+    ScopedHook root(RootDirOverride, [this] { return m_dir.path() + u'/'; });
+    const QString manual = DriverRootDir() + QStringLiteral("Morv") + global.LangCode() + QStringLiteral(".pdf");
+    ASSERT_FALSE(QFileInfo::exists(manual));
     OpenUserManual(QStringLiteral("*Morv"));
     ASSERT_EQ(runs.size(), 2);
-    EXPECT_EQ(runs[0], DriverRootDir() + QStringLiteral("Morv") + global.LangCode() + QStringLiteral(".pdf"));
+    EXPECT_EQ(runs[0], manual);
     EXPECT_TRUE(runs[1].contains(QLatin1String("%s")));
-    EXPECT_EQ(m_service.messages, QStringList{TGlobal::PdfReaderMissingText()});
+    EXPECT_EQ(m_service.messages, QStringList{QStringLiteral("Le manuel de l'utilisateur est introuvable : ") + manual});
+    EXPECT_TRUE(m_service.opened.isEmpty());
+    // Found elsewhere: the desktop's viewer opens it; without a viewer that
+    // is what the message says (no word of another platform's reader).
+    found = Path(QStringLiteral("MorvFr.pdf"));
+    m_service.messages.clear();
+    OpenUserManual(QStringLiteral("*Morv"));
+    EXPECT_EQ(m_service.opened, QStringList{found});
+    EXPECT_TRUE(m_service.messages.isEmpty());
+    {
+        struct NoViewer : TRecordingUserService {
+            bool ShellOpen(const QString& target) override
+            {
+                opened << target;
+                return false;
+            }
+        } desktop;
+        ScopedUserService scope(&desktop);
+        OpenUserManual(QStringLiteral("*Morv"));
+        EXPECT_EQ(desktop.opened, QStringList{found});
+        EXPECT_EQ(desktop.messages,
+            QStringList{QStringLiteral("Aucun programme n'est installé pour afficher le document ") + found + u'.'});
+    }
+    m_service.opened.clear();
+    m_service.messages.clear();
 
     ShowHelpContents();
     EXPECT_EQ(m_service.help, QStringList{QStringLiteral("MORV32#0")});

@@ -2,6 +2,7 @@
 // answered as a user would.
 
 #include "paramfixture.h"
+#include "screentexts.h"
 
 #include "params/dialogbuilder.h"
 #include "params/paramdialogs.h"
@@ -15,6 +16,7 @@
 
 #include "scriptedservice.h"
 
+#include <QLabel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -296,6 +298,28 @@ TEST(ControlProperties, ValuesStoredByKind)
         EXPECT_EQ(p.control()->TableId(), c.tableId);
         EXPECT_EQ(p.shape->ParamControl(), p.control());
     }
+}
+
+// Every page of the properties: one letter per mnemonic, and no "&" shown
+// as such (the values' label leads to its list).
+TEST(ControlProperties, EveryPageShowsItsMnemonicsOnce)
+{
+    PropFixture p;
+    p.Edit(nullptr, [&](TfmParamProp* f) {
+        f->show();
+        const int original = f->cobParamType->currentIndex();
+        for (TDlgControlKind kind : {ckLabel, ckEdit, ckListBox, ckCombo, ckCheck, ckRadio}) {
+            SCOPED_TRACE(int(kind));
+            f->cobParamType->setCurrentIndex(int(kind) - 1);
+            EXPECT_TRUE(mxtest::MnemonicClashes(f).isEmpty()) << mxtest::MnemonicClashes(f).join(u'\n').toStdString();
+            EXPECT_TRUE(mxtest::LiteralAmpersands(f).isEmpty()) << mxtest::LiteralAmpersands(f).join(u'\n').toStdString();
+        }
+        f->cobParamType->setCurrentIndex(int(ckListBox) - 1);
+        const auto* values = f->findChild<QLabel*>(QStringLiteral("laValues"));
+        ASSERT_NE(values, nullptr);
+        EXPECT_EQ(values->buddy(), f->lbValues);
+        f->cobParamType->setCurrentIndex(original);
+    });
 }
 
 TEST(ControlProperties, FieldValuesComeFromTheModelAndPreviewTen)

@@ -509,9 +509,9 @@ TEST_F(SocketTest, LoadRefusesWhatIsNotARegularFileWithoutWaiting)
         QString says;
     };
     const Case cases[] = {
-        {fifo, QStringLiteral("regular file")},
-        {QStringLiteral("/dev/zero"), QStringLiteral("regular file")},
-        {big, QStringLiteral("3221225472 bytes")},
+        {fifo, QStringLiteral("fichier ordinaire")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("fichier ordinaire")},
+        {big, QStringLiteral("3221225472 octets")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());

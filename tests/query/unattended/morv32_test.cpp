@@ -315,9 +315,9 @@ TEST_F(Morv32Test, APipeADeviceOrAHugeFileIsRefusedWithoutBeingRead)
         const char* says;
     };
     const Case cases[] = {
-        {fifo, "not a regular file"},
-        {QStringLiteral("/dev/zero"), "not a regular file"},
-        {big, "3221225472 bytes"},
+        {fifo, "pas un fichier ordinaire"},
+        {QStringLiteral("/dev/zero"), "pas un fichier ordinaire"},
+        {big, "3221225472 octets"},
         {half, "The header gives a stream of 3221225472 bytes"},
     };
     for (const Case& c : cases) {

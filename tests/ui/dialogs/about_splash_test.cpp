@@ -28,6 +28,7 @@
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QTextBrowser>
+#include <QWindow>
 
 using namespace mx;
 using namespace mx::ui;
@@ -72,8 +73,12 @@ protected:
         m_delay = std::make_unique<ScopedHook<decltype(SplashDelay)>>(SplashDelay, [this](int ms) {
             m_delays << ms;
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->objectName() == u"fmSplash" && w->isVisible())
+                if (w->objectName() == u"fmSplash" && w->isVisible()) {
                     m_splash = w->geometry();
+                    // The logo is on the screen before the wait begins.
+                    const auto* splash = static_cast<TfmSplash*>(w);
+                    m_paintedBeforeWait = splash->PaintCount() > 0 && w->windowHandle() && w->windowHandle()->isExposed();
+                }
         });
     }
     void TearDown() override
@@ -83,6 +88,7 @@ protected:
     }
     QList<int> m_delays;
     QRect m_splash;
+    bool m_paintedBeforeWait = false;
     std::unique_ptr<ScopedHook<decltype(SplashDelay)>> m_delay;
 };
 
@@ -94,6 +100,7 @@ TEST_F(SplashTest, TheLogoIsShownCentredAtItsSizePlusTheFrameThenWaited)
     const QSize size = ShowSplash(Path(QStringLiteral("root")), QStringLiteral("Fr"), QStringLiteral("Morvelin"));
     EXPECT_EQ(size, logo.size() + QSize(2, 2));
     EXPECT_EQ(m_delays, QList<int>{3000});
+    EXPECT_TRUE(m_paintedBeforeWait);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(m_splash.size(), size);
     EXPECT_EQ(m_splash.topLeft(), QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2));

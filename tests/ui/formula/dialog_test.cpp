@@ -2,6 +2,7 @@
 // typing, Enter, OK and Cancel; and what reaches the query and its SQL.
 
 #include "formulafixture.h"
+#include "screentexts.h"
 #include "uitest.h"
 
 #include "fmformula.h"
@@ -109,6 +110,38 @@ TEST_F(FormulaDialogTest, AFilterTypedAndConfirmed)
     ShopDb db;
     EXPECT_EQ(db.Rows(sql), QStringList{QStringLiteral("50")}) << sql.toStdString();
     EXPECT_TRUE(m_ui.texts(QStringLiteral("message")).isEmpty()) << m_ui.texts(QStringLiteral("message")).join(u'\n').toStdString();
+}
+
+// The element buttons say what they do, a number is typed in a field that
+// shows none of a mask's blanks or separator, and the window's mnemonics
+// are each used once.
+TEST_F(FormulaDialogTest, ElementButtonsNumbersAndMnemonicsAsShown)
+{
+    TMxQueryField* amount = Add(5, QStringLiteral("MONTANT"));
+    amount->SetChecked(true);
+    QStringList seen;
+    mxtest::WhenModal([&](QWidget* w) {
+        TfmFormula* f = Form(w);
+        if (!f)
+            return;
+        for (QToolButton* b : {f->sbInsert, f->sbDelete}) {
+            EXPECT_TRUE(b->isVisible());
+            EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << b->text().toStdString();
+            seen << b->text();
+        }
+        EXPECT_EQ(f->me->displayText(), QString()) << "an empty number shows nothing";
+        EXPECT_TRUE(mxtest::MnemonicClashes(f).isEmpty()) << mxtest::MnemonicClashes(f).join(u'\n').toStdString();
+        EXPECT_TRUE(mxtest::LiteralAmpersands(f).isEmpty()) << mxtest::LiteralAmpersands(f).join(u'\n').toStdString();
+        DoubleClickRow(f->lbOperator, QStringLiteral("="));
+        f->me->setFocus();
+        QTest::keyClicks(f->me, QStringLiteral("12a,5"));
+        EXPECT_EQ(f->me->text(), QStringLiteral("12,5")) << "a letter is no digit";
+        QTest::keyClick(f->me, Qt::Key_Return);
+        seen << f->edFormula->text();
+        QTest::mouseClick(f->btCancel, Qt::LeftButton);
+    });
+    FieldFilterHook(m_query, m_step->Id(), amount);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("Ajouter l'élément"), QStringLiteral("Retirer l'élément"), QStringLiteral("= 12,5 ")}));
 }
 
 // What a user types as a text constant is a value, whatever it holds: the

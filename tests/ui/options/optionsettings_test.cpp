@@ -42,14 +42,14 @@ TEST_F(OptionSettingsTest, ReadTable)
         const char* text;
         int lang, wordLanguage, wordVersion, excelLanguage, excelVersion;
     } cases[] = {
-        {"nothing stored: English and first entries", "", 1, 0, 0, 0, 0},
+        {"nothing stored: the French of the windows and first entries", "", 0, 0, 0, 0, 0},
         {"the stored entry", "[Options]\nLang=Francais\n", 0, 0, 0, 0, 0},
         {"accents and case do not count", "[Options]\nLang=FRANÇAIS\n", 0, 0, 0, 0, 0},
-        {"an empty language is English", "[Options]\nLang=\n", 1, 0, 0, 0, 0},
+        {"an empty language is the French of the windows", "[Options]\nLang=\n", 0, 0, 0, 0, 0},
         {"an unknown language selects the first entry", "[Options]\nLang=Klingon\n", 0, 0, 0, 0, 0},
-        {"stored indexes", "[MSWord]\nLang=1\nVersion=2\n[MSExcel]\nLang=1\nVersion=1\n", 1, 1, 2, 1, 1},
-        {"an index that is no number selects the first entry", "[MSWord]\nLang=x\nVersion=2.5\n", 1, 0, 0, 0, 0},
-        {"an index that names no entry selects the first one", "[MSWord]\nVersion=7\n[MSExcel]\nLang=-1\nVersion=3\n", 1, 0, 0, 0, 0},
+        {"stored indexes", "[MSWord]\nLang=1\nVersion=2\n[MSExcel]\nLang=1\nVersion=1\n", 0, 1, 2, 1, 1},
+        {"an index that is no number selects the first entry", "[MSWord]\nLang=x\nVersion=2.5\n", 0, 0, 0, 0, 0},
+        {"an index that names no entry selects the first one", "[MSWord]\nVersion=7\n[MSExcel]\nLang=-1\nVersion=3\n", 0, 0, 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

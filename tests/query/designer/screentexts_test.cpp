@@ -1,0 +1,102 @@
+// What the designer window shows: one language, mnemonics that no two of
+// its controls share, no "&" drawn as such, tool-bar pictures that mean
+// their commands, and an SQL pane whose whole statement can be reached.
+
+#include "designerfixture.h"
+
+#include "designer/designerlogic.h"
+#include "designer/toolpictures.h"
+#include "screentexts.h"
+#include "settings/global.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextCursor>
+#include <QToolButton>
+
+using namespace mx;
+using mxtest::SampleFile;
+
+namespace {
+
+class DesignerTexts : public mxtest::DesignerTest {};
+
+TEST_F(DesignerTexts, OneLanguageAndUniqueMnemonicsInTheWholeWindow)
+{
+    auto* w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+    mxtest::AddFirstFields(w, 2);
+    w->resize(900, 600);
+    w->show();
+    Settle();
+    ASSERT_EQ(AppGlobal()->LangCode(), QStringLiteral("Fr")) << "a user who chose no language";
+    EXPECT_TRUE(mxtest::MnemonicClashes(w).isEmpty()) << mxtest::MnemonicClashes(w).join(u'\n').toStdString();
+    EXPECT_TRUE(mxtest::LiteralAmpersands(w).isEmpty()) << mxtest::LiteralAmpersands(w).join(u'\n').toStdString();
+    // The words kept in English from the original forms are French here.
+    const struct {
+        const char* action;
+        const char* text;
+    } french[] = {
+        {"miStepDest", "Résu&ltats/Options..."},
+        {"miMainHelp", "S&ommaire..."},
+        {"miUserManual", "Ma&nuel de l'utilisateur"},
+        {"miJumptoMV", "Site de &Morvelin"},
+    };
+    for (const auto& f : french)
+        EXPECT_EQ(w->action(f.action)->text(), QString::fromUtf8(f.text)) << f.action;
+}
+
+TEST_F(DesignerTexts, ToolBarPicturesAreDistinctAndNoneIsAStockPictureOfAnotherCommand)
+{
+    auto* w = TfmQueryDesigner::CreateFromFile(QString());
+    const QImage stock[] = {
+        w->style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(16).toImage(),
+        w->style()->standardIcon(QStyle::SP_FileDialogInfoView).pixmap(16).toImage(),
+        w->style()->standardIcon(QStyle::SP_ArrowDown).pixmap(16).toImage(),
+    };
+    QList<QImage> seen;
+    QStringList themeNames;
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        SCOPED_TRACE(kToolButtons[i]);
+        const QToolButton* b = mxtest::DesignerButton(w, kToolButtons[i]);
+        ASSERT_FALSE(b->icon().isNull());
+        const QImage picture = b->icon().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (const QImage& s : stock)
+            EXPECT_NE(picture, s.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        for (const QImage& other : seen)
+            EXPECT_NE(picture, other);
+        seen << picture;
+        themeNames << QString::fromLatin1(ToolButtonThemeName(i));
+    }
+    themeNames.removeDuplicates();
+    EXPECT_EQ(themeNames.size(), kToolButtonCount);
+}
+
+TEST_F(DesignerTexts, TheWholeStatementIsReachableAtEveryHeightOfTheSqlPane)
+{
+    auto* w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr);
+    mxtest::AddFirstFields(w, 4);
+    w->resize(700, 600);
+    w->show();
+    Settle();
+    ASSERT_TRUE(w->moSQL->toPlainText().contains(u"SELECT"));
+    for (int lines : {1, 3}) {
+        SCOPED_TRACE(lines);
+        w->moSQL->resize(150, w->moSQL->fontMetrics().lineSpacing() * lines + 2 * w->moSQL->frameWidth() + 4);
+        Settle();
+        EXPECT_EQ(w->moSQL->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        EXPECT_NE(w->moSQL->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        // Wrapped, the statement is taller than the pane: it scrolls.
+        EXPECT_GT(w->moSQL->verticalScrollBar()->maximum(), 0);
+        // Scrolled to its end, the statement's last character is in view.
+        w->moSQL->verticalScrollBar()->setValue(w->moSQL->verticalScrollBar()->maximum());
+        QTextCursor end(w->moSQL->document());
+        end.movePosition(QTextCursor::End);
+        EXPECT_TRUE(w->moSQL->viewport()->rect().contains(w->moSQL->cursorRect(end).center()));
+    }
+}
+
+} // namespace
