@@ -1,0 +1,68 @@
+#pragma once
+// The print preview of the diagram ("Prévisualisation"): every page of the
+// grid at once on a white area with grey page borders, zoom, "page width"
+// fitting, the page grid (1 x 1 to 8 x 8, from the menu or the picker
+// under "Mosaique"), and printing through the print dialog. Printing,
+// preview and PDF share the diagram's page layout.
+
+#include "graphlayout.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QPrinter;
+
+namespace mx::admin {
+
+class TGraph;
+
+// The printer of the diagram, made once per process in landscape.
+QPrinter& DiagramPrinter();
+
+// Prints the diagram on the printer with its page grid. The copies asked
+// for in the print dialog are drawn here, each once: the printer is set to
+// one copy so that it does not multiply them again.
+void PrintDiagram(TGraph& graph, QPrinter& printer, const TGraphPrintInfo& layout);
+
+class TfmPrintPreview : public QDialog {
+public:
+    explicit TfmPrintPreview(TGraph* graph, QWidget* parent = nullptr);
+    ~TfmPrintPreview() override;
+
+    const TGraphPrintInfo& Info() const { return m_info; }
+    // The page grid (then fitted to the page width again).
+    void SetTile(int across, int down);
+    // A page width in pixels, or -1: the visible width shared by the pages
+    // across, shrunk by quarters until every page row fits the height.
+    void SetPageWidth(int width);
+    void ZoomIn();
+    void ZoomOut();
+    // The print dialog, then the print when confirmed.
+    void PrintCommand();
+    // The printer set-up, then the page width fitted again.
+    void PrintSetupCommand();
+    // The page-grid picker under "Mosaique".
+    void OpenTilePicker(bool open);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class TPreviewBox;
+    friend class TPageGridPicker;
+    void applyPicker(int column, int row);
+    void paintPages(QPainter& painter);
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
+    TGraph* m_graph;
+    TGraphPrintInfo m_info;
+    bool m_fitWidth = true;
+};
+
+// Opens the preview over the diagram: mode 0 shows it, 1 runs its print
+// command, 2 its printer set-up.
+void ShowPrintPreview(TGraph* graph, int mode);
+
+} // namespace mx::admin

@@ -1,0 +1,169 @@
+// The link lines of the diagram.
+
+#include "graph.h"
+
+#include "model/link.h"
+#include "model/modeltypes.h"
+
+#include "ui/services/guarded.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace mx::admin {
+
+TGraphLink::TGraphLink(TGraph* graph, TMxLink* link) : m_graph(graph)
+{
+    setZValue(0);
+    ui::Connect(&m_observer, &ui::TItemObserver::changed, this, [this](TMxItem*) { SetLink(Link()); });
+    SetLink(link);
+}
+
+TGraphLink::~TGraphLink()
+{
+    if (m_highlighted)
+        m_graph->SetSelected(nullptr);
+    if (m_graph->m_selectedLink == this)
+        m_graph->m_selectedLink = nullptr;
+    detach();
+    m_graph->forgetLink(this);
+}
+
+void TGraphLink::detach()
+{
+    TGraphTable* master = m_master;
+    TGraphTable* detail = m_detail;
+    if (master) {
+        auto& list = master->m_links;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+    if (detail && detail->m_masterLink == this)
+        detail->m_masterLink = nullptr;
+    m_master = m_detail = nullptr;
+    // the other lines of these panels spread again
+    for (TGraphTable* panel : {master, detail})
+        if (panel) {
+            if (panel->m_masterLink)
+                panel->m_masterLink->UpdatePosition();
+            for (TGraphLink* other : panel->m_links)
+                other->UpdatePosition();
+        }
+}
+
+void TGraphLink::SetLink(TMxLink* link)
+{
+    detach();
+    if (link != m_link.get()) {
+        m_link.reset(link);
+        m_observer.Observe(link);
+    }
+    if (link) {
+        m_master = m_graph->TableById(link->Master());
+        m_detail = m_graph->TableById(link->Detail());
+        if (m_master == m_detail)
+            m_master = m_detail = nullptr;
+    }
+    if (m_master)
+        m_master->m_links.push_back(this);
+    if (m_detail)
+        m_detail->m_masterLink = this;
+    for (TGraphTable* panel : {m_master, m_detail})
+        if (panel) {
+            if (panel->m_masterLink && panel->m_masterLink != this)
+                panel->m_masterLink->UpdatePosition();
+            for (TGraphLink* other : panel->m_links)
+                if (other != this)
+                    other->UpdatePosition();
+        }
+    UpdatePosition();
+}
+
+void TGraphLink::SetHighlighted(bool highlighted)
+{
+    if (highlighted == m_highlighted)
+        return;
+    m_highlighted = highlighted;
+    UpdatePosition();
+}
+
+void TGraphLink::UpdatePosition()
+{
+    QRect rect;
+    if (m_master && m_detail) {
+        const TLinkSides sides = ChooseSides(m_master->LinkEnd(this), m_detail->LinkEnd(this));
+        m_masterSide = sides.master;
+        m_detailSide = sides.detail;
+        const QPoint a = m_master->GetLinkPoint(this, m_masterSide, false);
+        const QPoint d = m_detail->GetLinkPoint(this, m_detailSide, false);
+        const int left = std::min(a.x(), d.x());
+        const int top = std::min(a.y(), d.y());
+        rect = QRect(left - 10, top - 10, std::abs(d.x() - a.x()) + 21, std::abs(d.y() - a.y()) + 21);
+    }
+    if (rect != m_rect) {
+        prepareGeometryChange();
+        m_rect = rect;
+        m_graph->growScene(rect);
+    }
+    setVisible(!m_rect.isEmpty());
+    update();
+}
+
+QRectF TGraphLink::boundingRect() const
+{
+    return m_rect;
+}
+
+void TGraphLink::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    DrawTo(*painter, nullptr);
+}
+
+void TGraphLink::DrawTo(QPainter& p, const TGraphPrintInfo* page) const
+{
+    const TMxLink* link = Link();
+    if (!m_master || !m_detail || !link || m_rect.isEmpty())
+        return;
+    // every point is kept inside the line's own rectangle, then scaled
+    // onto the page when there is one
+    auto at = [this, page](QPoint pt) {
+        pt.setX(std::clamp(pt.x(), m_rect.left(), m_rect.right()));
+        pt.setY(std::clamp(pt.y(), m_rect.top(), m_rect.bottom()));
+        return page ? QPoint(page->MapX(pt.x()), page->MapY(pt.y())) : pt;
+    };
+    p.save();
+    QFont font = p.font();
+    font.setPixelSize(page ? std::max(1, int(std::lround(10 * page->ScaleY))) : 10);
+    p.setFont(font);
+    p.setBrush(Qt::NoBrush);
+    const QColor colour = page || m_highlighted ? QColor(Qt::black) : QColor(128, 128, 128);
+    p.setPen(QPen(colour, 0));
+    const QPoint a0 = m_master->GetLinkPoint(this, m_masterSide, false);
+    const QPoint a1 = m_master->GetLinkPoint(this, m_masterSide, true);
+    const QPoint d1 = m_detail->GetLinkPoint(this, m_detailSide, true);
+    const QPoint d0 = m_detail->GetLinkPoint(this, m_detailSide, false);
+    const QPoint line[4] = {at(a0), at(a1), at(d1), at(d0)};
+    p.drawPolyline(line, 4);
+    const bool many = link->LinkType() == ltOneToMany;
+    for (const QLine& stroke : Chevrons(d0, m_detailSide, many ? 2 : 1))
+        p.drawLine(at(stroke.p1()), at(stroke.p2()));
+    // the labels are placed in display pixels, as on screen
+    QFont screen = font;
+    screen.setPixelSize(10);
+    const QFontMetrics fm(screen);
+    auto label = [&](const QPoint& anchor, const QPoint& other, int side, const QString& text) {
+        const QSize size(fm.horizontalAdvance(text), fm.height());
+        const QPoint tl = at(LabelPosition(anchor, other, side, size));
+        const QPoint br = page ? QPoint(page->MapX(LabelPosition(anchor, other, side, size).x() + size.width()),
+                                     page->MapY(LabelPosition(anchor, other, side, size).y() + size.height()))
+                               : tl + QPoint(size.width(), size.height());
+        p.drawText(QRect(tl, br), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    };
+    label(a0, d0, m_masterSide, QStringLiteral("0,1"));
+    label(d0, a0, m_detailSide, many ? QStringLiteral("0,N") : QStringLiteral("0,1"));
+    p.restore();
+}
+
+} // namespace mx::admin
