@@ -21,6 +21,7 @@
 #include "docklayout.h"
 #include "guarded.h"
 #include "hints.h"
+#include "itemobserver.h"
 #include "nrpanel.h"
 #include "mrumenu.h"
 #include "splitter.h"
@@ -99,6 +100,8 @@ TfmDataModel::TfmDataModel()
     buildMenus();
     connectCommands();
     m_progress = std::make_unique<TGaugeProgress>(gaProgress);
+    m_modelWatch = new ui::TItemObserver(this);
+    ui::Connect(m_modelWatch, &ui::TItemObserver::changed, this, [this] { AtStateChange(); });
     resize(760, 540);
     m_aboutLeft = 0;
     SetLargeIcons(true);
@@ -119,7 +122,11 @@ TfmDataModel::~TfmDataModel()
         child->removeEventFilter(this);
     bindToSettings(false);
     // The diagram lets every panel go, then frees the model.
+    m_modelWatch->Release(false);
     m_graph->SetModel(nullptr);
+    // The view goes with the window's children: the diagram lets it go
+    // first, so that nothing it filters reaches it half destroyed.
+    m_graph->SetDisplay(nullptr);
     DataModelWindows().Decrease();
 }
 
@@ -143,7 +150,10 @@ void TfmDataModel::SetModel(TMxDataModel* model)
             resize(QSize(w, h) + frame);
         }
     }
+    m_modelWatch->Release(false);
     m_graph->SetModel(model);
+    if (model)
+        m_modelWatch->Observe(model);
     AtStateChange();
 }
 

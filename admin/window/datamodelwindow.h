@@ -28,6 +28,7 @@ class TMxTable;
 class TProgressService;
 namespace ui {
 class TBrnTips;
+class TItemObserver;
 class TMxSplitter;
 class TNRPanel;
 }
@@ -129,6 +130,9 @@ private:
 
     QWidget* m_client = nullptr;
     TGraph* m_graph = nullptr; // a child of the window
+    // Any change of the model or of a part of it: the modified mark, the
+    // caption and the commands follow.
+    ui::TItemObserver* m_modelWatch = nullptr;
     std::unique_ptr<TProgressService> m_progress;
     TProgressService* m_formerProgress = nullptr;
     bool m_progressInstalled = false;
