@@ -60,17 +60,22 @@ const TBoardButton kBoard[kBoardButtonCount] = {
 
 QIcon boardIcon(const QStyle* style, const TBoardButton& b)
 {
+    QPixmap picture;
     if (b.picture >= 0) {
-        // The program's own picture, drawn larger without smoothing away
-        // its lines.
-        const QPixmap& p = ui::Picture(ui::TPicture(b.picture));
-        QIcon icon;
-        for (int size : {16, 32, 48})
-            icon.addPixmap(p.scaled(size, size, Qt::KeepAspectRatio, Qt::FastTransformation));
-        return icon;
+        picture = ui::Picture(ui::TPicture(b.picture));
+    } else {
+        const QIcon fallback = style->standardIcon(b.fallback);
+        const QIcon icon = *b.themeIcon ? QIcon::fromTheme(QString::fromLatin1(b.themeIcon), fallback) : fallback;
+        picture = icon.pixmap(QSize(48, 48));
     }
-    const QIcon fallback = style->standardIcon(b.fallback);
-    return *b.themeIcon ? QIcon::fromTheme(QString::fromLatin1(b.themeIcon), fallback) : fallback;
+    // Every picture of the bar at the same size, whatever sizes its source
+    // has, so that the captions under them stand on one line. The program's
+    // own small pictures keep their sharp lines.
+    QIcon out;
+    for (int size : {24, 28, 48})
+        out.addPixmap(picture.scaled(size, size, Qt::KeepAspectRatio,
+            b.picture >= 0 ? Qt::FastTransformation : Qt::SmoothTransformation));
+    return out;
 }
 
 struct TMenuEntry {
