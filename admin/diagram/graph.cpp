@@ -370,6 +370,7 @@ void TGraph::endLinkDrag(const QPoint& at)
     const QString sourceName = source->Table()->FullName();
     const QString targetName = target->Table()->FullName();
     TMxLink* link = nullptr;
+    bool confirmed = false;
     try {
         // a table has one master at most, and links never close a cycle:
         // the join paths assume a forest
@@ -393,7 +394,7 @@ void TGraph::endLinkDrag(const QPoint& at)
             line = AddLink(link);
         else
             line->SetLink(link);
-        const bool confirmed = LinkEditor && LinkEditor(line);
+        confirmed = LinkEditor && LinkEditor(line);
         if (confirmed) {
             link->Change();
             m_model->MarkModified();
@@ -402,7 +403,7 @@ void TGraph::endLinkDrag(const QPoint& at)
         }
     } catch (const std::exception& e) {
         // a link the editor did not confirm is not kept
-        if (link && m_model && m_model->TLinks()->IndexOf(link) >= 0 && !link->FLinks()->Count())
+        if (link && !confirmed && m_model && m_model->TLinks()->IndexOf(link) >= 0)
             TMxItem::Free(link);
         const QString message = e.what() ? QString::fromUtf8(e.what()) : QString();
         UserService().MessageDlg(

@@ -155,9 +155,9 @@ void TGraphLink::DrawTo(QPainter& p, const TGraphPrintInfo* page) const
     const QFontMetrics fm(screen);
     auto label = [&](const QPoint& anchor, const QPoint& other, int side, const QString& text) {
         const QSize size(fm.horizontalAdvance(text), fm.height());
-        const QPoint tl = at(LabelPosition(anchor, other, side, size));
-        const QPoint br = page ? QPoint(page->MapX(LabelPosition(anchor, other, side, size).x() + size.width()),
-                                     page->MapY(LabelPosition(anchor, other, side, size).y() + size.height()))
+        const QPoint corner = LabelPosition(anchor, other, side, size);
+        const QPoint tl = at(corner);
+        const QPoint br = page ? QPoint(page->MapX(corner.x() + size.width()), page->MapY(corner.y() + size.height()))
                                : tl + QPoint(size.width(), size.height());
         p.drawText(QRect(tl, br), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
     };

@@ -44,6 +44,7 @@ void ShootFormula(TShots& shots);
 void ShootDialogs(TShots& shots);
 void ShootParams(TShots& shots);
 void ShootAdmin(TShots& shots);
+void ShootDiagram(TShots& shots);
 void ShootDataModel(TShots& shots);
 
 } // namespace mx::shots
