@@ -19,6 +19,10 @@ fail() {
 [ -x "$bin/morv32" ] || fail "no morv32 in $bin"
 engine=$(ldd "$bin/morv32" | awk '/libmorvelin_engine/ {print $3}')
 [ "$engine" = "$bin/libmorvelin_engine.so" ] || fail "morv32 loads the engine from '$engine', not from $bin"
+# The configuration window's preview files, beside the programs.
+for f in defmodel.mxf DefQuery.mxf; do
+  [ -s "$bin/$f" ] || fail "no $f in $bin"
+done
 
 mkdir -m 700 "$scratch/settings" "$scratch/runtime" "$scratch/elsewhere"
 status=0

@@ -24,6 +24,8 @@
 #include "model/table.h"
 #include "model/user.h"
 
+#include <QSet>
+
 #include <set>
 #include <vector>
 
@@ -436,7 +438,11 @@ void PurgeFields(TMxParamList* params, const TDmFieldList* removed, TStrings* lo
     }
 }
 
-void PurgeFields(TMxDomain* domain, const TDmFieldList* removed, TStrings* log)
+namespace {
+
+// A set's purge; its entries whose full name is in kept stay (another
+// field of the model still bears that name).
+void purgeDomain(TMxDomain* domain, const TDmFieldList* removed, TStrings* log, const QSet<QString>& kept)
 {
     if (!domain || !removed)
         return;
@@ -444,6 +450,8 @@ void PurgeFields(TMxDomain* domain, const TDmFieldList* removed, TStrings* log)
     for (int r = 0; r < removed->Count(); ++r) {
         const TMxField* gone = removed->Items(r);
         const QString key = gone->FullName().toUpper();
+        if (kept.contains(key))
+            continue;
         for (int i = entries->Count() - 1; i >= 0; --i) {
             TMxItem* entry = entries->Items(i);
             if (entry->Name().toUpper() != key)
@@ -458,6 +466,13 @@ void PurgeFields(TMxDomain* domain, const TDmFieldList* removed, TStrings* log)
     TMxQueryFieldList* calculated = domain->CalcFields();
     for (int i = 0; i < calculated->Count(); ++i)
         PurgeFields(calculated->Items(i)->FormulaList(), removed, log);
+}
+
+} // namespace
+
+void PurgeFields(TMxDomain* domain, const TDmFieldList* removed, TStrings* log)
+{
+    purgeDomain(domain, removed, log, {});
 }
 
 void AnalyseTable(TMxDataModel* model, TMxTable* table)
@@ -478,9 +493,15 @@ void AnalyseTable(TMxDataModel* model, TMxTable* table)
         for (int e = 0; e < entities->Count(); ++e)
             purgeEntityFormulas(entities->Items(e), removed.get(), report);
     }
+    // Sets name fields by full name: a name that a field of the model still
+    // bears stays in them.
+    QSet<QString> kept;
+    for (int t = 0; t < tables->Count(); ++t)
+        for (int j = 0; j < tables->Items(t)->Fields()->Count(); ++j)
+            kept.insert(tables->Items(t)->Fields()->Items(j)->FullName().toUpper());
     TMxDomainList* domains = model->Domains();
     for (int i = 0; i < domains->Count(); ++i)
-        PurgeFields(domains->Items(i), removed.get(), report);
+        purgeDomain(domains->Items(i), removed.get(), report, kept);
 }
 
 void AnalyseTables(TMxDataModel* model)
@@ -552,6 +573,12 @@ bool TryLink(TMxDataModel* model, TMxTable* master, TMxTable* detail)
     if (InSubtree(model, detail, master)) {
         report->Add(TranslateFmt(QStringLiteral("-Echec: La table %s est déjà maître de la table %s"),
             {detail->Name(), master->Name()}));
+        return false;
+    }
+    // A link joins the detail by its key: a table without one is told so,
+    // never given a key guessed from its fields.
+    if (KeyFieldCount(detail->Fields()) == 0) {
+        report->Add(TranslateFmt(QStringLiteral("-Echec: La table %s n'a pas de clé"), {detail->Name()}));
         return false;
     }
     TItemPtr<TMxLink> proposed(ProposeLink(master, detail));

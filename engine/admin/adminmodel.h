@@ -110,7 +110,8 @@ void PurgeFields(TMxDomain* domain, const TDmFieldList* removed, TStrings* log);
 
 // Re-reads one table and purges what it lost from the whole model: the
 // entities of every table (their entries of that table, criteria and
-// formulas) and every set. Logged in the model's Report.
+// formulas) and every set (a set's entry stays while another field of the
+// model bears its full name). Logged in the model's Report.
 void AnalyseTable(TMxDataModel* model, TMxTable* table);
 // Every table in order, each database opened first with its item's user
 // and password. The closing lines are written also when a step raises.
@@ -124,8 +125,9 @@ bool HasMaster(const TMxDataModel* model, const TMxTable* table);
 // to detail. Terminates on a model whose links already hold a cycle.
 bool InSubtree(const TMxDataModel* model, const TMxTable* root, const TMxTable* table);
 // One try of master -> detail, logged: refused when the detail has a
-// master or the master lies below the detail (no cycle is ever made);
-// else the proposed link joins TLinks. True when a link was added.
+// master or the master lies below the detail (no cycle is ever made), or
+// has no key field; else the proposed link joins TLinks. True when a link
+// was added.
 bool TryLink(TMxDataModel* model, TMxTable* master, TMxTable* detail);
 // Tries every pair i < j in list order, both ways.
 void AnalyseLinks(TMxDataModel* model);

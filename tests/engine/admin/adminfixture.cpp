@@ -1,4 +1,5 @@
 #include "adminfixture.h"
+#include "samplefiles.h"
 
 #include "bde/bdesession.h"
 #include "core/strings.h"
@@ -24,10 +25,10 @@ AdminTest::AdminTest()
     : m_root(Path(QStringLiteral("root/"))), m_rootHook(RootDirOverride, [this] { return m_root; })
 {
     QDir().mkpath(m_root);
-    const QString bin = qEnvironmentVariable("MORVELIN_BIN") + u'/';
+    const QDir bin(mxtest::BinDir());
     for (const char* name : {"FLDTYPES.MXF", "BDEDRIV.MXF", "BDEDST32.MXF"}) {
         const QString file = QString::fromLatin1(name);
-        EXPECT_TRUE(QFile::copy(bin + file, m_root + file)) << name;
+        EXPECT_TRUE(QFile::copy(bin.filePath(file), m_root + file)) << name;
     }
     SetCommandLineArguments({});
     ResetStartParams();

@@ -222,6 +222,12 @@ protected:
         b = MakeTable(model.get(), 2, QStringLiteral("B"), {{"NUMA", "NUMBER", 1}, {"NUMB", "NUMBER"}});
         c = MakeTable(model.get(), 3, QStringLiteral("C"), {{"NUMB", "NUMBER", 1}});
     }
+    TMxTable* AddTableWithoutKeyPair()
+    {
+        TMxTable* keyed = MakeTable(model.get(), 1, QStringLiteral("A"), {{"NUM", "NUMBER", 1}, {"LIB", "ALPHA"}});
+        MakeTable(model.get(), 2, QStringLiteral("SANSCLE"), {{"NUM", "NUMBER"}, {"LIB", "ALPHA"}});
+        return keyed;
+    }
     QStringList Links() const
     {
         QStringList links;
@@ -262,6 +268,18 @@ TEST_F(AdminLinks, AnalyseLinksTriesEveryPairBothWaysInOrder)
     ASSERT_EQ(model->TLinks()->Count(), 2);
     EXPECT_NE(model->TLinks()->Items(0)->Id(), model->TLinks()->Items(1)->Id());
     EXPECT_EQ(model->TLinks()->Items(1)->FLinks()->Items(0)->Fields()->DetailName(), QStringLiteral("NUMB"));
+}
+
+TEST_F(AdminLinks, ATableWithoutKeyIsReportedNotGuessed)
+{
+    // NUM stands first in both tables, but only A has a key.
+    a = AddTableWithoutKeyPair();
+    AnalyseLinks(model.get());
+    EXPECT_EQ(ReportLines(model.get()),
+        QStringList({QStringLiteral("Début d'analyse des liens."), QString(), QStringLiteral("Lien A -> SANSCLE"),
+            QStringLiteral("-Echec: La table SANSCLE n'a pas de clé"), QString(), QStringLiteral("Lien SANSCLE -> A"),
+            QStringLiteral("-SUCCES"), QString(), QStringLiteral("Analyse des liens terminée.")}));
+    EXPECT_EQ(Links(), QStringList({QStringLiteral("SANSCLE->A")}));
 }
 
 TEST_F(AdminLinks, NoCycleIsProposedAndAnExistingCycleEndsTheWalk)

@@ -3,6 +3,7 @@
 // password and the query prepares to SQL that shows the dialect at work.
 
 #include "adminfixture.h"
+#include "samplefiles.h"
 
 #include "core/itemptr.h"
 #include "core/strings.h"
@@ -21,7 +22,7 @@ using admintest::AdminTest;
 
 class AdminPreview : public AdminTest {
 protected:
-    AdminPreview() : bin(qEnvironmentVariable("MORVELIN_BIN") + u'/')
+    AdminPreview() : bin(mxtest::BinDir() + u'/')
     {
         LoadDefinitionFile(Datasources(), QStringLiteral("BDEDRIV.MXF"));
     }

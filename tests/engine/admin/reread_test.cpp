@@ -279,6 +279,22 @@ TEST_F(AdminReread, AColumnWhoseSpellingChangedIsANewFieldNotASecondOne)
     EXPECT_EQ(set->Variables()->Items(0)->FldName(), QString());
 }
 
+TEST_F(AdminReread, ASetKeepsAFullNameThatAnotherFieldStillBears)
+{
+    // The order's city bears the full name the client's had.
+    TDmField* delivery = new TDmField(commande->Fields());
+    delivery->SetName(QStringLiteral("VILLE_LIVRAISON"));
+    delivery->SetFullName(QStringLiteral("Ville"));
+    Sql(QStringLiteral("ALTER TABLE COMMANDE ADD COLUMN VILLE_LIVRAISON VARCHAR(20)"));
+    Sql(QStringLiteral("ALTER TABLE CLIENT DROP COLUMN VILLE"));
+    AnalyseTable(model.get(), client);
+    EXPECT_EQ(set->Fields()->Count(), 2);
+    EXPECT_FALSE(ReportLines(model.get()).contains(QStringLiteral("Suppression du champ 'Ville' de l'ensemble 'Ventes'")));
+    // What named the client's field precisely went all the same.
+    EXPECT_TRUE(set->Variables()->Items(0)->FldName().isEmpty());
+    EXPECT_EQ(client->Entities()->Items(1)->WFields()->Count(), 1);
+}
+
 TEST_F(AdminReread, ATableTheDriverCannotOpenIsReportedAndTheAnalysisGoesOn)
 {
     TMxTable* lost = MakeTable(model.get(), 9, QStringLiteral("DISPARUE"), {{"X", "NUMBER"}}, m_db);
