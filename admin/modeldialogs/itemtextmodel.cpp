@@ -33,8 +33,10 @@ void SelectRow(QAbstractItemView* view, int row)
 
 int CurrentRow(const QAbstractItemView* view)
 {
+    // The current line, even while a click is still selecting it (the view
+    // tells the new current line before it selects it).
     const QModelIndex i = view->currentIndex();
-    return i.isValid() && view->selectionModel()->isSelected(i) ? i.row() : -1;
+    return i.isValid() ? i.row() : -1;
 }
 
 } // namespace mx::admin
