@@ -41,7 +41,14 @@ inline void Type(QDialog& d, const char* edit, const QString& text)
     auto* e = Child<QLineEdit>(d, edit);
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Backspace);
-    QTest::keyClicks(e, text);
+    // Keys for the ASCII letters; the others are typed as the input method
+    // would give them.
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(e, char(c.unicode()));
+        else
+            e->insert(QString(c));
+    }
 }
 
 inline void Click(QDialog& d, const char* button)
