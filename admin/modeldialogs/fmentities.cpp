@@ -60,7 +60,9 @@ bool AskName(const char* caption, const char* prompt, QString& value)
 QString CriterionLine(const TMxEntityCriteria* criterion)
 {
     QString line = criterion->Name();
-    const QString formula = criterion->Criteria() ? criterion->Criteria()->Line() : QString();
+    // The formula editor ends its text with a blank: it is dropped inside
+    // the parentheses too.
+    const QString formula = criterion->Criteria() ? criterion->Criteria()->Line().trimmed() : QString();
     if (!formula.isEmpty())
         line += QStringLiteral(" (") + formula + QLatin1Char(')');
     while (line.endsWith(QLatin1Char(' ')))

@@ -23,7 +23,7 @@ class TMxTableList;
 namespace mx::admin {
 
 // A criterion as listed: its name, then " (formula)" when the formula has
-// a text; no blank at the end.
+// a text; no blank at the end, nor around the formula.
 QString CriterionLine(const TMxEntityCriteria* criterion);
 
 class TfmSelectEntityFields : public QDialog {
