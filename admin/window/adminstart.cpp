@@ -2,8 +2,7 @@
 
 #include "datamodelwindow.h"
 
-#include "adminhooks.h"
-#include "fmlink.h"
+#include "modeleditors.h"
 
 #include "ui/startup/startup.h"
 
@@ -16,10 +15,7 @@ TAdminProgramParts DefaultAdminProgramParts()
 {
     TAdminProgramParts parts;
     parts.InitApplication = [] { return mx::InitApplication(QStringLiteral("MorvAdm")); };
-    parts.RegisterDialogs = [] {
-        RegisterAdminDialogs();
-        RegisterLinkEditor();
-    };
+    parts.RegisterDialogs = [] { RegisterDataModelEditors(); };
     parts.OpenWindow = [] { new TfmDataModel; };
     parts.Run = [] {
         // The windows end the program, not the last window Qt sees closed:

@@ -253,6 +253,33 @@ TEST_F(DataModelWindow, AModelWithoutUsersOpensWithoutLoginAndEveryCommandActs)
     EXPECT_TRUE(w->Model()->Modified()) << "the rights dialog's Ok";
 }
 
+TEST_F(DataModelWindow, TheToolBarOpensTheModelsDialogsAndCancelLeavesTheModelUnmodified)
+{
+    mx::admin::RegisterDataModelEditors();
+    TfmDataModel* w = WindowOnSample(SampleFile());
+    ASSERT_TRUE(w->Model());
+    const QByteArray before = Bytes(w->Model());
+    for (int i = 0; i < 6; ++i)
+        m_modal.Reject();
+    for (const char* button : {"sbTables", "sbEntities", "sbDatabases", "sbRights", "sbDomains"})
+        QTest::mouseClick(Child<QToolButton>(*w, button), Qt::LeftButton);
+    Trigger(w, "miSysParams");
+    EXPECT_EQ(m_modal.shown, (QStringList{QStringLiteral("fmTableProperties"), QStringLiteral("fmEntities"),
+                                 QStringLiteral("fmDBParams"), QStringLiteral("fmUserList"), QStringLiteral("fmSets"),
+                                 QStringLiteral("fmConfig")}));
+    EXPECT_EQ(m_modal.unexpected, 0);
+    EXPECT_FALSE(w->Model()->Modified());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("VENTES - ") + kTitle);
+    EXPECT_EQ(Bytes(w->Model()), before);
+    mx::admin::EntitiesEditor.clear();
+    mx::admin::SetsEditor.clear();
+    mx::admin::UsersEditor.clear();
+    mx::admin::TableSelector.clear();
+    mx::admin::TablePropertiesEditor.clear();
+    mx::admin::ConfigurationEditor.clear();
+    mx::admin::LinkEditor.clear();
+}
+
 TEST_F(DataModelWindow, TheReportIsShownAndEmptiedByVider)
 {
     TfmDataModel* w = WindowOnSample(SampleFile());
