@@ -300,7 +300,6 @@ bool TfmDataModel::saveTo(const QString& fileName)
 {
     TMxDataModel* model = Model();
     const QString formerName = model->FileName();
-    const bool formerModified = model->Modified();
     try {
         TBusy busy;
         StoreDesignSize();
@@ -311,7 +310,6 @@ bool TfmDataModel::saveTo(const QString& fileName)
     } catch (const std::exception& e) {
         model->SetFileName(formerName);
         model->SetModified(true);
-        (void)formerModified;
         UserService().MessageDlg(TranslateFmt(QStringLiteral("Le modèle %s n'a pas été enregistré :"), {baseName(fileName)})
                 + u'\n' + ExceptionMessage(e),
             TMsgDlgType::mtError, mbOK);

@@ -5,6 +5,7 @@
 
 #include "windowtest.h"
 
+#include "admin/adminhelpers.h"
 #include "admin/adminmodel.h"
 #include "core/strings.h"
 #include "model/database.h"
@@ -13,10 +14,13 @@
 #include "model/table.h"
 #include "model/user.h"
 
+#include "mrumenu.h"
+
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -292,6 +296,57 @@ TEST_F(DataModelWindow, TheReportIsShownAndEmptiedByVider)
     Trigger(w, "miReport");
     EXPECT_EQ(m_modal.shown, (QStringList{QStringLiteral("fmViewStrings"), QStringLiteral("fmViewStrings")}));
     EXPECT_EQ(w->Model()->Report()->Count(), 0);
+}
+
+// The settings object's status panel, the recent models and the pages'
+// addresses follow the window the administrator works in.
+TEST_F(DataModelWindow, TheActiveWindowTakesTheStatusTheRecentModelsAndThePagesInItsLanguage)
+{
+    const QString file = SampleFile();
+    mx::AppGlobal()->History(11)->AddFile(file);
+    TfmDataModel* a = NewWindow();
+    TfmDataModel* b = NewWindow();
+    const QString expected = QStringLiteral("https://www.morvelin.org/%1/").arg(mx::CapitalizeFirst(mx::AppGlobal()->LangCode()));
+    const auto activate = [](QWidget* w) {
+        w->activateWindow();
+        QCoreApplication::processEvents();
+    };
+    const auto recent = [](QWidget* w) {
+        QStringList out;
+        for (QAction* act : w->findChild<QMenu*>(QStringLiteral("miFavorites"))->actions())
+            if (act->property(mx::ui::kMRUEntryProperty).toBool())
+                out << act->text();
+        return out;
+    };
+    for (TfmDataModel* w : {a, b, a}) {
+        activate(w);
+        ASSERT_TRUE(w->isActiveWindow());
+        EXPECT_EQ(mx::AppGlobal()->StatusControl(), w->findChild<QLabel*>(QStringLiteral("paMiddle")));
+        EXPECT_EQ(recent(w).size(), 1);
+        // Formatted from its pattern at each activation, never from the
+        // address it gave before.
+        EXPECT_EQ(w->findChild<QAction*>(QStringLiteral("miJumptoMV"))->statusTip(), expected);
+    }
+    // A model remembered while another window works shows in this one's
+    // menu once it is active again.
+    activate(b);
+    mx::AppGlobal()->History(11)->AddFile(Path(QStringLiteral("AUTRE.MDD")));
+    EXPECT_EQ(recent(b).size(), 2);
+    activate(a);
+    EXPECT_EQ(recent(a).size(), 2);
+    mx::AppGlobal()->History(11)->AddFile(file);
+    // Choosing the entry opens that model in the window, with its login.
+    loginUser = QStringLiteral("Admin");
+    loginPassword = QStringLiteral("secret");
+    QAction* entry = nullptr;
+    for (QAction* act : a->findChild<QMenu*>(QStringLiteral("miFavorites"))->actions())
+        if (act->property(mx::ui::kMRUEntryProperty).toBool() && act->data().toString() == file)
+            entry = act;
+    ASSERT_TRUE(entry);
+    entry->trigger();
+    ASSERT_TRUE(a->Model());
+    EXPECT_EQ(a->Model()->FileName(), file);
+    EXPECT_EQ(logins.size(), 1);
 }
 
 TEST_F(DataModelWindow, TheProgramEndsOnceWhenItsLastWindowCloses)
