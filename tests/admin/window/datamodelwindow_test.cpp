@@ -184,6 +184,71 @@ TEST_F(DataModelWindow, ANewModelOverTheSamplesAliasGetsTablesEntitiesADatabaseA
     mx::admin::TablePropertiesEditor.clear();
 }
 
+// The main road: a new model over the sample's database, a panel moved,
+// saved under a name, and opened again in a second window.
+TEST_F(DataModelWindow, ANewModelSavedAndOpenedAgainInAnotherWindowIsTheSame)
+{
+    mx::admin::RegisterAdminDialogs();
+    TfmDataModel* w = NewWindow();
+    m_modal.Accept([&](QDialog& d) {
+        auto* box = Child<QComboBox>(d, "cobDatabases");
+        box->setCurrentIndex(box->findText(QStringLiteral("MORVELIN")));
+        SelectRows(Child<QListView>(d, "lbDbTables"),
+            {QStringLiteral("CLIENTS"), QStringLiteral("COMMANDES"), QStringLiteral("VILLES")});
+    });
+    ui().messageAnswers = {mx::mrYes};
+    Trigger(w, "miNew");
+    mx::TMxDataModel* m = w->Model();
+    ASSERT_TRUE(m);
+    ASSERT_EQ(m->Tables()->Count(), 3);
+    const int links = m->TLinks()->Count();
+    EXPECT_GE(links, 2) << m->Report()->toStringList().join(u'\n').toStdString();
+    w->Graph()->GetTable(1)->SetBounds(420, 260);
+
+    // The sample's alias has no password: the question, then the name.
+    ui().requests.clear();
+    ui().messageAnswers = {mx::mrYes};
+    ui().fileAnswers = {{Path(QStringLiteral("ventes.txt"))}};
+    Trigger(w, "miSaveAs");
+    EXPECT_EQ(ui().texts(QStringLiteral("message")),
+        QStringList{QStringLiteral("La définition des mots de passe est incomplète.\nSouhaitez-vous enregistrer le modèle de données ?")});
+    const QString file = Path(QStringLiteral("ventes.mdd"));
+    ASSERT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("ventes - ") + kTitle);
+
+    loginUser = QStringLiteral("Admin");
+    loginPassword.clear();
+    TfmDataModel* other = NewWindow();
+    other->OpenModel(file, false);
+    mx::TMxDataModel* back = other->Model();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(other->windowTitle(), QStringLiteral("ventes - ") + kTitle);
+    ASSERT_EQ(back->Tables()->Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const mx::TMxTable* a = m->Tables()->Items(i);
+        const mx::TMxTable* b = back->Tables()->FindById(a->Id());
+        ASSERT_TRUE(b) << a->Name().toStdString();
+        EXPECT_EQ(b->Name(), a->Name());
+        EXPECT_EQ(b->DesignX(), a->DesignX());
+        EXPECT_EQ(b->DesignY(), a->DesignY());
+        EXPECT_EQ(b->Fields()->Count(), a->Fields()->Count());
+        ASSERT_EQ(b->Entities()->Count(), 1);
+        EXPECT_EQ(b->Entities()->Items(0)->Name(), a->Entities()->Items(0)->Name());
+    }
+    EXPECT_EQ(back->Tables()->Items(1)->DesignX(), 420);
+    EXPECT_EQ(back->Tables()->Items(1)->DesignY(), 260);
+    ASSERT_EQ(back->TLinks()->Count(), links);
+    for (int i = 0; i < links; ++i) {
+        EXPECT_EQ(back->TLinks()->Items(i)->Master(), m->TLinks()->Items(i)->Master());
+        EXPECT_EQ(back->TLinks()->Items(i)->Detail(), m->TLinks()->Items(i)->Detail());
+    }
+    EXPECT_EQ(other->Graph()->TableCount(), 3);
+    EXPECT_EQ(other->Graph()->LinkCount(), links);
+    EXPECT_EQ(other->Graph()->FindTable(back->Tables()->Items(1))->Rect().topLeft(), QPoint(420, 260));
+    mx::admin::TableSelector.clear();
+    mx::admin::TablePropertiesEditor.clear();
+}
+
 TEST_F(DataModelWindow, CancellingTheTablePickerLeavesAnEmptyUnnamedModel)
 {
     mx::ScopedHook selector(mx::admin::TableSelector, [](mx::TStrings*, mx::TMxDatabaseItem*) { return false; });
