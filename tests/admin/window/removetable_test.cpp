@@ -17,6 +17,10 @@
 #include "model/queryfield.h"
 #include "model/table.h"
 
+#include "admin/adminmodel.h"
+
+#include <QDialog>
+
 #include <QMenu>
 
 namespace admintest {
@@ -162,6 +166,37 @@ TEST_F(RemoveTable, NoReferenceToTheTableOrItsFieldsOutlivesIt)
     ASSERT_TRUE(sales);
     EXPECT_TRUE(sales->Fields()->FindByName(QStringLiteral("Montant")));
     EXPECT_EQ(sales->Criteria()->Items(0)->FieldName(), QStringLiteral("MONTANT"));
+}
+
+// "Analyse..." re-reads the chosen table from its database: a field the
+// database no longer has leaves the table and the sets that named it.
+TEST_F(RemoveTable, AnalysingATableFromThePopupDropsTheFieldsItsDatabaseLost)
+{
+    TfmDataModel* w = NewWindow();
+    w->OpenModel(QString(), false);
+    mx::TMxDataModel* m = w->Model();
+    ASSERT_TRUE(m);
+    mx::TMxTable* clients = mx::AddTable(m, QStringLiteral("MORVELIN"), QStringLiteral("CLIENTS"));
+    ASSERT_TRUE(clients);
+    auto* old = new mx::TDmField(clients->Fields());
+    old->SetId(clients->Fields()->Count() + 1);
+    old->SetName(QStringLiteral("ANCIEN"));
+    old->SetFullName(QStringLiteral("Ancien"));
+    m->Domains()->Items(0)->Fields()->AddNew()->SetName(QStringLiteral("Ancien"));
+    m->SetModified(false);
+    w->Graph()->Resync();
+    w->Graph()->SetSelected(w->Graph()->FindTable(clients));
+    emit w->findChild<QMenu*>(QStringLiteral("pmTable"))->aboutToShow();
+    m_modal.Reject([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Compte rendu de l'analyse de la table"));
+    });
+    Trigger(w, "miAnalyseTable");
+    EXPECT_EQ(m_modal.shown, QStringList{QStringLiteral("fmViewStrings")});
+    EXPECT_FALSE(clients->Fields()->FindField(QStringLiteral("ANCIEN")));
+    EXPECT_TRUE(clients->Fields()->FindField(QStringLiteral("NOM")));
+    EXPECT_FALSE(m->Domains()->Items(0)->Fields()->FindByName(QStringLiteral("Ancien")));
+    EXPECT_TRUE(m->Modified());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("sans nom* - Morvelin Administration"));
 }
 
 } // namespace
