@@ -169,7 +169,7 @@ void TfmDataModel::SetLargeIcons(bool large)
         QToolButton* b = buttons[i];
         const QString hint = b->property("hint").toString();
         const QString caption = large ? ui::GetLongHint(hint).mid(1) : QString();
-        // The Parts' width, or the caption's when the font asks for more.
+        // The bar's own width, or the caption's when the font asks for more.
         const int width = std::max(size + margin, large ? fm.horizontalAdvance(caption) + 12 : 0);
         b->setText(caption);
         b->setIconSize(QSize(iconSize, iconSize));
