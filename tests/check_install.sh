@@ -19,6 +19,10 @@ fail() {
 [ -x "$bin/morv32" ] || fail "no morv32 in $bin"
 engine=$(ldd "$bin/morv32" | awk '/libmorvelin_engine/ {print $3}')
 [ "$engine" = "$bin/libmorvelin_engine.so" ] || fail "morv32 loads the engine from '$engine', not from $bin"
+# The administration program beside it, on the same engine.
+[ -x "$bin/morva32" ] || fail "no morva32 in $bin"
+engine=$(ldd "$bin/morva32" | awk '/libmorvelin_engine/ {print $3}')
+[ "$engine" = "$bin/libmorvelin_engine.so" ] || fail "morva32 loads the engine from '$engine', not from $bin"
 # The configuration window's preview files, beside the programs.
 for f in defmodel.mxf DefQuery.mxf; do
   [ -s "$bin/$f" ] || fail "no $f in $bin"

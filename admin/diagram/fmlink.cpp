@@ -1,6 +1,7 @@
 #include "fmlink.h"
 
 #include "graph.h"
+#include "linkmodels.h"
 
 #include "admin/adminhelpers.h"
 #include "admin/adminmodel.h"
@@ -24,7 +25,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -35,7 +36,6 @@ namespace {
 
 // The data model window's help page, where links are explained.
 constexpr int kHelpContext = 98;
-constexpr int kTypeRole = Qt::UserRole + 1;
 
 // A field line: its name 2 pixels from the left, its type text from the
 // list's right edge less the width of "XXXX*".
@@ -48,7 +48,7 @@ public:
     {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
-        const QString type = index.data(kTypeRole).toString();
+        const QString type = index.data(TLinkFieldModel::TypeRole).toString();
         opt.text.clear();
         QStyledItemDelegate::paint(painter, opt, index);
         painter->save();
@@ -88,18 +88,21 @@ bool IsKey(const TMxTable* table, const QString& name)
 } // namespace
 
 struct TfmLink::TUi {
+    TLinkFieldModel* masterFields;
+    TLinkFieldModel* detailFields;
+    TLinkPairModel* pairs;
     QGroupBox* gbMaster;
-    QListWidget* lbMaster;
+    QListView* lbMaster;
     QCheckBox* cbLeftOuter;
     QCheckBox* cbLeftDefault;
     QLineEdit* edLeftCaption;
     QGroupBox* gbDetail;
-    QListWidget* lbDetail;
+    QListView* lbDetail;
     QCheckBox* cbRightOuter;
     QCheckBox* cbRightDefault;
     QLineEdit* edRightCaption;
     QGroupBox* gbPairs;
-    QListWidget* lbPairs;
+    QListView* lbPairs;
     QPushButton* btAdd;
     QPushButton* btUnlink;
     QPushButton* btAuto;
@@ -129,9 +132,13 @@ TfmLink::TfmLink(TMxLink* link, TMxTable* master, TMxTable* detail, QWidget* par
 
     TUi& u = *m_ui;
     auto side = [this](const char* box, const char* list, const char* outer, const char* def, const char* caption,
-                    QGroupBox*& gb, QListWidget*& lb, QCheckBox*& cbOuter, QCheckBox*& cbDefault, QLineEdit*& ed) {
+                    TLinkFieldModel*& model, QGroupBox*& gb, QListView*& lb, QCheckBox*& cbOuter, QCheckBox*& cbDefault,
+                    QLineEdit*& ed) {
         gb = Named(new QGroupBox(this), box);
-        lb = Named(new QListWidget(gb), list);
+        lb = Named(new QListView(gb), list);
+        model = new TLinkFieldModel(lb);
+        lb->setModel(model);
+        lb->setEditTriggers(QAbstractItemView::NoEditTriggers);
         lb->setItemDelegate(new TFieldDelegate(lb));
         lb->setMinimumWidth(lb->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 16);
         cbOuter = Named(new QCheckBox(Translate("Lien Externe"), gb), outer);
@@ -146,9 +153,9 @@ TfmLink::TfmLink(TMxLink* link, TMxTable* master, TMxTable* detail, QWidget* par
         l->addLayout(boxes);
         l->addWidget(ed);
     };
-    side("gbMaster", "lbMaster", "cbLeftOuter", "cbLeftDefault", "edLeftCaption", u.gbMaster, u.lbMaster,
+    side("gbMaster", "lbMaster", "cbLeftOuter", "cbLeftDefault", "edLeftCaption", u.masterFields, u.gbMaster, u.lbMaster,
         u.cbLeftOuter, u.cbLeftDefault, u.edLeftCaption);
-    side("gbDetail", "lbDetail", "cbRightOuter", "cbRightDefault", "edRightCaption", u.gbDetail, u.lbDetail,
+    side("gbDetail", "lbDetail", "cbRightOuter", "cbRightDefault", "edRightCaption", u.detailFields, u.gbDetail, u.lbDetail,
         u.cbRightOuter, u.cbRightDefault, u.edRightCaption);
     u.gbMaster->setTitle(Translate("Table maitre :") + u' ' + master->Name());
     u.gbDetail->setTitle(Translate("Table détail :") + u' ' + detail->Name());
@@ -160,7 +167,10 @@ TfmLink::TfmLink(TMxLink* link, TMxTable* master, TMxTable* detail, QWidget* par
     u.edRightCaption->setText(link->RightCaption());
 
     u.gbPairs = Named(new QGroupBox(this), "gbPairs");
-    u.lbPairs = Named(new QListWidget(u.gbPairs), "lbPairs");
+    u.lbPairs = Named(new QListView(u.gbPairs), "lbPairs");
+    u.pairs = new TLinkPairModel(u.lbPairs);
+    u.lbPairs->setModel(u.pairs);
+    u.lbPairs->setEditTriggers(QAbstractItemView::NoEditTriggers);
     u.btAdd = ui::NamedButton(u.gbPairs, "btAdd", "Ajouter");
     u.btUnlink = ui::NamedButton(u.gbPairs, "btUnlink", "Délier");
     u.btAuto = ui::NamedButton(u.gbPairs, "btAuto", "Auto");
@@ -202,8 +212,8 @@ TfmLink::TfmLink(TMxLink* link, TMxTable* master, TMxTable* detail, QWidget* par
     Connect(u.btUnlink, &QPushButton::clicked, this, [this] { Unlink(); });
     Connect(u.btClear, &QPushButton::clicked, this, [this] { ClearPairs(); });
     Connect(u.btAuto, &QPushButton::clicked, this, [this] { AutoPairs(); });
-    Connect(u.lbMaster, &QListWidget::itemDoubleClicked, this, [this] { AddPair(); });
-    Connect(u.lbDetail, &QListWidget::itemDoubleClicked, this, [this] { AddPair(); });
+    Connect(u.lbMaster, &QListView::doubleClicked, this, [this] { AddPair(); });
+    Connect(u.lbDetail, &QListView::doubleClicked, this, [this] { AddPair(); });
     Connect(u.cbLeftOuter, &QCheckBox::toggled, this, [this] { refresh(); });
     Connect(u.cbRightOuter, &QCheckBox::toggled, this, [this] { refresh(); });
     Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
@@ -217,42 +227,47 @@ TfmLink::TfmLink(TMxLink* link, TMxTable* master, TMxTable* detail, QWidget* par
 
 TfmLink::~TfmLink() = default;
 
+namespace {
+
+int CurrentRow(const QListView* view)
+{
+    const QModelIndex at = view->currentIndex();
+    return at.isValid() ? at.row() : -1;
+}
+
+void SetCurrentRow(QListView* view, int row)
+{
+    if (row >= 0 && row < view->model()->rowCount())
+        view->setCurrentIndex(view->model()->index(row, 0));
+    else
+        view->setCurrentIndex({});
+}
+
+} // namespace
+
 void TfmLink::refresh()
 {
     TUi& u = *m_ui;
     TMxFLinkList* pairs = m_copy->FLinks();
     QStringList usedMaster, usedDetail;
-    const int pairRow = u.lbPairs->currentRow();
-    u.lbPairs->clear();
+    const int pairRow = CurrentRow(u.lbPairs);
     for (int i = 0; i < pairs->Count(); ++i) {
         const TMxLink* names = pairs->Items(i)->Fields();
         usedMaster << names->MasterName();
         usedDetail << names->DetailName();
-        u.lbPairs->addItem(names->MasterName() + QStringLiteral(" -> ") + names->DetailName());
     }
-    if (pairRow >= 0 && pairRow < u.lbPairs->count())
-        u.lbPairs->setCurrentRow(pairRow);
+    u.pairs->SetPairs(pairs);
+    SetCurrentRow(u.lbPairs, pairRow);
     // a field takes part in one pair at most on its side
-    auto fill = [](QListWidget* list, const TMxTable* table, const QStringList& used) {
-        list->clear();
-        for (TMxItem* item : *table->Fields()) {
-            if (used.contains(item->Name(), Qt::CaseInsensitive))
-                continue;
-            auto* line = new QListWidgetItem(item->Name(), list);
-            line->setData(Qt::UserRole, item->Name());
-            if (const auto* field = item_cast<TDmField>(item))
-                line->setData(kTypeRole, GetTypeText(field));
-        }
-        if (list->count())
-            list->setCurrentRow(0);
-    };
-    fill(u.lbMaster, m_master, usedMaster);
-    fill(u.lbDetail, m_detail, usedDetail);
+    u.masterFields->SetFields(m_master, usedMaster);
+    u.detailFields->SetFields(m_detail, usedDetail);
+    SetCurrentRow(u.lbMaster, 0);
+    SetCurrentRow(u.lbDetail, 0);
     const bool any = pairs->Count() > 0;
     u.btUnlink->setEnabled(any);
     u.btClear->setEnabled(any);
     u.btOk->setEnabled(any);
-    u.btAdd->setEnabled(u.lbMaster->count() > 0 && u.lbDetail->count() > 0);
+    u.btAdd->setEnabled(u.masterFields->rowCount() > 0 && u.detailFields->rowCount() > 0);
     u.cbLeftDefault->setEnabled(u.cbLeftOuter->isChecked());
     u.edLeftCaption->setEnabled(u.cbLeftOuter->isChecked());
     u.cbRightDefault->setEnabled(u.cbRightOuter->isChecked());
@@ -271,13 +286,13 @@ void TfmLink::refresh()
 void TfmLink::AddPair()
 {
     TUi& u = *m_ui;
-    if (!u.btAdd->isEnabled() || !u.lbMaster->currentItem() || !u.lbDetail->currentItem())
+    const TMxField* a = u.masterFields->FieldAt(CurrentRow(u.lbMaster));
+    const TMxField* b = u.detailFields->FieldAt(CurrentRow(u.lbDetail));
+    if (!u.btAdd->isEnabled() || !a || !b)
         return;
-    const QString masterName = u.lbMaster->currentItem()->data(Qt::UserRole).toString();
-    const QString detailName = u.lbDetail->currentItem()->data(Qt::UserRole).toString();
-    const auto* a = item_cast<TMxField>(m_master->Fields()->FindByName(masterName, Qt::CaseSensitive));
-    const auto* b = item_cast<TMxField>(m_detail->Fields()->FindByName(detailName, Qt::CaseSensitive));
-    if (!a || !b || !SameTypes(a->ShortType(), b->ShortType())) {
+    const QString masterName = a->Name();
+    const QString detailName = b->Name();
+    if (!SameTypes(a->ShortType(), b->ShortType())) {
         UserService().MessageDlg(Translate("Les types de champs ne sont pas compatibles."), TMsgDlgType::mtWarning, mbOK);
         return;
     }
@@ -287,18 +302,18 @@ void TfmLink::AddPair()
     pair->Fields()->SetMasterName(masterName);
     pair->Fields()->SetDetailName(detailName);
     refresh();
-    u.lbPairs->setCurrentRow(u.lbPairs->count() - 1);
+    SetCurrentRow(u.lbPairs, u.pairs->rowCount() - 1);
 }
 
 void TfmLink::Unlink()
 {
     TUi& u = *m_ui;
-    const int row = u.lbPairs->currentRow();
+    const int row = CurrentRow(u.lbPairs);
     if (row < 0 || row >= m_copy->FLinks()->Count())
         return;
     TMxItem::Free(m_copy->FLinks()->Items(row));
     refresh();
-    u.lbPairs->setCurrentRow(row - 1);
+    SetCurrentRow(u.lbPairs, row - 1);
 }
 
 void TfmLink::ClearPairs()

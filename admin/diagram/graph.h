@@ -110,6 +110,8 @@ private:
     ui::TItemRef<TMxTable> m_table;
     ui::TItemObserver m_tableObserver;
     ui::TItemObserver m_fieldsObserver;
+    // one per field: a field renamed or given another full name shows at once
+    std::vector<std::unique_ptr<ui::TItemObserver>> m_fieldObservers;
     int m_level = 1;
     bool m_selected = false;
     QString m_title;

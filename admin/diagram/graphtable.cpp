@@ -98,10 +98,21 @@ TGraphTable::TGraphTable(TGraph* graph, TMxTable* table) : m_graph(graph), m_tab
             Refresh();
     };
     ui::Connect(&m_fieldsObserver, &ui::TItemObserver::changed, this, fieldsChanged);
+    // each field is observed too: its own changes do not travel to its list
+    // (the names at level 1, the full names at level 2)
+    ui::Connect(&m_fieldsObserver, &ui::TItemObserver::added, this, [this](TMxItem* field) {
+        auto observer = std::make_unique<ui::TItemObserver>(field);
+        ui::Connect(observer.get(), &ui::TItemObserver::changed, this, [this](TMxItem*) {
+            if (m_level != 0)
+                Refresh();
+        });
+        m_fieldObservers.push_back(std::move(observer));
+    });
     m_tableObserver.Observe(table);
     m_fieldsObserver.Observe(table ? table->Fields() : nullptr);
     ui::Connect(&m_fieldsObserver, &ui::TItemObserver::added, this, fieldsChanged);
     ui::Connect(&m_fieldsObserver, &ui::TItemObserver::removed, this, [this](TMxItem* gone) {
+        std::erase_if(m_fieldObservers, [gone](const auto& o) { return !o->Item() || o->Item() == gone; });
         // the field is still in the list: drop its line now
         if (m_level == 1) {
             m_lines.removeOne(QLatin1Char(' ') + gone->Name());

@@ -85,6 +85,7 @@ int main(int argc, char** argv)
             area("params", mx::shots::ShootParams);
             area("admin", mx::shots::ShootAdmin);
             area("diagram", mx::shots::ShootDiagram);
+            area("datamodel", mx::shots::ShootDataModel);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

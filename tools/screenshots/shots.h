@@ -45,5 +45,6 @@ void ShootDialogs(TShots& shots);
 void ShootParams(TShots& shots);
 void ShootAdmin(TShots& shots);
 void ShootDiagram(TShots& shots);
+void ShootDataModel(TShots& shots);
 
 } // namespace mx::shots

@@ -4,13 +4,15 @@
 #include "diagramtest.h"
 
 #include "fmlink.h"
+#include "linkmodels.h"
 
 #include "core/hookslot.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemModelTester>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
@@ -23,26 +25,37 @@ using mx::TMxLink;
 using mx::admin::TfmLink;
 using mx::ui::test::Child;
 
-QStringList Rows(const QListWidget* list)
+QStringList Rows(const QAbstractItemView* list)
 {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        out << list->model()->index(i, 0).data().toString();
     return out;
 }
 
-void Choose(QListWidget* list, const QString& text)
+int CurrentRow(const QAbstractItemView* list)
 {
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << text.toStdString();
-    list->setCurrentItem(found[0]);
+    return list->currentIndex().isValid() ? list->currentIndex().row() : -1;
 }
 
-void DoubleClick(QListWidget* list, const QString& text)
+QModelIndex Line(const QAbstractItemView* list, const QString& text)
 {
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << text.toStdString();
-    const QPoint at = list->visualItemRect(found[0]).center();
+    const QModelIndexList found =
+        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, text, -1, Qt::MatchExactly);
+    EXPECT_EQ(found.size(), 1) << text.toStdString();
+    return found.value(0);
+}
+
+void Choose(QAbstractItemView* list, const QString& text)
+{
+    list->setCurrentIndex(Line(list, text));
+}
+
+void DoubleClick(QAbstractItemView* list, const QString& text)
+{
+    const QModelIndex line = Line(list, text);
+    ASSERT_TRUE(line.isValid());
+    const QPoint at = list->visualRect(line).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
@@ -69,9 +82,9 @@ TEST_F(LinkDialog, ALinkWithoutPairsStartsFromTheProposedOnes)
 {
     TfmLink form(NewLink(1, 2), master, detail);
     // fields that share name and type, the detail's being a key
-    EXPECT_EQ(Rows(Child<QListWidget>(form, "lbPairs")), (QStringList{"K1 -> K1", "K2 -> K2"}));
-    EXPECT_EQ(Rows(Child<QListWidget>(form, "lbMaster")), (QStringList{"V", "NOM"}));
-    EXPECT_EQ(Rows(Child<QListWidget>(form, "lbDetail")), (QStringList{"V", "QTE"}));
+    EXPECT_EQ(Rows(Child<QListView>(form, "lbPairs")), (QStringList{"K1 -> K1", "K2 -> K2"}));
+    EXPECT_EQ(Rows(Child<QListView>(form, "lbMaster")), (QStringList{"V", "NOM"}));
+    EXPECT_EQ(Rows(Child<QListView>(form, "lbDetail")), (QStringList{"V", "QTE"}));
     EXPECT_TRUE(Child<QPushButton>(form, "btOk")->isEnabled());
     EXPECT_EQ(Child<QGroupBox>(form, "gbMaster")->title(), QStringLiteral("Table maitre : CMD"));
     EXPECT_EQ(Child<QGroupBox>(form, "gbDetail")->title(), QStringLiteral("Table détail : LIG"));
@@ -79,7 +92,7 @@ TEST_F(LinkDialog, ALinkWithoutPairsStartsFromTheProposedOnes)
     // nothing shared: no pairs, and Ok refused
     TMxLink* none = NewLink(3, 2);
     TfmLink empty(none, other, detail);
-    EXPECT_EQ(Child<QListWidget>(empty, "lbPairs")->count(), 0);
+    EXPECT_EQ(Child<QListView>(empty, "lbPairs")->model()->rowCount(), 0);
     EXPECT_FALSE(Child<QPushButton>(empty, "btOk")->isEnabled());
     EXPECT_EQ(Child<QGroupBox>(empty, "gbPairs")->title(), QStringLiteral("Lien"));
     m_modal.Accept();
@@ -88,12 +101,61 @@ TEST_F(LinkDialog, ALinkWithoutPairsStartsFromTheProposedOnes)
     EXPECT_EQ(none->FLinks()->Count(), 0);
 }
 
+TEST_F(LinkDialog, TheListsAreModelsKeyedByIdThatStaySoundThroughEveryChange)
+{
+    TfmLink form(NewLink(1, 2), master, detail);
+    auto* lbMaster = Child<QListView>(form, "lbMaster");
+    auto* lbDetail = Child<QListView>(form, "lbDetail");
+    auto* lbPairs = Child<QListView>(form, "lbPairs");
+    for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(lbMaster), static_cast<QAbstractItemView*>(lbDetail),
+             static_cast<QAbstractItemView*>(lbPairs)})
+        new QAbstractItemModelTester(list->model(), QAbstractItemModelTester::FailureReportingMode::Fatal, &form);
+    using mx::admin::TLinkFieldModel;
+    using mx::admin::TLinkPairModel;
+    auto ids = [](const QAbstractItemView* list, int role) {
+        QList<int> out;
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            out << list->model()->index(i, 0).data(role).toInt();
+        return out;
+    };
+    auto types = [](const QAbstractItemView* list) {
+        QStringList out;
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            out << list->model()->index(i, 0).data(TLinkFieldModel::TypeRole).toString();
+        return out;
+    };
+    // the free fields by their Ids (K1 and K2 are paired), with their type texts
+    EXPECT_EQ(ids(lbMaster, TLinkFieldModel::IdRole), (QList<int>{3, 4}));
+    EXPECT_EQ(types(lbMaster), (QStringList{"N", "A30"}));
+    EXPECT_EQ(ids(lbPairs, TLinkPairModel::IdRole), (QList<int>{0, 1}));
+
+    // the clicked lines decide the pair
+    QTest::mouseClick(lbMaster->viewport(), Qt::LeftButton, {}, lbMaster->visualRect(Line(lbMaster, "V")).center());
+    QTest::mouseClick(lbDetail->viewport(), Qt::LeftButton, {}, lbDetail->visualRect(Line(lbDetail, "V")).center());
+    QTest::mouseClick(Child<QPushButton>(form, "btAdd"), Qt::LeftButton);
+    EXPECT_EQ(Rows(lbPairs), (QStringList{"K1 -> K1", "K2 -> K2", "V -> V"}));
+    EXPECT_EQ(ids(lbMaster, TLinkFieldModel::IdRole), QList<int>{4});
+    EXPECT_EQ(ids(lbDetail, TLinkFieldModel::IdRole), QList<int>{4});
+    EXPECT_EQ(ids(lbPairs, TLinkPairModel::IdRole), (QList<int>{0, 1, 2}));
+    // the arrow keys move the line that Délier acts on
+    lbPairs->setFocus();
+    QTest::keyClick(lbPairs, Qt::Key_Up);
+    EXPECT_EQ(CurrentRow(lbPairs), 1);
+    QTest::mouseClick(Child<QPushButton>(form, "btUnlink"), Qt::LeftButton);
+    EXPECT_EQ(Rows(lbPairs), (QStringList{"K1 -> K1", "V -> V"}));
+    EXPECT_EQ(ids(lbMaster, TLinkFieldModel::IdRole), (QList<int>{2, 4}));
+    QTest::mouseClick(Child<QPushButton>(form, "btClear"), Qt::LeftButton);
+    EXPECT_EQ(ids(lbMaster, TLinkFieldModel::IdRole), (QList<int>{1, 2, 3, 4}));
+    QTest::mouseClick(Child<QPushButton>(form, "btAuto"), Qt::LeftButton);
+    EXPECT_EQ(Rows(lbPairs), (QStringList{"K1 -> K1", "K2 -> K2"}));
+}
+
 TEST_F(LinkDialog, PairsNeedTheSameTypeAndTheKindFollowsTheDetailsKey)
 {
     TfmLink form(NewLink(1, 2), master, detail);
-    auto* lbMaster = Child<QListWidget>(form, "lbMaster");
-    auto* lbDetail = Child<QListWidget>(form, "lbDetail");
-    auto* lbPairs = Child<QListWidget>(form, "lbPairs");
+    auto* lbMaster = Child<QListView>(form, "lbMaster");
+    auto* lbDetail = Child<QListView>(form, "lbDetail");
+    auto* lbPairs = Child<QListView>(form, "lbPairs");
     auto* gbPairs = Child<QGroupBox>(form, "gbPairs");
     EXPECT_EQ(gbPairs->title(), QStringLiteral("Lien de un-à-un"));
 
@@ -103,28 +165,28 @@ TEST_F(LinkDialog, PairsNeedTheSameTypeAndTheKindFollowsTheDetailsKey)
     QTest::mouseClick(Child<QPushButton>(form, "btAdd"), Qt::LeftButton);
     EXPECT_EQ(m_ui.service.texts(QStringLiteral("message")),
         QStringList{QStringLiteral("Les types de champs ne sont pas compatibles.")});
-    EXPECT_EQ(lbPairs->count(), 2);
+    EXPECT_EQ(lbPairs->model()->rowCount(), 2);
 
     // one more pair on a field out of the key
     Choose(lbMaster, QStringLiteral("V"));
     Choose(lbDetail, QStringLiteral("V"));
     QTest::mouseClick(Child<QPushButton>(form, "btAdd"), Qt::LeftButton);
     EXPECT_EQ(Rows(lbPairs), (QStringList{"K1 -> K1", "K2 -> K2", "V -> V"}));
-    EXPECT_EQ(lbPairs->currentRow(), 2);
+    EXPECT_EQ(CurrentRow(lbPairs), 2);
     EXPECT_EQ(gbPairs->title(), QStringLiteral("Lien de un-à-plusieurs"));
     EXPECT_EQ(form.Edited()->LinkType(), mx::ltOneToMany);
 
     // Délier gives the fields back and selects the line above
-    lbPairs->setCurrentRow(1);
+    lbPairs->setCurrentIndex(lbPairs->model()->index(1, 0));
     QTest::mouseClick(Child<QPushButton>(form, "btUnlink"), Qt::LeftButton);
     EXPECT_EQ(Rows(lbPairs), (QStringList{"K1 -> K1", "V -> V"}));
-    EXPECT_EQ(lbPairs->currentRow(), 0);
+    EXPECT_EQ(CurrentRow(lbPairs), 0);
     EXPECT_TRUE(Rows(lbMaster).contains(QStringLiteral("K2")));
     EXPECT_TRUE(Rows(lbDetail).contains(QStringLiteral("K2")));
     // the pairs no longer cover the key: one to many
     EXPECT_EQ(gbPairs->title(), QStringLiteral("Lien de un-à-plusieurs"));
     QTest::mouseClick(Child<QPushButton>(form, "btClear"), Qt::LeftButton);
-    EXPECT_EQ(lbPairs->count(), 0);
+    EXPECT_EQ(lbPairs->model()->rowCount(), 0);
     EXPECT_EQ(gbPairs->title(), QStringLiteral("Lien"));
     EXPECT_FALSE(Child<QPushButton>(form, "btOk")->isEnabled());
     EXPECT_FALSE(Child<QPushButton>(form, "btUnlink")->isEnabled());
@@ -155,7 +217,7 @@ TEST_F(LinkDialog, CancelLeavesTheLinkAsItWasAlsoAfterVider)
     // F1 opens the dialog's help
     TfmLink form(link, master, detail);
     form.show();
-    QTest::keyClick(Child<QListWidget>(form, "lbPairs"), Qt::Key_F1);
+    QTest::keyClick(Child<QListView>(form, "lbPairs"), Qt::Key_F1);
     EXPECT_EQ(m_ui.service.count(QStringLiteral("help")), 1);
 }
 
@@ -169,10 +231,10 @@ TEST_F(LinkDialog, ALinkDrawnInTheDiagramIsConfirmedInTheDialog)
     m_modal.Accept([](QDialog& d) {
         // start again from nothing: one pair by double clicks
         Child<QPushButton>(d, "btClear")->click();
-        auto* lbMaster = Child<QListWidget>(d, "lbMaster");
-        Choose(Child<QListWidget>(d, "lbDetail"), QStringLiteral("K1"));
+        auto* lbMaster = Child<QListView>(d, "lbMaster");
+        Choose(Child<QListView>(d, "lbDetail"), QStringLiteral("K1"));
         DoubleClick(lbMaster, QStringLiteral("K1"));
-        EXPECT_EQ(Rows(Child<QListWidget>(d, "lbPairs")), QStringList{QStringLiteral("K1 -> K1")});
+        EXPECT_EQ(Rows(Child<QListView>(d, "lbPairs")), QStringList{QStringLiteral("K1 -> K1")});
         Child<QCheckBox>(d, "cbLeftOuter")->click();
         Child<QLineEdit>(d, "edLeftCaption")->setText(QStringLiteral("Toutes les commandes"));
     });

@@ -323,6 +323,40 @@ TEST_F(DiagramTest, TablesAndLinksChangedElsewhereShowAtOnce)
     EXPECT_EQ(graph.LinkCount(), 0);
 }
 
+TEST_F(DiagramTest, AFieldsOwnChangesShowInItsPanelAtOnce)
+{
+    TMxDataModel* m = NewModel();
+    mx::TMxTable* t = AddTable(m, 1, "CLI", {{"ID", 'N', true}, {"NOM", 'A', false}, {"VILLE", 'A', false}}, 20, 20);
+    auto* e = new mx::TMxEntity(t->Entities());
+    e->SetId(1);
+    e->SetName(QStringLiteral("Adresse"));
+    e->AddField(t->Fields()->Items(2));
+    graph.SetModel(m);
+    TGraphTable* panel = graph.GetTable(0);
+    auto* ville = static_cast<mx::TMxField*>(t->Fields()->Items(2));
+
+    // given another full name: the entity's line at level 2; only the
+    // field is told
+    panel->SetDesignMode(2);
+    ville->SetFullName(QStringLiteral("Commune"));
+    EXPECT_EQ(panel->Lines(), (QStringList{"Adresse", " Commune"}));
+    // renamed: the name line at level 1
+    panel->SetDesignMode(1);
+    ville->SetName(QStringLiteral("COMMUNE"));
+    EXPECT_EQ(panel->Lines(), (QStringList{" ID", " NOM", " COMMUNE"}));
+    // a field added through its list, named afterwards
+    mx::TMxField* added = t->Fields()->AddNew();
+    added->SetName(QStringLiteral("PAYS"));
+    EXPECT_EQ(panel->Lines(), (QStringList{" ID", " NOM", " COMMUNE", " PAYS"}));
+    EXPECT_EQ(panel->Rect().height(), mx::admin::PanelHeight(4));
+    // a field removed is no longer observed: its neighbours' changes still
+    // show, and nothing touches the freed one
+    mx::TMxItem::Free(added);
+    EXPECT_EQ(panel->Lines(), (QStringList{" ID", " NOM", " COMMUNE"}));
+    static_cast<mx::TMxField*>(t->Fields()->Items(1))->SetName(QStringLiteral("NOM2"));
+    EXPECT_EQ(panel->Lines(), (QStringList{" ID", " NOM2", " COMMUNE"}));
+}
+
 TEST_F(DiagramTest, ClearingTheModelLeavesNothingBehind)
 {
     TMxDataModel* m = FourTables();

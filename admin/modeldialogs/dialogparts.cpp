@@ -1,0 +1,51 @@
+#include "dialogparts.h"
+
+#include "itemlistmodel.h"
+
+#include "core/userservice.h"
+
+#include "ui/services/namedwidget.h"
+
+#include <QHBoxLayout>
+#include <QListView>
+#include <QPushButton>
+
+namespace mx::admin {
+
+QListView* MakeList(QWidget* parent, const char* name, TItemListModel* model, bool multiple)
+{
+    auto* view = ui::Named(new QListView(parent), name);
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionMode(multiple ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    return view;
+}
+
+QPushButton* SmallButton(QWidget* parent, const char* name, const char* text)
+{
+    QPushButton* b = ui::NamedButton(parent, name, text);
+    b->setAutoDefault(false);
+    const QFontMetrics fm(b->font());
+    b->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("MM")) + fm.height());
+    b->setMaximumWidth(fm.horizontalAdvance(QStringLiteral("MM")) + 2 * fm.height());
+    return b;
+}
+
+QHBoxLayout* OkCancelHelp(QPushButton* ok, QPushButton* cancel, QPushButton* help, QWidget* extra)
+{
+    auto* row = new QHBoxLayout;
+    if (extra)
+        row->addWidget(extra);
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    row->addWidget(help);
+    return row;
+}
+
+bool AskYesNo(const QString& text)
+{
+    return UserService().MessageDlg(text, TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes;
+}
+
+} // namespace mx::admin

@@ -1,0 +1,27 @@
+#include "modeleditors.h"
+
+#include "adminhooks.h"
+#include "fmentities.h"
+#include "fmlink.h"
+#include "fmsets.h"
+#include "fmusers.h"
+#include "modeldialogs.h"
+
+namespace mx::admin {
+
+THookSlot<bool(TMxDataModel* model, TMxTable* first)> EntitiesEditor;
+THookSlot<bool(TMxDataModel* model)> SetsEditor;
+THookSlot<bool(TMxDataModel* model)> UsersEditor;
+
+void RegisterDataModelEditors()
+{
+    RegisterModelDialogs();
+    RegisterLinkEditor();
+    // The entities dialog opens on the model's first table whatever the
+    // selection.
+    EntitiesEditor.set([](TMxDataModel* model, TMxTable*) { return EditEntities(model); });
+    SetsEditor.set([](TMxDataModel* model) { return EditDomains(model); });
+    UsersEditor.set([](TMxDataModel* model) { return EditUsers(model); });
+}
+
+} // namespace mx::admin
