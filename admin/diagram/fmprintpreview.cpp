@@ -229,7 +229,7 @@ private:
     int m_row = 0;
 };
 
-TPreviewBarLayout PreviewToolBar(bool large)
+TPreviewBarLayout PreviewToolBar(bool large, const QList<int>& textWidths)
 {
     const int margin = large ? 8 : 4;
     const int size = large ? 50 : 34;
@@ -237,8 +237,9 @@ TPreviewBarLayout PreviewToolBar(bool large)
     out.height = size + 2 * margin;
     int x = 8;
     for (int i = 0; i < 5; ++i) {
-        out.buttons << QRect(x, margin, size + margin, size);
-        x += size + margin;
+        const int width = std::max(size + margin, large ? textWidths.value(i) : 0);
+        out.buttons << QRect(x, margin, width, size);
+        x += width;
         if (i == 1 || i == 3)
             x += 8;
     }
@@ -396,12 +397,16 @@ void TfmPrintPreview::SetLargeIcons(bool large)
         const QSignalBlocker quiet(u.miSmallIcons);
         u.miSmallIcons->setChecked(!large);
     }
-    const TPreviewBarLayout bar = PreviewToolBar(large);
+    QToolButton* buttons[5] = {u.fbPrint, u.fbPrintConfig, u.fbZoomIn, u.fbZoomOut, u.fbTile};
+    // a caption is never cut: its button is as wide as it needs
+    QList<int> textWidths;
+    for (QToolButton* b : buttons)
+        textWidths << b->fontMetrics().horizontalAdvance(b->text()) + 12;
+    const TPreviewBarLayout bar = PreviewToolBar(large, textWidths);
     // while the splitter is dragged it sizes the bar itself
     if (!u.splitter->Sizing())
         ui::TDockLayout::Of(u.nrpaBoard->parentWidget())->SetExtent(u.nrpaBoard, bar.height);
     const int icon = large ? 28 : 24;
-    QToolButton* buttons[5] = {u.fbPrint, u.fbPrintConfig, u.fbZoomIn, u.fbZoomOut, u.fbTile};
     for (int i = 0; i < 5; ++i) {
         buttons[i]->setGeometry(bar.buttons[i]);
         buttons[i]->setIconSize(QSize(icon, icon));

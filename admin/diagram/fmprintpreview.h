@@ -31,12 +31,13 @@ void PrintDiagram(TGraph& graph, QPrinter& printer, const TGraphPrintInfo& layou
 // margin 8 and 50 with large ones; from x = 8, each button size + margin
 // wide and size high at y = margin, a gap of 8 after "Configurer" and
 // after "Rétrécir". In the order fbPrint, fbPrintConfig, fbZoomIn,
-// fbZoomOut, fbTile.
+// fbZoomOut, fbTile. A button whose caption needs more room (textWidths,
+// in that order, with large icons only) is made as wide as its caption.
 struct TPreviewBarLayout {
     int height = 0; // size + 2 x margin
     QList<QRect> buttons;
 };
-TPreviewBarLayout PreviewToolBar(bool large);
+TPreviewBarLayout PreviewToolBar(bool large, const QList<int>& textWidths = {});
 
 class TfmPrintPreview : public QDialog {
 public:

@@ -178,9 +178,14 @@ TEST_F(Printing, TheSplitterUnderTheToolBarAndTheMenuChooseTheIconSize)
     EXPECT_EQ(small.height, 42);
     EXPECT_EQ(small.buttons, (QList<QRect>{{8, 4, 38, 34}, {46, 4, 38, 34}, {92, 4, 38, 34}, {130, 4, 38, 34},
                                  {176, 4, 38, 34}}));
-    const auto large = mx::admin::PreviewToolBar(true);
-    EXPECT_EQ(large.height, 66);
-    EXPECT_EQ(large.buttons.last(), QRect(8 + 4 * 58 + 16, 8, 58, 50));
+    const auto bare = mx::admin::PreviewToolBar(true);
+    EXPECT_EQ(bare.height, 66);
+    EXPECT_EQ(bare.buttons.last(), QRect(8 + 4 * 58 + 16, 8, 58, 50));
+    // a caption wider than its button widens it, and moves the next ones
+    const auto wide = mx::admin::PreviewToolBar(true, {0, 90, 0, 0, 0});
+    EXPECT_EQ(wide.buttons[1], QRect(66, 8, 90, 50));
+    EXPECT_EQ(wide.buttons[2].left(), 66 + 90 + 8);
+    EXPECT_EQ(mx::admin::PreviewToolBar(false, {0, 90, 0, 0, 0}).buttons, small.buttons);
 
     TfmPrintPreview form(&graph);
     form.show();
@@ -191,8 +196,16 @@ TEST_F(Printing, TheSplitterUnderTheToolBarAndTheMenuChooseTheIconSize)
     // large at creation, captions under the pictures
     EXPECT_TRUE(form.LargeIcons());
     EXPECT_EQ(board->height(), 66);
-    EXPECT_EQ(fbTile->geometry(), large.buttons.last());
     EXPECT_EQ(fbTile->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    // no caption is cut, and no button covers the next
+    const char* names[] = {"fbPrint", "fbPrintConfig", "fbZoomIn", "fbZoomOut", "fbTile"};
+    for (int i = 0; i < 5; ++i) {
+        auto* b = Child<QToolButton>(form, names[i]);
+        EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << names[i];
+        if (i < 4) {
+            EXPECT_LE(b->geometry().right(), Child<QToolButton>(form, names[i + 1])->x()) << names[i];
+        }
+    }
     EXPECT_FALSE(small_->isChecked());
 
     // the splitter dragged up snaps at 39: small icons; down to 63: large
