@@ -8,12 +8,31 @@
 #include "ui/services/guarded.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
 
 namespace mx::admin {
+
+namespace {
+
+// A label's size on screen ("0,1" or "0,N"), measured once: every line
+// asks on each of its moves.
+QSize LabelSize(const QString& text)
+{
+    static const QHash<QString, QSize> sizes = [] {
+        const QFontMetrics fm(TGraphLink::LabelFont());
+        QHash<QString, QSize> out;
+        for (const QString& t : {QStringLiteral("0,1"), QStringLiteral("0,N")})
+            out.insert(t, QSize(fm.horizontalAdvance(t), fm.height()));
+        return out;
+    }();
+    return sizes.value(text);
+}
+
+} // namespace
 
 TGraphLink::TGraphLink(TGraph* graph, TMxLink* link) : m_graph(graph)
 {
@@ -104,9 +123,8 @@ void TGraphLink::UpdatePosition()
     }
     QRect masterLabel, detailLabel;
     if (!rect.isEmpty()) {
-        const QFontMetrics fm(LabelFont());
-        const QSize ms(fm.horizontalAdvance(MasterLabelText()), fm.height());
-        const QSize ds(fm.horizontalAdvance(DetailLabelText()), fm.height());
+        const QSize ms = LabelSize(MasterLabelText());
+        const QSize ds = LabelSize(DetailLabelText());
         const QPoint a = m_master->GetLinkPoint(this, m_masterSide, false);
         const QPoint d = m_detail->GetLinkPoint(this, m_detailSide, false);
         const TLinkLabels corners = LinkLabels(a, m_masterSide, ms, d, m_detailSide, ds, rect);
