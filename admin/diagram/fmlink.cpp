@@ -20,6 +20,7 @@
 #include "ui/services/modalrunner.h"
 #include "ui/services/namedwidget.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -49,8 +50,11 @@ public:
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
         const QString type = index.data(TLinkFieldModel::TypeRole).toString();
+        // the background and selection only: the base paint would fill the
+        // text in again and draw the name twice
         opt.text.clear();
-        QStyledItemDelegate::paint(painter, opt, index);
+        QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
         painter->save();
         painter->setFont(opt.font);
         const bool selected = opt.state & QStyle::State_Selected;

@@ -10,6 +10,9 @@
 #include "ui/services/guarded.h"
 #include "ui/services/helpsystem.h"
 #include "ui/services/modalrunner.h"
+#include "ui/controls/docklayout.h"
+#include "ui/controls/nrpanel.h"
+#include "ui/controls/splitter.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -19,7 +22,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -231,8 +233,26 @@ private:
     int m_row = 0;
 };
 
+TPreviewBarLayout PreviewToolBar(bool large, const QList<int>& textWidths)
+{
+    const int margin = large ? 8 : 4;
+    const int size = large ? 50 : 34;
+    TPreviewBarLayout out;
+    out.height = size + 2 * margin;
+    int x = 8;
+    for (int i = 0; i < 5; ++i) {
+        const int width = std::max(size + margin, large ? textWidths.value(i) : 0);
+        out.buttons << QRect(x, margin, width, size);
+        x += width;
+        if (i == 1 || i == 3)
+            x += 8;
+    }
+    return out;
+}
+
 struct TfmPrintPreview::TUi {
-    QToolBar* nrpaBoard;
+    ui::TNRPanel* nrpaBoard;
+    ui::TMxSplitter* splitter;
     QToolButton* fbPrint;
     QToolButton* fbPrintConfig;
     QToolButton* fbZoomIn;
@@ -278,8 +298,7 @@ TfmPrintPreview::TfmPrintPreview(TGraph* graph, QWidget* parent)
         tiles[n - 1] = action(tileNames[n - 1], tileTexts[n - 1], QKeySequence(Qt::CTRL | (Qt::Key_0 + n)),
             [this, n] { SetTile(n, n); });
     u.miSmallIcons = action("miSmallIcons", "Afficher de petites &icones", {}, [this] {
-        const int size = m_ui->miSmallIcons->isChecked() ? 24 : 40;
-        m_ui->nrpaBoard->setIconSize(QSize(size, size));
+        SetLargeIcons(!m_ui->miSmallIcons->isChecked());
     });
     u.miSmallIcons->setCheckable(true);
 
@@ -298,10 +317,27 @@ TfmPrintPreview::TfmPrintPreview(TGraph* graph, QWidget* parent)
     view->addSeparator();
     view->addAction(u.miSmallIcons);
 
-    u.nrpaBoard = new QToolBar(this);
+    // the tool bar, the icon-size splitter under it, then the pages
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    auto* dock = new ui::TDockLayout(client);
+    u.nrpaBoard = new ui::TNRPanel(client);
     u.nrpaBoard->setObjectName(QStringLiteral("nrpaBoard"));
-    u.nrpaBoard->setIconSize(QSize(40, 40));
-    u.nrpaBoard->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    dock->AddWidget(u.nrpaBoard, ui::TAlign::alTop, PreviewToolBar(false).height);
+    u.splitter = new ui::TMxSplitter(client);
+    u.splitter->setObjectName(QStringLiteral("Splitter1"));
+    u.splitter->setToolTip(Translate("Grandes/petites icônes"));
+    dock->AddWidget(u.splitter, ui::TAlign::alTop, 3);
+    u.splitter->SetAlign(ui::TAlign::alTop);
+    u.splitter->SetMarquees(QStringLiteral("39;63"));
+    u.splitter->SetLowMinSize(10);
+    u.splitter->SetHighMinSize(10);
+    u.splitter->SetOptions(u.splitter->Options() | ui::TMxSplitter::soUseMarquees | ui::TMxSplitter::soImmediate);
+    // the snap position decides, also the first one reached (its index may
+    // be the one the splitter started with)
+    auto bySplitter = [this] { SetLargeIcons(m_ui->splitter->MarqueeIndex() == 1); };
+    ui::Connect(u.splitter, &ui::TMxSplitter::OnMarqueeChange, this, bySplitter);
+    ui::Connect(u.splitter, &ui::TMxSplitter::OnMoved, this, bySplitter);
     auto button = [&](const char* name, const char* text, const char* tip, QIcon icon) {
         auto* b = new QToolButton(u.nrpaBoard);
         b->setObjectName(QString::fromLatin1(name));
@@ -309,17 +345,13 @@ TfmPrintPreview::TfmPrintPreview(TGraph* graph, QWidget* parent)
         b->setToolTip(Translate(tip));
         b->setIcon(icon);
         b->setAutoRaise(true);
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        u.nrpaBoard->addWidget(b);
         return b;
     };
     u.fbPrint = button("fbPrint", "Imprimer", "Imprimer", Glyph("document-print", 0));
     u.fbPrintConfig = button("fbPrintConfig", "Configurer", "Configuration de l'imprimante",
         Glyph("document-page-setup", 1));
-    u.nrpaBoard->addSeparator();
     u.fbZoomIn = button("fbZoomIn", "Agrandir", "Agrandir", Glyph("zoom-in", 2));
     u.fbZoomOut = button("fbZoomOut", "Rétrécir", "Rétrécir", Glyph("zoom-out", 3));
-    u.nrpaBoard->addSeparator();
     u.fbTile = button("fbTile", "Mosaique", "Mosaique", Glyph("view-grid", 4));
     u.fbTile->setCheckable(true);
     ui::Connect(u.fbPrint, &QToolButton::clicked, this, [this] { PrintCommand(); });
@@ -328,12 +360,13 @@ TfmPrintPreview::TfmPrintPreview(TGraph* graph, QWidget* parent)
     ui::Connect(u.fbZoomOut, &QToolButton::clicked, this, [this] { ZoomOut(); });
     ui::Connect(u.fbTile, &QToolButton::toggled, this, [this](bool on) { OpenTilePicker(on); });
 
-    u.sbx = new QScrollArea(this);
+    u.sbx = new QScrollArea(client);
     u.sbx->setObjectName(QStringLiteral("sbx"));
     u.sbx->setBackgroundRole(QPalette::ToolTipBase);
     u.pb = new TPreviewBox(this, u.sbx);
     u.sbx->setWidget(u.pb);
     u.sbx->setWidgetResizable(false);
+    dock->AddWidget(u.sbx, ui::TAlign::alClient);
 
     u.dg = new TPageGridPicker(this, this);
     u.dg->hide();
@@ -349,13 +382,41 @@ TfmPrintPreview::TfmPrintPreview(TGraph* graph, QWidget* parent)
     main->setContentsMargins(0, 0, 0, 0);
     main->setSpacing(0);
     main->setMenuBar(bar);
-    main->addWidget(u.nrpaBoard);
-    main->addWidget(u.sbx, 1);
+    main->addWidget(client, 1);
     resize(760, 560);
+    // large icons at creation
+    SetLargeIcons(true);
     SetPageWidth(-1);
 }
 
 TfmPrintPreview::~TfmPrintPreview() = default;
+
+void TfmPrintPreview::SetLargeIcons(bool large)
+{
+    if (large == m_largeIcons)
+        return;
+    m_largeIcons = large;
+    TUi& u = *m_ui;
+    {
+        const QSignalBlocker quiet(u.miSmallIcons);
+        u.miSmallIcons->setChecked(!large);
+    }
+    QToolButton* buttons[5] = {u.fbPrint, u.fbPrintConfig, u.fbZoomIn, u.fbZoomOut, u.fbTile};
+    // a caption is never cut: its button is as wide as it needs
+    QList<int> textWidths;
+    for (QToolButton* b : buttons)
+        textWidths << b->fontMetrics().horizontalAdvance(b->text()) + 12;
+    const TPreviewBarLayout bar = PreviewToolBar(large, textWidths);
+    // while the splitter is dragged it sizes the bar itself
+    if (!u.splitter->Sizing())
+        ui::TDockLayout::Of(u.nrpaBoard->parentWidget())->SetExtent(u.nrpaBoard, bar.height);
+    const int icon = large ? 28 : 24;
+    for (int i = 0; i < 5; ++i) {
+        buttons[i]->setGeometry(bar.buttons[i]);
+        buttons[i]->setIconSize(QSize(icon, icon));
+        buttons[i]->setToolButtonStyle(large ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    }
+}
 
 void TfmPrintPreview::SetTile(int across, int down)
 {

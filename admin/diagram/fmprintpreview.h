@@ -8,6 +8,8 @@
 #include "graphlayout.h"
 
 #include <QDialog>
+#include <QList>
+#include <QRect>
 
 #include <memory>
 
@@ -24,6 +26,18 @@ QPrinter& DiagramPrinter();
 // for in the print dialog are drawn here, each once: the printer is set to
 // one copy so that it does not multiply them again.
 void PrintDiagram(TGraph& graph, QPrinter& printer, const TGraphPrintInfo& layout);
+
+// The preview's tool bar: margin 4 and buttons of 34 with small icons,
+// margin 8 and 50 with large ones; from x = 8, each button size + margin
+// wide and size high at y = margin, a gap of 8 after "Configurer" and
+// after "Rétrécir". In the order fbPrint, fbPrintConfig, fbZoomIn,
+// fbZoomOut, fbTile. A button whose caption needs more room (textWidths,
+// in that order, with large icons only) is made as wide as its caption.
+struct TPreviewBarLayout {
+    int height = 0; // size + 2 x margin
+    QList<QRect> buttons;
+};
+TPreviewBarLayout PreviewToolBar(bool large, const QList<int>& textWidths = {});
 
 class TfmPrintPreview : public QDialog {
     Q_OBJECT
@@ -46,6 +60,10 @@ public:
     void PrintSetupCommand();
     // The page-grid picker under "Mosaique".
     void OpenTilePicker(bool open);
+    // Large icons (with their captions) or small ones; the splitter under
+    // the tool bar chooses them too: its second snap position gives large.
+    bool LargeIcons() const { return m_largeIcons; }
+    void SetLargeIcons(bool large);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -61,6 +79,7 @@ private:
     TGraph* m_graph;
     TGraphPrintInfo m_info;
     bool m_fitWidth = true;
+    bool m_largeIcons = false;
 };
 
 // Opens the preview over the diagram: mode 0 shows it, 1 runs its print

@@ -19,6 +19,7 @@
 #include "core/hookslot.h"
 #include "ui/controls/itemobserver.h"
 
+#include <QFont>
 #include <QGraphicsObject>
 #include <QPixmap>
 #include <QPointer>
@@ -146,6 +147,12 @@ public:
     void UpdatePosition();
     // The line's rectangle in scene coordinates.
     QRect Rect() const { return m_rect; }
+    // Where the "0,1" / "0,N" labels are drawn on screen.
+    QRect MasterLabelRect() const { return m_masterLabel; }
+    QRect DetailLabelRect() const { return m_detailLabel; }
+    QString MasterLabelText() const;
+    QString DetailLabelText() const;
+    static QFont LabelFont();
 
     // The line on a painter: on screen (page none: grey, or black when
     // highlighted) or on a page (black, scaled).
@@ -168,6 +175,9 @@ private:
     int m_detailSide = 0;
     bool m_highlighted = false;
     QRect m_rect;
+    // the two labels' rectangles, where they are drawn on screen
+    QRect m_masterLabel;
+    QRect m_detailLabel;
 };
 
 // Where the pages of a print go: a printer, a PDF file, or a test's record.

@@ -93,6 +93,55 @@ QPoint LabelPosition(const QPoint& p, const QPoint& q, int side, const QSize& te
     return at;
 }
 
+namespace {
+
+// The label at p on the other side of its end's line.
+QPoint FlippedLabel(const QPoint& at, const QPoint& p, int side, const QSize& text)
+{
+    QPoint out = at;
+    if (side == 0 || side == 2)
+        out.setY(at.y() > p.y() ? p.y() - text.height() - 2 : p.y() + 2);
+    else
+        out.setX(at.x() > p.x() ? p.x() - text.width() - 2 : p.x() + 2);
+    return out;
+}
+
+} // namespace
+
+TLinkLabels LinkLabels(const QPoint& a, int masterSide, const QSize& masterText, const QPoint& d, int detailSide,
+    const QSize& detailText, const QRect& within)
+{
+    const QPoint m = LabelPosition(a, d, masterSide, masterText);
+    const QPoint dl = LabelPosition(d, a, detailSide, detailText);
+    const QPoint mf = FlippedLabel(m, a, masterSide, masterText);
+    const QPoint df = FlippedLabel(dl, d, detailSide, detailText);
+    auto inside = [&within](QPoint pt) {
+        pt.setX(std::clamp(pt.x(), within.left(), std::max(within.left(), within.right())));
+        pt.setY(std::clamp(pt.y(), within.top(), std::max(within.top(), within.bottom())));
+        return pt;
+    };
+    // kept inside the line's rectangle first; out of it only when the
+    // rectangle is too narrow for the two labels apart
+    std::vector<TLinkLabels> choices;
+    if (within.isValid())
+        choices = {{inside(m), inside(dl)}, {inside(m), inside(df)}, {inside(mf), inside(dl)}, {inside(mf), inside(df)}};
+    for (const TLinkLabels& c : std::vector<TLinkLabels>{{m, dl}, {m, df}, {mf, dl}, {mf, df}})
+        choices.push_back(c);
+    qint64 leastOverlap = -1;
+    TLinkLabels best = choices.front();
+    for (const TLinkLabels& c : choices) {
+        const QRect overlap = QRect(c.master, masterText).intersected(QRect(c.detail, detailText));
+        const qint64 area = overlap.isEmpty() ? 0 : qint64(overlap.width()) * overlap.height();
+        if (area == 0)
+            return c;
+        if (leastOverlap < 0 || area < leastOverlap) {
+            leastOverlap = area;
+            best = c;
+        }
+    }
+    return best;
+}
+
 int TGraphPrintInfo::MapX(double x) const
 {
     return int(std::lround(ScaleX * x)) + OriginX;

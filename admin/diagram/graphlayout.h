@@ -55,6 +55,21 @@ std::vector<QLine> Chevrons(const QPoint& p, int side, int count);
 // when q lies above on sides 0 and 2.
 QPoint LabelPosition(const QPoint& p, const QPoint& q, int side, const QSize& text);
 
+// The top-left corners of a link's two labels (master end at a, detail
+// end at d). Each takes its LabelPosition; only when the two would overlap
+// (a short link) is a label moved to the other side of its end's line
+// (below instead of above on sides 0 and 2, right instead of left on
+// sides 1 and 3): the detail's first, then the master's, then both; when
+// every choice overlaps, the one overlapping least. A corner is kept
+// inside within (the line's own rectangle) unless that rectangle is too
+// narrow to hold the two labels apart.
+struct TLinkLabels {
+    QPoint master;
+    QPoint detail;
+};
+TLinkLabels LinkLabels(const QPoint& a, int masterSide, const QSize& masterText, const QPoint& d, int detailSide,
+    const QSize& detailText, const QRect& within);
+
 // The page record of a drawing on paper or in the preview.
 struct TGraphPrintInfo {
     int ExtentX = 10;

@@ -8,12 +8,31 @@
 #include "ui/services/guarded.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
 
 namespace mx::admin {
+
+namespace {
+
+// A label's size on screen ("0,1" or "0,N"), measured once: every line
+// asks on each of its moves.
+QSize LabelSize(const QString& text)
+{
+    static const QHash<QString, QSize> sizes = [] {
+        const QFontMetrics fm(TGraphLink::LabelFont());
+        QHash<QString, QSize> out;
+        for (const QString& t : {QStringLiteral("0,1"), QStringLiteral("0,N")})
+            out.insert(t, QSize(fm.horizontalAdvance(t), fm.height()));
+        return out;
+    }();
+    return sizes.value(text);
+}
+
+} // namespace
 
 TGraphLink::TGraphLink(TGraph* graph, TMxLink* link) : m_graph(graph)
 {
@@ -102,9 +121,21 @@ void TGraphLink::UpdatePosition()
         const int top = std::min(a.y(), d.y());
         rect = QRect(left - 10, top - 10, std::abs(d.x() - a.x()) + 21, std::abs(d.y() - a.y()) + 21);
     }
-    if (rect != m_rect) {
+    QRect masterLabel, detailLabel;
+    if (!rect.isEmpty()) {
+        const QSize ms = LabelSize(MasterLabelText());
+        const QSize ds = LabelSize(DetailLabelText());
+        const QPoint a = m_master->GetLinkPoint(this, m_masterSide, false);
+        const QPoint d = m_detail->GetLinkPoint(this, m_detailSide, false);
+        const TLinkLabels corners = LinkLabels(a, m_masterSide, ms, d, m_detailSide, ds, rect);
+        masterLabel = QRect(corners.master, ms);
+        detailLabel = QRect(corners.detail, ds);
+    }
+    if (rect != m_rect || masterLabel != m_masterLabel || detailLabel != m_detailLabel) {
         prepareGeometryChange();
         m_rect = rect;
+        m_masterLabel = masterLabel;
+        m_detailLabel = detailLabel;
         m_graph->growScene(rect);
     }
     setVisible(!m_rect.isEmpty());
@@ -113,7 +144,26 @@ void TGraphLink::UpdatePosition()
 
 QRectF TGraphLink::boundingRect() const
 {
-    return m_rect;
+    // a label may reach out of the line's rectangle
+    return m_rect.isEmpty() ? QRectF() : QRectF(m_rect.united(m_masterLabel).united(m_detailLabel));
+}
+
+QFont TGraphLink::LabelFont()
+{
+    QFont font;
+    font.setPixelSize(10);
+    return font;
+}
+
+QString TGraphLink::MasterLabelText() const
+{
+    return QStringLiteral("0,1");
+}
+
+QString TGraphLink::DetailLabelText() const
+{
+    const TMxLink* link = Link();
+    return link && link->LinkType() == ltOneToMany ? QStringLiteral("0,N") : QStringLiteral("0,1");
 }
 
 void TGraphLink::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
@@ -150,19 +200,17 @@ void TGraphLink::DrawTo(QPainter& p, const TGraphPrintInfo* page) const
     for (const QLine& stroke : Chevrons(d0, m_detailSide, many ? 2 : 1))
         p.drawLine(at(stroke.p1()), at(stroke.p2()));
     // the labels are placed in display pixels, as on screen
-    QFont screen = font;
-    screen.setPixelSize(10);
-    const QFontMetrics fm(screen);
-    auto label = [&](const QPoint& anchor, const QPoint& other, int side, const QString& text) {
-        const QSize size(fm.horizontalAdvance(text), fm.height());
-        const QPoint corner = LabelPosition(anchor, other, side, size);
-        const QPoint tl = at(corner);
+    auto label = [&](const QRect& r, const QString& text) {
+        const QPoint corner = r.topLeft();
+        const QSize size = r.size();
+        // placed already: only scaled
+        const QPoint tl = page ? QPoint(page->MapX(corner.x()), page->MapY(corner.y())) : corner;
         const QPoint br = page ? QPoint(page->MapX(corner.x() + size.width()), page->MapY(corner.y() + size.height()))
                                : tl + QPoint(size.width(), size.height());
         p.drawText(QRect(tl, br), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
     };
-    label(a0, d0, m_masterSide, QStringLiteral("0,1"));
-    label(d0, a0, m_detailSide, many ? QStringLiteral("0,N") : QStringLiteral("0,1"));
+    label(m_masterLabel, MasterLabelText());
+    label(m_detailLabel, DetailLabelText());
     p.restore();
 }
 

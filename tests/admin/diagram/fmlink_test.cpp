@@ -219,6 +219,12 @@ TEST_F(LinkDialog, CancelLeavesTheLinkAsItWasAlsoAfterVider)
     form.show();
     QTest::keyClick(Child<QListView>(form, "lbPairs"), Qt::Key_F1);
     EXPECT_EQ(m_ui.service.count(QStringLiteral("help")), 1);
+    // and so does "Aide", at the same page: the data model window's
+    Child<QPushButton>(form, "btHelp")->click();
+    const QStringList asked = m_ui.service.texts(QStringLiteral("help"));
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_TRUE(asked[0].endsWith(QStringLiteral("#98"))) << asked[0].toStdString();
+    EXPECT_EQ(asked[1], asked[0]);
 }
 
 TEST_F(LinkDialog, ALinkDrawnInTheDiagramIsConfirmedInTheDialog)

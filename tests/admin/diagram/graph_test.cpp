@@ -357,6 +357,28 @@ TEST_F(DiagramTest, AFieldsOwnChangesShowInItsPanelAtOnce)
     EXPECT_EQ(panel->Lines(), (QStringList{" ID", " NOM2", " COMMUNE"}));
 }
 
+TEST_F(DiagramTest, TheLabelsOfALinkBetweenNearPanelsStayApart)
+{
+    // panels 30 pixels apart, of different heights, as in the sample
+    TMxDataModel* m = NewModel();
+    AddTable(m, 1, "VILLES", {{"CODE", 'N', true}, {"NOM", 'A', false}}, 20, 20);
+    AddTable(m, 2, "CLIENTS", {{"ID", 'N', true}, {"A", 'A', false}, {"B", 'A', false}, {"C", 'A', false},
+                                  {"CODE", 'N', false}}, 250, 20);
+    AddLink(m, 1, 2, {{"CODE", "CODE"}});
+    graph.SetModel(m);
+    ASSERT_EQ(graph.LinkCount(), 1);
+    const TGraphLink* line = graph.GetLink(0);
+    ASSERT_EQ(line->MasterSide(), 0);
+    ASSERT_EQ(line->DetailSide(), 2);
+    const QRect master = line->MasterLabelRect();
+    const QRect detail = line->DetailLabelRect();
+    EXPECT_FALSE(master.isEmpty());
+    EXPECT_FALSE(master.intersects(detail)) << master.y() << " " << detail.y();
+    // both are painted: they lie inside what the line repaints
+    EXPECT_TRUE(line->boundingRect().toRect().contains(master));
+    EXPECT_TRUE(line->boundingRect().toRect().contains(detail));
+}
+
 TEST_F(DiagramTest, ClearingTheModelLeavesNothingBehind)
 {
     TMxDataModel* m = FourTables();

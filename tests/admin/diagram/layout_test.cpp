@@ -98,6 +98,41 @@ TEST(LinkEnds, ChevronsAndLabels)
         EXPECT_EQ(LabelPosition(c.p, c.q, c.side, text), c.expected) << "side " << c.side;
 }
 
+TEST(LinkEnds, TheLabelsOfAShortLinkNeverOverlap)
+{
+    const QSize text(16, 12);
+    // the line's own rectangle, as the diagram makes it
+    auto within = [](const QPoint& a, const QPoint& d) {
+        return QRect(std::min(a.x(), d.x()) - 10, std::min(a.y(), d.y()) - 10, std::abs(d.x() - a.x()) + 21,
+            std::abs(d.y() - a.y()) + 21);
+    };
+    // a long link keeps the places of the rule
+    {
+        const QPoint a(100, 100), d(300, 100);
+        const auto l = mx::admin::LinkLabels(a, 0, text, d, 2, text, within(a, d));
+        EXPECT_EQ(l.master, LabelPosition(a, d, 0, text));
+        EXPECT_EQ(l.detail, LabelPosition(d, a, 2, text));
+    }
+    // two panels 30 pixels apart, the detail's anchor a little lower: the
+    // rule puts both labels on the same strip; they go either side of it
+    {
+        const QPoint a(220, 65), d(250, 72);
+        const auto l = mx::admin::LinkLabels(a, 0, text, d, 2, text, within(a, d));
+        EXPECT_EQ(l.master, QPoint(222, 55));
+        EXPECT_EQ(l.detail, QPoint(232, 74));
+    }
+    // across and down, short gaps and small offsets: never one on the other
+    for (int gap : {4, 10, 20, 30, 40})
+        for (int shift : {-15, -5, 0, 5, 15}) {
+            const QPoint a(200, 200);
+            const QPoint across(200 + gap, 200 + shift), down(200 + shift, 200 + gap);
+            const auto h = mx::admin::LinkLabels(a, 0, text, across, 2, text, within(a, across));
+            EXPECT_FALSE(QRect(h.master, text).intersects(QRect(h.detail, text))) << "across " << gap << " " << shift;
+            const auto v = mx::admin::LinkLabels(a, 1, text, down, 3, text, within(a, down));
+            EXPECT_FALSE(QRect(v.master, text).intersects(QRect(v.detail, text))) << "down " << gap << " " << shift;
+        }
+}
+
 TEST(PageLayout, OneUniformScaleFitsTheExtentIntoThePages)
 {
     TGraphPrintInfo info;

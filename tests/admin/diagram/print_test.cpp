@@ -5,10 +5,13 @@
 
 #include "fmprintpreview.h"
 
+#include "ui/controls/splitter.h"
+
 #include <QAction>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
@@ -166,6 +169,83 @@ TEST_F(Printing, ThePreviewZoomsAndFitsThePages)
     form.SetPageWidth(-1);
     EXPECT_GE(form.Info().PageWidth, 1);
     EXPECT_GT(form.Info().ScaleX, 0);
+}
+
+TEST_F(Printing, TheSplitterUnderTheToolBarAndTheMenuChooseTheIconSize)
+{
+    // the bar's buttons as the rule places them
+    const auto small = mx::admin::PreviewToolBar(false);
+    EXPECT_EQ(small.height, 42);
+    EXPECT_EQ(small.buttons, (QList<QRect>{{8, 4, 38, 34}, {46, 4, 38, 34}, {92, 4, 38, 34}, {130, 4, 38, 34},
+                                 {176, 4, 38, 34}}));
+    const auto bare = mx::admin::PreviewToolBar(true);
+    EXPECT_EQ(bare.height, 66);
+    EXPECT_EQ(bare.buttons.last(), QRect(8 + 4 * 58 + 16, 8, 58, 50));
+    // a caption wider than its button widens it, and moves the next ones
+    const auto wide = mx::admin::PreviewToolBar(true, {0, 90, 0, 0, 0});
+    EXPECT_EQ(wide.buttons[1], QRect(66, 8, 90, 50));
+    EXPECT_EQ(wide.buttons[2].left(), 66 + 90 + 8);
+    EXPECT_EQ(mx::admin::PreviewToolBar(false, {0, 90, 0, 0, 0}).buttons, small.buttons);
+
+    TfmPrintPreview form(&graph);
+    form.show();
+    auto* board = Child<QWidget>(form, "nrpaBoard");
+    auto* splitter = Child<mx::ui::TMxSplitter>(form, "Splitter1");
+    auto* small_ = form.findChild<QAction*>(QStringLiteral("miSmallIcons"));
+    auto* fbTile = Child<QToolButton>(form, "fbTile");
+    // large at creation, captions under the pictures
+    EXPECT_TRUE(form.LargeIcons());
+    EXPECT_EQ(board->height(), 66);
+    EXPECT_EQ(fbTile->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    // no caption is cut, and no button covers the next
+    const char* names[] = {"fbPrint", "fbPrintConfig", "fbZoomIn", "fbZoomOut", "fbTile"};
+    for (int i = 0; i < 5; ++i) {
+        auto* b = Child<QToolButton>(form, names[i]);
+        EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << names[i];
+        if (i < 4) {
+            EXPECT_LE(b->geometry().right(), Child<QToolButton>(form, names[i + 1])->x()) << names[i];
+        }
+    }
+    EXPECT_FALSE(small_->isChecked());
+
+    // the splitter dragged up snaps at 39: small icons; down to 63: large
+    // positions in the splitter's parent, given to it in its own
+    // coordinates at the time (it moves as it sizes the bar)
+    auto drag = [&](int dy) {
+        QWidget* parent = splitter->parentWidget();
+        const QPoint start = splitter->geometry().center();
+        auto send = [&](QEvent::Type type, const QPoint& inParent, Qt::MouseButton button, Qt::MouseButtons held) {
+            const QPoint at = splitter->mapFrom(parent, inParent);
+            QMouseEvent e(type, QPointF(at), QPointF(splitter->mapToGlobal(at)), button, held, Qt::NoModifier);
+            QApplication::sendEvent(splitter, &e);
+        };
+        send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, start + QPoint(0, dy / 2), Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseMove, start + QPoint(0, dy), Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, start + QPoint(0, dy), Qt::LeftButton, Qt::NoButton);
+    };
+    drag(-30);
+    EXPECT_FALSE(form.LargeIcons());
+    EXPECT_EQ(board->height(), 39);
+    EXPECT_TRUE(small_->isChecked());
+    EXPECT_EQ(fbTile->geometry(), small.buttons.last());
+    EXPECT_EQ(fbTile->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    drag(+24);
+    EXPECT_TRUE(form.LargeIcons());
+    EXPECT_EQ(board->height(), 63);
+    EXPECT_FALSE(small_->isChecked());
+
+    // the menu toggles them too, and the bar takes the rule's height
+    small_->trigger();
+    EXPECT_FALSE(form.LargeIcons());
+    EXPECT_EQ(board->height(), 42);
+    small_->trigger();
+    EXPECT_TRUE(form.LargeIcons());
+    EXPECT_EQ(board->height(), 66);
+    // the picker still opens under its button
+    QTest::mouseClick(fbTile, Qt::LeftButton);
+    EXPECT_EQ(Child<QWidget>(form, "dg")->pos(), fbTile->mapTo(&form, QPoint(0, fbTile->height())));
+    QTest::keyClick(Child<QWidget>(form, "dg"), Qt::Key_Escape);
 }
 
 TEST_F(Printing, ThePageGridPickerAppliesOnEnterAndLeavesTheGridOnEscape)
