@@ -19,6 +19,8 @@ class TMxTable;
 namespace mx::admin {
 
 class TLinkFieldModel : public QAbstractListModel {
+    Q_OBJECT
+
 public:
     enum { IdRole = Qt::UserRole + 1, TypeRole };
     using QAbstractListModel::QAbstractListModel;
@@ -38,6 +40,8 @@ private:
 };
 
 class TLinkPairModel : public QAbstractListModel {
+    Q_OBJECT
+
 public:
     enum { IdRole = Qt::UserRole + 1 };
     using QAbstractListModel::QAbstractListModel;

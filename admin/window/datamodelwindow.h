@@ -41,6 +41,8 @@ class TGraph;
 inline constexpr int kBoardButtonCount = 10;
 
 class TfmDataModel : public QMainWindow {
+    Q_OBJECT
+
 public:
     // An empty window (no model), shown. The first window of the process
     // shows the tips when the tips option is on.
