@@ -7,6 +7,9 @@
 #include "fmusers.h"
 #include "modeldialogs.h"
 
+#include "tools/hooks.h"
+#include "ui/formula/fmformula.h"
+
 namespace mx::admin {
 
 THookSlot<bool(TMxDataModel* model, TMxTable* first)> EntitiesEditor;
@@ -17,6 +20,8 @@ void RegisterDataModelEditors()
 {
     RegisterModelDialogs();
     RegisterLinkEditor();
+    // The criteria of entities and sets are edited in the formula editor.
+    ui::InstallFormulaEditor();
     // The entities dialog opens on the model's first table whatever the
     // selection.
     EntitiesEditor.set([](TMxDataModel* model, TMxTable*) { return EditEntities(model); });

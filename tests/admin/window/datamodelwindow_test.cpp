@@ -5,6 +5,8 @@
 
 #include "windowtest.h"
 
+#include "tools/hooks.h"
+
 #include "admin/adminhelpers.h"
 #include "admin/adminmodel.h"
 #include "core/strings.h"
@@ -324,7 +326,12 @@ TEST_F(DataModelWindow, AModelWithoutUsersOpensWithoutLoginAndEveryCommandActs)
 
 TEST_F(DataModelWindow, TheToolBarOpensTheModelsDialogsAndCancelLeavesTheModelUnmodified)
 {
+    mx::EntityCriteriaHook.clear();
+    mx::SetCriteriaHook.clear();
     mx::admin::RegisterDataModelEditors();
+    // The entities' and the sets' criteria open the formula editor.
+    EXPECT_TRUE(bool(mx::EntityCriteriaHook));
+    EXPECT_TRUE(bool(mx::SetCriteriaHook));
     TfmDataModel* w = WindowOnSample(SampleFile());
     ASSERT_TRUE(w->Model());
     const QByteArray before = Bytes(w->Model());
