@@ -30,8 +30,10 @@ struct FieldDef {
     const char* fullName;
 };
 
+// The first "keys" fields make the table's primary key: their Idx is their
+// place in the key (1, 2...), every other field's is 0.
 TMxTable* addTable(TMxDataModel* m, int id, const char* name, const char* entity, int x, int y,
-    std::initializer_list<FieldDef> fields)
+    std::initializer_list<FieldDef> fields, int keys = 1)
 {
     auto* t = new TMxTable(m->Tables());
     t->SetId(id);
@@ -44,7 +46,7 @@ TMxTable* addTable(TMxDataModel* m, int id, const char* name, const char* entity
     for (const FieldDef& f : fields) {
         auto* field = new TDmField(t->Fields());
         field->SetId(++idx);
-        field->SetIdx(idx);
+        field->SetIdx(idx <= keys ? idx : 0);
         field->SetName(QString::fromLatin1(f.name));
         field->SetShortType(QChar(QLatin1Char(f.type)));
         field->SetLongType(QString::fromLatin1(f.longType));
@@ -118,7 +120,8 @@ TMxDataModel* MakeModel(bool withUsers)
         addTable(m, tiLignes, "LIGNES_COMMANDE", "Lignes de commande", 710, 140,
             {{"NUM_COMMANDE", 'N', "INTEGER", 0, "Commande de la ligne"}, {"NUM_LIGNE", 'N', "INTEGER", 0, "Numéro de ligne"},
                 {"REF_PRODUIT", 'A', "VARCHAR", 10, "Produit commandé"}, {"QUANTITE", 'N', "INTEGER", 0, "Quantité"},
-                {"REMISE", 'N', "NUMERIC", 0, "Remise"}});
+                {"REMISE", 'N', "NUMERIC", 0, "Remise"}},
+            2);
 
         addLink(m, tiVilles, tiClients, "CODE_VILLE", "CODE_VILLE");
         addLink(m, tiClients, tiCommandes, "NUM_CLIENT", "NUM_CLIENT");
