@@ -417,7 +417,15 @@ void TfmConfig::buildDrivers()
             UpdatePreview();
         });
     }
-    Connect(u.edLimitRowCount, &QLineEdit::editingFinished, this, [this] { storeRowCount(); });
+    // A count typed is the datasource's at once while it is a valid
+    // number, so Ok takes it even when the edit was never left.
+    Connect(u.edLimitRowCount, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        const qint64 value = text.toLongLong(&ok);
+        if (!m_filling && m_selected && ok && value >= 0 && value <= INT_MAX)
+            m_selected->SetSQLLimitRowCount(qint32(value));
+    });
+    Connect(u.edLimitRowCount, &QLineEdit::editingFinished, this, [this] { LeaveRowCount(); });
     Connect(u.btRowsUp, &QToolButton::clicked, this, [this] { RowsUp(); });
     Connect(u.btRowsDown, &QToolButton::clicked, this, [this] { RowsDown(); });
     Connect(u.btDeleteDriver, &QPushButton::clicked, this, [this] { DeleteDriver(); });
@@ -543,7 +551,8 @@ void TfmConfig::ShowDatasource(int row)
         u.cbxDateFormater->setCurrentText(d ? d->SQLDateFormater() : QString());
         u.cbxDateEditor->setCurrentText(d ? d->SQLDateEditor() : QString());
         u.cbxLimitRowsSyntax->setCurrentText(d ? d->SQLLimitRowsSyntax() : QString());
-        u.edLimitRowCount->setText(d ? QString::number(d->SQLLimitRowCount()) : QString());
+        m_countShown = d ? d->SQLLimitRowCount() : 0;
+        u.edLimitRowCount->setText(d ? QString::number(m_countShown) : QString());
         for (QWidget* w : std::initializer_list<QWidget*>{u.cbxConcatOperator, u.cbxFieldQuoter, u.cbxConstantQuoter,
                  u.cbxDateFormater, u.cbxDateEditor})
             w->setEnabled(d != nullptr);
@@ -572,7 +581,7 @@ void TfmConfig::capabilityClicked(int capability, bool checked)
     UpdatePreview();
 }
 
-void TfmConfig::storeRowCount()
+void TfmConfig::LeaveRowCount()
 {
     if (m_filling || !m_selected)
         return;
@@ -584,10 +593,12 @@ void TfmConfig::storeRowCount()
     if (!ok || value < 0 || value > INT_MAX) {
         UserService().MessageDlg(TranslateFmt(QStringLiteral("%s n'est pas un nombre de lignes valide."), {edit->text()}),
             TMsgDlgType::mtWarning, mbOK);
-        edit->setText(QString::number(m_selected->SQLLimitRowCount()));
+        m_selected->SetSQLLimitRowCount(m_countShown);
+        edit->setText(QString::number(m_countShown));
         return;
     }
     m_selected->SetSQLLimitRowCount(qint32(value));
+    m_countShown = qint32(value);
     edit->setText(QString::number(value));
     UpdatePreview();
 }
@@ -598,6 +609,7 @@ void TfmConfig::RowsUp()
         return;
     const qint64 value = qint64(m_selected->SQLLimitRowCount()) + kRowStep;
     m_selected->SetSQLLimitRowCount(qint32(std::min<qint64>(value, INT_MAX)));
+    m_countShown = m_selected->SQLLimitRowCount();
     m_ui->edLimitRowCount->setText(QString::number(m_selected->SQLLimitRowCount()));
     UpdatePreview();
 }
@@ -608,6 +620,7 @@ void TfmConfig::RowsDown()
         return;
     if (m_selected->SQLLimitRowCount() - kRowStep >= 0)
         m_selected->SetSQLLimitRowCount(m_selected->SQLLimitRowCount() - kRowStep);
+    m_countShown = m_selected->SQLLimitRowCount();
     m_ui->edLimitRowCount->setText(QString::number(m_selected->SQLLimitRowCount()));
     UpdatePreview();
 }
@@ -703,6 +716,8 @@ void TfmConfig::DriverConfig()
 void TfmConfig::accept()
 {
     readGrid();
+    if (m_selected && m_ui->edLimitRowCount->isEnabled())
+        LeaveRowCount();
     try {
         SaveDefinitionFiles(m_destinations.get(), m_datasources.get());
     } catch (const std::exception& e) {
