@@ -120,6 +120,8 @@ TfmSelectEntityFields::TfmSelectEntityFields(const TMxTable* table, const TMxEnt
     laAvailable->setBuddy(u.lbAvailable);
     auto* laChosen = new QLabel(Translate("Champs de l'&entité :"), this);
     laChosen->setBuddy(u.lbEntityFields);
+    // "&Table :" names the table the fields come from: its key reaches them.
+    laTable->setBuddy(u.lbAvailable);
     u.btInclude = SmallButton(this, "btInclude", ">");
     u.btIncludeAll = SmallButton(this, "btIncludeAll", ">>");
     u.btExclude = SmallButton(this, "btExclude", "<");

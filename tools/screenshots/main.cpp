@@ -84,6 +84,7 @@ int main(int argc, char** argv)
             area("dialogs", mx::shots::ShootDialogs);
             area("params", mx::shots::ShootParams);
             area("admin", mx::shots::ShootAdmin);
+            area("admin model", mx::shots::ShootAdminModel);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

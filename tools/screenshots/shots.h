@@ -44,5 +44,6 @@ void ShootFormula(TShots& shots);
 void ShootDialogs(TShots& shots);
 void ShootParams(TShots& shots);
 void ShootAdmin(TShots& shots);
+void ShootAdminModel(TShots& shots);
 
 } // namespace mx::shots
