@@ -7,7 +7,9 @@
 
 #include "modeldialogtest.h"
 
+#include "adminhooks.h"
 #include "fmconfig.h"
+#include "modeldialogs.h"
 
 #include "core/hookslot.h"
 #include "destination/destinationtype.h"
@@ -320,6 +322,22 @@ TEST_F(Config, AFileThatCannotBeWrittenLeavesBothFilesAndTheListsAsTheyWere)
     EXPECT_EQ(ReadBytes(dsFile), dsBefore);
     EXPECT_EQ(mx::DestinationTypes()->SaveToBytes(), destGlobal);
     EXPECT_EQ(mx::Datasources()->SaveToBytes(), dsGlobal);
+}
+
+} // namespace
+} // namespace admintest
+
+namespace admintest {
+namespace {
+
+TEST_F(Config, TheDataModelWindowsEntryOpensTheConfigurationWindow)
+{
+    const auto former = mx::admin::ConfigurationEditor.get();
+    mx::admin::RegisterModelDialogs();
+    m_modal.Reject();
+    EXPECT_FALSE(mx::admin::EditConfiguration());
+    EXPECT_EQ(m_modal.shown, QStringList{QStringLiteral("fmConfig")});
+    mx::admin::ConfigurationEditor.set(former);
 }
 
 } // namespace
