@@ -43,6 +43,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <QComboBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -108,6 +110,30 @@ QByteArray FileBytes(TMxItem* list)
     ScrambleFileBytes(bytes);
     return bytes;
 }
+
+// The type cell of the destination grid offers the five outputs by their
+// translated names; a text typed otherwise is still read (an unknown one
+// is a report).
+class TOutputDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        auto* box = new QComboBox(parent);
+        box->setEditable(true);
+        for (TDestinationOutput o : {doReport, doFile, doGraph, doCrosstab, doTable})
+            box->addItem(Translate(OutputName(o)));
+        return box;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        static_cast<QComboBox*>(editor)->setCurrentText(index.data(Qt::EditRole).toString());
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentText(), Qt::EditRole);
+    }
+};
 
 } // namespace
 
@@ -272,11 +298,7 @@ void TfmConfig::buildResults()
     u.grdDest->verticalHeader()->hide();
     u.grdDest->setTabKeyNavigation(true);
     u.grdDest->horizontalHeader()->setStretchLastSection(true);
-    const QFontMetrics fm(u.grdDest->font());
-    u.grdDest->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("N°999")) + fm.height());
-    u.grdDest->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("Fichier texte délimité")) + fm.height());
-    u.grdDest->setColumnWidth(2, fm.horizontalAdvance(QStringLiteral("Dest_CrossTab")) + fm.height());
-    u.grdDest->setColumnWidth(3, fm.horizontalAdvance(QStringLiteral("MXDSTTXT.DLL")) + fm.height());
+    u.grdDest->setItemDelegateForColumn(2, new TOutputDelegate(u.grdDest));
     u.btAddDest = ui::NamedButton(u.tsResults, "btAddDest", "A&dd");
     u.btRemoveDest = ui::NamedButton(u.tsResults, "btRemoveDest", "&Remove");
     u.btAddDest->setAutoDefault(false);
@@ -467,6 +489,12 @@ void TfmConfig::fillGrid()
         grid->setItem(i, 3, new QTableWidgetItem(d->DllName()));
         grid->setItem(i, 4, new QTableWidgetItem(d->Extension()));
     }
+    // Each column as wide as its texts and its title, with a margin for
+    // typing.
+    grid->resizeColumnsToContents();
+    const QFontMetrics fm(grid->font());
+    for (int c = 1; c < grid->columnCount() - 1; ++c)
+        grid->setColumnWidth(c, grid->columnWidth(c) + fm.horizontalAdvance(QStringLiteral("MM")));
 }
 
 void TfmConfig::readGrid()

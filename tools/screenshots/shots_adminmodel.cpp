@@ -39,6 +39,10 @@ void ShootAdminModel(TShots& shots)
     model->Open(shots.Sample(QStringLiteral("EXEMPLE_ACCES.MDD")), QStringLiteral("Admin"), QStringLiteral("admin"));
     {
         admin::TfmConfig form;
+        shots.Save(&form, QStringLiteral("fmConfig-results"));
+    }
+    {
+        admin::TfmConfig form;
         if (auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("pcMain")))
             tabs->setCurrentIndex(1);
         form.ShowDatasource(0);

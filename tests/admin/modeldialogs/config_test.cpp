@@ -265,6 +265,13 @@ TEST_F(Config, OkWritesBothFilesAndTheListsTakeTheCopiesAndCancelChangesNothing)
         auto* grid = Child<QTableWidget>(d, "grdDest");
         ASSERT_GT(grid->rowCount(), 0);
         grid->item(0, 1)->setText(QStringLiteral("Rapport maison"));
+        // The second type chosen in the cell's list, its editor left open.
+        ASSERT_GT(grid->rowCount(), 1);
+        grid->setCurrentCell(1, 2);
+        grid->editItem(grid->item(1, 2));
+        auto* type = grid->viewport()->findChild<QComboBox*>();
+        ASSERT_NE(type, nullptr);
+        type->setCurrentIndex(type->findText(QStringLiteral("Dest_File")));
         showDriver(d, QStringLiteral("SQLITE"));
         Child<QCheckBox>(d, "cbQuoteTableName")->click();
         choose(d, "cbxDateEditor", QStringLiteral("y-m-d"));
@@ -290,6 +297,7 @@ TEST_F(Config, OkWritesBothFilesAndTheListsTakeTheCopiesAndCancelChangesNothing)
     mx::TItemPtr<mx::TDbEngDatasourceList> ds(new mx::TDbEngDatasourceList(nullptr));
     ds->LoadFromFile(dsFile);
     EXPECT_EQ(dest->Items(0)->Name(), QStringLiteral("Rapport maison"));
+    EXPECT_EQ(dest->Items(1)->Output(), mx::doFile);
     const TDbEngDatasource* sqlite = ds->FindDatasource(QStringLiteral("SQLITE"));
     ASSERT_NE(sqlite, nullptr);
     EXPECT_FALSE(mx::HasCap(sqlite->SQLCapabilities(), mx::scQuoteTableName));
