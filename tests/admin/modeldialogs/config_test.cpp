@@ -130,6 +130,20 @@ TEST_F(Config, ThePreviewFollowsEachDialectOption)
     EXPECT_EQ(mx::Datasources()->SaveToBytes(), globals) << "Annuler leaves the process's dialects";
 }
 
+TEST_F(Config, ThePreviewWorksWhateverDatasourceComesFirst)
+{
+    // The preview takes a copy of the first datasource; its steps look
+    // for the dialect of their database's driver, STANDARD.
+    mx::Datasources()->Exchange(0, 2);
+    ASSERT_EQ(mx::Datasources()->Items(0)->Name(), QStringLiteral("POSTGRESQL"));
+    m_modal.Reject([&](QDialog& d) {
+        showDriver(d, QStringLiteral("POSTGRESQL"));
+        EXPECT_TRUE(sql(d).startsWith(QStringLiteral("SELECT"))) << sql(d).toStdString();
+        EXPECT_EQ(m_ui.service.count(QStringLiteral("message")), 0);
+    });
+    EXPECT_FALSE(mx::admin::EditConfigurationWindow());
+}
+
 TEST_F(Config, WithoutThePreviewFilesOneWarningAndTheRestWorks)
 {
     QTemporaryDir empty;
