@@ -43,6 +43,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <QComboBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -108,6 +110,30 @@ QByteArray FileBytes(TMxItem* list)
     ScrambleFileBytes(bytes);
     return bytes;
 }
+
+// The type cell of the destination grid offers the five outputs by their
+// translated names; a text typed otherwise is still read (an unknown one
+// is a report).
+class TOutputDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        auto* box = new QComboBox(parent);
+        box->setEditable(true);
+        for (TDestinationOutput o : {doReport, doFile, doGraph, doCrosstab, doTable})
+            box->addItem(Translate(OutputName(o)));
+        return box;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        static_cast<QComboBox*>(editor)->setCurrentText(index.data(Qt::EditRole).toString());
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentText(), Qt::EditRole);
+    }
+};
 
 } // namespace
 
@@ -272,11 +298,7 @@ void TfmConfig::buildResults()
     u.grdDest->verticalHeader()->hide();
     u.grdDest->setTabKeyNavigation(true);
     u.grdDest->horizontalHeader()->setStretchLastSection(true);
-    const QFontMetrics fm(u.grdDest->font());
-    u.grdDest->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("N°999")) + fm.height());
-    u.grdDest->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("Fichier texte délimité")) + fm.height());
-    u.grdDest->setColumnWidth(2, fm.horizontalAdvance(QStringLiteral("Dest_CrossTab")) + fm.height());
-    u.grdDest->setColumnWidth(3, fm.horizontalAdvance(QStringLiteral("MXDSTTXT.DLL")) + fm.height());
+    u.grdDest->setItemDelegateForColumn(2, new TOutputDelegate(u.grdDest));
     u.btAddDest = ui::NamedButton(u.tsResults, "btAddDest", "A&dd");
     u.btRemoveDest = ui::NamedButton(u.tsResults, "btRemoveDest", "&Remove");
     u.btAddDest->setAutoDefault(false);
@@ -417,7 +439,15 @@ void TfmConfig::buildDrivers()
             UpdatePreview();
         });
     }
-    Connect(u.edLimitRowCount, &QLineEdit::editingFinished, this, [this] { storeRowCount(); });
+    // A count typed is the datasource's at once while it is a valid
+    // number, so Ok takes it even when the edit was never left.
+    Connect(u.edLimitRowCount, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        const qint64 value = text.toLongLong(&ok);
+        if (!m_filling && m_selected && ok && value >= 0 && value <= INT_MAX)
+            m_selected->SetSQLLimitRowCount(qint32(value));
+    });
+    Connect(u.edLimitRowCount, &QLineEdit::editingFinished, this, [this] { LeaveRowCount(); });
     Connect(u.btRowsUp, &QToolButton::clicked, this, [this] { RowsUp(); });
     Connect(u.btRowsDown, &QToolButton::clicked, this, [this] { RowsDown(); });
     Connect(u.btDeleteDriver, &QPushButton::clicked, this, [this] { DeleteDriver(); });
@@ -459,6 +489,12 @@ void TfmConfig::fillGrid()
         grid->setItem(i, 3, new QTableWidgetItem(d->DllName()));
         grid->setItem(i, 4, new QTableWidgetItem(d->Extension()));
     }
+    // Each column as wide as its texts and its title, with a margin for
+    // typing.
+    grid->resizeColumnsToContents();
+    const QFontMetrics fm(grid->font());
+    for (int c = 1; c < grid->columnCount() - 1; ++c)
+        grid->setColumnWidth(c, grid->columnWidth(c) + fm.horizontalAdvance(QStringLiteral("MM")));
 }
 
 void TfmConfig::readGrid()
@@ -543,7 +579,8 @@ void TfmConfig::ShowDatasource(int row)
         u.cbxDateFormater->setCurrentText(d ? d->SQLDateFormater() : QString());
         u.cbxDateEditor->setCurrentText(d ? d->SQLDateEditor() : QString());
         u.cbxLimitRowsSyntax->setCurrentText(d ? d->SQLLimitRowsSyntax() : QString());
-        u.edLimitRowCount->setText(d ? QString::number(d->SQLLimitRowCount()) : QString());
+        m_countShown = d ? d->SQLLimitRowCount() : 0;
+        u.edLimitRowCount->setText(d ? QString::number(m_countShown) : QString());
         for (QWidget* w : std::initializer_list<QWidget*>{u.cbxConcatOperator, u.cbxFieldQuoter, u.cbxConstantQuoter,
                  u.cbxDateFormater, u.cbxDateEditor})
             w->setEnabled(d != nullptr);
@@ -572,7 +609,7 @@ void TfmConfig::capabilityClicked(int capability, bool checked)
     UpdatePreview();
 }
 
-void TfmConfig::storeRowCount()
+void TfmConfig::LeaveRowCount()
 {
     if (m_filling || !m_selected)
         return;
@@ -584,10 +621,12 @@ void TfmConfig::storeRowCount()
     if (!ok || value < 0 || value > INT_MAX) {
         UserService().MessageDlg(TranslateFmt(QStringLiteral("%s n'est pas un nombre de lignes valide."), {edit->text()}),
             TMsgDlgType::mtWarning, mbOK);
-        edit->setText(QString::number(m_selected->SQLLimitRowCount()));
+        m_selected->SetSQLLimitRowCount(m_countShown);
+        edit->setText(QString::number(m_countShown));
         return;
     }
     m_selected->SetSQLLimitRowCount(qint32(value));
+    m_countShown = qint32(value);
     edit->setText(QString::number(value));
     UpdatePreview();
 }
@@ -598,6 +637,7 @@ void TfmConfig::RowsUp()
         return;
     const qint64 value = qint64(m_selected->SQLLimitRowCount()) + kRowStep;
     m_selected->SetSQLLimitRowCount(qint32(std::min<qint64>(value, INT_MAX)));
+    m_countShown = m_selected->SQLLimitRowCount();
     m_ui->edLimitRowCount->setText(QString::number(m_selected->SQLLimitRowCount()));
     UpdatePreview();
 }
@@ -608,6 +648,7 @@ void TfmConfig::RowsDown()
         return;
     if (m_selected->SQLLimitRowCount() - kRowStep >= 0)
         m_selected->SetSQLLimitRowCount(m_selected->SQLLimitRowCount() - kRowStep);
+    m_countShown = m_selected->SQLLimitRowCount();
     m_ui->edLimitRowCount->setText(QString::number(m_selected->SQLLimitRowCount()));
     UpdatePreview();
 }
@@ -703,6 +744,8 @@ void TfmConfig::DriverConfig()
 void TfmConfig::accept()
 {
     readGrid();
+    if (m_selected && m_ui->edLimitRowCount->isEnabled())
+        LeaveRowCount();
     try {
         SaveDefinitionFiles(m_destinations.get(), m_datasources.get());
     } catch (const std::exception& e) {

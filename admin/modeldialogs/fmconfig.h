@@ -55,6 +55,10 @@ public:
     void DriverConfig();
     void RowsUp();
     void RowsDown();
+    // What leaving the row-count edit does: an empty text becomes 1, a
+    // count past the largest integer is refused (the former one shown
+    // again), else the datasource takes it.
+    void LeaveRowCount();
     // Rebuilds the SQL of the preview in the dialect shown.
     void UpdatePreview();
 
@@ -69,7 +73,6 @@ private:
     void fillGrid();
     void readGrid();
     void fillDrivers(int row);
-    void storeRowCount();
     void capabilityClicked(int capability, bool checked);
     void updateRowControls();
     struct TUi;
@@ -81,6 +84,9 @@ private:
     QStringList m_missing;
     TDbEngDatasource* m_selected = nullptr;
     bool m_filling = false;
+    // The count shown when the edit was last filled or left: what a
+    // refused count gives way to.
+    qint32 m_countShown = 0;
 };
 
 // The configuration window; True when it closed with Ok (the files then

@@ -7,6 +7,7 @@
 #include "core/translate.h"
 #include "core/userservice.h"
 #include "model/datamodel.h"
+#include "model/domain.h"
 #include "model/entity.h"
 #include "model/field.h"
 #include "model/formula.h"
@@ -120,6 +121,8 @@ TfmSelectEntityFields::TfmSelectEntityFields(const TMxTable* table, const TMxEnt
     laAvailable->setBuddy(u.lbAvailable);
     auto* laChosen = new QLabel(Translate("Champs de l'&entité :"), this);
     laChosen->setBuddy(u.lbEntityFields);
+    // "&Table :" names the table the fields come from: its key reaches them.
+    laTable->setBuddy(u.lbAvailable);
     u.btInclude = SmallButton(this, "btInclude", ">");
     u.btIncludeAll = SmallButton(this, "btIncludeAll", ">>");
     u.btExclude = SmallButton(this, "btExclude", "<");
@@ -510,6 +513,9 @@ bool EditEntities(TMxDataModel* model)
     TMxTableList* tables = model->Tables();
     for (int i = 0; i < form.Copy()->Count() && i < tables->Count(); ++i)
         tables->Items(i)->Entities()->Assign(form.Copy()->Items(i)->Entities());
+    // The current set's view of the entities is built again from them.
+    if (TMxDomain* current = model->CurrentDomain())
+        model->SetDomainById(current->Id());
     return true;
 }
 

@@ -208,6 +208,7 @@ void TfmSet::removeGroup()
     if (UserService().MessageDlg(TranslateFmt(QStringLiteral("Voulez-vous retirer le groupe %s ?"), {ref->Name()}),
             TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrNo)
         return;
+    m_ui->groups->SetItems({});
     TMxItem::Free(ref);
     showGroups();
 }
@@ -371,6 +372,7 @@ void TfmSets::addSet()
     // The highest Id, the new set counting as 0, plus 2.
     set->SetId(m_copy->NextId() + 1);
     if (!EditSet(m_model, set, m_copy.get(), m_model->Groups())) {
+        m_ui->sets->SetItems({});
         TMxItem::Free(set);
         showSets(std::max(0, CurrentRow(m_ui->lbSets)));
         return;
@@ -398,6 +400,8 @@ void TfmSets::deleteSet()
         if (m_copy->Items(i)->Parent() == id)
             m_copy->Items(i)->SetParent(0);
     m_ui->lbSets->selectionModel()->clear();
+    m_ui->fields->SetItems({});
+    m_ui->sets->SetItems({});
     TMxItem::Free(set);
     showSets(0);
 }

@@ -550,6 +550,7 @@ void TfmUserList::AddUser()
     user->SetId(m_users->NextId());
     user->SetLevel(1);
     if (!EditUser(user, m_users.get())) {
+        m_ui->users->SetItems({});
         TMxItem::Free(user);
         relistUsers(CurrentRow(m_ui->lbUsers));
         return;
@@ -563,6 +564,7 @@ void TfmUserList::AddGroup()
     group->SetId(0);
     group->SetId(m_groups->NextId());
     if (!EditUserGroup(group, m_users.get(), m_groups.get())) {
+        m_ui->groups->SetItems({});
         TMxItem::Free(group);
         relistGroups(CurrentRow(m_ui->lbGroups));
         return;
@@ -586,6 +588,7 @@ void TfmUserList::DeleteUser()
         return;
     const QString name = user->Name();
     std::erase_if(m_userOrigins, [user](const auto& p) { return p.first == user; });
+    m_ui->users->SetItems({});
     TMxItem::Free(user);
     followUser(name, QString());
     relistUsers(std::min(row, m_users->Count() - 1));
@@ -600,6 +603,7 @@ void TfmUserList::DeleteGroup()
     if (!AskYesNo(TranslateFmt(QStringLiteral("Voulez-vous supprimer le groupe d'utilisateurs '%s' ?"), {group->Name()})))
         return;
     std::erase_if(m_groupOrigins, [group](const auto& p) { return p.first == group; });
+    m_ui->groups->SetItems({});
     TMxItem::Free(group);
     relistGroups(std::min(row, m_groups->Count() - 1));
 }

@@ -86,6 +86,7 @@ int main(int argc, char** argv)
             area("admin", mx::shots::ShootAdmin);
             area("diagram", mx::shots::ShootDiagram);
             area("datamodel", mx::shots::ShootDataModel);
+            area("admin model", mx::shots::ShootAdminModel);
             std::printf("%d pictures in %s\n", shots.Written(), qPrintable(shots.OutDir()));
             status = shots.Failed() ? 1 : 0;
         }

@@ -46,5 +46,6 @@ void ShootParams(TShots& shots);
 void ShootAdmin(TShots& shots);
 void ShootDiagram(TShots& shots);
 void ShootDataModel(TShots& shots);
+void ShootAdminModel(TShots& shots);
 
 } // namespace mx::shots

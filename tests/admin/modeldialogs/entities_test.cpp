@@ -224,6 +224,8 @@ TEST_F(Entities, RenamingAndDeletingAskAndKeepTheLineSelected)
     const TMxEntity* e = table(SampleModel::ClientId)->Entities()->Items(0);
     EXPECT_EQ(e->Name(), QStringLiteral("Clientèle"));
     EXPECT_EQ(e->Criterias()->Items(0)->Name(), QStringLiteral("Parisiens"));
+    EXPECT_NE(model->DomainEntities()->FindByName(QStringLiteral("Clientèle")), nullptr) << "the current set's view follows";
+    EXPECT_EQ(model->DomainEntities()->FindByName(QStringLiteral("Clients")), nullptr);
     EXPECT_EQ(prompts.value(1), QStringLiteral("Critère de l'entité|Donnez un nom au critère|Clients parisiens"));
     EXPECT_EQ(m_ui.service.texts(QStringLiteral("message")), QStringList{QStringLiteral("Voulez-vous supprimer l'entité Clientèle  ?")});
 }
