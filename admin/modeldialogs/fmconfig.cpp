@@ -115,6 +115,8 @@ QByteArray FileBytes(TMxItem* list)
 // translated names; a text typed otherwise is still read (an unknown one
 // is a report).
 class TOutputDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
@@ -769,3 +771,5 @@ bool EditConfigurationWindow()
 }
 
 } // namespace mx::admin
+
+#include "fmconfig.moc"

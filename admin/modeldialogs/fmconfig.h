@@ -36,6 +36,8 @@ extern THookSlot<QString()> PreviewFolderOverride;
 void SaveDefinitionFiles(TDestinationList* destinations, TDbEngDatasourceList* datasources);
 
 class TfmConfig : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmConfig(QWidget* parent = nullptr);
     ~TfmConfig() override;

@@ -27,6 +27,8 @@ namespace mx::admin {
 QString CriterionLine(const TMxEntityCriteria* criterion);
 
 class TfmSelectEntityFields : public QDialog {
+    Q_OBJECT
+
 public:
     TfmSelectEntityFields(const TMxTable* table, const TMxEntity* entity, QWidget* parent = nullptr);
     ~TfmSelectEntityFields() override;
@@ -58,6 +60,8 @@ private:
 bool SelectEntityFields(TMxTable* table, TMxEntity* entity);
 
 class TfmEntities : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmEntities(TMxDataModel* model, QWidget* parent = nullptr);
     ~TfmEntities() override;

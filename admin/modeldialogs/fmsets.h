@@ -25,6 +25,8 @@ namespace mx::admin {
 QString JoinSetInformations(const QStringList& lines);
 
 class TfmSet : public QDialog {
+    Q_OBJECT
+
 public:
     // Edits a copy of set; sets are the ones a parent may be chosen from
     // (the set itself and its descendants are never offered).
@@ -54,6 +56,8 @@ private:
 bool EditSet(TMxDataModel* model, TMxDomain* set, const TMxDomainList* sets, const TMxUserGroupList* groups);
 
 class TfmSets : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmSets(TMxDataModel* model, QWidget* parent = nullptr);
     ~TfmSets() override;

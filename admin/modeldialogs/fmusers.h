@@ -32,6 +32,8 @@ namespace mx::admin {
 QString JoinGroupInformations(const QStringList& lines);
 
 class TfmUser : public QDialog {
+    Q_OBJECT
+
 public:
     // Edits a copy of user, which is (or will be) the index-th of users.
     TfmUser(const TMxUser* user, const TMxUserList* users, int index, QWidget* parent = nullptr);
@@ -55,6 +57,8 @@ private:
 bool EditUser(TMxUser* user, const TMxUserList* users);
 
 class TfmUserGroup : public QDialog {
+    Q_OBJECT
+
 public:
     TfmUserGroup(const TMxUserGroup* group, const TMxUserList* users, const TMxUserGroupList* groups, int index,
         QWidget* parent = nullptr);
@@ -79,6 +83,8 @@ private:
 bool EditUserGroup(TMxUserGroup* group, const TMxUserList* users, const TMxUserGroupList* groups);
 
 class TfmUserList : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfmUserList(TMxDataModel* model, QWidget* parent = nullptr);
     ~TfmUserList() override;

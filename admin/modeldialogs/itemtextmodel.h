@@ -13,6 +13,8 @@ class QAbstractItemView;
 namespace mx::admin {
 
 class TItemTextModel : public TItemListModel {
+    Q_OBJECT
+
 public:
     using TText = std::function<QString(const TMxItem* item)>;
     TItemTextModel(TText text, QObject* parent = nullptr) : TItemListModel(parent), m_text(std::move(text)) {}
