@@ -45,7 +45,7 @@ public:
     // 2. the recent-file lists' settings file MORVELIN.INI;
     // 3. their size, MRUsize (default 5);
     // 4. the language component on the installation's MXTR32.so, language
-    //    Lang (default and when empty: English);
+    //    Lang (default and when empty: French, "Francais");
     // 5. the working directory: -CurrentDir (made absolute against the
     //    folder the program was started in) or the program's folder;
     //    EInOutError when it cannot be entered.
