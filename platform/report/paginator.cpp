@@ -114,10 +114,10 @@ private:
                 std::max<qint32>(0, tenth(r.height())));
             pc.font = m_doc->FontIndex(FontOf(c->EffectiveFont()));
             switch (c->ControlKind()) {
-            case ckLabel:
+            case qkLabel:
                 pc.constant = c->EditableText().value_or(QString());
                 break;
-            case ckExpr: {
+            case qkExpr: {
                 const QString expression = c->EditableText().value_or(QString());
                 if (std::optional<QString> text = TQRExpr::Constant(expression)) {
                     pc.constant = *text;
@@ -131,13 +131,13 @@ private:
                 }
                 break;
             }
-            case ckSysData:
+            case qkSysData:
                 pc.kind = TPreparedControl::System;
                 break;
-            case ckShape:
+            case qkShape:
                 pc.kind = TPreparedControl::Shape;
                 break;
-            case ckPlain:
+            case qkPlain:
                 break;
             }
             p.controls.push_back(std::move(pc));

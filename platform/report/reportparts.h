@@ -75,10 +75,10 @@ const EnumInfo& ShapeTypeInfo();
 
 // What a control is, as the paginator prints it and the report editor
 // offers it: a label's fixed text, an expression over the record, system
-// data, a shape; ckPlain for a control of the base class, which prints
+// data, a shape; qkPlain for a control of the base class, which prints
 // nothing. Each kind is answered by its class alone (the answer is final),
-// so a control of kind ckShape is a TQRShape, of kind ckSysData a TQRSysData.
-enum TQRControlKind { ckPlain, ckLabel, ckExpr, ckSysData, ckShape };
+// so a control of kind qkShape is a TQRShape, of kind qkSysData a TQRSysData.
+enum TQRControlKind { qkPlain, qkLabel, qkExpr, qkSysData, qkShape };
 
 enum TQRPrintOrientation { poPortrait, poLandscape };
 const EnumInfo& OrientationInfo();
@@ -294,7 +294,7 @@ public:
     void SetColor(qint32 c) { m_color = c; }
     // The text shown for the control in the report editor.
     virtual QString DesignText() const { return QString(); }
-    virtual TQRControlKind ControlKind() const { return ckPlain; }
+    virtual TQRControlKind ControlKind() const { return qkPlain; }
     // The text the user edits for the control (a label's caption, an
     // expression, the text printed before system data); none for a control
     // that has no such text.
@@ -320,7 +320,7 @@ public:
     const QString& Caption() const { return m_caption; }
     void SetCaption(const QString& c) { m_caption = c; }
     QString DesignText() const override { return m_caption; }
-    TQRControlKind ControlKind() const final { return ckLabel; }
+    TQRControlKind ControlKind() const final { return qkLabel; }
     std::optional<QString> EditableText() const override { return m_caption; }
     bool SetEditableText(const QString& text) override;
 
@@ -337,7 +337,7 @@ public:
     const QString& Expression() const { return m_expression; }
     void SetExpression(const QString& e) { m_expression = e; }
     QString DesignText() const override { return m_expression; }
-    TQRControlKind ControlKind() const final { return ckExpr; }
+    TQRControlKind ControlKind() const final { return qkExpr; }
     std::optional<QString> EditableText() const override { return m_expression; }
     bool SetEditableText(const QString& text) override;
 
@@ -362,7 +362,7 @@ public:
     const QString& Text() const { return m_text; }
     void SetText(const QString& t) { m_text = t; }
     QString DesignText() const override;
-    TQRControlKind ControlKind() const final { return ckSysData; }
+    TQRControlKind ControlKind() const final { return qkSysData; }
     std::optional<QString> EditableText() const override { return m_text; }
     bool SetEditableText(const QString& text) override;
 
@@ -379,7 +379,7 @@ public:
     TQRShapeType Shape() const { return m_shape; }
     void SetShape(TQRShapeType s) { m_shape = s; }
     TQRPen* Pen() const { return const_cast<TQRPen*>(&m_pen); }
-    TQRControlKind ControlKind() const final { return ckShape; }
+    TQRControlKind ControlKind() const final { return qkShape; }
 
 private:
     TQRShapeType m_shape = qrsRectangle;

@@ -106,7 +106,7 @@ void TDesignSurface::paintEvent(QPaintEvent*)
             p.drawText(place.strip.adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter, rpt::TDesignLayout::BandName(*place.band));
             for (rpt::TQRPrintable* c : place.band->Controls()) {
                 const QRectF box = m_layout->ControlRect(c);
-                if (c->ControlKind() == rpt::ckShape) {
+                if (c->ControlKind() == rpt::qkShape) {
                     const auto* shape = static_cast<const rpt::TQRShape*>(c);
                     p.setPen(QPen(Qt::black, std::max(1, shape->Pen()->Width)));
                     if (shape->Shape() == rpt::qrsHorLine)

@@ -148,17 +148,17 @@ void TReportEditor::fillSelection()
     const QString band = c ? bandOf(m_report, c) : QString();
     if (c) {
         switch (c->ControlKind()) {
-        case ckLabel:
+        case qkLabel:
             label = TranslateFmt(QStringLiteral("Texte (%s) :"), {band});
             break;
-        case ckExpr:
+        case qkExpr:
             label = TranslateFmt(QStringLiteral("Expression (%s) :"), {band});
             break;
-        case ckSysData:
+        case qkSysData:
             label = TranslateFmt(QStringLiteral("Préfixe (%s) :"), {band});
             break;
-        case ckShape:
-        case ckPlain:
+        case qkShape:
+        case qkPlain:
             label = TranslateFmt(QStringLiteral("Forme (%s)"), {band});
             break;
         }
@@ -169,7 +169,7 @@ void TReportEditor::fillSelection()
     laControl->setText(label);
     edText->setText(text);
     edText->setEnabled(c && c->EditableText().has_value());
-    btFont->setEnabled(c != nullptr && c->ControlKind() != ckShape);
+    btFont->setEnabled(c != nullptr && c->ControlKind() != qkShape);
     m_filling = false;
 }
 

@@ -1,6 +1,6 @@
 // The controls of a band as the paginator and the report editor see them:
-// each kind answers what it is and the text the user edits, whether it
-// was made here or read by its stored class name.
+// each kind answers what it is and the text the user edits, as made by its
+// stored class name (a control of the base class is made in code only).
 
 #include "reporttest.h"
 
@@ -8,6 +8,7 @@
 
 using namespace mx;
 using namespace mx::rpt;
+using namespace rtest;
 
 namespace {
 
@@ -20,15 +21,16 @@ TEST(ReportControls, EachKindSaysWhatItIsAndEditsItsOwnText)
         std::function<QString(const TQRPrintable&)> property;
     };
     const Case cases[] = {
-        {"TQRLabel", ckLabel, [](const TQRPrintable& c) { return static_cast<const TQRLabel&>(c).Caption(); }},
-        {"TQRExpr", ckExpr, [](const TQRPrintable& c) { return static_cast<const TQRExpr&>(c).Expression(); }},
-        {"TQRSysData", ckSysData, [](const TQRPrintable& c) { return static_cast<const TQRSysData&>(c).Text(); }},
-        {"TQRShape", ckShape, nullptr},
-        {"TQRPrintable", ckPlain, nullptr},
+        {"TQRLabel", qkLabel, [](const TQRPrintable& c) { return static_cast<const TQRLabel&>(c).Caption(); }},
+        {"TQRExpr", qkExpr, [](const TQRPrintable& c) { return static_cast<const TQRExpr&>(c).Expression(); }},
+        {"TQRSysData", qkSysData, [](const TQRPrintable& c) { return static_cast<const TQRSysData&>(c).Text(); }},
+        {"TQRShape", qkShape, nullptr},
+        {nullptr, qkPlain, nullptr},
     };
     for (const Case& k : cases) {
-        SCOPED_TRACE(k.className);
-        std::unique_ptr<TQRComponent> part = CreatePart(QString::fromLatin1(k.className));
+        SCOPED_TRACE(k.className ? k.className : "TQRPrintable");
+        std::unique_ptr<TQRComponent> part
+            = k.className ? CreatePart(QString::fromLatin1(k.className)) : std::make_unique<TQRPrintable>();
         auto* c = dynamic_cast<TQRPrintable*>(part.get());
         ASSERT_TRUE(c);
         EXPECT_EQ(c->ControlKind(), k.kind);
@@ -57,13 +59,14 @@ TEST(ReportControls, ACloneIsOfTheSameKind)
     TQuickRep report;
     TQRBand* detail = AddBand(report, rbDetail, 50);
     AddLabel(*detail, QStringLiteral("Total"), QRectF(0, 0, 300, 40));
-    AddControl<TQRShape>(*detail, QRectF(400, 0, 300, 40));
-    AddControl<TQRPrintable>(*detail, QRectF(800, 0, 300, 40));
+    AddExpr(*detail, QStringLiteral("NOM"), QRectF(400, 0, 300, 40));
+    AddControl<TQRSysData>(*detail, QRectF(800, 0, 300, 40));
+    AddControl<TQRShape>(*detail, QRectF(1200, 0, 300, 40));
     std::unique_ptr<TQuickRep> copy = report.CloneReport();
     std::vector<TQRControlKind> kinds;
     for (const TQRPrintable* c : copy->Band(rbDetail)->Controls())
         kinds.push_back(c->ControlKind());
-    EXPECT_EQ(kinds, (std::vector<TQRControlKind>{ckLabel, ckShape, ckPlain}));
+    EXPECT_EQ(kinds, (std::vector<TQRControlKind>{qkLabel, qkExpr, qkSysData, qkShape}));
     EXPECT_EQ(copy->Band(rbDetail)->Controls()[0]->EditableText(), std::optional<QString>(QStringLiteral("Total")));
 }
 
