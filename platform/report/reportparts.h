@@ -76,8 +76,9 @@ const EnumInfo& ShapeTypeInfo();
 // What a control is, as the paginator prints it and the report editor
 // offers it: a label's fixed text, an expression over the record, system
 // data, a shape; qkPlain for a control of the base class, which prints
-// nothing. Each kind is answered by its class alone (the answer is final),
-// so a control of kind qkShape is a TQRShape, of kind qkSysData a TQRSysData.
+// nothing. Only the classes below answer another kind, and their answer is
+// final: a control of kind qkShape is a TQRShape, of kind qkSysData a
+// TQRSysData, whatever derives from them.
 enum TQRControlKind { qkPlain, qkLabel, qkExpr, qkSysData, qkShape };
 
 enum TQRPrintOrientation { poPortrait, poLandscape };
