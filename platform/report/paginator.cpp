@@ -113,23 +113,32 @@ private:
             pc.box = QRect(tenth(r.left()), tenth(r.top()), std::max<qint32>(0, tenth(r.width())),
                 std::max<qint32>(0, tenth(r.height())));
             pc.font = m_doc->FontIndex(FontOf(c->EffectiveFont()));
-            if (auto* label = dynamic_cast<const TQRLabel*>(c)) {
-                pc.constant = label->Caption();
-            } else if (auto* expr = dynamic_cast<const TQRExpr*>(c)) {
-                if (std::optional<QString> text = TQRExpr::Constant(expr->Expression())) {
+            switch (c->ControlKind()) {
+            case qkLabel:
+                pc.constant = c->EditableText().value_or(QString());
+                break;
+            case qkExpr: {
+                const QString expression = c->EditableText().value_or(QString());
+                if (std::optional<QString> text = TQRExpr::Constant(expression)) {
                     pc.constant = *text;
-                } else if (!expr->Expression().trimmed().isEmpty()) {
-                    const QString name = TQRExpr::FieldName(expr->Expression());
+                } else if (!expression.trimmed().isEmpty()) {
+                    const QString name = TQRExpr::FieldName(expression);
                     pc.field = m_rows ? m_rows->IndexOf(name) : -1;
                     if (pc.field < 0 && m_rows)
                         throw EMxException(TranslateFmt(QStringLiteral("Le rapport %s utilise le champ %s, qui n'est pas dans le résultat."),
                             {m_report.ComponentName(), name}));
                     pc.kind = TPreparedControl::Field;
                 }
-            } else if (dynamic_cast<const TQRSysData*>(c)) {
+                break;
+            }
+            case qkSysData:
                 pc.kind = TPreparedControl::System;
-            } else if (dynamic_cast<const TQRShape*>(c)) {
+                break;
+            case qkShape:
                 pc.kind = TPreparedControl::Shape;
+                break;
+            case qkPlain:
+                break;
             }
             p.controls.push_back(std::move(pc));
         }

@@ -106,7 +106,7 @@ public:
 void PrintStepReport(TMxQueryStep& step, TQueryDestinationItem& destination, const QString& fileName, TIMxDataset* dataset)
 {
     RequireRendering();
-    auto* report = dynamic_cast<TQuickRep*>(step.QuickReport());
+    TQuickRep* report = StepReport(&step);
     if (!report)
         throw EMxException(TranslateFmt(QStringLiteral("%s : l'étape n'a pas de rapport."), {step.GetName()}));
     if (!dataset)

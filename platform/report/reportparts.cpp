@@ -481,10 +481,26 @@ MX_DEFINE_CLASS(TQRLabel, TQRPrintable,
 
 TQRLabel::TQRLabel() = default;
 
+bool TQRLabel::SetEditableText(const QString& text)
+{
+    if (m_caption == text)
+        return false;
+    m_caption = text;
+    return true;
+}
+
 MX_DEFINE_CLASS(TQRExpr, TQRPrintable,
     [](ClassBuilder<TQRExpr>& c) { c.string(QStringLiteral("Expression"), &TQRExpr::Expression, &TQRExpr::SetExpression); })
 
 TQRExpr::TQRExpr() = default;
+
+bool TQRExpr::SetEditableText(const QString& text)
+{
+    if (m_expression == text)
+        return false;
+    m_expression = text;
+    return true;
+}
 
 std::optional<QString> TQRExpr::Constant(const QString& expression)
 {
@@ -528,6 +544,14 @@ static void describeSysData(ClassBuilder<TQRSysData>& c)
 MX_DEFINE_CLASS(TQRSysData, TQRPrintable, describeSysData)
 
 TQRSysData::TQRSysData() = default;
+
+bool TQRSysData::SetEditableText(const QString& text)
+{
+    if (m_text == text)
+        return false;
+    m_text = text;
+    return true;
+}
 
 QString TQRSysData::DesignText() const
 {
@@ -736,6 +760,11 @@ const QHash<QString, PartFactory>& partFactories()
 }
 
 } // namespace
+
+TQuickRep* StepReport(const TMxQueryStep* step)
+{
+    return step ? dynamic_cast<TQuickRep*>(step->QuickReport()) : nullptr;
+}
 
 std::unique_ptr<TQRComponent> CreatePart(const QString& className)
 {

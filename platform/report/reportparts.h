@@ -73,6 +73,14 @@ const EnumInfo& SysDataTypeInfo();
 enum TQRShapeType { qrsRectangle, qrsCircle, qrsVertLine, qrsHorLine, qrsTopAndBottom, qrsRightAndLeft };
 const EnumInfo& ShapeTypeInfo();
 
+// What a control is, as the paginator prints it and the report editor
+// offers it: a label's fixed text, an expression over the record, system
+// data, a shape; qkPlain for a control of the base class, which prints
+// nothing. Only the classes below answer another kind, and their answer is
+// final: a control of kind qkShape is a TQRShape, of kind qkSysData a
+// TQRSysData, whatever derives from them.
+enum TQRControlKind { qkPlain, qkLabel, qkExpr, qkSysData, qkShape };
+
 enum TQRPrintOrientation { poPortrait, poLandscape };
 const EnumInfo& OrientationInfo();
 
@@ -287,6 +295,17 @@ public:
     void SetColor(qint32 c) { m_color = c; }
     // The text shown for the control in the report editor.
     virtual QString DesignText() const { return QString(); }
+    virtual TQRControlKind ControlKind() const { return qkPlain; }
+    // The text the user edits for the control (a label's caption, an
+    // expression, the text printed before system data); none for a control
+    // that has no such text.
+    virtual std::optional<QString> EditableText() const { return std::nullopt; }
+    // Sets that text; false when the control has none or holds it already.
+    virtual bool SetEditableText(const QString& text)
+    {
+        Q_UNUSED(text);
+        return false;
+    }
 
 private:
     TQRAlignment m_alignment = taLeftJustify;
@@ -302,6 +321,9 @@ public:
     const QString& Caption() const { return m_caption; }
     void SetCaption(const QString& c) { m_caption = c; }
     QString DesignText() const override { return m_caption; }
+    TQRControlKind ControlKind() const final { return qkLabel; }
+    std::optional<QString> EditableText() const override { return m_caption; }
+    bool SetEditableText(const QString& text) override;
 
 private:
     QString m_caption;
@@ -316,6 +338,9 @@ public:
     const QString& Expression() const { return m_expression; }
     void SetExpression(const QString& e) { m_expression = e; }
     QString DesignText() const override { return m_expression; }
+    TQRControlKind ControlKind() const final { return qkExpr; }
+    std::optional<QString> EditableText() const override { return m_expression; }
+    bool SetEditableText(const QString& text) override;
 
     // The expression as a text constant, or none when it names a field.
     static std::optional<QString> Constant(const QString& expression);
@@ -338,6 +363,9 @@ public:
     const QString& Text() const { return m_text; }
     void SetText(const QString& t) { m_text = t; }
     QString DesignText() const override;
+    TQRControlKind ControlKind() const final { return qkSysData; }
+    std::optional<QString> EditableText() const override { return m_text; }
+    bool SetEditableText(const QString& text) override;
 
 private:
     TQRSysDataType m_data = qrsTime;
@@ -352,6 +380,7 @@ public:
     TQRShapeType Shape() const { return m_shape; }
     void SetShape(TQRShapeType s) { m_shape = s; }
     TQRPen* Pen() const { return const_cast<TQRPen*>(&m_pen); }
+    TQRControlKind ControlKind() const final { return qkShape; }
 
 private:
     TQRShapeType m_shape = qrsRectangle;
@@ -438,6 +467,11 @@ private:
 // classes) and fills the engine's StepReportFactoryHook so that every new
 // step holds a TQuickRep. Called once at program start.
 void RegisterReportClasses();
+
+// The report a step holds, when it is this layer's; none without a step
+// or for a step made before the report classes were registered (its report
+// is then the engine's null report).
+TQuickRep* StepReport(const TMxQueryStep* step);
 
 // A new part of a stored class name (TQRBand, TQRLabel...); none for a
 // class the layer does not know.

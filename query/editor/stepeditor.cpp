@@ -663,7 +663,7 @@ void TMxStepEditor::tabChanged(int index)
 void TMxStepEditor::design()
 {
     TMxQueryStep* step = Step();
-    auto* report = step ? dynamic_cast<rpt::TQuickRep*>(step->QuickReport()) : nullptr;
+    rpt::TQuickRep* report = rpt::StepReport(step);
     if (!report)
         return;
     if (!m_reportEditor) {
@@ -695,7 +695,7 @@ void TMxStepEditor::preview()
     TMxQueryStep* step = Step();
     if (m_destroying || !step || !step->Dataset() || m_preview)
         return;
-    auto* report = dynamic_cast<rpt::TQuickRep*>(step->QuickReport());
+    rpt::TQuickRep* report = rpt::StepReport(step);
     if (!report)
         return;
     // The report is made (the default one when nobody designed it) as the

@@ -99,7 +99,7 @@ QString n(const char* text)
 // build it.
 void buildDefaultReport(TMxQuery* query, TMxQueryStep* step)
 {
-    auto* report = dynamic_cast<rpt::TQuickRep*>(step->QuickReport());
+    rpt::TQuickRep* report = rpt::StepReport(step);
     if (!report)
         throw EMxInternal(QStringLiteral("Sample: the steps have no report (report classes not registered)"));
     query->Prepare(false);

@@ -30,7 +30,7 @@ void ShootReport(TShots& shots)
         shots.Fail(QStringLiteral("report"), QStringLiteral("the sales query gave no result"));
         return;
     }
-    auto* report = dynamic_cast<rpt::TQuickRep*>(step->QuickReport());
+    rpt::TQuickRep* report = rpt::StepReport(step);
     if (!report) {
         shots.Fail(QStringLiteral("report"), QStringLiteral("the step has no report"));
         return;

@@ -106,7 +106,8 @@ void TDesignSurface::paintEvent(QPaintEvent*)
             p.drawText(place.strip.adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter, rpt::TDesignLayout::BandName(*place.band));
             for (rpt::TQRPrintable* c : place.band->Controls()) {
                 const QRectF box = m_layout->ControlRect(c);
-                if (auto* shape = dynamic_cast<rpt::TQRShape*>(c)) {
+                if (c->ControlKind() == rpt::qkShape) {
+                    const auto* shape = static_cast<const rpt::TQRShape*>(c);
                     p.setPen(QPen(Qt::black, std::max(1, shape->Pen()->Width)));
                     if (shape->Shape() == rpt::qrsHorLine)
                         p.drawLine(QPointF(box.left(), box.center().y()), QPointF(box.right(), box.center().y()));

@@ -146,25 +146,30 @@ void TReportEditor::fillSelection()
     // A control is named by what it is and the band it lies in, never by
     // its component name, which means nothing to the user.
     const QString band = c ? bandOf(m_report, c) : QString();
-    if (auto* l = dynamic_cast<TQRLabel*>(c)) {
-        label = TranslateFmt(QStringLiteral("Texte (%s) :"), {band});
-        text = l->Caption();
-    } else if (auto* e = dynamic_cast<TQRExpr*>(c)) {
-        label = TranslateFmt(QStringLiteral("Expression (%s) :"), {band});
-        text = e->Expression();
-    } else if (auto* s = dynamic_cast<TQRSysData*>(c)) {
-        label = TranslateFmt(QStringLiteral("Préfixe (%s) :"), {band});
-        text = s->Text();
-    } else if (c) {
-        label = TranslateFmt(QStringLiteral("Forme (%s)"), {band});
+    if (c) {
+        switch (c->ControlKind()) {
+        case qkLabel:
+            label = TranslateFmt(QStringLiteral("Texte (%s) :"), {band});
+            break;
+        case qkExpr:
+            label = TranslateFmt(QStringLiteral("Expression (%s) :"), {band});
+            break;
+        case qkSysData:
+            label = TranslateFmt(QStringLiteral("Préfixe (%s) :"), {band});
+            break;
+        case qkShape:
+        case qkPlain:
+            label = TranslateFmt(QStringLiteral("Forme (%s)"), {band});
+            break;
+        }
+        text = c->EditableText().value_or(QString());
     } else if (TQRBand* band = Surface->SelectedBand()) {
         label = TDesignLayout::BandName(*band);
     }
     laControl->setText(label);
     edText->setText(text);
-    const bool editable = dynamic_cast<TQRLabel*>(c) || dynamic_cast<TQRExpr*>(c) || dynamic_cast<TQRSysData*>(c);
-    edText->setEnabled(editable);
-    btFont->setEnabled(c != nullptr && !dynamic_cast<TQRShape*>(c));
+    edText->setEnabled(c && c->EditableText().has_value());
+    btFont->setEnabled(c != nullptr && c->ControlKind() != qkShape);
     m_filling = false;
 }
 
@@ -205,19 +210,7 @@ void TReportEditor::textEdited()
     if (m_filling)
         return;
     TQRPrintable* c = Selected();
-    const QString text = edText->text();
-    bool done = false;
-    if (auto* l = dynamic_cast<TQRLabel*>(c); l && l->Caption() != text) {
-        l->SetCaption(text);
-        done = true;
-    } else if (auto* e = dynamic_cast<TQRExpr*>(c); e && e->Expression() != text) {
-        e->SetExpression(text);
-        done = true;
-    } else if (auto* s = dynamic_cast<TQRSysData*>(c); s && s->Text() != text) {
-        s->SetText(text);
-        done = true;
-    }
-    if (done) {
+    if (c && c->SetEditableText(edText->text())) {
         Surface->update();
         markChanged();
     }

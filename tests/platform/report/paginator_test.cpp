@@ -205,6 +205,35 @@ TEST(Paginator, SystemDataAndConstants)
     EXPECT_EQ(texts.value(8), QStringLiteral("n°2"));
 }
 
+// Each kind of control prints what it holds: a label its caption, an
+// expression its field or its constant, system data its value after its
+// text, a shape a line and no text; an empty expression and a control of
+// the base class print nothing.
+TEST(Paginator, EachKindOfControlPrintsWhatItHolds)
+{
+    TQuickRep report;
+    TQRBand* detail = AddBand(report, rbDetail, 50);
+    AddLabel(*detail, QStringLiteral("Client"), QRectF(0, 0, 200, 40));
+    AddExpr(*detail, QStringLiteral("NOM"), QRectF(200, 0, 200, 40));
+    AddExpr(*detail, QStringLiteral("'fixe'"), QRectF(400, 0, 200, 40));
+    AddExpr(*detail, QStringLiteral("  "), QRectF(600, 0, 200, 40));
+    auto* no = AddControl<TQRSysData>(*detail, QRectF(800, 0, 200, 40));
+    no->SetData(qrsDetailNo);
+    no->SetText(QStringLiteral("n°"));
+    auto* line = AddControl<TQRShape>(*detail, QRectF(1000, 0, 200, 40));
+    line->SetShape(qrsHorLine);
+    AddControl<TQRPrintable>(*detail, QRectF(1200, 0, 200, 40));
+
+    auto doc = paginate(report, 1);
+    ASSERT_EQ(doc->PageCount(), 1);
+    EXPECT_EQ(TextsOf(*doc, 0), (QStringList{QStringLiteral("100,100 Client"), QStringLiteral("300,100 NOM1"),
+                                    QStringLiteral("500,100 fixe"), QStringLiteral("900,100 n°1")}));
+    ASSERT_EQ(doc->Page(0).lines.size(), 1u);
+    EXPECT_EQ(doc->Page(0).lines[0].x1, 1100);
+    EXPECT_EQ(doc->Page(0).lines[0].x2, 1300);
+    EXPECT_TRUE(doc->Page(0).boxes.empty());
+}
+
 TEST(Paginator, AnExpressionOverAMissingFieldIsAnErrorNamingIt)
 {
     ListReport r;

@@ -315,4 +315,24 @@ TEST_F(ReportInQuery, AStepsReportSurvivesSaveAndLoad)
     q->Free();
 }
 
+// Every caller reaches a step's report the same way; a step whose report
+// is the engine's null one (made while no report factory was installed)
+// has none of this layer's.
+TEST_F(ReportInQuery, AStepsReportIsReachedThroughItsStep)
+{
+    TQuickRep* report = StepReport(m_step);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(static_cast<TComponent*>(report), m_step->QuickReport());
+    EXPECT_EQ(report->Step(), m_step);
+    EXPECT_EQ(StepReport(nullptr), nullptr);
+
+    TMxQueryStep* bare = nullptr;
+    {
+        ScopedHook noFactory(StepReportFactoryHook, nullptr);
+        bare = m_query->AddStep();
+    }
+    ASSERT_TRUE(dynamic_cast<TNullStepReport*>(bare->QuickReport()));
+    EXPECT_EQ(StepReport(bare), nullptr);
+}
+
 } // namespace

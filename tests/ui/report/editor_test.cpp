@@ -28,6 +28,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+
 using namespace mx;
 using namespace mx::rpt;
 
@@ -163,6 +165,73 @@ TEST_F(EditorTest, TheSelectedControlIsNamedByItsKindAndBand)
         EXPECT_GE(m_editor.laControl->width(), m_editor.laControl->fontMetrics().horizontalAdvance(m_editor.laControl->text()))
             << "the whole label shows";
     }
+}
+
+// Each kind of control offers its own text: what the line above says,
+// the text in the box, whether it can be typed and whether it has a font;
+// what is typed goes into that control's own property.
+TEST_F(EditorTest, EachKindOfControlOffersItsOwnText)
+{
+    TQRBand* footer = m_report->Band(rbPageFooter);
+    ASSERT_TRUE(footer);
+    auto add = [&](std::unique_ptr<TQRPrintable> c) {
+        c->SetBounds(QRectF(0, 0, 300, 40));
+        return static_cast<TQRPrintable*>(footer->AddPart(std::move(c)));
+    };
+    auto label = std::make_unique<TQRLabel>();
+    label->SetCaption(QStringLiteral("Total"));
+    auto sys = std::make_unique<TQRSysData>();
+    sys->SetData(qrsPageNumber);
+    sys->SetText(QStringLiteral("Page "));
+    auto expr = std::make_unique<TQRExpr>();
+    expr->SetExpression(QStringLiteral("VILLE"));
+    struct Case {
+        TQRPrintable* control;
+        const char* label;
+        const char* text;
+        bool editable;
+        bool font;
+        std::function<QString()> property;
+    };
+    auto* l = static_cast<TQRLabel*>(add(std::move(label)));
+    auto* s = static_cast<TQRSysData*>(add(std::move(sys)));
+    auto* e = static_cast<TQRExpr*>(add(std::move(expr)));
+    const Case cases[] = {
+        {l, "Texte (Pied de page) :", "Total", true, true, [l] { return l->Caption(); }},
+        {e, "Expression (Pied de page) :", "VILLE", true, true, [e] { return e->Expression(); }},
+        {s, "Préfixe (Pied de page) :", "Page ", true, true, [s] { return s->Text(); }},
+        {add(std::make_unique<TQRShape>()), "Forme (Pied de page)", "", false, false, nullptr},
+        {add(std::make_unique<TQRPrintable>()), "Forme (Pied de page)", "", false, true, nullptr},
+    };
+    m_editor.Surface->Relayout();
+    int typed = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        m_editor.Select(c.control);
+        ASSERT_EQ(m_editor.Selected(), c.control);
+        EXPECT_EQ(m_editor.laControl->text(), QString::fromUtf8(c.label));
+        EXPECT_EQ(m_editor.edText->text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(m_editor.edText->isEnabled(), c.editable);
+        EXPECT_EQ(m_editor.btFont->isEnabled(), c.font);
+        if (!c.property)
+            continue;
+        m_query->SetModified(false);
+        m_editor.edText->setFocus();
+        m_editor.edText->selectAll();
+        const QString text = QStringLiteral("Nouveau %1").arg(++typed);
+        QTest::keyClicks(m_editor.edText, text);
+        QTest::keyClick(m_editor.edText, Qt::Key_Return);
+        EXPECT_EQ(c.property(), text);
+        EXPECT_TRUE(m_query->Modified());
+        // the same text again is no change
+        m_query->SetModified(false);
+        QTest::keyClick(m_editor.edText, Qt::Key_Return);
+        EXPECT_FALSE(m_query->Modified());
+    }
+    // each control kept what was typed into it, and only that
+    EXPECT_EQ(l->Caption(), QStringLiteral("Nouveau 1"));
+    EXPECT_EQ(e->Expression(), QStringLiteral("Nouveau 2"));
+    EXPECT_EQ(s->Text(), QStringLiteral("Nouveau 3"));
 }
 
 TEST_F(EditorTest, BandSwitchesAndOrientation)
