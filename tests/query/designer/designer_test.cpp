@@ -343,7 +343,10 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
 // without a question.
 TEST_F(DesignerWindow, TheModelHistoryKeepsThePathTheModelWasLoadedFrom)
 {
-    AppGlobal()->History(11)->AddFile(QStringLiteral("EXEMPLE.MDD")); // an entry of an earlier version
+    // Whatever earlier tests of the program left in the history goes: only
+    // an entry of an earlier version is there.
+    AppGlobal()->History(11)->Clear();
+    AppGlobal()->History(11)->AddFile(QStringLiteral("EXEMPLE.MDD"));
     const QString model = QFileInfo(SampleFile(QStringLiteral("EXEMPLE.MDD"))).absoluteFilePath();
     QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateFromFile(SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR")));
     ASSERT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
