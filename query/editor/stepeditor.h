@@ -70,6 +70,12 @@ public:
     int IndicatorWidth() const { return m_indicatorWidth; }
     void SetIndicatorWidth(int value);
 
+    // How much wider than stored the fields are shown (steprules.h): from
+    // the editor's font, measured again when the font changes.
+    double WidthScale() const { return m_widthScale; }
+    // A stored width or place in pixels of this font.
+    int Scaled(int stored) const;
+
     // The step shown, or none. Showing another step goes back to the
     // "Données" tab, frees the preview and rebuilds the panels.
     TMxQueryStep* Step() const;
@@ -112,6 +118,14 @@ public:
     // Checks and enables the totals pop-up's items for the selected field.
     void PrepareTotalsMenu();
 
+    // Whether a panel dragged onto another exchanges with it: entities
+    // among themselves, fields only within their entity. An item over
+    // itself is taken (it is selected) and its drop changes nothing.
+    bool CanExchange(const TMxItem* dragged, const TMxItem* target) const;
+    // Exchanges two entities (or two fields of one entity) in the step and
+    // on screen; the panels are rebuilt and the query marked modified.
+    void Exchange(TMxItem* dragged, TMxItem* target);
+
     // Starts dragging a panel (after the drag threshold).
     void StartDrag(QWidget* panel, const QPoint& globalPos);
     // Ends a drag of the selected field's panel still under way.
@@ -153,6 +167,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -167,9 +182,11 @@ private:
     void closePreview();
     void scrolled(int value);
     void bindResult();
+    void measureWidthScale();
 
     QPixmap m_filterPicture;
     int m_indicatorWidth = 36;
+    double m_widthScale = 1.0;
     TVEntities* m_entities = nullptr;
     TMxSplitter* m_splitter = nullptr;
     TMxGrid* m_grid = nullptr;
