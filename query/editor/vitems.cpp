@@ -171,7 +171,8 @@ void TVField::PlaceControls()
     // The pictures keep their size; the places and the texts' widths scale.
     CheckBox->setGeometry(editor->Scaled(8), 8, 16, 16);
     TotalLabel->setGeometry(editor->Scaled(26), 2, editor->Scaled(23), 27);
-    NameLabel->setGeometry(editor->Scaled(kNameLeft), 8, std::max(0, Panel->width() - editor->Scaled(kNameLeft) - 2), 25);
+    const int nameLeft = editor->Scaled(kNameLeft);
+    NameLabel->setGeometry(nameLeft, 8, std::max(0, Panel->width() - nameLeft - 2), 25);
     FilterButton->setGeometry(editor->Scaled(8), 34, 13, 13);
     FormulaLabel->setGeometry(editor->Scaled(23), 34, editor->Scaled(105), 13);
 }

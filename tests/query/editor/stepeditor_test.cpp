@@ -483,6 +483,44 @@ TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
     EXPECT_TRUE(m_query->Modified());
 }
 
+// The panels only forward a drop: which items exchange is the step
+// editor's rule, and an exchange it refuses changes nothing.
+TEST_F(EditorTest, OnlyEntitiesOrFieldsOfOneEntityExchange)
+{
+    struct {
+        const char* what;
+        TMxItem* dragged;
+        TMxItem* target;
+        bool exchanges;
+    } cases[] = {
+        {"two entities", VE(0), VE(1), true},
+        {"two fields of one entity", VF(0, 0), VF(0, 2), true},
+        {"fields of two entities", VF(0, 0), VF(1, 0), false},
+        {"a field onto an entity", VF(0, 0), VE(0), false},
+        {"an entity onto a field", VE(1), VF(1, 0), false},
+        {"nothing dragged", nullptr, VE(0), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(editor->CanExchange(c.dragged, c.target), c.exchanges) << c.what;
+    EXPECT_TRUE(editor->CanExchange(VF(0, 1), VF(0, 1))) << "over itself: taken, and selected";
+
+    const QList<TMxItem*> entities(m_step->Entities()->begin(), m_step->Entities()->end());
+    editor->Exchange(VF(0, 0), VF(1, 0));
+    editor->Exchange(VE(0), VF(1, 0));
+    editor->Exchange(VE(1), VE(1));
+    EXPECT_EQ(QList<TMxItem*>(m_step->Entities()->begin(), m_step->Entities()->end()), entities);
+    EXPECT_EQ(VF(0, 0)->Field(), a1);
+    EXPECT_EQ(VF(1, 0)->Field(), b1);
+    EXPECT_FALSE(m_query->Modified());
+
+    editor->Exchange(VF(0, 0), VF(0, 2));
+    EXPECT_EQ(VE(0)->Entity()->Items(0), a3);
+    EXPECT_EQ(VE(0)->Entity()->Items(2), a1);
+    EXPECT_EQ(VF(0, 0)->Field(), a3);
+    EXPECT_EQ(editor->Grid()->Columns[0], VF(0, 0));
+    EXPECT_TRUE(m_query->Modified());
+}
+
 TEST_F(EditorTest, EntityCriteriaMenuChoosesACriterion)
 {
     // Commandes has no criterion: no menu
