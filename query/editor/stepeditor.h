@@ -1,6 +1,6 @@
 #pragma once
 // The step editor: one step of a query, its entities and fields as panels
-// across the top (vpanels.h), under them the grid of the step's result
+// across the top (vitems.h, vpanels.h), under them the grid of the step's result
 // with one column per expanded field or collapsed entity, aligned with the
 // panels; a horizontal scroll bar moving panels and grid together; at the
 // bottom the tabs "Données", "Conception" (the step's report in the report
@@ -24,6 +24,9 @@
 // OnUpdateSQL); requests to the owner are functions (OnFieldRename,
 // OnFormulaChange, OnDragOver, OnDragDrop), unset when nobody answers. The grid
 // answers drags as the editor does.
+//
+// The grid's columns are in stepgrid.cpp, the report tabs in
+// stepreporttabs.cpp.
 
 #include "dragmanager.h"
 #include "mxgrid.h"
