@@ -13,12 +13,11 @@
 #include "core/translate.h"
 #include "driver/dataset.h"
 #include "query/query.h"
+#include "query/queryentity.h"
 #include "query/querystep.h"
-#include "platform/report/defaultreport.h"
-#include "platform/report/reportparts.h"
-#include "tools/convert.h"
 
 #include <QActionGroup>
+#include <QFontMetricsF>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -26,7 +25,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
-#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -70,20 +68,12 @@ QPixmap funnelPixmap()
     return pm;
 }
 
-int datasetIndexOf(TIMxDataset* dataset, const QString& name)
-{
-    const int n = dataset->GetFieldCount();
-    for (int i = 0; i < n; ++i)
-        if (dataset->GetFieldName(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
-
 } // namespace
 
 TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
 {
     setObjectName(QStringLiteral("StepEditor"));
+    measureWidthScale();
     m_filterPicture = funnelPixmap();
     m_entities = new TVEntities(this);
 
@@ -175,6 +165,33 @@ void TMxStepEditor::SetFilterPicture(const QPixmap& picture)
     for (TMxItem* e : *m_entities)
         for (TMxItem* f : *static_cast<TVEntity*>(e))
             static_cast<TVField*>(f)->FilterButton->setIcon(m_filterPicture);
+}
+
+void TMxStepEditor::measureWidthScale()
+{
+    static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    m_widthScale = ::mx::ui::WidthScale(QFontMetricsF(font()).horizontalAdvance(letters) / letters.size());
+}
+
+int TMxStepEditor::Scaled(int stored) const
+{
+    return ShownWidth(stored, m_widthScale);
+}
+
+void TMxStepEditor::changeEvent(QEvent* event)
+{
+    TCustomNRPanel::changeEvent(event);
+    if (event->type() != QEvent::FontChange)
+        return;
+    const double before = m_widthScale;
+    measureWidthScale();
+    if (m_entities && m_widthScale != before)
+        Guard(this, [&] {
+            for (TMxItem* e : *m_entities)
+                for (TMxItem* f : *static_cast<TVEntity*>(e))
+                    static_cast<TVField*>(f)->PlaceControls();
+            Relayout(rkWidths);
+        });
 }
 
 void TMxStepEditor::SetIndicatorWidth(int value)
@@ -474,80 +491,6 @@ bool TMxStepEditor::eventFilter(QObject* watched, QEvent* event)
     return TCustomNRPanel::eventFilter(watched, event);
 }
 
-// ---- grid --------------------------------------------------------------------
-
-namespace {
-
-// The width an expanded entity's panel has beyond its fields (its caption
-// is wider): the entity's last column takes it, so that the columns after
-// it stay under their panels.
-int captionExcess(const TVField* field)
-{
-    const TVEntity* entity = field->VEntity();
-    if (!entity || !entity->Expanded() || entity->Count() == 0 || entity->VField(entity->Count() - 1) != field)
-        return 0;
-    int fields = 0;
-    for (int i = 0; i < entity->Count(); ++i)
-        fields += entity->VField(i)->Width();
-    return std::max(0, entity->Panel->width() - fields);
-}
-
-} // namespace
-
-void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
-{
-    TMxItem* column = grid.Columns.value(col);
-    auto* field = dynamic_cast<TVField*>(column);
-    auto* entity = dynamic_cast<TVEntity*>(column);
-    switch (kind) {
-    case dikWidth:
-        grid.InfoWidth = field ? field->Width() + captionExcess(field) : entity ? entity->Panel->width() : 50;
-        break;
-    case dikColors:
-        if (entity) {
-            grid.InfoStyle.brush = palette().color(QPalette::Button);
-        } else if (field) {
-            const bool checked = field->Field() && field->Field()->Checked();
-            grid.InfoStyle.text = checked ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0);
-        }
-        break;
-    case dikHeader:
-        grid.InfoText = field ? (field->Field() ? field->Field()->FullName() : QString())
-                              : entity ? EntityCaption(entity->Entity()) : QString();
-        break;
-    case dikText: {
-        grid.InfoText.clear();
-        TIMxDataset* dataset = grid.DataSet();
-        if (field && field->Field() && dataset) {
-            const int i = datasetIndexOf(dataset, field->Field()->FullName());
-            if (i >= 0)
-                grid.InfoText = DisplayFieldText(dataset->GetFieldValue(i), dataset->GetFieldTypeName(i));
-        }
-        break;
-    }
-    }
-}
-
-void TMxStepEditor::gridRecordCount()
-{
-    const int count = m_grid->RecordCount();
-    QString tip;
-    if (count < 0) {
-        m_grid->setProperty("Hint", QString());
-    } else {
-        const QString hint = TranslateFmt(QStringLiteral("|%d Enregistrements"), {m_grid->LastRecord() + 1});
-        m_grid->setProperty("Hint", hint);
-        tip = hint.mid(hint.indexOf(u'|') + 1);
-    }
-    m_grid->setStatusTip(tip);
-    // The status line follows the count at once (a count not known yet
-    // clears it), not only when the mouse comes back over the grid.
-    if (!m_destroying) {
-        QStatusTipEvent event(tip);
-        QCoreApplication::sendEvent(m_grid, &event);
-    }
-}
-
 void TMxStepEditor::DeleteSelectedField()
 {
     if (TVField* selected = SelectedField()) {
@@ -589,6 +532,61 @@ void TMxStepEditor::ChooseTotal(int index)
     UpdateSQL();
 }
 
+bool TMxStepEditor::CanExchange(const TMxItem* dragged, const TMxItem* target) const
+{
+    if (!dragged || !target)
+        return false;
+    const auto* entityA = dynamic_cast<const TVEntity*>(dragged);
+    const auto* entityB = dynamic_cast<const TVEntity*>(target);
+    if (entityA || entityB)
+        return entityA && entityB;
+    const auto* fieldA = dynamic_cast<const TVField*>(dragged);
+    const auto* fieldB = dynamic_cast<const TVField*>(target);
+    return fieldA && fieldB && fieldA->VEntity() == fieldB->VEntity();
+}
+
+void TMxStepEditor::Exchange(TMxItem* dragged, TMxItem* target)
+{
+    if (dragged == target || !CanExchange(dragged, target))
+        return;
+    // The visual list and the query's list are exchanged together, so that
+    // the statement selects in the order shown.
+    TMxList* shown = nullptr;
+    TMxList* stored = nullptr;
+    const TMxItem* storedA = nullptr;
+    const TMxItem* storedB = nullptr;
+    if (auto* entity = dynamic_cast<TVEntity*>(dragged)) {
+        shown = m_entities;
+        stored = Step() ? Step()->Entities() : nullptr;
+        storedA = entity->Entity();
+        storedB = static_cast<TVEntity*>(target)->Entity();
+    } else {
+        auto* field = static_cast<TVField*>(dragged);
+        shown = field->VEntity();
+        stored = field->VEntity()->Entity();
+        storedA = field->Field();
+        storedB = static_cast<TVField*>(target)->Field();
+    }
+    const int a = shown->IndexOf(dragged);
+    const int b = shown->IndexOf(target);
+    if (!stored || a < 0 || b < 0)
+        return;
+    const int sa = stored->IndexOf(storedA);
+    const int sb = stored->IndexOf(storedB);
+    BeginUpdate();
+    try {
+        if (sa >= 0 && sb >= 0)
+            stored->Exchange(sa, sb);
+        shown->Exchange(a, b);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    Relayout(rkRebuild);
+    MarkModified();
+}
+
 void TMxStepEditor::StartDrag(QWidget* panel, const QPoint& globalPos)
 {
     TDragManager::Instance().BeginDrag(panel, panel->objectName(), false, globalPos);
@@ -619,110 +617,6 @@ void TMxStepEditor::DragDrop(const TDragInfo& drag, const QPoint&)
 {
     if (OnDragDrop)
         OnDragDrop(drag);
-}
-
-// ---- report tabs -------------------------------------------------------------
-
-void TMxStepEditor::tabChanged(int index)
-{
-    if (m_lastTab == tabPreview && index != tabPreview)
-        closePreview();
-    m_lastTab = index;
-    if (QWidget* w = window())
-        w->update();
-    if (m_reportEditor)
-        m_reportEditor->setVisible(index == tabDesign);
-    TMxQueryStep* step = Step();
-    TIMxDataset* result = step ? step->Dataset() : nullptr;
-    switch (index) {
-    case tabData:
-        if (result && m_savedRecord > 0 && result->GetActive())
-            result->SetRecNo(m_savedRecord);
-        m_savedRecord = 0;
-        break;
-    case tabDesign:
-        if (!step)
-            break;
-        if (result && m_savedRecord == 0 && result->GetActive())
-            m_savedRecord = result->GetRecNo();
-        design();
-        break;
-    case tabPreview:
-        if (!step)
-            break;
-        if (result && m_savedRecord == 0 && result->GetActive())
-            m_savedRecord = result->GetRecNo();
-        preview();
-        break;
-    default:
-        break;
-    }
-    PlaceControls();
-}
-
-void TMxStepEditor::design()
-{
-    TMxQueryStep* step = Step();
-    rpt::TQuickRep* report = rpt::StepReport(step);
-    if (!report)
-        return;
-    if (!m_reportEditor) {
-        m_reportEditor = new TReportEditor(this);
-        m_reportEditor->setObjectName(QStringLiteral("ReportEditor"));
-        m_reportEditor->setAutoFillBackground(true);
-    }
-    // A report built by the rule, or designed by someone (a file's), is
-    // only shown again; an undesigned one gets the default report once.
-    TIMxDataset* result = step->Dataset();
-    bool built = false;
-    if (result && report->Tag() != 1 && rpt::IsUndesigned(*report)) {
-        rpt::BuildDefaultReport(*report, step->Id(), rpt::ResultColumns(*result));
-        built = true;
-    }
-    // The editor shows the report again once it has been made, though it
-    // showed the same (then empty) report before.
-    if (m_reportEditor->Report() != report || built)
-        m_reportEditor->SetReport(report);
-    PlaceControls();
-    m_reportEditor->show();
-    m_reportEditor->raise();
-    if (m_tabSet->currentIndex() != tabDesign)
-        m_reportEditor->hide();
-}
-
-void TMxStepEditor::preview()
-{
-    TMxQueryStep* step = Step();
-    if (m_destroying || !step || !step->Dataset() || m_preview)
-        return;
-    rpt::TQuickRep* report = rpt::StepReport(step);
-    if (!report)
-        return;
-    // The report is made (the default one when nobody designed it) as the
-    // design tab makes it.
-    if (!m_reportEditor || m_reportEditor->Report() != report)
-        design();
-    if (m_reportEditor)
-        m_reportEditor->hide();
-    m_preview = new TfmReportPreview(this);
-    m_preview->setObjectName(QStringLiteral("fmReportPreview"));
-    m_preview->setAutoFillBackground(true);
-    Connect(m_preview.data(), &TfmReportPreview::closed, this, [this] { m_tabSet->setCurrentIndex(tabData); });
-    PlaceControls();
-    m_preview->Preview(*report, step->Dataset());
-    m_preview->show();
-    m_preview->raise();
-    repaint();
-}
-
-void TMxStepEditor::closePreview()
-{
-    if (m_preview) {
-        TfmReportPreview* p = m_preview;
-        m_preview = nullptr;
-        p->hide();
-        p->deleteLater();
-    }
 }
 
 } // namespace mx::ui

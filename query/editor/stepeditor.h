@@ -1,6 +1,6 @@
 #pragma once
 // The step editor: one step of a query, its entities and fields as panels
-// across the top (vpanels.h), under them the grid of the step's result
+// across the top (vitems.h, vpanels.h), under them the grid of the step's result
 // with one column per expanded field or collapsed entity, aligned with the
 // panels; a horizontal scroll bar moving panels and grid together; at the
 // bottom the tabs "Données", "Conception" (the step's report in the report
@@ -24,6 +24,9 @@
 // OnUpdateSQL); requests to the owner are functions (OnFieldRename,
 // OnFormulaChange, OnDragOver, OnDragDrop), unset when nobody answers. The grid
 // answers drags as the editor does.
+//
+// The grid's columns are in stepgrid.cpp, the report tabs in
+// stepreporttabs.cpp.
 
 #include "dragmanager.h"
 #include "mxgrid.h"
@@ -70,6 +73,12 @@ public:
     int IndicatorWidth() const { return m_indicatorWidth; }
     void SetIndicatorWidth(int value);
 
+    // How much wider than stored the fields are shown (steprules.h): from
+    // the editor's font, measured again when the font changes.
+    double WidthScale() const { return m_widthScale; }
+    // A stored width or place in pixels of this font.
+    int Scaled(int stored) const;
+
     // The step shown, or none. Showing another step goes back to the
     // "Données" tab, frees the preview and rebuilds the panels.
     TMxQueryStep* Step() const;
@@ -112,6 +121,14 @@ public:
     // Checks and enables the totals pop-up's items for the selected field.
     void PrepareTotalsMenu();
 
+    // Whether a panel dragged onto another exchanges with it: entities
+    // among themselves, fields only within their entity. An item over
+    // itself is taken (it is selected) and its drop changes nothing.
+    bool CanExchange(const TMxItem* dragged, const TMxItem* target) const;
+    // Exchanges two entities (or two fields of one entity) in the step and
+    // on screen; the panels are rebuilt and the query marked modified.
+    void Exchange(TMxItem* dragged, TMxItem* target);
+
     // Starts dragging a panel (after the drag threshold).
     void StartDrag(QWidget* panel, const QPoint& globalPos);
     // Ends a drag of the selected field's panel still under way.
@@ -153,6 +170,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -167,9 +185,11 @@ private:
     void closePreview();
     void scrolled(int value);
     void bindResult();
+    void measureWidthScale();
 
     QPixmap m_filterPicture;
     int m_indicatorWidth = 36;
+    double m_widthScale = 1.0;
     TVEntities* m_entities = nullptr;
     TMxSplitter* m_splitter = nullptr;
     TMxGrid* m_grid = nullptr;

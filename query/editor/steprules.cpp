@@ -6,6 +6,9 @@
 #include "model/queryfield.h"
 #include "query/queryentity.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace mx::ui {
 
 // The glyphs are the Symbol font's characters of the totals, as Unicode:
@@ -81,6 +84,21 @@ int FieldDisplayWidth(const TMxQueryField* field)
     if (!field || field->DesignWidth() == 0)
         return kDefaultFieldWidth;
     return std::max(field->DesignWidth(), kMinFieldWidth);
+}
+
+double WidthScale(double averageLetterWidth)
+{
+    return std::max(1.0, averageLetterWidth / kDrawnLetterWidth);
+}
+
+int ShownWidth(int stored, double scale)
+{
+    return int(std::lround(stored * scale));
+}
+
+int StoredWidth(int shown, double scale)
+{
+    return int(std::lround(shown / scale));
 }
 
 QString EntityCaption(const TMxQueryEntity* entity)

@@ -53,6 +53,18 @@ int FieldDisplayWidth(const TMxQueryField* field);
 constexpr int kMinFieldWidth = 30;
 constexpr int kDefaultFieldWidth = 100;
 
+// Stored widths (DesignWidth, the default and the least width, and the
+// panels' inner places) are pixels of the font the queries were drawn
+// with, whose Latin letters are 5.6 pixels wide on average. They are shown
+// multiplied by WidthScale, the ratio of the editor font's average letter
+// width to that (never less than 1), so that the proportions stay and a
+// wider font cuts no name. ShownWidth and StoredWidth round, and a stored
+// width shown then stored again comes back the same.
+constexpr double kDrawnLetterWidth = 5.6;
+double WidthScale(double averageLetterWidth);
+int ShownWidth(int stored, double scale);
+int StoredWidth(int shown, double scale);
+
 // The entity panel's caption: the entity's name, seven blanks and the
 // chosen criterion's name when one is chosen; "     Autres" (translated)
 // without an entity.

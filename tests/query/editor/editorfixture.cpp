@@ -1,9 +1,15 @@
 #include "editorfixture.h"
 
+#include "steprules.h"
+
 #include "errors/errorhandler.h"
 #include "reports/queryreports.h"
 
+#include <QFontMetricsF>
 #include <QTest>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace mx;
 using namespace mx::ui;
@@ -31,13 +37,13 @@ EditorTest::EditorTest()
     a3->SetDesignWidth(200);
     m_query->SetModified(false);
 
-    window.setGeometry(50, 50, 900, 400);
+    window.setGeometry(50, 50, 1050, 400);
     steps = new QListWidget(&window);
     steps->setGeometry(0, 0, 150, 100);
     outline = new TEntityOutline(&window);
     outline->setGeometry(0, 100, 150, 300);
     editor = new TMxStepEditor(&window);
-    editor->setGeometry(150, 0, 600, 400);
+    editor->setGeometry(150, 0, 900, 400);
     queryEditor = new TMxQueryEditor(editor, outline, steps, &window);
     QObject::connect(queryEditor, &TMxQueryEditor::OnSQLChange, [this] { ++sqlChanges; });
     QObject::connect(queryEditor, &TMxQueryEditor::OnChange, [this] { ++changes; });
@@ -71,6 +77,13 @@ mxtest::TMemoryDataset* EditorTest::MakeResult(int rows)
 QStringList EditorTest::StepSql()
 {
     return m_step->SQL() ? m_step->SQL()->Lines() : QStringList();
+}
+
+int EditorTest::Px(int stored) const
+{
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double letter = QFontMetricsF(editor->font()).horizontalAdvance(letters) / letters.size();
+    return int(std::lround(stored * std::max(1.0, letter / mx::ui::kDrawnLetterWidth)));
 }
 
 } // namespace edtest

@@ -1,5 +1,5 @@
 #pragma once
-// A window holding the steps list, the entity outline and a 600 x 400
+// A window holding the steps list, the entity outline and a 900 x 400
 // step editor bound through the query editor to a query over the shop
 // model; its first step has Clients (Numéro client, Nom, Ville) and
 // Commandes (Montant, Date commande).
@@ -43,6 +43,9 @@ protected:
     // A result with one column per field of the step, named as the fields.
     mxtest::TMemoryDataset* MakeResult(int rows);
     QStringList StepSql();
+    // A stored width as the editor shows it at its font: the mean width of
+    // the Latin letters over that of the font the widths were drawn with.
+    int Px(int stored) const;
 
     mx::ui::test::ScopedScriptedUi ui;
     QWidget window;

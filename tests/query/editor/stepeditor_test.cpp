@@ -98,17 +98,19 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
     EXPECT_FALSE(m_query->Modified()); // showing writes nothing back
     EXPECT_EQ(a1->DesignWidth(), 10);
     ASSERT_EQ(editor->VEntities()->Count(), 2);
-    // 36, then 30 + 100 + 200 for Clients, then 100 + 100 for Commandes
+    // 36, then 30 + 100 + 200 for Clients, then 100 + 100 for Commandes,
+    // each in pixels of the editor's font
+    const int clients = Px(30) + Px(100) + Px(200);
     EXPECT_EQ(VE(0)->Panel->x(), 36);
     EXPECT_EQ(VF(0, 0)->Panel->x(), 36);
-    EXPECT_EQ(VF(0, 0)->Panel->width(), 28);
-    EXPECT_EQ(VF(0, 1)->Panel->x(), 66);
-    EXPECT_EQ(VF(0, 2)->Panel->x(), 166);
-    EXPECT_EQ(VF(0, 0)->Splitter->x(), 64);
-    EXPECT_EQ(VE(0)->Panel->width(), 330);
+    EXPECT_EQ(VF(0, 0)->Panel->width(), Px(30) - 2);
+    EXPECT_EQ(VF(0, 1)->Panel->x(), 36 + Px(30));
+    EXPECT_EQ(VF(0, 2)->Panel->x(), 36 + Px(30) + Px(100));
+    EXPECT_EQ(VF(0, 0)->Splitter->x(), 36 + Px(30) - 2);
+    EXPECT_EQ(VE(0)->Panel->width(), clients);
     EXPECT_EQ(VE(0)->Panel->height(), 17);
-    EXPECT_EQ(VE(1)->Panel->x(), 366);
-    EXPECT_EQ(VF(1, 1)->Panel->x(), 466);
+    EXPECT_EQ(VE(1)->Panel->x(), 36 + clients);
+    EXPECT_EQ(VF(1, 1)->Panel->x(), 36 + clients + Px(100));
     EXPECT_EQ(editor->IndicatorSplitter()->x(), 34);
     EXPECT_FALSE(editor->ScrollBar()->isVisible());
     EXPECT_EQ(editor->Grid()->y(), 67);
@@ -118,8 +120,8 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
     EXPECT_EQ(Cell(0, dikHeader), a1->FullName());
     EXPECT_EQ(Cell(4, dikHeader), b2->FullName());
     // the grid's columns line up with the panels
-    EXPECT_EQ(grid->ColWidth(1) + 1, 30);
-    EXPECT_EQ(grid->ColWidth(3) + 1, 200);
+    EXPECT_EQ(grid->ColWidth(1) + 1, Px(30));
+    EXPECT_EQ(grid->ColWidth(3) + 1, Px(200));
     EXPECT_EQ(grid->viewport()->mapTo(editor, grid->CellRect(2, 1).topLeft()).x(), VF(0, 1)->Panel->x());
 
     m_step->SetDataset(MakeResult(3));
@@ -140,24 +142,64 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
 
     // narrower than the panels: the bar appears, panels and grid move with it
     editor->resize(300, 400);
-    const int right = 36 + 330 + captionWidth;
+    const int right = 36 + clients + captionWidth;
     ASSERT_TRUE(editor->ScrollBar()->isVisible());
     EXPECT_EQ(editor->ScrollBar()->maximum(), right - 300 + 16);
     EXPECT_EQ(editor->ScrollBar()->width(), 300 - 16);
     editor->ScrollBar()->setValue(50);
     EXPECT_EQ(editor->ScrollPos(), 50);
     EXPECT_EQ(VE(0)->Panel->x(), 36 - 50);
-    EXPECT_EQ(VF(0, 1)->Panel->x(), 66 - 50);
+    EXPECT_EQ(VF(0, 1)->Panel->x(), 36 + Px(30) - 50);
     EXPECT_EQ(grid->x(), -50);
     EXPECT_EQ(grid->width(), 350);
     EXPECT_EQ(grid->height(), 400 - editor->TabSetHeight() - editor->ScrollBar()->height() - 67);
     // wider again: no bar, back at 0
-    editor->resize(700, 400);
+    editor->resize(right + 50, 400);
     EXPECT_FALSE(editor->ScrollBar()->isVisible());
     EXPECT_EQ(editor->ScrollPos(), 0);
     EXPECT_EQ(VE(0)->Panel->x(), 36);
     EXPECT_EQ(grid->x(), 0);
     EXPECT_FALSE(m_query->Modified()); // expanding and scrolling are views
+}
+
+// Stored widths are pixels of the font the queries were drawn with: panels
+// and columns are shown in proportion to the editor's font, so that a
+// two-word name and a cell of twenty letters are not cut at the default
+// width, and a font change rescales them without writing anything back.
+TEST_F(EditorTest, WidthsFollowTheFontSoNamesAndCellsAreNotCut)
+{
+    a2->SetFullName(QStringLiteral("Quantité vendue"));
+    ASSERT_EQ(a2->DesignWidth(), 0) << "the default width";
+    m_query->SetModified(false);
+    TMxGrid* grid = editor->Grid();
+    const auto wordsFit = [&](const char* when) {
+        SCOPED_TRACE(when);
+        QLabel* name = VF(0, 1)->NameLabel;
+        const QFontMetrics fm(name->font());
+        EXPECT_EQ(name->text(), QStringLiteral("Quantité vendue"));
+        for (const QString& word : {QStringLiteral("Quantité"), QStringLiteral("vendue")})
+            EXPECT_LE(fm.horizontalAdvance(word), name->width()) << word.toStdString();
+        EXPECT_LE(name->x() + name->width(), VF(0, 1)->Panel->width());
+        const int cell = QFontMetrics(grid->font()).horizontalAdvance(QStringLiteral("Intercalaires colorés"));
+        EXPECT_LT(cell + 4, grid->ColWidth(2)) << "a cell at the default width";
+        // the proportions stay: panels, columns and places follow the font
+        EXPECT_EQ(VF(0, 1)->Width(), Px(100));
+        EXPECT_EQ(grid->ColWidth(2) + 1, Px(100));
+        EXPECT_EQ(VF(0, 2)->Width(), Px(200));
+        EXPECT_EQ(VE(0)->Panel->width(), Px(30) + Px(100) + Px(200));
+        EXPECT_EQ(VE(1)->Panel->x(), 36 + Px(30) + Px(100) + Px(200));
+        EXPECT_EQ(name->x(), Px(48));
+    };
+    wordsFit("the default font");
+
+    QFont larger = editor->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.5);
+    editor->setFont(larger);
+    ASSERT_GT(Px(100), 100);
+    wordsFit("a larger font");
+    EXPECT_EQ(a2->DesignWidth(), 0);
+    EXPECT_EQ(a3->DesignWidth(), 200);
+    EXPECT_FALSE(m_query->Modified()) << "a font is a view";
 }
 
 // An entity whose caption is wider than its fields keeps the caption
@@ -381,9 +423,11 @@ TEST_F(EditorTest, FieldPanelGestures)
     MoveHeld(bar, bar->mapFromGlobal(g0 + QPoint(20, 0)));
     MoveHeld(bar, bar->mapFromGlobal(g0 + QPoint(40, 0)));
     Release(bar, bar->mapFromGlobal(g0 + QPoint(40, 0)));
-    EXPECT_EQ(a2->DesignWidth(), 140);
-    EXPECT_EQ(VF(0, 2)->Panel->x(), x0 + 40);
-    EXPECT_EQ(editor->Grid()->ColWidth(2) + 1, 140);
+    // stored in the drawn font's pixels: shown again within the rounding
+    const int stored = a2->DesignWidth();
+    EXPECT_NEAR(Px(stored), Px(100) + 40, 1) << stored;
+    EXPECT_EQ(VF(0, 2)->Panel->x(), x0 - Px(100) + Px(stored));
+    EXPECT_EQ(editor->Grid()->ColWidth(2) + 1, Px(stored));
     EXPECT_TRUE(m_query->Modified());
 }
 
@@ -392,7 +436,7 @@ TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
     TMxQueryEntity* clients = VE(0)->Entity();
     TMxQueryEntity* orders = VE(1)->Entity();
     QWidget* caption = VE(0)->CaptionLabel;
-    TVEntityPanel* target = VE(1)->Panel;
+    TVPanel* target = VE(1)->Panel;
     const int before = sqlChanges;
     Press(caption, QPoint(3, 3));
     auto to = [&](QWidget* w, QPoint p) { return caption->mapFromGlobal(w->mapToGlobal(p)); };
@@ -435,6 +479,44 @@ TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
     drag(montant, VF(0, 1)->Panel);
     EXPECT_EQ(orders->Items(0), b2);
     EXPECT_EQ(VF(0, 0)->Field(), b2);
+    EXPECT_EQ(editor->Grid()->Columns[0], VF(0, 0));
+    EXPECT_TRUE(m_query->Modified());
+}
+
+// The panels only forward a drop: which items exchange is the step
+// editor's rule, and an exchange it refuses changes nothing.
+TEST_F(EditorTest, OnlyEntitiesOrFieldsOfOneEntityExchange)
+{
+    struct {
+        const char* what;
+        TMxItem* dragged;
+        TMxItem* target;
+        bool exchanges;
+    } cases[] = {
+        {"two entities", VE(0), VE(1), true},
+        {"two fields of one entity", VF(0, 0), VF(0, 2), true},
+        {"fields of two entities", VF(0, 0), VF(1, 0), false},
+        {"a field onto an entity", VF(0, 0), VE(0), false},
+        {"an entity onto a field", VE(1), VF(1, 0), false},
+        {"nothing dragged", nullptr, VE(0), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(editor->CanExchange(c.dragged, c.target), c.exchanges) << c.what;
+    EXPECT_TRUE(editor->CanExchange(VF(0, 1), VF(0, 1))) << "over itself: taken, and selected";
+
+    const QList<TMxItem*> entities(m_step->Entities()->begin(), m_step->Entities()->end());
+    editor->Exchange(VF(0, 0), VF(1, 0));
+    editor->Exchange(VE(0), VF(1, 0));
+    editor->Exchange(VE(1), VE(1));
+    EXPECT_EQ(QList<TMxItem*>(m_step->Entities()->begin(), m_step->Entities()->end()), entities);
+    EXPECT_EQ(VF(0, 0)->Field(), a1);
+    EXPECT_EQ(VF(1, 0)->Field(), b1);
+    EXPECT_FALSE(m_query->Modified());
+
+    editor->Exchange(VF(0, 0), VF(0, 2));
+    EXPECT_EQ(VE(0)->Entity()->Items(0), a3);
+    EXPECT_EQ(VE(0)->Entity()->Items(2), a1);
+    EXPECT_EQ(VF(0, 0)->Field(), a3);
     EXPECT_EQ(editor->Grid()->Columns[0], VF(0, 0));
     EXPECT_TRUE(m_query->Modified());
 }
