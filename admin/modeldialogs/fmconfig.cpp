@@ -8,6 +8,7 @@
 #include "admin/adminhelpers.h"
 #include "admin/drivernames.h"
 #include "core/exceptions.h"
+#include "core/systemerror.h"
 #include "core/translate.h"
 #include "core/userservice.h"
 #include "destination/destinationtype.h"
@@ -154,7 +155,7 @@ void SaveDefinitionFiles(TDestinationList* destinations, TDbEngDatasourceList* d
     QByteArray formerBytes;
     if (hadDest) {
         if (!former.open(QIODevice::ReadOnly))
-            throw EInOutError(Format(QStringLiteral("Cannot open file \"%s\". %s"), {destFile, former.errorString()}));
+            throw EInOutError(TranslateFmt(QStringLiteral("Impossible d'ouvrir le fichier \"%s\". %s"), {destFile, FileErrorReason(former)}));
         formerBytes = former.readAll();
         former.close();
     }
