@@ -209,7 +209,17 @@ void RuntimeServer::drop(Connection* c)
     c->notifier->deleteLater();
     ::close(fd);
     m_connections.erase(fd);
-    if (program && !programConnected() && headless())
+    if (programConnected())
+        return;
+    bool waiting = false; // a connection that may still say CONNECT
+    for (const auto& [other, oc] : m_connections)
+        waiting = waiting || !oc->closed;
+    if (m_endWhenUnused && !waiting) {
+        stopListening();
+        QCoreApplication::quit();
+        return;
+    }
+    if ((program || m_endWhenUnused) && headless())
         m_grace->start(kGraceMs);
 }
 
@@ -304,6 +314,8 @@ QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
     const QString command = request.value(0);
     if (command == u"CONNECT") {
         c->program = true;
+        c->closed = false;
+        m_endWhenUnused = false;
         m_grace->stop();
         return ok(QString::number(getpid()));
     }
@@ -324,10 +336,14 @@ QStringList RuntimeServer::answer(Connection* c, const QStringList& request)
         // goes, and the caller no longer counts as one of them.
         c->loaded.reset();
         c->program = false;
+        c->closed = true;
+        // A connection that has said neither CONNECT nor CLOSE counts: it
+        // may be a program that found the runtime a moment ago.
         bool others = false;
         for (const auto& [fd, other] : m_connections)
-            others = others || (other.get() != c && other->program);
+            others = others || (other.get() != c && (other->program || !other->closed));
         m_ending = !others;
+        m_endWhenUnused = others && !programConnected();
         return ok();
     }
     return err(errCommand, QStringLiteral("Commande inconnue : %1").arg(command));

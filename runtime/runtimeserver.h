@@ -21,8 +21,10 @@
 // Every connection has its own record limit and its own loaded report:
 // programs printing at the same time never print each other's report, and
 // PRINT on a connection that loaded nothing fails. CLOSE ends the runtime
-// only when no other program is connected; otherwise it lets go of the
-// caller's report alone.
+// only when no other program uses it: none connected, and no connection
+// open that has said neither CONNECT nor CLOSE (a program that has just
+// found the runtime); otherwise it lets go of the caller's report alone,
+// and the runtime ends once such a connection has gone without connecting.
 //
 // A runtime started without a display ends once no program has been
 // connected for kGraceMs (a connection that only looked whether the
@@ -101,7 +103,8 @@ private:
         int fd = -1;
         QSocketNotifier* notifier = nullptr;
         platform::rs::LineBuffer buffer;
-        bool program = false; // it has called CONNECT
+        bool program = false; // it has called CONNECT (and not CLOSE since)
+        bool closed = false;  // it has called CLOSE
         int maxRecords = 0;
         std::optional<Loaded> loaded;
     };
@@ -129,6 +132,9 @@ private:
     std::map<qint64, std::unique_ptr<platform::rs::DataClient>> m_clients;
     std::unique_ptr<PreviewWindow> m_window;
     bool m_ending = false;
+    // A CLOSE was asked while other connections were open: the runtime
+    // ends when the last connection goes and no program said CONNECT since.
+    bool m_endWhenUnused = false;
     QTimer* m_idle = nullptr;
     QTimer* m_grace = nullptr;
     DataReader m_readData;

@@ -182,6 +182,37 @@ TEST_F(SharingTest, TheRuntimeWaitsForAProgramThatFoundIt)
     EXPECT_EQ(answer.value(0), QStringLiteral("OK")) << "the runtime ended under a program connecting";
 }
 
+// The last program's CLOSE, while another program has found the runtime
+// and not yet said CONNECT, leaves the runtime to that one; it ends when
+// that one closes in turn, or goes without ever connecting.
+TEST_F(SharingTest, AProgramsCloseLeavesTheRuntimeToAProgramThatFoundIt)
+{
+    MakeDatabase(3);
+    linktest::Dataset lines = Query(QStringLiteral("SELECT N, LIBELLE FROM LIGNES"));
+    LinesReport(Path(QStringLiteral("out/LIGNES.pdf")));
+    const auto runtimeThere = [] { return rs::RsApi::findRuntime(QString::fromLatin1(rs::kRuntimeKind)); };
+    for (const bool connects : {true, false}) {
+        SCOPED_TRACE(connects);
+        TReport report;
+        SetUpReport(report, lines.get());
+        report.SetPreview(true); // loaded and kept: this program stays connected
+        ASSERT_EQ(report.Run(), 0) << report.LastApiError().toStdString();
+        ASSERT_TRUE(runtimeThere());
+        {
+            Line found(SocketPath());
+            QThread::msleep(100); // the runtime has taken the connection
+            ASSERT_EQ(rs::RsApi::instance().closeRS(1), 0);
+            QThread::msleep(200);
+            if (connects) {
+                EXPECT_EQ(found.Call({QStringLiteral("CONNECT")}).value(0), QStringLiteral("OK"))
+                    << "the runtime ended under a program connecting";
+                EXPECT_EQ(found.Call({QStringLiteral("CLOSE"), QStringLiteral("1")}).value(0), QStringLiteral("OK"));
+            }
+        }
+        EXPECT_TRUE(WaitFor([&] { return !runtimeThere(); })) << "the runtime ends once nobody uses it";
+    }
+}
+
 // Two runtimes started at once: one serves, the other ends without taking
 // the socket from it.
 TEST_F(SharingTest, TwoRuntimesStartedTogetherLeaveOneServing)
