@@ -5,6 +5,8 @@
 
 #include "runprogress.h"
 
+#include "fielddrag.h"
+
 #include "core/exceptions.h"
 #include "model/datamodel.h"
 #include "model/entity.h"
@@ -123,6 +125,58 @@ TEST_F(EditorTest, DraggingFromTheOutlineAddsFields)
     MoveHeld(steps, steps->mapFromGlobal(editor->Grid()->mapToGlobal(QPoint(100, 100))));
     EXPECT_FALSE(TDragManager::Instance().Accepted());
     Release(steps, steps->mapFromGlobal(editor->Grid()->mapToGlobal(QPoint(100, 100))));
+    EXPECT_EQ(m_step->AllFields()->Count(), fields);
+    EXPECT_FALSE(m_query->Modified());
+}
+
+// The outline's drag names what was pressed by Ids only: a press
+// elsewhere before the drop changes nothing of what drops, and Ids that
+// name nothing in the step's model drop nothing.
+TEST_F(EditorTest, AnOutlineDragCarriesIdsAndTheDropFindsThemInTheModel)
+{
+    auto nodeNamed = [&](const QString& name) -> QTreeWidgetItem* {
+        for (int i = 0; i < outline->topLevelItemCount(); ++i)
+            if (outline->topLevelItem(i)->text(0) == name)
+                return outline->topLevelItem(i);
+        return nullptr;
+    };
+    QTreeWidgetItem* livraisons = nodeNamed(QStringLiteral("Livraisons"));
+    QTreeWidgetItem* remises = nodeNamed(QStringLiteral("Remises"));
+    ASSERT_TRUE(livraisons && remises);
+    QWidget* viewport = outline->viewport();
+    const QPoint onNode = outline->visualItemRect(livraisons).center();
+    Press(viewport, onNode);
+    TMxEntity* entity = outline->SelectedEntity();
+    ASSERT_TRUE(entity);
+    MoveHeld(viewport, onNode + QPoint(3, 0));
+    TDragManager& manager = TDragManager::Instance();
+    ASSERT_TRUE(manager.Pending() || manager.Dragging());
+    const std::optional<TFieldDragPayload> payload = TFieldDragPayload::FromVariant(manager.Drag().data);
+    ASSERT_TRUE(payload);
+    EXPECT_EQ(payload->modelFile, m_step->DataModel()->FileName());
+    EXPECT_EQ(payload->items, (QList<TFieldDragItem>{{entity->Id(), 0, -1}}));
+    EXPECT_EQ(manager.Drag().data, payload->ToVariant());
+
+    // the drop onto the editor, as the step editor hands it over, after
+    // the outline has come to select another entity
+    const QPoint onRemises = outline->visualItemRect(remises).center();
+    manager.CancelDrag();
+    Press(viewport, onRemises);
+    ASSERT_NE(outline->SelectedEntity(), entity);
+    const TDragInfo drag{outline, payload->ToVariant()};
+    ASSERT_TRUE(queryEditor->AcceptsDrag(drag));
+    queryEditor->DropFields(drag);
+    ASSERT_EQ(editor->VEntities()->Count(), 3);
+    EXPECT_EQ(VE(2)->Entity()->Name(), QStringLiteral("Livraisons"));
+
+    // Ids of another model, or naming nothing, or no payload: nothing drops
+    const int fields = m_step->AllFields()->Count();
+    m_query->SetModified(false);
+    const TFieldDragPayload other{QStringLiteral("AUTRE.MXM"), payload->items};
+    const TFieldDragPayload nothing{payload->modelFile, {{-5, 0, -1}}};
+    for (const QVariant& data : {other.ToVariant(), nothing.ToVariant(), QVariant()})
+        queryEditor->DropFields(TDragInfo{outline, data});
+    EXPECT_FALSE(queryEditor->AcceptsDrag(TDragInfo{outline, QVariant()}));
     EXPECT_EQ(m_step->AllFields()->Count(), fields);
     EXPECT_FALSE(m_query->Modified());
 }
