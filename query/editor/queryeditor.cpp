@@ -96,13 +96,16 @@ TMxQueryStep* TMxQueryEditor::StepOfLine(int line) const
 {
     if (!m_steps || line < 0 || line >= m_steps->count())
         return nullptr;
-    return static_cast<TMxQueryStep*>(m_steps->item(line)->data(Qt::UserRole).value<void*>());
+    // A line holds its step's Id: the step is found again in the query, so
+    // a line left over from a step freed elsewhere names nothing.
+    const QVariant id = m_steps->item(line)->data(Qt::UserRole);
+    return id.isValid() && Query() ? Query()->Steps()->FindById(id.toInt()) : nullptr;
 }
 
 void TMxQueryEditor::lineSelected(int line)
 {
     TMxQueryStep* step = StepOfLine(line);
-    if (step && step != Step() && Query() && Query()->Steps()->IndexOf(step) >= 0)
+    if (step && step != Step())
         SetStep(step);
 }
 
@@ -142,10 +145,10 @@ void TMxQueryEditor::SetQuery(TMxQuery* query)
 
 int TMxQueryEditor::lineOf(const TMxQueryStep* step) const
 {
-    if (!m_steps)
+    if (!m_steps || !step)
         return -1;
     for (int i = 0; i < m_steps->count(); ++i)
-        if (m_steps->item(i)->data(Qt::UserRole).value<void*>() == step)
+        if (m_steps->item(i)->data(Qt::UserRole) == QVariant(step->Id()))
             return i;
     return -1;
 }
@@ -189,7 +192,7 @@ void TMxQueryEditor::stepAdded(TMxItem* item)
         return;
     if (m_steps) {
         auto* line = new QListWidgetItem(step->GetName());
-        line->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(step)));
+        line->setData(Qt::UserRole, step->Id());
         m_steps->addItem(line);
     }
     if (Step() || !m_stepEditor)

@@ -32,7 +32,8 @@ TEST_F(EditorTest, StepsListFollowsTheQuery)
     ASSERT_EQ(steps->count(), 3);
     const TMxQueryStep* order[] = {m_step, s2, s3};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(steps->item(i)->data(Qt::UserRole).value<void*>(), order[i]);
+        EXPECT_EQ(steps->item(i)->data(Qt::UserRole), QVariant(order[i]->Id()));
+        EXPECT_EQ(queryEditor->StepOfLine(i), order[i]);
         EXPECT_EQ(steps->item(i)->text(), order[i]->GetName());
     }
     EXPECT_EQ(editor->Step(), m_step);
