@@ -6,6 +6,7 @@
 #include "runprogress.h"
 
 #include "fielddrag.h"
+#include "observedlistmodel.h"
 
 #include "core/exceptions.h"
 #include "model/datamodel.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QAbstractItemModelTester>
 #include <QTest>
 
 using namespace mx;
@@ -128,6 +130,38 @@ TEST_F(EditorTest, DraggingFromTheOutlineAddsFields)
     Release(steps, steps->mapFromGlobal(editor->Grid()->mapToGlobal(QPoint(100, 100))));
     EXPECT_EQ(m_step->AllFields()->Count(), fields);
     EXPECT_FALSE(m_query->Modified());
+}
+
+// The query's steps as a list model keyed by step Id, under the tester:
+// following additions, renames and removals.
+TEST_F(EditorTest, TheStepsAsAListModelKeyedByStepId)
+{
+    TObservedListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.SetText([](const TMxItem* item) { return item->GetName(); });
+    model.SetList(m_query->Steps());
+    TMxQueryStep* s2 = m_query->AddStep();
+    s2->SetName(QStringLiteral("Commandes seules"));
+    TMxQueryStep* s3 = m_query->AddStep();
+    auto lines = [&] {
+        QStringList out;
+        for (int i = 0; i < model.rowCount(); ++i)
+            out << model.index(i).data().toString();
+        return out;
+    };
+    // every step's rename shows, the shown step's or not
+    EXPECT_EQ(lines(), QStringList({"Etape 1", "Commandes seules", "Etape 3"}));
+    m_step->SetName(QStringLiteral("Clients"));
+    EXPECT_EQ(lines(), QStringList({"Clients", "Commandes seules", "Etape 3"}));
+    EXPECT_EQ(steps->item(0)->text(), QStringLiteral("Clients"));
+    for (TMxQueryStep* s : {m_step, s2, s3})
+        EXPECT_EQ(model.ItemAt(model.RowOfId(s->Id())), s);
+    const int gone = s2->Id();
+    s2->Free();
+    EXPECT_EQ(model.RowOfId(gone), -1);
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.ItemAt(1), s3);
+    model.SetList(nullptr);
 }
 
 // The outline's drag names what was pressed by Ids only: a press
