@@ -113,8 +113,10 @@ void TDesignerCommandLink::connectActions()
     if (w.plbSteps)
         ui::Connect(w.plbSteps, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* line) {
             // The step renamed is the line's own, shown first.
-            if (auto* step = static_cast<TMxQueryStep*>(line ? line->data(Qt::UserRole).value<void*>() : nullptr))
-                if (m_window.GetQuery() && m_window.GetQuery()->Steps()->IndexOf(step) >= 0)
+            // A line holds its step's Id.
+            const QVariant id = line ? line->data(Qt::UserRole) : QVariant();
+            if (TMxQuery* query = m_window.GetQuery(); query && id.isValid())
+                if (TMxQueryStep* step = query->Steps()->FindById(id.toInt()))
                     m_window.Editor().SetStep(step);
             m_commands.RenameStep();
         });

@@ -4,6 +4,7 @@
 
 #include "dragmanager.h"
 #include "entityoutline.h"
+#include "fielddrag.h"
 #include "guarded.h"
 #include "itemobserver.h"
 
@@ -58,7 +59,7 @@ void TMxQueryEditor::SetStepEditor(TMxStepEditor* editor)
                       << Connect(editor, &TMxStepEditor::OnChange, this, [this] { stepChanged(); })
                       << Connect(editor, &TMxStepEditor::OnUpdateSQL, this, [this] { updateSQL(); });
         editor->OnDragOver = [this](const TDragInfo& drag) { return AcceptsDrag(drag); };
-        editor->OnDragDrop = [this](const TDragInfo&) { DropFields(); };
+        editor->OnDragDrop = [this](const TDragInfo& drag) { DropFields(drag); };
         stepChanged();
     }
 }
@@ -95,13 +96,16 @@ TMxQueryStep* TMxQueryEditor::StepOfLine(int line) const
 {
     if (!m_steps || line < 0 || line >= m_steps->count())
         return nullptr;
-    return static_cast<TMxQueryStep*>(m_steps->item(line)->data(Qt::UserRole).value<void*>());
+    // A line holds its step's Id: the step is found again in the query, so
+    // a line left over from a step freed elsewhere names nothing.
+    const QVariant id = m_steps->item(line)->data(Qt::UserRole);
+    return id.isValid() && Query() ? Query()->Steps()->FindById(id.toInt()) : nullptr;
 }
 
 void TMxQueryEditor::lineSelected(int line)
 {
     TMxQueryStep* step = StepOfLine(line);
-    if (step && step != Step() && Query() && Query()->Steps()->IndexOf(step) >= 0)
+    if (step && step != Step())
         SetStep(step);
 }
 
@@ -141,10 +145,10 @@ void TMxQueryEditor::SetQuery(TMxQuery* query)
 
 int TMxQueryEditor::lineOf(const TMxQueryStep* step) const
 {
-    if (!m_steps)
+    if (!m_steps || !step)
         return -1;
     for (int i = 0; i < m_steps->count(); ++i)
-        if (m_steps->item(i)->data(Qt::UserRole).value<void*>() == step)
+        if (m_steps->item(i)->data(Qt::UserRole) == QVariant(step->Id()))
             return i;
     return -1;
 }
@@ -188,7 +192,7 @@ void TMxQueryEditor::stepAdded(TMxItem* item)
         return;
     if (m_steps) {
         auto* line = new QListWidgetItem(step->GetName());
-        line->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(step)));
+        line->setData(Qt::UserRole, step->Id());
         m_steps->addItem(line);
     }
     if (Step() || !m_stepEditor)
@@ -221,20 +225,36 @@ void TMxQueryEditor::outlineMouseMoved(Qt::MouseButtons buttons)
     TDragManager& manager = TDragManager::Instance();
     if ((manager.Pending() || manager.Dragging()) && manager.Drag().source == m_outline)
         return;
-    manager.BeginDrag(m_outline, QVariant(), true);
+    // What the press was on, named by identifiers: the outline's selection
+    // may change, and its items go, while the mouse is held.
+    TFieldDragPayload payload;
+    payload.modelFile = ModelFileOf(Step()->DataModel());
+    payload.items.append(DragItemOf(m_outline->SelectedEntity(), m_outline->SelectedField()));
+    manager.BeginDrag(m_outline, payload.ToVariant(), true);
 }
 
 bool TMxQueryEditor::AcceptsDrag(const TDragInfo& drag) const
 {
-    return m_outline && drag.source == m_outline.data() && Step();
+    return m_outline && drag.source == m_outline.data() && Step() && TFieldDragPayload::FromVariant(drag.data);
 }
 
-void TMxQueryEditor::DropFields()
+void TMxQueryEditor::DropFields(const TDragInfo& drag)
 {
     TMxQueryStep* step = Step();
-    if (!step || !m_outline || !m_outline->SelectedEntity())
+    const std::optional<TFieldDragPayload> payload = TFieldDragPayload::FromVariant(drag.data);
+    if (!step || !payload || !step->DataModel() || payload->modelFile != ModelFileOf(step->DataModel()))
         return;
-    step->AddFields(m_outline->SelectedEntity(), m_outline->SelectedField());
+    bool added = false;
+    for (const TFieldDragItem& item : payload->items) {
+        // Found again for each item: adding one may change the step.
+        const TResolvedDragItem what = ResolveDragItem(step->DataModel()->DomainEntities(), item);
+        if (!what.entity || Step() != step)
+            continue;
+        step->AddFields(what.entity, what.field);
+        added = true;
+    }
+    if (!added)
+        return;
     if (TMxQuery* query = Query())
         query->MarkModified();
 }

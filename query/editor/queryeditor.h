@@ -51,9 +51,12 @@ public:
     TMxQuery* Query() const;
     void SetQuery(TMxQuery* query);
 
-    // The drop of the outline's selection into the shown step.
+    // A drag from the outline carries the identifiers of the entity or
+    // field pressed (fielddrag.h); the drop finds them again in the shown
+    // step's data model and adds them to the step. Nothing is added when
+    // what the drag names is gone or belongs to another model.
     bool AcceptsDrag(const TDragInfo& drag) const;
-    void DropFields();
+    void DropFields(const TDragInfo& drag);
 
 signals:
     // Something changed that the window may show (a step, its name, its

@@ -267,8 +267,10 @@ bool TfmParamEditor::eventFilter(QObject* watched, QEvent* event)
 
 QListWidgetItem* TfmParamEditor::lineOf(const TMxParam* param) const
 {
+    if (!param)
+        return nullptr;
     for (int i = 0; i < plbParams->count(); ++i)
-        if (plbParams->item(i)->data(Qt::UserRole).value<void*>() == param)
+        if (plbParams->item(i)->data(Qt::UserRole) == QVariant(param->Id()))
             return plbParams->item(i);
     return nullptr;
 }
@@ -279,12 +281,14 @@ void TfmParamEditor::paramAdded(TMxItem* item)
     if (!param)
         return;
     auto* line = new QListWidgetItem(param->Name());
-    line->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(param)));
+    // A line holds its parameter's Id; the parameter is found again in
+    // the list edited.
+    line->setData(Qt::UserRole, param->Id());
     plbParams->addItem(line);
     // a new name replaces the line's text
     auto* observer = new ui::TItemObserver(param, plbParams);
     observer->setObjectName(QStringLiteral("paramObserver"));
-    observer->setProperty("param", QVariant::fromValue(static_cast<void*>(param)));
+    observer->setProperty("paramId", param->Id());
     ui::Connect(observer, &ui::TItemObserver::changed, this, [this, param] {
         if (QListWidgetItem* l = lineOf(param))
             l->setText(param->Name());
@@ -297,7 +301,7 @@ void TfmParamEditor::paramAdded(TMxItem* item)
 void TfmParamEditor::paramRemoved(TMxItem* item)
 {
     for (auto* o : plbParams->findChildren<ui::TItemObserver*>(QStringLiteral("paramObserver")))
-        if (o->property("param").value<void*>() == item)
+        if (item && o->property("paramId") == QVariant(item->Id()))
             delete o;
     delete lineOf(item_cast<TMxParam>(item));
     AtStateChange();
@@ -306,7 +310,8 @@ void TfmParamEditor::paramRemoved(TMxItem* item)
 TMxParam* TfmParamEditor::SelectedParam() const
 {
     QListWidgetItem* line = plbParams->currentItem();
-    return line ? static_cast<TMxParam*>(line->data(Qt::UserRole).value<void*>()) : nullptr;
+    const QVariant id = line ? line->data(Qt::UserRole) : QVariant();
+    return id.isValid() ? m_params->FindById(id.toInt()) : nullptr;
 }
 
 void TfmParamEditor::AtStateChange()

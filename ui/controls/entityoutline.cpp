@@ -1,4 +1,6 @@
 #include "entityoutline.h"
+#include "entitymodel.h"
+#include "fielddrag.h"
 
 #include "guarded.h"
 #include "pictures.h"
@@ -16,7 +18,6 @@
 namespace mx::ui {
 namespace {
 
-constexpr int kItemRole = Qt::UserRole;
 
 // Every node one height, the outline's.
 class TFixedHeightDelegate : public QStyledItemDelegate {
@@ -35,9 +36,14 @@ private:
     TEntityOutline* m_outline;
 };
 
-TMxItem* itemOfNode(const QTreeWidgetItem* node)
+// A node holds the identifiers of what it shows, under the roles of the
+// entity model: the entity's Id, and for a field its table's Id and its own.
+void setIds(QTreeWidgetItem* node, const TMxEntity* entity, const TMxField* field, bool isField)
 {
-    return node ? reinterpret_cast<TMxItem*>(node->data(0, kItemRole).value<quintptr>()) : nullptr;
+    const TFieldDragItem ids = DragItemOf(entity, field);
+    node->setData(0, TEntityOutlineModel::EntityIdRole, ids.entityId);
+    node->setData(0, TEntityOutlineModel::TableIdRole, isField && field ? QVariant(ids.tableId) : QVariant());
+    node->setData(0, TEntityOutlineModel::FieldIdRole, isField ? (field ? QVariant(ids.fieldId) : QVariant()) : QVariant(-1));
 }
 
 } // namespace
@@ -107,6 +113,7 @@ void TEntityOutline::SetEntities(TMxEntityList* entities)
     for (const TMxItem* item : keys)
         forget(item, false);
     clear();
+    m_items.clear();
     m_selectedEntity.reset();
     m_selectedField.reset();
     if (!entities)
@@ -130,7 +137,8 @@ void TEntityOutline::entityAdded(TMxItem* item)
     }
     auto* node = new QTreeWidgetItem(this, QStringList(entity->Name()));
     node->setIcon(0, Picture(TPicture::Entity));
-    node->setData(0, kItemRole, QVariant::fromValue(quintptr(entity)));
+    setIds(node, entity, nullptr, false);
+    m_items.insert(node, entity);
     Followed f;
     f.node = node;
     f.self = new TItemObserver(this);
@@ -187,7 +195,8 @@ void TEntityOutline::fieldAdded(TMxEntity* entity, TMxItem* item)
     }
     auto* node = new QTreeWidgetItem(parent, QStringList(field ? field->FullName() : entry->Name()));
     node->setIcon(0, Picture(TPicture::Field));
-    node->setData(0, kItemRole, QVariant::fromValue(quintptr(entry)));
+    setIds(node, entity, field, true);
+    m_items.insert(node, entry);
     Followed f;
     f.node = node;
     f.self = new TItemObserver(this);
@@ -208,6 +217,7 @@ void TEntityOutline::refreshField(TMxItem* entry)
         return;
     TMxField* field = FieldOfItem(entry);
     it->node->setText(0, field ? field->FullName() : entry->Name());
+    setIds(it->node, EntityOf(it->node), field, true);
     // An entry may come to name another field.
     if (it->other->Item() != field)
         it->other->Observe(field);
@@ -233,7 +243,8 @@ void TEntityOutline::forget(const TMxItem* item, bool replay)
     if (replay && f.other)
         f.other->Release(true);
     for (int i = f.node->childCount() - 1; i >= 0; --i)
-        forget(itemOfNode(f.node->child(i)), false);
+        forget(m_items.value(f.node->child(i)), false);
+    m_items.remove(f.node);
     delete f.self;
     delete f.other;
     delete f.node;
@@ -244,7 +255,7 @@ void TEntityOutline::RemoveEmptyEntities()
     for (int i = topLevelItemCount() - 1; i >= 0; --i) {
         QTreeWidgetItem* node = topLevelItem(i);
         if (node->childCount() == 0)
-            forget(itemOfNode(node), false);
+            forget(m_items.value(node), false);
     }
 }
 
@@ -262,8 +273,7 @@ TMxField* TEntityOutline::FieldOfItem(TMxItem* item)
 
 TMxItem* TEntityOutline::ItemOf(const QTreeWidgetItem* node) const
 {
-    TMxItem* item = itemOfNode(node);
-    return item && m_followed.contains(item) ? item : nullptr;
+    return m_items.value(node);
 }
 
 TMxEntity* TEntityOutline::EntityOf(const QTreeWidgetItem* node) const

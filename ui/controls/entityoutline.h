@@ -9,6 +9,10 @@
 // A press selects what is under the mouse (SelectedEntity, SelectedField);
 // on an entity node, a press left of x = ItemHeight() (its plus or minus
 // sign) opens or closes the node and selects nothing else.
+//
+// Each node's item data holds identifiers, under the roles of
+// TEntityOutlineModel: the entity's Id, and on a field node the field's
+// table Id and Id (none when the entry names no field); never pointers.
 
 #include "itemobserver.h"
 
@@ -91,6 +95,8 @@ private:
 
     TItemObserver* m_list = nullptr;
     QHash<const TMxItem*, Followed> m_followed;
+    // What each node stands for, while it is followed.
+    QHash<const QTreeWidgetItem*, TMxItem*> m_items;
     TItemRef<TMxEntity> m_selectedEntity;
     TItemRef<TMxField> m_selectedField;
 };

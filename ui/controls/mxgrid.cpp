@@ -146,6 +146,30 @@ void TMxGrid::UpdateColumnWidths()
     }
 }
 
+void TMxGrid::SetSource(const TMxGridSource* source)
+{
+    if (!source) {
+        OnGetInfo = nullptr;
+        return;
+    }
+    OnGetInfo = [source](TMxGrid& grid, int col, TMxGridDrawInfoKind kind) {
+        switch (kind) {
+        case dikWidth:
+            grid.InfoWidth = source->ColumnWidth(grid, col);
+            break;
+        case dikColors:
+            source->CellStyle(grid, col, grid.InfoStyle);
+            break;
+        case dikHeader:
+            grid.InfoText = source->HeaderText(grid, col);
+            break;
+        case dikText:
+            grid.InfoText = source->CellText(grid, col);
+            break;
+        }
+    };
+}
+
 void TMxGrid::askInfo(int col, TMxGridDrawInfoKind kind)
 {
     // Each data cell starts from the grid's own font and colours.

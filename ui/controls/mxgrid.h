@@ -44,6 +44,22 @@ struct TMxGridCellStyle {
     QColor brush;
 };
 
+class TMxGrid;
+
+// What the grid asks of its owner, one question a member: the same
+// answers OnGetInfo gives, for an owner that is easier tested with a fake.
+// col counts the owner's Columns from 0; the grid asks only for its own
+// columns, with its dataset on the record shown when it asks a cell text.
+class TMxGridSource {
+public:
+    virtual ~TMxGridSource() = default;
+    virtual int ColumnWidth(const TMxGrid& grid, int col) const = 0;
+    // style comes filled with the grid's own font and colours.
+    virtual void CellStyle(const TMxGrid& grid, int col, TMxGridCellStyle& style) const = 0;
+    virtual QString HeaderText(const TMxGrid& grid, int col) const = 0;
+    virtual QString CellText(const TMxGrid& grid, int col) const = 0;
+};
+
 class TMxGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -54,6 +70,9 @@ public:
 
     // The owner's callback and where it answers.
     TGetMxGridInfoEvent OnGetInfo;
+    // Makes source answer through OnGetInfo (none clears the callback);
+    // the source must outlive the grid or be cleared first.
+    void SetSource(const TMxGridSource* source);
     int InfoWidth = 0;
     QString InfoText;
     TMxGridCellStyle InfoStyle;

@@ -33,6 +33,7 @@
 #include <QToolButton>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -161,7 +162,9 @@ TEST_F(DesignerServed, ARunFromAnotherProgramWaitsWhileTheDesignersSortDialogIsO
     ui::test::TScriptedModal modal;
     modal.Reject([&](QDialog& dialog) {
         EXPECT_EQ(dialog.objectName(), QStringLiteral("fmSortFields"));
-        const TIMxDataset* before = grid->DataSet();
+        // A result is told apart by its life, not its address: a new one
+        // may be given the address of the one it replaced.
+        const std::weak_ptr<const void> before = grid->DataSet()->LifeToken();
         client = std::thread([&] {
             dde::TClient c;
             if (c.Connect(listener.SocketPath()))
@@ -169,7 +172,7 @@ TEST_F(DesignerServed, ARunFromAnotherProgramWaitsWhileTheDesignersSortDialogIsO
             done = true;
         });
         EXPECT_TRUE(spinUntil([&] { return listener.WaitingRequests() == 1; })) << "the RUN came and waits";
-        runsInside = grid->DataSet() == before ? 0 : 1;
+        runsInside = before.expired() ? 1 : 0;
         EXPECT_FALSE(done.load()) << "no answer while the dialog is open";
     });
     EditSort(w->CurrentStep());
@@ -177,12 +180,13 @@ TEST_F(DesignerServed, ARunFromAnotherProgramWaitsWhileTheDesignersSortDialogIsO
     EXPECT_EQ(runsInside, 0) << "the query did not run under its sort dialog";
 
     // Once the dialog has closed, the RUN is served.
-    const TIMxDataset* beforeRun = grid->DataSet();
+    const std::weak_ptr<const void> beforeRun = grid->DataSet()->LifeToken();
     EXPECT_TRUE(spinUntil([&] { return done.load(); }));
     if (client.joinable())
         client.join();
     EXPECT_TRUE(answer.has_value()) << "the RUN was answered";
-    EXPECT_NE(grid->DataSet(), beforeRun) << "and it ran, the grid bound to the new result";
-    EXPECT_NE(grid->DataSet(), nullptr);
+    EXPECT_TRUE(beforeRun.expired()) << "and it ran, the former result let go";
+    ASSERT_NE(grid->DataSet(), nullptr);
+    EXPECT_EQ(grid->DataSet(), w->CurrentStep()->Dataset()) << "the grid bound to the new result";
     CloseAll();
 }

@@ -5,6 +5,9 @@
 
 #include "runprogress.h"
 
+#include "fielddrag.h"
+#include "observedlistmodel.h"
+
 #include "core/exceptions.h"
 #include "model/datamodel.h"
 #include "model/entity.h"
@@ -13,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QAbstractItemModelTester>
 #include <QTest>
 
 using namespace mx;
@@ -30,7 +34,8 @@ TEST_F(EditorTest, StepsListFollowsTheQuery)
     ASSERT_EQ(steps->count(), 3);
     const TMxQueryStep* order[] = {m_step, s2, s3};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(steps->item(i)->data(Qt::UserRole).value<void*>(), order[i]);
+        EXPECT_EQ(steps->item(i)->data(Qt::UserRole), QVariant(order[i]->Id()));
+        EXPECT_EQ(queryEditor->StepOfLine(i), order[i]);
         EXPECT_EQ(steps->item(i)->text(), order[i]->GetName());
     }
     EXPECT_EQ(editor->Step(), m_step);
@@ -123,6 +128,90 @@ TEST_F(EditorTest, DraggingFromTheOutlineAddsFields)
     MoveHeld(steps, steps->mapFromGlobal(editor->Grid()->mapToGlobal(QPoint(100, 100))));
     EXPECT_FALSE(TDragManager::Instance().Accepted());
     Release(steps, steps->mapFromGlobal(editor->Grid()->mapToGlobal(QPoint(100, 100))));
+    EXPECT_EQ(m_step->AllFields()->Count(), fields);
+    EXPECT_FALSE(m_query->Modified());
+}
+
+// The query's steps as a list model keyed by step Id, under the tester:
+// following additions, renames and removals.
+TEST_F(EditorTest, TheStepsAsAListModelKeyedByStepId)
+{
+    TObservedListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.SetText([](const TMxItem* item) { return item->GetName(); });
+    model.SetList(m_query->Steps());
+    TMxQueryStep* s2 = m_query->AddStep();
+    s2->SetName(QStringLiteral("Commandes seules"));
+    TMxQueryStep* s3 = m_query->AddStep();
+    auto lines = [&] {
+        QStringList out;
+        for (int i = 0; i < model.rowCount(); ++i)
+            out << model.index(i).data().toString();
+        return out;
+    };
+    // every step's rename shows, the shown step's or not
+    EXPECT_EQ(lines(), QStringList({"Etape 1", "Commandes seules", "Etape 3"}));
+    m_step->SetName(QStringLiteral("Clients"));
+    EXPECT_EQ(lines(), QStringList({"Clients", "Commandes seules", "Etape 3"}));
+    EXPECT_EQ(steps->item(0)->text(), QStringLiteral("Clients"));
+    for (TMxQueryStep* s : {m_step, s2, s3})
+        EXPECT_EQ(model.ItemAt(model.RowOfId(s->Id())), s);
+    const int gone = s2->Id();
+    s2->Free();
+    EXPECT_EQ(model.RowOfId(gone), -1);
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.ItemAt(1), s3);
+    model.SetList(nullptr);
+}
+
+// The outline's drag names what was pressed by Ids only: a press
+// elsewhere before the drop changes nothing of what drops, and Ids that
+// name nothing in the step's model drop nothing.
+TEST_F(EditorTest, AnOutlineDragCarriesIdsAndTheDropFindsThemInTheModel)
+{
+    auto nodeNamed = [&](const QString& name) -> QTreeWidgetItem* {
+        for (int i = 0; i < outline->topLevelItemCount(); ++i)
+            if (outline->topLevelItem(i)->text(0) == name)
+                return outline->topLevelItem(i);
+        return nullptr;
+    };
+    QTreeWidgetItem* livraisons = nodeNamed(QStringLiteral("Livraisons"));
+    QTreeWidgetItem* remises = nodeNamed(QStringLiteral("Remises"));
+    ASSERT_TRUE(livraisons && remises);
+    QWidget* viewport = outline->viewport();
+    const QPoint onNode = outline->visualItemRect(livraisons).center();
+    Press(viewport, onNode);
+    TMxEntity* entity = outline->SelectedEntity();
+    ASSERT_TRUE(entity);
+    MoveHeld(viewport, onNode + QPoint(3, 0));
+    TDragManager& manager = TDragManager::Instance();
+    ASSERT_TRUE(manager.Pending() || manager.Dragging());
+    const std::optional<TFieldDragPayload> payload = TFieldDragPayload::FromVariant(manager.Drag().data);
+    ASSERT_TRUE(payload);
+    EXPECT_EQ(payload->modelFile, m_step->DataModel()->FileName());
+    EXPECT_EQ(payload->items, (QList<TFieldDragItem>{{entity->Id(), 0, -1}}));
+    EXPECT_EQ(manager.Drag().data, payload->ToVariant());
+
+    // the drop onto the editor, as the step editor hands it over, after
+    // the outline has come to select another entity
+    const QPoint onRemises = outline->visualItemRect(remises).center();
+    manager.CancelDrag();
+    Press(viewport, onRemises);
+    ASSERT_NE(outline->SelectedEntity(), entity);
+    const TDragInfo drag{outline, payload->ToVariant()};
+    ASSERT_TRUE(queryEditor->AcceptsDrag(drag));
+    queryEditor->DropFields(drag);
+    ASSERT_EQ(editor->VEntities()->Count(), 3);
+    EXPECT_EQ(VE(2)->Entity()->Name(), QStringLiteral("Livraisons"));
+
+    // Ids of another model, or naming nothing, or no payload: nothing drops
+    const int fields = m_step->AllFields()->Count();
+    m_query->SetModified(false);
+    const TFieldDragPayload other{QStringLiteral("AUTRE.MXM"), payload->items};
+    const TFieldDragPayload nothing{payload->modelFile, {{-5, 0, -1}}};
+    for (const QVariant& data : {other.ToVariant(), nothing.ToVariant(), QVariant()})
+        queryEditor->DropFields(TDragInfo{outline, data});
+    EXPECT_FALSE(queryEditor->AcceptsDrag(TDragInfo{outline, QVariant()}));
     EXPECT_EQ(m_step->AllFields()->Count(), fields);
     EXPECT_FALSE(m_query->Modified());
 }

@@ -434,6 +434,64 @@ bool showsHighlight(QWidget& w)
     return false;
 }
 
+// The owner's questions through the source interface, answered by a fake
+// that records them: widths when bound, then headers, styles and texts of
+// the rows painted, each text asked with the dataset on its record.
+struct FakeGridSource : TMxGridSource {
+    mutable QList<Request> asked;
+    CountingDataset* ds = nullptr;
+    int ColumnWidth(const TMxGrid&, int col) const override
+    {
+        asked.append({col, dikWidth, -1});
+        return 60 + 10 * col;
+    }
+    void CellStyle(const TMxGrid&, int col, TMxGridCellStyle& style) const override
+    {
+        asked.append({col, dikColors, ds->Current()});
+        style.brush = col == 0 ? QColor(Qt::cyan) : style.brush;
+    }
+    QString HeaderText(const TMxGrid&, int col) const override
+    {
+        asked.append({col, dikHeader, -1});
+        return QStringLiteral("Colonne %1").arg(col);
+    }
+    QString CellText(const TMxGrid& grid, int col) const override
+    {
+        asked.append({col, dikText, ds->Current()});
+        return grid.DataSet()->GetFieldValue(col);
+    }
+};
+
+TEST_F(GridFixture, AFakeSourceAnswersTheGridsQuestions)
+{
+    FakeGridSource source;
+    grid.SetSource(&source);
+    TMxItem::Free(ds);
+    ds = new CountingDataset(2);
+    source.ds = ds;
+    grid.SetDataSet(ds);
+    ASSERT_EQ(grid.ColCount(), 3);
+    EXPECT_EQ(grid.ColWidth(1), 59); // the source's width less the grid line
+    EXPECT_EQ(grid.ColWidth(2), 69);
+    EXPECT_TRUE(requests.isEmpty()); // the fixture's callback is replaced
+
+    source.asked.clear();
+    grid.grab();
+    std::set<std::pair<int, int>> texts, headers;
+    for (const Request& r : source.asked) {
+        if (r.kind == dikText)
+            texts.insert({r.col, r.record});
+        if (r.kind == dikHeader)
+            headers.insert({r.col, r.record});
+    }
+    EXPECT_EQ(texts, (std::set<std::pair<int, int>>{{0, 0}, {1, 0}, {0, 1}, {1, 1}}));
+    EXPECT_EQ(headers, (std::set<std::pair<int, int>>{{0, -1}, {1, -1}}));
+    EXPECT_EQ(grid.RecordCount(), 2);
+
+    grid.SetSource(nullptr);
+    EXPECT_FALSE(grid.OnGetInfo);
+}
+
 } // namespace
 
 // Only a record is shown selected: a grid with nothing to show (no

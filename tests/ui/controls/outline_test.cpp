@@ -3,6 +3,7 @@
 
 #include "controlstest.h"
 
+#include "entitymodel.h"
 #include "entityoutline.h"
 #include "samplemodel.h"
 
@@ -104,6 +105,39 @@ TEST_F(OutlineFixture, FollowsAddRenameAndRemove)
     EXPECT_EQ(ventes->HookCount(), 0);
     EXPECT_EQ(ventes->WFields()->HookCount(), 0);
     EXPECT_EQ(field("NOM")->HookCount(), 0);
+}
+
+TEST_F(OutlineFixture, NodesHoldIdentifiersNeverPointers)
+{
+    clients->SetId(7);
+    ventes->SetId(8);
+    ventes->AddField(field("NUMCLI"));
+    outline.SetEntities(table->Entities());
+    using M = TEntityOutlineModel;
+    auto ids = [](const QTreeWidgetItem* n) {
+        return QList<QVariant>{n->data(0, M::EntityIdRole), n->data(0, M::TableIdRole), n->data(0, M::FieldIdRole)};
+    };
+    QTreeWidgetItem* clientsNode = outline.topLevelItem(0);
+    QTreeWidgetItem* ventesNumcli = outline.topLevelItem(1)->child(0);
+    EXPECT_EQ(ids(clientsNode), (QList<QVariant>{7, QVariant(), -1}));
+    EXPECT_EQ(ids(clientsNode->child(1)), (QList<QVariant>{7, 3, field("VILLE")->Id()}));
+    EXPECT_EQ(ids(ventesNumcli), (QList<QVariant>{8, 3, field("NUMCLI")->Id()}));
+    // no role of any node holds anything but a number
+    for (int i = 0; i < outline.topLevelItemCount(); ++i) {
+        QList<const QTreeWidgetItem*> nodes{outline.topLevelItem(i)};
+        for (int j = 0; j < outline.topLevelItem(i)->childCount(); ++j)
+            nodes << outline.topLevelItem(i)->child(j);
+        for (const QTreeWidgetItem* n : nodes)
+            for (int role = Qt::UserRole; role < Qt::UserRole + 8; ++role) {
+                const QVariant v = n->data(0, role);
+                EXPECT_TRUE(!v.isValid() || v.typeId() == QMetaType::Int) << n->text(0).toStdString() << " " << role;
+            }
+    }
+    // an entry made to name another field: its node's Ids follow
+    ventes->SetField(0, field("MONTANT"));
+    EXPECT_EQ(ids(ventesNumcli), (QList<QVariant>{8, 3, field("MONTANT")->Id()}));
+    EXPECT_EQ(outline.ItemOf(ventesNumcli), ventes->WFields()->Items(0));
+    EXPECT_EQ(outline.EntityOf(ventesNumcli), ventes);
 }
 
 TEST_F(OutlineFixture, FiltersLeaveEntitiesAndFieldsOut)
