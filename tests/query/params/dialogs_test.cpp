@@ -29,7 +29,6 @@
 
 using namespace mx;
 using namespace paramtest;
-using mxtest::WhenModal;
 
 namespace {
 
@@ -92,7 +91,8 @@ TEST(Prompter, AnswersByKindOnOkAndOnCancel)
 
         QSize client;
         QRect ok, cancel;
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             EXPECT_EQ(w->objectName(), QStringLiteral("fmParamPrompter"));
             EXPECT_EQ(w->windowTitle(), QStringLiteral("Commandes"));
             client = w->size();
@@ -177,7 +177,8 @@ TEST(Prompter, TestModeShowsTheStoredValuesWithoutTheDriver)
     c->SetFieldName(QStringLiteral("VILLE"));
     for (bool testing : {true, false}) {
         int lines = -1;
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             lines = static_cast<QListWidget*>(liveControl(w, 0))->count();
             child<QPushButton>(w, "btOk")->click();
         });
@@ -194,7 +195,8 @@ TEST(ParamTypeDialog, OkNeedsANameAndWritesBackOnlyOnOk)
     for (bool accept : {true, false}) {
         QString name;
         int type = 1;
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             EXPECT_EQ(w->objectName(), QStringLiteral("fmParamType"));
             auto* ok = child<QPushButton>(w, "btOk");
             EXPECT_FALSE(ok->isEnabled()) << "no name yet";
@@ -232,7 +234,8 @@ struct PropFixture {
     // confirmed.
     void Edit(TMxDataModel* model, const std::function<void(TfmParamProp*)>& edit)
     {
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* form = dynamic_cast<TfmParamProp*>(w);
             ASSERT_NE(form, nullptr);
             edit(form);
@@ -370,7 +373,8 @@ TEST(ControlProperties, AnUnknownParameterIsAskedBeforeTheDialogCloses)
     ScopedHook hook(ParamTypeEditorHook, EditParamType);
     p.Edit(nullptr, [&](TfmParamProp* f) {
         f->cobParamName->setEditText(QStringLiteral("Cité"));
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             typeAsked = w->objectName() == QStringLiteral("fmParamType");
             child<QComboBox>(w, "cobParamType")->setCurrentIndex(1);
             child<QPushButton>(w, "btOk")->click();

@@ -1,5 +1,7 @@
 #include "uitest.h"
 
+#include "scriptedmodal.h"
+
 #include "settingsfixture.h"
 
 #include "errors/errorhandler.h"
@@ -54,6 +56,7 @@ protected:
             QGuiApplication::restoreOverrideCursor();
         SettingsTest::TearDown();
     }
+    mx::ui::test::TScriptedModal m_modal;
 };
 
 // The window's parts, found by their names.
@@ -78,9 +81,10 @@ struct Seen {
     bool detailsVisibleBefore = true, detailsVisibleAfter = false, detailEnabledAfter = true;
 };
 
-void answerErrorWindow(Seen& s, bool abort = false)
+void answerErrorWindow(mx::ui::test::TScriptedModal& modal, Seen& s, bool abort = false)
 {
-    mxtest::WhenModal([&s, abort](QWidget* w) {
+    modal.AsFilled([&s, abort](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = qobject_cast<TfmErrorHandler2*>(w);
         if (!f) {
             ADD_FAILURE() << "not the error window: " << w->metaObject()->className();
@@ -119,7 +123,7 @@ TEST_F(ErrorWindowTest, AClickThatThrowsShowsTheWindowAndTheProgramGoesOn)
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         Seen s;
-        answerErrorWindow(s);
+        answerErrorWindow(m_modal, s);
         QTest::mouseClick(&button, Qt::LeftButton);
         EXPECT_EQ(s.title, "Erreur de l'application");
         EXPECT_EQ(s.details, "Un objet de classe QPushButton a déclenché l'erreur suivante (std::runtime_error): boom");
@@ -144,7 +148,8 @@ TEST_F(ErrorWindowTest, EngineErrorsAreWarningsAndTheSilentAbortShowsNothing)
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     raise = [] { throw EMxAbort("Accès refusé."); };
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         text = box->text();
@@ -156,18 +161,9 @@ TEST_F(ErrorWindowTest, EngineErrorsAreWarningsAndTheSilentAbortShowsNothing)
     EXPECT_EQ(icon, QMessageBox::Warning);
 
     raise = [] { throw EAbort("cancelled"); };
-    bool opened = false;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            opened = true;
-            w->close();
-        }
-    });
-    probe.start(5);
     QTest::mouseClick(&button, Qt::LeftButton);
-    QTest::qWait(50);
-    EXPECT_FALSE(opened);
+    EXPECT_EQ(m_modal.shown, QStringList{QStringLiteral("dlgMessage")}) << "only the warning's box opened";
+    EXPECT_EQ(m_modal.unexpected, 0);
 }
 
 TEST_F(ErrorWindowTest, NotifyCatchesWhatAnEventHandlerLetsOut)
@@ -176,7 +172,7 @@ TEST_F(ErrorWindowTest, NotifyCatchesWhatAnEventHandlerLetsOut)
     t.setObjectName("thrower");
     t.action = [] { throw EConvertError("'abc' is not a valid integer value"); };
     Seen s;
-    answerErrorWindow(s);
+    answerErrorWindow(m_modal, s);
     QEvent e(QEvent::User);
     EXPECT_FALSE(QCoreApplication::sendEvent(&t, &e));
     EXPECT_EQ(s.details, "Un objet de classe Thrower a déclenché l'erreur suivante (EConvertError): 'abc' is not a valid integer value");
@@ -191,11 +187,12 @@ TEST_F(ErrorWindowTest, AnErrorWhileTheWindowIsOpenGetsAPlainBox)
     t.action = [] { throw std::logic_error("second"); };
     QString plain;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = qobject_cast<TfmErrorHandler2*>(w);
         ASSERT_NE(f, nullptr);
-        mxtest::WhenModal([&](QWidget* w2) {
-            auto* box = qobject_cast<QMessageBox*>(w2);
+        m_modal.AsFilled([&](QDialog& inner) {
+            auto* box = qobject_cast<QMessageBox*>(&inner);
             ASSERT_NE(box, nullptr);
             plain = box->text();
             icon = box->icon();
@@ -246,7 +243,7 @@ TEST_F(ErrorWindowTest, LayoutAndAbortChoice)
     const int before = w.height();
 
     w.SetDetails(QString(2000, u'x').replace(QRegularExpression("(.{40})"), "\\1 "));
-    mxtest::WhenModal([&](QWidget*) {
+    m_modal.AsFilled([&](QDialog&) {
         QTest::mouseClick(detail, Qt::LeftButton);
         QCoreApplication::processEvents();
         EXPECT_TRUE(details->isVisible());
@@ -291,7 +288,8 @@ TEST_F(ErrorWindowTest, ServiceBusyCursorAndMessageButtons)
     RestoreCursor();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "nested use ends at the normal cursor";
 
-    mxtest::WhenModal([](QWidget* w) {
+    m_modal.AsFilled([](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         EXPECT_NE(box->button(QMessageBox::Cancel), nullptr);
