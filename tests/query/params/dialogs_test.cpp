@@ -7,6 +7,7 @@
 #include "params/dialogbuilder.h"
 #include "params/paramdialogs.h"
 #include "params/paramprop.h"
+#include "params/paramrules.h"
 
 #include "core/hookslot.h"
 #include "core/itemptr.h"
@@ -110,9 +111,11 @@ TEST(Prompter, AnswersByKindOnOkAndOnCancel)
         bool answered = true;
         PromptParams(nullptr, QStringLiteral("Commandes"), answered, nullptr, list.get(), false);
         EXPECT_EQ(answered, accept);
-        EXPECT_EQ(client, QSize(272, 142));
-        EXPECT_EQ(ok, QRect(96, 108, 80, 26));
-        EXPECT_EQ(cancel, QRect(184, 108, 80, 26));
+        // Placed by the prompter's rule from the design size.
+        const TPrompterLayout placed = PrompterLayout(list->DesignW(), list->DesignH());
+        EXPECT_EQ(client, placed.client);
+        EXPECT_EQ(ok, placed.ok);
+        EXPECT_EQ(cancel, placed.cancel);
         // Cancel writes them too: the caller decides what a cancel means.
         EXPECT_EQ(list->Items(0)->LoadedValues()->toStringList(), QStringList{QStringLiteral("15/02/2023")});
         EXPECT_EQ(list->Items(1)->LoadedValues()->toStringList(), (QStringList{QStringLiteral("Lyon"), QStringLiteral("Nice")}));
