@@ -376,8 +376,7 @@ TEST_F(RunDocTest, ExistingNoRunCancelCloseAndDownload)
         QStringLiteral("https://exemple.org/get?f=odbcad%231%20%262.exe"));
 
     // The window's close button is Cancel.
-    m_modal.AsFilled([](QDialog& dialog) {
-        QWidget* w = &dialog; w->close(); });
+    m_modal.AsFilled([](QDialog& dialog) { dialog.close(); });
     EXPECT_EQ(RunDocument(missing, QString()), QString());
     EXPECT_EQ(ui().count(QStringLiteral("shell")), 0);
 

@@ -10,8 +10,12 @@
 #include "settings/lang.h"
 #include "tools/messages.h"
 #include "uiservice.h"
+#include "ui/services/dialogservice.h"
+#include "ui/services/modalrunner.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFont>
 #include <QLabel>
 #include <QTabWidget>
 #include <QMessageBox>
@@ -19,6 +23,9 @@
 #include <QStyle>
 #include <QTest>
 
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <stdexcept>
 
 using namespace mx;
@@ -296,6 +303,53 @@ TEST_F(ErrorWindowTest, ServiceBusyCursorAndMessageButtons)
         box->button(QMessageBox::Yes)->click();
     });
     EXPECT_EQ(UserService().MessageDlg("Télécharger ?", TMsgDlgType::mtInformation, mbYes | mbCancel), mrYes);
+}
+
+// Every picker of the service runs its dialog through the modal runner,
+// and the program stays held while the dialog is open; a cancelled picker
+// answers nothing.
+TEST_F(ErrorWindowTest, ThePickersRunThroughTheModalRunnerAndHoldTheProgram)
+{
+    std::weak_ptr<void> hold;
+    int made = 0;
+    struct Restore {
+        TModalHold old;
+        ~Restore() { SetModalHold(std::move(old)); }
+    } restore{SetModalHold([&]() -> std::shared_ptr<void> {
+        auto h = std::make_shared<int>(0);
+        hold = h;
+        ++made;
+        return h;
+    })};
+    TUiService& service = UiService();
+    TFileRequest request;
+    request.caption = "Ouvrir";
+    request.directory = QDir::tempPath();
+    const struct {
+        const char* name;
+        std::function<bool()> run;
+    } cases[] = {
+        {"open", [&] { return !service.OpenFileName(nullptr, request).isEmpty(); }},
+        {"open files", [&] { return !service.OpenFileNames(nullptr, request).isEmpty(); }},
+        {"save", [&] { return !service.SaveFileName(nullptr, request).isEmpty(); }},
+        {"save with a type", [&] { return !service.SaveFileAs(nullptr, request).fileName.isEmpty(); }},
+        {"directory", [&] { return !service.BrowseDirectory(nullptr, "Dossier", QDir::tempPath()).isEmpty(); }},
+        {"font", [&] {
+             QFont font;
+             return service.PickFont(nullptr, font);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool heldWhileOpen = false;
+        m_modal.Reject([&](QDialog&) { heldWhileOpen = !hold.expired(); });
+        EXPECT_FALSE(c.run()) << "cancelled: nothing chosen";
+        EXPECT_TRUE(heldWhileOpen);
+        EXPECT_TRUE(hold.expired()) << "released once the dialog has closed";
+    }
+    EXPECT_EQ(made, int(std::size(cases)));
+    EXPECT_EQ(m_modal.pending(), 0);
+    EXPECT_EQ(m_modal.unexpected, 0);
 }
 
 TEST_F(ErrorWindowTest, StatusTextLetsPendingEventsThrough)
