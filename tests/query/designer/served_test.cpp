@@ -33,6 +33,7 @@
 #include <QToolButton>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -158,10 +159,19 @@ TEST_F(DesignerServed, ARunFromAnotherProgramWaitsWhileTheDesignersSortDialogIsO
     std::optional<QString> answer;
     std::thread client;
     int runsInside = -1;
+    // The grid's result is told by its life token: a new result may be
+    // given a freed one's address.
+    auto result = [&] {
+        const TIMxDataset* d = grid->DataSet();
+        return d ? d->LifeToken() : std::weak_ptr<const void>();
+    };
+    auto same = [](const std::weak_ptr<const void>& a, const std::weak_ptr<const void>& b) {
+        return !a.owner_before(b) && !b.owner_before(a);
+    };
     ui::test::TScriptedModal modal;
     modal.Reject([&](QDialog& dialog) {
         EXPECT_EQ(dialog.objectName(), QStringLiteral("fmSortFields"));
-        const TIMxDataset* before = grid->DataSet();
+        const std::weak_ptr<const void> before = result();
         client = std::thread([&] {
             dde::TClient c;
             if (c.Connect(listener.SocketPath()))
@@ -169,7 +179,7 @@ TEST_F(DesignerServed, ARunFromAnotherProgramWaitsWhileTheDesignersSortDialogIsO
             done = true;
         });
         EXPECT_TRUE(spinUntil([&] { return listener.WaitingRequests() == 1; })) << "the RUN came and waits";
-        runsInside = grid->DataSet() == before ? 0 : 1;
+        runsInside = same(result(), before) ? 0 : 1;
         EXPECT_FALSE(done.load()) << "no answer while the dialog is open";
     });
     EditSort(w->CurrentStep());
@@ -177,12 +187,12 @@ TEST_F(DesignerServed, ARunFromAnotherProgramWaitsWhileTheDesignersSortDialogIsO
     EXPECT_EQ(runsInside, 0) << "the query did not run under its sort dialog";
 
     // Once the dialog has closed, the RUN is served.
-    const TIMxDataset* beforeRun = grid->DataSet();
+    const std::weak_ptr<const void> beforeRun = result();
     EXPECT_TRUE(spinUntil([&] { return done.load(); }));
     if (client.joinable())
         client.join();
     EXPECT_TRUE(answer.has_value()) << "the RUN was answered";
-    EXPECT_NE(grid->DataSet(), beforeRun) << "and it ran, the grid bound to the new result";
+    EXPECT_FALSE(same(result(), beforeRun)) << "and it ran, the grid bound to the new result";
     EXPECT_NE(grid->DataSet(), nullptr);
     CloseAll();
 }
