@@ -10,7 +10,7 @@ jobs=$(nproc)
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DMORVELIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j"$jobs"
-ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 300 --repeat until-pass:2
+ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 300
 
 if [ -f "$root/tools/fuzz/CMakeLists.txt" ]; then
   "$root/tools/fuzz/run.sh" "${MORVELIN_FUZZ_SECONDS:-60}"

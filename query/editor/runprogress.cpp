@@ -19,6 +19,8 @@
 
 namespace mx::ui {
 
+THookSlot<void(TfmRunProgress&)> RunProgressShown;
+
 TfmRunProgress::TfmRunProgress(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fmRunProgress"));
@@ -111,6 +113,8 @@ bool pump(bool force)
         dialog->laStatus->setText(g_run->status);
         g_run->dialog = dialog;
         dialog->show();
+        if (RunProgressShown)
+            RunProgressShown(*dialog);
     }
     // Before the window shows nothing takes input; once it shows, only it
     // does (it is modal).

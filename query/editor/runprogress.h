@@ -11,6 +11,8 @@
 // l'utilisateur"), and what it made is freed by the engine as after any
 // failed run.
 
+#include "core/hookslot.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -58,6 +60,10 @@ bool RunInProgress();
 
 // The progress window of the run under way (none before it shows).
 TfmRunProgress* CurrentRunProgress();
+
+// Called with the progress window of a run once it has shown, before the
+// run lets events through again (tests answer the window there).
+extern THookSlot<void(TfmRunProgress&)> RunProgressShown;
 
 // How long a run lasts before its window shows (500 ms), and how often
 // events are let through (100 ms at most between two).

@@ -134,8 +134,7 @@ int TfmErrorHandler2::Run()
     if (QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
     m_ui->bbIgnore->setFocus();
-    const TModalScope held;
-    const int r = exec();
+    const int r = RunModal(*this);
     return r == mrAbort ? mrAbort : mrIgnore;
 }
 

@@ -152,8 +152,9 @@ int TWidgetUserService::MessageDlg(const QString& text, TMsgDlgType type, int bu
     if (type == TMsgDlgType::mtError || type == TMsgDlgType::mtWarning)
         countFailure();
     const std::unique_ptr<QMessageBox> box = CreateMessageBox(text, type, buttons, QApplication::activeWindow());
-    const TModalScope held;
-    const auto chosen = QMessageBox::StandardButton(box->exec());
+    RunModal(*box);
+    // The button clicked tells the answer, whichever runner ran the box.
+    const QMessageBox::StandardButton chosen = box->standardButton(box->clickedButton());
     for (const ButtonMap& b : kButtons)
         if (b.theirs == chosen)
             return b.result;
@@ -232,8 +233,7 @@ QStringList runFileDialog(QWidget* parent, const TFileRequest& r, QFileDialog::F
     std::unique_ptr<QFileDialog> dlg(CreateHistoryOpenDialog(r, parent ? parent : QApplication::activeWindow()));
     dlg->setFileMode(mode);
     dlg->setAcceptMode(accept);
-    const TModalScope held;
-    if (dlg->exec() != QDialog::Accepted)
+    if (RunModal(*dlg) != QDialog::Accepted)
         return {};
     return dlg->selectedFiles();
 }
@@ -268,7 +268,7 @@ TSaveChoice TWidgetUserService::SaveFileAs(QWidget* parent, const TFileRequest& 
     if (!guiAvailable())
         return TUiService::SaveFileAs(parent, request);
     std::unique_ptr<QFileDialog> dlg(CreateTypedSaveDialog(request, parent ? parent : QApplication::activeWindow()));
-    if (dlg->exec() != QDialog::Accepted)
+    if (RunModal(*dlg) != QDialog::Accepted)
         return {};
     return {dlg->selectedFiles().value(0), ChosenFilterIndex(*dlg)};
 }
@@ -282,8 +282,7 @@ QString TWidgetUserService::BrowseDirectory(QWidget* parent, const QString& capt
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setOption(QFileDialog::ShowDirsOnly);
     dlg.setFileMode(QFileDialog::Directory);
-    const TModalScope held;
-    if (dlg.exec() != QDialog::Accepted)
+    if (RunModal(dlg) != QDialog::Accepted)
         return {};
     return dlg.selectedFiles().value(0);
 }
@@ -295,8 +294,7 @@ bool TWidgetUserService::PickFont(QWidget* parent, QFont& font)
     QFontDialog dlg(font, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgFont"));
     dlg.setOption(QFontDialog::DontUseNativeDialog);
-    const TModalScope held;
-    if (dlg.exec() != QDialog::Accepted)
+    if (RunModal(dlg) != QDialog::Accepted)
         return false;
     font = dlg.selectedFont();
     return true;
@@ -308,8 +306,7 @@ bool TWidgetUserService::PrintDialog(QWidget* parent, QPrinter& printer)
         return TUiService::PrintDialog(parent, printer);
     QPrintDialog dlg(&printer, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgPrint"));
-    const TModalScope held;
-    return dlg.exec() == QDialog::Accepted;
+    return RunModal(dlg) == QDialog::Accepted;
 }
 
 bool TWidgetUserService::PrinterSetup(QWidget* parent, QPrinter& printer)
@@ -318,8 +315,7 @@ bool TWidgetUserService::PrinterSetup(QWidget* parent, QPrinter& printer)
         return TUiService::PrinterSetup(parent, printer);
     QPageSetupDialog dlg(&printer, parent ? parent : QApplication::activeWindow());
     dlg.setObjectName(QStringLiteral("dlgPrinterSetup"));
-    const TModalScope held;
-    return dlg.exec() == QDialog::Accepted;
+    return RunModal(dlg) == QDialog::Accepted;
 }
 
 bool TWidgetUserService::OpenUrl(const QUrl& url)

@@ -45,8 +45,8 @@ using TModalHold = std::function<std::shared_ptr<void>()>;
 TModalHold SetModalHold(TModalHold hold);
 
 // The program's hold for the life of the object. RunModal holds one around
-// every dialog; a modal window opened otherwise (a message box, a file
-// dialog) holds one while it is open.
+// every dialog (message boxes and file dialogs too); a modal window opened
+// otherwise holds one while it is open.
 class TModalScope {
 public:
     TModalScope();

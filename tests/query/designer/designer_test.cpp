@@ -12,6 +12,7 @@
 #include "settings/mru.h"
 #include "tools/hooks.h"
 
+#include "designer/designerlogic.h"
 #include "docklayout.h"
 #include "entityoutline.h"
 #include "mxgrid.h"
@@ -54,18 +55,21 @@ TEST_F(DesignerWindow, ToolBarGeometryForSmallAndLargeButtons)
     w->resize(900, 600);
     Settle();
     EXPECT_FALSE(w->LargeIcons()) << "LargeIcons=0 in the user's settings";
-    EXPECT_EQ(w->nrpaBoard->height(), 42);
-    EXPECT_EQ(mxtest::DesignerButton(w, "fbNewQuery")->geometry(), QRect(8, 4, 38, 34));
-    EXPECT_EQ(mxtest::DesignerButton(w, "fbOpenQuery")->x(), 46);
-    EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->x(), 92);
+    // Where the bar's rule puts the buttons for the window's metrics.
+    const TToolBarLayout small = LayoutToolBar(false);
+    EXPECT_EQ(w->nrpaBoard->height(), small.height);
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbNewQuery")->geometry(), small.buttons[0]);
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbOpenQuery")->x(), small.buttons[1].x());
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->x(), small.buttons[2].x());
     EXPECT_TRUE(mxtest::DesignerButton(w, "fbRun")->text().isEmpty());
     EXPECT_TRUE(w->action("miSmallIcons")->isChecked());
 
     w->action("miSmallIcons")->trigger();
     Settle();
     EXPECT_TRUE(w->LargeIcons());
-    EXPECT_EQ(w->nrpaBoard->height(), 66);
-    EXPECT_EQ(mxtest::DesignerButton(w, "fbNewQuery")->geometry(), QRect(8, 8, 58, 50));
+    const TToolBarLayout large = LayoutToolBar(true);
+    EXPECT_EQ(w->nrpaBoard->height(), large.height);
+    EXPECT_EQ(mxtest::DesignerButton(w, "fbNewQuery")->geometry(), large.buttons[0]);
     EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->text(), QStringLiteral("Exécuter"));
     EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->toolTip(), QStringLiteral("Exécuter l'étape"));
     QToolButton* about = mxtest::DesignerButton(w, "fbAbout");

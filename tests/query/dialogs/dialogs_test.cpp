@@ -4,6 +4,7 @@
 
 #include "queryfixture.h"
 #include "scriptedservice.h"
+#include "scriptedmodal.h"
 #include "uitest.h"
 
 #include "dialogs/fmextdest.h"
@@ -151,9 +152,11 @@ TEST_F(DialogsTest, SortFieldsOfTheSameNameKeepTheirPlaces)
 
 TEST_F(DialogsTest, SortCancelLeavesTheQueryAsItWas)
 {
+    mx::ui::test::TScriptedModal modal;
     FourFields();
     const QByteArray before = SavedBytes();
-    mxtest::WhenModal([](QWidget* w) {
+    modal.AsFilled([](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmSortFields*>(w);
         ASSERT_NE(f, nullptr);
         Select(f->DstList, {0});
@@ -165,7 +168,8 @@ TEST_F(DialogsTest, SortCancelLeavesTheQueryAsItWas)
     EXPECT_FALSE(EditSort(m_step));
     EXPECT_EQ(m_fields[1]->SortOrder(), sfAscending);
     EXPECT_EQ(SavedBytes(), before);
-    mxtest::WhenModal([](QWidget* w) {
+    modal.AsFilled([](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmSortFields*>(w);
         ASSERT_NE(f, nullptr);
         Select(f->DstList, {0});
@@ -233,10 +237,12 @@ TEST_F(DialogsTest, OptionsJoinsDistinctAndFileNames)
 // and puts the settings of the others back.
 TEST_F(DialogsTest, OptionsCancelLeavesTheQueryAsItWas)
 {
+    mx::ui::test::TScriptedModal modal;
     Add(3, QStringLiteral("NOM"))->SetChecked(true);
     m_step->Destinations()->Clear();
     const QByteArray empty = SavedBytes();
-    mxtest::WhenModal([](QWidget* w) {
+    modal.AsFilled([](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmExtDest*>(w);
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->sgDest->rowCount(), 1);
@@ -252,7 +258,8 @@ TEST_F(DialogsTest, OptionsCancelLeavesTheQueryAsItWas)
     dest->SetName(QStringLiteral("Fichier"));
     SetSettingsText(dest, QStringLiteral("before"));
     const QByteArray before = SavedBytes();
-    mxtest::WhenModal([dest](QWidget* w) {
+    modal.AsFilled([dest](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmExtDest*>(w);
         ASSERT_NE(f, nullptr);
         SetSettingsText(dest, QStringLiteral("changed by Editer"));

@@ -9,6 +9,7 @@
 #include "observedlistmodel.h"
 
 #include "core/exceptions.h"
+#include "core/hookslot.h"
 #include "model/datamodel.h"
 #include "model/entity.h"
 #include "platform/dbengine/sqliteconnection.h"
@@ -232,14 +233,15 @@ TEST_F(EditorTest, ALongRunShowsItsProgressWindowAndCancels)
 {
     bool windowStayed = false;
     QString status;
-    WhenModal([&](QWidget* w) {
-        auto* progress = qobject_cast<TfmRunProgress*>(w);
-        ASSERT_TRUE(progress);
-        status = progress->laStatus->text();
+    int shown = 0;
+    ScopedHook answer(RunProgressShown, [&](TfmRunProgress& progress) {
+        ++shown;
+        EXPECT_TRUE(progress.isModal());
+        status = progress.laStatus->text();
         // the designer's window cannot be closed under the run
         window.close();
         windowStayed = window.isVisible();
-        QTest::mouseClick(progress->btCancel, Qt::LeftButton);
+        QTest::mouseClick(progress.btCancel, Qt::LeftButton);
     });
     QElapsedTimer clock;
     clock.start();
@@ -251,6 +253,7 @@ TEST_F(EditorTest, ALongRunShowsItsProgressWindowAndCancels)
         EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Abandon par l'utilisateur"));
     }
     EXPECT_TRUE(aborted);
+    EXPECT_EQ(shown, 1);
     EXPECT_TRUE(windowStayed);
     EXPECT_EQ(status, QStringLiteral("Etape 1 : exécution"));
     EXPECT_FALSE(RunInProgress());

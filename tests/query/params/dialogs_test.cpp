@@ -7,6 +7,7 @@
 #include "params/dialogbuilder.h"
 #include "params/paramdialogs.h"
 #include "params/paramprop.h"
+#include "params/paramrules.h"
 
 #include "core/hookslot.h"
 #include "core/itemptr.h"
@@ -29,7 +30,6 @@
 
 using namespace mx;
 using namespace paramtest;
-using mxtest::WhenModal;
 
 namespace {
 
@@ -92,7 +92,8 @@ TEST(Prompter, AnswersByKindOnOkAndOnCancel)
 
         QSize client;
         QRect ok, cancel;
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             EXPECT_EQ(w->objectName(), QStringLiteral("fmParamPrompter"));
             EXPECT_EQ(w->windowTitle(), QStringLiteral("Commandes"));
             client = w->size();
@@ -110,9 +111,11 @@ TEST(Prompter, AnswersByKindOnOkAndOnCancel)
         bool answered = true;
         PromptParams(nullptr, QStringLiteral("Commandes"), answered, nullptr, list.get(), false);
         EXPECT_EQ(answered, accept);
-        EXPECT_EQ(client, QSize(272, 142));
-        EXPECT_EQ(ok, QRect(96, 108, 80, 26));
-        EXPECT_EQ(cancel, QRect(184, 108, 80, 26));
+        // Placed by the prompter's rule from the design size.
+        const TPrompterLayout placed = PrompterLayout(list->DesignW(), list->DesignH());
+        EXPECT_EQ(client, placed.client);
+        EXPECT_EQ(ok, placed.ok);
+        EXPECT_EQ(cancel, placed.cancel);
         // Cancel writes them too: the caller decides what a cancel means.
         EXPECT_EQ(list->Items(0)->LoadedValues()->toStringList(), QStringList{QStringLiteral("15/02/2023")});
         EXPECT_EQ(list->Items(1)->LoadedValues()->toStringList(), (QStringList{QStringLiteral("Lyon"), QStringLiteral("Nice")}));
@@ -177,7 +180,8 @@ TEST(Prompter, TestModeShowsTheStoredValuesWithoutTheDriver)
     c->SetFieldName(QStringLiteral("VILLE"));
     for (bool testing : {true, false}) {
         int lines = -1;
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             lines = static_cast<QListWidget*>(liveControl(w, 0))->count();
             child<QPushButton>(w, "btOk")->click();
         });
@@ -194,7 +198,8 @@ TEST(ParamTypeDialog, OkNeedsANameAndWritesBackOnlyOnOk)
     for (bool accept : {true, false}) {
         QString name;
         int type = 1;
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             EXPECT_EQ(w->objectName(), QStringLiteral("fmParamType"));
             auto* ok = child<QPushButton>(w, "btOk");
             EXPECT_FALSE(ok->isEnabled()) << "no name yet";
@@ -232,7 +237,8 @@ struct PropFixture {
     // confirmed.
     void Edit(TMxDataModel* model, const std::function<void(TfmParamProp*)>& edit)
     {
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* form = dynamic_cast<TfmParamProp*>(w);
             ASSERT_NE(form, nullptr);
             edit(form);
@@ -370,7 +376,8 @@ TEST(ControlProperties, AnUnknownParameterIsAskedBeforeTheDialogCloses)
     ScopedHook hook(ParamTypeEditorHook, EditParamType);
     p.Edit(nullptr, [&](TfmParamProp* f) {
         f->cobParamName->setEditText(QStringLiteral("Cité"));
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             typeAsked = w->objectName() == QStringLiteral("fmParamType");
             child<QComboBox>(w, "cobParamType")->setCurrentIndex(1);
             child<QPushButton>(w, "btOk")->click();

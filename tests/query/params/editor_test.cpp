@@ -29,7 +29,6 @@
 
 using namespace mx;
 using namespace paramtest;
-using mxtest::WhenModal;
 
 namespace {
 
@@ -64,7 +63,8 @@ struct Lists {
     QByteArray Saved() const { return params->SaveToBytes() + controls->SaveToBytes(); }
     void Edit(const std::function<void(TfmParamEditor*)>& use)
     {
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* form = dynamic_cast<TfmParamEditor*>(w);
             ASSERT_NE(form, nullptr);
             use(form);
@@ -78,7 +78,8 @@ struct Lists {
 // The answer of the type dialog that opens next.
 void AnswerType(const QString& name, int type, bool ok)
 {
-    WhenModal([=](QWidget* w) {
+    Modal().AsFilled([=](QDialog& dialog) {
+        QWidget* w = &dialog;
         EXPECT_EQ(w->objectName(), QStringLiteral("fmParamType"));
         child<QLineEdit>(w, "edParamName")->setText(name);
         child<QComboBox>(w, "cobParamType")->setCurrentIndex(type);
@@ -97,7 +98,8 @@ TEST(ParamEditor, AControlPlacedByClickingIsBoundToTheSelectedParameter)
         child<QAbstractButton>(f, "sb2")->click();
         EXPECT_EQ(f->PaletteKind(), ckEdit);
         bool propertiesShown = false;
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* props = dynamic_cast<TfmParamProp*>(w);
             ASSERT_NE(props, nullptr);
             propertiesShown = true;
@@ -251,7 +253,8 @@ TEST(ParamEditor, AParameterDraggedOntoTheBuilderTestedAndConfirmed)
         EXPECT_EQ(shape->ParamControl()->Kind(), ckCombo);
         EXPECT_EQ(f->PaletteKind(), ckCombo) << "a drag keeps the palette's kind";
         // static values through the properties, by a double click
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* props = dynamic_cast<TfmParamProp*>(w);
             ASSERT_NE(props, nullptr);
             for (const QString& town : towns) {
@@ -262,7 +265,8 @@ TEST(ParamEditor, AParameterDraggedOntoTheBuilderTestedAndConfirmed)
         });
         Mouse(shape, QEvent::MouseButtonDblClick, QPoint(3, 3));
         // the test shows the prompter in test mode
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             prompted = w->objectName() == QStringLiteral("fmParamPrompter");
             child<QPushButton>(w, "btOk")->click();
         });
@@ -280,7 +284,8 @@ TEST(ParamEditor, AParameterDraggedOntoTheBuilderTestedAndConfirmed)
     EXPECT_EQ(combo->LoadedValues()->Count(), 0) << "the test's answers are not kept";
 
     // a run asks through the prompter
-    WhenModal([](QWidget* w) {
+    Modal().AsFilled([](QDialog& dialog) {
+        QWidget* w = &dialog;
         static_cast<QComboBox*>(child<TDialogBuilder>(w, "DialogBuilder")->Shapes()[0]->Control())->setEditText(QStringLiteral("Paris"));
         child<QPushButton>(w, "btOk")->click();
     });

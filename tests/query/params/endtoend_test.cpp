@@ -35,7 +35,6 @@
 
 using namespace mx;
 using namespace paramtest;
-using mxtest::WhenModal;
 
 namespace {
 
@@ -53,7 +52,8 @@ protected:
     // Answers the next prompter with these texts in its edits, in order.
     static void Answer(const QStringList& texts, bool ok)
     {
-        WhenModal([=](QWidget* w) {
+        Modal().AsFilled([=](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* builder = w->findChild<TDialogBuilder*>(QStringLiteral("DialogBuilder"));
             ASSERT_NE(builder, nullptr);
             int i = 0;
@@ -151,13 +151,15 @@ TEST_F(SampleParams, CancelInTheEditorLeavesTheSavedQueryByteIdentical)
     const QByteArray before = q->SaveToBytes();
     for (bool confirm : {false, true}) {
         SCOPED_TRACE(confirm);
-        WhenModal([&](QWidget* w) {
+        Modal().AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* f = dynamic_cast<TfmParamEditor*>(w);
             ASSERT_NE(f, nullptr);
             // a parameter deleted and one made, a control moved, one deleted
             f->plbParams->setCurrentRow(1);
             f->btDelete->click();
-            WhenModal([](QWidget* t) {
+            Modal().AsFilled([](QDialog& typeDialog) {
+                QWidget* t = &typeDialog;
                 t->findChild<QLineEdit*>(QStringLiteral("edParamName"))->setText(QStringLiteral("Au"));
                 t->findChild<QPushButton*>(QStringLiteral("btOk"))->click();
             });

@@ -4,6 +4,7 @@
 // and mouse events sent as a user's.
 
 #include "samplemodel.h"
+#include "scriptedmodal.h"
 #include "uitest.h"
 
 #include "core/hookslot.h"
@@ -17,6 +18,14 @@
 #include <optional>
 
 namespace paramtest {
+
+// The runner that answers the dialogs of these tests, one for the test
+// program: a test queues one step per dialog it opens.
+inline mx::ui::test::TScriptedModal& Modal()
+{
+    static mx::ui::test::TScriptedModal modal;
+    return modal;
+}
 
 class ListCursor : public mx::TFieldValueCursor {
 public:

@@ -5,6 +5,7 @@
 #include "brntips.h"
 #include "picturelistbox.h"
 #include "pictures.h"
+#include "scriptedmodal.h"
 
 #include <platform/core/inifile.h>
 
@@ -134,9 +135,11 @@ TEST_F(TipsFixture, WindowShowsTipsAndTheStartSwitch)
 
 TEST_F(TipsFixture, ShownModallyAtLoad)
 {
+    mx::ui::test::TScriptedModal modal;
     writeInstall("[Tips.designer.Francais]\n0=Premier conseil\n");
     QString seen;
-    WhenModal([&](QWidget* w) {
+    modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         seen = w->objectName() + u':' + w->findChild<QLabel*>(QStringLiteral("laTip"))->text();
         w->findChild<QCheckBox*>(QStringLiteral("cbStartTip"))->click();
         w->findChild<QPushButton*>(QStringLiteral("btOk"))->click();

@@ -57,7 +57,8 @@ TEST_F(AboutTest, ShowsTheVersionTheLibrariesAndOpensTheLinks)
 
     // The box of the program, shown modally and closed with Esc.
     QString shown;
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         shown = w->objectName();
         QTest::keyClick(w, Qt::Key_Escape);
     });

@@ -5,6 +5,7 @@
 
 #include "uitest.h"
 
+#include "scriptedmodal.h"
 #include "scriptedservice.h"
 
 #include "core/userservice.h"
@@ -50,6 +51,8 @@ protected:
 
     QTemporaryDir m_dir;
     std::unique_ptr<mx::ui::test::ScopedScriptedUi> m_ui;
+    // Answers the dialogs run through the modal runner.
+    mx::ui::test::TScriptedModal m_modal;
     QByteArray m_savedWindir;
 };
 

@@ -322,7 +322,8 @@ TEST_F(RunDocTest, AMissingDocumentIsLookedForThenOpened)
         QString file, path, tip, title;
         bool browseDefault = false;
     } seen;
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmRunDoc*>(w);
         ASSERT_TRUE(f);
         EXPECT_EQ(f->objectName(), QStringLiteral("fmRunDoc"));
@@ -358,7 +359,8 @@ TEST_F(RunDocTest, ExistingNoRunCancelCloseAndDownload)
     const QString missing = Path(QStringLiteral("absent/odbcad#1.exe"));
     // Download twice (button and link), the dialog stays; then Cancel.
     bool stillOpen = false;
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmRunDoc*>(w);
         ASSERT_TRUE(f);
         QTest::mouseClick(f->btDownload, Qt::LeftButton);
@@ -374,7 +376,7 @@ TEST_F(RunDocTest, ExistingNoRunCancelCloseAndDownload)
         QStringLiteral("https://exemple.org/get?f=odbcad%231%20%262.exe"));
 
     // The window's close button is Cancel.
-    mxtest::WhenModal([](QWidget* w) { w->close(); });
+    m_modal.AsFilled([](QDialog& dialog) { dialog.close(); });
     EXPECT_EQ(RunDocument(missing, QString()), QString());
     EXPECT_EQ(ui().count(QStringLiteral("shell")), 0);
 

@@ -37,7 +37,8 @@ TEST_F(PromptTest, ANumberIsCheckedOnOkAndTheDialogStaysOpenUntilItIsOne)
         int maxLength = 0;
         int messagesAfterBad = 0;
     } seen;
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmPromptString*>(w);
         ASSERT_TRUE(f) << w->objectName().toStdString();
         EXPECT_EQ(f->objectName(), QStringLiteral("fmPromptString"));
@@ -88,7 +89,8 @@ TEST_F(PromptTest, KindsEscAndTheSimpleForm)
         SCOPED_TRACE(std::string(c.kind) + " " + c.typed);
         ui().requests.clear();
         bool stayed = false;
-        mxtest::WhenModal([&](QWidget* w) {
+        m_modal.AsFilled([&](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* f = dynamic_cast<TfmPromptString*>(w);
             ASSERT_TRUE(f);
             f->ed->setText(QString::fromUtf8(c.typed));
@@ -108,7 +110,8 @@ TEST_F(PromptTest, KindsEscAndTheSimpleForm)
     // The simple form: 255 characters of any text, OK only once typed.
     bool okEmpty = true;
     int maxLength = 0;
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmPromptString*>(w);
         ASSERT_TRUE(f);
         okEmpty = f->btOk->isEnabled();
@@ -150,7 +153,8 @@ protected:
     // cancel. Records what the edits showed first.
     void Answer(const QString& user, const QString& password, bool cancel = false)
     {
-        mxtest::WhenModal([=, this](QWidget* w) {
+        m_modal.AsFilled([=, this](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* f = dynamic_cast<TfmPassword*>(w);
             ASSERT_TRUE(f) << w->objectName().toStdString();
             m_shownUser = f->edUser->text();

@@ -1,5 +1,7 @@
 #include "uitest.h"
 
+#include "scriptedmodal.h"
+
 #include "settingsfixture.h"
 
 #include "errors/errorhandler.h"
@@ -8,8 +10,12 @@
 #include "settings/lang.h"
 #include "tools/messages.h"
 #include "uiservice.h"
+#include "ui/services/dialogservice.h"
+#include "ui/services/modalrunner.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFont>
 #include <QLabel>
 #include <QTabWidget>
 #include <QMessageBox>
@@ -17,6 +23,9 @@
 #include <QStyle>
 #include <QTest>
 
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <stdexcept>
 
 using namespace mx;
@@ -54,6 +63,7 @@ protected:
             QGuiApplication::restoreOverrideCursor();
         SettingsTest::TearDown();
     }
+    mx::ui::test::TScriptedModal m_modal;
 };
 
 // The window's parts, found by their names.
@@ -78,9 +88,10 @@ struct Seen {
     bool detailsVisibleBefore = true, detailsVisibleAfter = false, detailEnabledAfter = true;
 };
 
-void answerErrorWindow(Seen& s, bool abort = false)
+void answerErrorWindow(mx::ui::test::TScriptedModal& modal, Seen& s, bool abort = false)
 {
-    mxtest::WhenModal([&s, abort](QWidget* w) {
+    modal.AsFilled([&s, abort](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = qobject_cast<TfmErrorHandler2*>(w);
         if (!f) {
             ADD_FAILURE() << "not the error window: " << w->metaObject()->className();
@@ -119,7 +130,7 @@ TEST_F(ErrorWindowTest, AClickThatThrowsShowsTheWindowAndTheProgramGoesOn)
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         Seen s;
-        answerErrorWindow(s);
+        answerErrorWindow(m_modal, s);
         QTest::mouseClick(&button, Qt::LeftButton);
         EXPECT_EQ(s.title, "Erreur de l'application");
         EXPECT_EQ(s.details, "Un objet de classe QPushButton a déclenché l'erreur suivante (std::runtime_error): boom");
@@ -144,7 +155,8 @@ TEST_F(ErrorWindowTest, EngineErrorsAreWarningsAndTheSilentAbortShowsNothing)
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     raise = [] { throw EMxAbort("Accès refusé."); };
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         text = box->text();
@@ -156,18 +168,9 @@ TEST_F(ErrorWindowTest, EngineErrorsAreWarningsAndTheSilentAbortShowsNothing)
     EXPECT_EQ(icon, QMessageBox::Warning);
 
     raise = [] { throw EAbort("cancelled"); };
-    bool opened = false;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            opened = true;
-            w->close();
-        }
-    });
-    probe.start(5);
     QTest::mouseClick(&button, Qt::LeftButton);
-    QTest::qWait(50);
-    EXPECT_FALSE(opened);
+    EXPECT_EQ(m_modal.shown, QStringList{QStringLiteral("dlgMessage")}) << "only the warning's box opened";
+    EXPECT_EQ(m_modal.unexpected, 0);
 }
 
 TEST_F(ErrorWindowTest, NotifyCatchesWhatAnEventHandlerLetsOut)
@@ -176,7 +179,7 @@ TEST_F(ErrorWindowTest, NotifyCatchesWhatAnEventHandlerLetsOut)
     t.setObjectName("thrower");
     t.action = [] { throw EConvertError("'abc' is not a valid integer value"); };
     Seen s;
-    answerErrorWindow(s);
+    answerErrorWindow(m_modal, s);
     QEvent e(QEvent::User);
     EXPECT_FALSE(QCoreApplication::sendEvent(&t, &e));
     EXPECT_EQ(s.details, "Un objet de classe Thrower a déclenché l'erreur suivante (EConvertError): 'abc' is not a valid integer value");
@@ -191,11 +194,12 @@ TEST_F(ErrorWindowTest, AnErrorWhileTheWindowIsOpenGetsAPlainBox)
     t.action = [] { throw std::logic_error("second"); };
     QString plain;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* f = qobject_cast<TfmErrorHandler2*>(w);
         ASSERT_NE(f, nullptr);
-        mxtest::WhenModal([&](QWidget* w2) {
-            auto* box = qobject_cast<QMessageBox*>(w2);
+        m_modal.AsFilled([&](QDialog& inner) {
+            auto* box = qobject_cast<QMessageBox*>(&inner);
             ASSERT_NE(box, nullptr);
             plain = box->text();
             icon = box->icon();
@@ -246,7 +250,7 @@ TEST_F(ErrorWindowTest, LayoutAndAbortChoice)
     const int before = w.height();
 
     w.SetDetails(QString(2000, u'x').replace(QRegularExpression("(.{40})"), "\\1 "));
-    mxtest::WhenModal([&](QWidget*) {
+    m_modal.AsFilled([&](QDialog&) {
         QTest::mouseClick(detail, Qt::LeftButton);
         QCoreApplication::processEvents();
         EXPECT_TRUE(details->isVisible());
@@ -291,13 +295,61 @@ TEST_F(ErrorWindowTest, ServiceBusyCursorAndMessageButtons)
     RestoreCursor();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "nested use ends at the normal cursor";
 
-    mxtest::WhenModal([](QWidget* w) {
+    m_modal.AsFilled([](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         EXPECT_NE(box->button(QMessageBox::Cancel), nullptr);
         box->button(QMessageBox::Yes)->click();
     });
     EXPECT_EQ(UserService().MessageDlg("Télécharger ?", TMsgDlgType::mtInformation, mbYes | mbCancel), mrYes);
+}
+
+// Every picker of the service runs its dialog through the modal runner,
+// and the program stays held while the dialog is open; a cancelled picker
+// answers nothing.
+TEST_F(ErrorWindowTest, ThePickersRunThroughTheModalRunnerAndHoldTheProgram)
+{
+    std::weak_ptr<void> hold;
+    int made = 0;
+    struct Restore {
+        TModalHold old;
+        ~Restore() { SetModalHold(std::move(old)); }
+    } restore{SetModalHold([&]() -> std::shared_ptr<void> {
+        auto h = std::make_shared<int>(0);
+        hold = h;
+        ++made;
+        return h;
+    })};
+    TUiService& service = UiService();
+    TFileRequest request;
+    request.caption = "Ouvrir";
+    request.directory = QDir::tempPath();
+    const struct {
+        const char* name;
+        std::function<bool()> run;
+    } cases[] = {
+        {"open", [&] { return !service.OpenFileName(nullptr, request).isEmpty(); }},
+        {"open files", [&] { return !service.OpenFileNames(nullptr, request).isEmpty(); }},
+        {"save", [&] { return !service.SaveFileName(nullptr, request).isEmpty(); }},
+        {"save with a type", [&] { return !service.SaveFileAs(nullptr, request).fileName.isEmpty(); }},
+        {"directory", [&] { return !service.BrowseDirectory(nullptr, "Dossier", QDir::tempPath()).isEmpty(); }},
+        {"font", [&] {
+             QFont font;
+             return service.PickFont(nullptr, font);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool heldWhileOpen = false;
+        m_modal.Reject([&](QDialog&) { heldWhileOpen = !hold.expired(); });
+        EXPECT_FALSE(c.run()) << "cancelled: nothing chosen";
+        EXPECT_TRUE(heldWhileOpen);
+        EXPECT_TRUE(hold.expired()) << "released once the dialog has closed";
+    }
+    EXPECT_EQ(made, int(std::size(cases)));
+    EXPECT_EQ(m_modal.pending(), 0);
+    EXPECT_EQ(m_modal.unexpected, 0);
 }
 
 TEST_F(ErrorWindowTest, StatusTextLetsPendingEventsThrough)

@@ -3,6 +3,7 @@
 
 #include "formulafixture.h"
 #include "screentexts.h"
+#include "scriptedmodal.h"
 #include "uitest.h"
 
 #include "fmformula.h"
@@ -49,6 +50,8 @@ protected:
         StepCriteriaHook.clear();
     }
 
+    mx::ui::test::TScriptedModal m_modal;
+
     static TfmFormula* Form(QWidget* w)
     {
         auto* form = qobject_cast<TfmFormula*>(w);
@@ -73,7 +76,8 @@ protected:
     // Types "= value" into a field's filter and confirms or cancels.
     bool Filter(TMxQueryField* field, const QString& value, bool ok, QString* result = nullptr)
     {
-        mxtest::WhenModal([=](QWidget* w) {
+        m_modal.AsFilled([=](QDialog& dialog) {
+            QWidget* w = &dialog;
             TfmFormula* f = Form(w);
             if (!f)
                 return;
@@ -120,7 +124,8 @@ TEST_F(FormulaDialogTest, ElementButtonsNumbersAndMnemonicsAsShown)
     TMxQueryField* amount = Add(5, QStringLiteral("MONTANT"));
     amount->SetChecked(true);
     QStringList seen;
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         TfmFormula* f = Form(w);
         if (!f)
             return;
@@ -180,7 +185,8 @@ TEST_F(FormulaDialogTest, HostileConstantsFindTheirLiteralValueOnly)
 TEST_F(FormulaDialogTest, AWrongConstantIsRefusedWhenTyped)
 {
     TMxQueryField* date = Add(5, QStringLiteral("DATECDE"));
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         TfmFormula* f = Form(w);
         DoubleClickRow(f->lbOperator, QStringLiteral("="));
         TypeConstant(f, QStringLiteral("32/13/2000"));
@@ -200,7 +206,8 @@ TEST_F(FormulaDialogTest, AWrongConstantIsRefusedWhenTyped)
 TEST_F(FormulaDialogTest, AFormulaOfTheChosenType)
 {
     TMxQueryField* calc = AddCalc(QStringLiteral("Echéance"), {});
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         TfmFormula* f = Form(w);
         EXPECT_FALSE(f->btOk->isEnabled()); // an empty formula
         EXPECT_EQ(f->gbFormula->title(), QStringLiteral("&Formule"));
@@ -242,7 +249,8 @@ TEST_F(FormulaDialogTest, AFormulaOfTheChosenType)
 TEST_F(FormulaDialogTest, KeysInsertAndDelete)
 {
     TMxQueryField* amount = Add(5, QStringLiteral("MONTANT"));
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         TfmFormula* f = Form(w);
         f->lbFormula->setFocus();
         QTest::keyClicks(f->lbFormula, QStringLiteral(">"));
@@ -282,7 +290,8 @@ TEST_F(FormulaDialogTest, AStepCriterionWithAParameter)
     });
     const QByteArray before = SavedBytes();
     auto drive = [&](bool ok) {
-        mxtest::WhenModal([&, ok](QWidget* w) {
+        m_modal.AsFilled([&, ok](QDialog& dialog) {
+            QWidget* w = &dialog;
             TfmFormula* f = Form(w);
             EXPECT_FALSE(f->pnParams->isHidden());
             EXPECT_TRUE(f->cobFieldType->isHidden());
@@ -316,7 +325,8 @@ TEST_F(FormulaDialogTest, AnEntityCriterionWithoutQuery)
 {
     TMxDataModel* model = m_query->DataModel();
     auto* criterion = new TMxFormulaList(nullptr);
-    mxtest::WhenModal([&](QWidget* w) {
+    m_modal.AsFilled([&](QDialog& dialog) {
+        QWidget* w = &dialog;
         TfmFormula* f = Form(w);
         EXPECT_EQ(f->windowTitle(), QStringLiteral("Critère de l'entité"));
         EXPECT_TRUE(f->pnParams->isHidden());

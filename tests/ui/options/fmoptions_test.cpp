@@ -6,6 +6,7 @@
 #include "fmoptions.h"
 #include "langwidgets.h"
 #include "scriptedservice.h"
+#include "scriptedmodal.h"
 #include "testsupport.h"
 
 #include "destination/destinationtype.h"
@@ -100,8 +101,10 @@ TEST_F(OptionsDialogTest, ShowsTheStoredSettingsOnTheGeneralPage)
 
 TEST_F(OptionsDialogTest, OkStoresEveryControl)
 {
+    mx::ui::test::TScriptedModal modal;
     file(kStored);
-    WhenModal([](QWidget* w) {
+    modal.AsFilled([](QDialog& dialog) {
+        QWidget* w = &dialog;
         auto* form = qobject_cast<TfmOptions*>(w);
         ASSERT_TRUE(form);
         changeEverything(form);
@@ -125,12 +128,14 @@ TEST_F(OptionsDialogTest, OkStoresEveryControl)
 
 TEST_F(OptionsDialogTest, CancelLeavesTheFileByteForByte)
 {
+    mx::ui::test::TScriptedModal modal;
     // Also a file in Windows-1252 with CRLF line ends, as an older program
     // wrote it: nothing may be rewritten.
     for (const QByteArray& text : {kStored, QByteArray("[Options]\r\nLang=Fran\xe7" "ais\r\n; note\r\n")}) {
         file(text);
         MRUs().SetMaxCount(4);
-        WhenModal([](QWidget* w) {
+        modal.AsFilled([](QDialog& dialog) {
+            QWidget* w = &dialog;
             auto* form = qobject_cast<TfmOptions*>(w);
             ASSERT_TRUE(form);
             changeEverything(form);
