@@ -66,7 +66,7 @@ TfmRunProgress* CurrentRunProgress();
 extern THookSlot<void(TfmRunProgress&)> RunProgressShown;
 
 // How long a run lasts before its window shows (500 ms), and how often
-// events are let through (100 ms at most between two).
+// events are let through (50 ms at most between two).
 constexpr int kProgressShowDelayMs = 500;
 constexpr int kProgressPumpMs = 50;
 
