@@ -1,6 +1,7 @@
 #include "fmdbparams.h"
 
 #include "adminhooks.h"
+#include "dialogbuttons.h"
 #include "itemlistmodel.h"
 
 #include "admin/adminmodel.h"
@@ -80,13 +81,9 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
     form->addRow(Translate("&Mot de passe"), u.edPassword);
     form->addRow(Translate("&Confirmation"), u.edConfirm);
 
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     u.btDrivers = ui::NamedButton(this, "btDrivers", "P&ilotes...");
-    for (QPushButton* b : {u.btCancel, u.btHelp, u.btDrivers})
-        b->setAutoDefault(false);
+    u.btDrivers->setAutoDefault(false);
 
     auto* left = new QVBoxLayout;
     left->addWidget(laDatabases);

@@ -1,5 +1,7 @@
 #include "fmselecttable.h"
 
+#include "dialogbuttons.h"
+
 #include "admin/adminmodel.h"
 #include "bde/bdedriver.h"
 #include "core/strings.h"
@@ -213,13 +215,9 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     fileGrid->addWidget(u.cobDrive, 4, 1);
     fileGrid->setRowStretch(2, 1);
 
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     u.btPage = ui::NamedButton(this, "btPage", "Standard...");
-    for (QPushButton* b : {u.btCancel, u.btHelp, u.btPage})
-        b->setAutoDefault(false);
+    u.btPage->setAutoDefault(false);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(u.btOk);
     buttons->addWidget(u.btCancel);

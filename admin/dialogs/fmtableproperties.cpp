@@ -1,5 +1,6 @@
 #include "fmtableproperties.h"
 
+#include "dialogbuttons.h"
 #include "fieldgridmodel.h"
 #include "itemlistmodel.h"
 
@@ -124,12 +125,7 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
     form->addRow(Translate("&Alias :"), u.edAlias);
     form->addRow(Translate("Nom c&omplet :"), u.edFullName);
 
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     const QFontMetrics fm(font());
     const int em = fm.horizontalAdvance(QLatin1Char('M'));

@@ -1,8 +1,11 @@
 #pragma once
 // The pieces the editors of this folder are built from: list views over
 // item models, the small "+" and "-" buttons, the Ok / Annuler / Aide row,
-// and the yes-or-no question.
+// the yes-or-no question, and the run of an editor over a copy.
 
+#include "ui/services/modalrunner.h"
+
+#include <QDialog>
 #include <QString>
 
 class QHBoxLayout;
@@ -21,5 +24,18 @@ QPushButton* SmallButton(QWidget* parent, const char* name, const char* text);
 QHBoxLayout* OkCancelHelp(QPushButton* ok, QPushButton* cancel, QPushButton* help, QWidget* extra = nullptr);
 // The question with Yes and No; true on Yes.
 bool AskYesNo(const QString& text);
+
+// Shows form, an editor over a copy of item; on Ok, item takes every
+// property of the edited copy (form.Working()) but keeps its Id. True on Ok.
+template <class TForm, class TItem>
+bool RunEditor(TForm& form, TItem* item)
+{
+    if (ui::RunModal(form) != QDialog::Accepted)
+        return false;
+    const int id = item->Id();
+    item->Assign(form.Working());
+    item->SetId(id);
+    return true;
+}
 
 } // namespace mx::admin

@@ -1,5 +1,6 @@
 #include "fmconfig.h"
 
+#include "dialogbuttons.h"
 #include "dialogparts.h"
 #include "inicombobox.h"
 #include "itemlistmodel.h"
@@ -251,12 +252,7 @@ TfmConfig::TfmConfig(QWidget* parent)
     buildResults();
     buildDrivers();
 
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     auto* main = new QVBoxLayout(this);
     main->addWidget(u.pcMain, 1);
     main->addLayout(OkCancelHelp(u.btOk, u.btCancel, u.btHelp));

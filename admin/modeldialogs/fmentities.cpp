@@ -1,5 +1,6 @@
 #include "fmentities.h"
 
+#include "dialogbuttons.h"
 #include "dialogparts.h"
 #include "itemtextmodel.h"
 
@@ -302,12 +303,7 @@ TfmEntities::TfmEntities(TMxDataModel* model, QWidget* parent)
     u.btCriteriaDelete = SmallButton(this, "btCriteriaDelete", "-");
     u.btCriteriaEdit = ui::NamedButton(this, "btCriteriaEdit", "Critères...");
     u.btCriteriaEdit->setAutoDefault(false);
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     auto column = [this](const char* label, QListView* list, std::initializer_list<QPushButton*> buttons) {
         auto* la = new QLabel(Translate(label), this);

@@ -1,5 +1,6 @@
 #include "fmsets.h"
 
+#include "dialogbuttons.h"
 #include "dialogparts.h"
 #include "fmmxlistselect.h"
 #include "itemlistmodel.h"
@@ -238,13 +239,7 @@ void TfmSet::accept()
 bool EditSet(TMxDataModel* model, TMxDomain* set, const TMxDomainList* sets, const TMxUserGroupList* groups)
 {
     TfmSet form(model, set, sets, groups);
-    if (ui::RunModal(form) != QDialog::Accepted)
-        return false;
-    // The set keeps its Id; every other property is the edited copy's.
-    const int id = set->Id();
-    set->Assign(form.Working());
-    set->SetId(id);
-    return true;
+    return RunEditor(form, set);
 }
 
 // ---------------------------------------------------------------- TfmSets
@@ -282,12 +277,7 @@ TfmSets::TfmSets(TMxDataModel* model, QWidget* parent)
     u.btSetDelete = SmallButton(this, "btSetDelete", "-");
     u.btFieldAdd = SmallButton(this, "btFieldAdd", "+");
     u.btFieldDelete = SmallButton(this, "btFieldDelete", "-");
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     auto column = [this](const char* label, QListView* list, QPushButton* add, QPushButton* del) {
         auto* la = new QLabel(Translate(label), this);

@@ -1,5 +1,6 @@
 #include "fmusers.h"
 
+#include "dialogbuttons.h"
 #include "dialogparts.h"
 #include "fmmxlistselect.h"
 #include "itemlistmodel.h"
@@ -123,12 +124,7 @@ TfmUser::TfmUser(const TMxUser* user, const TMxUserList* users, int index, QWidg
     u.laViewPrefix->setBuddy(u.edViewPrefix);
     for (QWidget* w : std::initializer_list<QWidget*>{u.cbModifyDomain, u.cbCreateViews, u.laViewPrefix, u.edViewPrefix})
         w->hide();
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     auto* form = new QFormLayout(u.gbUser);
     form->addRow(Translate("&Nom :"), u.edName);
@@ -215,12 +211,7 @@ void TfmUser::accept()
 bool EditUser(TMxUser* user, const TMxUserList* users)
 {
     TfmUser form(user, users, users ? users->IndexOf(user) : -1);
-    if (ui::RunModal(form) != QDialog::Accepted)
-        return false;
-    const int id = user->Id();
-    user->Assign(form.Working());
-    user->SetId(id);
-    return true;
+    return RunEditor(form, user);
 }
 
 // ---------------------------------------------------------------- TfmUserGroup
@@ -261,11 +252,8 @@ TfmUserGroup::TfmUserGroup(const TMxUserGroup* group, const TMxUserList* users, 
     u.lbMembers = MakeList(u.gbMembers, "lbMembers", u.members, true);
     u.btAddMember = ui::NamedButton(u.gbMembers, "btAddMember", "Ajo&uter");
     u.btRemoveMember = ui::NamedButton(u.gbMembers, "btRemoveMember", "&Retirer");
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    for (QPushButton* b : {u.btAddMember, u.btRemoveMember, u.btCancel, u.btHelp})
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
+    for (QPushButton* b : {u.btAddMember, u.btRemoveMember})
         b->setAutoDefault(false);
 
     const QFontMetrics fm(font());
@@ -364,12 +352,7 @@ void TfmUserGroup::accept()
 bool EditUserGroup(TMxUserGroup* group, const TMxUserList* users, const TMxUserGroupList* groups)
 {
     TfmUserGroup form(group, users, groups, groups ? groups->IndexOf(group) : -1);
-    if (ui::RunModal(form) != QDialog::Accepted)
-        return false;
-    const int id = group->Id();
-    group->Assign(form.Working());
-    group->SetId(id);
-    return true;
+    return RunEditor(form, group);
 }
 
 // ---------------------------------------------------------------- TfmUserList
@@ -428,12 +411,7 @@ TfmUserList::TfmUserList(TMxDataModel* model, QWidget* parent)
         "btUserDelete");
     u.gbGroups = box("gbGroups", "Liste des groupes", u.lbGroups, u.groups, u.btGroupAdd, u.btGroupDelete, "btGroupAdd",
         "btGroupDelete");
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     auto* lists = new QHBoxLayout;
     lists->addWidget(u.gbUsers, 1);
     lists->addWidget(u.gbGroups, 1);

@@ -1,0 +1,14 @@
+#pragma once
+// The Ok, Annuler and Aide buttons every administration dialog ends with.
+
+class QPushButton;
+class QWidget;
+
+namespace mx::admin {
+
+// Makes btOk ("Ok", the default button), btCancel ("Annuler") and btHelp
+// ("Aide") on parent, in that order; Annuler and Aide are never made the
+// default by taking the focus.
+void MakeOkCancelHelp(QWidget* parent, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help);
+
+} // namespace mx::admin
