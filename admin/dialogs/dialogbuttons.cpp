@@ -1,7 +1,10 @@
 #include "dialogbuttons.h"
 
+#include "ui/services/guarded.h"
+#include "ui/services/helpsystem.h"
 #include "ui/services/namedwidget.h"
 
+#include <QDialog>
 #include <QPushButton>
 
 namespace mx::admin {
@@ -14,6 +17,13 @@ void MakeOkCancelHelp(QWidget* parent, QPushButton*& ok, QPushButton*& cancel, Q
     help = ui::NamedButton(parent, "btHelp", "Aide");
     cancel->setAutoDefault(false);
     help->setAutoDefault(false);
+}
+
+void ConnectOkCancelHelp(QDialog* dialog, QPushButton* ok, QPushButton* cancel, QPushButton* help)
+{
+    ui::Connect(ok, &QPushButton::clicked, dialog, [dialog] { dialog->accept(); });
+    ui::Connect(cancel, &QPushButton::clicked, dialog, [dialog] { dialog->reject(); });
+    ui::Connect(help, &QPushButton::clicked, dialog, [dialog] { ui::ShowDialogHelp(dialog); });
 }
 
 } // namespace mx::admin

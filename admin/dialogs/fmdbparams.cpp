@@ -115,9 +115,7 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
                 ShowRow(current.isValid() ? current.row() : -1);
         });
     Connect(u.btDrivers, &QPushButton::clicked, this, [this] { EditDrivers(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     ShowRow(m_copy->Count() > 0 ? 0 : -1);
 }

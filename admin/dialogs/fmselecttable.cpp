@@ -252,9 +252,7 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     Connect(u.lbDbTables, &QListView::doubleClicked, this, [this] { accept(); });
     // Enter in the name box: a folder typed there is entered, a name is Ok.
     u.edFileName->installEventFilter(this);
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     updateOk();
 }
 

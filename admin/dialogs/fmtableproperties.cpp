@@ -192,9 +192,7 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
         if (m_shown)
             m_shown->SetFullName(text);
     });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     // The form sees Escape, Ctrl+Up and Ctrl+Down before its controls.
     qApp->installEventFilter(this);

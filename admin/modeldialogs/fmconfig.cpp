@@ -271,9 +271,7 @@ TfmConfig::TfmConfig(QWidget* parent)
     using ui::Connect;
     Connect(u.pcMain, &QTabWidget::currentChanged, this,
         [this](int index) { setProperty("helpContext", index == 0 ? kResultsHelpContext : kDriversHelpContext); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     loadPreview();
     u.pcMain->setCurrentIndex(0);

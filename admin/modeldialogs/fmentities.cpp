@@ -344,9 +344,7 @@ TfmEntities::TfmEntities(TMxDataModel* model, QWidget* parent)
     Connect(u.btCriteriaAdd, &QPushButton::clicked, this, [this] { AddCriterion(); });
     Connect(u.btCriteriaDelete, &QPushButton::clicked, this, [this] { DeleteCriterion(); });
     Connect(u.btCriteriaEdit, &QPushButton::clicked, this, [this] { EditCriterion(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     u.cobTable->setCurrentIndex(m_copy->Count() > 0 ? 0 : -1);
     ShowTable(0);

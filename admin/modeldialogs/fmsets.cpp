@@ -163,9 +163,7 @@ TfmSet::TfmSet(TMxDataModel* model, const TMxDomain* set, const TMxDomainList* s
     Connect(u.btGroupAdd, &QPushButton::clicked, this, [this] { addGroups(); });
     Connect(u.btGroupDelete, &QPushButton::clicked, this, [this] { removeGroup(); });
     Connect(u.btFilter, &QPushButton::clicked, this, [this] { editFilter(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     // The buttons follow the controls from the start: a nameless set has
     // no Ok to press.
     updateButtons();
@@ -311,9 +309,7 @@ TfmSets::TfmSets(TMxDataModel* model, QWidget* parent)
     Connect(u.btSetDelete, &QPushButton::clicked, this, [this] { deleteSet(); });
     Connect(u.btFieldAdd, &QPushButton::clicked, this, [this] { addFields(); });
     Connect(u.btFieldDelete, &QPushButton::clicked, this, [this] { deleteFields(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     showSets(0);
 }

@@ -57,6 +57,20 @@ bool NameTaken(const TMxList* list, int index, const QString& name)
     return false;
 }
 
+// The name typed in edit, trimmed, for the index-th item of list; empty,
+// with the user told why and the focus back in edit, when nothing was typed
+// or another item has that name (taken says so).
+QString CheckedName(QLineEdit* edit, const TMxList* list, int index, const char* taken)
+{
+    const QString name = edit->text().trimmed();
+    if (name.isEmpty() || NameTaken(list, index, name)) {
+        edit->setFocus();
+        Warn(Translate(name.isEmpty() ? "Le nom ne peut être vide." : taken));
+        return {};
+    }
+    return name;
+}
+
 template <class T>
 T* OriginOf(const std::vector<std::pair<const TMxItem*, TMxItem*>>& origins, const TMxItem* copy)
 {
@@ -158,9 +172,7 @@ TfmUser::TfmUser(const TMxUser* user, const TMxUserList* users, int index, QWidg
 
     using ui::Connect;
     Connect(u.cbCreateViews, &QCheckBox::clicked, this, [this] { updateViewPrefix(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 }
 
 TfmUser::~TfmUser() = default;
@@ -175,19 +187,11 @@ void TfmUser::updateViewPrefix()
 void TfmUser::accept()
 {
     TUi& u = *m_ui;
-    const QString name = u.edName->text().trimmed();
-    if (name.isEmpty()) {
-        u.edName->setFocus();
-        Warn(Translate("Le nom ne peut être vide."));
-        return;
-    }
     // Login finds a user without regard to case: two names differing only
     // in case would leave one of them unable to log in.
-    if (NameTaken(m_users, m_index, name)) {
-        u.edName->setFocus();
-        Warn(Translate("Ce nom appartient déjà à un autre utilisateur."));
+    const QString name = CheckedName(u.edName, m_users, m_index, "Ce nom appartient déjà à un autre utilisateur.");
+    if (name.isEmpty())
         return;
-    }
     if (u.edPassword->text() != u.edConfirm->text()) {
         u.edPassword->setFocus();
         Warn(Translate("Les mots de passe ne correspondent pas."));
@@ -283,9 +287,7 @@ TfmUserGroup::TfmUserGroup(const TMxUserGroup* group, const TMxUserList* users, 
     Connect(u.lbMembers->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateButtons(); });
     Connect(u.btAddMember, &QPushButton::clicked, this, [this] { addMembers(); });
     Connect(u.btRemoveMember, &QPushButton::clicked, this, [this] { removeMembers(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 }
 
 TfmUserGroup::~TfmUserGroup() = default;
@@ -331,19 +333,11 @@ void TfmUserGroup::removeMembers()
 void TfmUserGroup::accept()
 {
     TUi& u = *m_ui;
-    const QString name = u.edName->text().trimmed();
-    if (name.isEmpty()) {
-        u.edName->setFocus();
-        Warn(Translate("Le nom ne peut être vide."));
-        return;
-    }
     // Sets name their groups; two groups differing only in case would be
     // one and the same to them.
-    if (NameTaken(m_groups, m_index, name)) {
-        u.edName->setFocus();
-        Warn(Translate("Ce nom appartient déjà à un autre groupe d'utilisateurs."));
+    const QString name = CheckedName(u.edName, m_groups, m_index, "Ce nom appartient déjà à un autre groupe d'utilisateurs.");
+    if (name.isEmpty())
         return;
-    }
     m_working->SetName(name);
     m_working->SetInformations(JoinGroupInformations(u.moInformations->toPlainText().split(QLatin1Char('\n'))));
     QDialog::accept();
@@ -430,9 +424,7 @@ TfmUserList::TfmUserList(TMxDataModel* model, QWidget* parent)
     Connect(u.btUserDelete, &QPushButton::clicked, this, [this] { DeleteUser(); });
     Connect(u.btGroupAdd, &QPushButton::clicked, this, [this] { AddGroup(); });
     Connect(u.btGroupDelete, &QPushButton::clicked, this, [this] { DeleteGroup(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     relistUsers(-1);
     relistGroups(-1);
