@@ -1,7 +1,7 @@
 #include "fmdbparams.h"
 
 #include "adminhooks.h"
-#include "dialogbuttons.h"
+#include "dialogframe.h"
 #include "itemlistmodel.h"
 
 #include "admin/adminmodel.h"
@@ -53,10 +53,7 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_copy(new TMxDatabaseList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmDBParams"));
-    setProperty("helpContext", kHelpContext);
-    setWindowTitle(Translate("Paramètres des bases de données"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmDBParams", kHelpContext, "Paramètres des bases de données");
     InitDbEngine();
     m_copy->Assign(model->Databases());
 

@@ -1,6 +1,6 @@
 #include "fmselecttable.h"
 
-#include "dialogbuttons.h"
+#include "dialogframe.h"
 
 #include "admin/adminmodel.h"
 #include "bde/bdedriver.h"
@@ -132,10 +132,7 @@ struct TfmSelectTable::TUi {
 TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmSelectTable"));
-    setProperty("helpContext", kHelpContext);
-    setWindowTitle(Translate("Ouvrir une table"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmSelectTable", kHelpContext, "Ouvrir une table");
     TUi& u = *m_ui;
 
     u.nbk = Named(new QStackedWidget(this), "nbk");

@@ -1,6 +1,6 @@
 #include "fmtableproperties.h"
 
-#include "dialogbuttons.h"
+#include "dialogframe.h"
 #include "fieldgridmodel.h"
 #include "itemlistmodel.h"
 
@@ -80,10 +80,7 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_copy(new TMxTableList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmTableProperties"));
-    setProperty("helpContext", kHelpContext);
-    setWindowTitle(Translate("Propriétés de table"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmTableProperties", kHelpContext, "Propriétés de table");
 
     // The copy has no owner: it belongs to no model and tells none.
     for (TMxItem* t : *static_cast<const TMxList*>(tables))

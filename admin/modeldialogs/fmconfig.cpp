@@ -1,6 +1,6 @@
 #include "fmconfig.h"
 
-#include "dialogbuttons.h"
+#include "dialogframe.h"
 #include "dialogparts.h"
 #include "inicombobox.h"
 #include "itemlistmodel.h"
@@ -225,10 +225,7 @@ TfmConfig::TfmConfig(QWidget* parent)
       m_datasources(new TDbEngDatasourceList(nullptr)), m_previewDatasources(new TDbEngDatasourceList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmConfig"));
-    setProperty("helpContext", kResultsHelpContext);
-    setWindowTitle(Translate("Configuration"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmConfig", kResultsHelpContext, "Configuration");
 
     // The working copies, and the preview's own dialect: a copy of the
     // first datasource named as the one the preview steps look up.

@@ -1,6 +1,6 @@
 #include "fmentities.h"
 
-#include "dialogbuttons.h"
+#include "dialogframe.h"
 #include "dialogparts.h"
 #include "itemtextmodel.h"
 
@@ -271,10 +271,7 @@ TfmEntities::TfmEntities(TMxDataModel* model, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_model(model), m_copy(new TMxTableList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmEntities"));
-    setProperty("helpContext", kEntitiesHelpContext);
-    setWindowTitle(Translate("Définition des entités"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmEntities", kEntitiesHelpContext, "Définition des entités");
     m_copy->Assign(model->Tables());
 
     TUi& u = *m_ui;

@@ -1,6 +1,6 @@
 #include "fmsets.h"
 
-#include "dialogbuttons.h"
+#include "dialogframe.h"
 #include "dialogparts.h"
 #include "fmmxlistselect.h"
 #include "itemlistmodel.h"
@@ -92,10 +92,7 @@ TfmSet::TfmSet(TMxDataModel* model, const TMxDomain* set, const TMxDomainList* s
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_model(model), m_groups(groups), m_working(new TMxDomain(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmSet"));
-    setProperty("helpContext", kSetHelpContext);
-    setWindowTitle(Translate("Ensemble"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmSet", kSetHelpContext, "Ensemble");
     m_working->Assign(set);
 
     TUi& u = *m_ui;
@@ -260,10 +257,7 @@ TfmSets::TfmSets(TMxDataModel* model, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_model(model), m_copy(new TMxDomainList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmSets"));
-    setProperty("helpContext", kSetsHelpContext);
-    setWindowTitle(Translate("Ensembles"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmSets", kSetsHelpContext, "Ensembles");
     m_copy->Assign(model->Domains());
 
     TUi& u = *m_ui;

@@ -1,6 +1,6 @@
 #include "fmusers.h"
 
-#include "dialogbuttons.h"
+#include "dialogframe.h"
 #include "dialogparts.h"
 #include "fmmxlistselect.h"
 #include "itemlistmodel.h"
@@ -115,10 +115,7 @@ TfmUser::TfmUser(const TMxUser* user, const TMxUserList* users, int index, QWidg
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_users(users), m_index(index), m_working(new TMxUser(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmUser"));
-    setProperty("helpContext", kUserHelpContext);
-    setWindowTitle(Translate("Utilisateur"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmUser", kUserHelpContext, "Utilisateur");
     m_working->Assign(user);
 
     TUi& u = *m_ui;
@@ -240,10 +237,7 @@ TfmUserGroup::TfmUserGroup(const TMxUserGroup* group, const TMxUserList* users, 
       m_working(new TMxUserGroup(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmUserGroup"));
-    setProperty("helpContext", kGroupHelpContext);
-    setWindowTitle(Translate("Groupe d'utilisateurs"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmUserGroup", kGroupHelpContext, "Groupe d'utilisateurs");
     m_working->Assign(group);
 
     TUi& u = *m_ui;
@@ -372,10 +366,7 @@ TfmUserList::TfmUserList(TMxDataModel* model, QWidget* parent)
       m_groups(new TMxUserGroupList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmUserList"));
-    setProperty("helpContext", kUsersHelpContext);
-    setWindowTitle(Translate("Utilisateurs, groupes et droits d'accès"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmUserList", kUsersHelpContext, "Utilisateurs, groupes et droits d'accès");
     m_users->Assign(model->Users());
     m_groups->Assign(model->Groups());
     for (int i = 0; i < m_users->Count(); ++i)

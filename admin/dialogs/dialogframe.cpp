@@ -1,13 +1,23 @@
-#include "dialogbuttons.h"
+#include "dialogframe.h"
 
+#include "core/translate.h"
 #include "ui/services/guarded.h"
 #include "ui/services/helpsystem.h"
+#include "ui/services/modalrunner.h"
 #include "ui/services/namedwidget.h"
 
 #include <QDialog>
 #include <QPushButton>
 
 namespace mx::admin {
+
+void FrameDialog(QDialog* dialog, const char* name, int helpContext, const char* title)
+{
+    dialog->setObjectName(QString::fromLatin1(name));
+    dialog->setProperty("helpContext", helpContext);
+    dialog->setWindowTitle(Translate(title));
+    ui::InstallHelpKey(dialog);
+}
 
 void MakeOkCancelHelp(QWidget* parent, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help)
 {

@@ -1,11 +1,16 @@
 #pragma once
-// The Ok, Annuler and Aide buttons every administration dialog ends with.
+// What every administration dialog is framed with: its name, help and
+// title, and the Ok, Annuler and Aide buttons it ends with.
 
 class QDialog;
 class QPushButton;
 class QWidget;
 
 namespace mx::admin {
+
+// Names dialog, gives it its help context (F1 opens that help) and the
+// translation of title.
+void FrameDialog(QDialog* dialog, const char* name, int helpContext, const char* title);
 
 // Makes btOk ("Ok", the default button), btCancel ("Annuler") and btHelp
 // ("Aide") on parent, in that order; Annuler and Aide are never made the
