@@ -7,6 +7,7 @@
 #include "ui/services/namedwidget.h"
 
 #include <QDialog>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace mx::admin {
@@ -27,6 +28,18 @@ void MakeOkCancelHelp(QWidget* parent, QPushButton*& ok, QPushButton*& cancel, Q
     help = ui::NamedButton(parent, "btHelp", "Aide");
     cancel->setAutoDefault(false);
     help->setAutoDefault(false);
+}
+
+QHBoxLayout* OkCancelHelp(QPushButton* ok, QPushButton* cancel, QPushButton* help, QWidget* extra)
+{
+    auto* row = new QHBoxLayout;
+    if (extra)
+        row->addWidget(extra);
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    row->addWidget(help);
+    return row;
 }
 
 void ConnectOkCancelHelp(QDialog* dialog, QPushButton* ok, QPushButton* cancel, QPushButton* help)

@@ -91,15 +91,9 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
     auto* top = new QHBoxLayout;
     top->addLayout(left, 2);
     top->addLayout(right, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(u.btDrivers);
-    buttons->addStretch();
-    buttons->addWidget(u.btOk);
-    buttons->addWidget(u.btCancel);
-    buttons->addWidget(u.btHelp);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 1);
-    main->addLayout(buttons);
+    main->addLayout(OkCancelHelp(u.btOk, u.btCancel, u.btHelp, u.btDrivers));
     const QFontMetrics fm(font());
     resize(fm.horizontalAdvance(QLatin1Char('M')) * 42, fm.height() * 16);
 

@@ -154,14 +154,9 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
     auto* top = new QHBoxLayout;
     top->addLayout(left, 2);
     top->addLayout(right, 5);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(u.btOk);
-    buttons->addWidget(u.btCancel);
-    buttons->addWidget(u.btHelp);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 1);
-    main->addLayout(buttons);
+    main->addLayout(OkCancelHelp(u.btOk, u.btCancel, u.btHelp));
     resize(em * 50, fm.height() * 26);
 
     using ui::Connect;
