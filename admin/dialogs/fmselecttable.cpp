@@ -56,6 +56,16 @@ constexpr TFilter kFilters[] = {
     {"Texte (*.TXT)", "*.TXT"},
 };
 
+// A read-only list of names on page, several of which may be chosen.
+QListView* NameList(QWidget* page, const char* name, QStringListModel* model)
+{
+    auto* view = ui::Named(new QListView(page), name);
+    view->setModel(model);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return view;
+}
+
 QStringList NamesFromBuffer(const std::function<void(char*, int)>& fill)
 {
     // A list that fills its block is asked again with a larger one.
@@ -144,10 +154,7 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     // The database page.
     u.cobDatabases = Named(new QComboBox(u.pgDatabase), "cobDatabases");
     u.dbTables = new QStringListModel(this);
-    u.lbDbTables = Named(new QListView(u.pgDatabase), "lbDbTables");
-    u.lbDbTables->setModel(u.dbTables);
-    u.lbDbTables->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    u.lbDbTables->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    u.lbDbTables = NameList(u.pgDatabase, "lbDbTables", u.dbTables);
     u.moHelp = Named(new QPlainTextEdit(u.pgDatabase), "moHelp");
     u.moHelp->setReadOnly(true);
     u.moHelp->setFocusPolicy(Qt::NoFocus);
@@ -173,10 +180,7 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     // The file page.
     u.edFileName = Named(new QLineEdit(u.pgFiles), "edFileName");
     u.files = new QStringListModel(this);
-    u.lbFiles = Named(new QListView(u.pgFiles), "lbFiles");
-    u.lbFiles->setModel(u.files);
-    u.lbFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    u.lbFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    u.lbFiles = NameList(u.pgFiles, "lbFiles", u.files);
     u.cobFilter = Named(new QComboBox(u.pgFiles), "cobFilter");
     for (const TFilter& f : kFilters)
         u.cobFilter->addItem(Translate(f.text), QString::fromLatin1(f.pattern));
