@@ -53,6 +53,15 @@ bool DescendsFrom(const TMxDomainList* sets, const TMxDomain* candidate, int anc
     return d != nullptr; // a chain that already loops: never offered
 }
 
+// Adds to refs an entry named after each item of chosen that refs does not
+// name yet.
+void AddMissingNames(TMxList* refs, const TMxList& chosen, Qt::CaseSensitivity cs)
+{
+    for (TMxItem* item : chosen)
+        if (!refs->FindByName(item->Name(), cs))
+            refs->AddNew()->SetName(item->Name());
+}
+
 } // namespace
 
 QString JoinSetInformations(const QStringList& lines)
@@ -188,10 +197,7 @@ void TfmSet::addGroups()
     TItemPtr<TMxList> chosen = SelectItems(Translate("Groupes"), m_groups);
     if (!chosen)
         return;
-    TMxList* refs = m_working->Groups();
-    for (TMxItem* group : *chosen)
-        if (!refs->FindByName(group->Name(), Qt::CaseInsensitive))
-            refs->AddNew()->SetName(group->Name());
+    AddMissingNames(m_working->Groups(), *chosen, Qt::CaseInsensitive);
     showGroups();
 }
 
@@ -394,10 +400,7 @@ void TfmSets::addFields()
     TItemPtr<TMxList> chosen = SelectItems(Translate("Champs"), m_copy->Items(0)->Fields());
     if (!chosen || chosen->Count() == 0)
         return;
-    TMxList* refs = set->Fields();
-    for (TMxItem* field : *chosen)
-        if (!refs->FindByName(field->Name(), Qt::CaseSensitive))
-            refs->AddNew()->SetName(field->Name());
+    AddMissingNames(set->Fields(), *chosen, Qt::CaseSensitive);
     showSelected();
 }
 
