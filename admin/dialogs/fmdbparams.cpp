@@ -1,6 +1,7 @@
 #include "fmdbparams.h"
 
 #include "adminhooks.h"
+#include "dialogframe.h"
 #include "itemlistmodel.h"
 
 #include "admin/adminmodel.h"
@@ -52,10 +53,7 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_copy(new TMxDatabaseList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmDBParams"));
-    setProperty("helpContext", kHelpContext);
-    setWindowTitle(Translate("Paramètres des bases de données"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmDBParams", kHelpContext, "Paramètres des bases de données");
     InitDbEngine();
     m_copy->Assign(model->Databases());
 
@@ -80,13 +78,9 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
     form->addRow(Translate("&Mot de passe"), u.edPassword);
     form->addRow(Translate("&Confirmation"), u.edConfirm);
 
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     u.btDrivers = ui::NamedButton(this, "btDrivers", "P&ilotes...");
-    for (QPushButton* b : {u.btCancel, u.btHelp, u.btDrivers})
-        b->setAutoDefault(false);
+    u.btDrivers->setAutoDefault(false);
 
     auto* left = new QVBoxLayout;
     left->addWidget(laDatabases);
@@ -97,15 +91,9 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
     auto* top = new QHBoxLayout;
     top->addLayout(left, 2);
     top->addLayout(right, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(u.btDrivers);
-    buttons->addStretch();
-    buttons->addWidget(u.btOk);
-    buttons->addWidget(u.btCancel);
-    buttons->addWidget(u.btHelp);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 1);
-    main->addLayout(buttons);
+    main->addLayout(OkCancelHelp(u.btOk, u.btCancel, u.btHelp, u.btDrivers));
     const QFontMetrics fm(font());
     resize(fm.horizontalAdvance(QLatin1Char('M')) * 42, fm.height() * 16);
 
@@ -118,9 +106,7 @@ TfmDBParams::TfmDBParams(const TMxDataModel* model, QWidget* parent)
                 ShowRow(current.isValid() ? current.row() : -1);
         });
     Connect(u.btDrivers, &QPushButton::clicked, this, [this] { EditDrivers(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     ShowRow(m_copy->Count() > 0 ? 0 : -1);
 }

@@ -1,5 +1,7 @@
 #include "fmselecttable.h"
 
+#include "dialogframe.h"
+
 #include "admin/adminmodel.h"
 #include "bde/bdedriver.h"
 #include "core/strings.h"
@@ -53,6 +55,16 @@ constexpr TFilter kFilters[] = {
     {"Paradox (*.DB)", "*.DB"},
     {"Texte (*.TXT)", "*.TXT"},
 };
+
+// A read-only list of names on page, several of which may be chosen.
+QListView* NameList(QWidget* page, const char* name, QStringListModel* model)
+{
+    auto* view = ui::Named(new QListView(page), name);
+    view->setModel(model);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return view;
+}
 
 QStringList NamesFromBuffer(const std::function<void(char*, int)>& fill)
 {
@@ -130,10 +142,7 @@ struct TfmSelectTable::TUi {
 TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmSelectTable"));
-    setProperty("helpContext", kHelpContext);
-    setWindowTitle(Translate("Ouvrir une table"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmSelectTable", kHelpContext, "Ouvrir une table");
     TUi& u = *m_ui;
 
     u.nbk = Named(new QStackedWidget(this), "nbk");
@@ -145,10 +154,7 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     // The database page.
     u.cobDatabases = Named(new QComboBox(u.pgDatabase), "cobDatabases");
     u.dbTables = new QStringListModel(this);
-    u.lbDbTables = Named(new QListView(u.pgDatabase), "lbDbTables");
-    u.lbDbTables->setModel(u.dbTables);
-    u.lbDbTables->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    u.lbDbTables->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    u.lbDbTables = NameList(u.pgDatabase, "lbDbTables", u.dbTables);
     u.moHelp = Named(new QPlainTextEdit(u.pgDatabase), "moHelp");
     u.moHelp->setReadOnly(true);
     u.moHelp->setFocusPolicy(Qt::NoFocus);
@@ -174,10 +180,7 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     // The file page.
     u.edFileName = Named(new QLineEdit(u.pgFiles), "edFileName");
     u.files = new QStringListModel(this);
-    u.lbFiles = Named(new QListView(u.pgFiles), "lbFiles");
-    u.lbFiles->setModel(u.files);
-    u.lbFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    u.lbFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    u.lbFiles = NameList(u.pgFiles, "lbFiles", u.files);
     u.cobFilter = Named(new QComboBox(u.pgFiles), "cobFilter");
     for (const TFilter& f : kFilters)
         u.cobFilter->addItem(Translate(f.text), QString::fromLatin1(f.pattern));
@@ -213,13 +216,9 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     fileGrid->addWidget(u.cobDrive, 4, 1);
     fileGrid->setRowStretch(2, 1);
 
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     u.btPage = ui::NamedButton(this, "btPage", "Standard...");
-    for (QPushButton* b : {u.btCancel, u.btHelp, u.btPage})
-        b->setAutoDefault(false);
+    u.btPage->setAutoDefault(false);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(u.btOk);
     buttons->addWidget(u.btCancel);
@@ -254,9 +253,7 @@ TfmSelectTable::TfmSelectTable(QWidget* parent) : QDialog(parent), m_ui(std::mak
     Connect(u.lbDbTables, &QListView::doubleClicked, this, [this] { accept(); });
     // Enter in the name box: a folder typed there is entered, a name is Ok.
     u.edFileName->installEventFilter(this);
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     updateOk();
 }
 

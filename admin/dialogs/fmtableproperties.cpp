@@ -1,5 +1,6 @@
 #include "fmtableproperties.h"
 
+#include "dialogframe.h"
 #include "fieldgridmodel.h"
 #include "itemlistmodel.h"
 
@@ -79,10 +80,7 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_copy(new TMxTableList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmTableProperties"));
-    setProperty("helpContext", kHelpContext);
-    setWindowTitle(Translate("Propriétés de table"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmTableProperties", kHelpContext, "Propriétés de table");
 
     // The copy has no owner: it belongs to no model and tells none.
     for (TMxItem* t : *static_cast<const TMxList*>(tables))
@@ -124,12 +122,7 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
     form->addRow(Translate("&Alias :"), u.edAlias);
     form->addRow(Translate("Nom c&omplet :"), u.edFullName);
 
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     const QFontMetrics fm(font());
     const int em = fm.horizontalAdvance(QLatin1Char('M'));
@@ -161,14 +154,9 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
     auto* top = new QHBoxLayout;
     top->addLayout(left, 2);
     top->addLayout(right, 5);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(u.btOk);
-    buttons->addWidget(u.btCancel);
-    buttons->addWidget(u.btHelp);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 1);
-    main->addLayout(buttons);
+    main->addLayout(OkCancelHelp(u.btOk, u.btCancel, u.btHelp));
     resize(em * 50, fm.height() * 26);
 
     using ui::Connect;
@@ -196,9 +184,7 @@ TfmTableProperties::TfmTableProperties(const TMxTableList* tables, const TMxItem
         if (m_shown)
             m_shown->SetFullName(text);
     });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     // The form sees Escape, Ctrl+Up and Ctrl+Down before its controls.
     qApp->installEventFilter(this);

@@ -6,7 +6,6 @@
 
 #include "ui/services/namedwidget.h"
 
-#include <QHBoxLayout>
 #include <QListView>
 #include <QPushButton>
 
@@ -29,18 +28,6 @@ QPushButton* SmallButton(QWidget* parent, const char* name, const char* text)
     b->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("MM")) + fm.height());
     b->setMaximumWidth(fm.horizontalAdvance(QStringLiteral("MM")) + 2 * fm.height());
     return b;
-}
-
-QHBoxLayout* OkCancelHelp(QPushButton* ok, QPushButton* cancel, QPushButton* help, QWidget* extra)
-{
-    auto* row = new QHBoxLayout;
-    if (extra)
-        row->addWidget(extra);
-    row->addStretch();
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    row->addWidget(help);
-    return row;
 }
 
 bool AskYesNo(const QString& text)

@@ -1,5 +1,6 @@
 #include "fmconfig.h"
 
+#include "dialogframe.h"
 #include "dialogparts.h"
 #include "inicombobox.h"
 #include "itemlistmodel.h"
@@ -224,10 +225,7 @@ TfmConfig::TfmConfig(QWidget* parent)
       m_datasources(new TDbEngDatasourceList(nullptr)), m_previewDatasources(new TDbEngDatasourceList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmConfig"));
-    setProperty("helpContext", kResultsHelpContext);
-    setWindowTitle(Translate("Configuration"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmConfig", kResultsHelpContext, "Configuration");
 
     // The working copies, and the preview's own dialect: a copy of the
     // first datasource named as the one the preview steps look up.
@@ -251,12 +249,7 @@ TfmConfig::TfmConfig(QWidget* parent)
     buildResults();
     buildDrivers();
 
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     auto* main = new QVBoxLayout(this);
     main->addWidget(u.pcMain, 1);
     main->addLayout(OkCancelHelp(u.btOk, u.btCancel, u.btHelp));
@@ -275,9 +268,7 @@ TfmConfig::TfmConfig(QWidget* parent)
     using ui::Connect;
     Connect(u.pcMain, &QTabWidget::currentChanged, this,
         [this](int index) { setProperty("helpContext", index == 0 ? kResultsHelpContext : kDriversHelpContext); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     loadPreview();
     u.pcMain->setCurrentIndex(0);

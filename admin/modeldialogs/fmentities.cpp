@@ -1,5 +1,6 @@
 #include "fmentities.h"
 
+#include "dialogframe.h"
 #include "dialogparts.h"
 #include "itemtextmodel.h"
 
@@ -270,10 +271,7 @@ TfmEntities::TfmEntities(TMxDataModel* model, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_model(model), m_copy(new TMxTableList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmEntities"));
-    setProperty("helpContext", kEntitiesHelpContext);
-    setWindowTitle(Translate("Définition des entités"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmEntities", kEntitiesHelpContext, "Définition des entités");
     m_copy->Assign(model->Tables());
 
     TUi& u = *m_ui;
@@ -302,12 +300,7 @@ TfmEntities::TfmEntities(TMxDataModel* model, QWidget* parent)
     u.btCriteriaDelete = SmallButton(this, "btCriteriaDelete", "-");
     u.btCriteriaEdit = ui::NamedButton(this, "btCriteriaEdit", "Critères...");
     u.btCriteriaEdit->setAutoDefault(false);
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     auto column = [this](const char* label, QListView* list, std::initializer_list<QPushButton*> buttons) {
         auto* la = new QLabel(Translate(label), this);
@@ -348,9 +341,7 @@ TfmEntities::TfmEntities(TMxDataModel* model, QWidget* parent)
     Connect(u.btCriteriaAdd, &QPushButton::clicked, this, [this] { AddCriterion(); });
     Connect(u.btCriteriaDelete, &QPushButton::clicked, this, [this] { DeleteCriterion(); });
     Connect(u.btCriteriaEdit, &QPushButton::clicked, this, [this] { EditCriterion(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     u.cobTable->setCurrentIndex(m_copy->Count() > 0 ? 0 : -1);
     ShowTable(0);

@@ -1,5 +1,6 @@
 #include "fmsets.h"
 
+#include "dialogframe.h"
 #include "dialogparts.h"
 #include "fmmxlistselect.h"
 #include "itemlistmodel.h"
@@ -52,6 +53,15 @@ bool DescendsFrom(const TMxDomainList* sets, const TMxDomain* candidate, int anc
     return d != nullptr; // a chain that already loops: never offered
 }
 
+// Adds to refs an entry named after each item of chosen that refs does not
+// name yet.
+void AddMissingNames(TMxList* refs, const TMxList& chosen, Qt::CaseSensitivity cs)
+{
+    for (TMxItem* item : chosen)
+        if (!refs->FindByName(item->Name(), cs))
+            refs->AddNew()->SetName(item->Name());
+}
+
 } // namespace
 
 QString JoinSetInformations(const QStringList& lines)
@@ -91,10 +101,7 @@ TfmSet::TfmSet(TMxDataModel* model, const TMxDomain* set, const TMxDomainList* s
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_model(model), m_groups(groups), m_working(new TMxDomain(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmSet"));
-    setProperty("helpContext", kSetHelpContext);
-    setWindowTitle(Translate("Ensemble"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmSet", kSetHelpContext, "Ensemble");
     m_working->Assign(set);
 
     TUi& u = *m_ui;
@@ -162,9 +169,7 @@ TfmSet::TfmSet(TMxDataModel* model, const TMxDomain* set, const TMxDomainList* s
     Connect(u.btGroupAdd, &QPushButton::clicked, this, [this] { addGroups(); });
     Connect(u.btGroupDelete, &QPushButton::clicked, this, [this] { removeGroup(); });
     Connect(u.btFilter, &QPushButton::clicked, this, [this] { editFilter(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     // The buttons follow the controls from the start: a nameless set has
     // no Ok to press.
     updateButtons();
@@ -192,10 +197,7 @@ void TfmSet::addGroups()
     TItemPtr<TMxList> chosen = SelectItems(Translate("Groupes"), m_groups);
     if (!chosen)
         return;
-    TMxList* refs = m_working->Groups();
-    for (TMxItem* group : *chosen)
-        if (!refs->FindByName(group->Name(), Qt::CaseInsensitive))
-            refs->AddNew()->SetName(group->Name());
+    AddMissingNames(m_working->Groups(), *chosen, Qt::CaseInsensitive);
     showGroups();
 }
 
@@ -238,13 +240,7 @@ void TfmSet::accept()
 bool EditSet(TMxDataModel* model, TMxDomain* set, const TMxDomainList* sets, const TMxUserGroupList* groups)
 {
     TfmSet form(model, set, sets, groups);
-    if (ui::RunModal(form) != QDialog::Accepted)
-        return false;
-    // The set keeps its Id; every other property is the edited copy's.
-    const int id = set->Id();
-    set->Assign(form.Working());
-    set->SetId(id);
-    return true;
+    return RunEditor(form, set);
 }
 
 // ---------------------------------------------------------------- TfmSets
@@ -267,10 +263,7 @@ TfmSets::TfmSets(TMxDataModel* model, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_model(model), m_copy(new TMxDomainList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmSets"));
-    setProperty("helpContext", kSetsHelpContext);
-    setWindowTitle(Translate("Ensembles"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmSets", kSetsHelpContext, "Ensembles");
     m_copy->Assign(model->Domains());
 
     TUi& u = *m_ui;
@@ -282,12 +275,7 @@ TfmSets::TfmSets(TMxDataModel* model, QWidget* parent)
     u.btSetDelete = SmallButton(this, "btSetDelete", "-");
     u.btFieldAdd = SmallButton(this, "btFieldAdd", "+");
     u.btFieldDelete = SmallButton(this, "btFieldDelete", "-");
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     auto column = [this](const char* label, QListView* list, QPushButton* add, QPushButton* del) {
         auto* la = new QLabel(Translate(label), this);
@@ -321,9 +309,7 @@ TfmSets::TfmSets(TMxDataModel* model, QWidget* parent)
     Connect(u.btSetDelete, &QPushButton::clicked, this, [this] { deleteSet(); });
     Connect(u.btFieldAdd, &QPushButton::clicked, this, [this] { addFields(); });
     Connect(u.btFieldDelete, &QPushButton::clicked, this, [this] { deleteFields(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     showSets(0);
 }
@@ -414,10 +400,7 @@ void TfmSets::addFields()
     TItemPtr<TMxList> chosen = SelectItems(Translate("Champs"), m_copy->Items(0)->Fields());
     if (!chosen || chosen->Count() == 0)
         return;
-    TMxList* refs = set->Fields();
-    for (TMxItem* field : *chosen)
-        if (!refs->FindByName(field->Name(), Qt::CaseSensitive))
-            refs->AddNew()->SetName(field->Name());
+    AddMissingNames(set->Fields(), *chosen, Qt::CaseSensitive);
     showSelected();
 }
 

@@ -1,5 +1,6 @@
 #include "fmusers.h"
 
+#include "dialogframe.h"
 #include "dialogparts.h"
 #include "fmmxlistselect.h"
 #include "itemlistmodel.h"
@@ -56,6 +57,20 @@ bool NameTaken(const TMxList* list, int index, const QString& name)
     return false;
 }
 
+// The name typed in edit, trimmed, for the index-th item of list; empty,
+// with the user told why and the focus back in edit, when nothing was typed
+// or another item has that name (taken says so).
+QString CheckedName(QLineEdit* edit, const TMxList* list, int index, const char* taken)
+{
+    const QString name = edit->text().trimmed();
+    if (name.isEmpty() || NameTaken(list, index, name)) {
+        edit->setFocus();
+        Warn(Translate(name.isEmpty() ? "Le nom ne peut être vide." : taken));
+        return {};
+    }
+    return name;
+}
+
 template <class T>
 T* OriginOf(const std::vector<std::pair<const TMxItem*, TMxItem*>>& origins, const TMxItem* copy)
 {
@@ -100,10 +115,7 @@ TfmUser::TfmUser(const TMxUser* user, const TMxUserList* users, int index, QWidg
     : QDialog(parent), m_ui(std::make_unique<TUi>()), m_users(users), m_index(index), m_working(new TMxUser(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmUser"));
-    setProperty("helpContext", kUserHelpContext);
-    setWindowTitle(Translate("Utilisateur"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmUser", kUserHelpContext, "Utilisateur");
     m_working->Assign(user);
 
     TUi& u = *m_ui;
@@ -123,12 +135,7 @@ TfmUser::TfmUser(const TMxUser* user, const TMxUserList* users, int index, QWidg
     u.laViewPrefix->setBuddy(u.edViewPrefix);
     for (QWidget* w : std::initializer_list<QWidget*>{u.cbModifyDomain, u.cbCreateViews, u.laViewPrefix, u.edViewPrefix})
         w->hide();
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     auto* form = new QFormLayout(u.gbUser);
     form->addRow(Translate("&Nom :"), u.edName);
@@ -162,9 +169,7 @@ TfmUser::TfmUser(const TMxUser* user, const TMxUserList* users, int index, QWidg
 
     using ui::Connect;
     Connect(u.cbCreateViews, &QCheckBox::clicked, this, [this] { updateViewPrefix(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 }
 
 TfmUser::~TfmUser() = default;
@@ -179,19 +184,11 @@ void TfmUser::updateViewPrefix()
 void TfmUser::accept()
 {
     TUi& u = *m_ui;
-    const QString name = u.edName->text().trimmed();
-    if (name.isEmpty()) {
-        u.edName->setFocus();
-        Warn(Translate("Le nom ne peut être vide."));
-        return;
-    }
     // Login finds a user without regard to case: two names differing only
     // in case would leave one of them unable to log in.
-    if (NameTaken(m_users, m_index, name)) {
-        u.edName->setFocus();
-        Warn(Translate("Ce nom appartient déjà à un autre utilisateur."));
+    const QString name = CheckedName(u.edName, m_users, m_index, "Ce nom appartient déjà à un autre utilisateur.");
+    if (name.isEmpty())
         return;
-    }
     if (u.edPassword->text() != u.edConfirm->text()) {
         u.edPassword->setFocus();
         Warn(Translate("Les mots de passe ne correspondent pas."));
@@ -215,12 +212,7 @@ void TfmUser::accept()
 bool EditUser(TMxUser* user, const TMxUserList* users)
 {
     TfmUser form(user, users, users ? users->IndexOf(user) : -1);
-    if (ui::RunModal(form) != QDialog::Accepted)
-        return false;
-    const int id = user->Id();
-    user->Assign(form.Working());
-    user->SetId(id);
-    return true;
+    return RunEditor(form, user);
 }
 
 // ---------------------------------------------------------------- TfmUserGroup
@@ -245,10 +237,7 @@ TfmUserGroup::TfmUserGroup(const TMxUserGroup* group, const TMxUserList* users, 
       m_working(new TMxUserGroup(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmUserGroup"));
-    setProperty("helpContext", kGroupHelpContext);
-    setWindowTitle(Translate("Groupe d'utilisateurs"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmUserGroup", kGroupHelpContext, "Groupe d'utilisateurs");
     m_working->Assign(group);
 
     TUi& u = *m_ui;
@@ -261,11 +250,8 @@ TfmUserGroup::TfmUserGroup(const TMxUserGroup* group, const TMxUserList* users, 
     u.lbMembers = MakeList(u.gbMembers, "lbMembers", u.members, true);
     u.btAddMember = ui::NamedButton(u.gbMembers, "btAddMember", "Ajo&uter");
     u.btRemoveMember = ui::NamedButton(u.gbMembers, "btRemoveMember", "&Retirer");
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    for (QPushButton* b : {u.btAddMember, u.btRemoveMember, u.btCancel, u.btHelp})
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
+    for (QPushButton* b : {u.btAddMember, u.btRemoveMember})
         b->setAutoDefault(false);
 
     const QFontMetrics fm(font());
@@ -295,9 +281,7 @@ TfmUserGroup::TfmUserGroup(const TMxUserGroup* group, const TMxUserList* users, 
     Connect(u.lbMembers->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateButtons(); });
     Connect(u.btAddMember, &QPushButton::clicked, this, [this] { addMembers(); });
     Connect(u.btRemoveMember, &QPushButton::clicked, this, [this] { removeMembers(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 }
 
 TfmUserGroup::~TfmUserGroup() = default;
@@ -343,19 +327,11 @@ void TfmUserGroup::removeMembers()
 void TfmUserGroup::accept()
 {
     TUi& u = *m_ui;
-    const QString name = u.edName->text().trimmed();
-    if (name.isEmpty()) {
-        u.edName->setFocus();
-        Warn(Translate("Le nom ne peut être vide."));
-        return;
-    }
     // Sets name their groups; two groups differing only in case would be
     // one and the same to them.
-    if (NameTaken(m_groups, m_index, name)) {
-        u.edName->setFocus();
-        Warn(Translate("Ce nom appartient déjà à un autre groupe d'utilisateurs."));
+    const QString name = CheckedName(u.edName, m_groups, m_index, "Ce nom appartient déjà à un autre groupe d'utilisateurs.");
+    if (name.isEmpty())
         return;
-    }
     m_working->SetName(name);
     m_working->SetInformations(JoinGroupInformations(u.moInformations->toPlainText().split(QLatin1Char('\n'))));
     QDialog::accept();
@@ -364,12 +340,7 @@ void TfmUserGroup::accept()
 bool EditUserGroup(TMxUserGroup* group, const TMxUserList* users, const TMxUserGroupList* groups)
 {
     TfmUserGroup form(group, users, groups, groups ? groups->IndexOf(group) : -1);
-    if (ui::RunModal(form) != QDialog::Accepted)
-        return false;
-    const int id = group->Id();
-    group->Assign(form.Working());
-    group->SetId(id);
-    return true;
+    return RunEditor(form, group);
 }
 
 // ---------------------------------------------------------------- TfmUserList
@@ -395,10 +366,7 @@ TfmUserList::TfmUserList(TMxDataModel* model, QWidget* parent)
       m_groups(new TMxUserGroupList(nullptr))
 {
     using ui::Named;
-    setObjectName(QStringLiteral("fmUserList"));
-    setProperty("helpContext", kUsersHelpContext);
-    setWindowTitle(Translate("Utilisateurs, groupes et droits d'accès"));
-    ui::InstallHelpKey(this);
+    FrameDialog(this, "fmUserList", kUsersHelpContext, "Utilisateurs, groupes et droits d'accès");
     m_users->Assign(model->Users());
     m_groups->Assign(model->Groups());
     for (int i = 0; i < m_users->Count(); ++i)
@@ -428,12 +396,7 @@ TfmUserList::TfmUserList(TMxDataModel* model, QWidget* parent)
         "btUserDelete");
     u.gbGroups = box("gbGroups", "Liste des groupes", u.lbGroups, u.groups, u.btGroupAdd, u.btGroupDelete, "btGroupAdd",
         "btGroupDelete");
-    u.btOk = ui::NamedButton(this, "btOk", "Ok");
-    u.btOk->setDefault(true);
-    u.btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    u.btHelp = ui::NamedButton(this, "btHelp", "Aide");
-    u.btCancel->setAutoDefault(false);
-    u.btHelp->setAutoDefault(false);
+    MakeOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
     auto* lists = new QHBoxLayout;
     lists->addWidget(u.gbUsers, 1);
     lists->addWidget(u.gbGroups, 1);
@@ -452,9 +415,7 @@ TfmUserList::TfmUserList(TMxDataModel* model, QWidget* parent)
     Connect(u.btUserDelete, &QPushButton::clicked, this, [this] { DeleteUser(); });
     Connect(u.btGroupAdd, &QPushButton::clicked, this, [this] { AddGroup(); });
     Connect(u.btGroupDelete, &QPushButton::clicked, this, [this] { DeleteGroup(); });
-    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    ConnectOkCancelHelp(this, u.btOk, u.btCancel, u.btHelp);
 
     relistUsers(-1);
     relistGroups(-1);
