@@ -9,6 +9,7 @@
 #include "query/server/enginebusy.h"
 #include "guarded.h"
 #include "mrumenu.h"
+#include "observedlistmodel.h"
 #include "picturelistbox.h"
 #include "stepeditor.h"
 #include "vpanels.h"
@@ -20,7 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPointer>
 #include <QToolButton>
@@ -111,10 +112,10 @@ void TDesignerCommandLink::connectActions()
     on({"miStepDuplicate", "miRenameStep"}, [this] { m_commands.RenameStep(); });
     on({"miStepDelete", "miDeleteStep"}, [this] { m_commands.DeleteStep(); });
     if (w.plbSteps)
-        ui::Connect(w.plbSteps, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* line) {
+        ui::Connect(w.plbSteps, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& line) {
             // The step renamed is the line's own, shown first.
             // A line holds its step's Id.
-            const QVariant id = line ? line->data(Qt::UserRole) : QVariant();
+            const QVariant id = line.data(ui::TObservedListModel::IdRole);
             if (TMxQuery* query = m_window.GetQuery(); query && id.isValid())
                 if (TMxQueryStep* step = query->Steps()->FindById(id.toInt()))
                     m_window.Editor().SetStep(step);

@@ -134,7 +134,7 @@ void TfmQueryDesigner::buildPanels()
     nrpaLeft = named<ui::TNRPanel>(m_client, "nrpaLeft");
     dock->AddWidget(nrpaLeft, ui::TAlign::alLeft, 161);
     auto* left = new ui::TDockLayout(nrpaLeft);
-    plbSteps = named<ui::TPictureListBox>(nrpaLeft, "plbSteps");
+    plbSteps = named<ui::TPictureListView>(nrpaLeft, "plbSteps");
     left->AddWidget(plbSteps, ui::TAlign::alTop, 80);
     plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
     plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));

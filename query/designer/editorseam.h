@@ -22,7 +22,7 @@ namespace ui {
 class TEntityOutline;
 class TMxQueryEditor;
 class TMxStepEditor;
-class TPictureListBox;
+class TPictureListView;
 }
 
 class TDesignerEditor {
@@ -67,7 +67,7 @@ public:
 // query to it, to the steps list and to the outline.
 class TSurfaceQueryEditor : public TDesignerEditor {
 public:
-    TSurfaceQueryEditor(QWidget* parent, ui::TPictureListBox* steps, ui::TEntityOutline* outline);
+    TSurfaceQueryEditor(QWidget* parent, ui::TPictureListView* steps, ui::TEntityOutline* outline);
     ~TSurfaceQueryEditor() override;
 
     QWidget* StepEditor() const override;

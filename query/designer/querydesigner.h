@@ -40,7 +40,7 @@ class TBrnTips;
 class TEntityOutline;
 class TMxSplitter;
 class TNRPanel;
-class TPictureListBox;
+class TPictureListView;
 }
 
 class TfmQueryDesigner : public QMainWindow, public TServedDesigner {
@@ -135,7 +135,7 @@ public:
     ui::TNRPanel* nrpaQueryProp = nullptr;
     ui::TMxSplitter* Splitter2 = nullptr;
     ui::TNRPanel* nrpaLeft = nullptr;
-    ui::TPictureListBox* plbSteps = nullptr;
+    ui::TPictureListView* plbSteps = nullptr;
     ui::TMxSplitter* Splitter5 = nullptr;
     ui::TEntityOutline* olFields = nullptr;
     ui::TMxSplitter* Splitter4 = nullptr;

@@ -15,7 +15,7 @@
 
 namespace mx {
 
-TSurfaceQueryEditor::TSurfaceQueryEditor(QWidget* parent, ui::TPictureListBox* steps, ui::TEntityOutline* outline)
+TSurfaceQueryEditor::TSurfaceQueryEditor(QWidget* parent, ui::TPictureListView* steps, ui::TEntityOutline* outline)
 {
     m_stepEditor = new ui::TMxStepEditor(parent);
     m_stepEditor->setObjectName(QStringLiteral("MxStepEditor"));

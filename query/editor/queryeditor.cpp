@@ -7,12 +7,13 @@
 #include "fielddrag.h"
 #include "guarded.h"
 #include "itemobserver.h"
+#include "observedlistmodel.h"
 
 #include "model/datamodel.h"
 #include "query/query.h"
 #include "query/querystep.h"
 
-#include <QListWidget>
+#include <QListView>
 
 namespace mx::ui {
 
@@ -23,9 +24,17 @@ TMxQueryEditor::TMxQueryEditor(QObject* owner) : QObject(owner)
     m_stepsObserver = new TItemObserver(this);
     Connect(m_stepsObserver, &TItemObserver::added, this, [this](TMxItem* item) { stepAdded(item); });
     Connect(m_stepsObserver, &TItemObserver::removed, this, [this](TMxItem* item) { stepRemoved(item); });
+    m_lines = new TObservedListModel(this);
+    m_lines->SetText([](const TMxItem* item) {
+        const auto* step = item_cast<TMxQueryStep>(item);
+        return step ? step->GetName() : item->Name();
+    });
+    // Before any view's selection hears of it.
+    Connect(m_lines, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_linesGoing = true; });
+    Connect(m_lines, &QAbstractItemModel::rowsRemoved, this, [this] { m_linesGoing = false; });
 }
 
-TMxQueryEditor::TMxQueryEditor(TMxStepEditor* stepEditor, TEntityOutline* outline, QListWidget* steps, QObject* owner)
+TMxQueryEditor::TMxQueryEditor(TMxStepEditor* stepEditor, TEntityOutline* outline, QListView* steps, QObject* owner)
     : TMxQueryEditor(owner)
 {
     SetStepsListBox(steps);
@@ -42,7 +51,7 @@ TMxQueryEditor::~TMxQueryEditor()
 
 TMxStepEditor* TMxQueryEditor::StepEditor() const { return m_stepEditor; }
 TEntityOutline* TMxQueryEditor::EntityOutline() const { return m_outline; }
-QListWidget* TMxQueryEditor::StepsListBox() const { return m_steps; }
+QListView* TMxQueryEditor::StepsListBox() const { return m_steps; }
 
 void TMxQueryEditor::SetStepEditor(TMxStepEditor* editor)
 {
@@ -81,29 +90,35 @@ void TMxQueryEditor::SetEntityOutline(TEntityOutline* outline)
     }
 }
 
-void TMxQueryEditor::SetStepsListBox(QListWidget* list)
+void TMxQueryEditor::SetStepsListBox(QListView* list)
 {
-    if (m_steps)
+    if (m_steps) {
         disconnect(m_stepsLink);
+        if (m_steps->model() == m_lines)
+            m_steps->setModel(nullptr);
+    }
     m_steps = list;
     // The line made current (a click, the arrow keys) shows its own step.
-    if (list)
-        m_stepsLink = Connect(list, &QListWidget::currentRowChanged, this, [this](int row) { lineSelected(row); });
+    if (list) {
+        list->setModel(m_lines);
+        m_stepsLink = Connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) { lineSelected(current.row()); });
+    }
     stepChanged();
 }
 
 TMxQueryStep* TMxQueryEditor::StepOfLine(int line) const
 {
-    if (!m_steps || line < 0 || line >= m_steps->count())
-        return nullptr;
     // A line holds its step's Id: the step is found again in the query, so
     // a line left over from a step freed elsewhere names nothing.
-    const QVariant id = m_steps->item(line)->data(Qt::UserRole);
+    const QVariant id = m_lines->index(line).data(TObservedListModel::IdRole);
     return id.isValid() && Query() ? Query()->Steps()->FindById(id.toInt()) : nullptr;
 }
 
 void TMxQueryEditor::lineSelected(int line)
 {
+    if (m_linesGoing)
+        return;
     TMxQueryStep* step = StepOfLine(line);
     if (step && step != Step())
         SetStep(step);
@@ -131,12 +146,15 @@ void TMxQueryEditor::SetQuery(TMxQuery* query)
         old->OnSQLChange = nullptr;
         m_stepsObserver->Release(true);
         m_queryObserver->Release(false);
+        m_lines->SetList(nullptr);
     } else {
         m_stepsObserver->Release(false);
         m_queryObserver->Release(false);
     }
     if (query) {
         query->OnSQLChange = [this](TMxQuery*) { emit OnSQLChange(); };
+        // The lines first: a step reported as added has its line.
+        m_lines->SetList(query->Steps());
         m_stepsObserver->Observe(query->Steps());
         m_queryObserver->Observe(query);
     }
@@ -145,12 +163,7 @@ void TMxQueryEditor::SetQuery(TMxQuery* query)
 
 int TMxQueryEditor::lineOf(const TMxQueryStep* step) const
 {
-    if (!m_steps || !step)
-        return -1;
-    for (int i = 0; i < m_steps->count(); ++i)
-        if (m_steps->item(i)->data(Qt::UserRole) == QVariant(step->Id()))
-            return i;
-    return -1;
+    return step ? m_lines->RowOfId(step->Id()) : -1;
 }
 
 void TMxQueryEditor::stepSelected()
@@ -159,7 +172,7 @@ void TMxQueryEditor::stepSelected()
     if (m_outline)
         m_outline->SetEntities(step && step->DataModel() ? step->DataModel()->DomainEntities() : nullptr);
     if (m_steps && step)
-        m_steps->setCurrentRow(lineOf(step));
+        m_steps->setCurrentIndex(m_lines->index(lineOf(step)));
     // The SQL shown is the shown step's.
     emit OnSQLChange();
     emit OnChange();
@@ -167,15 +180,9 @@ void TMxQueryEditor::stepSelected()
 
 void TMxQueryEditor::stepChanged()
 {
-    TMxQueryStep* step = Step();
-    if (m_steps && step) {
-        const int selected = m_steps->currentRow();
-        const int line = lineOf(step);
-        if (line >= 0 && m_steps->item(line)->text() != step->GetName())
-            m_steps->item(line)->setText(step->GetName());
-        if (m_steps->currentRow() != selected)
-            m_steps->setCurrentRow(selected);
-    }
+    // The shown step's line shows its name as it is now.
+    if (const int line = lineOf(Step()); line >= 0)
+        m_lines->Refresh(line);
     emit OnChange();
 }
 
@@ -190,11 +197,6 @@ void TMxQueryEditor::stepAdded(TMxItem* item)
     auto* step = item_cast<TMxQueryStep>(item);
     if (!step)
         return;
-    if (m_steps) {
-        auto* line = new QListWidgetItem(step->GetName());
-        line->setData(Qt::UserRole, step->Id());
-        m_steps->addItem(line);
-    }
     if (Step() || !m_stepEditor)
         emit OnChange();
     else
@@ -210,12 +212,6 @@ void TMxQueryEditor::stepRemoved(TMxItem* item)
         m_stepEditor->SetStep(nullptr);
     else
         emit OnChange();
-    const int line = lineOf(step);
-    if (line >= 0) {
-        // The line going is no choice of the user's: the step shown stays.
-        const QSignalBlocker quiet(m_steps);
-        delete m_steps->takeItem(line);
-    }
 }
 
 void TMxQueryEditor::outlineMouseMoved(Qt::MouseButtons buttons)

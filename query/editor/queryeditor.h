@@ -1,8 +1,8 @@
 #pragma once
 // The visual query editor: binds one query to the designer's step editor,
 // entity outline and list of steps, and keeps the three in step with it.
-// The list has one line per step (the step's name; the step in
-// Qt::UserRole); the outline shows the entities of the shown step's own
+// The list is a view over the editor's list model of the query's steps:
+// one line per step (the step's name), keyed by the step's Id; the outline shows the entities of the shown step's own
 // copy of the data model. A drag from the outline (it starts at once, no
 // threshold) dropped on the step editor or its grid adds the selected
 // field, or every field of the selected entity, to the shown step and
@@ -12,7 +12,7 @@
 #include <QObject>
 #include <QPointer>
 
-class QListWidget;
+class QListView;
 
 namespace mx {
 class TMxItem;
@@ -24,6 +24,7 @@ namespace mx::ui {
 
 class TEntityOutline;
 class TItemObserver;
+class TObservedListModel;
 class TMxStepEditor;
 struct TDragInfo;
 
@@ -31,15 +32,19 @@ class TMxQueryEditor : public QObject {
     Q_OBJECT
 public:
     explicit TMxQueryEditor(QObject* owner = nullptr);
-    TMxQueryEditor(TMxStepEditor* stepEditor, TEntityOutline* outline, QListWidget* steps, QObject* owner = nullptr);
+    TMxQueryEditor(TMxStepEditor* stepEditor, TEntityOutline* outline, QListView* steps, QObject* owner = nullptr);
     ~TMxQueryEditor() override;
 
     TMxStepEditor* StepEditor() const;
     void SetStepEditor(TMxStepEditor* editor);
     TEntityOutline* EntityOutline() const;
     void SetEntityOutline(TEntityOutline* outline);
-    QListWidget* StepsListBox() const;
-    void SetStepsListBox(QListWidget* list);
+    QListView* StepsListBox() const;
+    // The list is made a view over StepsModel.
+    void SetStepsListBox(QListView* list);
+    // The query's steps as a list model, keyed by step Id
+    // (TObservedListModel::IdRole).
+    TObservedListModel* StepsModel() const { return m_lines; }
 
     // The step shown (through the step editor).
     TMxQueryStep* Step() const;
@@ -77,7 +82,10 @@ private:
 
     QPointer<TMxStepEditor> m_stepEditor;
     QPointer<TEntityOutline> m_outline;
-    QPointer<QListWidget> m_steps;
+    QPointer<QListView> m_steps;
+    TObservedListModel* m_lines = nullptr;
+    // A line going is no choice of the user's: the step shown stays.
+    bool m_linesGoing = false;
     TItemObserver* m_queryObserver = nullptr;
     TItemObserver* m_stepsObserver = nullptr;
     QList<QMetaObject::Connection> m_editorLinks;

@@ -95,7 +95,7 @@ TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
     QPalette pal = m_grid->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
     m_grid->setPalette(pal);
-    m_grid->OnGetInfo = [this](TMxGrid& grid, int col, TMxGridDrawInfoKind kind) { gridInfo(grid, col, kind); };
+    m_grid->SetSource(this);
     Connect(m_grid, &TMxGrid::OnRecordCountChange, this, [this] { gridRecordCount(); });
     m_grid->installEventFilter(this);
     TDragManager::Instance().SetTarget(m_grid, this);
@@ -144,6 +144,8 @@ TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
 TMxStepEditor::~TMxStepEditor()
 {
     m_destroying = true;
+    // The grid outlives this part of the editor: it asks no more.
+    m_grid->SetSource(nullptr);
     TDragManager::Instance().SetTarget(m_grid, nullptr);
     if (TDragManager::Instance().Drag().source && isAncestorOf(TDragManager::Instance().Drag().source))
         TDragManager::Instance().CancelDrag();

@@ -57,7 +57,7 @@ class TVEntities;
 class TVEntity;
 class TVField;
 
-class TMxStepEditor : public TCustomNRPanel, public TDragTarget {
+class TMxStepEditor : public TCustomNRPanel, public TDragTarget, private TMxGridSource {
     Q_OBJECT
 public:
     enum TRelayoutKind { rkScroll = 0, rkWidths = 1, rkContents = 2, rkRebuild = 3 };
@@ -177,7 +177,12 @@ protected:
 private:
     void entityAdded(TMxItem* item);
     void entityRemoved(TMxItem* item);
-    void gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind);
+    // What the grid asks: a column's width, style, header and cell, its
+    // columns being the visual entities and fields in their order.
+    int ColumnWidth(const TMxGrid& grid, int col) const override;
+    void CellStyle(const TMxGrid& grid, int col, TMxGridCellStyle& style) const override;
+    QString HeaderText(const TMxGrid& grid, int col) const override;
+    QString CellText(const TMxGrid& grid, int col) const override;
     void gridRecordCount();
     void tabChanged(int index);
     void design();

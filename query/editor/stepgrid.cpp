@@ -44,38 +44,45 @@ int captionExcess(const TVField* field)
 
 } // namespace
 
-void TMxStepEditor::gridInfo(TMxGrid& grid, int col, TMxGridDrawInfoKind kind)
+int TMxStepEditor::ColumnWidth(const TMxGrid& grid, int col) const
 {
     TMxItem* column = grid.Columns.value(col);
-    auto* field = dynamic_cast<TVField*>(column);
-    auto* entity = dynamic_cast<TVEntity*>(column);
-    switch (kind) {
-    case dikWidth:
-        grid.InfoWidth = field ? field->Width() + captionExcess(field) : entity ? entity->Panel->width() : 50;
-        break;
-    case dikColors:
-        if (entity) {
-            grid.InfoStyle.brush = palette().color(QPalette::Button);
-        } else if (field) {
-            const bool checked = field->Field() && field->Field()->Checked();
-            grid.InfoStyle.text = checked ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0);
-        }
-        break;
-    case dikHeader:
-        grid.InfoText = field ? (field->Field() ? field->Field()->FullName() : QString())
-                              : entity ? EntityCaption(entity->Entity()) : QString();
-        break;
-    case dikText: {
-        grid.InfoText.clear();
-        TIMxDataset* dataset = grid.DataSet();
-        if (field && field->Field() && dataset) {
-            const int i = datasetIndexOf(dataset, field->Field()->FullName());
-            if (i >= 0)
-                grid.InfoText = DisplayFieldText(dataset->GetFieldValue(i), dataset->GetFieldTypeName(i));
-        }
-        break;
+    if (auto* field = dynamic_cast<TVField*>(column))
+        return field->Width() + captionExcess(field);
+    if (auto* entity = dynamic_cast<TVEntity*>(column))
+        return entity->Panel->width();
+    return 50;
+}
+
+void TMxStepEditor::CellStyle(const TMxGrid& grid, int col, TMxGridCellStyle& style) const
+{
+    TMxItem* column = grid.Columns.value(col);
+    if (dynamic_cast<TVEntity*>(column)) {
+        style.brush = palette().color(QPalette::Button);
+    } else if (auto* field = dynamic_cast<TVField*>(column)) {
+        const bool checked = field->Field() && field->Field()->Checked();
+        style.text = checked ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0);
     }
-    }
+}
+
+QString TMxStepEditor::HeaderText(const TMxGrid& grid, int col) const
+{
+    TMxItem* column = grid.Columns.value(col);
+    if (auto* field = dynamic_cast<TVField*>(column))
+        return field->Field() ? field->Field()->FullName() : QString();
+    if (auto* entity = dynamic_cast<TVEntity*>(column))
+        return EntityCaption(entity->Entity());
+    return {};
+}
+
+QString TMxStepEditor::CellText(const TMxGrid& grid, int col) const
+{
+    auto* field = dynamic_cast<TVField*>(grid.Columns.value(col));
+    TIMxDataset* dataset = grid.DataSet();
+    if (!field || !field->Field() || !dataset)
+        return {};
+    const int i = datasetIndexOf(dataset, field->Field()->FullName());
+    return i >= 0 ? DisplayFieldText(dataset->GetFieldValue(i), dataset->GetFieldTypeName(i)) : QString();
 }
 
 void TMxStepEditor::gridRecordCount()

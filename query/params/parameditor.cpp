@@ -11,6 +11,7 @@
 
 #include "ui/controls/docklayout.h"
 #include "ui/controls/itemobserver.h"
+#include "ui/controls/observedlistmodel.h"
 #include "ui/controls/picturelistbox.h"
 #include "ui/controls/pictures.h"
 #include "ui/controls/splitter.h"
@@ -58,6 +59,7 @@ TfmParamEditor::TfmParamEditor(TMxDataModel* model, TMxParamControlList* control
     : QDialog(parent, Qt::Dialog | Qt::WindowMaximizeButtonHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_params(new TMxParamList(nullptr))
     , m_observer(new ui::TItemObserver(this))
+    , m_lines(new ui::TObservedListModel(this))
 {
     setObjectName(QStringLiteral("fmParamEditor"));
     setWindowTitle(Translate("Editeur de Paramètres"));
@@ -94,8 +96,10 @@ TfmParamEditor::TfmParamEditor(TMxDataModel* model, TMxParamControlList* control
     rightDock->AddWidget(DialogBuilder, ui::TAlign::alClient);
     buildRight();
 
-    // The list fills through the observer: every parameter already there
-    // is reported as added.
+    // The list's lines follow the parameters edited; the model observes
+    // them first, so a parameter reported as added has its line already
+    // (every parameter already there is reported as added).
+    m_lines->SetList(m_params);
     ui::Connect(m_observer, &ui::TItemObserver::added, this, [this](TMxItem* item) { paramAdded(item); });
     ui::Connect(m_observer, &ui::TItemObserver::removed, this, [this](TMxItem* item) { paramRemoved(item); });
     m_observer->Observe(m_params);
@@ -134,6 +138,8 @@ TfmParamEditor::~TfmParamEditor()
 {
     qApp->removeEventFilter(this);
     m_observer->Release(false);
+    plbParams->setModel(nullptr);
+    m_lines->SetList(nullptr);
     DialogBuilder->Params = nullptr;
     DialogBuilder->SetParamControls(nullptr);
     m_params->Free();
@@ -173,8 +179,9 @@ void TfmParamEditor::buildLeft()
     nrpaVars = new QWidget(this);
     nrpaVars->setObjectName(QStringLiteral("nrpaVars"));
     auto* column = new QVBoxLayout(nrpaVars);
-    plbParams = new ui::TPictureListBox(nrpaVars);
+    plbParams = new ui::TPictureListView(nrpaVars);
     plbParams->setObjectName(QStringLiteral("plbParams"));
+    plbParams->setModel(m_lines);
     plbParams->SetPicture(ui::Picture(ui::TPicture::Parameter));
     btNew = ui::NamedButton(nrpaVars, "btNew", "&Nouveau...");
     btEdit = ui::NamedButton(nrpaVars, "btEdit", "&Modifier");
@@ -186,8 +193,8 @@ void TfmParamEditor::buildLeft()
     ui::Connect(btNew, &QPushButton::clicked, this, [this] { AtNewClick(); });
     ui::Connect(btEdit, &QPushButton::clicked, this, [this] { AtParamsDblClick(); });
     ui::Connect(btDelete, &QPushButton::clicked, this, [this] { AtDeleteClick(); });
-    ui::Connect(plbParams, &QListWidget::itemDoubleClicked, this, [this] { AtParamsDblClick(); });
-    ui::Connect(plbParams, &QListWidget::currentRowChanged, this, [this] { AtStateChange(); });
+    ui::Connect(plbParams, &QAbstractItemView::doubleClicked, this, [this] { AtParamsDblClick(); });
+    ui::Connect(plbParams->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { AtStateChange(); });
 }
 
 void TfmParamEditor::buildRight()
@@ -265,52 +272,30 @@ bool TfmParamEditor::eventFilter(QObject* watched, QEvent* event)
     return taken || QDialog::eventFilter(watched, event);
 }
 
-QListWidgetItem* TfmParamEditor::lineOf(const TMxParam* param) const
+QModelIndex TfmParamEditor::lineOf(const TMxParam* param) const
 {
-    if (!param)
-        return nullptr;
-    for (int i = 0; i < plbParams->count(); ++i)
-        if (plbParams->item(i)->data(Qt::UserRole) == QVariant(param->Id()))
-            return plbParams->item(i);
-    return nullptr;
+    return param ? m_lines->IndexOfId(param->Id()) : QModelIndex();
 }
 
 void TfmParamEditor::paramAdded(TMxItem* item)
 {
-    auto* param = item_cast<TMxParam>(item);
-    if (!param)
+    if (!item_cast<TMxParam>(item))
         return;
-    auto* line = new QListWidgetItem(param->Name());
-    // A line holds its parameter's Id; the parameter is found again in
-    // the list edited.
-    line->setData(Qt::UserRole, param->Id());
-    plbParams->addItem(line);
-    // a new name replaces the line's text
-    auto* observer = new ui::TItemObserver(param, plbParams);
-    observer->setObjectName(QStringLiteral("paramObserver"));
-    observer->setProperty("paramId", param->Id());
-    ui::Connect(observer, &ui::TItemObserver::changed, this, [this, param] {
-        if (QListWidgetItem* l = lineOf(param))
-            l->setText(param->Name());
-    });
-    if (plbParams->currentRow() < 0)
-        plbParams->setCurrentRow(0);
+    if (!plbParams->currentIndex().isValid())
+        plbParams->setCurrentIndex(m_lines->index(0));
     AtStateChange();
 }
 
-void TfmParamEditor::paramRemoved(TMxItem* item)
+void TfmParamEditor::paramRemoved(TMxItem*)
 {
-    for (auto* o : plbParams->findChildren<ui::TItemObserver*>(QStringLiteral("paramObserver")))
-        if (item && o->property("paramId") == QVariant(item->Id()))
-            delete o;
-    delete lineOf(item_cast<TMxParam>(item));
     AtStateChange();
 }
 
 TMxParam* TfmParamEditor::SelectedParam() const
 {
-    QListWidgetItem* line = plbParams->currentItem();
-    const QVariant id = line ? line->data(Qt::UserRole) : QVariant();
+    // A line holds its parameter's Id; the parameter is found again in
+    // the list edited.
+    const QVariant id = plbParams->currentIndex().data(ui::TObservedListModel::IdRole);
     return id.isValid() ? m_params->FindById(id.toInt()) : nullptr;
 }
 
@@ -329,7 +314,7 @@ void TfmParamEditor::AtNewClick()
     const int id = m_params->NextId();
     TMxParam* param = m_params->AddNew();
     param->SetId(id);
-    plbParams->setCurrentItem(lineOf(param));
+    plbParams->setCurrentIndex(lineOf(param));
     if (!EditParam(param))
         param->Free();
     AtStateChange();

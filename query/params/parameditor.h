@@ -11,7 +11,6 @@
 class QAction;
 class QButtonGroup;
 class QFrame;
-class QListWidgetItem;
 class QMenuBar;
 class QPushButton;
 class QToolButton;
@@ -20,7 +19,8 @@ namespace mx {
 
 namespace ui {
 class TMxSplitter;
-class TPictureListBox;
+class TPictureListView;
+class TObservedListModel;
 class TItemObserver;
 } // namespace ui
 
@@ -54,7 +54,7 @@ public:
     void AtParamDragDrop(QPoint at);
 
     QWidget* nrpaVars;
-    ui::TPictureListBox* plbParams;
+    ui::TPictureListView* plbParams;
     QPushButton *btNew, *btEdit, *btDelete;
     ui::TMxSplitter* Splitter1;
     QWidget* nrpa;
@@ -76,12 +76,13 @@ private:
     void buildMenu();
     void paramAdded(TMxItem* item);
     void paramRemoved(TMxItem* item);
-    QListWidgetItem* lineOf(const TMxParam* param) const;
+    QModelIndex lineOf(const TMxParam* param) const;
     void layoutCommands();
     void storeDesignSize();
 
     TMxParamList* m_params;
     ui::TItemObserver* m_observer;
+    ui::TObservedListModel* m_lines; // the list's lines, keyed by parameter Id
     TDlgControlKind m_paletteKind = ckNone;
     bool m_paramDrag = false;
     QSize m_designSize;   // the design's size as it came

@@ -24,9 +24,9 @@ void ShootDesigner(TShots& shots)
     }
     {
         QPointer<TfmQueryDesigner> steps = TfmQueryDesigner::CreateFromFile(shots.Sample(QStringLiteral("CLIENTS_FIDELES.MQR")));
-        if (steps && steps->GetQuery() && steps->plbSteps->count() > 1) {
+        if (steps && steps->GetQuery() && steps->plbSteps->model()->rowCount() > 1) {
             // The second step, chosen in the steps list as a user would.
-            steps->plbSteps->setCurrentRow(1);
+            steps->plbSteps->setCurrentIndex(steps->plbSteps->model()->index(1, 0));
             steps->plbSteps->setFocus();
             shots.Save(steps, QStringLiteral("fmQueryDesigner-step2"), 1000, 700);
         } else {
@@ -52,8 +52,8 @@ void ShootDesigner(TShots& shots)
     delete empty.data();
 
     QPointer<TfmQueryDesigner> two = TfmQueryDesigner::CreateFromFile(shots.Sample(QStringLiteral("CLIENTS_FIDELES.MQR")));
-    if (two->GetQuery() && two->plbSteps->count() > 1) {
-        two->plbSteps->setCurrentRow(1);
+    if (two->GetQuery() && two->plbSteps->model()->rowCount() > 1) {
+        two->plbSteps->setCurrentIndex(two->plbSteps->model()->index(1, 0));
         two->RunQuery();
         shots.Save(two, QStringLiteral("fmQueryDesigner-step2"), 1000, 700);
     } else {

@@ -59,7 +59,7 @@ void ShootEditor(TShots& shots)
     QWidget window;
     window.setWindowTitle(QStringLiteral("Ventes par produit"));
     auto* left = new QWidget(&window);
-    auto* steps = new ui::TPictureListBox(left);
+    auto* steps = new ui::TPictureListView(left);
     steps->setObjectName(QStringLiteral("plbSteps"));
     steps->SetPicture(ui::Picture(ui::TPicture::Step));
     auto* outline = new ui::TEntityOutline(left);

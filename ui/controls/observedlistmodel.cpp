@@ -146,6 +146,12 @@ QModelIndex TObservedListModel::IndexOfId(int id) const
     return row >= 0 ? index(row) : QModelIndex();
 }
 
+void TObservedListModel::Refresh(int row)
+{
+    if (row >= 0 && row < int(m_rows.size()))
+        emit dataChanged(index(row), index(row), {Qt::DisplayRole});
+}
+
 int TObservedListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());

@@ -47,6 +47,9 @@ public:
     // The row of the item of that Id; -1 when none.
     int RowOfId(int id) const;
     QModelIndex IndexOfId(int id) const;
+    // The row shows its item again (a text that changed without the item
+    // saying so).
+    void Refresh(int row);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

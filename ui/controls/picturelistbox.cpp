@@ -11,40 +11,50 @@
 namespace mx::ui {
 namespace {
 
+// Draws the lines of either list: the line's own text and picture
+// come from the list, the background from the style.
 class TPictureItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    explicit TPictureItemDelegate(TPictureListBox* list) : QStyledItemDelegate(list), m_list(list) {}
+    using TLineOf = std::function<TPictureLine(int row)>;
+    TPictureItemDelegate(QAbstractItemView* view, TLineOf lineOf, std::function<int()> height, std::function<bool()> stretch)
+        : QStyledItemDelegate(view), m_view(view), m_lineOf(std::move(lineOf)), m_height(std::move(height)),
+          m_stretch(std::move(stretch))
+    {
+    }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QSize s = QStyledItemDelegate::sizeHint(option, index);
-        s.setHeight(m_list->ItemHeight());
+        s.setHeight(m_height());
         return s;
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        Guard(m_list, [&] {
+        Guard(m_view, [&] {
             // The background (selection included) as the style draws it.
             QStyleOptionViewItem bg = option;
             initStyleOption(&bg, index);
             bg.text.clear();
             bg.icon = QIcon();
-            QStyle* style = m_list->style();
-            style->drawPrimitive(QStyle::PE_PanelItemViewItem, &bg, painter, m_list);
-            const TPictureListBox::TLine line = m_list->LineOf(index.row());
+            QStyle* style = m_view->style();
+            style->drawPrimitive(QStyle::PE_PanelItemViewItem, &bg, painter, m_view);
+            const TPictureLine line = m_lineOf(index.row());
             painter->save();
             painter->setFont(option.font);
             painter->setPen(option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
-            DrawPictureItem(*painter, option.rect, line.graphic, m_list->ItemHeight(), line.offset, m_list->Stretch(), line.text);
+            DrawPictureItem(*painter, option.rect, line.graphic, m_height(), line.offset, m_stretch(), line.text);
             painter->restore();
         });
     }
 
 private:
-    TPictureListBox* m_list;
+    QAbstractItemView* m_view;
+    TLineOf m_lineOf;
+    std::function<int()> m_height;
+    std::function<bool()> m_stretch;
 };
 
 } // namespace
@@ -83,7 +93,8 @@ void DrawPictureItem(QPainter& painter, const QRect& rect, const QPixmap& graphi
 TPictureListBox::TPictureListBox(QWidget* parent) : QListWidget(parent)
 {
     setUniformItemSizes(true);
-    setItemDelegate(new TPictureItemDelegate(this));
+    setItemDelegate(new TPictureItemDelegate(
+        this, [this](int row) { return LineOf(row); }, [this] { return m_itemHeight; }, [this] { return m_stretch; }));
     m_itemHeight = std::max(16, fontMetrics().height() + 2);
 }
 
@@ -134,6 +145,38 @@ TPictureListBox::TLine TPictureListBox::LineOf(int index)
         line.text = it->text();
     if (OnDrawPicture)
         OnDrawPicture(*this, index, line.offset, line.graphic, line.text);
+    return line;
+}
+
+TPictureListView::TPictureListView(QWidget* parent) : QListView(parent)
+{
+    setUniformItemSizes(true);
+    setItemDelegate(new TPictureItemDelegate(
+        this, [this](int row) { return LineOf(row); }, [this] { return m_itemHeight; }, [this] { return m_stretch; }));
+    m_itemHeight = std::max(16, fontMetrics().height() + 2);
+}
+
+void TPictureListView::SetPicture(const QPixmap& picture)
+{
+    m_picture = picture;
+    viewport()->update();
+}
+
+void TPictureListView::changeEvent(QEvent* event)
+{
+    QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        m_itemHeight = std::max(16, fontMetrics().height() + 2);
+        doItemsLayout();
+    }
+}
+
+TPictureLine TPictureListView::LineOf(int row) const
+{
+    TPictureLine line;
+    line.graphic = m_picture;
+    if (model() && row >= 0 && row < model()->rowCount(rootIndex()))
+        line.text = model()->index(row, 0, rootIndex()).data(Qt::DisplayRole).toString();
     return line;
 }
 

@@ -4,6 +4,7 @@
 // the dialogs. DrawPictureItem draws one such line; the data model
 // diagram draws its field lines with it too.
 
+#include <QListView>
 #include <QListWidget>
 #include <QPixmap>
 
@@ -27,6 +28,13 @@ TPictureItemLayout PictureItemLayout(const QRect& rect, const QSize& pictureSize
 // the painter's current pen and font.
 void DrawPictureItem(QPainter& painter, const QRect& rect, const QPixmap& graphic, int size, int offset, bool stretch,
     const QString& text);
+
+// What a line draws: its picture, its text and the picture's offset.
+struct TPictureLine {
+    QPixmap graphic;
+    QString text;
+    int offset = 2;
+};
 
 enum class TPictureListBoxDrawStyle { isStandard, isTabSplit, isCustomSplit };
 
@@ -62,11 +70,7 @@ public:
 
     // What a line draws, after OnDrawPicture: used by the painting and by
     // whoever must know where a line's text lies.
-    struct TLine {
-        QPixmap graphic;
-        QString text;
-        int offset = 2;
-    };
+    using TLine = TPictureLine;
     TLine LineOf(int index);
 
 protected:
@@ -79,6 +83,32 @@ private:
     bool m_itemHeightSet = false;
     QWidget* m_header = nullptr;
     TPictureListBoxDrawStyle m_style = TPictureListBoxDrawStyle::isStandard;
+};
+
+// The same lines as a view over an item model: each row draws the
+// picture before the row's display text. The lists over engine objects
+// (steps, parameters) are these views over their item models.
+class TPictureListView : public QListView {
+    Q_OBJECT
+public:
+    explicit TPictureListView(QWidget* parent = nullptr);
+
+    const QPixmap& Picture() const { return m_picture; }
+    void SetPicture(const QPixmap& picture);
+    bool Stretch() const { return m_stretch; }
+    // The height of every line (at least the font's height).
+    int ItemHeight() const { return m_itemHeight; }
+
+    // What the row of the model draws.
+    TPictureLine LineOf(int row) const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    QPixmap m_picture;
+    bool m_stretch = false;
+    int m_itemHeight = 16;
 };
 
 } // namespace mx::ui

@@ -65,7 +65,7 @@ TEST_F(DesignerCommandActions, StepsAreAddedRenamedAndDeletedFromTheMenusAndTheS
     w->action("miNewStep")->trigger();
     ASSERT_EQ(q->Steps()->Count(), 2);
     EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(1));
-    EXPECT_EQ(w->plbSteps->count(), 2);
+    EXPECT_EQ(w->plbSteps->model()->rowCount(), 2);
     EXPECT_TRUE(w->action("miStepDelete")->isEnabled());
     EXPECT_FALSE(w->cobDomain->isEnabled());
 
@@ -75,7 +75,7 @@ TEST_F(DesignerCommandActions, StepsAreAddedRenamedAndDeletedFromTheMenusAndTheS
     });
     w->action("miStepDuplicate")->trigger();
     EXPECT_EQ(q->Steps()->Items(1)->GetName(), QStringLiteral("Synthèse"));
-    EXPECT_EQ(w->plbSteps->item(1)->text(), QStringLiteral("Synthèse"));
+    EXPECT_EQ(w->plbSteps->model()->index(1, 0).data().toString(), QStringLiteral("Synthèse"));
 
     // The popup's "Nouvelle" too; then the step is deleted after Yes and
     // the one before it shown.
@@ -92,7 +92,7 @@ TEST_F(DesignerCommandActions, StepsAreAddedRenamedAndDeletedFromTheMenusAndTheS
     w->action("miStepDelete")->trigger();
     ASSERT_EQ(q->Steps()->Count(), 1);
     EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(0));
-    EXPECT_EQ(w->plbSteps->count(), 1);
+    EXPECT_EQ(w->plbSteps->model()->rowCount(), 1);
     EXPECT_FALSE(w->action("miStepDelete")->isEnabled()) << "the first step cannot be deleted";
     EXPECT_EQ(ui.service.texts(QStringLiteral("message")),
         (QStringList{QStringLiteral("Supprimer l'étape Etape 3 ?"), QStringLiteral("Supprimer l'étape Synthèse ?"),

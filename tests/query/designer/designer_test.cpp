@@ -134,7 +134,7 @@ TEST_F(DesignerWindow, CommandStatesFollowANewQueryAsItGrows)
     EXPECT_TRUE(w->action("miDeleteStep")->isEnabled());
     w->Editor().SetStep(w->GetQuery()->Steps()->Items(0));
     EXPECT_FALSE(w->action("miStepDelete")->isEnabled()) << "the first step cannot be deleted";
-    EXPECT_EQ(w->plbSteps->count(), 2);
+    EXPECT_EQ(w->plbSteps->model()->rowCount(), 2);
 
     w->edQueryName->setText(QStringLiteral("Ventes"));
     emit w->edQueryName->editingFinished();
@@ -290,7 +290,7 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
     ASSERT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
     TMxQuery* q = w->GetQuery();
     ASSERT_GE(q->Steps()->Count(), 2);
-    ASSERT_EQ(w->plbSteps->count(), q->Steps()->Count());
+    ASSERT_EQ(w->plbSteps->model()->rowCount(), q->Steps()->Count());
     auto* first = static_cast<TMxQueryStep*>(q->Steps()->Items(0));
     auto* second = static_cast<TMxQueryStep*>(q->Steps()->Items(1));
     ASSERT_EQ(w->CurrentStep(), first);
@@ -300,12 +300,12 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
     const auto sqlOf = [](TMxQueryStep* step) {
         return step->SQL() ? step->SQL()->Text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed() : QString();
     };
-    const auto lineCentre = [&](int line) { return w->plbSteps->visualItemRect(w->plbSteps->item(line)).center(); };
+    const auto lineCentre = [&](int line) { return w->plbSteps->visualRect(w->plbSteps->model()->index(line, 0)).center(); };
     const auto expectShown = [&](TMxQueryStep* step, const char* how) {
         SCOPED_TRACE(how);
         EXPECT_EQ(w->CurrentStep(), step);
         EXPECT_EQ(editor->Step(), step);
-        EXPECT_EQ(w->plbSteps->currentRow(), q->Steps()->IndexOf(step));
+        EXPECT_EQ(w->plbSteps->currentIndex().row(), q->Steps()->IndexOf(step));
         EXPECT_EQ(editor->VEntities()->Count(), step->Entities()->Count()) << "the step's own panels";
         EXPECT_EQ(w->moSQL->toPlainText().trimmed(), sqlOf(step));
         EXPECT_EQ(w->action("miStepDelete")->isEnabled(), step != first) << "the first step is never deleted";
@@ -338,7 +338,7 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
     QTest::mouseRelease(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
     EXPECT_EQ(first->GetName(), QStringLiteral("Clients choisis"));
     EXPECT_EQ(second->GetName(), secondName);
-    EXPECT_EQ(w->plbSteps->item(0)->text(), QStringLiteral("Clients choisis"));
+    EXPECT_EQ(w->plbSteps->model()->index(0, 0).data().toString(), QStringLiteral("Clients choisis"));
     expectShown(first, "after the double click");
 }
 

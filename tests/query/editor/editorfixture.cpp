@@ -38,7 +38,7 @@ EditorTest::EditorTest()
     m_query->SetModified(false);
 
     window.setGeometry(50, 50, 1050, 400);
-    steps = new QListWidget(&window);
+    steps = new QListView(&window);
     steps->setGeometry(0, 0, 150, 100);
     outline = new TEntityOutline(&window);
     outline->setGeometry(0, 100, 150, 300);

@@ -20,7 +20,7 @@
 #include "query/queryentity.h"
 #include "query/querystep.h"
 
-#include <QListWidget>
+#include <QListView>
 
 namespace edtest {
 
@@ -49,7 +49,7 @@ protected:
 
     mx::ui::test::ScopedScriptedUi ui;
     QWidget window;
-    QListWidget* steps = nullptr;
+    QListView* steps = nullptr;
     mx::ui::TEntityOutline* outline = nullptr;
     mx::ui::TMxStepEditor* editor = nullptr;
     mx::ui::TMxQueryEditor* queryEditor = nullptr;

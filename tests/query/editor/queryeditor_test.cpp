@@ -32,43 +32,44 @@ TEST_F(EditorTest, StepsListFollowsTheQuery)
     TMxQueryStep* s2 = m_query->AddStep();
     TMxQueryStep* s3 = m_query->AddStep();
     Add(5, QStringLiteral("NUMCDE"), s2);
-    ASSERT_EQ(steps->count(), 3);
+    ASSERT_EQ(steps->model(), queryEditor->StepsModel()) << "the list is a view over the editor's model";
+    ASSERT_EQ(steps->model()->rowCount(), 3);
     const TMxQueryStep* order[] = {m_step, s2, s3};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(steps->item(i)->data(Qt::UserRole), QVariant(order[i]->Id()));
+        EXPECT_EQ(steps->model()->index(i, 0).data(TObservedListModel::IdRole), QVariant(order[i]->Id()));
         EXPECT_EQ(queryEditor->StepOfLine(i), order[i]);
-        EXPECT_EQ(steps->item(i)->text(), order[i]->GetName());
+        EXPECT_EQ(steps->model()->index(i, 0).data().toString(), order[i]->GetName());
     }
     EXPECT_EQ(editor->Step(), m_step);
-    EXPECT_EQ(steps->currentRow(), 0);
+    EXPECT_EQ(steps->currentIndex().row(), 0);
     EXPECT_EQ(outline->Entities(), m_step->DataModel()->DomainEntities());
 
     // show step 2 and rename it: its line follows, the selection stays
     queryEditor->SetStep(s2);
     EXPECT_EQ(editor->Step(), s2);
-    EXPECT_EQ(steps->currentRow(), 1);
+    EXPECT_EQ(steps->currentIndex().row(), 1);
     EXPECT_EQ(outline->Entities(), s2->DataModel()->DomainEntities());
     EXPECT_EQ(editor->VEntities()->Count(), 1);
     s2->SetName(QStringLiteral("Commandes seules"));
-    EXPECT_EQ(steps->item(1)->text(), QStringLiteral("Commandes seules"));
-    EXPECT_EQ(steps->currentRow(), 1);
+    EXPECT_EQ(steps->model()->index(1, 0).data().toString(), QStringLiteral("Commandes seules"));
+    EXPECT_EQ(steps->currentIndex().row(), 1);
 
     // a step not shown goes: its line goes, one change
     changes = 0;
     s3->Free();
     EXPECT_EQ(changes, 1);
-    ASSERT_EQ(steps->count(), 2);
+    ASSERT_EQ(steps->model()->rowCount(), 2);
     EXPECT_EQ(editor->Step(), s2);
 
     // the shown step goes: no step is shown
     s2->Free();
     EXPECT_EQ(editor->Step(), nullptr);
-    EXPECT_EQ(steps->count(), 1);
+    EXPECT_EQ(steps->model()->rowCount(), 1);
     EXPECT_EQ(editor->VEntities()->Count(), 0);
 
     // detaching the query empties everything
     queryEditor->SetQuery(nullptr);
-    EXPECT_EQ(steps->count(), 0);
+    EXPECT_EQ(steps->model()->rowCount(), 0);
     EXPECT_EQ(m_query->OnSQLChange, nullptr);
 }
 
@@ -154,7 +155,7 @@ TEST_F(EditorTest, TheStepsAsAListModelKeyedByStepId)
     EXPECT_EQ(lines(), QStringList({"Etape 1", "Commandes seules", "Etape 3"}));
     m_step->SetName(QStringLiteral("Clients"));
     EXPECT_EQ(lines(), QStringList({"Clients", "Commandes seules", "Etape 3"}));
-    EXPECT_EQ(steps->item(0)->text(), QStringLiteral("Clients"));
+    EXPECT_EQ(steps->model()->index(0, 0).data().toString(), QStringLiteral("Clients"));
     for (TMxQueryStep* s : {m_step, s2, s3})
         EXPECT_EQ(model.ItemAt(model.RowOfId(s->Id())), s);
     const int gone = s2->Id();

@@ -282,7 +282,7 @@ TEST_F(EditorTest, AStepWithoutEntityShowsNoColumnAndNoBar)
     EXPECT_EQ(editor->VEntities()->Count(), 0);
     EXPECT_EQ(editor->Grid()->Columns.size(), 0);
     EXPECT_FALSE(editor->ScrollBar()->isVisible());
-    EXPECT_EQ(steps->currentRow(), 1);
+    EXPECT_EQ(steps->currentIndex().row(), 1);
 }
 
 TEST_F(EditorTest, DeleteKeyRemovesTheSelectedFieldAndMarksTheQuery)

@@ -15,6 +15,7 @@
 #include "model/paramcontrol.h"
 #include "tools/hooks.h"
 
+#include "observedlistmodel.h"
 #include "picturelistbox.h"
 #include "scriptedservice.h"
 
@@ -22,7 +23,6 @@
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -94,7 +94,7 @@ TEST(ParamEditor, AControlPlacedByClickingIsBoundToTheSelectedParameter)
     Hooks hooks;
     Lists lists;
     lists.Edit([](TfmParamEditor* f) {
-        EXPECT_EQ(f->plbParams->currentRow(), 0);
+        EXPECT_EQ(f->plbParams->currentIndex().row(), 0);
         child<QAbstractButton>(f, "sb2")->click();
         EXPECT_EQ(f->PaletteKind(), ckEdit);
         bool propertiesShown = false;
@@ -138,11 +138,16 @@ TEST(ParamEditor, CancelLeavesTheListsByteIdentical)
         // a new parameter, a parameter renamed, a control moved, one added
         AnswerType(QStringLiteral("Début"), 2, true);
         f->btNew->click();
-        EXPECT_EQ(f->plbParams->count(), 2);
-        f->plbParams->setCurrentRow(0);
+        EXPECT_EQ(f->plbParams->model()->rowCount(), 2);
+        // each line is keyed by its parameter's Id, the new one's made current
+        for (int row = 0; row < 2; ++row)
+            EXPECT_EQ(f->plbParams->model()->index(row, 0).data(ui::TObservedListModel::IdRole),
+                QVariant(f->Params()->Items(row)->Id()));
+        EXPECT_EQ(f->SelectedParam(), f->Params()->Items(1));
+        f->plbParams->setCurrentIndex(f->plbParams->model()->index(0, 0));
         AnswerType(QStringLiteral("Cité"), 1, true);
         f->btEdit->click();
-        EXPECT_EQ(f->plbParams->item(0)->text(), QStringLiteral("Cité")) << "the line follows the name";
+        EXPECT_EQ(f->plbParams->model()->index(0, 0).data().toString(), QStringLiteral("Cité")) << "the line follows the name";
         TVParamControl* shape = f->DialogBuilder->Shapes()[0];
         Press(shape, QPoint(66, 16));
         MoveTo(shape, QPoint(100, 40));
@@ -160,7 +165,7 @@ TEST(ParamEditor, ANewParameterCancelledLeavesTheListAsItWas)
     lists.Edit([](TfmParamEditor* f) {
         AnswerType(QStringLiteral("Fin"), 2, false);
         f->btNew->click();
-        EXPECT_EQ(f->plbParams->count(), 1);
+        EXPECT_EQ(f->plbParams->model()->rowCount(), 1);
         EXPECT_EQ(f->Params()->Count(), 1);
         f->btCancel->click();
     });
@@ -177,7 +182,7 @@ TEST(ParamEditor, DeletingAParameterInUseAsksOnOkAndStaysOpen)
     bool stillOpen = false;
     lists.Edit([&](TfmParamEditor* f) {
         f->btDelete->click();
-        EXPECT_EQ(f->plbParams->count(), 0);
+        EXPECT_EQ(f->plbParams->model()->rowCount(), 0);
         EXPECT_FALSE(f->btDelete->isEnabled());
         f->btOk->click();
         stillOpen = f->isVisible();
@@ -239,11 +244,11 @@ TEST(ParamEditor, AParameterDraggedOntoTheBuilderTestedAndConfirmed)
     lists.Edit([&](TfmParamEditor* f) {
         AnswerType(QStringLiteral("Ville"), 1, true);
         f->btNew->click();
-        ASSERT_EQ(f->plbParams->count(), 1);
+        ASSERT_EQ(f->plbParams->model()->rowCount(), 1);
         child<QAbstractButton>(f, "sb4")->click();
         // dragged from its line onto the builder: no properties open
         QWidget* list = f->plbParams->viewport();
-        const QPoint line = f->plbParams->visualItemRect(f->plbParams->item(0)).center();
+        const QPoint line = f->plbParams->visualRect(f->plbParams->model()->index(0, 0)).center();
         Press(list, line);
         const QPoint target = list->mapFromGlobal(f->DialogBuilder->Canvas()->mapToGlobal(QPoint(50, 62)));
         Release(list, target);

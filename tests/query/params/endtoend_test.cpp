@@ -156,7 +156,7 @@ TEST_F(SampleParams, CancelInTheEditorLeavesTheSavedQueryByteIdentical)
             auto* f = dynamic_cast<TfmParamEditor*>(w);
             ASSERT_NE(f, nullptr);
             // a parameter deleted and one made, a control moved, one deleted
-            f->plbParams->setCurrentRow(1);
+            f->plbParams->setCurrentIndex(f->plbParams->model()->index(1, 0));
             f->btDelete->click();
             Modal().AsFilled([](QDialog& typeDialog) {
                 QWidget* t = &typeDialog;
