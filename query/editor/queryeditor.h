@@ -2,12 +2,13 @@
 // The visual query editor: binds one query to the designer's step editor,
 // entity outline and list of steps, and keeps the three in step with it.
 // The list is a view over the editor's list model of the query's steps:
-// one line per step (the step's name), keyed by the step's Id; the outline shows the entities of the shown step's own
-// copy of the data model. A drag from the outline (it starts at once, no
-// threshold) dropped on the step editor or its grid adds the selected
-// field, or every field of the selected entity, to the shown step and
-// marks the query modified. The editor never owns the query; it forgets
-// a control that is destroyed.
+// one line per step (the step's name), keyed by the step's Id. The outline
+// shows the entities of the shown step's own copy of the data model. A drag
+// from the outline (it starts at once, no threshold) carries the Ids of the
+// field or entity pressed; dropped on the step editor or its grid, the Ids
+// are found again in the shown step's model and that field, or every field
+// of that entity, is added to the step, marking the query modified. The
+// editor never owns the query; it forgets a control that is destroyed.
 
 #include <QObject>
 #include <QPointer>
