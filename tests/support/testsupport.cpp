@@ -23,6 +23,23 @@ QByteArray FromHex(const QString& hex)
     return QByteArray::fromHex(h.toLatin1());
 }
 
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
+    : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+{
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_had)
+        qputenv(m_name, m_old);
+    else
+        qunsetenv(m_name);
+}
+
 QByteArray ReadAll(const QString& path)
 {
     QFile f(path);

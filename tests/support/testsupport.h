@@ -37,6 +37,21 @@ void MakeSqliteDatabase(const QString& path, const QString& script);
 // writes it as text (NULL empty); fails the test when the statement fails.
 QList<QStringList> SqliteRows(const QString& database, const QString& sql);
 
+// Sets an environment variable (or unsets it, for a null value) for the
+// life of the object, then puts back what was there before.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
 // A scratch folder and a recording user service, for one test.
 class EngineTest : public ::testing::Test {
 protected:

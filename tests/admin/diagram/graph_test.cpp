@@ -25,6 +25,17 @@ using mx::admin::LinkEditor;
 using mx::admin::TGraphLink;
 using mx::admin::TGraphTable;
 
+// Table CLI (ID, NOM, VILLE) at (20, 20), with entity 1 "Adresse" of VILLE.
+mx::TMxTable* ClientsWithAddress(TMxDataModel* m)
+{
+    mx::TMxTable* t = AddTable(m, 1, "CLI", {{"ID", 'N', true}, {"NOM", 'A', false}, {"VILLE", 'A', false}}, 20, 20);
+    auto* e = new mx::TMxEntity(t->Entities());
+    e->SetId(1);
+    e->SetName(QStringLiteral("Adresse"));
+    e->AddField(t->Fields()->Items(2));
+    return t;
+}
+
 // Four tables far enough apart; none linked.
 TMxDataModel* FourTables()
 {
@@ -55,11 +66,7 @@ TEST_F(DiagramTest, UnplacedTablesFallOnTheDiagonalAndTheirPlacesAreStored)
 TEST_F(DiagramTest, EachLevelShowsItsTitleLinesAndHeight)
 {
     TMxDataModel* m = NewModel();
-    mx::TMxTable* t = AddTable(m, 1, "CLI", {{"ID", 'N', true}, {"NOM", 'A', false}, {"VILLE", 'A', false}}, 20, 20);
-    auto* e = new mx::TMxEntity(t->Entities());
-    e->SetId(1);
-    e->SetName(QStringLiteral("Adresse"));
-    e->AddField(t->Fields()->Items(2));
+    mx::TMxTable* t = ClientsWithAddress(m);
     graph.SetModel(m);
     TGraphTable* panel = graph.GetTable(0);
     struct Case {
@@ -326,11 +333,7 @@ TEST_F(DiagramTest, TablesAndLinksChangedElsewhereShowAtOnce)
 TEST_F(DiagramTest, AFieldsOwnChangesShowInItsPanelAtOnce)
 {
     TMxDataModel* m = NewModel();
-    mx::TMxTable* t = AddTable(m, 1, "CLI", {{"ID", 'N', true}, {"NOM", 'A', false}, {"VILLE", 'A', false}}, 20, 20);
-    auto* e = new mx::TMxEntity(t->Entities());
-    e->SetId(1);
-    e->SetName(QStringLiteral("Adresse"));
-    e->AddField(t->Fields()->Items(2));
+    mx::TMxTable* t = ClientsWithAddress(m);
     graph.SetModel(m);
     TGraphTable* panel = graph.GetTable(0);
     auto* ville = static_cast<mx::TMxField*>(t->Fields()->Items(2));

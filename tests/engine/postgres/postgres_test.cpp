@@ -33,6 +33,43 @@ using pgtest::TheServer;
 
 namespace {
 
+// A server on the loopback that accepts connections and never answers, for
+// as long as the object lives. Port() is 0 when it could not be set up.
+class SilentServer {
+public:
+    SilentServer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (m_fd < 0) {
+            ADD_FAILURE() << "socket";
+            return;
+        }
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(m_fd, 4) != 0
+            || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+            ADD_FAILURE() << "cannot listen on the loopback";
+            return;
+        }
+        m_port = ntohs(addr.sin_port);
+    }
+    ~SilentServer()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+
+    quint16 Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+};
+
 // The tables every test of this program may read; made once.
 void LoadFixture()
 {
@@ -481,22 +518,14 @@ TEST_F(PgTest, NothingWaitsWithoutEnd)
     }
 
     // a server that accepts the connection and never answers
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ASSERT_EQ(::listen(listener, 4), 0);
-    socklen_t len = sizeof addr;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    const SilentServer silent;
+    ASSERT_NE(silent.Port(), 0);
     WriteAliases(QStringLiteral("[MUET]\nTYPE=POSTGRESQL\nHOST=127.0.0.1\nPORT=%1\nDATABASE=x\nUSERNAME=u\nPASSWORD=p\nTIMEOUT=1\n")
-                     .arg(ntohs(addr.sin_port)));
+                     .arg(silent.Port()));
     clock.restart();
     EXPECT_FALSE(Driver().OpenDatabase(QStringLiteral("MUET"), QString(), QString()));
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_TRUE(Shown().contains(u"MUET"));
-    ::close(listener);
 }
 
 TEST_F(PgTest, TheProgressHookCancelsAStatementOnTheServerAndGivesUpAConnection)
@@ -531,17 +560,10 @@ TEST_F(PgTest, TheProgressHookCancelsAStatementOnTheServerAndGivesUpAConnection)
 
     // a server that accepts the connection and never answers, within a
     // long time-out: the hook gives the connection up
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ASSERT_EQ(::listen(listener, 4), 0);
-    socklen_t len = sizeof addr;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    const SilentServer silent;
+    ASSERT_NE(silent.Port(), 0);
     WriteAliases(QStringLiteral("[MUET]\nTYPE=POSTGRESQL\nHOST=127.0.0.1\nPORT=%1\nDATABASE=x\nUSERNAME=u\nPASSWORD=p\nTIMEOUT=60\n")
-                     .arg(ntohs(addr.sin_port)));
+                     .arg(silent.Port()));
     calls = 0;
     {
         mx::TDbProgressScope hook([&calls] { return ++calls > 3; });
@@ -550,5 +572,4 @@ TEST_F(PgTest, TheProgressHookCancelsAStatementOnTheServerAndGivesUpAConnection)
     EXPECT_EQ(calls, 4);
     const QString told = Shown();
     EXPECT_TRUE(told.contains(u"MUET") && told.contains(cancelled)) << told.toStdString();
-    ::close(listener);
 }

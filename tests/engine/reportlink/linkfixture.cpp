@@ -2,6 +2,12 @@
 
 #include "bde/bdesession.h"
 
+#include <platform/reportlink/rsapi.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
 namespace linktest {
 
 LinkTest::LinkTest()
@@ -51,6 +57,35 @@ Dataset LinkTest::Query(const QString& sql)
     Dataset ds(m_driver->ExecuteQuery(sql, QString(), QString(), QString(), m_db));
     EXPECT_TRUE(ds) << sql.toStdString() << "\n" << m_service.messages.join(u'\n').toStdString();
     return ds;
+}
+
+void RuntimeLinkTest::SetUpTestSuite()
+{
+    static int argc = 1;
+    static char name[] = "test_engine_reportlink";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv); // lives to the end of the program
+}
+
+RuntimeLinkTest::RuntimeLinkTest()
+{
+    // The runtimes this test starts are its own, and so are their files.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
+    QDir(m_dir.path()).mkpath(QStringLiteral("settings"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("out"));
+    mxtest::WriteAll(Path(QStringLiteral("settings/MORVELIN.INI")),
+        QStringLiteral("[Options]\nPrivateQueryPath=%1/\n").arg(Out()).toUtf8());
+    m_oldWindir = qgetenv("MORVELIN_WINDIR");
+    qputenv("MORVELIN_WINDIR", QFile::encodeName(Path(QStringLiteral("settings"))));
+    mx::TReport::SetLaunchTimeout(30000);
+}
+
+RuntimeLinkTest::~RuntimeLinkTest()
+{
+    // The runtime ends with its last connection.
+    platform::rs::RsApi::instance().disconnect();
+    qputenv("MORVELIN_WINDIR", m_oldWindir);
 }
 
 } // namespace linktest

@@ -42,4 +42,19 @@ private:
     mx::TMxBdeDriver* m_driver = nullptr;
 };
 
+// A link test whose report runtimes are its own: the runtime's socket
+// folder and the settings folder (MORVELIN.INI, private queries written
+// to out/) are in the test's folder, and the runtime is let go at the end.
+class RuntimeLinkTest : public LinkTest {
+protected:
+    static void SetUpTestSuite(); // the runtime's messages need an application
+    RuntimeLinkTest();
+    ~RuntimeLinkTest() override;
+
+    QString Out() const { return Path(QStringLiteral("out")); }
+
+private:
+    QByteArray m_oldWindir;
+};
+
 } // namespace linktest

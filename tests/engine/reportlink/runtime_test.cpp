@@ -54,38 +54,8 @@ Pdf ReadPdf(const QString& file)
     return pdf;
 }
 
-class RuntimeTest : public linktest::LinkTest {
+class RuntimeTest : public linktest::RuntimeLinkTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_engine_reportlink";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv); // lives to the end of the program
-    }
-
-    RuntimeTest()
-    {
-        // The runtimes this test starts are its own, and so are their files.
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
-        QDir(m_dir.path()).mkpath(QStringLiteral("settings"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("out"));
-        mxtest::WriteAll(Path(QStringLiteral("settings/MORVELIN.INI")),
-            QStringLiteral("[Options]\nPrivateQueryPath=%1/\n").arg(Out()).toUtf8());
-        m_oldWindir = qgetenv("MORVELIN_WINDIR");
-        qputenv("MORVELIN_WINDIR", QFile::encodeName(Path(QStringLiteral("settings"))));
-        TReport::SetLaunchTimeout(30000);
-    }
-    ~RuntimeTest() override
-    {
-        // The runtime ends with its last connection.
-        rs::RsApi::instance().disconnect();
-        qputenv("MORVELIN_WINDIR", m_oldWindir);
-    }
-
-    QString Out() const { return Path(QStringLiteral("out")); }
-
     // A report file of the test's folder.
     QString WriteReport(const QString& name, const QString& text)
     {
@@ -116,8 +86,6 @@ protected:
             QStringLiteral("[Report]\nTitle=Les lignes\nDataset=Lignes\nFields=N;LIBELLE\nOutput=pdf\nFile=%1\n")
                 .arg(Path(QStringLiteral("out/LIGNES.pdf"))));
     }
-
-    QByteArray m_oldWindir;
 };
 
 } // namespace

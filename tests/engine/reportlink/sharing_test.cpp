@@ -35,34 +35,8 @@ namespace rs = platform::rs;
 
 namespace {
 
-class SharingTest : public linktest::LinkTest {
+class SharingTest : public linktest::RuntimeLinkTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_engine_reportlink";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv); // lives to the end of the program
-    }
-
-    SharingTest()
-    {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
-        QDir(m_dir.path()).mkpath(QStringLiteral("settings"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("out"));
-        mxtest::WriteAll(Path(QStringLiteral("settings/MORVELIN.INI")),
-            QStringLiteral("[Options]\nPrivateQueryPath=%1/\n").arg(Path(QStringLiteral("out"))).toUtf8());
-        m_oldWindir = qgetenv("MORVELIN_WINDIR");
-        qputenv("MORVELIN_WINDIR", QFile::encodeName(Path(QStringLiteral("settings"))));
-        TReport::SetLaunchTimeout(30000);
-    }
-    ~SharingTest() override
-    {
-        rs::RsApi::instance().disconnect();
-        qputenv("MORVELIN_WINDIR", m_oldWindir);
-    }
-
     // The lines report, to the PDF file given.
     void LinesReport(const QString& pdf)
     {
@@ -83,8 +57,6 @@ protected:
         QString error;
         return rs::socketPath(QString::fromLatin1(rs::kRuntimeKind), &error);
     }
-
-    QByteArray m_oldWindir;
 };
 
 // A connection of the test's own to a runtime, as another program makes.

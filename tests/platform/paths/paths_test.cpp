@@ -7,33 +7,7 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
-
-// Sets an environment variable for the life of the object.
-class Env {
-public:
-    Env(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~Env()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
-
-} // namespace
+using Env = mxtest::ScopedEnv;
 
 TEST(SystemPaths, UserSettingsFolder)
 {

@@ -19,28 +19,7 @@
 
 namespace {
 
-class Env {
-public:
-    Env(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~Env()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
+using Env = mxtest::ScopedEnv;
 
 // Makes folder another user's: its owner where this user may change it
 // (root), else its mode, which is refused the same way.

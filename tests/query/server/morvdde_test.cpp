@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace mx;
 using namespace mxtest;
 
@@ -27,6 +29,19 @@ struct Outcome {
 
 class MorvddeTest : public ServerTest {
 protected:
+    // This process's server listening as "morv32" on the socket folder
+    // runtime; null, with the test failed, when it cannot listen.
+    std::unique_ptr<TDdeListener> ListenIn(const QString& runtime)
+    {
+        const ScopedEnv env("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        auto listener = std::make_unique<TDdeListener>(m_server.get());
+        if (!listener->Listen(QStringLiteral("morv32"))) {
+            ADD_FAILURE() << listener->ErrorString().toStdString();
+            return nullptr;
+        }
+        return listener;
+    }
+
     // Runs morvdde with XDG_RUNTIME_DIR on runtime while this thread serves.
     Outcome Run(const QString& runtime, const QStringList& args, const QByteArray& input = QByteArray())
     {
@@ -60,11 +75,8 @@ protected:
 TEST_F(MorvddeTest, SendsEachMacroAndPrintsDataAfterThoseThatFillIt)
 {
     QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    TDdeListener listener(m_server.get());
-    const bool listening = listener.Listen(QStringLiteral("morv32"));
-    qunsetenv("XDG_RUNTIME_DIR");
-    ASSERT_TRUE(listening) << listener.ErrorString().toStdString();
+    const std::unique_ptr<TDdeListener> listener = ListenIn(runtime.path());
+    ASSERT_TRUE(listener);
 
     const QList<QStringList> rows = SqliteRows(StepSql(Sales()));
     ASSERT_GE(rows.size(), 2);
@@ -99,11 +111,8 @@ TEST_F(MorvddeTest, SaysWhyWhenItCannotTalkToAServer)
 TEST_F(MorvddeTest, ARefusedLoadAFullServerAndThePasswordsPlaceAreTold)
 {
     QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    TDdeListener listener(m_server.get());
-    const bool listening = listener.Listen(QStringLiteral("morv32"));
-    qunsetenv("XDG_RUNTIME_DIR");
-    ASSERT_TRUE(listening) << listener.ErrorString().toStdString();
+    const std::unique_ptr<TDdeListener> listener = ListenIn(runtime.path());
+    ASSERT_TRUE(listener);
     ASSERT_TRUE(QFile::copy(Sales(), Path(QStringLiteral("ACCES.MQR"))));
     ASSERT_TRUE(QFile::copy(SampleFile(QStringLiteral("EXEMPLE_ACCES.MDD")), Path(QStringLiteral("EXEMPLE.MDD"))));
 
@@ -133,7 +142,7 @@ TEST_F(MorvddeTest, ARefusedLoadAFullServerAndThePasswordsPlaceAreTold)
     std::vector<std::unique_ptr<RawClient>> taken;
     WhileServing([&] {
         for (int i = 0; i < TDdeListener::kMaxConnections; ++i) {
-            taken.push_back(std::make_unique<RawClient>(listener.SocketPath()));
+            taken.push_back(std::make_unique<RawClient>(listener->SocketPath()));
             taken.back()->Send(mx::dde::EncodeFrame(mx::dde::kOpConnect, QByteArray("System")));
             ASSERT_EQ(taken.back()->Read().value_or(mx::dde::TFrame{}).op, mx::dde::kOpAck);
         }

@@ -50,30 +50,6 @@ QByteArray header(char op, quint32 length)
     return h;
 }
 
-// An environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
-
 class SocketTest : public ServerTest {
 protected:
     SocketTest() : m_runtime("XDG_RUNTIME_DIR", QFile::encodeName(m_sockets.path()))
