@@ -2,10 +2,10 @@
 // model window, and the event loop until the last data model window is
 // gone. It reads no command line of its own.
 
-#include "window/adminstart.h"
+#include "admin/window/adminstart.h"
 
-#include "commands/designerhelp.h"
-#include "core/exitprocs.h"
+#include "query/commands/designerhelp.h"
+#include "engine/core/exitprocs.h"
 
 #include "ui/dialogs/about.h"
 #include "ui/dialogs/dialogs.h"
@@ -13,7 +13,7 @@
 #include "ui/errorwindow/application.h"
 #include "ui/errorwindow/uiservice.h"
 #include "ui/options/fmoptions.h"
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 #include <QApplication>
 

@@ -2,12 +2,12 @@
 // that prints no report of ours runs here with a core application; every
 // other run loads the program's windows (windowsmodule.h).
 
-#include "unattended/windowless.h"
-#include "windows/windowsmodule.h"
+#include "query/unattended/windowless.h"
+#include "query/windows/windowsmodule.h"
 
 #include "platform/core/systempaths.h"
 
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 #include <QString>
 #include <QStringList>

@@ -9,10 +9,10 @@
 
 #include "runtimeserver.h"
 
-#include "core/escape.h"
+#include "engine/core/escape.h"
 #include "ui/errorwindow/application.h"
 #include "ui/errorwindow/uiservice.h"
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "previewwindow.h"
 
-#include <platform/report/pagemodel.h>
-#include <reportpreview.h>
+#include "report/pagemodel.h"
+#include "ui/report/reportpreview.h"
 
 namespace morvrs {
 

@@ -1,6 +1,6 @@
 #include "reportdata.h"
 
-#include <platform/reportlink/dataclient.h>
+#include "platform/reportlink/dataclient.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "reportfile.h"
 
-#include <platform/core/inifile.h>
-#include <platform/core/systempaths.h>
+#include "platform/core/inifile.h"
+#include "platform/core/systempaths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "reportlayout.h"
 
-#include <platform/report/pagemodel.h>
-#include <platform/report/paginator.h>
-#include <platform/report/painterrender.h>
-#include <platform/report/reportparts.h>
+#include "report/pagemodel.h"
+#include "report/paginator.h"
+#include "report/painterrender.h"
+#include "report/reportparts.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QDir>
 #include <QFileInfo>

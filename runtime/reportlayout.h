@@ -13,7 +13,7 @@
 #include "reportdata.h"
 #include "reportfile.h"
 
-#include <platform/report/rowsource.h>
+#include "report/rowsource.h"
 
 #include <QString>
 

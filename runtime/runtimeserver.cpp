@@ -3,13 +3,13 @@
 #include "previewwindow.h"
 #include "reportlayout.h"
 
-#include <platform/report/pagemodel.h>
+#include "report/pagemodel.h"
 
-#include <platform/reportlink/dataclient.h>
+#include "platform/reportlink/dataclient.h"
 
-#include "core/escape.h"
-#include "core/exceptions.h"
-#include "errors/errorhandler.h"
+#include "engine/core/escape.h"
+#include "engine/core/exceptions.h"
+#include "engine/errors/errorhandler.h"
 #include "ui/services/guarded.h"
 
 #include <QCoreApplication>

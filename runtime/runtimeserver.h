@@ -43,7 +43,7 @@
 #include "reportdata.h"
 #include "reportfile.h"
 
-#include <platform/reportlink/rendezvous.h>
+#include "platform/reportlink/rendezvous.h"
 
 #include <QObject>
 #include <QString>

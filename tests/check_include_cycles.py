@@ -19,14 +19,15 @@ folder holds it. What is found outside ROOT (Qt, the system) is no part of
 the check.
 
 A folder is a second-level folder of engine/, platform/, ui/, query/ and
-admin/ (engine/core, query/designer), or runtime/; the files directly in
-one of those top folders make a folder of their own (query, admin). Every
-folder belongs to a layer, in the order
+admin/ (engine/core, query/designer), or report/, startup/ or runtime/; the
+files directly in one of those top folders make a folder of their own
+(query, admin). Every folder belongs to a layer, in the order
 
     platform -> engine -> report -> ui -> programs
 
-where report is platform/report, ui is ui/, and query/, admin/ and runtime/
-are the programs. A folder includes only from its own layer and the layers
+where startup/ (the programs' start-up, over the engine and QtCore alone)
+belongs to the engine's layer, report is report/, ui is ui/, and query/,
+admin/ and runtime/ are the programs. A folder includes only from its own layer and the layers
 before it, and no folders include each other in a cycle. An include that
 breaks the order and is listed with --known FROM>TO (folders) is reported
 but does not fail the check; one that is listed but no longer made is
@@ -37,7 +38,9 @@ import re
 import sys
 
 INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*([<"])([^>"]+)[>"]', re.M)
-TOPS = ('engine', 'platform', 'ui', 'query', 'admin', 'runtime')
+TOPS = ('platform', 'engine', 'startup', 'report', 'ui', 'query', 'admin', 'runtime')
+# The top folders that are one folder each, whatever their subfolders.
+WHOLE = ('startup', 'report', 'runtime')
 LAYERS = ('platform', 'engine', 'report', 'ui', 'programs')
 
 
@@ -46,16 +49,16 @@ def folder_of(rel):
     parts = rel.split('/')
     if parts[0] not in TOPS:
         return None
-    if parts[0] == 'runtime' or len(parts) == 2:
+    if parts[0] in WHOLE or len(parts) == 2:
         return parts[0]
     return parts[0] + '/' + parts[1]
 
 
 def layer_of(folder):
     top = folder.split('/')[0]
-    if folder == 'platform/report':
-        return 'report'
-    if top in ('platform', 'engine', 'ui'):
+    if top == 'startup':
+        return 'engine'
+    if top in ('platform', 'engine', 'report', 'ui'):
         return top
     return 'programs'
 

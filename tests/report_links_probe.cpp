@@ -1,10 +1,10 @@
 // A program made of the report layer and the export filters alone: what it
 // needs at run time is what those layers pull in (report_links_no_widgets).
 
-#include "exportfilters/textexportfilter.h"
-#include "platform/report/painterrender.h"
-#include "platform/report/reportdestination.h"
-#include "platform/report/reportparts.h"
+#include "query/exportfilters/textexportfilter.h"
+#include "report/painterrender.h"
+#include "report/reportdestination.h"
+#include "report/reportparts.h"
 
 int main()
 {

@@ -2,9 +2,9 @@
 
 #include "graph.h"
 
-#include "core/format.h"
-#include "core/translate.h"
-#include "model/datamodel.h"
+#include "engine/core/format.h"
+#include "engine/core/translate.h"
+#include "engine/model/datamodel.h"
 
 #include "ui/services/dialogservice.h"
 #include "ui/services/guarded.h"

@@ -16,7 +16,7 @@
 
 #include "graphlayout.h"
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 #include "ui/controls/itemobserver.h"
 
 #include <QFont>

@@ -2,8 +2,8 @@
 
 #include "graph.h"
 
-#include "model/link.h"
-#include "model/modeltypes.h"
+#include "engine/model/link.h"
+#include "engine/model/modeltypes.h"
 
 #include "ui/services/guarded.h"
 

@@ -4,10 +4,10 @@
 #include "graph.h"
 #include "graphparts.h"
 
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/field.h"
-#include "model/table.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
+#include "engine/model/table.h"
 
 #include "ui/controls/picturelistbox.h"
 #include "ui/services/guarded.h"

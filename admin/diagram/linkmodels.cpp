@@ -1,10 +1,10 @@
 #include "linkmodels.h"
 
-#include "admin/adminmodel.h"
-#include "core/itemptr.h"
-#include "model/field.h"
-#include "model/link.h"
-#include "model/table.h"
+#include "engine/admin/adminmodel.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/field.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
 
 namespace mx::admin {
 

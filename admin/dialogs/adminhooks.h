@@ -3,7 +3,7 @@
 // them: each slot is filled by RegisterAdminDialogs; a caller does nothing
 // when its slot is empty.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 namespace mx {
 class TMxDatabaseItem;

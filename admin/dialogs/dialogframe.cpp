@@ -1,6 +1,6 @@
 #include "dialogframe.h"
 
-#include "core/translate.h"
+#include "engine/core/translate.h"
 #include "ui/services/guarded.h"
 #include "ui/services/helpsystem.h"
 #include "ui/services/modalrunner.h"

@@ -1,9 +1,9 @@
 #include "fieldgridmodel.h"
 
-#include "admin/adminmodel.h"
-#include "core/translate.h"
-#include "model/field.h"
-#include "model/table.h"
+#include "engine/admin/adminmodel.h"
+#include "engine/core/translate.h"
+#include "engine/model/field.h"
+#include "engine/model/table.h"
 
 #include <QFont>
 

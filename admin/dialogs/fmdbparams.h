@@ -4,7 +4,7 @@
 // password, typed twice. The items are edited on a copy; Ok writes it into
 // the model's list only when every item names a driver that exists.
 
-#include "core/itemptr.h"
+#include "engine/core/itemptr.h"
 
 #include <QDialog>
 

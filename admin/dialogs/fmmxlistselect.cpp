@@ -2,8 +2,8 @@
 
 #include "itemlistmodel.h"
 
-#include "core/list.h"
-#include "core/translate.h"
+#include "engine/core/list.h"
+#include "engine/core/translate.h"
 
 #include "ui/services/guarded.h"
 #include "ui/services/modalrunner.h"

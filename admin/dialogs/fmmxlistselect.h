@@ -2,7 +2,7 @@
 // The pick list over any engine list: the items' names sorted, one or
 // several chosen; a double click on a line is Ok.
 
-#include "core/itemptr.h"
+#include "engine/core/itemptr.h"
 
 #include <QDialog>
 

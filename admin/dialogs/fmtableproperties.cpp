@@ -4,11 +4,11 @@
 #include "fieldgridmodel.h"
 #include "itemlistmodel.h"
 
-#include "admin/adminmodel.h"
-#include "core/exceptions.h"
-#include "core/translate.h"
-#include "core/userservice.h"
-#include "model/table.h"
+#include "engine/admin/adminmodel.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/translate.h"
+#include "engine/core/userservice.h"
+#include "engine/model/table.h"
 
 #include "ui/controls/pictures.h"
 #include "ui/services/guarded.h"

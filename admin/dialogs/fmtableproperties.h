@@ -6,7 +6,7 @@
 // picture; Ok refuses while two fields share one. On Ok the copy is
 // written into the model's own table objects, which keep their identity.
 
-#include "core/itemptr.h"
+#include "engine/core/itemptr.h"
 
 #include <QDialog>
 

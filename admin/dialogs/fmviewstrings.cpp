@@ -1,7 +1,7 @@
 #include "fmviewstrings.h"
 
-#include "core/translate.h"
-#include "stream/safefile.h"
+#include "engine/core/translate.h"
+#include "engine/stream/safefile.h"
 
 #include "ui/services/dialogservice.h"
 #include "ui/services/guarded.h"

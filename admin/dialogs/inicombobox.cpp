@@ -1,8 +1,8 @@
 #include "inicombobox.h"
 
-#include "tools/hooks.h"
+#include "engine/tools/hooks.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QFileInfo>
 

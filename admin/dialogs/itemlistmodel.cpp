@@ -1,6 +1,6 @@
 #include "itemlistmodel.h"
 
-#include "core/list.h"
+#include "engine/core/list.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "dialogparts.h"
 
-#include "itemlistmodel.h"
+#include "admin/dialogs/itemlistmodel.h"
 
-#include "core/userservice.h"
+#include "engine/core/userservice.h"
 
 #include "ui/services/namedwidget.h"
 

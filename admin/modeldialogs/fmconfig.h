@@ -5,8 +5,8 @@
 // definition files (each whole, beside the old one, then renamed over it);
 // the process's lists take the copies only once both files are written.
 
-#include "core/hookslot.h"
-#include "core/itemptr.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/itemptr.h"
 
 #include <QDialog>
 #include <QStringList>

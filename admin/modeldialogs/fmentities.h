@@ -4,7 +4,7 @@
 // entities dialog edits a copy of the model's tables; the model's tables
 // take the copied entities on Ok.
 
-#include "core/itemptr.h"
+#include "engine/core/itemptr.h"
 
 #include <QDialog>
 

@@ -4,7 +4,7 @@
 // model's sets, the editor on a copy of the set it is given; nothing
 // reaches the model before Ok of the list dialog.
 
-#include "core/itemptr.h"
+#include "engine/core/itemptr.h"
 
 #include <QDialog>
 

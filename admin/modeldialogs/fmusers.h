@@ -10,7 +10,7 @@
 // is never deleted, renamed or given another level, and the user logged in
 // is never deleted.
 
-#include "core/itemptr.h"
+#include "engine/core/itemptr.h"
 
 #include <QDialog>
 

@@ -3,7 +3,7 @@
 // full name, a criterion with its formula) rather than the item's name;
 // rows stay keyed by the item's Id.
 
-#include "itemlistmodel.h"
+#include "admin/dialogs/itemlistmodel.h"
 
 #include <functional>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "modeldialogs.h"
 
-#include "adminhooks.h"
+#include "admin/dialogs/adminhooks.h"
 #include "fmconfig.h"
 
 namespace mx::admin {

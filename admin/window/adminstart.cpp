@@ -4,7 +4,7 @@
 
 #include "modeleditors.h"
 
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 #include <QApplication>
 #include <QPointer>

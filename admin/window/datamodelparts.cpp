@@ -3,15 +3,15 @@
 
 #include "datamodelwindow.h"
 
-#include "graph.h"
+#include "admin/diagram/graph.h"
 
-#include "core/translate.h"
+#include "engine/core/translate.h"
 
-#include "docklayout.h"
-#include "hints.h"
-#include "nrpanel.h"
-#include "pictures.h"
-#include "splitter.h"
+#include "ui/controls/docklayout.h"
+#include "ui/services/hints.h"
+#include "ui/controls/nrpanel.h"
+#include "ui/controls/pictures.h"
+#include "ui/controls/splitter.h"
 
 #include <QAction>
 #include <QFontMetrics>

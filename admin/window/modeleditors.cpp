@@ -1,13 +1,13 @@
 #include "modeleditors.h"
 
-#include "adminhooks.h"
-#include "fmentities.h"
-#include "fmlink.h"
-#include "fmsets.h"
-#include "fmusers.h"
-#include "modeldialogs.h"
+#include "admin/dialogs/adminhooks.h"
+#include "admin/modeldialogs/fmentities.h"
+#include "admin/diagram/fmlink.h"
+#include "admin/modeldialogs/fmsets.h"
+#include "admin/modeldialogs/fmusers.h"
+#include "admin/modeldialogs/modeldialogs.h"
 
-#include "tools/hooks.h"
+#include "engine/tools/hooks.h"
 #include "ui/formula/fmformula.h"
 
 namespace mx::admin {

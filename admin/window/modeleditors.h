@@ -4,7 +4,7 @@
 // with their own; an empty slot leaves its command without effect (false). The window passes the model and, for the entities, the
 // table shown first (may be none).
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 namespace mx {
 class TMxDataModel;

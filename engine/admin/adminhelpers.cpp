@@ -1,12 +1,12 @@
 #include "adminhelpers.h"
 
-#include "core/format.h"
-#include "core/sqlsyntax.h"
-#include "core/translate.h"
-#include "core/userservice.h"
-#include "global/datasource.h"
-#include "global/fieldtype.h"
-#include "settings/global.h"
+#include "engine/core/format.h"
+#include "engine/core/sqlsyntax.h"
+#include "engine/core/translate.h"
+#include "engine/core/userservice.h"
+#include "engine/global/datasource.h"
+#include "engine/global/fieldtype.h"
+#include "engine/settings/global.h"
 
 namespace mx {
 

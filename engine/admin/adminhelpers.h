@@ -8,7 +8,7 @@
 // cut at its last "/" or "\" ("\" stays a separator for models made on
 // Windows); no path is ever re-cased.
 
-#include "destination/destinationtype.h"
+#include "engine/destination/destinationtype.h"
 
 #include <QChar>
 #include <QString>

@@ -1,10 +1,10 @@
 #include "drivernames.h"
 
-#include "bde/bdedriver.h"
-#include "core/exceptions.h"
-#include "driver/dbengine.h"
-#include "driver/driver.h"
-#include "tools/stringbuffer.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/driver.h"
+#include "engine/tools/stringbuffer.h"
 
 #include <QByteArray>
 

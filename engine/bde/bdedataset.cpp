@@ -2,7 +2,7 @@
 
 #include "dberror.h"
 
-#include "tools/messages.h"
+#include "engine/tools/messages.h"
 
 namespace mx {
 

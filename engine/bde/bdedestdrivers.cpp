@@ -1,12 +1,12 @@
 #include "bdedestdrivers.h"
 
-#include "core/exceptions.h"
-#include "destination/destinationtype.h"
-#include "core/userservice.h"
-#include "driver/dataset.h"
-#include "driver/destfactories.h"
-#include "reportlink/report.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/core/userservice.h"
+#include "engine/driver/dataset.h"
+#include "engine/driver/destfactories.h"
+#include "engine/reportlink/report.h"
+#include "engine/settings/global.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 // supplies it: "DB", "DBF", "TXT"). Print, Customize and View do nothing.
 // Errors of the copy are reported by the dataset.
 
-#include "driver/destdriver.h"
+#include "engine/driver/destdriver.h"
 
 #include <memory>
 

@@ -4,16 +4,16 @@
 #include "bdesession.h"
 #include "dberror.h"
 
-#include "core/itemptr.h"
-#include "core/userservice.h"
-#include "driver/driverclasses.h"
-#include "global/datasource.h"
-#include "settings/global.h"
-#include "tools/messages.h"
-#include "tools/stringbuffer.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/userservice.h"
+#include "engine/driver/driverclasses.h"
+#include "engine/global/datasource.h"
+#include "engine/settings/global.h"
+#include "engine/tools/messages.h"
+#include "engine/tools/stringbuffer.h"
 
-#include <platform/dbengine/dbsession.h>
-#include <platform/dbengine/sqlreferences.h>
+#include "platform/dbengine/dbsession.h"
+#include "platform/dbengine/sqlreferences.h"
 
 namespace mx {
 namespace {

@@ -1,10 +1,10 @@
 #include "bdesession.h"
 
-#include "driver/rootdir.h"
-#include "global/datasource.h"
-#include "tools/installation.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/datasource.h"
+#include "engine/tools/installation.h"
 
-#include <platform/dbengine/dbsession.h>
+#include "platform/dbengine/dbsession.h"
 
 #include <memory>
 

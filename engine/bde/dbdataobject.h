@@ -5,8 +5,8 @@
 // index, and its rows once it is opened; a table object that was never
 // opened (GetTable) describes the table without reading it.
 
-#include <platform/dbengine/dbdataset.h>
-#include <platform/dbengine/dbfield.h>
+#include "platform/dbengine/dbdataset.h"
+#include "platform/dbengine/dbfield.h"
 
 #include <QList>
 #include <QString>

@@ -3,7 +3,7 @@
 // when it refuses a call, raised inside the built-in driver and reported
 // by it, never passed on to the engine.
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 namespace mx {
 

@@ -2,9 +2,9 @@
 
 #include "dberror.h"
 
-#include "tools/messages.h"
+#include "engine/tools/messages.h"
 
-#include <platform/dbengine/dbfield.h>
+#include "platform/dbengine/dbfield.h"
 
 namespace mx {
 

@@ -10,9 +10,9 @@
 
 #include "dbdataobject.h"
 
-#include "driver/dataset.h"
+#include "engine/driver/dataset.h"
 
-#include <platform/dbengine/dbvalue.h>
+#include "platform/dbengine/dbvalue.h"
 
 #include <memory>
 

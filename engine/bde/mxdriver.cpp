@@ -1,6 +1,6 @@
 #include "mxdriver.h"
 
-#include "tools/messages.h"
+#include "engine/tools/messages.h"
 
 namespace mx {
 

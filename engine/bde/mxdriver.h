@@ -3,7 +3,7 @@
 // database engine: opening a database (through DoOpenDatabase), freeing
 // datasets and the statement that reads a field's distinct values.
 
-#include "driver/driver.h"
+#include "engine/driver/driver.h"
 
 namespace platform {
 class DbDatabase;

@@ -4,7 +4,7 @@
 #include "format.h"
 #include "strings.h"
 
-#include <platform/core/cp1252.h>
+#include "platform/core/cp1252.h"
 
 namespace mx {
 

@@ -2,12 +2,12 @@
 
 #include "querydestination.h"
 
-#include "core/exceptions.h"
-#include "core/itemptr.h"
-#include "driver/destdriver.h"
-#include "driver/destfactories.h"
-#include "settings/global.h"
-#include "tools/installation.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/itemptr.h"
+#include "engine/driver/destdriver.h"
+#include "engine/driver/destfactories.h"
+#include "engine/settings/global.h"
+#include "engine/tools/installation.h"
 
 namespace mx {
 

@@ -3,8 +3,8 @@
 // destination file, loaded into DestinationTypes). Each names the module
 // whose driver sends results there, and the extension of its files.
 
-#include "core/hookslot.h"
-#include "core/list.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/list.h"
 
 #include <memory>
 

@@ -1,16 +1,16 @@
 #include "querydestination.h"
 
-#include "core/exceptions.h"
-#include "core/file.h"
-#include "core/format.h"
-#include "core/userservice.h"
-#include "driver/dataset.h"
-#include "driver/destdriver.h"
-#include "driver/destproperties.h"
-#include "driver/stepreportdriver.h"
-#include "settings/global.h"
-#include "stream/filer.h"
-#include "tools/installation.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/file.h"
+#include "engine/core/format.h"
+#include "engine/core/userservice.h"
+#include "engine/driver/dataset.h"
+#include "engine/driver/destdriver.h"
+#include "engine/driver/destproperties.h"
+#include "engine/driver/stepreportdriver.h"
+#include "engine/settings/global.h"
+#include "engine/stream/filer.h"
+#include "engine/tools/installation.h"
 
 #include <QFileInfo>
 

@@ -6,7 +6,7 @@
 #include "field.h"
 #include "rowcursor.h"
 
-#include "core/item.h"
+#include "engine/core/item.h"
 
 #include <QStringList>
 

@@ -5,13 +5,13 @@
 #include "driverclasses.h"
 #include "rootdir.h"
 
-#include "core/exceptions.h"
-#include "core/format.h"
-#include "settings/startparams.h"
-#include "tools/messages.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/messages.h"
 
-#include <platform/core/inifile.h>
-#include <platform/core/sharedlibrary.h>
+#include "platform/core/inifile.h"
+#include "platform/core/sharedlibrary.h"
 
 namespace mx {
 namespace {

@@ -11,7 +11,7 @@
 //   TDbRequest request{TDatabaseName(db->Name()), TDbLogin(TUserName(u), TPassword(p))};
 //   DbOpenDatabase(driver, request);
 
-#include "core/sqlsyntax.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "destdriver.h"
 #include "dllloader.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QList>
 #include <QPair>

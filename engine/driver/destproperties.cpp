@@ -1,6 +1,6 @@
 #include "destproperties.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <cstring>
 #include <limits>

@@ -3,7 +3,7 @@
 // made by the destination's driver and stored in the query file as a block
 // of bytes (the object written by the engine's own writer).
 
-#include "core/item.h"
+#include "engine/core/item.h"
 
 #include <QString>
 

@@ -4,11 +4,11 @@
 #include "driver.h"
 #include "rootdir.h"
 
-#include "core/exceptions.h"
-#include "core/format.h"
-#include "core/userservice.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
+#include "engine/core/userservice.h"
 
-#include <platform/core/sharedlibrary.h>
+#include "platform/core/sharedlibrary.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -10,7 +10,7 @@
 
 #include "pluginabi.h"
 
-#include "core/list.h"
+#include "engine/core/list.h"
 
 #include <QString>
 

@@ -9,7 +9,7 @@
 
 #include "dataset.h"
 
-#include "core/sqlsyntax.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <QString>
 

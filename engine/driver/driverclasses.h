@@ -5,7 +5,7 @@
 
 #include "driver.h"
 
-#include "core/list.h"
+#include "engine/core/list.h"
 
 #include <functional>
 

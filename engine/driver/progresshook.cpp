@@ -1,6 +1,6 @@
 #include "progresshook.h"
 
-#include <platform/dbengine/dbprogress.h>
+#include "platform/dbengine/dbprogress.h"
 
 namespace mx {
 

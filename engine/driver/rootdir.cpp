@@ -1,6 +1,6 @@
 #include "rootdir.h"
 
-#include "tools/installation.h"
+#include "engine/tools/installation.h"
 
 namespace mx {
 

@@ -4,7 +4,7 @@
 // that write an installation elsewhere). Ends with "/"; empty when there is
 // no installation folder.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QString>
 

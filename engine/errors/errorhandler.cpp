@@ -1,9 +1,9 @@
 #include "errorhandler.h"
 
-#include "core/exceptions.h"
-#include "core/userservice.h"
-#include "core/exitprocs.h"
-#include "core/translate.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/userservice.h"
+#include "engine/core/exitprocs.h"
+#include "engine/core/translate.h"
 
 #include <QMetaObject>
 #include <QObject>

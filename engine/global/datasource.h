@@ -2,8 +2,8 @@
 // The SQL dialect of each database driver (the engine's datasource file).
 // Name is the driver name; "STANDARD" is the dialect of local tables.
 
-#include "core/list.h"
-#include "core/sqlsyntax.h"
+#include "engine/core/list.h"
+#include "engine/core/sqlsyntax.h"
 
 namespace mx {
 

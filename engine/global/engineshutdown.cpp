@@ -2,12 +2,12 @@
 
 #include "queryglobal.h"
 
-#include "destination/destinationtype.h"
-#include "destination/querydestination.h"
-#include "driver/dbengine.h"
-#include "driver/dllloader.h"
-#include "core/exitprocs.h"
-#include "reportlink/reportmanager.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/destination/querydestination.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/dllloader.h"
+#include "engine/core/exitprocs.h"
+#include "engine/reportlink/reportmanager.h"
 
 namespace mx {
 

@@ -6,7 +6,7 @@
 // Mind the names: TIMxField and the data model's fields call the driver's
 // type name their "long type"; here LongType is the value-type letter.
 
-#include "core/list.h"
+#include "engine/core/list.h"
 
 #include <QChar>
 

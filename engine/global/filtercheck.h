@@ -2,8 +2,8 @@
 // The operator pairs a filter may hold one after the other (FILCHECK.MXF).
 // Operands and BLANK count as foConst.
 
-#include "core/list.h"
-#include "core/types.h"
+#include "engine/core/list.h"
+#include "engine/core/types.h"
 
 namespace mx {
 

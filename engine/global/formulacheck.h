@@ -1,7 +1,7 @@
 #pragma once
 // The results formula tests yield (FORCHECK.MXF).
 
-#include "core/list.h"
+#include "engine/core/list.h"
 
 namespace mx {
 

@@ -1,6 +1,6 @@
 #include "formulaoperator.h"
 
-#include "settings/global.h"
+#include "engine/settings/global.h"
 
 namespace mx {
 

@@ -1,8 +1,8 @@
 #pragma once
 // The operators the formula editor offers in each of its modes (OPER.MXF).
 
-#include "core/list.h"
-#include "core/types.h"
+#include "engine/core/list.h"
+#include "engine/core/types.h"
 
 namespace mx {
 

@@ -2,13 +2,13 @@
 
 #include "engineshutdown.h"
 
-#include "core/exceptions.h"
-#include "core/format.h"
-#include "destination/destinationtype.h"
-#include "driver/dbengine.h"
-#include "driver/rootdir.h"
-#include "model/modelhooks.h"
-#include "model/sqlfunction.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/rootdir.h"
+#include "engine/model/modelhooks.h"
+#include "engine/model/sqlfunction.h"
 
 namespace mx {
 namespace {

@@ -9,9 +9,9 @@
 #include "formulacheck.h"
 #include "formulaoperator.h"
 
-#include "core/itemptr.h"
-#include "core/strings.h"
-#include "destination/destinationtype.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/strings.h"
+#include "engine/destination/destinationtype.h"
 
 namespace mx {
 

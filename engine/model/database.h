@@ -1,8 +1,8 @@
 #pragma once
 // The database connections of a data model.
 
-#include "core/list.h"
-#include "core/sqlsyntax.h"
+#include "engine/core/list.h"
+#include "engine/core/sqlsyntax.h"
 
 namespace mx {
 

@@ -4,15 +4,15 @@
 #include "domain.h"
 #include "entity.h"
 #include "link.h"
-#include "settings/global.h"
+#include "engine/settings/global.h"
 #include "queryfield.h"
 #include "storevalue.h"
 #include "table.h"
 #include "user.h"
 
-#include "core/exceptions.h"
-#include "core/userservice.h"
-#include "tools/hooks.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/userservice.h"
+#include "engine/tools/hooks.h"
 
 #include <QFileInfo>
 

@@ -6,8 +6,8 @@
 
 #include "ownedchild.h"
 
-#include "core/file.h"
-#include "core/strings.h"
+#include "engine/core/file.h"
+#include "engine/core/strings.h"
 
 #include <memory>
 #include <functional>

@@ -8,10 +8,10 @@
 #include "storevalue.h"
 #include "table.h"
 
-#include "core/exceptions.h"
-#include "core/format.h"
-#include "core/itemptr.h"
-#include "core/userservice.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/userservice.h"
 
 namespace mx {
 

@@ -4,8 +4,8 @@
 
 #include "ownedchild.h"
 
-#include "core/list.h"
-#include "core/sqlsyntax.h"
+#include "engine/core/list.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <memory>
 

@@ -2,8 +2,8 @@
 
 #include "table.h"
 
-#include "core/exceptions.h"
-#include "core/format.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
 
 namespace mx {
 

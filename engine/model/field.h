@@ -1,8 +1,8 @@
 #pragma once
 // Fields with a type, and the fields of a database table.
 
-#include "core/list.h"
-#include "core/sqlsyntax.h"
+#include "engine/core/list.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <QChar>
 #include <QString>

@@ -5,7 +5,7 @@
 
 #include "modeltypes.h"
 
-#include "core/persistent.h"
+#include "engine/core/persistent.h"
 
 #include <QString>
 #include <functional>

@@ -2,9 +2,9 @@
 
 #include "storevalue.h"
 
-#include "core/exceptions.h"
-#include "core/format.h"
-#include "tools/values.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
+#include "engine/tools/values.h"
 
 #include <array>
 

@@ -2,8 +2,8 @@
 // Formula tokens and token lists: criteria, filters and calculated fields
 // as the formula editor builds them.
 
-#include "core/list.h"
-#include "core/types.h"
+#include "engine/core/list.h"
+#include "engine/core/types.h"
 
 namespace mx {
 

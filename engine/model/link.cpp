@@ -2,9 +2,9 @@
 
 #include "storevalue.h"
 
-#include "core/format.h"
-#include "stream/reader.h"
-#include "stream/writer.h"
+#include "engine/core/format.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/writer.h"
 
 namespace mx {
 

@@ -3,8 +3,8 @@
 
 #include "ownedchild.h"
 
-#include "core/list.h"
-#include "core/types.h"
+#include "engine/core/list.h"
+#include "engine/core/types.h"
 
 namespace mx {
 

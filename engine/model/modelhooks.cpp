@@ -1,8 +1,8 @@
 #include "modelhooks.h"
 
-#include "driver/dbengine.h"
-#include "driver/dbrequest.h"
-#include "driver/driver.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/dbrequest.h"
+#include "engine/driver/driver.h"
 
 namespace mx {
 

@@ -3,8 +3,8 @@
 // the SQL dialects of the drivers and the distinct values of a field. An
 // empty slot means the feature is absent.
 
-#include "core/hookslot.h"
-#include "core/sqlsyntax.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The enumerations of the data model's objects, stored by name in files.
 
-#include "core/classinfo.h"
+#include "engine/core/classinfo.h"
 
 #include <QChar>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // field list, a set its calculated fields): the child is created with the
 // holder as owner and freed through Free when the holder goes.
 
-#include "core/itemptr.h"
+#include "engine/core/itemptr.h"
 
 namespace mx {
 

@@ -5,8 +5,8 @@
 #include "modeltypes.h"
 #include "ownedchild.h"
 
-#include "core/list.h"
-#include "core/strings.h"
+#include "engine/core/list.h"
+#include "engine/core/strings.h"
 
 #include <memory>
 

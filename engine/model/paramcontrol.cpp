@@ -3,13 +3,13 @@
 #include "database.h"
 #include "datamodel.h"
 #include "modelhooks.h"
-#include "settings/global.h"
+#include "engine/settings/global.h"
 #include "queryfield.h"
 #include "storevalue.h"
 #include "table.h"
 
-#include "core/userservice.h"
-#include "tools/hooks.h"
+#include "engine/core/userservice.h"
+#include "engine/tools/hooks.h"
 
 namespace mx {
 

@@ -5,9 +5,9 @@
 #include "modeltypes.h"
 #include "picturespec.h"
 
-#include "core/list.h"
-#include "core/strings.h"
-#include "core/types.h"
+#include "engine/core/list.h"
+#include "engine/core/strings.h"
+#include "engine/core/types.h"
 
 #include <memory>
 

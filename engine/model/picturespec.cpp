@@ -1,11 +1,11 @@
 #include "picturespec.h"
 
-#include "core/exceptions.h"
-#include "core/format.h"
-#include "stream/filer.h"
-#include "stream/writer.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
+#include "engine/stream/filer.h"
+#include "engine/stream/writer.h"
 
-#include <platform/core/cp1252.h>
+#include "platform/core/cp1252.h"
 
 #include <QtEndian>
 

@@ -8,7 +8,7 @@
 // and writes it back unchanged. The engine keeps bytes only; the user
 // interface decodes them.
 
-#include "core/persistent.h"
+#include "engine/core/persistent.h"
 
 #include <QByteArray>
 #include <QString>

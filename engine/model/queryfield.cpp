@@ -1,12 +1,12 @@
 #include "queryfield.h"
 
 #include "formula.h"
-#include "settings/global.h"
+#include "engine/settings/global.h"
 #include "storevalue.h"
 #include "table.h"
 
-#include "core/exceptions.h"
-#include "core/format.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
 
 namespace mx {
 

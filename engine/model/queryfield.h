@@ -5,7 +5,7 @@
 #include "field.h"
 #include "ownedchild.h"
 
-#include "core/sqlsyntax.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <functional>
 

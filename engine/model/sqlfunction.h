@@ -4,7 +4,7 @@
 #include "modeltypes.h"
 #include "ownedchild.h"
 
-#include "core/list.h"
+#include "engine/core/list.h"
 
 namespace mx {
 

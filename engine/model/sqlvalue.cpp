@@ -1,9 +1,9 @@
 #include "sqlvalue.h"
 
-#include "settings/global.h"
+#include "engine/settings/global.h"
 
-#include "core/exceptions.h"
-#include "tools/convert.h"
+#include "engine/core/exceptions.h"
+#include "engine/tools/convert.h"
 
 #include <QStringList>
 

@@ -6,7 +6,7 @@
 // value is either quoted with its quoters doubled, or checked to hold only
 // what its type allows.
 
-#include "core/sqlsyntax.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <QChar>
 #include <QDate>

@@ -2,7 +2,7 @@
 
 #include "entity.h"
 
-#include "core/format.h"
+#include "engine/core/format.h"
 
 namespace mx {
 

@@ -1,6 +1,6 @@
 #include "user.h"
 
-#include "core/format.h"
+#include "engine/core/format.h"
 
 namespace mx {
 

@@ -7,11 +7,11 @@
 
 #include "querystep.h"
 
-#include "core/exceptions.h"
-#include "model/datamodel.h"
-#include "model/link.h"
-#include "model/table.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
+#include "engine/settings/global.h"
 
 #include <algorithm>
 

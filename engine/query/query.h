@@ -4,9 +4,9 @@
 
 #include "querystep.h"
 
-#include "core/file.h"
-#include "core/itemptr.h"
-#include "core/strings.h"
+#include "engine/core/file.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/strings.h"
 
 #include <functional>
 #include <memory>

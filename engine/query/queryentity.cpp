@@ -2,10 +2,10 @@
 
 #include "querystep.h"
 
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/formula.h"
-#include "model/table.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/model/table.h"
 
 namespace mx {
 

@@ -2,8 +2,8 @@
 // An entity of the data model placed in a query step: the step's fields of
 // that entity, and the entity criterion chosen for it.
 
-#include "core/itemptr.h"
-#include "model/queryfield.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/queryfield.h"
 
 namespace mx {
 

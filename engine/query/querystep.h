@@ -7,9 +7,9 @@
 #include "queryentity.h"
 #include "sqljoin.h"
 
-#include "core/component.h"
-#include "core/itemptr.h"
-#include "core/sqlsyntax.h"
+#include "engine/core/component.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <functional>
 #include <memory>

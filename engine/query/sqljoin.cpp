@@ -1,6 +1,6 @@
 #include "sqljoin.h"
 
-#include "model/storevalue.h"
+#include "engine/model/storevalue.h"
 
 namespace mx {
 

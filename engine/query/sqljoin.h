@@ -1,7 +1,7 @@
 #pragma once
 // The outer-join choice a query step keeps for one link of the data model.
 
-#include "core/list.h"
+#include "engine/core/list.h"
 
 namespace mx {
 

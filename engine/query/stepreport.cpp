@@ -1,8 +1,8 @@
 #include "stepreport.h"
 
-#include "core/exceptions.h"
-#include "stream/reader.h"
-#include "stream/writer.h"
+#include "engine/core/exceptions.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/writer.h"
 
 namespace mx {
 

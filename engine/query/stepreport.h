@@ -4,8 +4,8 @@
 // TNullStepReport, which shows nothing but keeps the report record read
 // from a query file and writes it back unchanged.
 
-#include "core/component.h"
-#include "core/hookslot.h"
+#include "engine/core/component.h"
+#include "engine/core/hookslot.h"
 
 #include <QByteArray>
 

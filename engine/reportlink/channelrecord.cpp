@@ -1,11 +1,11 @@
 #include "channelrecord.h"
 
-#include "core/exceptions.h"
-#include "driver/rowcursor.h"
-#include "core/translate.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/rowcursor.h"
+#include "engine/core/translate.h"
 
-#include <platform/dbengine/dbvalue.h>
-#include <platform/reportlink/record.h>
+#include "platform/dbengine/dbvalue.h"
+#include "platform/reportlink/record.h"
 
 #include <QDate>
 #include <QDateTime>

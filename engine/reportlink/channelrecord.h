@@ -8,7 +8,7 @@
 // type fails likewise. A text longer than its slot is cut at the last whole
 // character and always terminated.
 
-#include "driver/field.h"
+#include "engine/driver/field.h"
 
 #include <QByteArray>
 #include <QVariant>

@@ -2,15 +2,15 @@
 
 #include "reportmanager.h"
 
-#include "core/exceptions.h"
-#include "driver/dataset.h"
-#include "driver/rootdir.h"
-#include "core/translate.h"
-#include "tools/installation.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/dataset.h"
+#include "engine/driver/rootdir.h"
+#include "engine/core/translate.h"
+#include "engine/tools/installation.h"
 
-#include <platform/core/registry.h>
-#include <platform/reportlink/rendezvous.h>
-#include <platform/reportlink/rsapi.h>
+#include "platform/core/registry.h"
+#include "platform/reportlink/rendezvous.h"
+#include "platform/reportlink/rsapi.h"
 
 #include <QDateTime>
 #include <QDir>

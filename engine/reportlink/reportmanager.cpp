@@ -3,14 +3,14 @@
 #include "report.h"
 #include "uidispatcher.h"
 
-#include "core/exceptions.h"
-#include "driver/rowcursor.h"
-#include "core/translate.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/rowcursor.h"
+#include "engine/core/translate.h"
 
-#include <platform/reportlink/dataserver.h>
-#include <platform/reportlink/ipc.h>
-#include <platform/reportlink/record.h>
-#include <platform/reportlink/rsapi.h>
+#include "platform/reportlink/dataserver.h"
+#include "platform/reportlink/ipc.h"
+#include "platform/reportlink/record.h"
+#include "platform/reportlink/rsapi.h"
 
 #include <QElapsedTimer>
 

@@ -18,7 +18,7 @@
 #include "outputrule.h"
 #include "runoutcome.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QString>
 #include <QStringList>

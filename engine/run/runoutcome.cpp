@@ -1,8 +1,8 @@
 #include "runoutcome.h"
 
-#include "core/exceptions.h"
-#include "query/querystep.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/query/querystep.h"
+#include "engine/settings/global.h"
 
 namespace mx {
 

@@ -30,7 +30,7 @@
 //   sent.message = told.join(u'\n');
 //   outcome.AddSend(step, sent);
 
-#include "core/userservice.h"
+#include "engine/core/userservice.h"
 
 #include <QString>
 #include <QStringList>

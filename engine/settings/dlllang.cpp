@@ -2,9 +2,9 @@
 
 #include "texttables.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
-#include <platform/core/sharedlibrary.h>
+#include "platform/core/sharedlibrary.h"
 
 #include <QDir>
 #include <QFileInfo>

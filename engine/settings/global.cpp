@@ -1,17 +1,17 @@
 #include "global.h"
 
 #include "dlllang.h"
-#include "core/exitprocs.h"
+#include "engine/core/exitprocs.h"
 #include "mru.h"
 #include "startparams.h"
 #include "sessionlanguage.h"
-#include "core/exceptions.h"
-#include "core/userservice.h"
-#include "errors/errorhandler.h"
-#include "tools/installation.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/userservice.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/tools/installation.h"
 
-#include <platform/core/inifile.h>
-#include <platform/core/systempaths.h>
+#include "platform/core/inifile.h"
+#include "platform/core/systempaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,9 +4,9 @@
 // the recent-file lists, the working directory, and the translation
 // routines through which every text shown to users passes.
 
-#include "core/format.h"
-#include "core/hookslot.h"
-#include "core/translate.h"
+#include "engine/core/format.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/translate.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "lang.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QMetaObject>
 #include <QObject>

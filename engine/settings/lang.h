@@ -10,7 +10,7 @@
 // tab widget) are reached through TranslateItemTextsHook, which the
 // user-interface layer fills.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QMetaProperty>
 #include <QPointer>

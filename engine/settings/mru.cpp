@@ -1,10 +1,10 @@
 #include "mru.h"
 
-#include "core/exitprocs.h"
-#include "core/userservice.h"
-#include "tools/installation.h"
+#include "engine/core/exitprocs.h"
+#include "engine/core/userservice.h"
+#include "engine/tools/installation.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QFileInfo>
 #include <QMutex>

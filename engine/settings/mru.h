@@ -6,7 +6,7 @@
 // list is freed. File names are compared exactly: two names that differ
 // only in case are two files.
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QList>
 #include <QString>

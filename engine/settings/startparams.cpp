@@ -1,7 +1,7 @@
 #include "startparams.h"
 
-#include "core/exitprocs.h"
-#include "tools/commandline.h"
+#include "engine/core/exitprocs.h"
+#include "engine/tools/commandline.h"
 
 #include <QMutex>
 #include <QMutexLocker>

@@ -3,13 +3,13 @@
 #include "reader.h"
 #include "writer.h"
 
-#include "../core/exceptions.h"
-#include "../core/format.h"
-#include "../core/item.h"
-#include "../core/list.h"
-#include "../core/systemerror.h"
-#include "../core/translate.h"
-#include "../core/userservice.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
+#include "engine/core/item.h"
+#include "engine/core/list.h"
+#include "engine/core/systemerror.h"
+#include "engine/core/translate.h"
+#include "engine/core/userservice.h"
 #include "safefile.h"
 
 #include <QFile>

@@ -2,15 +2,15 @@
 
 #include "extended.h"
 
-#include "../core/component.h"
-#include "../core/exceptions.h"
-#include "../core/escape.h"
-#include "../core/format.h"
-#include "../core/item.h"
-#include "../core/list.h"
-#include "../core/userservice.h"
+#include "engine/core/component.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/escape.h"
+#include "engine/core/format.h"
+#include "engine/core/item.h"
+#include "engine/core/list.h"
+#include "engine/core/userservice.h"
 
-#include <platform/core/cp1252.h>
+#include "platform/core/cp1252.h"
 
 #include <QtEndian>
 

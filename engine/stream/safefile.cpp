@@ -1,11 +1,11 @@
 #include "safefile.h"
 
-#include "../core/escape.h"
-#include "../core/exceptions.h"
-#include "../core/format.h"
+#include "engine/core/escape.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
 #include "filer.h"
-#include "../core/systemerror.h"
-#include "../core/translate.h"
+#include "engine/core/systemerror.h"
+#include "engine/core/translate.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,8 @@
 #include "reader.h"
 #include "writer.h"
 
-#include "../core/sqlsyntax.h"
-#include "../core/strings.h"
+#include "engine/core/sqlsyntax.h"
+#include "engine/core/strings.h"
 
 namespace mx {
 

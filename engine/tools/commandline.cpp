@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include <platform/core/systempaths.h>
+#include "platform/core/systempaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "platform/core/numbers.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QStringList>
 

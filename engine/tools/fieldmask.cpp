@@ -2,7 +2,7 @@
 
 #include "convert.h"
 #include "values.h"
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QObject>
 #include <QVariant>

@@ -6,7 +6,7 @@
 // prompter). The arguments are those of the dialog routine that fills the
 // slot.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,12 +1,12 @@
 #include "installation.h"
 
 #include "hooks.h"
-#include "core/userservice.h"
-#include "stream/safefile.h"
+#include "engine/core/userservice.h"
+#include "engine/stream/safefile.h"
 
-#include <platform/core/registry.h>
-#include <platform/core/sharedlibrary.h>
-#include <platform/core/systempaths.h>
+#include "platform/core/registry.h"
+#include "platform/core/sharedlibrary.h"
+#include "platform/core/systempaths.h"
 
 #include <QDir>
 #include <QFile>

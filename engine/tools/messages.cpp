@@ -1,11 +1,11 @@
 #include "messages.h"
 
 #include "hooks.h"
-#include "core/exceptions.h"
-#include "core/userservice.h"
-#include "core/translate.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/userservice.h"
+#include "engine/core/translate.h"
 
-#include <platform/core/systempaths.h>
+#include "platform/core/systempaths.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #include "stringbuffer.h"
 
 #include "messages.h"
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QtEndian>
 

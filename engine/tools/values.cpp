@@ -1,10 +1,10 @@
 #include "values.h"
 
 #include "convert.h"
-#include "core/exceptions.h"
-#include "core/format.h"
-#include "core/strings.h"
-#include "core/translate.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
+#include "engine/core/strings.h"
+#include "engine/core/translate.h"
 
 #include <climits>
 

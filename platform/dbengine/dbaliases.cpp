@@ -1,6 +1,6 @@
 #include "dbaliases.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QDir>
 #include <QFileInfo>

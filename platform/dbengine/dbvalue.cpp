@@ -1,6 +1,6 @@
 #include "dbvalue.h"
 
-#include <platform/core/cp1252.h>
+#include "platform/core/cp1252.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -3,7 +3,7 @@
 #include "dbvalue.h"
 #include "tablecopy.h"
 
-#include <platform/core/cp1252.h>
+#include "platform/core/cp1252.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "dbvalue.h"
 
-#include <platform/core/cp1252.h>
+#include "platform/core/cp1252.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "tablecopy.h"
 
-#include <platform/core/cp1252.h>
+#include "platform/core/cp1252.h"
 
 #include <QFile>
 #include <QFileInfo>

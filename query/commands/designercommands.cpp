@@ -1,16 +1,16 @@
 #include "designercommands.h"
 
-#include "core/exceptions.h"
-#include "core/translate.h"
-#include "core/userservice.h"
-#include "model/datamodel.h"
-#include "model/domain.h"
-#include "model/modeltypes.h"
-#include "model/queryfield.h"
-#include "model/table.h"
-#include "query/query.h"
-#include "tools/hooks.h"
-#include "tools/messages.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/translate.h"
+#include "engine/core/userservice.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/domain.h"
+#include "engine/model/modeltypes.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
+#include "engine/query/query.h"
+#include "engine/tools/hooks.h"
+#include "engine/tools/messages.h"
 
 namespace mx {
 

@@ -8,7 +8,7 @@
 //
 // Every command that changes the query marks it modified.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QString>
 

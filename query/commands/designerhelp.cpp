@@ -1,8 +1,8 @@
 #include "designerhelp.h"
 
-#include "core/userservice.h"
-#include "settings/global.h"
-#include "driver/rootdir.h"
+#include "engine/core/userservice.h"
+#include "engine/settings/global.h"
+#include "engine/driver/rootdir.h"
 
 #include <QFileInfo>
 

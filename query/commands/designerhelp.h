@@ -4,7 +4,7 @@
 // the options dialog. The dialogs are reached through the slots below,
 // filled by their units; an empty slot leaves the command without effect.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "designerstates.h"
 
-#include "model/datamodel.h"
-#include "model/queryfield.h"
-#include "model/user.h"
-#include "query/query.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/user.h"
+#include "engine/query/query.h"
 
 #include <initializer_list>
 

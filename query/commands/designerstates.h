@@ -8,7 +8,7 @@
 // the states and applies them to its actions by objectName; nothing here
 // knows a widget.
 
-#include "model/modeltypes.h"
+#include "engine/model/modeltypes.h"
 
 #include <QHash>
 #include <QString>

@@ -5,7 +5,7 @@
 // window's own. Also the application's tool-tip switch of the options
 // menu.
 
-#include "commands/designercommands.h"
+#include "query/commands/designercommands.h"
 
 #include <QObject>
 

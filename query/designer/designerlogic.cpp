@@ -1,7 +1,7 @@
 #include "designerlogic.h"
 
-#include "core/strings.h"
-#include "core/userservice.h"
+#include "engine/core/strings.h"
+#include "engine/core/userservice.h"
 
 #include "platform/core/inifile.h"
 

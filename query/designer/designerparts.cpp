@@ -3,14 +3,14 @@
 #include "querydesigner.h"
 #include "toolpictures.h"
 
-#include "core/translate.h"
+#include "engine/core/translate.h"
 
-#include "docklayout.h"
-#include "entityoutline.h"
-#include "nrpanel.h"
-#include "picturelistbox.h"
-#include "pictures.h"
-#include "splitter.h"
+#include "ui/controls/docklayout.h"
+#include "ui/controls/entityoutline.h"
+#include "ui/controls/nrpanel.h"
+#include "ui/controls/picturelistbox.h"
+#include "ui/controls/pictures.h"
+#include "ui/controls/splitter.h"
 
 #include <QAction>
 #include <QApplication>

@@ -11,7 +11,7 @@
 #include "designerlogic.h"
 #include "editorseam.h"
 
-#include "server/designerregistry.h"
+#include "query/server/designerregistry.h"
 
 #include <QMainWindow>
 #include <QPointer>

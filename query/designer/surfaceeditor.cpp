@@ -1,15 +1,15 @@
 #include "editorseam.h"
 
-#include "core/sqlsyntax.h"
-#include "query/query.h"
-#include "query/querystep.h"
+#include "engine/core/sqlsyntax.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
 
-#include "entityoutline.h"
-#include "guarded.h"
-#include "picturelistbox.h"
-#include "queryeditor.h"
-#include "stepeditor.h"
-#include "vpanels.h"
+#include "ui/controls/entityoutline.h"
+#include "ui/services/guarded.h"
+#include "ui/controls/picturelistbox.h"
+#include "query/editor/queryeditor.h"
+#include "query/editor/stepeditor.h"
+#include "query/editor/vpanels.h"
 
 #include <QWidget>
 

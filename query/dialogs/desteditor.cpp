@@ -1,8 +1,8 @@
 #include "desteditor.h"
 
-#include "destination/querydestination.h"
-#include "driver/dataset.h"
-#include "query/querystep.h"
+#include "engine/destination/querydestination.h"
+#include "engine/driver/dataset.h"
+#include "engine/query/querystep.h"
 
 namespace mx {
 

@@ -1,8 +1,8 @@
 #include "fmextdest.h"
 
-#include "core/translate.h"
-#include "core/userservice.h"
-#include "destination/querydestination.h"
+#include "engine/core/translate.h"
+#include "engine/core/userservice.h"
+#include "engine/destination/querydestination.h"
 
 #include "ui/services/guarded.h"
 #include "ui/services/helpsystem.h"

@@ -1,7 +1,7 @@
 #include "fmsortfields.h"
 
-#include "core/translate.h"
-#include "model/queryfield.h"
+#include "engine/core/translate.h"
+#include "engine/model/queryfield.h"
 
 #include "ui/controls/picturelistbox.h"
 #include "ui/controls/pictures.h"

@@ -1,7 +1,7 @@
 #include "sorteditor.h"
 
-#include "model/queryfield.h"
-#include "query/querystep.h"
+#include "engine/model/queryfield.h"
+#include "engine/query/querystep.h"
 
 #include <algorithm>
 

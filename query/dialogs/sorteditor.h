@@ -6,7 +6,7 @@
 // them); Restore puts every field's sort back as it was when the editor
 // was made, Commit writes the positions.
 
-#include "core/types.h"
+#include "engine/core/types.h"
 
 #include <QString>
 

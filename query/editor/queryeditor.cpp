@@ -2,16 +2,16 @@
 
 #include "stepeditor.h"
 
-#include "dragmanager.h"
-#include "entityoutline.h"
-#include "fielddrag.h"
-#include "guarded.h"
-#include "itemobserver.h"
-#include "observedlistmodel.h"
+#include "ui/controls/dragmanager.h"
+#include "ui/controls/entityoutline.h"
+#include "ui/controls/fielddrag.h"
+#include "ui/services/guarded.h"
+#include "ui/controls/itemobserver.h"
+#include "ui/controls/observedlistmodel.h"
 
-#include "model/datamodel.h"
-#include "query/query.h"
-#include "query/querystep.h"
+#include "engine/model/datamodel.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
 
 #include <QListView>
 

@@ -1,11 +1,11 @@
 #include "runprogress.h"
 
-#include "guarded.h"
+#include "ui/services/guarded.h"
 
-#include "core/exceptions.h"
-#include "core/translate.h"
-#include "driver/progresshook.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/translate.h"
+#include "engine/driver/progresshook.h"
+#include "engine/query/query.h"
 
 #include <QApplication>
 #include <QCloseEvent>

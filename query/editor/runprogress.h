@@ -11,7 +11,7 @@
 // l'utilisateur"), and what it made is freed by the engine as after any
 // failed run.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QDialog>
 

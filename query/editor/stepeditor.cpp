@@ -3,18 +3,18 @@
 #include "steprules.h"
 #include "vpanels.h"
 
-#include "guarded.h"
-#include "itemobserver.h"
-#include "mxgrid.h"
-#include "reporteditor.h"
-#include "reportpreview.h"
-#include "splitter.h"
+#include "ui/services/guarded.h"
+#include "ui/controls/itemobserver.h"
+#include "ui/controls/mxgrid.h"
+#include "ui/report/reporteditor.h"
+#include "ui/report/reportpreview.h"
+#include "ui/controls/splitter.h"
 
-#include "core/translate.h"
-#include "driver/dataset.h"
-#include "query/query.h"
-#include "query/queryentity.h"
-#include "query/querystep.h"
+#include "engine/core/translate.h"
+#include "engine/driver/dataset.h"
+#include "engine/query/query.h"
+#include "engine/query/queryentity.h"
+#include "engine/query/querystep.h"
 
 #include <QActionGroup>
 #include <QFontMetricsF>

@@ -28,9 +28,9 @@
 // The grid's columns are in stepgrid.cpp, the report tabs in
 // stepreporttabs.cpp.
 
-#include "dragmanager.h"
-#include "mxgrid.h"
-#include "nrpanel.h"
+#include "ui/controls/dragmanager.h"
+#include "ui/controls/mxgrid.h"
+#include "ui/controls/nrpanel.h"
 
 #include <QPixmap>
 #include <QPointer>

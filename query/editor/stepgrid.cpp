@@ -7,10 +7,10 @@
 #include "steprules.h"
 #include "vpanels.h"
 
-#include "core/translate.h"
-#include "driver/dataset.h"
-#include "query/queryentity.h"
-#include "tools/convert.h"
+#include "engine/core/translate.h"
+#include "engine/driver/dataset.h"
+#include "engine/query/queryentity.h"
+#include "engine/tools/convert.h"
 
 #include <QCoreApplication>
 #include <QStatusTipEvent>

@@ -5,14 +5,14 @@
 
 #include "stepeditor.h"
 
-#include "guarded.h"
-#include "reporteditor.h"
-#include "reportpreview.h"
+#include "ui/services/guarded.h"
+#include "ui/report/reporteditor.h"
+#include "ui/report/reportpreview.h"
 
-#include "driver/dataset.h"
-#include "query/querystep.h"
-#include "platform/report/defaultreport.h"
-#include "platform/report/reportparts.h"
+#include "engine/driver/dataset.h"
+#include "engine/query/querystep.h"
+#include "report/defaultreport.h"
+#include "report/reportparts.h"
 
 #include <QTabBar>
 

@@ -1,10 +1,10 @@
 #include "steprules.h"
 
-#include "core/translate.h"
-#include "model/entity.h"
-#include "model/formula.h"
-#include "model/queryfield.h"
-#include "query/queryentity.h"
+#include "engine/core/translate.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/model/queryfield.h"
+#include "engine/query/queryentity.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 // is shown at, the texts of the entity caption and of a field panel's
 // hint. The widgets of the step editor only apply them.
 
-#include "core/sqlsyntax.h"
+#include "engine/core/sqlsyntax.h"
 
 #include <QChar>
 #include <QString>

@@ -4,15 +4,15 @@
 #include "steprules.h"
 #include "vpanels.h"
 
-#include "guarded.h"
-#include "mxgrid.h"
-#include "splitter.h"
+#include "ui/services/guarded.h"
+#include "ui/controls/mxgrid.h"
+#include "ui/controls/splitter.h"
 
-#include "core/translate.h"
-#include "model/entity.h"
-#include "model/formula.h"
-#include "query/queryentity.h"
-#include "query/querystep.h"
+#include "engine/core/translate.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/query/queryentity.h"
+#include "engine/query/querystep.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -18,8 +18,8 @@
 // WidthScale (its font's average character width over that font's), so
 // that names and cells are not cut with a wider font.
 
-#include "core/list.h"
-#include "itemobserver.h"
+#include "engine/core/list.h"
+#include "ui/controls/itemobserver.h"
 
 class QCheckBox;
 class QLabel;

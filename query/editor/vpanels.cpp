@@ -2,7 +2,7 @@
 
 #include "stepeditor.h"
 
-#include "guarded.h"
+#include "ui/services/guarded.h"
 
 #include <QMouseEvent>
 #include <QPainter>

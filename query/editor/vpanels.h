@@ -6,8 +6,8 @@
 
 #include "vitems.h"
 
-#include "dragmanager.h"
-#include "nrpanel.h"
+#include "ui/controls/dragmanager.h"
+#include "ui/controls/nrpanel.h"
 
 namespace mx::ui {
 

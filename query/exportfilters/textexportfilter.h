@@ -8,7 +8,7 @@
 // before the row's first text only when its column is strictly smaller
 // (it then gives the row its line).
 
-#include "platform/report/exportfilter.h"
+#include "report/exportfilter.h"
 
 #include <QString>
 

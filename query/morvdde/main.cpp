@@ -13,8 +13,8 @@
 // refused or lost, or a LOAD or a RUN failed (the reason on standard
 // error); 2 a wrong command line.
 
-#include "dde/ddeclient.h"
-#include "dde/ddemacro.h"
+#include "query/dde/ddeclient.h"
+#include "query/dde/ddemacro.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -5,14 +5,14 @@
 
 #include "morvelin_mxi.h"
 
-#include "dde/ddemacro.h"
-#include "server/ddeserver.h"
-#include "server/enginebusy.h"
-#include "server/serverglobal.h"
+#include "query/dde/ddemacro.h"
+#include "query/server/ddeserver.h"
+#include "query/server/enginebusy.h"
+#include "query/server/serverglobal.h"
 
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "settings/global.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/settings/global.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

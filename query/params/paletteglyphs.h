@@ -1,7 +1,7 @@
 #pragma once
 // The glyphs of the parameter editor's palette, drawn by the program.
 
-#include "core/types.h"
+#include "engine/core/types.h"
 
 #include <QIcon>
 

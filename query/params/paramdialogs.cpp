@@ -2,8 +2,8 @@
 
 #include "dialogbuilder.h"
 
-#include "core/translate.h"
-#include "model/paramcontrol.h"
+#include "engine/core/translate.h"
+#include "engine/model/paramcontrol.h"
 
 #include "ui/services/guarded.h"
 #include "ui/services/modalrunner.h"

@@ -3,11 +3,11 @@
 #include "dialogbuilder.h"
 #include "paletteglyphs.h"
 
-#include "core/strings.h"
-#include "core/translate.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "settings/global.h"
+#include "engine/core/strings.h"
+#include "engine/core/translate.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/settings/global.h"
 
 #include "ui/controls/docklayout.h"
 #include "ui/controls/itemobserver.h"

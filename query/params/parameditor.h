@@ -3,7 +3,7 @@
 // control kinds and the dialog builder on the right. It works on copies
 // and writes them back only on Ok.
 
-#include "core/types.h"
+#include "engine/core/types.h"
 
 #include <QDialog>
 #include <QSize>

@@ -4,7 +4,7 @@
 #include "parameditor.h"
 #include "paramprop.h"
 
-#include "tools/hooks.h"
+#include "engine/tools/hooks.h"
 
 namespace mx {
 

@@ -2,14 +2,14 @@
 
 #include "dialogbuilder.h"
 
-#include "core/translate.h"
-#include "core/userservice.h"
-#include "model/datamodel.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "model/picturespec.h"
-#include "model/queryfield.h"
-#include "settings/global.h"
+#include "engine/core/translate.h"
+#include "engine/core/userservice.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/model/picturespec.h"
+#include "engine/model/queryfield.h"
+#include "engine/settings/global.h"
 
 #include "ui/services/dialogservice.h"
 #include "ui/services/guarded.h"

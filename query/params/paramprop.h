@@ -2,9 +2,9 @@
 // The properties of one control of a parameter dialog: its kind, the
 // parameter it answers, its caption, font, picture and values.
 
-#include "model/modeltypes.h"
+#include "engine/model/modeltypes.h"
 
-#include "core/types.h"
+#include "engine/core/types.h"
 
 #include <QDialog>
 #include <QFont>

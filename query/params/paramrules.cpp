@@ -1,10 +1,10 @@
 #include "paramrules.h"
 
-#include "core/translate.h"
-#include "core/userservice.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "tools/hooks.h"
+#include "engine/core/translate.h"
+#include "engine/core/userservice.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/tools/hooks.h"
 
 #include <algorithm>
 #include <array>

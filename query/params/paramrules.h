@@ -5,8 +5,8 @@
 // gives, the check of a designed dialog and the editing of one parameter.
 // QtCore only; the widgets of query/params display and forward.
 
-#include "core/types.h"
-#include "model/modeltypes.h"
+#include "engine/core/types.h"
+#include "engine/model/modeltypes.h"
 
 #include <QPoint>
 #include <QRect>

@@ -3,13 +3,13 @@
 
 #include "dialogbuilder.h"
 
-#include "core/translate.h"
-#include "core/userservice.h"
-#include "errors/errorhandler.h"
-#include "model/fontspec.h"
-#include "model/paramcontrol.h"
-#include "model/param.h"
-#include "tools/hooks.h"
+#include "engine/core/translate.h"
+#include "engine/core/userservice.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/model/fontspec.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/model/param.h"
+#include "engine/tools/hooks.h"
 
 #include "ui/services/guarded.h"
 

@@ -1,9 +1,9 @@
 #include "queryreports.h"
 
-#include "exportfilters/textexportfilter.h"
+#include "query/exportfilters/textexportfilter.h"
 
-#include "platform/report/reportdestination.h"
-#include "platform/report/reportparts.h"
+#include "report/reportdestination.h"
+#include "report/reportparts.h"
 
 namespace mx {
 

@@ -3,8 +3,8 @@
 #include "ddeserver.h"
 #include "enginebusy.h"
 
-#include "dde/ddemacro.h"
-#include "dde/ddeprotocol.h"
+#include "query/dde/ddemacro.h"
+#include "query/dde/ddeprotocol.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -3,15 +3,15 @@
 #include "designerregistry.h"
 #include "enginebusy.h"
 
-#include "dde/ddemacro.h"
+#include "query/dde/ddemacro.h"
 
-#include "core/exceptions.h"
-#include "core/itemptr.h"
-#include "driver/dataset.h"
-#include "query/query.h"
-#include "run/queryrun.h"
-#include "run/runoutcome.h"
-#include "core/translate.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/itemptr.h"
+#include "engine/driver/dataset.h"
+#include "engine/query/query.h"
+#include "engine/run/queryrun.h"
+#include "engine/run/runoutcome.h"
+#include "engine/core/translate.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "designerregistry.h"
 
-#include "query/query.h"
+#include "engine/query/query.h"
 
 namespace mx {
 

@@ -3,9 +3,9 @@
 #include "ddelistener.h"
 #include "ddeserver.h"
 
-#include "dde/ddeprotocol.h"
+#include "query/dde/ddeprotocol.h"
 
-#include "core/exitprocs.h"
+#include "engine/core/exitprocs.h"
 
 #include <QCoreApplication>
 

@@ -1,17 +1,17 @@
 #include "querystart.h"
 
-#include "unattended/commandlinerun.h"
+#include "query/unattended/commandlinerun.h"
 
-#include "core/userservice.h"
-#include "settings/global.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
+#include "engine/core/userservice.h"
+#include "engine/settings/global.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
 
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
-#include "server/serverglobal.h"
+#include "query/server/serverglobal.h"
 
-#include "designer/querydesigner.h"
+#include "query/designer/querydesigner.h"
 
 #include <cstdio>
 

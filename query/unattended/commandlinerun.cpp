@@ -1,15 +1,15 @@
 #include "commandlinerun.h"
 
-#include "core/exceptions.h"
-#include "core/file.h"
-#include "core/userservice.h"
-#include "model/paramcontrol.h"
-#include "run/queryrun.h"
-#include "settings/global.h"
-#include "settings/startparams.h"
-#include "tools/hooks.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/file.h"
+#include "engine/core/userservice.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/run/queryrun.h"
+#include "engine/settings/global.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/hooks.h"
 
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 #include <optional>
 

@@ -1,11 +1,11 @@
 #include "reportneed.h"
 
-#include "destination/destinationtype.h"
-#include "destination/querydestination.h"
-#include "stream/reader.h"
-#include "stream/safefile.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/destination/querydestination.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/safefile.h"
 
-#include "platform/report/reportdestination.h"
+#include "report/reportdestination.h"
 
 #include <QFile>
 

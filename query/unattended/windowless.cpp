@@ -3,15 +3,15 @@
 #include "commandlinerun.h"
 #include "reportneed.h"
 
-#include "core/exitprocs.h"
-#include "core/itemptr.h"
-#include "destination/destinationtype.h"
-#include "driver/dbengine.h"
-#include "driver/driverclasses.h"
-#include "global/queryglobal.h"
-#include "settings/startparams.h"
+#include "engine/core/exitprocs.h"
+#include "engine/core/itemptr.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/driverclasses.h"
+#include "engine/global/queryglobal.h"
+#include "engine/settings/startparams.h"
 
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 #include <QCoreApplication>
 

@@ -4,13 +4,13 @@
 
 #include <type_traits>
 
-#include "commands/designerhelp.h"
-#include "designer/commandlink.h"
-#include "params/paramhooks.h"
-#include "reports/queryreports.h"
-#include "startup/querystart.h"
+#include "query/commands/designerhelp.h"
+#include "query/designer/commandlink.h"
+#include "query/params/paramhooks.h"
+#include "query/reports/queryreports.h"
+#include "query/startup/querystart.h"
 
-#include "core/exitprocs.h"
+#include "engine/core/exitprocs.h"
 
 #include "ui/formula/fmformula.h"
 #include "ui/dialogs/about.h"
@@ -19,7 +19,7 @@
 #include "ui/options/fmoptions.h"
 #include "ui/errorwindow/application.h"
 #include "ui/errorwindow/uiservice.h"
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 extern "C" __attribute__((visibility("default"))) int MorvelinQueryWindowsMain(int* argc, char** argv)
 {

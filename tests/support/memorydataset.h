@@ -4,7 +4,7 @@
 // texts, the cursor semantics of the drivers' datasets (on the first
 // record after First, Eof only past the last one or when empty).
 
-#include "driver/dataset.h"
+#include "engine/driver/dataset.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
 #include "samplefiles.h"
 
-#include "destination/destinationtype.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
 
 #include <QDir>
 

@@ -1,15 +1,15 @@
 #include "samplemodel.h"
 
-#include <model/database.h>
-#include <model/datamodel.h>
-#include <model/domain.h>
-#include <model/entity.h>
-#include <model/formula.h>
-#include <model/link.h>
-#include <model/param.h>
-#include <model/queryfield.h>
-#include <model/table.h>
-#include <model/user.h>
+#include "engine/model/database.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/domain.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/model/link.h"
+#include "engine/model/param.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
+#include "engine/model/user.h"
 
 #include <array>
 

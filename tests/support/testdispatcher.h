@@ -4,7 +4,7 @@
 // dispatcher's own plays the user-interface thread, or the calls run on the
 // thread that waits in WaitLoop (a test running a report).
 
-#include <reportlink/uidispatcher.h>
+#include "engine/reportlink/uidispatcher.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,6 +1,6 @@
 #include "testsupport.h"
 
-#include <core/exceptions.h>
+#include "engine/core/exceptions.h"
 
 #include <QFile>
 #include <QFileInfo>

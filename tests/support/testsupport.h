@@ -2,7 +2,7 @@
 // Shared helpers for the tests: a scratch folder, byte dumps, and a
 // recording user service installed for the life of a fixture.
 
-#include <core/userservice.h>
+#include "engine/core/userservice.h"
 
 #include <QByteArray>
 #include <QList>

@@ -3,7 +3,7 @@
 // notify) on the offscreen platform. Dialogs are answered through the
 // scripted modal runner (scriptedmodal.h).
 
-#include "application.h"
+#include "ui/errorwindow/application.h"
 
 #include <QApplication>
 #include <QWidget>

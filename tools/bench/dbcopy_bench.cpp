@@ -5,8 +5,8 @@
 //   bench_dbcopy [--benchmark_filter=...]
 // Needs the sqlite3 program on the PATH for the CSV reference.
 
-#include <platform/dbengine/dbsession.h>
-#include <platform/dbengine/tablefile.h>
+#include "platform/dbengine/dbsession.h"
+#include "platform/dbengine/tablefile.h"
 
 #include <benchmark/benchmark.h>
 

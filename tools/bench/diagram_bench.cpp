@@ -6,12 +6,12 @@
 
 #include "admin/diagram/graph.h"
 
-#include "core/itemptr.h"
-#include "model/datamodel.h"
-#include "model/field.h"
-#include "model/link.h"
-#include "model/modeltypes.h"
-#include "model/table.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/field.h"
+#include "engine/model/link.h"
+#include "engine/model/modeltypes.h"
+#include "engine/model/table.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

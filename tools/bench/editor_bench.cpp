@@ -10,22 +10,22 @@
 // Runs offscreen. The model: the sample's clients and orders, and eight
 // more tables chained from the orders, one entity each.
 
-#include "runprogress.h"
-#include "queryeditor.h"
-#include "stepeditor.h"
-#include "vpanels.h"
+#include "query/editor/runprogress.h"
+#include "query/editor/queryeditor.h"
+#include "query/editor/stepeditor.h"
+#include "query/editor/vpanels.h"
 
-#include "samplemodel.h"
+#include "tests/support/samplemodel.h"
 
-#include "core/exceptions.h"
-#include "global/datasource.h"
-#include "global/queryglobal.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/link.h"
-#include "model/table.h"
+#include "engine/core/exceptions.h"
+#include "engine/global/datasource.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
 #include "platform/dbengine/sqliteconnection.h"
-#include "query/query.h"
+#include "engine/query/query.h"
 
 #include <benchmark/benchmark.h>
 

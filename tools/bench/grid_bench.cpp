@@ -11,9 +11,9 @@
 // Each prints "key value" lines: times in milliseconds, memory in KiB (the
 // resident size above the process's size before the query, and the peak).
 
-#include "bde/bdedriver.h"
-#include "bde/bdesession.h"
-#include "driver/dataset.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/bde/bdesession.h"
+#include "engine/driver/dataset.h"
 
 #include "ui/controls/mxgrid.h"
 

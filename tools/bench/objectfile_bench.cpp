@@ -2,8 +2,8 @@
 // model: tables holding lists of fields, each with strings and integers.
 // Run: build/bench/bin/bench_objectfile  (MB/s appear as bytes_per_second)
 
-#include <core/list.h>
-#include <core/userservice.h>
+#include "engine/core/list.h"
+#include "engine/core/userservice.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -13,13 +13,13 @@
 // by the built-in driver and kept whole, as a step's result is once the
 // grid has reached its end; both outputs read the rows it keeps.
 
-#include "bde/bdedriver.h"
-#include "driver/dataset.h"
-#include "platform/report/defaultreport.h"
-#include "platform/report/painterrender.h"
-#include "platform/report/paginator.h"
-#include "platform/report/reportparts.h"
-#include "platform/report/rowsource.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/driver/dataset.h"
+#include "report/defaultreport.h"
+#include "report/painterrender.h"
+#include "report/paginator.h"
+#include "report/reportparts.h"
+#include "report/rowsource.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,13 +5,13 @@
 //
 //   bench_reportlink [--benchmark_filter=...]
 
-#include "bde/bdedriver.h"
-#include "driver/dataset.h"
-#include "reportlink/report.h"
-#include "reportlink/reportmanager.h"
-#include "reportlink/uidispatcher.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/driver/dataset.h"
+#include "engine/reportlink/report.h"
+#include "engine/reportlink/reportmanager.h"
+#include "engine/reportlink/uidispatcher.h"
 
-#include <platform/reportlink/dataclient.h>
+#include "platform/reportlink/dataclient.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,14 +8,14 @@
 // Built into the programs' folder, which is its installation folder; the
 // sample's order lines are grown to 100,000 in a database of its own.
 
-#include "morvelin_mxi.h"
+#include "query/mxi/morvelin_mxi.h"
 
-#include "dde/ddeclient.h"
-#include "server/ddelistener.h"
-#include "server/serverglobal.h"
+#include "query/dde/ddeclient.h"
+#include "query/server/ddelistener.h"
+#include "query/server/serverglobal.h"
 
-#include "core/exceptions.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/query/query.h"
 
 #include <benchmark/benchmark.h>
 

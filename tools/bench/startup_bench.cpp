@@ -6,9 +6,9 @@
 #include "ui/dialogs/about.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/errorwindow/application.h"
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
-#include "core/exitprocs.h"
+#include "engine/core/exitprocs.h"
 
 #include <QEvent>
 

@@ -7,13 +7,13 @@
 // the first call writes the sample's query and model files there as the
 // starting corpus.
 
-#include "core/exceptions.h"
-#include "core/hookslot.h"
-#include "core/userservice.h"
-#include "model/datamodel.h"
-#include "query/query.h"
-#include "stream/filer.h"
-#include "tools/hooks.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/userservice.h"
+#include "engine/model/datamodel.h"
+#include "engine/query/query.h"
+#include "engine/stream/filer.h"
+#include "engine/tools/hooks.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -2,12 +2,12 @@
 // sanitizer report is a fault. With MORVELIN_FUZZ_SEEDS set, the first call
 // writes a few well-formed files there as the starting corpus.
 
-#include <core/exceptions.h>
-#include <core/list.h>
-#include <core/strings.h>
-#include <core/types.h>
-#include <core/userservice.h>
-#include <stream/filer.h>
+#include "engine/core/exceptions.h"
+#include "engine/core/list.h"
+#include "engine/core/strings.h"
+#include "engine/core/types.h"
+#include "engine/core/userservice.h"
+#include "engine/stream/filer.h"
 
 #include <QByteArray>
 #include <QDir>

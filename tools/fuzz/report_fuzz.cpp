@@ -2,9 +2,9 @@
 // leaks and hangs, a fault is a record read without error that is not
 // written back as the same bytes: what the layer does not change it keeps.
 
-#include "platform/report/reportparts.h"
-#include "stream/reader.h"
-#include "stream/writer.h"
+#include "report/reportparts.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/writer.h"
 
 #include <QByteArray>
 #include <QDir>

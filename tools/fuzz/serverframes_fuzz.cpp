@@ -7,13 +7,13 @@
 // well-behaved client afterwards. With MORVELIN_FUZZ_SEEDS set, the first
 // call writes a few conversations there as the starting corpus.
 
-#include "dde/ddeprotocol.h"
-#include "server/ddelistener.h"
-#include "server/ddeserver.h"
+#include "query/dde/ddeprotocol.h"
+#include "query/server/ddelistener.h"
+#include "query/server/ddeserver.h"
 
-#include "core/hookslot.h"
-#include "core/userservice.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/userservice.h"
+#include "engine/tools/hooks.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

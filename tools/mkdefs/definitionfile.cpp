@@ -1,7 +1,7 @@
 #include "definitionfile.h"
 
-#include "core/classinfo.h"
-#include "core/list.h"
+#include "engine/core/classinfo.h"
+#include "engine/core/list.h"
 
 #include <QVariant>
 

@@ -11,8 +11,8 @@
 #include "definitionfile.h"
 #include "sqlfunctionmirror.h"
 
-#include "core/exceptions.h"
-#include "core/list.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/list.h"
 
 #include <QDir>
 #include <QFile>

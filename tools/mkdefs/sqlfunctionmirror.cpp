@@ -1,7 +1,7 @@
 #include "sqlfunctionmirror.h"
 
-#include "core/classinfo.h"
-#include "core/list.h"
+#include "engine/core/classinfo.h"
+#include "engine/core/list.h"
 
 namespace mkdefs {
 namespace {

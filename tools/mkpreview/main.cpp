@@ -12,10 +12,10 @@
 
 #include "previewtext.h"
 
-#include "core/exceptions.h"
-#include "core/itemptr.h"
-#include "model/datamodel.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/datamodel.h"
+#include "engine/query/query.h"
 
 #include <QDir>
 #include <QFile>

@@ -14,16 +14,16 @@
 #include "samplemodels.h"
 #include "samplequeries.h"
 
-#include "core/exceptions.h"
-#include "destination/destinationtype.h"
-#include "driver/dbengine.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "model/datamodel.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/datamodel.h"
+#include "engine/query/query.h"
 
-#include "platform/report/reportparts.h"
+#include "report/reportparts.h"
 
 #include <QGuiApplication>
 #include <QDir>

@@ -2,21 +2,21 @@
 
 #include "samplemodels.h"
 
-#include "core/exceptions.h"
-#include "destination/querydestination.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/formula.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "model/queryfield.h"
-#include "model/table.h"
-#include "query/query.h"
-#include "run/queryrun.h"
-#include "stream/safefile.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/querydestination.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
+#include "engine/query/query.h"
+#include "engine/run/queryrun.h"
+#include "engine/stream/safefile.h"
 
-#include "platform/report/defaultreport.h"
-#include "platform/report/reportparts.h"
+#include "report/defaultreport.h"
+#include "report/reportparts.h"
 
 #include <QDir>
 #include <QFile>

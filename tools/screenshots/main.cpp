@@ -2,12 +2,12 @@
 
 #include "shots.h"
 
-#include "core/exceptions.h"
-#include "errors/errorhandler.h"
-#include "core/exitprocs.h"
+#include "engine/core/exceptions.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/core/exitprocs.h"
 
 #include "ui/errorwindow/uiservice.h"
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 #include <QApplication>
 #include <QDir>

@@ -10,11 +10,11 @@
 #include "admin/dialogs/fmtableproperties.h"
 #include "admin/dialogs/fmviewstrings.h"
 
-#include "admin/adminmodel.h"
-#include "core/itemptr.h"
-#include "core/translate.h"
-#include "model/datamodel.h"
-#include "model/table.h"
+#include "engine/admin/adminmodel.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/translate.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/table.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -9,12 +9,12 @@
 #include "admin/modeldialogs/fmsets.h"
 #include "admin/modeldialogs/fmusers.h"
 
-#include "core/itemptr.h"
-#include "model/datamodel.h"
-#include "model/domain.h"
-#include "model/entity.h"
-#include "model/table.h"
-#include "model/user.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/domain.h"
+#include "engine/model/entity.h"
+#include "engine/model/table.h"
+#include "engine/model/user.h"
 
 #include <QAbstractItemView>
 #include <QTabWidget>

@@ -3,14 +3,14 @@
 
 #include "shots.h"
 
-#include "driver/dbengine.h"
-#include "driver/driver.h"
-#include "model/datamodel.h"
-#include "model/domain.h"
-#include "model/entity.h"
-#include "model/field.h"
-#include "model/table.h"
-#include "tools/installation.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/driver.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/domain.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
+#include "engine/model/table.h"
+#include "engine/tools/installation.h"
 
 #include "ui/controls/brntips.h"
 #include "ui/controls/docklayout.h"
@@ -19,10 +19,10 @@
 #include "ui/controls/splitter.h"
 #include "ui/options/fmoptions.h"
 
-#include "destination/destinationtype.h"
-#include "settings/mru.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/settings/mru.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QDir>
 #include <QFontMetrics>

@@ -5,8 +5,8 @@
 
 #include "admin/window/datamodelwindow.h"
 
-#include "core/itemptr.h"
-#include "model/datamodel.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/datamodel.h"
 
 #include <QLabel>
 

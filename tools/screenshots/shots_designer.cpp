@@ -4,11 +4,11 @@
 
 #include "shots.h"
 
-#include "query/query.h"
+#include "engine/query/query.h"
 
-#include "designer/querydesigner.h"
+#include "query/designer/querydesigner.h"
 
-#include "picturelistbox.h"
+#include "ui/controls/picturelistbox.h"
 
 #include <QPointer>
 

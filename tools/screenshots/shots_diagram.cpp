@@ -7,11 +7,11 @@
 #include "admin/diagram/fmprintpreview.h"
 #include "admin/diagram/graph.h"
 
-#include "core/itemptr.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/link.h"
-#include "model/table.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
 
 #include "ui/controls/pictures.h"
 

@@ -11,16 +11,16 @@
 #include "ui/dialogs/rundoc.h"
 #include "ui/dialogs/splash.h"
 
-#include "dialogservice.h"
-#include "helpsystem.h"
-#include "historydialog.h"
+#include "ui/services/dialogservice.h"
+#include "ui/services/helpsystem.h"
+#include "ui/services/historydialog.h"
 
-#include "core/systemerror.h"
-#include "settings/global.h"
+#include "engine/core/systemerror.h"
+#include "engine/settings/global.h"
 #include "ui/errorwindow/uiservice.h"
 
-#include <platform/report/reportsave.h>
-#include "settings/mru.h"
+#include "report/reportsave.h"
+#include "engine/settings/mru.h"
 
 #include <QApplication>
 #include <QComboBox>

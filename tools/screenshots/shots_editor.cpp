@@ -4,19 +4,19 @@
 
 #include "shots.h"
 
-#include "platform/report/reportparts.h"
-#include "query/query.h"
-#include "query/querystep.h"
-#include "reports/queryreports.h"
-#include "run/queryrun.h"
+#include "report/reportparts.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
+#include "query/reports/queryreports.h"
+#include "engine/run/queryrun.h"
 
 #include "ui/controls/entityoutline.h"
 #include "ui/controls/picturelistbox.h"
 #include "ui/controls/pictures.h"
 
-#include "editor/queryeditor.h"
-#include "editor/stepeditor.h"
-#include "editor/vpanels.h"
+#include "query/editor/queryeditor.h"
+#include "query/editor/stepeditor.h"
+#include "query/editor/vpanels.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

@@ -4,15 +4,15 @@
 
 #include "shots.h"
 
-#include "params/dialogbuilder.h"
-#include "params/paramdialogs.h"
-#include "params/parameditor.h"
-#include "params/paramprop.h"
-#include "params/paramrules.h"
+#include "query/params/dialogbuilder.h"
+#include "query/params/paramdialogs.h"
+#include "query/params/parameditor.h"
+#include "query/params/paramprop.h"
+#include "query/params/paramrules.h"
 
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "query/query.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/query/query.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -4,12 +4,12 @@
 
 #include "shots.h"
 
-#include "core/exceptions.h"
-#include "platform/report/reportparts.h"
-#include "query/query.h"
-#include "query/querystep.h"
-#include "reports/queryreports.h"
-#include "run/queryrun.h"
+#include "engine/core/exceptions.h"
+#include "report/reportparts.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
+#include "query/reports/queryreports.h"
+#include "engine/run/queryrun.h"
 
 #include "ui/report/designsurface.h"
 #include "ui/report/reporteditor.h"

@@ -2,16 +2,16 @@
 
 #include "shots.h"
 
-#include "driver/dataset.h"
-#include "driver/dbengine.h"
-#include "driver/driver.h"
+#include "engine/driver/dataset.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/driver.h"
 
 #include "runtime/previewwindow.h"
 #include "runtime/reportdata.h"
 #include "runtime/reportfile.h"
 #include "runtime/reportlayout.h"
 
-#include "platform/report/pagemodel.h"
+#include "report/pagemodel.h"
 
 namespace mx::shots {
 

@@ -1,14 +1,14 @@
 #include "brntips.h"
 
-#include "guarded.h"
+#include "ui/services/guarded.h"
 #include "pictures.h"
 
-#include "settings/global.h"
-#include "settings/lang.h"
-#include "tools/installation.h"
+#include "engine/settings/global.h"
+#include "engine/settings/lang.h"
+#include "engine/tools/installation.h"
 #include "ui/services/modalrunner.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QApplication>
 #include <QCheckBox>

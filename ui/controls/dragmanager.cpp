@@ -1,6 +1,6 @@
 #include "dragmanager.h"
 
-#include "errors/errorhandler.h"
+#include "engine/errors/errorhandler.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,10 +1,10 @@
 #include "entitymodel.h"
 
-#include "guarded.h"
+#include "ui/services/guarded.h"
 #include "pictures.h"
 
-#include "model/entity.h"
-#include "model/field.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
 
 #include <QMimeData>
 

@@ -2,12 +2,12 @@
 #include "entitymodel.h"
 #include "fielddrag.h"
 
-#include "guarded.h"
+#include "ui/services/guarded.h"
 #include "pictures.h"
 
-#include "errors/errorhandler.h"
-#include "model/entity.h"
-#include "model/field.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #include "fielddrag.h"
 
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/field.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
 
 #include <QDataStream>
 #include <QIODevice>

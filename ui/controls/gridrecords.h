@@ -8,7 +8,7 @@
 
 #include "itemobserver.h"
 
-#include "driver/dataset.h"
+#include "engine/driver/dataset.h"
 
 namespace mx::ui {
 

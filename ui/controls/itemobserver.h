@@ -21,7 +21,7 @@
 // mx::ui::Connect, so that a slot's exception reaches the error handler
 // instead of the engine code that sent the notification.
 
-#include "core/item.h"
+#include "engine/core/item.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "mxgrid.h"
 
-#include "errors/errorhandler.h"
+#include "engine/errors/errorhandler.h"
 
 #include <QApplication>
 #include <QKeyEvent>

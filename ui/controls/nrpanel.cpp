@@ -1,6 +1,6 @@
 #include "nrpanel.h"
 
-#include "errors/errorhandler.h"
+#include "engine/errors/errorhandler.h"
 
 #include <QPainter>
 

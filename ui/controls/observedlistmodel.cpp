@@ -1,8 +1,8 @@
 #include "observedlistmodel.h"
 
-#include "guarded.h"
+#include "ui/services/guarded.h"
 
-#include "core/list.h"
+#include "engine/core/list.h"
 
 #include <algorithm>
 

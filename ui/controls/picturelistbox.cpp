@@ -1,6 +1,6 @@
 #include "picturelistbox.h"
 
-#include "errors/errorhandler.h"
+#include "engine/errors/errorhandler.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -1,14 +1,14 @@
 #include "about.h"
 
 #include "dialogpictures.h"
-#include "dialogservice.h"
-#include "guarded.h"
+#include "ui/services/dialogservice.h"
+#include "ui/services/guarded.h"
 
-#include "driver/dbengine.h"
-#include "driver/dllloader.h"
-#include "driver/driver.h"
-#include "settings/global.h"
-#include "settings/lang.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/dllloader.h"
+#include "engine/driver/driver.h"
+#include "engine/settings/global.h"
+#include "engine/settings/lang.h"
 #include "ui/services/modalrunner.h"
 
 #include <QApplication>

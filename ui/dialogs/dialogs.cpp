@@ -5,12 +5,12 @@
 #include "promptdialog.h"
 #include "splash.h"
 
-#include "core/file.h"
-#include "settings/global.h"
-#include "tools/hooks.h"
-#include "driver/rootdir.h"
+#include "engine/core/file.h"
+#include "engine/settings/global.h"
+#include "engine/tools/hooks.h"
+#include "engine/driver/rootdir.h"
 
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 namespace mx::ui {
 

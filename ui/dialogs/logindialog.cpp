@@ -3,10 +3,10 @@
 #include "dialogs.h"
 #include "dialogpictures.h"
 
-#include "core/exceptions.h"
-#include "guarded.h"
-#include "settings/global.h"
-#include "settings/lang.h"
+#include "engine/core/exceptions.h"
+#include "ui/services/guarded.h"
+#include "engine/settings/global.h"
+#include "engine/settings/lang.h"
 #include "ui/services/modalrunner.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "opendialogs.h"
 
-#include "dialogservice.h"
+#include "ui/services/dialogservice.h"
 
-#include "core/file.h"
-#include "global/queryglobal.h"
-#include "settings/global.h"
+#include "engine/core/file.h"
+#include "engine/global/queryglobal.h"
+#include "engine/settings/global.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,13 +2,13 @@
 
 #include "dialogs.h"
 
-#include "core/exceptions.h"
-#include "core/strings.h"
-#include "errors/errorhandler.h"
-#include "guarded.h"
-#include "settings/global.h"
-#include "settings/lang.h"
-#include "tools/values.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/strings.h"
+#include "engine/errors/errorhandler.h"
+#include "ui/services/guarded.h"
+#include "engine/settings/global.h"
+#include "engine/settings/lang.h"
+#include "engine/tools/values.h"
 #include "ui/services/modalrunner.h"
 
 #include <QApplication>

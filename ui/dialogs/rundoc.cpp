@@ -1,11 +1,11 @@
 #include "rundoc.h"
 
 #include "dialogs.h"
-#include "dialogservice.h"
-#include "guarded.h"
+#include "ui/services/dialogservice.h"
+#include "ui/services/guarded.h"
 
-#include "settings/global.h"
-#include "settings/lang.h"
+#include "engine/settings/global.h"
+#include "engine/settings/lang.h"
 #include "ui/services/modalrunner.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // centred on the screen, shown while the start-up goes on and then held
 // for the splash delay (3000 ms).
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "application.h"
 
-#include "errors/errorhandler.h"
-#include "helpsystem.h"
+#include "engine/errors/errorhandler.h"
+#include "ui/services/helpsystem.h"
 
 namespace mx::ui {
 

@@ -1,9 +1,9 @@
 #include "errorwindow.h"
 
-#include "core/userservice.h"
-#include "errors/errorhandler.h"
+#include "engine/core/userservice.h"
+#include "engine/errors/errorhandler.h"
 #include "ui/services/modalrunner.h"
-#include "settings/lang.h"
+#include "engine/settings/lang.h"
 
 #include <QApplication>
 #include <QGridLayout>

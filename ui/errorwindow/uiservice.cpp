@@ -1,14 +1,14 @@
 #include "uiservice.h"
 
-#include "langwidgets.h"
+#include "ui/langwidgets/langwidgets.h"
 
 #include "errorwindow.h"
-#include "helpsystem.h"
-#include "historydialog.h"
-#include "savedialog.h"
+#include "ui/services/helpsystem.h"
+#include "ui/services/historydialog.h"
+#include "ui/services/savedialog.h"
 #include "ui/services/modalrunner.h"
-#include "errors/errorhandler.h"
-#include "settings/global.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/settings/global.h"
 
 #include <QAbstractButton>
 #include <QApplication>

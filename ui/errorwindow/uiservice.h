@@ -5,7 +5,7 @@
 // it exists, after it is gone, off its thread) the plain service answers
 // instead.
 
-#include "dialogservice.h"
+#include "ui/services/dialogservice.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
 #include "formulacheck.h"
 
-#include "core/exceptions.h"
-#include "core/translate.h"
-#include "global/filtercheck.h"
-#include "model/formula.h"
-#include "model/sqlvalue.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/translate.h"
+#include "engine/global/filtercheck.h"
+#include "engine/model/formula.h"
+#include "engine/model/sqlvalue.h"
 
 #include <vector>
 

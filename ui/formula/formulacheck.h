@@ -4,8 +4,8 @@
 // parentheses, parity and precedence. Neither shows anything; the verdict
 // is returned.
 
-#include "core/sqlsyntax.h"
-#include "core/types.h"
+#include "engine/core/sqlsyntax.h"
+#include "engine/core/types.h"
 
 #include <QChar>
 #include <QString>

@@ -7,9 +7,9 @@
 
 #include "formulacheck.h"
 
-#include "core/sqlsyntax.h"
-#include "core/types.h"
-#include "tools/fieldmask.h"
+#include "engine/core/sqlsyntax.h"
+#include "engine/core/types.h"
+#include "engine/tools/fieldmask.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "langwidgets.h"
 
-#include "settings/lang.h"
+#include "engine/settings/lang.h"
 
 #include <QComboBox>
 #include <QListWidget>

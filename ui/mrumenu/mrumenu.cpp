@@ -1,7 +1,7 @@
 #include "mrumenu.h"
 
-#include "errors/errorhandler.h"
-#include "settings/mru.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/settings/mru.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,18 +1,18 @@
 #include "fmoptions.h"
 
-#include "dialogservice.h"
-#include "guarded.h"
-#include "helpsystem.h"
-#include "namedwidget.h"
+#include "ui/services/dialogservice.h"
+#include "ui/services/guarded.h"
+#include "ui/services/helpsystem.h"
+#include "ui/services/namedwidget.h"
 
-#include "destination/destinationtype.h"
-#include "settings/global.h"
-#include "settings/lang.h"
-#include "settings/mru.h"
-#include "tools/installation.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/settings/global.h"
+#include "engine/settings/lang.h"
+#include "engine/settings/mru.h"
+#include "engine/tools/installation.h"
 #include "ui/services/modalrunner.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "optionsettings.h"
 
-#include "destination/destinationtype.h"
-#include "global/queryglobal.h"
-#include "settings/global.h"
-#include "settings/sessionlanguage.h"
-#include "settings/mru.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/global/queryglobal.h"
+#include "engine/settings/global.h"
+#include "engine/settings/sessionlanguage.h"
+#include "engine/settings/mru.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 namespace mx {
 namespace {

@@ -1,8 +1,8 @@
 #include "designsurface.h"
 
-#include "errors/errorhandler.h"
-#include "platform/report/pagemodel.h"
-#include "platform/report/reportparts.h"
+#include "engine/errors/errorhandler.h"
+#include "report/pagemodel.h"
+#include "report/reportparts.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -3,9 +3,9 @@
 // other at the printable width, each with its name, and their controls
 // with their texts in their fonts. A click selects a control (or a band),
 // a drag moves the selected control or, from one of its handles, resizes
-// it; the geometry rules are the layout's (platform/report/designlayout.h).
+// it; the geometry rules are the layout's (report/designlayout.h).
 
-#include "platform/report/designlayout.h"
+#include "report/designlayout.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #include "pageview.h"
 
-#include "errors/errorhandler.h"
-#include "platform/report/painterrender.h"
-#include "platform/report/pagemodel.h"
+#include "engine/errors/errorhandler.h"
+#include "report/painterrender.h"
+#include "report/pagemodel.h"
 
 #include <QPainter>
 

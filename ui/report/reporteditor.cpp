@@ -2,16 +2,16 @@
 
 #include "designsurface.h"
 
-#include "dialogservice.h"
-#include "guarded.h"
+#include "ui/services/dialogservice.h"
+#include "ui/services/guarded.h"
 
-#include "core/userservice.h"
-#include "platform/report/designlayout.h"
-#include "platform/report/reportparts.h"
-#include "query/query.h"
-#include "query/querystep.h"
-#include "settings/global.h"
-#include "settings/lang.h"
+#include "engine/core/userservice.h"
+#include "report/designlayout.h"
+#include "report/reportparts.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
+#include "engine/settings/global.h"
+#include "engine/settings/lang.h"
 
 #include <QCheckBox>
 #include <QComboBox>

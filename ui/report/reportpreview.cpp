@@ -2,16 +2,16 @@
 
 #include "pageview.h"
 
-#include "dialogservice.h"
-#include "guarded.h"
+#include "ui/services/dialogservice.h"
+#include "ui/services/guarded.h"
 
-#include "core/exceptions.h"
-#include "platform/report/painterrender.h"
-#include "platform/report/paginator.h"
-#include "platform/report/reportsave.h"
-#include "platform/report/rowsource.h"
-#include "settings/global.h"
-#include "settings/lang.h"
+#include "engine/core/exceptions.h"
+#include "report/painterrender.h"
+#include "report/paginator.h"
+#include "report/reportsave.h"
+#include "report/rowsource.h"
+#include "engine/settings/global.h"
+#include "engine/settings/lang.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -9,7 +9,7 @@
 // said; without an installed service, or without a display, nothing is
 // asked: pickers answer "cancelled" and messages go to standard error.
 
-#include "core/userservice.h"
+#include "engine/core/userservice.h"
 
 #include <QString>
 #include <QStringList>

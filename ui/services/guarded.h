@@ -5,7 +5,7 @@
 // (the silent abort stays silent) and the event loop goes on. Event
 // overrides run their bodies through mx::Guard the same way.
 
-#include "errors/errorhandler.h"
+#include "engine/errors/errorhandler.h"
 
 #include <QObject>
 

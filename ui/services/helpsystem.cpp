@@ -1,7 +1,7 @@
 #include "helpsystem.h"
 
-#include "core/userservice.h"
-#include "settings/global.h"
+#include "engine/core/userservice.h"
+#include "engine/settings/global.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -3,8 +3,8 @@
 #include "dialogservice.h"
 #include "helpsystem.h"
 
-#include "settings/global.h"
-#include "settings/mru.h"
+#include "engine/settings/global.h"
+#include "engine/settings/mru.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "modalrunner.h"
 
-#include "errors/errorhandler.h"
+#include "engine/errors/errorhandler.h"
 #include "helpsystem.h"
 
 #include <QDialog>

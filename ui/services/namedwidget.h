@@ -2,7 +2,7 @@
 // Widgets made with their object name: the name by which tests, scripts
 // and the language library find them.
 
-#include "core/translate.h"
+#include "engine/core/translate.h"
 
 #include <QPushButton>
 #include <QString>

@@ -3,20 +3,20 @@
 // the scripted service and modal runner, a small model built in code, and
 // a graph shown in a view whose mouse the tests drive with explicit events.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "scriptedmodal.h"
-#include "scriptedservice.h"
-#include "testsupport.h"
+#include "tests/support/ui/scriptedmodal.h"
+#include "tests/support/ui/scriptedservice.h"
+#include "tests/support/testsupport.h"
 
-#include "graph.h"
+#include "admin/diagram/graph.h"
 
-#include "core/itemptr.h"
-#include "model/datamodel.h"
-#include "model/field.h"
-#include "model/link.h"
-#include "model/modeltypes.h"
-#include "model/table.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/field.h"
+#include "engine/model/link.h"
+#include "engine/model/modeltypes.h"
+#include "engine/model/table.h"
 
 #include <QApplication>
 #include <QGraphicsView>

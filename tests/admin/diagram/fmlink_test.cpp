@@ -3,10 +3,10 @@
 
 #include "diagramtest.h"
 
-#include "fmlink.h"
-#include "linkmodels.h"
+#include "admin/diagram/fmlink.h"
+#include "admin/diagram/linkmodels.h"
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -3,11 +3,11 @@
 
 #include "diagramtest.h"
 
-#include "fmlink.h"
+#include "admin/diagram/fmlink.h"
 
-#include "core/exceptions.h"
-#include "core/hookslot.h"
-#include "model/entity.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/entity.h"
 
 #include <QGraphicsLineItem>
 #include <QImage>

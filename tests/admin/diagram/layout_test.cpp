@@ -1,6 +1,6 @@
 // The diagram's geometry and page tiling as pure functions.
 
-#include "graphlayout.h"
+#include "admin/diagram/graphlayout.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "diagramtest.h"
 
-#include "fmprintpreview.h"
+#include "admin/diagram/fmprintpreview.h"
 
 #include "ui/controls/splitter.h"
 

@@ -3,19 +3,19 @@
 // the link dialog opened through the diagram's own editor hook, and then
 // the join of a query step over the same model.
 
-#include "queryfixture.h"
-#include "uitest.h"
+#include "tests/engine/query/queryfixture.h"
+#include "tests/ui/uitest.h"
 
-#include "scriptedmodal.h"
-#include "scriptedservice.h"
+#include "tests/support/ui/scriptedmodal.h"
+#include "tests/support/ui/scriptedservice.h"
 
-#include "fmlink.h"
-#include "graph.h"
+#include "admin/diagram/fmlink.h"
+#include "admin/diagram/graph.h"
 
-#include "model/datamodel.h"
-#include "model/link.h"
-#include "model/table.h"
-#include "query/query.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
+#include "engine/query/query.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -4,16 +4,16 @@
 // alias (SampleEngineTest), the scripted service and the scripted modal
 // runner, and the bytes of a model as saved.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "samplefiles.h"
-#include "samplemodel.h"
-#include "scriptedmodal.h"
-#include "scriptedservice.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/samplemodel.h"
+#include "tests/support/ui/scriptedmodal.h"
+#include "tests/support/ui/scriptedservice.h"
 
-#include "bde/bdesession.h"
-#include "core/itemptr.h"
-#include "model/datamodel.h"
+#include "engine/bde/bdesession.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/datamodel.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractItemModelTester>

@@ -4,14 +4,14 @@
 
 #include "admintest.h"
 
-#include "adminhooks.h"
-#include "fmdbparams.h"
+#include "admin/dialogs/adminhooks.h"
+#include "admin/dialogs/fmdbparams.h"
 
-#include "core/hookslot.h"
-#include "global/datasource.h"
-#include "global/queryglobal.h"
-#include "model/database.h"
-#include "model/table.h"
+#include "engine/core/hookslot.h"
+#include "engine/global/datasource.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/database.h"
+#include "engine/model/table.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -3,15 +3,15 @@
 
 #include "admintest.h"
 
-#include "adminhooks.h"
-#include "fmselecttable.h"
+#include "admin/dialogs/adminhooks.h"
+#include "admin/dialogs/fmselecttable.h"
 
-#include "core/hookslot.h"
-#include "core/strings.h"
-#include "driver/rootdir.h"
-#include "model/database.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/strings.h"
+#include "engine/driver/rootdir.h"
+#include "engine/model/database.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QComboBox>
 #include <QDir>

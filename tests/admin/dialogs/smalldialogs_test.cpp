@@ -2,15 +2,15 @@
 
 #include "admintest.h"
 
-#include "fmmxlistselect.h"
-#include "fmviewstrings.h"
-#include "inicombobox.h"
+#include "admin/dialogs/fmmxlistselect.h"
+#include "admin/dialogs/fmviewstrings.h"
+#include "admin/dialogs/inicombobox.h"
 
-#include "core/hookslot.h"
-#include "core/list.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/list.h"
+#include "engine/tools/hooks.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QListView>
 #include <QPlainTextEdit>

@@ -4,12 +4,12 @@
 
 #include "admintest.h"
 
-#include "adminhooks.h"
-#include "fieldgridmodel.h"
-#include "fmtableproperties.h"
+#include "admin/dialogs/adminhooks.h"
+#include "admin/dialogs/fieldgridmodel.h"
+#include "admin/dialogs/fmtableproperties.h"
 
-#include "model/field.h"
-#include "model/table.h"
+#include "engine/model/field.h"
+#include "engine/model/table.h"
 
 #include "ui/controls/pictures.h"
 

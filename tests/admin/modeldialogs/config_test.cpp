@@ -7,17 +7,17 @@
 
 #include "modeldialogtest.h"
 
-#include "adminhooks.h"
-#include "fmconfig.h"
-#include "modeldialogs.h"
+#include "admin/dialogs/adminhooks.h"
+#include "admin/modeldialogs/fmconfig.h"
+#include "admin/modeldialogs/modeldialogs.h"
 
-#include "core/hookslot.h"
-#include "destination/destinationtype.h"
-#include "driver/dbengine.h"
-#include "driver/rootdir.h"
-#include "global/datasource.h"
-#include "global/queryglobal.h"
-#include "stream/safefile.h"
+#include "engine/core/hookslot.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/datasource.h"
+#include "engine/global/queryglobal.h"
+#include "engine/stream/safefile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

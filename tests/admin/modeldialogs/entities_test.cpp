@@ -4,14 +4,14 @@
 
 #include "modeldialogtest.h"
 
-#include "fmentities.h"
+#include "admin/modeldialogs/fmentities.h"
 
-#include "core/hookslot.h"
-#include "model/entity.h"
-#include "model/field.h"
-#include "model/formula.h"
-#include "model/table.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
+#include "engine/model/formula.h"
+#include "engine/model/table.h"
+#include "engine/tools/hooks.h"
 
 #include <QComboBox>
 

@@ -3,13 +3,13 @@
 
 #include "modeldialogtest.h"
 
-#include "fmconfig.h"
-#include "fmentities.h"
-#include "fmsets.h"
-#include "fmusers.h"
+#include "admin/modeldialogs/fmconfig.h"
+#include "admin/modeldialogs/fmentities.h"
+#include "admin/modeldialogs/fmsets.h"
+#include "admin/modeldialogs/fmusers.h"
 
-#include "model/domain.h"
-#include "model/user.h"
+#include "engine/model/domain.h"
+#include "engine/model/user.h"
 
 #include <QTabWidget>
 

@@ -2,7 +2,7 @@
 // What the tests of the model editors share: the administration dialogs'
 // fixture, and a few gestures on the widgets found by name.
 
-#include "admintest.h"
+#include "tests/admin/dialogs/admintest.h"
 
 #include <QLineEdit>
 #include <QListView>

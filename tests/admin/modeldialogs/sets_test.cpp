@@ -4,13 +4,13 @@
 
 #include "modeldialogtest.h"
 
-#include "fmsets.h"
+#include "admin/modeldialogs/fmsets.h"
 
-#include "core/hookslot.h"
-#include "model/domain.h"
-#include "model/formula.h"
-#include "model/user.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/domain.h"
+#include "engine/model/formula.h"
+#include "engine/model/user.h"
+#include "engine/tools/hooks.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>

@@ -7,11 +7,11 @@
 
 #include "modeldialogtest.h"
 
-#include "fmsets.h"
-#include "fmusers.h"
+#include "admin/modeldialogs/fmsets.h"
+#include "admin/modeldialogs/fmusers.h"
 
-#include "model/domain.h"
-#include "model/user.h"
+#include "engine/model/domain.h"
+#include "engine/model/user.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,12 +5,12 @@
 
 #include "windowtest.h"
 
-#include "core/strings.h"
-#include "model/database.h"
-#include "model/field.h"
-#include "model/table.h"
-#include "model/user.h"
-#include "stream/safefile.h"
+#include "engine/core/strings.h"
+#include "engine/model/database.h"
+#include "engine/model/field.h"
+#include "engine/model/table.h"
+#include "engine/model/user.h"
+#include "engine/stream/safefile.h"
 
 #include <QDialog>
 #include <QTest>

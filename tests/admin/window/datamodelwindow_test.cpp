@@ -5,18 +5,18 @@
 
 #include "windowtest.h"
 
-#include "tools/hooks.h"
+#include "engine/tools/hooks.h"
 
-#include "admin/adminhelpers.h"
-#include "admin/adminmodel.h"
-#include "core/strings.h"
-#include "model/database.h"
-#include "model/entity.h"
-#include "model/link.h"
-#include "model/table.h"
-#include "model/user.h"
+#include "engine/admin/adminhelpers.h"
+#include "engine/admin/adminmodel.h"
+#include "engine/core/strings.h"
+#include "engine/model/database.h"
+#include "engine/model/entity.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
+#include "engine/model/user.h"
 
-#include "mrumenu.h"
+#include "ui/mrumenu/mrumenu.h"
 
 #include <QComboBox>
 #include <QDialog>

@@ -6,18 +6,18 @@
 
 #include "windowtest.h"
 
-#include "core/strings.h"
-#include "model/database.h"
-#include "model/domain.h"
-#include "model/entity.h"
-#include "model/field.h"
-#include "model/formula.h"
-#include "model/link.h"
-#include "model/param.h"
-#include "model/queryfield.h"
-#include "model/table.h"
+#include "engine/core/strings.h"
+#include "engine/model/database.h"
+#include "engine/model/domain.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
+#include "engine/model/formula.h"
+#include "engine/model/link.h"
+#include "engine/model/param.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
 
-#include "admin/adminmodel.h"
+#include "engine/admin/adminmodel.h"
 
 #include <QDialog>
 

@@ -4,7 +4,7 @@
 
 #include "windowtest.h"
 
-#include "adminstart.h"
+#include "admin/window/adminstart.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -5,22 +5,22 @@
 // the window count's end recorded instead of quitting, and the sample
 // model saved as VENTES.MDD with the administrator's login.
 
-#include "admintest.h"
+#include "tests/admin/dialogs/admintest.h"
 
-#include "datamodelwindow.h"
-#include "graph.h"
-#include "modeleditors.h"
+#include "admin/window/datamodelwindow.h"
+#include "admin/diagram/graph.h"
+#include "admin/window/modeleditors.h"
 
-#include "adminhooks.h"
+#include "admin/dialogs/adminhooks.h"
 
-#include "core/hookslot.h"
-#include "errors/errorhandler.h"
-#include "model/datamodel.h"
-#include "settings/global.h"
-#include "settings/mru.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/model/datamodel.h"
+#include "engine/settings/global.h"
+#include "engine/settings/mru.h"
+#include "engine/tools/hooks.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QCoreApplication>

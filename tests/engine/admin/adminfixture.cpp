@@ -1,16 +1,16 @@
 #include "adminfixture.h"
-#include "samplefiles.h"
+#include "tests/support/samplefiles.h"
 
-#include "bde/bdesession.h"
-#include "core/strings.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "model/datamodel.h"
-#include "model/field.h"
-#include "model/table.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
+#include "engine/bde/bdesession.h"
+#include "engine/core/strings.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/field.h"
+#include "engine/model/table.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
 
 #include <QDir>
 #include <QFile>

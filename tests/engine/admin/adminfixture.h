@@ -4,9 +4,9 @@
 // the process's database driver, the global field types loaded, and small
 // builders of tables and fields.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <initializer_list>
 

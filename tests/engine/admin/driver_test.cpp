@@ -4,17 +4,17 @@
 
 #include "adminfixture.h"
 
-#include "admin/adminmodel.h"
-#include "core/classinfo.h"
-#include "core/itemptr.h"
-#include "driver/dbengine.h"
-#include "driver/driverclasses.h"
-#include "global/engineshutdown.h"
-#include "model/database.h"
-#include "model/datamodel.h"
-#include "model/table.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
+#include "engine/admin/adminmodel.h"
+#include "engine/core/classinfo.h"
+#include "engine/core/itemptr.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/driverclasses.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/model/database.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/table.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "adminfixture.h"
 
-#include "admin/drivernames.h"
+#include "engine/admin/drivernames.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // The small administration helpers: names, types, dialects, table file
 // names and the progress gauge.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "admin/adminhelpers.h"
-#include "core/hookslot.h"
-#include "core/sqlsyntax.h"
-#include "core/translate.h"
-#include "global/datasource.h"
-#include "global/fieldtype.h"
+#include "engine/admin/adminhelpers.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/sqlsyntax.h"
+#include "engine/core/translate.h"
+#include "engine/global/datasource.h"
+#include "engine/global/fieldtype.h"
 
 #include <QStringList>
 

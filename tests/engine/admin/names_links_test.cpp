@@ -3,16 +3,16 @@
 
 #include "adminfixture.h"
 
-#include "admin/adminmodel.h"
-#include "core/exceptions.h"
-#include "core/itemptr.h"
-#include "core/strings.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/field.h"
-#include "model/link.h"
-#include "model/table.h"
-#include "model/user.h"
+#include "engine/admin/adminmodel.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/strings.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
+#include "engine/model/user.h"
 
 namespace {
 

@@ -3,17 +3,17 @@
 // password and the query prepares to SQL that shows the dialect at work.
 
 #include "adminfixture.h"
-#include "samplefiles.h"
+#include "tests/support/samplefiles.h"
 
-#include "core/itemptr.h"
-#include "core/strings.h"
-#include "global/queryglobal.h"
-#include "model/database.h"
-#include "model/datamodel.h"
-#include "model/link.h"
-#include "model/user.h"
-#include "model/table.h"
-#include "query/query.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/strings.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/database.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/link.h"
+#include "engine/model/user.h"
+#include "engine/model/table.h"
+#include "engine/query/query.h"
 
 namespace {
 

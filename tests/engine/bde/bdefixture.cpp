@@ -1,11 +1,11 @@
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 #include "bdefixture.h"
 
-#include "bde/bdesession.h"
-#include "driver/rootdir.h"
-#include "tools/stringbuffer.h"
+#include "engine/bde/bdesession.h"
+#include "engine/driver/rootdir.h"
+#include "engine/tools/stringbuffer.h"
 
-#include <platform/dbengine/dbsession.h>
+#include "platform/dbengine/dbsession.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,11 +3,11 @@
 // file included), a fresh session per test, SQLite files made through
 // SQLite's C library, and readers of datasets into text.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "bde/bdedriver.h"
-#include "core/hookslot.h"
-#include "driver/dataset.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/core/hookslot.h"
+#include "engine/driver/dataset.h"
 
 #include <QStringList>
 

@@ -3,16 +3,16 @@
 
 #include "bdefixture.h"
 
-#include "bde/bdedriver.h"
-#include "bde/bdesession.h"
-#include "driver/dbengine.h"
-#include "driver/destfactories.h"
-#include "global/engineshutdown.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
-#include "tools/stringbuffer.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/bde/bdesession.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/destfactories.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
+#include "engine/tools/stringbuffer.h"
 
-#include <platform/dbengine/dbsession.h>
+#include "platform/dbengine/dbsession.h"
 
 #include <QDir>
 #include <QFileInfo>

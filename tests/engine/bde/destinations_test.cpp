@@ -4,15 +4,15 @@
 
 #include "bdefixture.h"
 
-#include "bde/bdedestdrivers.h"
-#include "core/exceptions.h"
-#include "destination/destinationtype.h"
-#include "driver/destfactories.h"
-#include "driver/destproperties.h"
-#include "driver/dllloader.h"
+#include "engine/bde/bdedestdrivers.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/driver/destfactories.h"
+#include "engine/driver/destproperties.h"
+#include "engine/driver/dllloader.h"
 
-#include <platform/core/sharedlibrary.h>
-#include <platform/dbengine/tablefile.h>
+#include "platform/core/sharedlibrary.h"
+#include "platform/dbengine/tablefile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 
 #include "bdefixture.h"
 
-#include "bde/bdedriver.h"
-#include "core/types.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/core/types.h"
 
 using namespace mx;
 using bdetest::BdeTest;

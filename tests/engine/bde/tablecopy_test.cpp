@@ -5,9 +5,9 @@
 
 #include "bdefixture.h"
 
-#include "bde/bdedataset.h"
+#include "engine/bde/bdedataset.h"
 
-#include <platform/dbengine/tablefile.h>
+#include "platform/dbengine/tablefile.h"
 
 #include <QDir>
 #include <QFileInfo>

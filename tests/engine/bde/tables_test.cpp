@@ -3,10 +3,10 @@
 
 #include "bdefixture.h"
 
-#include "bde/bdedataset.h"
-#include "global/fieldtype.h"
+#include "engine/bde/bdedataset.h"
+#include "engine/global/fieldtype.h"
 
-#include <platform/dbengine/dbfield.h>
+#include "platform/dbengine/dbfield.h"
 
 #include <QFileInfo>
 

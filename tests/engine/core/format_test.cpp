@@ -1,10 +1,10 @@
 // Format: the system's format strings, type-safe. A pattern that does not
 // fit its arguments raises a conversion error and never reads past them.
 
-#include <core/exceptions.h>
-#include <core/format.h>
+#include "engine/core/exceptions.h"
+#include "engine/core/format.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 using namespace mx;
 

@@ -1,13 +1,13 @@
 // Items, lists and observers: each scenario is checked as one recorded
 // event log.
 
-#include <core/exceptions.h>
-#include <core/file.h>
-#include <core/list.h>
-#include <core/strings.h>
-#include <core/translate.h>
+#include "engine/core/exceptions.h"
+#include "engine/core/file.h"
+#include "engine/core/list.h"
+#include "engine/core/strings.h"
+#include "engine/core/translate.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QStringList>
 

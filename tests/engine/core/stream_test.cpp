@@ -1,16 +1,16 @@
 // The object file format: exact bytes, round trips of every value kind,
 // damaged input, and safe saving.
 
-#include <core/exceptions.h>
-#include <core/list.h>
-#include <core/strings.h>
-#include <core/types.h>
-#include <stream/extended.h>
-#include <stream/reader.h>
-#include <stream/safefile.h>
-#include <stream/writer.h>
+#include "engine/core/exceptions.h"
+#include "engine/core/list.h"
+#include "engine/core/strings.h"
+#include "engine/core/types.h"
+#include "engine/stream/extended.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/safefile.h"
+#include "engine/stream/writer.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QtEndian>
 #include <QDir>

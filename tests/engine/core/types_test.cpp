@@ -1,14 +1,14 @@
 // Engine types: the SQL text list, quoting, the enumerations stored by
 // name, and the two tables of names the user interface shows.
 
-#include <core/exceptions.h>
-#include <core/list.h>
-#include <core/sqlsyntax.h>
-#include <core/types.h>
-#include <stream/reader.h>
-#include <stream/writer.h>
+#include "engine/core/exceptions.h"
+#include "engine/core/list.h"
+#include "engine/core/sqlsyntax.h"
+#include "engine/core/types.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/writer.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
 #include "destinationfixture.h"
 
-#include "core/exceptions.h"
-#include "driver/destfactories.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/destfactories.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
 
 using namespace mx;
 

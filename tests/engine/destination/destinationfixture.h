@@ -2,13 +2,13 @@
 // Destination types of every output over a recording destination driver,
 // its settings, and a dataset with a record number.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "destination/destinationtype.h"
-#include "destination/querydestination.h"
-#include "driver/dataset.h"
-#include "driver/destdriver.h"
-#include "driver/destproperties.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/destination/querydestination.h"
+#include "engine/driver/dataset.h"
+#include "engine/driver/destdriver.h"
+#include "engine/driver/destproperties.h"
 
 #include <QStringList>
 

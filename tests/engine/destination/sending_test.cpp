@@ -2,8 +2,8 @@
 
 #include "destinationfixture.h"
 
-#include "core/exceptions.h"
-#include "driver/destfactories.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/destfactories.h"
 
 using namespace mx;
 

@@ -2,8 +2,8 @@
 
 #include "destinationfixture.h"
 
-#include "core/exceptions.h"
-#include "global/queryglobal.h"
+#include "engine/core/exceptions.h"
+#include "engine/global/queryglobal.h"
 
 using namespace mx;
 

@@ -2,7 +2,7 @@
 // view, a password for a user name or a bare string for either does not
 // compile.
 
-#include "driver/dbrequest.h"
+#include "engine/driver/dbrequest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Destination settings through their memory block.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "driver/destproperties.h"
+#include "engine/driver/destproperties.h"
 
 using namespace mx;
 

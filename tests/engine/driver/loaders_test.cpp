@@ -2,11 +2,11 @@
 
 #include "pluginfixture.h"
 
-#include "core/exceptions.h"
-#include "driver/destdriver.h"
-#include "driver/dllloader.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/destdriver.h"
+#include "engine/driver/dllloader.h"
 
-#include <platform/core/sharedlibrary.h>
+#include "platform/core/sharedlibrary.h"
 
 using namespace mx;
 

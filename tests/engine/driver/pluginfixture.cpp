@@ -1,8 +1,8 @@
 #include "pluginfixture.h"
 
-#include "global/engineshutdown.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,10 +3,10 @@
 // variants are copied into it under the names a test needs, and the
 // engine is shut down after every test.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "core/hookslot.h"
-#include "driver/rootdir.h"
+#include "engine/core/hookslot.h"
+#include "engine/driver/rootdir.h"
 
 #include <QStringList>
 

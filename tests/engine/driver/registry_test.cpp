@@ -3,20 +3,20 @@
 #include "pluginfixture.h"
 #include "stubdriver.h"
 
-#include "core/exceptions.h"
-#include "destination/destinationtype.h"
-#include "destination/querydestination.h"
-#include "driver/dbengine.h"
-#include "driver/destdriver.h"
-#include "driver/destfactories.h"
-#include "driver/destproperties.h"
-#include "driver/driverclasses.h"
-#include "driver/dllloader.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/destination/querydestination.h"
+#include "engine/driver/dbengine.h"
+#include "engine/driver/destdriver.h"
+#include "engine/driver/destfactories.h"
+#include "engine/driver/destproperties.h"
+#include "engine/driver/driverclasses.h"
+#include "engine/driver/dllloader.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
 
-#include <platform/core/inifile.h>
-#include <platform/core/sharedlibrary.h>
+#include "platform/core/inifile.h"
+#include "platform/core/sharedlibrary.h"
 
 using namespace mx;
 

@@ -2,7 +2,7 @@
 // A database driver that does nothing, for registry tests; header only so
 // that other test programs can include it.
 
-#include "driver/driver.h"
+#include "engine/driver/driver.h"
 
 class TStubDriver : public mx::TIMxDriver {
 public:

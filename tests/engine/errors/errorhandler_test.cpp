@@ -1,6 +1,6 @@
-#include "settingsfixture.h"
+#include "tests/engine/settings/settingsfixture.h"
 
-#include "errors/errorhandler.h"
+#include "engine/errors/errorhandler.h"
 
 #include <QProcess>
 

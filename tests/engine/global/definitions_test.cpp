@@ -1,18 +1,18 @@
 // The installation's definition files as the build writes them.
 
-#include "testsupport.h"
-#include "../driver/stubdriver.h"
+#include "tests/support/testsupport.h"
+#include "tests/engine/driver/stubdriver.h"
 
-#include "core/exceptions.h"
-#include "destination/destinationtype.h"
-#include "driver/driverclasses.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "model/database.h"
-#include "model/sqlfunction.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/driver/driverclasses.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/database.h"
+#include "engine/model/sqlfunction.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,19 +2,19 @@
 // entity view of a set and deep copies.
 
 #include "modeltest.h"
-#include "samplemodel.h"
-#include "testsupport.h"
+#include "tests/support/samplemodel.h"
+#include "tests/support/testsupport.h"
 
-#include <core/exceptions.h>
-#include <core/hookslot.h>
-#include <model/database.h>
-#include <model/datamodel.h>
-#include <model/domain.h>
-#include <model/entity.h>
-#include <model/queryfield.h>
-#include <model/table.h>
-#include <model/user.h>
-#include <tools/hooks.h>
+#include "engine/core/exceptions.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/database.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/domain.h"
+#include "engine/model/entity.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
+#include "engine/model/user.h"
+#include "engine/tools/hooks.h"
 
 using namespace mx;
 using namespace mxtest;

@@ -1,17 +1,17 @@
 // Entities, entity criteria and sets.
 
 #include "modeltest.h"
-#include "samplemodel.h"
-#include "testsupport.h"
+#include "tests/support/samplemodel.h"
+#include "tests/support/testsupport.h"
 
-#include <core/exceptions.h>
-#include <model/datamodel.h>
-#include <model/domain.h>
-#include <model/entity.h>
-#include <model/formula.h>
-#include <model/param.h>
-#include <model/queryfield.h>
-#include <model/table.h>
+#include "engine/core/exceptions.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/domain.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/model/param.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
 
 using namespace mx;
 using namespace mxtest;

@@ -1,8 +1,8 @@
 #pragma once
 // Helpers of the data model tests: dialects and stream round trips.
 
-#include <core/sqlsyntax.h>
-#include <model/ownedchild.h>
+#include "engine/core/sqlsyntax.h"
+#include "engine/model/ownedchild.h"
 
 #include <gtest/gtest.h>
 

@@ -2,18 +2,18 @@
 // value lists read through the database driver.
 
 #include "modeltest.h"
-#include "samplemodel.h"
-#include "testsupport.h"
+#include "tests/support/samplemodel.h"
+#include "tests/support/testsupport.h"
 
-#include <core/exceptions.h>
-#include <core/hookslot.h>
-#include <model/database.h>
-#include <model/datamodel.h>
-#include <model/modelhooks.h>
-#include <model/param.h>
-#include <model/paramcontrol.h>
-#include <model/table.h>
-#include <tools/hooks.h>
+#include "engine/core/exceptions.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/database.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/modelhooks.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/model/table.h"
+#include "engine/tools/hooks.h"
 
 #include <QBuffer>
 #include <QImage>

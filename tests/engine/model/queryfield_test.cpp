@@ -1,12 +1,12 @@
 // Query fields: SQL expressions, column names, sorting and list operations.
 
 #include "modeltest.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include <core/exceptions.h>
-#include <model/formula.h>
-#include <model/queryfield.h>
-#include <model/table.h>
+#include "engine/core/exceptions.h"
+#include "engine/model/formula.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
 
 using namespace mx;
 using namespace mxtest;

@@ -2,12 +2,12 @@
 // SQL function catalogue.
 
 #include "modeltest.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include <core/exceptions.h>
-#include <model/formula.h>
-#include <model/sqlfunction.h>
-#include <model/sqlvalue.h>
+#include "engine/core/exceptions.h"
+#include "engine/model/formula.h"
+#include "engine/model/sqlfunction.h"
+#include "engine/model/sqlvalue.h"
 
 #include <QFile>
 

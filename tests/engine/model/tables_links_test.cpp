@@ -2,13 +2,13 @@
 // stored form of a link's field pairs.
 
 #include "modeltest.h"
-#include "samplemodel.h"
-#include "testsupport.h"
+#include "tests/support/samplemodel.h"
+#include "tests/support/testsupport.h"
 
-#include <core/exceptions.h>
-#include <model/datamodel.h>
-#include <model/link.h>
-#include <model/table.h>
+#include "engine/core/exceptions.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
 
 using namespace mx;
 using namespace mxtest;

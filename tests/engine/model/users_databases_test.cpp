@@ -1,12 +1,12 @@
 // Users, groups and database items.
 
 #include "modeltest.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include <core/hookslot.h>
-#include <model/database.h>
-#include <model/modelhooks.h>
-#include <model/user.h>
+#include "engine/core/hookslot.h"
+#include "engine/model/database.h"
+#include "engine/model/modelhooks.h"
+#include "engine/model/user.h"
 
 using namespace mx;
 using namespace mxtest;

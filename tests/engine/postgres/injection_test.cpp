@@ -3,19 +3,19 @@
 // file and run through the driver on a database holding the shop.
 
 #include "pgtestserver.h"
-#include "queryfixture.h"
+#include "tests/engine/query/queryfixture.h"
 
-#include "bde/bdedriver.h"
-#include "bde/bdesession.h"
-#include "driver/dataset.h"
-#include "driver/rootdir.h"
-#include "global/datasource.h"
-#include "global/queryglobal.h"
-#include "model/formula.h"
-#include "model/param.h"
-#include "model/queryfield.h"
-#include "query/query.h"
-#include "query/querystep.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/bde/bdesession.h"
+#include "engine/driver/dataset.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/datasource.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/formula.h"
+#include "engine/model/param.h"
+#include "engine/model/queryfield.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
 
 #include <QDir>
 

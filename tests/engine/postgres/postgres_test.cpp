@@ -3,17 +3,17 @@
 // engine's refusal of servers, lost connections and time-outs, and the SQL
 // generation's injection table run on the server.
 
-#include "bdefixture.h"
+#include "tests/engine/bde/bdefixture.h"
 #include "pgtestserver.h"
 
-#include "bde/bdesession.h"
-#include "driver/dataset.h"
-#include "driver/progresshook.h"
+#include "engine/bde/bdesession.h"
+#include "engine/driver/dataset.h"
+#include "engine/driver/progresshook.h"
 
-#include <platform/dbengine/dbprogress.h>
-#include <platform/dbengine/dbsession.h>
-#include <platform/dbengine/pqlibrary.h>
-#include <platform/dbengine/tablefile.h>
+#include "platform/dbengine/dbprogress.h"
+#include "platform/dbengine/dbsession.h"
+#include "platform/dbengine/pqlibrary.h"
+#include "platform/dbengine/tablefile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 
 #include "pgtestserver.h"
 
-#include "samplefiles.h"
-#include "testsupport.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 
 #include "queryfixture.h"
 
-#include "model/formula.h"
-#include "model/queryfield.h"
-#include "query/query.h"
+#include "engine/model/formula.h"
+#include "engine/model/queryfield.h"
+#include "engine/query/query.h"
 
 using namespace mx;
 using namespace qtest;

@@ -2,12 +2,12 @@
 
 #include "queryfixture.h"
 
-#include "core/exceptions.h"
-#include "model/datamodel.h"
-#include "model/link.h"
-#include "model/table.h"
-#include "query/joinpath.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
+#include "engine/query/joinpath.h"
+#include "engine/query/query.h"
 
 using namespace mx;
 using namespace qtest;

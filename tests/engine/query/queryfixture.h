@@ -14,10 +14,10 @@
 //   sets           1 "Ensemble principal"; 2 "Grosses commandes" (criterion
 //                  MONTANT > 100)
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "core/types.h"
-#include "model/modeltypes.h"
+#include "engine/core/types.h"
+#include "engine/model/modeltypes.h"
 
 #include <QStringList>
 

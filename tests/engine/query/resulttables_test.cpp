@@ -3,14 +3,14 @@
 
 #include "queryfixture.h"
 
-#include "core/exceptions.h"
-#include "destination/querydestination.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/formula.h"
-#include "model/queryfield.h"
-#include "model/table.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/querydestination.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
+#include "engine/query/query.h"
 
 using namespace mx;
 using namespace qtest;

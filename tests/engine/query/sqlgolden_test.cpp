@@ -4,17 +4,17 @@
 
 #include "queryfixture.h"
 
-#include "core/exceptions.h"
-#include "destination/querydestination.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/formula.h"
-#include "model/table.h"
-#include "model/modeltypes.h"
-#include "model/queryfield.h"
-#include "model/sqlfunction.h"
-#include "model/sqlvalue.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/querydestination.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/model/table.h"
+#include "engine/model/modeltypes.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/sqlfunction.h"
+#include "engine/model/sqlvalue.h"
+#include "engine/query/query.h"
 
 #include <functional>
 

@@ -3,14 +3,14 @@
 
 #include "queryfixture.h"
 
-#include "core/exceptions.h"
-#include "global/datasource.h"
-#include "model/formula.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "model/queryfield.h"
-#include "model/sqlfunction.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/global/datasource.h"
+#include "engine/model/formula.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/sqlfunction.h"
+#include "engine/query/query.h"
 
 using namespace mx;
 using namespace qtest;

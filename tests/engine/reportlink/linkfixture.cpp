@@ -1,8 +1,8 @@
 #include "linkfixture.h"
 
-#include "bde/bdesession.h"
+#include "engine/bde/bdesession.h"
 
-#include <platform/reportlink/rsapi.h>
+#include "platform/reportlink/rsapi.h"
 
 #include <QCoreApplication>
 #include <QDir>

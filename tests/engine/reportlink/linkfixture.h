@@ -3,13 +3,13 @@
 // type, results of the built-in driver offered by a report, and the data
 // server of the process.
 
-#include "testsupport.h"
-#include "testdispatcher.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/testdispatcher.h"
 
-#include "bde/bdedriver.h"
-#include "driver/dataset.h"
-#include "reportlink/report.h"
-#include "reportlink/reportmanager.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/driver/dataset.h"
+#include "engine/reportlink/report.h"
+#include "engine/reportlink/reportmanager.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 
 #include "linkfixture.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 using namespace mx;
 

@@ -4,14 +4,14 @@
 // poppler's pdfinfo and pdftotext.
 
 #include "linkfixture.h"
-#include "samplefiles.h"
+#include "tests/support/samplefiles.h"
 
-#include "bde/bdedestdrivers.h"
-#include "core/exceptions.h"
-#include "driver/destproperties.h"
+#include "engine/bde/bdedestdrivers.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/destproperties.h"
 
-#include <platform/reportlink/rendezvous.h>
-#include <platform/reportlink/rsapi.h>
+#include "platform/reportlink/rendezvous.h"
+#include "platform/reportlink/rsapi.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,9 +5,9 @@
 
 #include "linkfixture.h"
 
-#include <platform/reportlink/dataclient.h>
-#include <platform/reportlink/ipc.h>
-#include <platform/reportlink/record.h>
+#include "platform/reportlink/dataclient.h"
+#include "platform/reportlink/ipc.h"
+#include "platform/reportlink/record.h"
 
 #include <QDate>
 #include <QElapsedTimer>

@@ -6,11 +6,11 @@
 
 #include "linkfixture.h"
 
-#include "core/exceptions.h"
-#include "samplefiles.h"
+#include "engine/core/exceptions.h"
+#include "tests/support/samplefiles.h"
 
-#include <platform/reportlink/rendezvous.h>
-#include <platform/reportlink/rsapi.h>
+#include "platform/reportlink/rendezvous.h"
+#include "platform/reportlink/rsapi.h"
 
 #include <QCoreApplication>
 #include <QDir>

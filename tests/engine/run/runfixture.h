@@ -12,7 +12,7 @@
 //   the log    "open <db>", "drop <view>", "run <view or ->", "free",
 //              "export <type> <file name>", "print <type> <file name>"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QStringList>
 

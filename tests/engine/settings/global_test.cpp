@@ -1,10 +1,10 @@
 #include "settingsfixture.h"
 
-#include "settings/dlllang.h"
-#include "core/exitprocs.h"
+#include "engine/settings/dlllang.h"
+#include "engine/core/exitprocs.h"
 
-#include <platform/core/sharedlibrary.h>
-#include <platform/core/systempaths.h>
+#include "platform/core/sharedlibrary.h"
+#include "platform/core/systempaths.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "settingsfixture.h"
 
-#include "settings/dlllang.h"
+#include "engine/settings/dlllang.h"
 
-#include <platform/core/sharedlibrary.h>
+#include "platform/core/sharedlibrary.h"
 
 #include <QObject>
 

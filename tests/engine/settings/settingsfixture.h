@@ -4,15 +4,15 @@
 // never the real home. The command line is replaced, and every process-wide
 // object of the settings is freed again after the test.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "settings/global.h"
-#include "settings/mru.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
-#include "tools/installation.h"
+#include "engine/settings/global.h"
+#include "engine/settings/mru.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
+#include "engine/tools/installation.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QDir>
 #include <QFile>

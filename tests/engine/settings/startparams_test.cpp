@@ -1,6 +1,6 @@
 #include "settingsfixture.h"
 
-#include <platform/core/systempaths.h>
+#include "platform/core/systempaths.h"
 
 using namespace mx;
 

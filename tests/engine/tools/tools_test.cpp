@@ -1,17 +1,17 @@
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "core/exceptions.h"
-#include "core/strings.h"
-#include "tools/commandline.h"
-#include "tools/convert.h"
-#include "tools/fieldmask.h"
-#include "tools/hooks.h"
-#include "tools/installation.h"
-#include "tools/messages.h"
-#include "tools/stringbuffer.h"
-#include "tools/values.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/strings.h"
+#include "engine/tools/commandline.h"
+#include "engine/tools/convert.h"
+#include "engine/tools/fieldmask.h"
+#include "engine/tools/hooks.h"
+#include "engine/tools/installation.h"
+#include "engine/tools/messages.h"
+#include "engine/tools/stringbuffer.h"
+#include "engine/tools/values.h"
 
-#include <platform/core/systempaths.h>
+#include "platform/core/systempaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // encoded straight into a record, and rows read ahead by a thread of their
 // own (same rows, same errors, stopped cleanly).
 
-#include <platform/dbengine/prefetchrows.h>
-#include <platform/dbengine/tablecopy.h>
+#include "platform/dbengine/prefetchrows.h"
+#include "platform/dbengine/tablecopy.h"
 
 #include <gtest/gtest.h>
 

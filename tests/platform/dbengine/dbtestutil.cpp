@@ -1,6 +1,6 @@
 #include "dbtestutil.h"
 
-#include <platform/dbengine/dbvalue.h>
+#include "platform/dbengine/dbvalue.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,14 +2,14 @@
 // Fixtures of the database engine tests: a scratch folder, SQLite files
 // made through SQLite's C library, and readers of datasets into text.
 
-#include <platform/dbengine/dbdataset.h>
-#include <platform/dbengine/dbrowsource.h>
+#include "platform/dbengine/dbdataset.h"
+#include "platform/dbengine/dbrowsource.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "testsupport.h" // shared helpers, and gtest printing of QString
+#include "tests/support/testsupport.h" // shared helpers, and gtest printing of QString
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "dbtestutil.h"
 
-#include <platform/dbengine/dbfield.h>
-#include <platform/dbengine/dbvalue.h>
+#include "platform/dbengine/dbfield.h"
+#include "platform/dbengine/dbvalue.h"
 
 using namespace platform;
 

@@ -4,10 +4,10 @@
 
 #include "dbtestutil.h"
 
-#include <platform/dbengine/dbsession.h>
-#include <platform/dbengine/localengine.h>
-#include <platform/dbengine/sqlreferences.h>
-#include <platform/dbengine/tablefile.h>
+#include "platform/dbengine/dbsession.h"
+#include "platform/dbengine/localengine.h"
+#include "platform/dbengine/sqlreferences.h"
+#include "platform/dbengine/tablefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,8 @@
 
 #include "dbtestutil.h"
 
-#include <platform/dbengine/dbdataset.h>
-#include <platform/dbengine/dbsession.h>
+#include "platform/dbengine/dbdataset.h"
+#include "platform/dbengine/dbsession.h"
 
 #include <QDateTime>
 

@@ -4,8 +4,8 @@
 
 #include "dbtestutil.h"
 
-#include <platform/dbengine/dbsession.h>
-#include <platform/dbengine/pqlibrary.h>
+#include "platform/dbengine/dbsession.h"
+#include "platform/dbengine/pqlibrary.h"
 
 #include <sqlite3.h>
 

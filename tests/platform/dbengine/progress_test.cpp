@@ -4,8 +4,8 @@
 
 #include "dbtestutil.h"
 
-#include <platform/dbengine/dbprogress.h>
-#include <platform/dbengine/sqliteconnection.h>
+#include "platform/dbengine/dbprogress.h"
+#include "platform/dbengine/sqliteconnection.h"
 
 #include <thread>
 

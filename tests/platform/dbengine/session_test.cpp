@@ -3,8 +3,8 @@
 
 #include "dbtestutil.h"
 
-#include <platform/dbengine/dbsession.h>
-#include <platform/dbengine/localengine.h>
+#include "platform/dbengine/dbsession.h"
+#include "platform/dbengine/localengine.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,10 +6,10 @@
 #include <sys/stat.h>
 #include "dbtestutil.h"
 
-#include <platform/core/cp1252.h>
-#include <platform/dbengine/dbsession.h>
-#include <platform/dbengine/tablecopy.h>
-#include <platform/dbengine/tablefile.h>
+#include "platform/core/cp1252.h"
+#include "platform/dbengine/dbsession.h"
+#include "platform/dbengine/tablecopy.h"
+#include "platform/dbengine/tablefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include <platform/core/registry.h>
-#include <platform/core/sharedlibrary.h>
-#include <platform/core/systempaths.h>
+#include "platform/core/registry.h"
+#include "platform/core/sharedlibrary.h"
+#include "platform/core/systempaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,10 +3,10 @@
 // local server and the report runtime's rendezvous both use it. A folder
 // another user made, or one on its way, is named.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include <platform/core/privatefolder.h>
-#include <platform/reportlink/rendezvous.h>
+#include "platform/core/privatefolder.h"
+#include "platform/reportlink/rendezvous.h"
 
 #include <QDir>
 #include <QFile>

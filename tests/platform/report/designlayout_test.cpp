@@ -3,7 +3,7 @@
 
 #include "reporttest.h"
 
-#include "platform/report/designlayout.h"
+#include "report/designlayout.h"
 
 using namespace mx::rpt;
 using namespace rtest;

@@ -4,15 +4,15 @@
 
 #include "pdftools.h"
 
-#include "memorydataset.h"
-#include "queryfixture.h"
+#include "tests/support/memorydataset.h"
+#include "tests/engine/query/queryfixture.h"
 
-#include "core/exceptions.h"
-#include "destination/querydestination.h"
-#include "platform/report/defaultreport.h"
-#include "platform/report/reportdestination.h"
-#include "query/querystep.h"
-#include "testsupport.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/querydestination.h"
+#include "report/defaultreport.h"
+#include "report/reportdestination.h"
+#include "engine/query/querystep.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 

@@ -3,12 +3,12 @@
 
 #include "reporttest.h"
 
-#include "memorydataset.h"
+#include "tests/support/memorydataset.h"
 
-#include "core/exceptions.h"
-#include "platform/report/paginator.h"
-#include "platform/report/rowsource.h"
-#include "testsupport.h"
+#include "engine/core/exceptions.h"
+#include "report/paginator.h"
+#include "report/rowsource.h"
+#include "tests/support/testsupport.h"
 
 #include <memory>
 

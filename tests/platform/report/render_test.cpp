@@ -5,14 +5,14 @@
 
 #include "pdftools.h"
 
-#include "memorydataset.h"
+#include "tests/support/memorydataset.h"
 
-#include "core/exceptions.h"
-#include "platform/report/defaultreport.h"
-#include "platform/report/painterrender.h"
-#include "platform/report/paginator.h"
-#include "platform/report/rowsource.h"
-#include "testsupport.h"
+#include "engine/core/exceptions.h"
+#include "report/defaultreport.h"
+#include "report/painterrender.h"
+#include "report/paginator.h"
+#include "report/rowsource.h"
+#include "tests/support/testsupport.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 // platform (fonts and PDF need one), small designs built in code, and the
 // page model read back as lines of text.
 
-#include "platform/report/pagemodel.h"
-#include "platform/report/reportparts.h"
+#include "report/pagemodel.h"
+#include "report/reportparts.h"
 
 #include <QGuiApplication>
 #include <QStringList>

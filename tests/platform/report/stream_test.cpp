@@ -3,15 +3,15 @@
 
 #include "reporttest.h"
 
-#include "queryfixture.h"
+#include "tests/engine/query/queryfixture.h"
 
-#include "core/exceptions.h"
-#include "model/datamodel.h"
-#include "query/query.h"
-#include "query/querystep.h"
-#include "stream/reader.h"
-#include "stream/writer.h"
-#include "testsupport.h"
+#include "engine/core/exceptions.h"
+#include "engine/model/datamodel.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/writer.h"
+#include "tests/support/testsupport.h"
 
 using namespace mx;
 using namespace mx::rpt;

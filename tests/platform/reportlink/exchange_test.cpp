@@ -3,10 +3,10 @@
 // every request paired with its own answer (also after a requester gave up
 // or died holding the lock), requests of other processes passed over.
 
-#include <platform/reportlink/dataclient.h>
-#include <platform/reportlink/dataserver.h>
-#include <platform/reportlink/ipc.h>
-#include <platform/reportlink/record.h>
+#include "platform/reportlink/dataclient.h"
+#include "platform/reportlink/dataserver.h"
+#include "platform/reportlink/ipc.h"
+#include "platform/reportlink/record.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 // The socket through which the program finds the runtime, and the lines
 // both speak.
 
-#include <platform/reportlink/rendezvous.h>
+#include "platform/reportlink/rendezvous.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,18 +1,18 @@
 #include "designerfixture.h"
 
-#include "entityoutline.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "query/query.h"
-#include "query/querystep.h"
-#include "driver/rootdir.h"
-#include "errors/errorhandler.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "settings/global.h"
-#include "settings/mru.h"
+#include "ui/controls/entityoutline.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
+#include "engine/driver/rootdir.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/settings/global.h"
+#include "engine/settings/mru.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>

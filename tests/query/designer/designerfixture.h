@@ -4,11 +4,11 @@
 // its bundled sample, the scripted user-interface service, and a quit that
 // only counts.
 
-#include "designer/querydesigner.h"
+#include "query/designer/querydesigner.h"
 
-#include "samplefiles.h"
-#include "scriptedservice.h"
-#include "uitest.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/ui/scriptedservice.h"
+#include "tests/ui/uitest.h"
 
 #include <QTemporaryDir>
 #include <QToolButton>

@@ -2,12 +2,12 @@
 // bar geometry, the stored layout, HideSQL, the save question and the
 // count of open designers.
 
-#include "designer/designerlogic.h"
+#include "query/designer/designerlogic.h"
 
-#include "core/strings.h"
-#include "core/userservice.h"
+#include "engine/core/strings.h"
+#include "engine/core/userservice.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>

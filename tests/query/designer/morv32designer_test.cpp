@@ -6,7 +6,7 @@
 #include "designerfixture.h"
 
 #include "platform/core/inifile.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>

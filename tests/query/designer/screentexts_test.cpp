@@ -4,10 +4,10 @@
 
 #include "designerfixture.h"
 
-#include "designer/designerlogic.h"
-#include "designer/toolpictures.h"
-#include "screentexts.h"
-#include "settings/global.h"
+#include "query/designer/designerlogic.h"
+#include "query/designer/toolpictures.h"
+#include "tests/support/ui/screentexts.h"
+#include "engine/settings/global.h"
 
 #include <QAction>
 #include <QPlainTextEdit>

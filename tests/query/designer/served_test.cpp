@@ -6,25 +6,25 @@
 
 #include "designerfixture.h"
 
-#include "designer/commandlink.h"
-#include "dialogs/fmextdest.h"
-#include "dialogs/fmsortfields.h"
-#include "params/parameditor.h"
-#include "query/query.h"
-#include "query/querystep.h"
-#include "server/ddelistener.h"
-#include "server/ddeserver.h"
-#include "server/enginebusy.h"
+#include "query/designer/commandlink.h"
+#include "query/dialogs/fmextdest.h"
+#include "query/dialogs/fmsortfields.h"
+#include "query/params/parameditor.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
+#include "query/server/ddelistener.h"
+#include "query/server/ddeserver.h"
+#include "query/server/enginebusy.h"
 
-#include "dde/ddeclient.h"
-#include "mxgrid.h"
-#include "scriptedmodal.h"
+#include "query/dde/ddeclient.h"
+#include "ui/controls/mxgrid.h"
+#include "tests/support/ui/scriptedmodal.h"
 
 #include "ui/dialogs/logindialog.h"
 #include "ui/dialogs/promptdialog.h"
 #include "ui/formula/fmformula.h"
 #include "ui/options/fmoptions.h"
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
 #include <QDialog>
 #include <QFile>

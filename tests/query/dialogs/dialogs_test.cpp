@@ -2,19 +2,19 @@
 // through the forms' buttons, one run each through the modal routine, and
 // Cancel leaving the query's file as it was.
 
-#include "queryfixture.h"
-#include "scriptedservice.h"
-#include "scriptedmodal.h"
-#include "uitest.h"
+#include "tests/engine/query/queryfixture.h"
+#include "tests/support/ui/scriptedservice.h"
+#include "tests/support/ui/scriptedmodal.h"
+#include "tests/ui/uitest.h"
 
-#include "dialogs/fmextdest.h"
-#include "dialogs/fmsortfields.h"
+#include "query/dialogs/fmextdest.h"
+#include "query/dialogs/fmsortfields.h"
 
-#include "destination/querydestination.h"
-#include "driver/dataset.h"
-#include "model/queryfield.h"
-#include "query/query.h"
-#include "query/querystep.h"
+#include "engine/destination/querydestination.h"
+#include "engine/driver/dataset.h"
+#include "engine/model/queryfield.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
 
 #include "ui/controls/picturelistbox.h"
 

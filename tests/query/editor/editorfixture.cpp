@@ -1,9 +1,9 @@
 #include "editorfixture.h"
 
-#include "steprules.h"
+#include "query/editor/steprules.h"
 
-#include "errors/errorhandler.h"
-#include "reports/queryreports.h"
+#include "engine/errors/errorhandler.h"
+#include "query/reports/queryreports.h"
 
 #include <QFontMetricsF>
 #include <QTest>

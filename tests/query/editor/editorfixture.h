@@ -4,21 +4,21 @@
 // model; its first step has Clients (Numéro client, Nom, Ville) and
 // Commandes (Montant, Date commande).
 
-#include "controlstest.h"
-#include "queryfixture.h"
+#include "tests/ui/controls/controlstest.h"
+#include "tests/engine/query/queryfixture.h"
 
-#include "entityoutline.h"
-#include "mxgrid.h"
-#include "queryeditor.h"
-#include "stepeditor.h"
-#include "vpanels.h"
+#include "ui/controls/entityoutline.h"
+#include "ui/controls/mxgrid.h"
+#include "query/editor/queryeditor.h"
+#include "query/editor/stepeditor.h"
+#include "query/editor/vpanels.h"
 
-#include "memorydataset.h"
+#include "tests/support/memorydataset.h"
 
-#include "model/queryfield.h"
-#include "query/query.h"
-#include "query/queryentity.h"
-#include "query/querystep.h"
+#include "engine/model/queryfield.h"
+#include "engine/query/query.h"
+#include "engine/query/queryentity.h"
+#include "engine/query/querystep.h"
 
 #include <QListView>
 

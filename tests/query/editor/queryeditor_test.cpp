@@ -3,15 +3,15 @@
 
 #include "editorfixture.h"
 
-#include "runprogress.h"
+#include "query/editor/runprogress.h"
 
-#include "fielddrag.h"
-#include "observedlistmodel.h"
+#include "ui/controls/fielddrag.h"
+#include "ui/controls/observedlistmodel.h"
 
-#include "core/exceptions.h"
-#include "core/hookslot.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
 #include "platform/dbengine/sqliteconnection.h"
 
 #include <QElapsedTimer>

@@ -3,14 +3,14 @@
 
 #include "editorfixture.h"
 
-#include "splitter.h"
-#include "steprules.h"
+#include "ui/controls/splitter.h"
+#include "query/editor/steprules.h"
 
-#include "model/entity.h"
-#include "platform/report/pagemodel.h"
-#include "platform/report/reportparts.h"
-#include "reportpreview.h"
-#include "reporteditor.h"
+#include "engine/model/entity.h"
+#include "report/pagemodel.h"
+#include "report/reportparts.h"
+#include "ui/report/reportpreview.h"
+#include "ui/report/reporteditor.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,17 +1,17 @@
 // The HTML and CSV export filters: texts given as the report layer gives
 // them (X and Y in 0.1 mm), whole files compared.
 
-#include "reporttest.h"
+#include "tests/platform/report/reporttest.h"
 
-#include "memorydataset.h"
+#include "tests/support/memorydataset.h"
 
-#include "exportfilters/textexportfilter.h"
+#include "query/exportfilters/textexportfilter.h"
 
-#include "core/exceptions.h"
-#include "platform/report/defaultreport.h"
-#include "platform/report/paginator.h"
-#include "platform/report/rowsource.h"
-#include "testsupport.h"
+#include "engine/core/exceptions.h"
+#include "report/defaultreport.h"
+#include "report/paginator.h"
+#include "report/rowsource.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>

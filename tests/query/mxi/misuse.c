@@ -10,7 +10,7 @@
  * Each call prints "<function> <result> <reason>" on a line. The program
  * leaves with _exit: the library's objects live on a thread that is gone.
  */
-#include "morvelin_mxi.h"
+#include "query/mxi/morvelin_mxi.h"
 
 #include <pthread.h>
 #include <stdio.h>

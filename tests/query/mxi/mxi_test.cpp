@@ -6,13 +6,13 @@
 // The library brings up its own application object and engine on the
 // first call, as it does in a program that has none.
 
-#include "morvelin_mxi.h"
+#include "query/mxi/morvelin_mxi.h"
 
-#include "core/exceptions.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/query/query.h"
 
-#include "samplefiles.h"
-#include "testsupport.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -7,7 +7,7 @@
  *
  * Exit status: 0 walked and closed, 1 a function failed, 2 usage.
  */
-#include "morvelin_mxi.h"
+#include "query/mxi/morvelin_mxi.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -3,16 +3,16 @@
 
 #include "paramfixture.h"
 
-#include "params/dialogbuilder.h"
+#include "query/params/dialogbuilder.h"
 
-#include "core/hookslot.h"
-#include "core/itemptr.h"
-#include "model/fontspec.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/fontspec.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/tools/hooks.h"
 
-#include "scriptedservice.h"
+#include "tests/support/ui/scriptedservice.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,20 +2,20 @@
 // answered as a user would.
 
 #include "paramfixture.h"
-#include "screentexts.h"
+#include "tests/support/ui/screentexts.h"
 
-#include "params/dialogbuilder.h"
-#include "params/paramdialogs.h"
-#include "params/paramprop.h"
-#include "params/paramrules.h"
+#include "query/params/dialogbuilder.h"
+#include "query/params/paramdialogs.h"
+#include "query/params/paramprop.h"
+#include "query/params/paramrules.h"
 
-#include "core/hookslot.h"
-#include "core/itemptr.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/itemptr.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/tools/hooks.h"
 
-#include "scriptedservice.h"
+#include "tests/support/ui/scriptedservice.h"
 
 #include <QLabel>
 #include <QCheckBox>

@@ -4,20 +4,20 @@
 
 #include "paramfixture.h"
 
-#include "params/dialogbuilder.h"
-#include "params/paramdialogs.h"
-#include "params/parameditor.h"
-#include "params/paramhooks.h"
-#include "params/paramprop.h"
+#include "query/params/dialogbuilder.h"
+#include "query/params/paramdialogs.h"
+#include "query/params/parameditor.h"
+#include "query/params/paramhooks.h"
+#include "query/params/paramprop.h"
 
-#include "core/hookslot.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/tools/hooks.h"
 
-#include "observedlistmodel.h"
-#include "picturelistbox.h"
-#include "scriptedservice.h"
+#include "ui/controls/observedlistmodel.h"
+#include "ui/controls/picturelistbox.h"
+#include "tests/support/ui/scriptedservice.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -5,25 +5,25 @@
 
 #include "paramfixture.h"
 
-#include "params/dialogbuilder.h"
-#include "params/paramdialogs.h"
-#include "params/parameditor.h"
-#include "params/paramprop.h"
+#include "query/params/dialogbuilder.h"
+#include "query/params/paramdialogs.h"
+#include "query/params/parameditor.h"
+#include "query/params/paramprop.h"
 
-#include "picturelistbox.h"
+#include "ui/controls/picturelistbox.h"
 
-#include "core/exceptions.h"
-#include "core/itemptr.h"
-#include "driver/dataset.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "query/query.h"
-#include "query/querystep.h"
-#include "run/queryrun.h"
-#include "tools/hooks.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/itemptr.h"
+#include "engine/driver/dataset.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
+#include "engine/run/queryrun.h"
+#include "engine/tools/hooks.h"
 
-#include "samplefiles.h"
-#include "testsupport.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QDate>
 #include <QDir>

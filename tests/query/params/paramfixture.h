@@ -3,13 +3,13 @@
 // engine's tests with a fake driver whose field values the test gives,
 // and mouse events sent as a user's.
 
-#include "samplemodel.h"
-#include "scriptedmodal.h"
-#include "uitest.h"
+#include "tests/support/samplemodel.h"
+#include "tests/support/ui/scriptedmodal.h"
+#include "tests/ui/uitest.h"
 
-#include "core/hookslot.h"
-#include "model/datamodel.h"
-#include "model/modelhooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/modelhooks.h"
 
 #include <QApplication>
 #include <QMouseEvent>

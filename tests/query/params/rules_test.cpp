@@ -1,14 +1,14 @@
 // The rules of the parameter dialogs, apart from any widget.
 
-#include "params/paramrules.h"
+#include "query/params/paramrules.h"
 
-#include "core/hookslot.h"
-#include "core/userservice.h"
-#include "model/param.h"
-#include "model/paramcontrol.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/userservice.h"
+#include "engine/model/param.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/tools/hooks.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 

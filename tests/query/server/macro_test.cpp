@@ -1,9 +1,9 @@
 // The macro line parser: the command word, when arguments are read, how
 // each is trimmed, and where the list ends.
 
-#include "dde/ddemacro.h"
+#include "query/dde/ddemacro.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 
 #include "socketclient.h"
 
-#include "query/query.h"
-#include "server/ddelistener.h"
+#include "engine/query/query.h"
+#include "query/server/ddelistener.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

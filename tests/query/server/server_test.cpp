@@ -5,18 +5,18 @@
 
 #include "serverfixture.h"
 
-#include "server/designerregistry.h"
-#include "server/enginebusy.h"
+#include "query/server/designerregistry.h"
+#include "query/server/enginebusy.h"
 
-#include "core/hookslot.h"
-#include "core/item.h"
-#include "driver/dataset.h"
-#include "global/queryglobal.h"
-#include "model/datamodel.h"
-#include "model/paramcontrol.h"
-#include "query/query.h"
-#include "run/queryrun.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/core/item.h"
+#include "engine/driver/dataset.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/query/query.h"
+#include "engine/run/queryrun.h"
+#include "engine/tools/hooks.h"
 
 #include <gtest/gtest.h>
 

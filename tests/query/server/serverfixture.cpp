@@ -1,10 +1,10 @@
 #include "serverfixture.h"
 
-#include "core/exceptions.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "query/query.h"
+#include "engine/core/exceptions.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/query/query.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,10 +3,10 @@
 // sockets need its event loop), the engine over the programs' folder with
 // its sample, a server, and the sample's rows read with SQLite itself.
 
-#include "server/ddeserver.h"
+#include "query/server/ddeserver.h"
 
-#include "samplefiles.h"
-#include "testsupport.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QList>
 #include <QString>

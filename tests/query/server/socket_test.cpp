@@ -5,14 +5,14 @@
 #include "serverfixture.h"
 #include "socketclient.h"
 
-#include "dde/ddeclient.h"
-#include "dde/ddeprotocol.h"
-#include "server/ddelistener.h"
+#include "query/dde/ddeclient.h"
+#include "query/dde/ddeprotocol.h"
+#include "query/server/ddelistener.h"
 
-#include "core/hookslot.h"
-#include "model/paramcontrol.h"
-#include "query/query.h"
-#include "tools/hooks.h"
+#include "engine/core/hookslot.h"
+#include "engine/model/paramcontrol.h"
+#include "engine/query/query.h"
+#include "engine/tools/hooks.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // A client that writes exactly the bytes it is given on the server's
 // socket and reads what comes back, for the tests of malformed input.
 
-#include "dde/ddeprotocol.h"
+#include "query/dde/ddeprotocol.h"
 
 #include <QByteArray>
 #include <QString>

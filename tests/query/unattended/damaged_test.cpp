@@ -5,14 +5,14 @@
 // the file, the place and the byte, once, with no control character of the
 // file's. The program run on such files fails with status 1.
 
-#include "core/exceptions.h"
-#include "model/datamodel.h"
-#include "query/query.h"
-#include "stream/filer.h"
-#include "tools/hooks.h"
+#include "engine/core/exceptions.h"
+#include "engine/model/datamodel.h"
+#include "engine/query/query.h"
+#include "engine/stream/filer.h"
+#include "engine/tools/hooks.h"
 
-#include "samplefiles.h"
-#include "testsupport.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,18 +1,18 @@
 // The start-up dispatch of the query program and the unattended run's
 // outcome, with the shared start-up, the run and the designer replaced.
 
-#include "unattended/commandlinerun.h"
-#include "startup/querystart.h"
+#include "query/unattended/commandlinerun.h"
+#include "query/startup/querystart.h"
 
-#include "core/exceptions.h"
-#include "core/file.h"
-#include "core/userservice.h"
-#include "run/queryrun.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
-#include "tools/hooks.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/file.h"
+#include "engine/core/userservice.h"
+#include "engine/run/queryrun.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
+#include "engine/tools/hooks.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 

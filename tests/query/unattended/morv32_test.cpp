@@ -1,22 +1,22 @@
 // The built program, run as a script or a scheduler runs it: no display,
 // a settings folder of its own, the bundled sample.
 
-#include "core/userservice.h"
-#include "destination/querydestination.h"
-#include "driver/driverclasses.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/queryfield.h"
-#include "model/table.h"
-#include "query/query.h"
-#include "stream/filer.h"
+#include "engine/core/userservice.h"
+#include "engine/destination/querydestination.h"
+#include "engine/driver/driverclasses.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
+#include "engine/query/query.h"
+#include "engine/stream/filer.h"
 
-#include "pdftools.h"
-#include "samplefiles.h"
-#include "testsupport.h"
+#include "tests/platform/report/pdftools.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,15 +2,15 @@
 // a run of a query file may print a report (and so needs a GUI
 // application), and so whether the run starts without windows.
 
-#include "unattended/reportneed.h"
-#include "unattended/windowless.h"
+#include "query/unattended/reportneed.h"
+#include "query/unattended/windowless.h"
 
-#include "core/hookslot.h"
-#include "driver/rootdir.h"
-#include "stream/filer.h"
+#include "engine/core/hookslot.h"
+#include "engine/driver/rootdir.h"
+#include "engine/stream/filer.h"
 
-#include "samplefiles.h"
-#include "testsupport.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 

@@ -2,25 +2,25 @@
 // their login and sets, its queries with their steps and destinations, and
 // the statements the queries generate run on the sample database.
 
-#include "core/exceptions.h"
-#include "core/itemptr.h"
-#include "core/userservice.h"
-#include "destination/querydestination.h"
-#include "model/database.h"
-#include "model/datamodel.h"
-#include "model/domain.h"
-#include "model/entity.h"
-#include "model/formula.h"
-#include "model/link.h"
-#include "model/table.h"
-#include "model/user.h"
-#include "query/query.h"
-#include "tools/hooks.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/itemptr.h"
+#include "engine/core/userservice.h"
+#include "engine/destination/querydestination.h"
+#include "engine/model/database.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/domain.h"
+#include "engine/model/entity.h"
+#include "engine/model/formula.h"
+#include "engine/model/link.h"
+#include "engine/model/table.h"
+#include "engine/model/user.h"
+#include "engine/query/query.h"
+#include "engine/tools/hooks.h"
 
 #include "platform/core/inifile.h"
 
-#include "samplefiles.h"
-#include "testsupport.h"
+#include "tests/support/samplefiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFileInfo>

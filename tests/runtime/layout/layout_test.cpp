@@ -2,12 +2,12 @@
 // its title, captions and page count, each row is printed once, columns
 // stay within the page, and a page range is written whole or not at all.
 
-#include "reporttest.h"
+#include "tests/platform/report/reporttest.h"
 
 #include "runtime/reportlayout.h"
 
-#include "platform/report/pagemodel.h"
-#include "platform/report/reportparts.h"
+#include "report/pagemodel.h"
+#include "report/reportparts.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 
 #include "runtime/runtimeserver.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include "platform/reportlink/rendezvous.h"
 

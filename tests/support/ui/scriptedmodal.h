@@ -7,7 +7,7 @@
 // rejected and counted in stayedOpen. With no step queued a dialog is
 // rejected and counted in unexpected. Nothing waits, nothing polls.
 
-#include "modalrunner.h"
+#include "ui/services/modalrunner.h"
 
 #include <QDialog>
 #include <QList>

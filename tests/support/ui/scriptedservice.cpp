@@ -1,6 +1,6 @@
 #include "scriptedservice.h"
 
-#include "core/exceptions.h"
+#include "engine/core/exceptions.h"
 
 #include <QUrl>
 

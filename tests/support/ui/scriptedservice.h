@@ -5,7 +5,7 @@
 // safe choice (Cancel, else No, else OK) and a picker is cancelled.
 // Nothing ever waits.
 
-#include "dialogservice.h"
+#include "ui/services/dialogservice.h"
 
 #include <QFont>
 #include <QList>

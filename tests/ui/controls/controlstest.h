@@ -3,12 +3,12 @@
 // with explicit buttons, and a fixture with the scripted service and the
 // error handler installed.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "scriptedservice.h"
-#include "testsupport.h"
+#include "tests/support/ui/scriptedservice.h"
+#include "tests/support/testsupport.h"
 
-#include "errors/errorhandler.h"
+#include "engine/errors/errorhandler.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -3,12 +3,12 @@
 
 #include "controlstest.h"
 
-#include "dragmanager.h"
-#include "guarded.h"
-#include "itemobserver.h"
+#include "ui/controls/dragmanager.h"
+#include "ui/services/guarded.h"
+#include "ui/controls/itemobserver.h"
 
-#include "core/exceptions.h"
-#include "core/list.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/list.h"
 
 #include <QApplication>
 #include <QSignalSpy>

@@ -4,12 +4,12 @@
 
 #include "controlstest.h"
 
-#include "entitymodel.h"
-#include "fielddrag.h"
+#include "ui/controls/entitymodel.h"
+#include "ui/controls/fielddrag.h"
 
-#include "model/entity.h"
-#include "model/field.h"
-#include "model/table.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
+#include "engine/model/table.h"
 
 #include <QAbstractItemModelTester>
 #include <QMimeData>

@@ -3,11 +3,11 @@
 
 #include "controlstest.h"
 
-#include "mxgrid.h"
+#include "ui/controls/mxgrid.h"
 
-#include "bde/bdedriver.h"
-#include "bde/bdesession.h"
-#include "driver/rootdir.h"
+#include "engine/bde/bdedriver.h"
+#include "engine/bde/bdesession.h"
+#include "engine/driver/rootdir.h"
 
 #include <QDir>
 #include <QImage>

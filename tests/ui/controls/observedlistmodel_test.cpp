@@ -4,11 +4,11 @@
 
 #include "controlstest.h"
 
-#include "observedlistmodel.h"
+#include "ui/controls/observedlistmodel.h"
 
-#include "model/field.h"
-#include "model/param.h"
-#include "model/table.h"
+#include "engine/model/field.h"
+#include "engine/model/param.h"
+#include "engine/model/table.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>

@@ -3,14 +3,14 @@
 
 #include "controlstest.h"
 
-#include "entitymodel.h"
-#include "entityoutline.h"
-#include "samplemodel.h"
+#include "ui/controls/entitymodel.h"
+#include "ui/controls/entityoutline.h"
+#include "tests/support/samplemodel.h"
 
-#include "model/datamodel.h"
-#include "model/entity.h"
-#include "model/field.h"
-#include "model/table.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/entity.h"
+#include "engine/model/field.h"
+#include "engine/model/table.h"
 
 using namespace mx;
 using namespace mx::ui;

@@ -3,9 +3,9 @@
 
 #include "controlstest.h"
 
-#include "docklayout.h"
-#include "nrpanel.h"
-#include "splitter.h"
+#include "ui/controls/docklayout.h"
+#include "ui/controls/nrpanel.h"
+#include "ui/controls/splitter.h"
 
 #include <QImage>
 

@@ -2,12 +2,12 @@
 
 #include "controlstest.h"
 
-#include "brntips.h"
-#include "picturelistbox.h"
-#include "pictures.h"
-#include "scriptedmodal.h"
+#include "ui/controls/brntips.h"
+#include "ui/controls/picturelistbox.h"
+#include "ui/controls/pictures.h"
+#include "tests/support/ui/scriptedmodal.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QCheckBox>
 #include <QFile>

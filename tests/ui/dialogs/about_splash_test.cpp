@@ -8,17 +8,17 @@
 #include "ui/dialogs/logo.h"
 #include "ui/dialogs/splash.h"
 
-#include "helpsystem.h"
-#include "uiservice.h"
-#include "hints.h"
+#include "ui/services/helpsystem.h"
+#include "ui/errorwindow/uiservice.h"
+#include "ui/services/hints.h"
 
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "settings/startparams.h"
-#include "tools/commandline.h"
-#include "tools/hooks.h"
-#include "tools/installation.h"
-#include "core/file.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/settings/startparams.h"
+#include "engine/tools/commandline.h"
+#include "engine/tools/hooks.h"
+#include "engine/tools/installation.h"
+#include "engine/core/file.h"
 
 #include <QFile>
 #include <QLabel>

@@ -3,20 +3,20 @@
 // exception handler, someone watching the offscreen screen, and a settings
 // object over a scratch folder.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "scriptedmodal.h"
-#include "scriptedservice.h"
+#include "tests/support/ui/scriptedmodal.h"
+#include "tests/support/ui/scriptedservice.h"
 
-#include "core/userservice.h"
-#include "errors/errorhandler.h"
-#include "settings/global.h"
-#include "settings/mru.h"
-#include "tools/commandline.h"
-#include "settings/startparams.h"
-#include "ui/startup/startup.h"
+#include "engine/core/userservice.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/settings/global.h"
+#include "engine/settings/mru.h"
+#include "engine/tools/commandline.h"
+#include "engine/settings/startparams.h"
+#include "startup/startup.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,9 +6,9 @@
 #include "ui/dialogs/opendialogs.h"
 #include "ui/dialogs/rundoc.h"
 
-#include "historydialog.h"
+#include "ui/services/historydialog.h"
 
-#include "core/file.h"
+#include "engine/core/file.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -7,14 +7,14 @@
 #include "ui/dialogs/logindialog.h"
 #include "ui/dialogs/promptdialog.h"
 
-#include "core/exceptions.h"
-#include "core/strings.h"
-#include "model/datamodel.h"
-#include "model/ownedchild.h"
-#include "model/user.h"
-#include "tools/hooks.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/strings.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/ownedchild.h"
+#include "engine/model/user.h"
+#include "engine/tools/hooks.h"
 
-#include "samplemodel.h"
+#include "tests/support/samplemodel.h"
 
 #include <QLabel>
 #include <QLineEdit>

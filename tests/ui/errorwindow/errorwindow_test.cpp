@@ -1,15 +1,15 @@
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "scriptedmodal.h"
+#include "tests/support/ui/scriptedmodal.h"
 
-#include "settingsfixture.h"
+#include "tests/engine/settings/settingsfixture.h"
 
-#include "errors/errorhandler.h"
-#include "errorwindow.h"
-#include "settings/dlllang.h"
-#include "settings/lang.h"
-#include "tools/messages.h"
-#include "uiservice.h"
+#include "engine/errors/errorhandler.h"
+#include "ui/errorwindow/errorwindow.h"
+#include "engine/settings/dlllang.h"
+#include "engine/settings/lang.h"
+#include "engine/tools/messages.h"
+#include "ui/errorwindow/uiservice.h"
 #include "ui/services/dialogservice.h"
 #include "ui/services/modalrunner.h"
 

@@ -4,14 +4,14 @@
 
 #include "formulafixture.h"
 
-#include "core/exceptions.h"
-#include "model/datamodel.h"
-#include "model/field.h"
-#include "model/formula.h"
-#include "model/table.h"
-#include "model/queryfield.h"
-#include "query/query.h"
-#include "query/querystep.h"
+#include "engine/core/exceptions.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/field.h"
+#include "engine/model/formula.h"
+#include "engine/model/table.h"
+#include "engine/model/queryfield.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
 
 using namespace mx;
 using namespace qtest;

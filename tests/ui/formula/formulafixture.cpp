@@ -1,11 +1,11 @@
 #include "formulafixture.h"
 
-#include "global/fieldtype.h"
-#include "global/filtercheck.h"
-#include "global/formulaoperator.h"
-#include "global/queryglobal.h"
-#include "model/formula.h"
-#include "query/query.h"
+#include "engine/global/fieldtype.h"
+#include "engine/global/filtercheck.h"
+#include "engine/global/formulaoperator.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/formula.h"
+#include "engine/query/query.h"
 
 using namespace mx;
 

@@ -2,10 +2,10 @@
 // The shop query of the query tests, with the installation's operators,
 // filter checks and field types loaded, and a scripted dialog service.
 
-#include "queryfixture.h"
-#include "scriptedservice.h"
+#include "tests/engine/query/queryfixture.h"
+#include "tests/support/ui/scriptedservice.h"
 
-#include "formulasession.h"
+#include "ui/formula/formulasession.h"
 
 #include <QByteArray>
 

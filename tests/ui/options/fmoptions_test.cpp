@@ -1,19 +1,19 @@
 // The options dialog offscreen: what it shows, OK and Cancel through
 // ShowOptions, the pages of the office programs, Browse and Help.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "fmoptions.h"
-#include "langwidgets.h"
-#include "scriptedservice.h"
-#include "scriptedmodal.h"
-#include "testsupport.h"
+#include "ui/options/fmoptions.h"
+#include "ui/langwidgets/langwidgets.h"
+#include "tests/support/ui/scriptedservice.h"
+#include "tests/support/ui/scriptedmodal.h"
+#include "tests/support/testsupport.h"
 
-#include "destination/destinationtype.h"
-#include "errors/errorhandler.h"
-#include "settings/mru.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/settings/mru.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -2,25 +2,25 @@
 // everywhere, one who chose English sees Qt's texts, the answers of the
 // program's questions, the Options' language and the tips in English.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "brntips.h"
-#include "fmoptions.h"
-#include "langwidgets.h"
-#include "rundoc.h"
-#include "screentexts.h"
-#include "historydialog.h"
-#include "optionsettings.h"
-#include "uiservice.h"
-#include "testsupport.h"
+#include "ui/controls/brntips.h"
+#include "ui/options/fmoptions.h"
+#include "ui/langwidgets/langwidgets.h"
+#include "ui/dialogs/rundoc.h"
+#include "tests/support/ui/screentexts.h"
+#include "ui/services/historydialog.h"
+#include "ui/options/optionsettings.h"
+#include "ui/errorwindow/uiservice.h"
+#include "tests/support/testsupport.h"
 
-#include "core/systemerror.h"
-#include "core/translate.h"
-#include "settings/global.h"
-#include "settings/mru.h"
-#include "settings/sessionlanguage.h"
+#include "engine/core/systemerror.h"
+#include "engine/core/translate.h"
+#include "engine/settings/global.h"
+#include "engine/settings/mru.h"
+#include "engine/settings/sessionlanguage.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QAbstractButton>
 #include <QDir>

@@ -1,14 +1,14 @@
 // The settings of the options dialog, read and written without a window.
 
-#include "optionsettings.h"
+#include "ui/options/optionsettings.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "destination/destinationtype.h"
-#include "global/queryglobal.h"
-#include "settings/mru.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/global/queryglobal.h"
+#include "engine/settings/mru.h"
 
-#include <platform/core/inifile.h>
+#include "platform/core/inifile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

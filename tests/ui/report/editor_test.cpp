@@ -2,22 +2,22 @@
 // move, resize, edit, change fonts, bands and orientation; every change is
 // the step's, and the query knows it was modified.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "designsurface.h"
-#include "reporteditor.h"
-#include "samplemodel.h"
-#include "scriptedservice.h"
+#include "ui/report/designsurface.h"
+#include "ui/report/reporteditor.h"
+#include "tests/support/samplemodel.h"
+#include "tests/support/ui/scriptedservice.h"
 
-#include "model/datamodel.h"
-#include "platform/report/defaultreport.h"
-#include "platform/report/designlayout.h"
-#include "platform/report/reportparts.h"
-#include "query/query.h"
-#include "query/querystep.h"
-#include "stream/reader.h"
-#include "stream/writer.h"
-#include "testsupport.h"
+#include "engine/model/datamodel.h"
+#include "report/defaultreport.h"
+#include "report/designlayout.h"
+#include "report/reportparts.h"
+#include "engine/query/query.h"
+#include "engine/query/querystep.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/writer.h"
+#include "tests/support/testsupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>

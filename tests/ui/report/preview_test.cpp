@@ -1,18 +1,18 @@
 // The preview of a laid-out report, driven as a user would: pages, zoom,
 // saving as CSV and PDF, printing a page range.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "memorydataset.h"
-#include "pageview.h"
-#include "pdftools.h"
-#include "reportpreview.h"
-#include "scriptedservice.h"
+#include "tests/support/memorydataset.h"
+#include "ui/report/pageview.h"
+#include "tests/platform/report/pdftools.h"
+#include "ui/report/reportpreview.h"
+#include "tests/support/ui/scriptedservice.h"
 
-#include "exportfilters/textexportfilter.h"
-#include "platform/report/pagemodel.h"
-#include "platform/report/reportparts.h"
-#include "testsupport.h"
+#include "query/exportfilters/textexportfilter.h"
+#include "report/pagemodel.h"
+#include "report/reportparts.h"
+#include "tests/support/testsupport.h"
 
 #include <QComboBox>
 #include <QLabel>

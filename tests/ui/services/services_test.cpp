@@ -1,11 +1,11 @@
 // The guarded slots and the scripted service every window test uses.
 
-#include "guarded.h"
-#include "savedialog.h"
-#include "scriptedservice.h"
+#include "ui/services/guarded.h"
+#include "ui/services/savedialog.h"
+#include "tests/support/ui/scriptedservice.h"
 
-#include "core/exceptions.h"
-#include "errors/errorhandler.h"
+#include "engine/core/exceptions.h"
+#include "engine/errors/errorhandler.h"
 
 #include <QApplication>
 #include <QComboBox>

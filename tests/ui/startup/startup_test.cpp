@@ -1,21 +1,21 @@
 // The shared start-up routine on the offscreen platform: what it brings
 // up, how it fails, and the choice of the platform without a display.
 
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "ui/startup/startup.h"
+#include "startup/startup.h"
 
-#include "core/exceptions.h"
-#include "core/userservice.h"
-#include "destination/destinationtype.h"
-#include "driver/rootdir.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/userservice.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/driver/rootdir.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/settings/global.h"
 
 #include "platform/core/systempaths.h"
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // While the program waits for the report runtime, its windows keep
 // answering: input the window system queued meanwhile reaches them.
 
-#include "reportlink/uidispatcher.h"
+#include "engine/reportlink/uidispatcher.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,11 +1,11 @@
-#include "uitest.h"
+#include "tests/ui/uitest.h"
 
-#include "settingsfixture.h"
+#include "tests/engine/settings/settingsfixture.h"
 
-#include "errors/errorhandler.h"
-#include "langwidgets.h"
-#include "mrumenu.h"
-#include "settings/dlllang.h"
+#include "engine/errors/errorhandler.h"
+#include "ui/langwidgets/langwidgets.h"
+#include "ui/mrumenu/mrumenu.h"
+#include "engine/settings/dlllang.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -6,12 +6,12 @@
 // Every call is appended to a log the tests read through TestPluginLog;
 // destruction is also told to the engine's user service.
 
-#include "driver/destdriver.h"
-#include "driver/destproperties.h"
-#include "driver/driver.h"
-#include "driver/pluginabi.h"
+#include "engine/driver/destdriver.h"
+#include "engine/driver/destproperties.h"
+#include "engine/driver/driver.h"
+#include "engine/driver/pluginabi.h"
 
-#include "core/userservice.h"
+#include "engine/core/userservice.h"
 
 #include <string>
 

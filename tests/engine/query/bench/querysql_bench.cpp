@@ -1,15 +1,15 @@
 // Preparing one step over ten linked tables with forty fields, filters and
 // totals: field collection, join path and statement.
 
-#include "global/datasource.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "model/datamodel.h"
-#include "model/formula.h"
-#include "model/link.h"
-#include "model/queryfield.h"
-#include "model/table.h"
-#include "query/query.h"
+#include "engine/global/datasource.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/model/datamodel.h"
+#include "engine/model/formula.h"
+#include "engine/model/link.h"
+#include "engine/model/queryfield.h"
+#include "engine/model/table.h"
+#include "engine/query/query.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 /* A small language library for the tests: French keys, English texts. */
 
-#include "settings/langlibrary.h"
+#include "engine/settings/langlibrary.h"
 
 #include <string.h>
 

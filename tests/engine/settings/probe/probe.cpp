@@ -8,15 +8,15 @@
 //                          with Abort: the process must end with code 1
 //                          after the shutdown list saved the list
 
-#include "core/userservice.h"
-#include "errors/errorhandler.h"
-#include "core/exitprocs.h"
-#include "settings/global.h"
-#include "settings/mru.h"
-#include "tools/commandline.h"
-#include "tools/installation.h"
+#include "engine/core/userservice.h"
+#include "engine/errors/errorhandler.h"
+#include "engine/core/exitprocs.h"
+#include "engine/settings/global.h"
+#include "engine/settings/mru.h"
+#include "engine/tools/commandline.h"
+#include "engine/tools/installation.h"
 
-#include <platform/core/sharedlibrary.h>
+#include "platform/core/sharedlibrary.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #include "rowsource.h"
 
-#include "driver/dataset.h"
-#include "tools/convert.h"
+#include "engine/driver/dataset.h"
+#include "engine/tools/convert.h"
 
 namespace mx::rpt {
 

@@ -4,7 +4,7 @@
 // (the painter is never scaled), so fonts keep their point size on every
 // device; the screen gives its zoom as a font scale.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QPointF>
 #include <QString>

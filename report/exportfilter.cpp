@@ -1,7 +1,7 @@
 #include "exportfilter.h"
 
-#include "core/exceptions.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/settings/global.h"
 
 namespace mx::rpt {
 

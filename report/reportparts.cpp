@@ -2,11 +2,11 @@
 
 #include "reportstream.h"
 
-#include "core/exceptions.h"
-#include "query/querystep.h"
-#include "settings/global.h"
-#include "stream/reader.h"
-#include "stream/writer.h"
+#include "engine/core/exceptions.h"
+#include "engine/query/querystep.h"
+#include "engine/settings/global.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/writer.h"
 
 #include <QHash>
 

@@ -1,11 +1,11 @@
 #include "startup.h"
 
-#include "core/exceptions.h"
-#include "core/userservice.h"
-#include "global/engineshutdown.h"
-#include "global/queryglobal.h"
-#include "settings/global.h"
-#include "settings/startparams.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/userservice.h"
+#include "engine/global/engineshutdown.h"
+#include "engine/global/queryglobal.h"
+#include "engine/settings/global.h"
+#include "engine/settings/startparams.h"
 
 #include "platform/core/systempaths.h"
 

@@ -3,8 +3,8 @@
 #include "pagemodel.h"
 #include "reportparts.h"
 
-#include "core/exceptions.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/settings/global.h"
 
 #include <QFile>
 #include <QFileInfo>

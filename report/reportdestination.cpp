@@ -6,16 +6,16 @@
 #include "reportparts.h"
 #include "rowsource.h"
 
-#include "core/exceptions.h"
-#include "core/userservice.h"
-#include "destination/destinationtype.h"
-#include "destination/querydestination.h"
-#include "driver/dataset.h"
-#include "driver/destdriver.h"
-#include "driver/destfactories.h"
-#include "driver/stepreportdriver.h"
-#include "query/querystep.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/core/userservice.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/destination/querydestination.h"
+#include "engine/driver/dataset.h"
+#include "engine/driver/destdriver.h"
+#include "engine/driver/destfactories.h"
+#include "engine/driver/stepreportdriver.h"
+#include "engine/query/querystep.h"
+#include "engine/settings/global.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "reportparts.h"
 
-#include "settings/global.h"
+#include "engine/settings/global.h"
 
 #include <algorithm>
 

@@ -3,9 +3,9 @@
 #include "exportfilter.h"
 #include "painterrender.h"
 
-#include "core/exceptions.h"
-#include "destination/destinationtype.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/destination/destinationtype.h"
+#include "engine/settings/global.h"
 
 namespace mx::rpt {
 

@@ -7,7 +7,7 @@
 // run on Qt's offscreen platform, so that scripts and schedulers can start
 // them; nothing is then shown, not even the splash.
 
-#include "core/hookslot.h"
+#include "engine/core/hookslot.h"
 
 #include <QString>
 

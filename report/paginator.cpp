@@ -3,9 +3,9 @@
 #include "reportparts.h"
 #include "rowsource.h"
 
-#include "core/exceptions.h"
-#include "settings/global.h"
-#include "tools/convert.h"
+#include "engine/core/exceptions.h"
+#include "engine/settings/global.h"
+#include "engine/tools/convert.h"
 
 #include <cmath>
 

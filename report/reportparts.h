@@ -14,9 +14,9 @@
 // property the layer knows is written back as read unless it was changed
 // (see reportstream.h).
 
-#include "core/component.h"
-#include "model/fontspec.h"
-#include "query/stepreport.h"
+#include "engine/core/component.h"
+#include "engine/model/fontspec.h"
+#include "engine/query/stepreport.h"
 
 #include <QByteArray>
 #include <QRectF>

@@ -2,10 +2,10 @@
 
 #include "reportparts.h"
 
-#include "core/exceptions.h"
-#include "query/stepreport.h"
-#include "stream/reader.h"
-#include "stream/writer.h"
+#include "engine/core/exceptions.h"
+#include "engine/query/stepreport.h"
+#include "engine/stream/reader.h"
+#include "engine/stream/writer.h"
 
 #include <QSet>
 

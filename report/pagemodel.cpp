@@ -1,8 +1,8 @@
 #include "pagemodel.h"
 
-#include "core/exceptions.h"
-#include "model/fontspec.h"
-#include "settings/global.h"
+#include "engine/core/exceptions.h"
+#include "engine/model/fontspec.h"
+#include "engine/settings/global.h"
 
 #include <QDir>
 #include <QTemporaryFile>

@@ -3,7 +3,7 @@
 #include "painterrender.h"
 #include "reportparts.h"
 
-#include "driver/dataset.h"
+#include "engine/driver/dataset.h"
 
 #include <QFont>
 #include <QFontMetrics>
