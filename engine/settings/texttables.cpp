@@ -37,6 +37,12 @@ const Entry kFrench[] = {
     {"Brenwick &Home Page", "Site &web de Brenwick"},
     {"&Morvelin Home Page", "Site de &Morvelin"},
     {"File not found %s", "Fichier introuvable : %s"},
+    {"Query is empty", "La requête est vide"},
+    {"Can not link %s and %s", "Impossible de lier %s et %s"},
+    {"Driver %s not found in %s", "Le pilote %s est introuvable dans %s"},
+    {"Group not found : %s", "Groupe introuvable : %s"},
+    {"Unknown destination %s", "Destination inconnue : %s"},
+    {"Default driver not found : %s", "Pilote par défaut introuvable : %s"},
 };
 
 // The answers of the program's questions and the French reasons of

@@ -91,6 +91,8 @@ TEST_F(Settings, TheProgramsOwnTableFillsWhatTheLibraryLeaves)
         {"the library's own word", true, "[Options]\nLang=English\n", "Ignorer", "Ignore"},
         {"what the library does not know", true, "[Options]\nLang=English\n", "&Non", "&No"},
         {"a pattern", false, "", "File not found %s", "Fichier introuvable : %s"},
+        {"an engine message, French session", false, "", "Can not link %s and %s", "Impossible de lier %s et %s"},
+        {"an engine message, English session", false, "[Options]\nLang=English\n", "Query is empty", "Query is empty"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

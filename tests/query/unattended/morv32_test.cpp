@@ -387,7 +387,7 @@ TEST_F(Morv32Test, AnEmptyQueryOrAStepWithoutFieldsFailsWithStatusOne)
         const char* file;
         const char* says;
     };
-    for (const Case& c : {Case{"VIDE.MQR", "Query is empty"}, Case{"SANSCHAMP.MQR", "Aucun champ n'est sélectionné"}}) {
+    for (const Case& c : {Case{"VIDE.MQR", "La requête est vide"}, Case{"SANSCHAMP.MQR", "Aucun champ n'est sélectionné"}}) {
         SCOPED_TRACE(c.file);
         const Outcome o = Run({QStringLiteral("/EXE"), Path(QString::fromLatin1(c.file))});
         EXPECT_EQ(o.status, 1) << o.err.toStdString();
