@@ -123,6 +123,8 @@ void TfmDataModel::buildPanels()
     paMiddle->setFrameShape(QFrame::Panel);
     paMiddle->setFrameShadow(QFrame::Sunken);
     bottom->AddWidget(paMiddle, ui::TAlign::alClient);
+    // The hint of what is under the mouse, unless it begins with "*".
+    new ui::TStatusHints(this, paMiddle);
 
     sbx = named<QGraphicsView>(m_client, "sbx");
     sbx->setFrameShape(QFrame::NoFrame);

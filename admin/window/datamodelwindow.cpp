@@ -38,7 +38,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QScrollBar>
-#include <QStatusTipEvent>
 #include <QToolButton>
 
 namespace mx::admin {
@@ -212,18 +211,6 @@ void TfmDataModel::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         Guard(this, [&] { bindToSettings(true); });
     QMainWindow::changeEvent(event);
-}
-
-bool TfmDataModel::event(QEvent* event)
-{
-    if (event->type() == QEvent::StatusTip) {
-        // The hint of what is under the mouse, unless it begins with "*".
-        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        if (!tip.startsWith(u'*'))
-            paMiddle->setText(tip.isEmpty() ? QString() : u' ' + tip);
-        return true;
-    }
-    return QMainWindow::event(event);
 }
 
 bool TfmDataModel::eventFilter(QObject* watched, QEvent* event)

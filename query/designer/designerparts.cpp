@@ -11,6 +11,7 @@
 #include "ui/controls/picturelistbox.h"
 #include "ui/controls/pictures.h"
 #include "ui/controls/splitter.h"
+#include "ui/services/hints.h"
 
 #include <QAction>
 #include <QApplication>
@@ -123,6 +124,8 @@ void TfmQueryDesigner::buildPanels()
     paMiddle->setFrameShape(QFrame::Panel);
     paMiddle->setFrameShadow(QFrame::Sunken);
     bottom->AddWidget(paMiddle, ui::TAlign::alClient);
+    // The hint of what is under the mouse, unless it begins with "*".
+    new ui::TStatusHints(this, paMiddle);
 
     moSQL = named<QPlainTextEdit>(m_client, "moSQL");
     moSQL->setReadOnly(true);

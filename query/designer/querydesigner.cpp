@@ -41,7 +41,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolButton>
 
@@ -385,18 +384,6 @@ void TfmQueryDesigner::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         Guard(this, [&] { bindHistories(true); });
     QMainWindow::changeEvent(event);
-}
-
-bool TfmQueryDesigner::event(QEvent* event)
-{
-    if (event->type() == QEvent::StatusTip) {
-        // The hint of what is under the mouse, unless it begins with "*".
-        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        if (!tip.startsWith(u'*'))
-            paMiddle->setText(tip.isEmpty() ? QString() : u' ' + tip);
-        return true;
-    }
-    return QMainWindow::event(event);
 }
 
 bool TfmQueryDesigner::eventFilter(QObject* watched, QEvent* event)

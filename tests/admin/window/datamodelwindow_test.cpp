@@ -24,6 +24,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <QTest>
 
 #include <set>
@@ -97,6 +98,24 @@ TEST_F(DataModelWindow, CommandsActAsTheModelAllowsAndTheCaptionFollows)
         for (const char* always : {"sbNew", "sbOpen", "fbAbout", "miNew", "miOpen", "miNewWindow", "miExit"})
             EXPECT_TRUE(isEnabled(w, always)) << always;
         EXPECT_EQ(w->windowTitle(), c.caption);
+    }
+}
+
+// The status panel shows the hint of what is under the mouse, except a
+// caption of the large buttons (a hint beginning with "*").
+TEST_F(DataModelWindow, TheStatusPanelShowsTheHintUnderTheMouse)
+{
+    TfmDataModel* w = NewWindow();
+    auto* panel = Child<QLabel>(*w, "paMiddle");
+    const struct {
+        const char* tip;
+        const char* shown;
+    } cases[] = {{"Ouvrir un modèle", " Ouvrir un modèle"}, {"*Ouvrir", " Ouvrir un modèle"}, {"", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tip);
+        QStatusTipEvent tip(QString::fromUtf8(c.tip));
+        QCoreApplication::sendEvent(w, &tip);
+        EXPECT_EQ(panel->text(), QString::fromUtf8(c.shown));
     }
 }
 

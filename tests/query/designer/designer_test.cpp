@@ -31,6 +31,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QComboBox>
 #include <QFileInfo>
@@ -83,6 +84,24 @@ TEST_F(DesignerWindow, ToolBarGeometryForSmallAndLargeButtons)
     EXPECT_TRUE(w.isNull());
     EXPECT_TRUE(platform::IniFile::open(UserIni())->readBool(QStringLiteral("Options"), QStringLiteral("LargeIcons"), false))
         << "the choice is written back when the window closes";
+}
+
+// The status panel shows the hint of what is under the mouse, except a
+// caption of the large buttons (a hint beginning with "*").
+TEST_F(DesignerWindow, TheStatusPanelShowsTheHintUnderTheMouse)
+{
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr);
+    const struct {
+        const char* tip;
+        const char* shown;
+    } cases[] = {{"Exécuter la requête", " Exécuter la requête"}, {"*Exécuter", " Exécuter la requête"}, {"", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tip);
+        QStatusTipEvent tip(QString::fromUtf8(c.tip));
+        QCoreApplication::sendEvent(w, &tip);
+        EXPECT_EQ(w->paMiddle->text(), QString::fromUtf8(c.shown));
+    }
 }
 
 TEST_F(DesignerWindow, HideSQLInTheUsersSettingsHidesTheSQLPane)
