@@ -67,9 +67,11 @@ TMxFormula* fieldToken(TMxFormulaList* list, const TMxField* field, int step)
 void shoot(TShots& shots, TFormulaSession& session, const QString& caption, const char* kind)
 {
     ui::TfmFormula form(session, caption);
-    form.lbFormula->setCurrentRow(form.lbFormula->count() - 1);
-    if (form.olFields->topLevelItemCount() > 1)
-        form.olFields->expandItem(form.olFields->topLevelItem(1));
+    if (auto* tokens = form.findChild<QListWidget*>(QStringLiteral("lbFormula")))
+        tokens->setCurrentRow(tokens->count() - 1);
+    auto* olFields = form.findChild<ui::TEntityOutline*>(QStringLiteral("olFields"));
+    if (olFields && olFields->topLevelItemCount() > 1)
+        olFields->expandItem(olFields->topLevelItem(1));
     shots.Save(&form, QStringLiteral("fmFormula-") + QString::fromLatin1(kind), form.width(), form.height());
 }
 

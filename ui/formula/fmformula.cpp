@@ -87,13 +87,42 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, const char* name)
 
 } // namespace
 
+struct TfmFormula::TUi {
+    QToolButton* sbInsert = nullptr;
+    QToolButton* sbDelete = nullptr;
+    QGroupBox* gbEdit = nullptr;
+    QLabel* laConstant = nullptr;
+    QLineEdit* me = nullptr;
+    QLabel* laFieldType = nullptr;
+    QComboBox* cobFieldType = nullptr;
+    QWidget* pnPalettes = nullptr;
+    QLabel* laOperator = nullptr;
+    QListWidget* lbOperator = nullptr;
+    TMxSplitter* spLeft = nullptr;
+    QLabel* laFields = nullptr;
+    TEntityOutline* olFields = nullptr;
+    TMxSplitter* spRight = nullptr;
+    QWidget* pnParams = nullptr;
+    QLabel* laParams = nullptr;
+    TPictureListBox* plbParams = nullptr;
+    QGroupBox* gbFormula = nullptr;
+    QListWidget* lbFormula = nullptr;
+    QLabel* laResult = nullptr;
+    QPushButton* btParams = nullptr;
+    QPushButton* btEmpty = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btCancel = nullptr;
+    QPushButton* btHelp = nullptr;
+    QLineEdit* edFormula = nullptr;
+};
+
 QString TfmFormula::EndMarkerText()
 {
     return Translate("fin");
 }
 
 TfmFormula::TfmFormula(TFormulaSession& session, const QString& caption, QWidget* parent)
-    : QDialog(parent), m_session(session), m_caption(caption)
+    : QDialog(parent), m_ui(std::make_unique<TUi>()), m_session(session), m_caption(caption)
 {
     setObjectName(QStringLiteral("fmFormula"));
     setProperty("helpContext", kHelpContext);
@@ -102,30 +131,30 @@ TfmFormula::TfmFormula(TFormulaSession& session, const QString& caption, QWidget
 
     switch (m_session.Mode()) {
     case ftFormula:
-        gbFormula->setTitle(Translate("&Formule"));
+        m_ui->gbFormula->setTitle(Translate("&Formule"));
         break;
     case ftFilter:
-        gbFormula->setTitle(Translate("F&iltre"));
-        cobFieldType->setEnabled(false);
+        m_ui->gbFormula->setTitle(Translate("F&iltre"));
+        m_ui->cobFieldType->setEnabled(false);
         break;
     default:
-        gbFormula->setTitle(Translate("&Critère"));
-        cobFieldType->hide();
-        laFieldType->hide();
+        m_ui->gbFormula->setTitle(Translate("&Critère"));
+        m_ui->cobFieldType->hide();
+        m_ui->laFieldType->hide();
         break;
     }
     m_operators = m_session.OperatorEntries();
     for (const TOperatorEntry& e : m_operators)
-        lbOperator->addItem(e.text);
+        m_ui->lbOperator->addItem(e.text);
 
     for (int i = 0; i < 6; ++i)
-        cobFieldType->addItem(ParamTypeName(TypeLetterAt(i)));
+        m_ui->cobFieldType->addItem(ParamTypeName(TypeLetterAt(i)));
     const int selected = TypeIndexOf(m_session.FieldLetter());
-    cobFieldType->setCurrentIndex(selected);
+    m_ui->cobFieldType->setCurrentIndex(selected);
     m_session.SetTypeIndex(selected);
     FillPalettes();
     ShowFormula();
-    Connect(cobFieldType, &QComboBox::currentIndexChanged, this, [this](int index) {
+    Connect(m_ui->cobFieldType, &QComboBox::currentIndexChanged, this, [this](int index) {
         m_session.SetTypeIndex(index);
         FillPalettes();
     });
@@ -134,157 +163,160 @@ TfmFormula::TfmFormula(TFormulaSession& session, const QString& caption, QWidget
 
 TfmFormula::~TfmFormula()
 {
-    // the focus moves while the children go
+    // the focus moves and the lists signal while the children go, after
+    // the widget table is gone
     QObject::disconnect(m_focusConnection);
-    for (QWidget* w : findChildren<QWidget*>())
+    for (QWidget* w : findChildren<QWidget*>()) {
         w->removeEventFilter(this);
-    olFields->SetEntities(nullptr);
+        w->disconnect(this);
+    }
+    m_ui->olFields->SetEntities(nullptr);
 }
 
 void TfmFormula::build()
 {
-    sbInsert = new QToolButton(this);
-    sbInsert->setObjectName(QStringLiteral("sbInsert"));
+    m_ui->sbInsert = new QToolButton(this);
+    m_ui->sbInsert->setObjectName(QStringLiteral("sbInsert"));
     // Buttons that say what they do, beside their arrows.
-    sbInsert->setArrowType(Qt::RightArrow);
-    sbInsert->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    sbInsert->setText(Translate("Ajouter l'élément"));
-    sbInsert->setToolTip(Translate("Ajouter l'élément"));
-    sbInsert->setStatusTip(sbInsert->toolTip());
-    sbDelete = new QToolButton(this);
-    sbDelete->setObjectName(QStringLiteral("sbDelete"));
-    sbDelete->setArrowType(Qt::LeftArrow);
-    sbDelete->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    sbDelete->setText(Translate("Retirer l'élément"));
-    sbDelete->setToolTip(Translate("Retirer l'élément"));
-    sbDelete->setStatusTip(sbDelete->toolTip());
+    m_ui->sbInsert->setArrowType(Qt::RightArrow);
+    m_ui->sbInsert->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_ui->sbInsert->setText(Translate("Ajouter l'élément"));
+    m_ui->sbInsert->setToolTip(Translate("Ajouter l'élément"));
+    m_ui->sbInsert->setStatusTip(m_ui->sbInsert->toolTip());
+    m_ui->sbDelete = new QToolButton(this);
+    m_ui->sbDelete->setObjectName(QStringLiteral("sbDelete"));
+    m_ui->sbDelete->setArrowType(Qt::LeftArrow);
+    m_ui->sbDelete->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_ui->sbDelete->setText(Translate("Retirer l'élément"));
+    m_ui->sbDelete->setToolTip(Translate("Retirer l'élément"));
+    m_ui->sbDelete->setStatusTip(m_ui->sbDelete->toolTip());
 
-    gbEdit = new QGroupBox(Translate("Eléments"), this);
-    gbEdit->setObjectName(QStringLiteral("gbEdit"));
-    me = new QLineEdit;
-    me->setObjectName(QStringLiteral("me"));
-    laConstant = buddyLabel(Translate("&Constante :"), me, "laConstant");
-    cobFieldType = new QComboBox;
-    cobFieldType->setObjectName(QStringLiteral("cobFieldType"));
-    laFieldType = buddyLabel(Translate("&Type :"), cobFieldType, "laFieldType");
+    m_ui->gbEdit = new QGroupBox(Translate("Eléments"), this);
+    m_ui->gbEdit->setObjectName(QStringLiteral("gbEdit"));
+    m_ui->me = new QLineEdit;
+    m_ui->me->setObjectName(QStringLiteral("me"));
+    m_ui->laConstant = buddyLabel(Translate("&Constante :"), m_ui->me, "laConstant");
+    m_ui->cobFieldType = new QComboBox;
+    m_ui->cobFieldType->setObjectName(QStringLiteral("cobFieldType"));
+    m_ui->laFieldType = buddyLabel(Translate("&Type :"), m_ui->cobFieldType, "laFieldType");
 
     // three columns, the outer two resized by splitter bars
-    pnPalettes = new QWidget;
-    pnPalettes->setObjectName(QStringLiteral("pnPalettes"));
-    auto* dock = new TDockLayout(pnPalettes);
+    m_ui->pnPalettes = new QWidget;
+    m_ui->pnPalettes->setObjectName(QStringLiteral("pnPalettes"));
+    auto* dock = new TDockLayout(m_ui->pnPalettes);
     const int column = fontMetrics().horizontalAdvance(QLatin1Char('M')) * 11;
-    auto* pnOperators = new QWidget(pnPalettes);
-    lbOperator = new QListWidget;
-    lbOperator->setObjectName(QStringLiteral("lbOperator"));
-    lbOperator->setMouseTracking(true);
-    laOperator = buddyLabel(Translate("&Opérateurs :"), lbOperator, "laOperator");
+    auto* pnOperators = new QWidget(m_ui->pnPalettes);
+    m_ui->lbOperator = new QListWidget;
+    m_ui->lbOperator->setObjectName(QStringLiteral("lbOperator"));
+    m_ui->lbOperator->setMouseTracking(true);
+    m_ui->laOperator = buddyLabel(Translate("&Opérateurs :"), m_ui->lbOperator, "laOperator");
     auto* vo = new QVBoxLayout(pnOperators);
     vo->setContentsMargins(0, 0, 0, 0);
-    vo->addWidget(laOperator);
-    vo->addWidget(lbOperator);
+    vo->addWidget(m_ui->laOperator);
+    vo->addWidget(m_ui->lbOperator);
     dock->AddWidget(pnOperators, TAlign::alLeft, column + column / 5);
     const int bar = std::max(3, fontMetrics().averageCharWidth() / 2);
-    spLeft = new TMxSplitter(pnPalettes);
-    spLeft->setObjectName(QStringLiteral("spLeft"));
-    spLeft->resize(bar, bar);
-    spLeft->SetAlign(TAlign::alLeft);
-    spLeft->SetLowMinSize(65);
-    spLeft->SetHighMinSize(65);
-    pnParams = new QWidget(pnPalettes);
-    pnParams->setObjectName(QStringLiteral("pnParams"));
-    plbParams = new TPictureListBox;
-    plbParams->setObjectName(QStringLiteral("plbParams"));
-    plbParams->SetPicture(Picture(TPicture::Parameter));
-    laParams = buddyLabel(Translate("&Paramètres :"), plbParams, "laParams");
-    auto* vp = new QVBoxLayout(pnParams);
+    m_ui->spLeft = new TMxSplitter(m_ui->pnPalettes);
+    m_ui->spLeft->setObjectName(QStringLiteral("spLeft"));
+    m_ui->spLeft->resize(bar, bar);
+    m_ui->spLeft->SetAlign(TAlign::alLeft);
+    m_ui->spLeft->SetLowMinSize(65);
+    m_ui->spLeft->SetHighMinSize(65);
+    m_ui->pnParams = new QWidget(m_ui->pnPalettes);
+    m_ui->pnParams->setObjectName(QStringLiteral("pnParams"));
+    m_ui->plbParams = new TPictureListBox;
+    m_ui->plbParams->setObjectName(QStringLiteral("plbParams"));
+    m_ui->plbParams->SetPicture(Picture(TPicture::Parameter));
+    m_ui->laParams = buddyLabel(Translate("&Paramètres :"), m_ui->plbParams, "laParams");
+    auto* vp = new QVBoxLayout(m_ui->pnParams);
     vp->setContentsMargins(0, 0, 0, 0);
-    vp->addWidget(laParams);
-    vp->addWidget(plbParams);
-    dock->AddWidget(pnParams, TAlign::alRight, column);
-    spRight = new TMxSplitter(pnPalettes);
-    spRight->setObjectName(QStringLiteral("spRight"));
-    spRight->resize(bar, bar);
-    spRight->SetAlign(TAlign::alRight);
-    spRight->SetLowMinSize(65);
-    spRight->SetHighMinSize(65);
-    auto* pnFields = new QWidget(pnPalettes);
-    olFields = new TEntityOutline;
-    olFields->setObjectName(QStringLiteral("olFields"));
-    laFields = buddyLabel(Translate("Entités/C&hamps :"), olFields, "laFields");
+    vp->addWidget(m_ui->laParams);
+    vp->addWidget(m_ui->plbParams);
+    dock->AddWidget(m_ui->pnParams, TAlign::alRight, column);
+    m_ui->spRight = new TMxSplitter(m_ui->pnPalettes);
+    m_ui->spRight->setObjectName(QStringLiteral("spRight"));
+    m_ui->spRight->resize(bar, bar);
+    m_ui->spRight->SetAlign(TAlign::alRight);
+    m_ui->spRight->SetLowMinSize(65);
+    m_ui->spRight->SetHighMinSize(65);
+    auto* pnFields = new QWidget(m_ui->pnPalettes);
+    m_ui->olFields = new TEntityOutline;
+    m_ui->olFields->setObjectName(QStringLiteral("olFields"));
+    m_ui->laFields = buddyLabel(Translate("Entités/C&hamps :"), m_ui->olFields, "laFields");
     auto* vf = new QVBoxLayout(pnFields);
     vf->setContentsMargins(0, 0, 0, 0);
-    vf->addWidget(laFields);
-    vf->addWidget(olFields);
+    vf->addWidget(m_ui->laFields);
+    vf->addWidget(m_ui->olFields);
     dock->AddWidget(pnFields, TAlign::alClient);
 
     auto* editTop = new QHBoxLayout;
-    editTop->addWidget(laConstant);
-    editTop->addWidget(me, 3);
-    editTop->addWidget(laFieldType);
-    editTop->addWidget(cobFieldType, 1);
-    auto* ve = new QVBoxLayout(gbEdit);
+    editTop->addWidget(m_ui->laConstant);
+    editTop->addWidget(m_ui->me, 3);
+    editTop->addWidget(m_ui->laFieldType);
+    editTop->addWidget(m_ui->cobFieldType, 1);
+    auto* ve = new QVBoxLayout(m_ui->gbEdit);
     ve->addLayout(editTop);
-    ve->addWidget(pnPalettes, 1);
+    ve->addWidget(m_ui->pnPalettes, 1);
 
-    gbFormula = new QGroupBox(this);
-    gbFormula->setObjectName(QStringLiteral("gbFormula"));
-    lbFormula = new QListWidget;
-    lbFormula->setObjectName(QStringLiteral("lbFormula"));
-    lbFormula->setItemDelegate(new TTokenDelegate(lbFormula));
-    QPalette grey = lbFormula->palette();
+    m_ui->gbFormula = new QGroupBox(this);
+    m_ui->gbFormula->setObjectName(QStringLiteral("gbFormula"));
+    m_ui->lbFormula = new QListWidget;
+    m_ui->lbFormula->setObjectName(QStringLiteral("lbFormula"));
+    m_ui->lbFormula->setItemDelegate(new TTokenDelegate(m_ui->lbFormula));
+    QPalette grey = m_ui->lbFormula->palette();
     grey.setColor(QPalette::Base, grey.color(QPalette::Button));
-    lbFormula->setPalette(grey);
-    laResult = new QLabel;
-    laResult->setObjectName(QStringLiteral("laResult"));
-    laResult->setWordWrap(true);
+    m_ui->lbFormula->setPalette(grey);
+    m_ui->laResult = new QLabel;
+    m_ui->laResult->setObjectName(QStringLiteral("laResult"));
+    m_ui->laResult->setWordWrap(true);
     // Wide enough for a token of a field name and its entity, in the
     // font shown.
-    lbFormula->setMinimumWidth(lbFormula->fontMetrics().averageCharWidth() * 26);
-    auto* vr = new QVBoxLayout(gbFormula);
-    vr->addWidget(lbFormula, 1);
-    vr->addWidget(laResult);
+    m_ui->lbFormula->setMinimumWidth(m_ui->lbFormula->fontMetrics().averageCharWidth() * 26);
+    auto* vr = new QVBoxLayout(m_ui->gbFormula);
+    vr->addWidget(m_ui->lbFormula, 1);
+    vr->addWidget(m_ui->laResult);
 
     auto* arrows = new QVBoxLayout;
     arrows->addStretch();
-    arrows->addWidget(sbInsert);
-    arrows->addWidget(sbDelete);
+    arrows->addWidget(m_ui->sbInsert);
+    arrows->addWidget(m_ui->sbDelete);
     // Both as wide as the wider caption.
-    for (QToolButton* b : {sbInsert, sbDelete})
+    for (QToolButton* b : {m_ui->sbInsert, m_ui->sbDelete})
         b->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     arrows->addStretch();
 
     auto* middle = new QHBoxLayout;
-    middle->addWidget(gbEdit, 4);
+    middle->addWidget(m_ui->gbEdit, 4);
     middle->addLayout(arrows);
-    middle->addWidget(gbFormula, 1);
+    middle->addWidget(m_ui->gbFormula, 1);
 
-    edFormula = new QLineEdit;
-    edFormula->setObjectName(QStringLiteral("edFormula"));
-    edFormula->setReadOnly(true);
-    btParams = new QPushButton(Translate("Pa&ramètres..."));
-    btParams->setObjectName(QStringLiteral("btParams"));
-    btEmpty = new QPushButton(Translate("&Vider"));
-    btEmpty->setObjectName(QStringLiteral("btEmpty"));
-    btOk = new QPushButton(Translate("Ok"));
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
-    btCancel = new QPushButton(Translate("Annuler"));
-    btCancel->setObjectName(QStringLiteral("btCancel"));
-    btHelp = new QPushButton(Translate("Aide"));
-    btHelp->setObjectName(QStringLiteral("btHelp"));
-    for (QPushButton* b : {btParams, btEmpty, btCancel, btHelp})
+    m_ui->edFormula = new QLineEdit;
+    m_ui->edFormula->setObjectName(QStringLiteral("edFormula"));
+    m_ui->edFormula->setReadOnly(true);
+    m_ui->btParams = new QPushButton(Translate("Pa&ramètres..."));
+    m_ui->btParams->setObjectName(QStringLiteral("btParams"));
+    m_ui->btEmpty = new QPushButton(Translate("&Vider"));
+    m_ui->btEmpty->setObjectName(QStringLiteral("btEmpty"));
+    m_ui->btOk = new QPushButton(Translate("Ok"));
+    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
+    m_ui->btOk->setDefault(true);
+    m_ui->btCancel = new QPushButton(Translate("Annuler"));
+    m_ui->btCancel->setObjectName(QStringLiteral("btCancel"));
+    m_ui->btHelp = new QPushButton(Translate("Aide"));
+    m_ui->btHelp->setObjectName(QStringLiteral("btHelp"));
+    for (QPushButton* b : {m_ui->btParams, m_ui->btEmpty, m_ui->btCancel, m_ui->btHelp})
         b->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btParams);
-    buttons->addWidget(btEmpty);
+    buttons->addWidget(m_ui->btParams);
+    buttons->addWidget(m_ui->btEmpty);
     buttons->addStretch();
-    buttons->addWidget(btOk);
-    buttons->addWidget(btCancel);
-    buttons->addWidget(btHelp);
+    buttons->addWidget(m_ui->btOk);
+    buttons->addWidget(m_ui->btCancel);
+    buttons->addWidget(m_ui->btHelp);
 
     auto* main = new QVBoxLayout(this);
     main->addLayout(middle, 1);
-    main->addWidget(edFormula);
+    main->addWidget(m_ui->edFormula);
     main->addLayout(buttons);
 
     const QFontMetrics fm = fontMetrics();
@@ -293,18 +325,18 @@ void TfmFormula::build()
     // without a parameter editor (the administration program) there is
     // no parameter column: the form is narrower
     if (!ParamsEditorHook) {
-        pnParams->hide();
-        spRight->hide();
-        btParams->hide();
-        spLeft->setEnabled(false);
+        m_ui->pnParams->hide();
+        m_ui->spRight->hide();
+        m_ui->btParams->hide();
+        m_ui->spLeft->setEnabled(false);
         resize(width() - column, height());
     }
     // the parameters edited are the query's: criteria without one have none
-    btParams->setEnabled(m_session.Query() != nullptr);
+    m_ui->btParams->setEnabled(m_session.Query() != nullptr);
 
-    Connect(lbOperator, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { InsertOperatorRow(lbOperator->row(item)); });
-    Connect(lbOperator, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
-        const int row = lbOperator->row(item);
+    Connect(m_ui->lbOperator, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { InsertOperatorRow(m_ui->lbOperator->row(item)); });
+    Connect(m_ui->lbOperator, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
+        const int row = m_ui->lbOperator->row(item);
         QString hint;
         if (row >= 0 && row < int(m_operators.size()) && !m_operators[size_t(row)].function.isEmpty()) {
             const QString key = m_operators[size_t(row)].function + QStringLiteral("Hint");
@@ -312,24 +344,24 @@ void TfmFormula::build()
             if (text != key)
                 hint = text;
         }
-        lbOperator->setToolTip(hint);
+        m_ui->lbOperator->setToolTip(hint);
     });
-    Connect(olFields, &QTreeWidget::itemDoubleClicked, this, [this] { InsertField(); });
-    Connect(plbParams, &QListWidget::itemDoubleClicked, this, [this] { InsertParam(); });
-    Connect(sbInsert, &QToolButton::clicked, this, [this] { InsertFromFocus(); });
-    Connect(sbDelete, &QToolButton::clicked, this, [this] { DeleteToken(); });
-    Connect(btEmpty, &QPushButton::clicked, this, [this] {
+    Connect(m_ui->olFields, &QTreeWidget::itemDoubleClicked, this, [this] { InsertField(); });
+    Connect(m_ui->plbParams, &QListWidget::itemDoubleClicked, this, [this] { InsertParam(); });
+    Connect(m_ui->sbInsert, &QToolButton::clicked, this, [this] { InsertFromFocus(); });
+    Connect(m_ui->sbDelete, &QToolButton::clicked, this, [this] { DeleteToken(); });
+    Connect(m_ui->btEmpty, &QPushButton::clicked, this, [this] {
         m_session.Clear();
         ShowFormula();
     });
-    Connect(lbFormula, &QListWidget::currentRowChanged, this, [this] { updateButtons(); });
-    Connect(btParams, &QPushButton::clicked, this, [this] { editParams(); });
-    Connect(btOk, &QPushButton::clicked, this, [this] {
+    Connect(m_ui->lbFormula, &QListWidget::currentRowChanged, this, [this] { updateButtons(); });
+    Connect(m_ui->btParams, &QPushButton::clicked, this, [this] { editParams(); });
+    Connect(m_ui->btOk, &QPushButton::clicked, this, [this] {
         if (m_session.CanConfirm())
             accept();
     });
-    Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] { ShowDialogHelp(this); });
+    Connect(m_ui->btCancel, &QPushButton::clicked, this, [this] { reject(); });
+    Connect(m_ui->btHelp, &QPushButton::clicked, this, [this] { ShowDialogHelp(this); });
     m_focusConnection = Connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
 
     // typed characters choose operators wherever the focus is, except in
@@ -340,67 +372,67 @@ void TfmFormula::build()
 
 void TfmFormula::FillPalettes()
 {
-    olFields->SetEntities(nullptr);
+    m_ui->olFields->SetEntities(nullptr);
     TMxDataModel* model = m_session.Model();
-    olFields->OnFieldAdded = [this](TMxItem* item, bool& accept) { accept = m_session.AcceptsField(item); };
-    olFields->SetEntities(model ? model->DomainEntities() : nullptr);
-    olFields->RemoveEmptyEntities();
-    const bool fields = olFields->topLevelItemCount() > 0;
-    olFields->setEnabled(fields);
-    laFields->setEnabled(fields);
+    m_ui->olFields->OnFieldAdded = [this](TMxItem* item, bool& accept) { accept = m_session.AcceptsField(item); };
+    m_ui->olFields->SetEntities(model ? model->DomainEntities() : nullptr);
+    m_ui->olFields->RemoveEmptyEntities();
+    const bool fields = m_ui->olFields->topLevelItemCount() > 0;
+    m_ui->olFields->setEnabled(fields);
+    m_ui->laFields->setEnabled(fields);
 
-    plbParams->clear();
+    m_ui->plbParams->clear();
     for (TMxParam* p : m_session.ParamEntries()) {
-        auto* row = new QListWidgetItem(p->Name(), plbParams);
+        auto* row = new QListWidgetItem(p->Name(), m_ui->plbParams);
         row->setData(Qt::UserRole, p->Id());
     }
-    plbParams->setEnabled(plbParams->count() > 0);
-    laParams->setEnabled(plbParams->count() > 0);
+    m_ui->plbParams->setEnabled(m_ui->plbParams->count() > 0);
+    m_ui->laParams->setEnabled(m_ui->plbParams->count() > 0);
 
-    SetupFieldMask(me, QString(m_session.SelectedLetter()), 250);
+    SetupFieldMask(m_ui->me, QString(m_session.SelectedLetter()), 250);
     // A mask of digits shows its blanks and separator in an empty field
     // (", "): a number is typed freely, its digits held to the mask's
     // (a sign, seven before the separator, six after).
-    if (me->property(kMaskKindProperty).toInt() == int(mkNumber)) {
-        me->setInputMask(QString());
+    if (m_ui->me->property(kMaskKindProperty).toInt() == int(mkNumber)) {
+        m_ui->me->setInputMask(QString());
         const QString separator = QRegularExpression::escape(FormatSettings().DecimalSeparator);
-        me->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[-+]?\\d{0,7}(") + separator + QStringLiteral("\\d{0,6})?")), me));
-    } else if (const QValidator* old = me->validator()) {
-        me->setValidator(nullptr);
+        m_ui->me->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[-+]?\\d{0,7}(") + separator + QStringLiteral("\\d{0,6})?")), m_ui->me));
+    } else if (const QValidator* old = m_ui->me->validator()) {
+        m_ui->me->setValidator(nullptr);
         delete old;
     }
 }
 
 void TfmFormula::ShowFormula()
 {
-    const int remembered = std::max(0, lbFormula->currentRow());
-    const QSignalBlocker block(lbFormula);
-    lbFormula->clear();
+    const int remembered = std::max(0, m_ui->lbFormula->currentRow());
+    const QSignalBlocker block(m_ui->lbFormula);
+    m_ui->lbFormula->clear();
     const QStringList texts = m_session.Texts();
     for (const QString& t : texts)
-        lbFormula->addItem(t);
-    auto* marker = new QListWidgetItem(EndMarkerText(), lbFormula);
+        m_ui->lbFormula->addItem(t);
+    auto* marker = new QListWidgetItem(EndMarkerText(), m_ui->lbFormula);
     marker->setData(kMarkerRole, true);
-    edFormula->setText(m_session.Line());
+    m_ui->edFormula->setText(m_session.Line());
     const TFormulaVerdict& verdict = m_session.Check();
     if (!verdict.keepLabel)
-        laResult->setText(verdict.message);
-    lbFormula->setCurrentRow(std::min(int(texts.size()), remembered));
+        m_ui->laResult->setText(verdict.message);
+    m_ui->lbFormula->setCurrentRow(std::min(int(texts.size()), remembered));
     updateButtons();
 }
 
 void TfmFormula::updateButtons()
 {
-    btEmpty->setEnabled(m_session.Tokens()->Count() > 0);
-    const QListWidgetItem* current = lbFormula->currentItem();
-    sbDelete->setEnabled(current && !current->data(kMarkerRole).toBool());
-    btOk->setEnabled(m_session.CanConfirm());
+    m_ui->btEmpty->setEnabled(m_session.Tokens()->Count() > 0);
+    const QListWidgetItem* current = m_ui->lbFormula->currentItem();
+    m_ui->sbDelete->setEnabled(current && !current->data(kMarkerRole).toBool());
+    m_ui->btOk->setEnabled(m_session.CanConfirm());
 }
 
 void TfmFormula::InsertToken(const TTokenSource& source)
 {
-    const int row = std::max(0, lbFormula->currentRow());
+    const int row = std::max(0, m_ui->lbFormula->currentRow());
     int at = 0;
     try {
         at = m_session.Insert(row, source);
@@ -412,7 +444,7 @@ void TfmFormula::InsertToken(const TTokenSource& source)
         return;
     }
     ShowFormula();
-    lbFormula->setCurrentRow(std::min(lbFormula->count() - 1, at + 1));
+    m_ui->lbFormula->setCurrentRow(std::min(m_ui->lbFormula->count() - 1, at + 1));
     updateButtons();
 }
 
@@ -432,11 +464,11 @@ void TfmFormula::InsertOperatorRow(int row)
 
 void TfmFormula::InsertField()
 {
-    if (!olFields->isEnabled())
+    if (!m_ui->olFields->isEnabled())
         return;
-    TMxField* field = olFields->SelectedField();
-    if (!field && olFields->currentItem())
-        field = TEntityOutline::FieldOfItem(olFields->ItemOf(olFields->currentItem()));
+    TMxField* field = m_ui->olFields->SelectedField();
+    if (!field && m_ui->olFields->currentItem())
+        field = TEntityOutline::FieldOfItem(m_ui->olFields->ItemOf(m_ui->olFields->currentItem()));
     if (!field)
         return;
     TTokenSource s;
@@ -447,8 +479,8 @@ void TfmFormula::InsertField()
 
 void TfmFormula::InsertParam()
 {
-    const QListWidgetItem* row = plbParams->currentItem();
-    if (!plbParams->isEnabled() || !row)
+    const QListWidgetItem* row = m_ui->plbParams->currentItem();
+    if (!m_ui->plbParams->isEnabled() || !row)
         return;
     TTokenSource s;
     s.op = foVar;
@@ -460,29 +492,29 @@ void TfmFormula::InsertConstant()
 {
     TTokenSource s;
     s.op = foConst;
-    s.constant = me->text();
-    const QVariant kind = me->property(kMaskKindProperty);
+    s.constant = m_ui->me->text();
+    const QVariant kind = m_ui->me->property(kMaskKindProperty);
     s.constantKind = kind.isValid() ? TMaskKind(kind.toInt()) : mkText;
     InsertToken(s);
 }
 
 void TfmFormula::InsertFromFocus()
 {
-    if (m_lastPalette == olFields)
+    if (m_lastPalette == m_ui->olFields)
         InsertField();
-    else if (m_lastPalette == plbParams)
+    else if (m_lastPalette == m_ui->plbParams)
         InsertParam();
-    else if (m_lastPalette == me)
+    else if (m_lastPalette == m_ui->me)
         InsertConstant();
-    else if (m_lastPalette == lbOperator)
-        InsertOperatorRow(lbOperator->currentRow());
+    else if (m_lastPalette == m_ui->lbOperator)
+        InsertOperatorRow(m_ui->lbOperator->currentRow());
 }
 
 void TfmFormula::DeleteToken()
 {
-    if (!sbDelete->isEnabled())
+    if (!m_ui->sbDelete->isEnabled())
         return;
-    m_session.Delete(lbFormula->currentRow());
+    m_session.Delete(m_ui->lbFormula->currentRow());
     ShowFormula();
 }
 
@@ -500,22 +532,22 @@ void TfmFormula::editParams()
 
 void TfmFormula::focusMoved(QWidget* now)
 {
-    if (now == lbOperator || now == olFields || now == plbParams || now == me)
+    if (now == m_ui->lbOperator || now == m_ui->olFields || now == m_ui->plbParams || now == m_ui->me)
         m_lastPalette = now;
     // Enter in the constant edit inserts the constant, not OK; the
     // enabled state of OK stays as the check left it
-    const bool enabled = btOk->isEnabled();
-    btOk->setDefault(now != me);
-    btOk->setEnabled(enabled);
+    const bool enabled = m_ui->btOk->isEnabled();
+    m_ui->btOk->setDefault(now != m_ui->me);
+    m_ui->btOk->setEnabled(enabled);
 }
 
 bool TfmFormula::typedOperator(const QString& text)
 {
     if (text.size() != 1 || !text.at(0).isPrint() || text.at(0).isSpace())
         return false;
-    for (int i = 0; i < lbOperator->count(); ++i)
-        if (lbOperator->item(i)->text() == text) {
-            lbOperator->setCurrentRow(i);
+    for (int i = 0; i < m_ui->lbOperator->count(); ++i)
+        if (m_ui->lbOperator->item(i)->text() == text) {
+            m_ui->lbOperator->setCurrentRow(i);
             InsertOperatorRow(i);
             return true;
         }
@@ -529,14 +561,14 @@ bool TfmFormula::eventFilter(QObject* watched, QEvent* event)
     auto* key = static_cast<QKeyEvent*>(event);
     bool handled = false;
     Guard(this, [&] {
-        if (watched == me) {
+        if (watched == m_ui->me) {
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 InsertConstant();
                 handled = true;
             }
             return;
         }
-        if (watched == lbFormula && key->key() == Qt::Key_Delete) {
+        if (watched == m_ui->lbFormula && key->key() == Qt::Key_Delete) {
             DeleteToken();
             handled = true;
             return;

@@ -9,14 +9,6 @@
 
 #include <memory>
 
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QToolButton;
-
 namespace mx {
 class TMxDataModel;
 class TMxFormulaList;
@@ -25,10 +17,6 @@ class TMxQueryField;
 } // namespace mx
 
 namespace mx::ui {
-
-class TEntityOutline;
-class TMxSplitter;
-class TPictureListBox;
 
 class TfmFormula : public QDialog {
     Q_OBJECT
@@ -54,44 +42,19 @@ public:
     void InsertConstant();
     void DeleteToken();
 
-    QToolButton* sbInsert;
-    QToolButton* sbDelete;
-    QGroupBox* gbEdit;
-    QLabel* laConstant;
-    QLineEdit* me;
-    QLabel* laFieldType;
-    QComboBox* cobFieldType;
-    QWidget* pnPalettes;
-    QLabel* laOperator;
-    QListWidget* lbOperator;
-    TMxSplitter* spLeft;
-    QLabel* laFields;
-    TEntityOutline* olFields;
-    TMxSplitter* spRight;
-    QWidget* pnParams;
-    QLabel* laParams;
-    TPictureListBox* plbParams;
-    QGroupBox* gbFormula;
-    QListWidget* lbFormula;
-    QLabel* laResult;
-    QPushButton* btParams;
-    QPushButton* btEmpty;
-    QPushButton* btOk;
-    QPushButton* btCancel;
-    QPushButton* btHelp;
-    QLineEdit* edFormula;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
+    struct TUi;
     void build();
     void updateButtons();
     void editParams();
     void focusMoved(QWidget* now);
     bool typedOperator(const QString& text);
 
+    std::unique_ptr<TUi> m_ui;
     TFormulaSession& m_session;
     QString m_caption;
     std::vector<TOperatorEntry> m_operators;

@@ -53,56 +53,77 @@ void select(QComboBox* box, int index)
 
 } // namespace
 
+struct TfmOptions::TUi {
+    QTabWidget* pgctrl = nullptr;
+    QWidget* tsGeneral = nullptr;
+    QWidget* tsLang = nullptr;
+    QWidget* tsWord = nullptr;
+    QWidget* tsExcel = nullptr;
+    QLineEdit* edPrivateQueryPath = nullptr;
+    QPushButton* btPrivateQueryPath = nullptr;
+    QLineEdit* edDMPath = nullptr;
+    QPushButton* btDMPath = nullptr;
+    QSpinBox* seMRUSize = nullptr;
+    QComboBox* cbxLang = nullptr;
+    QComboBox* cbxWordLanguage = nullptr;
+    QComboBox* cbxWordVersion = nullptr;
+    QComboBox* cbxExcelLanguage = nullptr;
+    QComboBox* cbxExcelVersion = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btCancel = nullptr;
+    QPushButton* btHelp = nullptr;
+};
+
 TfmOptions::TfmOptions(TOptionSettings& settings, const TDestinationList* types, QWidget* parent)
-    : QDialog(parent), m_settings(settings)
+    : QDialog(parent), m_ui(std::make_unique<TUi>()), m_settings(settings)
 {
     setObjectName(QStringLiteral("fmOptions"));
     setWindowTitle(QStringLiteral("|Options"));
     setProperty("helpContext", kHelpContext);
 
-    pgctrl = Named(new QTabWidget(this), "pgctrl");
+    m_ui->pgctrl = Named(new QTabWidget(this), "pgctrl");
 
-    tsGeneral = Named(new QWidget(pgctrl), "tsGeneral");
-    edPrivateQueryPath = Named(new QLineEdit(tsGeneral), "edPrivateQueryPath");
-    btPrivateQueryPath = Named(new QPushButton(QStringLiteral("|Browse..."), tsGeneral), "btPrivateQueryPath");
-    edDMPath = Named(new QLineEdit(tsGeneral), "edDMPath");
-    btDMPath = Named(new QPushButton(QStringLiteral("|Browse..."), tsGeneral), "btDMPath");
+    m_ui->tsGeneral = Named(new QWidget(m_ui->pgctrl), "tsGeneral");
+    m_ui->edPrivateQueryPath = Named(new QLineEdit(m_ui->tsGeneral), "edPrivateQueryPath");
+    m_ui->btPrivateQueryPath = Named(new QPushButton(QStringLiteral("|Browse..."), m_ui->tsGeneral), "btPrivateQueryPath");
+    m_ui->edDMPath = Named(new QLineEdit(m_ui->tsGeneral), "edDMPath");
+    m_ui->btDMPath = Named(new QPushButton(QStringLiteral("|Browse..."), m_ui->tsGeneral), "btDMPath");
     // Room for a folder of some forty characters.
-    for (QLineEdit* e : {edPrivateQueryPath, edDMPath})
+    for (QLineEdit* e : {m_ui->edPrivateQueryPath, m_ui->edDMPath})
         e->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
-    seMRUSize = Named(new QSpinBox(tsGeneral), "seMRUSize");
-    seMRUSize->setRange(0, 20);
-    auto* laPrivateQueryPath = Named(label(QStringLiteral("|Répertoire des &requêtes privées :"), edPrivateQueryPath, tsGeneral), "laPrivateQueryPath");
-    auto* laDMPath = Named(label(QStringLiteral("|Répertoire des &modèles de données :"), edDMPath, tsGeneral), "laDMPath");
-    auto* laMRUSize = Named(label(QStringLiteral("|Documents à mémoriser en fin de session :"), seMRUSize, tsGeneral), "laMRUSize");
-    auto* general = new QGridLayout(tsGeneral);
+    m_ui->seMRUSize = Named(new QSpinBox(m_ui->tsGeneral), "seMRUSize");
+    m_ui->seMRUSize->setRange(0, 20);
+    auto* laPrivateQueryPath = Named(label(QStringLiteral("|Répertoire des &requêtes privées :"), m_ui->edPrivateQueryPath, m_ui->tsGeneral), "laPrivateQueryPath");
+    auto* laDMPath = Named(label(QStringLiteral("|Répertoire des &modèles de données :"), m_ui->edDMPath, m_ui->tsGeneral), "laDMPath");
+    auto* laMRUSize = Named(label(QStringLiteral("|Documents à mémoriser en fin de session :"), m_ui->seMRUSize, m_ui->tsGeneral), "laMRUSize");
+    auto* general = new QGridLayout(m_ui->tsGeneral);
     general->addWidget(laPrivateQueryPath, 0, 0, 1, 2);
-    general->addWidget(edPrivateQueryPath, 1, 0);
-    general->addWidget(btPrivateQueryPath, 1, 1);
+    general->addWidget(m_ui->edPrivateQueryPath, 1, 0);
+    general->addWidget(m_ui->btPrivateQueryPath, 1, 1);
     general->addWidget(laDMPath, 2, 0, 1, 2);
-    general->addWidget(edDMPath, 3, 0);
-    general->addWidget(btDMPath, 3, 1);
+    general->addWidget(m_ui->edDMPath, 3, 0);
+    general->addWidget(m_ui->btDMPath, 3, 1);
     auto* mru = new QHBoxLayout;
     mru->addWidget(laMRUSize);
-    mru->addWidget(seMRUSize);
+    mru->addWidget(m_ui->seMRUSize);
     mru->addStretch();
     general->addLayout(mru, 4, 0, 1, 2);
     general->setRowMinimumHeight(2, fontMetrics().height());
     general->setRowStretch(5, 1);
     general->setColumnStretch(0, 1);
-    pgctrl->addTab(tsGeneral, QStringLiteral("|General options"));
+    m_ui->pgctrl->addTab(m_ui->tsGeneral, QStringLiteral("|General options"));
 
     const QStringList languages = TOptionSettings::LanguageEntries();
-    tsLang = Named(new QWidget(pgctrl), "tsLang");
-    cbxLang = combo(tsLang, "cbxLang", languages);
-    auto* lang = new QFormLayout(tsLang);
-    lang->addRow(Named(label(QStringLiteral("|Langue :"), cbxLang, tsLang), "laLang"), cbxLang);
-    pgctrl->addTab(tsLang, QStringLiteral("|Language"));
+    m_ui->tsLang = Named(new QWidget(m_ui->pgctrl), "tsLang");
+    m_ui->cbxLang = combo(m_ui->tsLang, "cbxLang", languages);
+    auto* lang = new QFormLayout(m_ui->tsLang);
+    lang->addRow(Named(label(QStringLiteral("|Langue :"), m_ui->cbxLang, m_ui->tsLang), "laLang"), m_ui->cbxLang);
+    m_ui->pgctrl->addTab(m_ui->tsLang, QStringLiteral("|Language"));
 
     // The word processor's and the spreadsheet's pages.
     const auto officePage = [&](const char* name, QComboBox*& language, const char* languageName, QComboBox*& version,
                                 const char* versionName, const QStringList& versions) {
-        auto* page = Named(new QWidget(pgctrl), name);
+        auto* page = Named(new QWidget(m_ui->pgctrl), name);
         language = combo(page, languageName, languages);
         version = combo(page, versionName, versions);
         auto* form = new QFormLayout(page);
@@ -110,61 +131,63 @@ TfmOptions::TfmOptions(TOptionSettings& settings, const TDestinationList* types,
         form->addRow(label(QStringLiteral("|Version :"), version, page), version);
         return page;
     };
-    tsWord = officePage("tsWord", cbxWordLanguage, "cbxWordLanguage", cbxWordVersion, "cbxWordVersion", TOptionSettings::WordVersions());
-    tsExcel = officePage("tsExcel", cbxExcelLanguage, "cbxExcelLanguage", cbxExcelVersion, "cbxExcelVersion", TOptionSettings::ExcelVersions());
-    pgctrl->setTabVisible(pgctrl->addTab(tsWord, QStringLiteral("MS-Word")), TOptionSettings::HasDestinationType(types, QStringLiteral("Word")));
-    pgctrl->setTabVisible(pgctrl->addTab(tsExcel, QStringLiteral("MS-Excel")), TOptionSettings::HasDestinationType(types, QStringLiteral("Excel")));
-    pgctrl->setCurrentWidget(tsGeneral);
+    m_ui->tsWord = officePage("tsWord", m_ui->cbxWordLanguage, "cbxWordLanguage", m_ui->cbxWordVersion, "cbxWordVersion", TOptionSettings::WordVersions());
+    m_ui->tsExcel = officePage("tsExcel", m_ui->cbxExcelLanguage, "cbxExcelLanguage", m_ui->cbxExcelVersion, "cbxExcelVersion", TOptionSettings::ExcelVersions());
+    m_ui->pgctrl->setTabVisible(m_ui->pgctrl->addTab(m_ui->tsWord, QStringLiteral("MS-Word")), TOptionSettings::HasDestinationType(types, QStringLiteral("Word")));
+    m_ui->pgctrl->setTabVisible(m_ui->pgctrl->addTab(m_ui->tsExcel, QStringLiteral("MS-Excel")), TOptionSettings::HasDestinationType(types, QStringLiteral("Excel")));
+    m_ui->pgctrl->setCurrentWidget(m_ui->tsGeneral);
 
-    btOk = Named(new QPushButton(QStringLiteral("|Ok"), this), "btOk");
-    btOk->setDefault(true);
-    btCancel = Named(new QPushButton(QStringLiteral("|Annuler"), this), "btCancel");
-    btHelp = Named(new QPushButton(QStringLiteral("|Aide"), this), "btHelp");
-    for (QPushButton* b : {btPrivateQueryPath, btDMPath, btCancel, btHelp})
+    m_ui->btOk = Named(new QPushButton(QStringLiteral("|Ok"), this), "btOk");
+    m_ui->btOk->setDefault(true);
+    m_ui->btCancel = Named(new QPushButton(QStringLiteral("|Annuler"), this), "btCancel");
+    m_ui->btHelp = Named(new QPushButton(QStringLiteral("|Aide"), this), "btHelp");
+    for (QPushButton* b : {m_ui->btPrivateQueryPath, m_ui->btDMPath, m_ui->btCancel, m_ui->btHelp})
         b->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(btOk);
-    buttons->addWidget(btCancel);
-    buttons->addWidget(btHelp);
+    buttons->addWidget(m_ui->btOk);
+    buttons->addWidget(m_ui->btCancel);
+    buttons->addWidget(m_ui->btHelp);
     auto* main = new QVBoxLayout(this);
-    main->addWidget(pgctrl, 1);
+    main->addWidget(m_ui->pgctrl, 1);
     main->addLayout(buttons);
 
-    Connect(btPrivateQueryPath, &QPushButton::clicked, this, [this, laPrivateQueryPath] { browse(edPrivateQueryPath, laPrivateQueryPath->text()); });
-    Connect(btDMPath, &QPushButton::clicked, this, [this, laDMPath] { browse(edDMPath, laDMPath->text()); });
-    Connect(btOk, &QPushButton::clicked, this, [this] { ok(); });
-    Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] { ShowDialogHelp(this); });
+    Connect(m_ui->btPrivateQueryPath, &QPushButton::clicked, this, [this, laPrivateQueryPath] { browse(m_ui->edPrivateQueryPath, laPrivateQueryPath->text()); });
+    Connect(m_ui->btDMPath, &QPushButton::clicked, this, [this, laDMPath] { browse(m_ui->edDMPath, laDMPath->text()); });
+    Connect(m_ui->btOk, &QPushButton::clicked, this, [this] { ok(); });
+    Connect(m_ui->btCancel, &QPushButton::clicked, this, [this] { reject(); });
+    Connect(m_ui->btHelp, &QPushButton::clicked, this, [this] { ShowDialogHelp(this); });
 
     SetValues(m_settings.Read());
     LangClientLoadedOrPlain(this);
 }
 
+TfmOptions::~TfmOptions() = default;
+
 TOptionValues TfmOptions::Values() const
 {
     TOptionValues v;
-    v.privateQueryPath = edPrivateQueryPath->text();
-    v.dmPath = edDMPath->text();
-    v.mruSize = seMRUSize->value();
-    v.lang = cbxLang->currentIndex();
-    v.wordLanguage = cbxWordLanguage->currentIndex();
-    v.wordVersion = cbxWordVersion->currentIndex();
-    v.excelLanguage = cbxExcelLanguage->currentIndex();
-    v.excelVersion = cbxExcelVersion->currentIndex();
+    v.privateQueryPath = m_ui->edPrivateQueryPath->text();
+    v.dmPath = m_ui->edDMPath->text();
+    v.mruSize = m_ui->seMRUSize->value();
+    v.lang = m_ui->cbxLang->currentIndex();
+    v.wordLanguage = m_ui->cbxWordLanguage->currentIndex();
+    v.wordVersion = m_ui->cbxWordVersion->currentIndex();
+    v.excelLanguage = m_ui->cbxExcelLanguage->currentIndex();
+    v.excelVersion = m_ui->cbxExcelVersion->currentIndex();
     return v;
 }
 
 void TfmOptions::SetValues(const TOptionValues& v)
 {
-    edPrivateQueryPath->setText(v.privateQueryPath);
-    edDMPath->setText(v.dmPath);
-    seMRUSize->setValue(v.mruSize);
-    select(cbxLang, v.lang);
-    select(cbxWordLanguage, v.wordLanguage);
-    select(cbxWordVersion, v.wordVersion);
-    select(cbxExcelLanguage, v.excelLanguage);
-    select(cbxExcelVersion, v.excelVersion);
+    m_ui->edPrivateQueryPath->setText(v.privateQueryPath);
+    m_ui->edDMPath->setText(v.dmPath);
+    m_ui->seMRUSize->setValue(v.mruSize);
+    select(m_ui->cbxLang, v.lang);
+    select(m_ui->cbxWordLanguage, v.wordLanguage);
+    select(m_ui->cbxWordVersion, v.wordVersion);
+    select(m_ui->cbxExcelLanguage, v.excelLanguage);
+    select(m_ui->cbxExcelVersion, v.excelVersion);
 }
 
 void TfmOptions::browse(QLineEdit* edit, const QString& caption)

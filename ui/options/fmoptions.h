@@ -9,12 +9,9 @@
 
 #include <QDialog>
 
-class QComboBox;
+#include <memory>
+
 class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTabWidget;
-class QWidget;
 
 namespace mx {
 class TDestinationList;
@@ -27,34 +24,18 @@ class TfmOptions : public QDialog {
 public:
     // Filled from settings; pages chosen from types.
     TfmOptions(TOptionSettings& settings, const TDestinationList* types, QWidget* parent = nullptr);
+    ~TfmOptions() override;
 
     // What the controls show, and setting them.
     TOptionValues Values() const;
     void SetValues(const TOptionValues& values);
 
-    QTabWidget* pgctrl;
-    QWidget* tsGeneral;
-    QWidget* tsLang;
-    QWidget* tsWord;
-    QWidget* tsExcel;
-    QLineEdit* edPrivateQueryPath;
-    QPushButton* btPrivateQueryPath;
-    QLineEdit* edDMPath;
-    QPushButton* btDMPath;
-    QSpinBox* seMRUSize;
-    QComboBox* cbxLang;
-    QComboBox* cbxWordLanguage;
-    QComboBox* cbxWordVersion;
-    QComboBox* cbxExcelLanguage;
-    QComboBox* cbxExcelVersion;
-    QPushButton* btOk;
-    QPushButton* btCancel;
-    QPushButton* btHelp;
-
 private:
+    struct TUi;
     void browse(QLineEdit* edit, const QString& caption);
     void ok();
 
+    std::unique_ptr<TUi> m_ui;
     TOptionSettings& m_settings;
 };
 

@@ -31,9 +31,13 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <initializer_list>
+#include <memory>
+
 using namespace mx;
 using namespace mx::ui;
 using namespace qtest;
+using mx::ui::test::Child;
 
 namespace formulatest {
 namespace {
@@ -52,11 +56,66 @@ protected:
 
     mx::ui::test::TScriptedModal m_modal;
 
-    static TfmFormula* Form(QWidget* w)
+    // The dialog and the widgets the tests work, found by object name.
+    struct TFormulaWidgets {
+        explicit TFormulaWidgets(TfmFormula& f)
+            : form(&f),
+              sbInsert(Child<QToolButton>(f, "sbInsert")),
+              sbDelete(Child<QToolButton>(f, "sbDelete")),
+              me(Child<QLineEdit>(f, "me")),
+              cobFieldType(Child<QComboBox>(f, "cobFieldType")),
+              lbOperator(Child<QListWidget>(f, "lbOperator")),
+              olFields(Child<TEntityOutline>(f, "olFields")),
+              pnParams(Child<QWidget>(f, "pnParams")),
+              plbParams(Child<TPictureListBox>(f, "plbParams")),
+              gbFormula(Child<QGroupBox>(f, "gbFormula")),
+              lbFormula(Child<QListWidget>(f, "lbFormula")),
+              laResult(Child<QLabel>(f, "laResult")),
+              btParams(Child<QPushButton>(f, "btParams")),
+              btEmpty(Child<QPushButton>(f, "btEmpty")),
+              btOk(Child<QPushButton>(f, "btOk")),
+              btCancel(Child<QPushButton>(f, "btCancel")),
+              edFormula(Child<QLineEdit>(f, "edFormula"))
+        {
+        }
+        bool complete() const
+        {
+            for (const QObject* o : std::initializer_list<const QObject*>{sbInsert, sbDelete, me, cobFieldType, lbOperator,
+                     olFields, pnParams, plbParams, gbFormula, lbFormula, laResult, btParams, btEmpty, btOk, btCancel, edFormula})
+                if (!o)
+                    return false;
+            return true;
+        }
+        TfmFormula* form;
+        QToolButton* sbInsert;
+        QToolButton* sbDelete;
+        QLineEdit* me;
+        QComboBox* cobFieldType;
+        QListWidget* lbOperator;
+        TEntityOutline* olFields;
+        QWidget* pnParams;
+        TPictureListBox* plbParams;
+        QGroupBox* gbFormula;
+        QListWidget* lbFormula;
+        QLabel* laResult;
+        QPushButton* btParams;
+        QPushButton* btEmpty;
+        QPushButton* btOk;
+        QPushButton* btCancel;
+        QLineEdit* edFormula;
+    };
+    using TForm = std::unique_ptr<TFormulaWidgets>;
+
+    // The formula editor shown, none (and a failure) for another dialog or
+    // one that lacks a widget.
+    static TForm Form(QWidget* w)
     {
         auto* form = qobject_cast<TfmFormula*>(w);
         EXPECT_NE(form, nullptr);
-        return form;
+        if (!form)
+            return nullptr;
+        auto widgets = std::make_unique<TFormulaWidgets>(*form);
+        return widgets->complete() ? std::move(widgets) : nullptr;
     }
     static void DoubleClickRow(QListWidget* list, const QString& text)
     {
@@ -66,7 +125,7 @@ protected:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
     }
-    static void TypeConstant(TfmFormula* f, const QString& text)
+    static void TypeConstant(const TForm& f, const QString& text)
     {
         f->me->setFocus();
         f->me->selectAll();
@@ -78,7 +137,7 @@ protected:
     {
         m_modal.AsFilled([=](QDialog& dialog) {
             QWidget* w = &dialog;
-            TfmFormula* f = Form(w);
+            const TForm f = Form(w);
             if (!f)
                 return;
             DoubleClickRow(f->lbOperator, QStringLiteral("="));
@@ -126,7 +185,7 @@ TEST_F(FormulaDialogTest, ElementButtonsNumbersAndMnemonicsAsShown)
     QStringList seen;
     m_modal.AsFilled([&](QDialog& dialog) {
         QWidget* w = &dialog;
-        TfmFormula* f = Form(w);
+        const TForm f = Form(w);
         if (!f)
             return;
         for (QToolButton* b : {f->sbInsert, f->sbDelete}) {
@@ -135,8 +194,8 @@ TEST_F(FormulaDialogTest, ElementButtonsNumbersAndMnemonicsAsShown)
             seen << b->text();
         }
         EXPECT_EQ(f->me->displayText(), QString()) << "an empty number shows nothing";
-        EXPECT_TRUE(mxtest::MnemonicClashes(f).isEmpty()) << mxtest::MnemonicClashes(f).join(u'\n').toStdString();
-        EXPECT_TRUE(mxtest::LiteralAmpersands(f).isEmpty()) << mxtest::LiteralAmpersands(f).join(u'\n').toStdString();
+        EXPECT_TRUE(mxtest::MnemonicClashes(f->form).isEmpty()) << mxtest::MnemonicClashes(f->form).join(u'\n').toStdString();
+        EXPECT_TRUE(mxtest::LiteralAmpersands(f->form).isEmpty()) << mxtest::LiteralAmpersands(f->form).join(u'\n').toStdString();
         DoubleClickRow(f->lbOperator, QStringLiteral("="));
         f->me->setFocus();
         QTest::keyClicks(f->me, QStringLiteral("12a,5"));
@@ -187,10 +246,11 @@ TEST_F(FormulaDialogTest, AWrongConstantIsRefusedWhenTyped)
     TMxQueryField* date = Add(5, QStringLiteral("DATECDE"));
     m_modal.AsFilled([&](QDialog& dialog) {
         QWidget* w = &dialog;
-        TfmFormula* f = Form(w);
+        const TForm f = Form(w);
+        ASSERT_TRUE(f);
         DoubleClickRow(f->lbOperator, QStringLiteral("="));
         TypeConstant(f, QStringLiteral("32/13/2000"));
-        EXPECT_EQ(f->Session().Tokens()->Count(), 1);
+        EXPECT_EQ(f->form->Session().Tokens()->Count(), 1);
         EXPECT_EQ(f->laResult->text(), QStringLiteral("Erreur: Opérande de fin de formule manquant."));
         EXPECT_FALSE(f->btOk->isEnabled());
         QTest::mouseClick(f->btCancel, Qt::LeftButton);
@@ -208,7 +268,8 @@ TEST_F(FormulaDialogTest, AFormulaOfTheChosenType)
     TMxQueryField* calc = AddCalc(QStringLiteral("Echéance"), {});
     m_modal.AsFilled([&](QDialog& dialog) {
         QWidget* w = &dialog;
-        TfmFormula* f = Form(w);
+        const TForm f = Form(w);
+        ASSERT_TRUE(f);
         EXPECT_FALSE(f->btOk->isEnabled()); // an empty formula
         EXPECT_EQ(f->gbFormula->title(), QStringLiteral("&Formule"));
         // no parameter editor in this program: no parameter column
@@ -226,7 +287,7 @@ TEST_F(FormulaDialogTest, AFormulaOfTheChosenType)
         QTreeWidgetItem* born = f->olFields->findItems(QStringLiteral("Naissance"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
         ASSERT_NE(born, nullptr);
         f->olFields->setCurrentItem(born);
-        f->InsertField();
+        f->form->InsertField();
         EXPECT_EQ(f->lbFormula->currentRow(), 1); // the end marker again
         f->lbFormula->setCurrentRow(0);
         DoubleClickRow(f->lbOperator, QStringLiteral("+"));
@@ -251,7 +312,8 @@ TEST_F(FormulaDialogTest, KeysInsertAndDelete)
     TMxQueryField* amount = Add(5, QStringLiteral("MONTANT"));
     m_modal.AsFilled([&](QDialog& dialog) {
         QWidget* w = &dialog;
-        TfmFormula* f = Form(w);
+        const TForm f = Form(w);
+        ASSERT_TRUE(f);
         f->lbFormula->setFocus();
         QTest::keyClicks(f->lbFormula, QStringLiteral(">"));
         EXPECT_EQ(f->edFormula->text(), QStringLiteral("> "));
@@ -265,7 +327,7 @@ TEST_F(FormulaDialogTest, KeysInsertAndDelete)
         EXPECT_EQ(f->laResult->text(), QStringLiteral("Erreur: Début de formule incorrect."));
         EXPECT_FALSE(f->btOk->isEnabled());
         QTest::mouseClick(f->btOk, Qt::LeftButton); // refused: the dialog stays
-        EXPECT_TRUE(f->isVisible());
+        EXPECT_TRUE(f->form->isVisible());
         QTest::mouseClick(f->btEmpty, Qt::LeftButton);
         EXPECT_EQ(f->lbFormula->count(), 1);
         EXPECT_EQ(f->laResult->text(), QStringLiteral("Le filtre est vide."));
@@ -292,7 +354,8 @@ TEST_F(FormulaDialogTest, AStepCriterionWithAParameter)
     auto drive = [&](bool ok) {
         m_modal.AsFilled([&, ok](QDialog& dialog) {
             QWidget* w = &dialog;
-            TfmFormula* f = Form(w);
+            const TForm f = Form(w);
+            ASSERT_TRUE(f);
             EXPECT_FALSE(f->pnParams->isHidden());
             EXPECT_TRUE(f->cobFieldType->isHidden());
             EXPECT_EQ(f->plbParams->count(), 2);
@@ -301,7 +364,7 @@ TEST_F(FormulaDialogTest, AStepCriterionWithAParameter)
             QTreeWidgetItem* amount = f->olFields->findItems(QStringLiteral("Montant"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
             ASSERT_NE(amount, nullptr);
             f->olFields->setCurrentItem(amount);
-            f->InsertField();
+            f->form->InsertField();
             DoubleClickRow(f->lbOperator, QStringLiteral(">"));
             DoubleClickRow(f->plbParams, QStringLiteral("Client"));
             EXPECT_EQ(f->edFormula->text(), QStringLiteral("Montant > [Client] "));
@@ -327,14 +390,15 @@ TEST_F(FormulaDialogTest, AnEntityCriterionWithoutQuery)
     auto* criterion = new TMxFormulaList(nullptr);
     m_modal.AsFilled([&](QDialog& dialog) {
         QWidget* w = &dialog;
-        TfmFormula* f = Form(w);
-        EXPECT_EQ(f->windowTitle(), QStringLiteral("Critère de l'entité"));
+        const TForm f = Form(w);
+        ASSERT_TRUE(f);
+        EXPECT_EQ(f->form->windowTitle(), QStringLiteral("Critère de l'entité"));
         EXPECT_TRUE(f->pnParams->isHidden());
         EXPECT_GT(f->olFields->topLevelItemCount(), 0);
         QTreeWidgetItem* city = f->olFields->findItems(QStringLiteral("Ville"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
         ASSERT_NE(city, nullptr);
         f->olFields->setCurrentItem(city);
-        f->InsertField();
+        f->form->InsertField();
         DoubleClickRow(f->lbOperator, QStringLiteral("="));
         DoubleClickRow(f->lbOperator, QStringLiteral("Vide"));
         EXPECT_EQ(f->laResult->text(), QString());

@@ -26,6 +26,7 @@
 using namespace mx;
 using namespace mx::ui;
 using namespace mxtest;
+using mx::ui::test::Child;
 
 namespace {
 
@@ -65,14 +66,14 @@ struct OptionsDialogTest : ::testing::Test {
 // Every control set to something other than what the file holds.
 void changeEverything(TfmOptions* form)
 {
-    form->edPrivateQueryPath->setText(QStringLiteral("/new/queries"));
-    form->edDMPath->setText(QStringLiteral("/new/models"));
-    form->seMRUSize->setValue(9);
-    form->cbxLang->setCurrentIndex(0);
-    form->cbxWordLanguage->setCurrentIndex(1);
-    form->cbxWordVersion->setCurrentIndex(2);
-    form->cbxExcelLanguage->setCurrentIndex(1);
-    form->cbxExcelVersion->setCurrentIndex(1);
+    Child<QLineEdit>(*form, "edPrivateQueryPath")->setText(QStringLiteral("/new/queries"));
+    Child<QLineEdit>(*form, "edDMPath")->setText(QStringLiteral("/new/models"));
+    Child<QSpinBox>(*form, "seMRUSize")->setValue(9);
+    Child<QComboBox>(*form, "cbxLang")->setCurrentIndex(0);
+    Child<QComboBox>(*form, "cbxWordLanguage")->setCurrentIndex(1);
+    Child<QComboBox>(*form, "cbxWordVersion")->setCurrentIndex(2);
+    Child<QComboBox>(*form, "cbxExcelLanguage")->setCurrentIndex(1);
+    Child<QComboBox>(*form, "cbxExcelVersion")->setCurrentIndex(1);
 }
 
 const QByteArray kStored("[Options]\nShowTips=0\nPrivateQueryPath=/q\nDMPath=/dm\nLang=Français\n"
@@ -86,17 +87,20 @@ TEST_F(OptionsDialogTest, ShowsTheStoredSettingsOnTheGeneralPage)
     TfmOptions form(settings, nullptr);
     EXPECT_EQ(form.objectName(), QStringLiteral("fmOptions"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Options"));
-    EXPECT_EQ(form.pgctrl->tabText(0), QStringLiteral("General options"));
-    EXPECT_EQ(form.pgctrl->tabText(2), QStringLiteral("MS-Word"));
-    EXPECT_EQ(form.pgctrl->currentWidget(), form.tsGeneral);
-    EXPECT_EQ(form.edPrivateQueryPath->text(), QStringLiteral("/q"));
-    EXPECT_EQ(form.edDMPath->text(), QStringLiteral("/dm"));
-    EXPECT_EQ(form.seMRUSize->value(), 7);
-    EXPECT_EQ(form.cbxLang->currentText(), QStringLiteral("Francais"));
-    EXPECT_EQ(form.cbxWordVersion->currentText(), QStringLiteral("Word 7.0/95"));
-    EXPECT_EQ(form.cbxExcelVersion->currentText(), QStringLiteral("Excel 5.0"));
-    EXPECT_EQ(form.seMRUSize->minimum(), 0);
-    EXPECT_EQ(form.seMRUSize->maximum(), 20);
+    auto* tabs = Child<QTabWidget>(form, "pgctrl");
+    auto* mruSize = Child<QSpinBox>(form, "seMRUSize");
+    ASSERT_TRUE(tabs && mruSize);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("General options"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("MS-Word"));
+    EXPECT_EQ(tabs->currentWidget(), Child<QWidget>(form, "tsGeneral"));
+    EXPECT_EQ(Child<QLineEdit>(form, "edPrivateQueryPath")->text(), QStringLiteral("/q"));
+    EXPECT_EQ(Child<QLineEdit>(form, "edDMPath")->text(), QStringLiteral("/dm"));
+    EXPECT_EQ(mruSize->value(), 7);
+    EXPECT_EQ(Child<QComboBox>(form, "cbxLang")->currentText(), QStringLiteral("Francais"));
+    EXPECT_EQ(Child<QComboBox>(form, "cbxWordVersion")->currentText(), QStringLiteral("Word 7.0/95"));
+    EXPECT_EQ(Child<QComboBox>(form, "cbxExcelVersion")->currentText(), QStringLiteral("Excel 5.0"));
+    EXPECT_EQ(mruSize->minimum(), 0);
+    EXPECT_EQ(mruSize->maximum(), 20);
 }
 
 TEST_F(OptionsDialogTest, OkStoresEveryControl)
@@ -108,7 +112,7 @@ TEST_F(OptionsDialogTest, OkStoresEveryControl)
         auto* form = qobject_cast<TfmOptions*>(w);
         ASSERT_TRUE(form);
         changeEverything(form);
-        form->btOk->click();
+        Child<QPushButton>(*form, "btOk")->click();
     });
     EXPECT_TRUE(ShowOptions());
     auto ini = platform::IniFile::open(path);
@@ -139,7 +143,7 @@ TEST_F(OptionsDialogTest, CancelLeavesTheFileByteForByte)
             auto* form = qobject_cast<TfmOptions*>(w);
             ASSERT_TRUE(form);
             changeEverything(form);
-            form->btCancel->click();
+            Child<QPushButton>(*form, "btCancel")->click();
         });
         EXPECT_FALSE(ShowOptions());
         EXPECT_EQ(ReadAll(path), text);
@@ -154,13 +158,13 @@ TEST_F(OptionsDialogTest, RefusedWriteKeepsTheDialogOpen)
     TfmOptions form(settings, nullptr);
     form.show();
     changeEverything(&form);
-    form.btOk->click();
+    Child<QPushButton>(form, "btOk")->click();
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.result(), 0);
     EXPECT_EQ(ui.service.count(QStringLiteral("warning")) + ui.service.count(QStringLiteral("exception"))
             + ui.service.count(QStringLiteral("error window")),
         1);
-    EXPECT_EQ(form.edDMPath->text(), QStringLiteral("/new/models"));
+    EXPECT_EQ(Child<QLineEdit>(form, "edDMPath")->text(), QStringLiteral("/new/models"));
     EXPECT_EQ(ReadAll(path), kStored);
 }
 
@@ -184,12 +188,13 @@ TEST_F(OptionsDialogTest, OfficePagesOnlyWithTheirDestinationTypes)
             types->AddNew()->SetName(name);
         TfmOptions form(settings, types);
         types->Free();
-        const QTabWidget* tabs = form.pgctrl;
-        EXPECT_TRUE(tabs->isTabVisible(tabs->indexOf(form.tsGeneral)));
-        EXPECT_TRUE(tabs->isTabVisible(tabs->indexOf(form.tsLang)));
-        EXPECT_EQ(tabs->isTabVisible(tabs->indexOf(form.tsWord)), c.word);
-        EXPECT_EQ(tabs->isTabVisible(tabs->indexOf(form.tsExcel)), c.excel);
-        EXPECT_EQ(tabs->currentWidget(), form.tsGeneral);
+        const QTabWidget* tabs = Child<QTabWidget>(form, "pgctrl");
+        ASSERT_TRUE(tabs);
+        EXPECT_TRUE(tabs->isTabVisible(tabs->indexOf(Child<QWidget>(form, "tsGeneral"))));
+        EXPECT_TRUE(tabs->isTabVisible(tabs->indexOf(Child<QWidget>(form, "tsLang"))));
+        EXPECT_EQ(tabs->isTabVisible(tabs->indexOf(Child<QWidget>(form, "tsWord"))), c.word);
+        EXPECT_EQ(tabs->isTabVisible(tabs->indexOf(Child<QWidget>(form, "tsExcel"))), c.excel);
+        EXPECT_EQ(tabs->currentWidget(), Child<QWidget>(form, "tsGeneral"));
     }
 }
 
@@ -198,16 +203,16 @@ TEST_F(OptionsDialogTest, BrowseStartsAtTheEditAndCancelKeepsIt)
     TOptionSettings settings(file(kStored), MRUs());
     TfmOptions form(settings, nullptr);
     ui.service.directoryAnswers = {QStringLiteral("/chosen/queries"), QString()};
-    form.btPrivateQueryPath->click();
-    form.btDMPath->click();
+    Child<QPushButton>(form, "btPrivateQueryPath")->click();
+    Child<QPushButton>(form, "btDMPath")->click();
     ASSERT_EQ(ui.service.requests.size(), 2);
     EXPECT_EQ(ui.service.requests[0].file.directory, QStringLiteral("/q"));
     EXPECT_EQ(ui.service.requests[1].file.directory, QStringLiteral("/dm"));
     EXPECT_EQ(ui.service.requests[0].text, QStringLiteral("Répertoire des requêtes privées :"));
-    EXPECT_EQ(form.edPrivateQueryPath->text(), QStringLiteral("/chosen/queries"));
-    EXPECT_EQ(form.edDMPath->text(), QStringLiteral("/dm"));
+    EXPECT_EQ(Child<QLineEdit>(form, "edPrivateQueryPath")->text(), QStringLiteral("/chosen/queries"));
+    EXPECT_EQ(Child<QLineEdit>(form, "edDMPath")->text(), QStringLiteral("/dm"));
 
-    form.btHelp->click();
+    Child<QPushButton>(form, "btHelp")->click();
     EXPECT_EQ(ui.service.texts(QStringLiteral("help")).size(), 1);
     EXPECT_TRUE(ui.service.texts(QStringLiteral("help")).value(0).endsWith(QStringLiteral("#3")));
 }

@@ -9,6 +9,7 @@
 #include "ui/langwidgets/langwidgets.h"
 #include "ui/dialogs/rundoc.h"
 #include "tests/support/ui/screentexts.h"
+#include "tests/support/ui/scriptedmodal.h"
 #include "ui/services/historydialog.h"
 #include "ui/options/optionsettings.h"
 #include "ui/errorwindow/uiservice.h"
@@ -37,6 +38,7 @@
 
 using namespace mx;
 using namespace mx::ui;
+using mx::ui::test::Child;
 
 namespace {
 
@@ -137,8 +139,8 @@ TEST_F(LanguageTest, EveryPartOfTheSessionSpeaksItsLanguage)
         {
             TfmOptions form(options, nullptr);
             form.show();
-            EXPECT_EQ(form.pgctrl->tabText(0), c.pageTitle);
-            EXPECT_EQ(form.btPrivateQueryPath->text(), c.browse);
+            EXPECT_EQ(Child<QTabWidget>(form, "pgctrl")->tabText(0), c.pageTitle);
+            EXPECT_EQ(Child<QPushButton>(form, "btPrivateQueryPath")->text(), c.browse);
             EXPECT_TRUE(mxtest::MnemonicClashes(&form).isEmpty()) << mxtest::MnemonicClashes(&form).join(u'\n').toStdString();
         }
         {
