@@ -163,8 +163,8 @@ TfmFormula::TfmFormula(TFormulaSession& session, const QString& caption, QWidget
 
 TfmFormula::~TfmFormula()
 {
-    // the focus moves and the lists signal while the children go, after
-    // the widget table is gone
+    // the children go after the widget table: no focus change, key or
+    // signal of theirs may reach this window then
     QObject::disconnect(m_focusConnection);
     for (QWidget* w : findChildren<QWidget*>()) {
         w->removeEventFilter(this);
