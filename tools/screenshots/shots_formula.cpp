@@ -23,7 +23,7 @@
 
 #include <QListWidget>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <memory>
 
@@ -68,8 +68,8 @@ void shoot(TShots& shots, TFormulaSession& session, const QString& caption, cons
 {
     ui::TfmFormula form(session, caption);
     form.lbFormula->setCurrentRow(form.lbFormula->count() - 1);
-    if (form.olFields->topLevelItemCount() > 1)
-        form.olFields->expandItem(form.olFields->topLevelItem(1));
+    if (form.olFields->model()->rowCount() > 1)
+        form.olFields->expand(form.olFields->model()->index(1, 0));
     shots.Save(&form, QStringLiteral("fmFormula-") + QString::fromLatin1(kind), form.width(), form.height());
 }
 

@@ -314,7 +314,7 @@ void TfmFormula::build()
         }
         lbOperator->setToolTip(hint);
     });
-    Connect(olFields, &QTreeWidget::itemDoubleClicked, this, [this] { InsertField(); });
+    Connect(olFields, &QAbstractItemView::doubleClicked, this, [this] { InsertField(); });
     Connect(plbParams, &QListWidget::itemDoubleClicked, this, [this] { InsertParam(); });
     Connect(sbInsert, &QToolButton::clicked, this, [this] { InsertFromFocus(); });
     Connect(sbDelete, &QToolButton::clicked, this, [this] { DeleteToken(); });
@@ -345,7 +345,7 @@ void TfmFormula::FillPalettes()
     olFields->OnFieldAdded = [this](TMxItem* item, bool& accept) { accept = m_session.AcceptsField(item); };
     olFields->SetEntities(model ? model->DomainEntities() : nullptr);
     olFields->RemoveEmptyEntities();
-    const bool fields = olFields->topLevelItemCount() > 0;
+    const bool fields = olFields->model()->rowCount() > 0;
     olFields->setEnabled(fields);
     laFields->setEnabled(fields);
 
@@ -435,8 +435,8 @@ void TfmFormula::InsertField()
     if (!olFields->isEnabled())
         return;
     TMxField* field = olFields->SelectedField();
-    if (!field && olFields->currentItem())
-        field = TEntityOutline::FieldOfItem(olFields->ItemOf(olFields->currentItem()));
+    if (!field && olFields->currentIndex().isValid())
+        field = TEntityOutline::FieldOfItem(olFields->ItemAt(olFields->currentIndex()));
     if (!field)
         return;
     TTokenSource s;
