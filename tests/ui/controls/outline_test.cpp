@@ -12,6 +12,8 @@
 #include "engine/model/field.h"
 #include "engine/model/table.h"
 
+#include <QAbstractItemModelTester>
+
 using namespace mx;
 using namespace mx::ui;
 using namespace mxtest;
@@ -26,6 +28,8 @@ struct OutlineFixture : ControlsTest {
     TMxEntity* clients = nullptr;
     TMxEntity* ventes = nullptr;
     TEntityOutline outline;
+    // Whatever a test does to the outline, its model stays sound.
+    QAbstractItemModelTester tester{outline.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal};
 
     void SetUp() override
     {
