@@ -28,7 +28,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QScrollBar>
-#include <QTreeWidgetItem>
 
 #include <memory>
 
@@ -97,14 +96,15 @@ void shootOutlineGrid(TShots& shots)
     layout->AddWidget(grid, ui::TAlign::alClient);
 
     outline->SetEntities(model->DomainEntities());
-    for (int i = 0; i < outline->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* node = outline->topLevelItem(i);
-        if (node->text(0) != clients->FullName())
+    const QAbstractItemModel* tree = outline->model();
+    for (int i = 0; i < tree->rowCount(); ++i) {
+        const QModelIndex node = tree->index(i, 0);
+        if (node.data().toString() != clients->FullName())
             continue;
-        node->setExpanded(true);
-        for (int j = 0; j < node->childCount(); ++j)
-            if (node->child(j)->text(0) == QStringLiteral("Nom"))
-                outline->setCurrentItem(node->child(j));
+        outline->expand(node);
+        for (int j = 0; j < tree->rowCount(node); ++j)
+            if (tree->index(j, 0, node).data().toString() == QStringLiteral("Nom"))
+                outline->setCurrentIndex(tree->index(j, 0, node));
     }
 
     const QFontMetrics fm(grid->font());

@@ -74,8 +74,8 @@ void ShootEditor(TShots& shots)
     layout->addWidget(editor, 4);
     ui::TMxQueryEditor binder(editor, outline, steps);
     binder.SetQuery(query.get());
-    if (outline->topLevelItemCount() > 0)
-        outline->expandItem(outline->topLevelItem(0));
+    if (outline->model()->rowCount() > 0)
+        outline->expand(outline->model()->index(0, 0));
     shots.Save(&window, QStringLiteral("queryeditor"), 1100, 520);
     binder.SetQuery(nullptr);
 }

@@ -23,7 +23,7 @@
 
 #include <QListWidget>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <memory>
 
@@ -70,8 +70,8 @@ void shoot(TShots& shots, TFormulaSession& session, const QString& caption, cons
     if (auto* tokens = form.findChild<QListWidget*>(QStringLiteral("lbFormula")))
         tokens->setCurrentRow(tokens->count() - 1);
     auto* olFields = form.findChild<ui::TEntityOutline*>(QStringLiteral("olFields"));
-    if (olFields && olFields->topLevelItemCount() > 1)
-        olFields->expandItem(olFields->topLevelItem(1));
+    if (olFields && olFields->model()->rowCount() > 1)
+        olFields->expand(olFields->model()->index(1, 0));
     shots.Save(&form, QStringLiteral("fmFormula-") + QString::fromLatin1(kind), form.width(), form.height());
 }
 

@@ -8,7 +8,6 @@
 
 #include <QMimeData>
 
-#include <algorithm>
 
 namespace mx::ui {
 
@@ -40,6 +39,27 @@ void TEntityOutlineModel::SetEntities(TMxEntityList* entities)
         m_list->Observe(entities);
 }
 
+bool TEntityOutlineModel::accepts(const TMxAskEvent& ask, TMxItem* item) const
+{
+    bool accept = true;
+    if (ask)
+        ask(item, accept);
+    return accept;
+}
+
+void TEntityOutlineModel::RemoveEmptyEntities()
+{
+    for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
+        if (!m_rows[size_t(i)]->rows.empty())
+            continue;
+        beginRemoveRows({}, i, i);
+        // Its observers go unreplayed: the entity is not followed any more.
+        std::unique_ptr<EntityRow> gone = std::move(m_rows[size_t(i)]);
+        m_rows.erase(m_rows.begin() + i);
+        endRemoveRows();
+    }
+}
+
 int TEntityOutlineModel::rowOf(const EntityRow* row) const
 {
     for (size_t i = 0; i < m_rows.size(); ++i)
@@ -64,8 +84,19 @@ void TEntityOutlineModel::entityAdded(TMxItem* item)
     for (const auto& r : m_rows)
         if (r->entity.get() == entity)
             return;
+    if (!accepts(OnEntityAdded, entity))
+        return;
+    // After every row whose entity comes before it in the list: refused
+    // and removed entities take no row.
     const TMxEntityList* list = Entities();
-    const int at = std::clamp(list ? list->IndexOf(entity) : int(m_rows.size()), 0, int(m_rows.size()));
+    const int place = list ? list->IndexOf(entity) : -1;
+    int at = int(m_rows.size());
+    // (Most come last: a list filling, or replayed.)
+    if (list && place >= 0 && !m_rows.empty() && list->IndexOf(m_rows.back()->entity.get()) > place) {
+        at = 0;
+        while (at < int(m_rows.size()) && list->IndexOf(m_rows[size_t(at)]->entity.get()) < place)
+            ++at;
+    }
     auto row = std::make_unique<EntityRow>();
     EntityRow* r = row.get();
     r->entity.reset(entity);
@@ -126,7 +157,20 @@ void TEntityOutlineModel::fieldAdded(EntityRow* row, TMxItem* item)
     const int parentRow = rowOf(row);
     if (parentRow < 0)
         return;
-    const int at = std::clamp(entries->IndexOf(entry), 0, int(row->rows.size()));
+    TMxField* named = fieldOf(entity, entry);
+    if (!accepts(OnFieldAdded, named ? static_cast<TMxItem*>(named) : entry))
+        return;
+    // The asking may have changed the rows: the entity's row is found again.
+    if (rowOf(row) != parentRow || !row->entity)
+        return;
+    const int place = entries->IndexOf(entry);
+    if (place < 0)
+        return;
+    int at = int(row->rows.size());
+    if (at > 0 && entries->IndexOf(row->rows.back()->entry.get()) > place)
+        at = 0;
+    while (at < int(row->rows.size()) && entries->IndexOf(row->rows[size_t(at)]->entry.get()) < place)
+        ++at;
     auto fieldRowPtr = std::make_unique<FieldRow>();
     FieldRow* f = fieldRowPtr.get();
     f->entry.reset(entry);
@@ -140,7 +184,7 @@ void TEntityOutlineModel::fieldAdded(EntityRow* row, TMxItem* item)
     Connect(f->self.get(), &TItemObserver::changed, this, [this, row, f](TMxItem*) { refreshField(row, f); });
     Connect(f->field.get(), &TItemObserver::changed, this, [this, row, f](TMxItem*) { refreshField(row, f); });
     f->self->Observe(entry);
-    f->field->Observe(fieldOf(entity, entry));
+    f->field->Observe(named);
 }
 
 void TEntityOutlineModel::fieldRemoved(EntityRow* row, TMxItem* item)
@@ -206,6 +250,30 @@ TMxField* TEntityOutlineModel::FieldAt(const QModelIndex& index) const
 {
     const FieldRow* f = fieldRow(index);
     return f ? fieldOf(EntityAt(index), f->entry.get()) : nullptr;
+}
+
+TMxItem* TEntityOutlineModel::ItemAt(const QModelIndex& index) const
+{
+    if (const FieldRow* f = fieldRow(index))
+        return EntityAt(index) ? f->entry.get() : nullptr;
+    return index.isValid() && !index.internalPointer() ? EntityAt(index) : nullptr;
+}
+
+QModelIndex TEntityOutlineModel::IndexOf(const TMxItem* item) const
+{
+    if (!item)
+        return {};
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const EntityRow* row = m_rows[i].get();
+        if (!row->entity)
+            continue;
+        if (row->entity.get() == item)
+            return index(int(i), 0);
+        for (size_t j = 0; j < row->rows.size(); ++j)
+            if (row->rows[j]->entry.get() == item)
+                return index(int(j), 0, index(int(i), 0));
+    }
+    return {};
 }
 
 TFieldDragItem TEntityOutlineModel::DragItemAt(const QModelIndex& index) const

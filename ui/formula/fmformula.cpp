@@ -346,7 +346,7 @@ void TfmFormula::build()
         }
         m_ui->lbOperator->setToolTip(hint);
     });
-    Connect(m_ui->olFields, &QTreeWidget::itemDoubleClicked, this, [this] { InsertField(); });
+    Connect(m_ui->olFields, &QAbstractItemView::doubleClicked, this, [this] { InsertField(); });
     Connect(m_ui->plbParams, &QListWidget::itemDoubleClicked, this, [this] { InsertParam(); });
     Connect(m_ui->sbInsert, &QToolButton::clicked, this, [this] { InsertFromFocus(); });
     Connect(m_ui->sbDelete, &QToolButton::clicked, this, [this] { DeleteToken(); });
@@ -377,7 +377,7 @@ void TfmFormula::FillPalettes()
     m_ui->olFields->OnFieldAdded = [this](TMxItem* item, bool& accept) { accept = m_session.AcceptsField(item); };
     m_ui->olFields->SetEntities(model ? model->DomainEntities() : nullptr);
     m_ui->olFields->RemoveEmptyEntities();
-    const bool fields = m_ui->olFields->topLevelItemCount() > 0;
+    const bool fields = m_ui->olFields->model()->rowCount() > 0;
     m_ui->olFields->setEnabled(fields);
     m_ui->laFields->setEnabled(fields);
 
@@ -467,8 +467,8 @@ void TfmFormula::InsertField()
     if (!m_ui->olFields->isEnabled())
         return;
     TMxField* field = m_ui->olFields->SelectedField();
-    if (!field && m_ui->olFields->currentItem())
-        field = TEntityOutline::FieldOfItem(m_ui->olFields->ItemOf(m_ui->olFields->currentItem()));
+    if (!field && m_ui->olFields->currentIndex().isValid())
+        field = TEntityOutline::FieldOfItem(m_ui->olFields->ItemAt(m_ui->olFields->currentIndex()));
     if (!field)
         return;
     TTokenSource s;

@@ -75,13 +75,14 @@ TEST_F(EditorTest, StepsListFollowsTheQuery)
 
 TEST_F(EditorTest, DraggingFromTheOutlineAddsFields)
 {
-    QTreeWidgetItem* livraisons = nullptr;
-    for (int i = 0; i < outline->topLevelItemCount(); ++i)
-        if (outline->topLevelItem(i)->text(0) == QStringLiteral("Livraisons"))
-            livraisons = outline->topLevelItem(i);
-    ASSERT_TRUE(livraisons);
+    const QAbstractItemModel* rows = outline->model();
+    QModelIndex livraisons;
+    for (int i = 0; i < rows->rowCount(); ++i)
+        if (rows->index(i, 0).data().toString() == QStringLiteral("Livraisons"))
+            livraisons = rows->index(i, 0);
+    ASSERT_TRUE(livraisons.isValid());
     QWidget* viewport = outline->viewport();
-    const QPoint onNode = outline->visualItemRect(livraisons).center();
+    const QPoint onNode = outline->visualRect(livraisons).center();
     auto dragTo = [&](QWidget* onto, QPoint p) {
         MoveHeld(viewport, onNode + QPoint(3, 0));
         MoveHeld(viewport, viewport->mapFromGlobal(onto->mapToGlobal(p)));
@@ -101,18 +102,18 @@ TEST_F(EditorTest, DraggingFromTheOutlineAddsFields)
     EXPECT_EQ(editor->Grid()->Columns.size(), 8);
 
     // one field, onto the grid
-    QTreeWidgetItem* remises = nullptr;
-    for (int i = 0; i < outline->topLevelItemCount(); ++i)
-        if (outline->topLevelItem(i)->text(0) == QStringLiteral("Remises"))
-            remises = outline->topLevelItem(i);
-    ASSERT_TRUE(remises);
-    outline->expandItem(remises);
-    QTreeWidgetItem* taux = nullptr;
-    for (int i = 0; i < remises->childCount(); ++i)
-        if (remises->child(i)->text(0) == QStringLiteral("Taux"))
-            taux = remises->child(i);
-    ASSERT_TRUE(taux);
-    const QPoint onField = outline->visualItemRect(taux).center();
+    QModelIndex remises;
+    for (int i = 0; i < rows->rowCount(); ++i)
+        if (rows->index(i, 0).data().toString() == QStringLiteral("Remises"))
+            remises = rows->index(i, 0);
+    ASSERT_TRUE(remises.isValid());
+    outline->expand(remises);
+    QModelIndex taux;
+    for (int i = 0; i < rows->rowCount(remises); ++i)
+        if (rows->index(i, 0, remises).data().toString() == QStringLiteral("Taux"))
+            taux = rows->index(i, 0, remises);
+    ASSERT_TRUE(taux.isValid());
+    const QPoint onField = outline->visualRect(taux).center();
     Press(viewport, onField);
     ASSERT_TRUE(outline->SelectedField());
     MoveHeld(viewport, onField + QPoint(3, 0));
@@ -171,17 +172,18 @@ TEST_F(EditorTest, TheStepsAsAListModelKeyedByStepId)
 // name nothing in the step's model drop nothing.
 TEST_F(EditorTest, AnOutlineDragCarriesIdsAndTheDropFindsThemInTheModel)
 {
-    auto nodeNamed = [&](const QString& name) -> QTreeWidgetItem* {
-        for (int i = 0; i < outline->topLevelItemCount(); ++i)
-            if (outline->topLevelItem(i)->text(0) == name)
-                return outline->topLevelItem(i);
-        return nullptr;
+    auto nodeNamed = [&](const QString& name) -> QModelIndex {
+        const QAbstractItemModel* rows = outline->model();
+        for (int i = 0; i < rows->rowCount(); ++i)
+            if (rows->index(i, 0).data().toString() == name)
+                return rows->index(i, 0);
+        return {};
     };
-    QTreeWidgetItem* livraisons = nodeNamed(QStringLiteral("Livraisons"));
-    QTreeWidgetItem* remises = nodeNamed(QStringLiteral("Remises"));
-    ASSERT_TRUE(livraisons && remises);
+    const QModelIndex livraisons = nodeNamed(QStringLiteral("Livraisons"));
+    const QModelIndex remises = nodeNamed(QStringLiteral("Remises"));
+    ASSERT_TRUE(livraisons.isValid() && remises.isValid());
     QWidget* viewport = outline->viewport();
-    const QPoint onNode = outline->visualItemRect(livraisons).center();
+    const QPoint onNode = outline->visualRect(livraisons).center();
     Press(viewport, onNode);
     TMxEntity* entity = outline->SelectedEntity();
     ASSERT_TRUE(entity);
@@ -196,7 +198,7 @@ TEST_F(EditorTest, AnOutlineDragCarriesIdsAndTheDropFindsThemInTheModel)
 
     // the drop onto the editor, as the step editor hands it over, after
     // the outline has come to select another entity
-    const QPoint onRemises = outline->visualItemRect(remises).center();
+    const QPoint onRemises = outline->visualRect(remises).center();
     manager.CancelDrag();
     Press(viewport, onRemises);
     ASSERT_NE(outline->SelectedEntity(), entity);

@@ -104,6 +104,82 @@ TEST_F(EntityModelFixture, FollowsAddRenameAndRemoveUnderTheTester)
     EXPECT_EQ(model.rowCount(), 0);
 }
 
+// The model decides which rows exist: a refused entity or field has no
+// row and is not followed, rows keep the list's order among those shown
+// (refused neighbours taking no place), and the entities left empty are
+// dropped on request and stay dropped while they change, until the list
+// reports them again.
+TEST_F(EntityModelFixture, FiltersAndEmptyEntitiesDecideTheRowsUnderTheTester)
+{
+    TMxEntity* relances = table->Entities()->AddNew();
+    relances->SetId(9);
+    relances->SetName(QStringLiteral("Relances"));
+    relances->AddField(field("VILLE"));
+    QList<TMxItem*> asked;
+    model.OnEntityAdded = [&](TMxItem* e, bool& accept) {
+        asked << e;
+        accept = e != clients;
+    };
+    model.OnFieldAdded = [&](TMxItem* f, bool& accept) { accept = f != field("VILLE"); };
+    model.SetEntities(table->Entities());
+    EXPECT_EQ(asked, (QList<TMxItem*>{clients, ventes, relances}));
+    EXPECT_EQ(tree(), QStringList({"Ventes: ", "Relances: "}));
+    // nothing of a refused entity is followed, nor a refused field's entry
+    EXPECT_EQ(clients->HookCount(), 0);
+    EXPECT_EQ(clients->WFields()->HookCount(), 0);
+    EXPECT_EQ(relances->WFields()->Items(0)->HookCount(), 0);
+    clients->AddField(field("MONTANT"));
+    relances->AddField(field("NOM"));
+    relances->AddField(field("MONTANT"));
+    EXPECT_EQ(tree(), QStringList({"Ventes: ", "Relances: Nom, Montant"}));
+    EXPECT_FALSE(model.IndexOf(clients).isValid());
+    EXPECT_FALSE(model.IndexOf(relances->WFields()->Items(0)).isValid());
+
+    // an entity and an entry taken out and put back where they were: back
+    // in their places among the rows shown
+    table->Entities()->Remove(ventes);
+    EXPECT_EQ(tree(), QStringList({"Relances: Nom, Montant"}));
+    table->Entities()->Insert(1, ventes);
+    TMxItem* nom = relances->WFields()->Items(1);
+    relances->WFields()->Remove(nom);
+    EXPECT_EQ(tree(), QStringList({"Ventes: ", "Relances: Montant"}));
+    relances->WFields()->Insert(1, nom);
+    EXPECT_EQ(tree(), QStringList({"Ventes: ", "Relances: Nom, Montant"}));
+    EXPECT_EQ(model.IndexOf(nom), model.index(0, 0, model.index(1, 0)));
+
+    // the empty ones dropped, and not followed any more
+    TMxEntity* prospects = table->Entities()->AddNew();
+    prospects->SetId(11);
+    prospects->SetName(QStringLiteral("Prospects"));
+    prospects->AddField(field("VILLE"));
+    EXPECT_EQ(tree(), QStringList({"Ventes: ", "Relances: Nom, Montant", "Prospects: "}));
+    model.RemoveEmptyEntities();
+    EXPECT_EQ(tree(), QStringList({"Relances: Nom, Montant"}));
+    for (TMxEntity* e : {ventes, prospects}) {
+        EXPECT_EQ(e->HookCount(), 0);
+        EXPECT_EQ(e->WFields()->HookCount(), 0);
+        EXPECT_FALSE(model.IndexOf(e).isValid());
+    }
+    prospects->AddField(field("NOM"));
+    prospects->SetName(QStringLiteral("Clients possibles"));
+    TMxItem::Free(ventes);
+    EXPECT_EQ(tree(), QStringList({"Relances: Nom, Montant"}));
+    // an entity the list reports again is asked about again
+    asked.clear();
+    table->Entities()->Remove(prospects);
+    table->Entities()->Insert(table->Entities()->Count(), prospects);
+    EXPECT_EQ(asked, (QList<TMxItem*>{prospects}));
+    EXPECT_EQ(tree(), QStringList({"Relances: Nom, Montant", "Clients possibles: Nom"}));
+    // filters set later change no row already made; the list set again
+    // asks them anew
+    model.OnEntityAdded = nullptr;
+    model.OnFieldAdded = nullptr;
+    EXPECT_EQ(tree(), QStringList({"Relances: Nom, Montant", "Clients possibles: Nom"}));
+    model.SetEntities(nullptr);
+    model.SetEntities(table->Entities());
+    EXPECT_EQ(tree(), QStringList({"Clients: Nom, Ville, Montant", "Relances: Ville, Nom, Montant", "Clients possibles: Ville, Nom"}));
+}
+
 TEST_F(EntityModelFixture, RowsAreKeyedByIdsAndFoundAgainByThem)
 {
     model.SetEntities(table->Entities());

@@ -12,6 +12,8 @@
 #include "engine/model/field.h"
 #include "engine/model/table.h"
 
+#include <QAbstractItemModelTester>
+
 using namespace mx;
 using namespace mx::ui;
 using namespace mxtest;
@@ -26,6 +28,8 @@ struct OutlineFixture : ControlsTest {
     TMxEntity* clients = nullptr;
     TMxEntity* ventes = nullptr;
     TEntityOutline outline;
+    // Whatever a test does to the outline, its model stays sound.
+    QAbstractItemModelTester tester{outline.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal};
 
     void SetUp() override
     {
@@ -53,19 +57,27 @@ struct OutlineFixture : ControlsTest {
     }
     TMxField* field(const char* name) const { return table->Fields()->FindField(QString::fromLatin1(name)); }
 
-    // "Entity: field, field" for every top node.
+    // "Entity: field, field" for every top row, as the view shows them.
     QStringList tree() const
     {
+        const QAbstractItemModel* m = outline.model();
         QStringList out;
-        for (int i = 0; i < outline.topLevelItemCount(); ++i) {
-            QTreeWidgetItem* n = outline.topLevelItem(i);
+        for (int i = 0; i < m->rowCount(); ++i) {
+            const QModelIndex n = m->index(i, 0);
             QStringList fields;
-            for (int j = 0; j < n->childCount(); ++j)
-                fields << n->child(j)->text(0);
-            out << n->text(0) + QStringLiteral(": ") + fields.join(QStringLiteral(", "));
+            for (int j = 0; j < m->rowCount(n); ++j)
+                fields << m->index(j, 0, n).data().toString();
+            out << n.data().toString() + QStringLiteral(": ") + fields.join(QStringLiteral(", "));
         }
         return out;
     }
+    // The row of entity i, or of its field j.
+    QModelIndex row(int i, int j = -1) const
+    {
+        const QModelIndex top = outline.model()->index(i, 0);
+        return j < 0 ? top : outline.model()->index(j, 0, top);
+    }
+    int rows() const { return outline.model()->rowCount(); }
 };
 
 TEST_F(OutlineFixture, FollowsAddRenameAndRemove)
@@ -75,10 +87,11 @@ TEST_F(OutlineFixture, FollowsAddRenameAndRemove)
     ventes->AddField(field("NUMCLI"));
     ventes->AddField(field("MONTANT"));
     EXPECT_EQ(tree(), QStringList({"Clients: Nom, Ville", "Ventes: Numéro client, Montant"}));
-    // A node stands for the entity's entry, and shows the field's FullName.
-    QTreeWidgetItem* numcli = outline.topLevelItem(1)->child(0);
-    EXPECT_EQ(outline.ItemOf(numcli), ventes->WFields()->Items(0));
-    EXPECT_EQ(TEntityOutline::FieldOfItem(outline.ItemOf(numcli)), field("NUMCLI"));
+    // A row stands for the entity's entry, and shows the field's FullName.
+    const QModelIndex numcli = row(1, 0);
+    EXPECT_EQ(outline.ItemAt(numcli), ventes->WFields()->Items(0));
+    EXPECT_EQ(TEntityOutline::FieldOfItem(outline.ItemAt(numcli)), field("NUMCLI"));
+    EXPECT_EQ(outline.IndexOf(ventes->WFields()->Items(0)), numcli);
 
     clients->SetName(QStringLiteral("Clients fidèles"));
     // A field renamed, or an entry made to name another field: the node
@@ -100,7 +113,7 @@ TEST_F(OutlineFixture, FollowsAddRenameAndRemove)
 
     // Letting the list go leaves no hook behind.
     outline.SetEntities(nullptr);
-    EXPECT_EQ(outline.topLevelItemCount(), 0);
+    EXPECT_EQ(rows(), 0);
     EXPECT_EQ(table->Entities()->HookCount(), 0);
     EXPECT_EQ(ventes->HookCount(), 0);
     EXPECT_EQ(ventes->WFields()->HookCount(), 0);
@@ -114,30 +127,31 @@ TEST_F(OutlineFixture, NodesHoldIdentifiersNeverPointers)
     ventes->AddField(field("NUMCLI"));
     outline.SetEntities(table->Entities());
     using M = TEntityOutlineModel;
-    auto ids = [](const QTreeWidgetItem* n) {
-        return QList<QVariant>{n->data(0, M::EntityIdRole), n->data(0, M::TableIdRole), n->data(0, M::FieldIdRole)};
+    auto ids = [](const QModelIndex& n) {
+        return QList<QVariant>{n.data(M::EntityIdRole), n.data(M::TableIdRole), n.data(M::FieldIdRole)};
     };
-    QTreeWidgetItem* clientsNode = outline.topLevelItem(0);
-    QTreeWidgetItem* ventesNumcli = outline.topLevelItem(1)->child(0);
+    const QPersistentModelIndex clientsNode = row(0);
+    const QPersistentModelIndex ventesNumcli = row(1, 0);
     EXPECT_EQ(ids(clientsNode), (QList<QVariant>{7, QVariant(), -1}));
-    EXPECT_EQ(ids(clientsNode->child(1)), (QList<QVariant>{7, 3, field("VILLE")->Id()}));
+    EXPECT_EQ(ids(row(0, 1)), (QList<QVariant>{7, 3, field("VILLE")->Id()}));
     EXPECT_EQ(ids(ventesNumcli), (QList<QVariant>{8, 3, field("NUMCLI")->Id()}));
-    // no role of any node holds anything but a number
-    for (int i = 0; i < outline.topLevelItemCount(); ++i) {
-        QList<const QTreeWidgetItem*> nodes{outline.topLevelItem(i)};
-        for (int j = 0; j < outline.topLevelItem(i)->childCount(); ++j)
-            nodes << outline.topLevelItem(i)->child(j);
-        for (const QTreeWidgetItem* n : nodes)
+    // no role of any row holds anything but a number
+    for (int i = 0; i < rows(); ++i) {
+        QList<QModelIndex> nodes{row(i)};
+        for (int j = 0; j < outline.model()->rowCount(row(i)); ++j)
+            nodes << row(i, j);
+        for (const QModelIndex& n : nodes)
             for (int role = Qt::UserRole; role < Qt::UserRole + 8; ++role) {
-                const QVariant v = n->data(0, role);
-                EXPECT_TRUE(!v.isValid() || v.typeId() == QMetaType::Int) << n->text(0).toStdString() << " " << role;
+                const QVariant v = n.data(role);
+                EXPECT_TRUE(!v.isValid() || v.typeId() == QMetaType::Int) << n.data().toString().toStdString() << " " << role;
             }
     }
-    // an entry made to name another field: its node's Ids follow
+    // an entry made to name another field: its row's Ids follow
     ventes->SetField(0, field("MONTANT"));
     EXPECT_EQ(ids(ventesNumcli), (QList<QVariant>{8, 3, field("MONTANT")->Id()}));
-    EXPECT_EQ(outline.ItemOf(ventesNumcli), ventes->WFields()->Items(0));
-    EXPECT_EQ(outline.EntityOf(ventesNumcli), ventes);
+    EXPECT_EQ(outline.ItemAt(ventesNumcli), ventes->WFields()->Items(0));
+    EXPECT_EQ(outline.EntityAt(ventesNumcli), ventes);
+    EXPECT_EQ(outline.EntityAt(clientsNode), clients);
 }
 
 TEST_F(OutlineFixture, FiltersLeaveEntitiesAndFieldsOut)
@@ -175,50 +189,50 @@ TEST_F(OutlineFixture, PressSelectsWhatIsUnderTheMouse)
     ventes->AddField(field("NUMCLI"));
     outline.SetEntities(table->Entities());
     QWidget* vp = outline.viewport();
-    QTreeWidgetItem* clientsNode = outline.topLevelItem(0);
+    const QModelIndex clientsNode = row(0);
     const int h = outline.ItemHeight();
     EXPECT_EQ(outline.indentation(), h);
-    EXPECT_EQ(outline.visualItemRect(clientsNode).height(), h);
+    EXPECT_EQ(outline.visualRect(clientsNode).height(), h);
 
-    // On the plus sign: the node opens and shuts; nothing is selected in
+    // On the plus sign: the row opens and shuts; nothing is selected in
     // the tree.
-    const QPoint sign(h / 2, outline.visualItemRect(clientsNode).center().y());
-    ASSERT_FALSE(clientsNode->isExpanded());
+    const QPoint sign(h / 2, outline.visualRect(clientsNode).center().y());
+    ASSERT_FALSE(outline.isExpanded(clientsNode));
     Press(vp, sign);
     Release(vp, sign);
-    EXPECT_TRUE(clientsNode->isExpanded());
+    EXPECT_TRUE(outline.isExpanded(clientsNode));
     EXPECT_EQ(outline.SelectedEntity(), clients);
     EXPECT_EQ(outline.SelectedField(), nullptr);
-    EXPECT_TRUE(outline.selectedItems().isEmpty());
+    EXPECT_TRUE(outline.selectionModel()->selectedIndexes().isEmpty());
     Press(vp, sign);
     Release(vp, sign);
-    EXPECT_FALSE(clientsNode->isExpanded());
+    EXPECT_FALSE(outline.isExpanded(clientsNode));
     Press(vp, sign);
     Release(vp, sign);
 
-    // On a field: both selections, and the tree selects the node.
-    QTreeWidgetItem* ville = clientsNode->child(1);
-    const QPoint onVille = outline.visualItemRect(ville).center();
+    // On a field: both selections, and the tree selects the row.
+    const QModelIndex ville = row(0, 1);
+    const QPoint onVille = outline.visualRect(ville).center();
     Press(vp, onVille);
     Release(vp, onVille);
     EXPECT_EQ(outline.SelectedEntity(), clients);
     EXPECT_EQ(outline.SelectedField(), field("VILLE"));
-    EXPECT_EQ(outline.currentItem(), ville);
+    EXPECT_EQ(outline.currentIndex(), ville);
 
-    // On the entity's text: the entity alone, the node not toggled.
-    QTreeWidgetItem* ventesNode = outline.topLevelItem(1);
-    const QPoint onVentes = outline.visualItemRect(ventesNode).center();
+    // On the entity's text: the entity alone, the row not toggled.
+    const QModelIndex ventesNode = row(1);
+    const QPoint onVentes = outline.visualRect(ventesNode).center();
     Press(vp, onVentes);
     Release(vp, onVentes);
     EXPECT_EQ(outline.SelectedEntity(), ventes);
     EXPECT_EQ(outline.SelectedField(), nullptr);
-    EXPECT_FALSE(ventesNode->isExpanded());
+    EXPECT_FALSE(outline.isExpanded(ventesNode));
 
-    // Below every node: both cleared, the tree's selection untouched.
+    // Below every row: both cleared, the tree's selection untouched.
     Press(vp, QPoint(100, 390));
     EXPECT_EQ(outline.SelectedEntity(), nullptr);
     EXPECT_EQ(outline.SelectedField(), nullptr);
-    EXPECT_EQ(outline.currentItem(), ventesNode);
+    EXPECT_EQ(outline.currentIndex(), ventesNode);
 
     // A selected field that goes away is no longer selected.
     Press(vp, onVille);
@@ -228,12 +242,105 @@ TEST_F(OutlineFixture, PressSelectsWhatIsUnderTheMouse)
     EXPECT_EQ(outline.SelectedEntity(), nullptr);
 }
 
+// The outline shows its model's rows and holds none of its own: what is
+// done to the model shows in the outline, what is asked of the outline
+// is the model's, another model is refused, and what a press selected
+// goes with its row whoever removes it.
+TEST_F(OutlineFixture, TheOutlineIsAViewOverItsModelAlone)
+{
+    TEntityOutlineModel* m = outline.Model();
+    ASSERT_TRUE(m);
+    EXPECT_EQ(outline.model(), m);
+    TEntityOutlineModel other;
+    outline.setModel(&other);
+    EXPECT_EQ(outline.model(), m);
+
+    // the list and the filters are the model's
+    outline.OnFieldAdded = [&](TMxItem* f, bool& accept) { accept = f != field("VILLE"); };
+    m->SetEntities(table->Entities());
+    EXPECT_EQ(outline.Entities(), table->Entities());
+    EXPECT_EQ(tree(), QStringList({"Clients: Nom", "Ventes: "}));
+    ASSERT_TRUE(m->OnFieldAdded);
+    EXPECT_FALSE(outline.OnEntityAdded);
+
+    // every row of the model is where the view draws it, and the members
+    // of the outline name the model's rows
+    outline.expandAll();
+    struct Case {
+        QModelIndex index;
+        TMxItem* item;
+        TMxEntity* entity;
+    };
+    const Case cases[] = {
+        {row(0), clients, clients},
+        {row(0, 0), clients->WFields()->Items(0), clients},
+        {row(1), ventes, ventes},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(c.index.isValid());
+        EXPECT_EQ(c.index.model(), m);
+        EXPECT_EQ(outline.indexAt(outline.visualRect(c.index).center()), c.index);
+        EXPECT_EQ(outline.ItemAt(c.index), c.item);
+        EXPECT_EQ(outline.EntityAt(c.index), c.entity);
+        EXPECT_EQ(outline.IndexOf(c.item), c.index);
+    }
+    // a row the model does not have is no row of the outline
+    EXPECT_FALSE(outline.IndexOf(clients->WFields()->Items(1)).isValid());
+    other.SetEntities(table->Entities());
+    ASSERT_TRUE(other.index(0, 0).isValid());
+    EXPECT_EQ(outline.ItemAt(other.index(0, 0)), nullptr);
+    EXPECT_EQ(outline.EntityAt(other.index(0, 0)), nullptr);
+
+    // the model drops the empty entity: the outline's row and the
+    // selection made on it go
+    QWidget* vp = outline.viewport();
+    const QPoint onVentes = outline.visualRect(row(1)).center();
+    Press(vp, onVentes);
+    Release(vp, onVentes);
+    ASSERT_EQ(outline.SelectedEntity(), ventes);
+    m->RemoveEmptyEntities();
+    EXPECT_EQ(tree(), QStringList({"Clients: Nom"}));
+    EXPECT_EQ(outline.SelectedEntity(), nullptr);
+    EXPECT_FALSE(outline.indexAt(onVentes).isValid());
+
+    // the model set to nothing: the outline empty, nothing selected
+    const QPoint onNom = outline.visualRect(row(0, 0)).center();
+    Press(vp, onNom);
+    ASSERT_EQ(outline.SelectedField(), field("NOM"));
+    m->SetEntities(nullptr);
+    EXPECT_EQ(outline.Entities(), nullptr);
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(outline.SelectedEntity(), nullptr);
+    EXPECT_EQ(outline.SelectedField(), nullptr);
+}
+
+// Every row is the outline's height, also after the font changes, and the
+// sign of an entity stays left of that height.
+TEST_F(OutlineFixture, RowsFollowTheFont)
+{
+    outline.SetEntities(table->Entities());
+    const int before = outline.ItemHeight();
+    QFont big = outline.font();
+    big.setPointSizeF(big.pointSizeF() * 3);
+    outline.setFont(big);
+    const int after = outline.ItemHeight();
+    ASSERT_GT(after, before);
+    EXPECT_EQ(after, std::max(outline.iconSize().height(), QFontMetrics(big).height()) + 2);
+    EXPECT_EQ(outline.indentation(), after);
+    EXPECT_EQ(outline.visualRect(row(0)).height(), after);
+    const QPoint sign(after - 2, outline.visualRect(row(0)).center().y());
+    Press(outline.viewport(), sign);
+    Release(outline.viewport(), sign);
+    EXPECT_TRUE(outline.isExpanded(row(0)));
+    EXPECT_TRUE(outline.selectionModel()->selectedIndexes().isEmpty());
+}
+
 TEST_F(OutlineFixture, ListFreedUnderTheOutline)
 {
     outline.SetEntities(table->Entities());
     TMxItem::Free(table);
     table = nullptr;
-    EXPECT_EQ(outline.topLevelItemCount(), 0);
+    EXPECT_EQ(rows(), 0);
     EXPECT_EQ(outline.Entities(), nullptr);
     outline.SetEntities(nullptr);
 }
@@ -246,24 +353,25 @@ TEST(Outline, SampleModelEntityView)
     {
         TEntityOutline outline;
         outline.SetEntities(model->DomainEntities());
-        ASSERT_GT(outline.topLevelItemCount(), 0);
+        const QAbstractItemModel* m = outline.model();
+        ASSERT_GT(m->rowCount(), 0);
         QStringList names;
-        for (int i = 0; i < outline.topLevelItemCount(); ++i)
-            names << outline.topLevelItem(i)->text(0);
+        for (int i = 0; i < m->rowCount(); ++i)
+            names << m->index(i, 0).data().toString();
         EXPECT_TRUE(names.contains(QStringLiteral("Clients"))) << names.join(u',').toStdString();
         // Fields resolve through the model's tables: FullNames, never "".
-        for (int i = 0; i < outline.topLevelItemCount(); ++i)
-            for (int j = 0; j < outline.topLevelItem(i)->childCount(); ++j) {
-                QTreeWidgetItem* n = outline.topLevelItem(i)->child(j);
-                TMxField* f = TEntityOutline::FieldOfItem(outline.ItemOf(n));
-                ASSERT_TRUE(f) << n->text(0).toStdString();
-                EXPECT_EQ(n->text(0), f->FullName());
+        for (int i = 0; i < m->rowCount(); ++i)
+            for (int j = 0; j < m->rowCount(m->index(i, 0)); ++j) {
+                const QModelIndex n = m->index(j, 0, m->index(i, 0));
+                TMxField* f = TEntityOutline::FieldOfItem(outline.ItemAt(n));
+                ASSERT_TRUE(f) << n.data().toString().toStdString();
+                EXPECT_EQ(n.data().toString(), f->FullName());
             }
         // The set changes: the view is built again under the outline.
         model->SetDomain(nullptr);
-        EXPECT_EQ(outline.topLevelItemCount(), 0);
+        EXPECT_EQ(m->rowCount(), 0);
         model->SetDomainById(SampleModel::MainSetId);
-        EXPECT_EQ(outline.topLevelItemCount(), names.size());
+        EXPECT_EQ(m->rowCount(), names.size());
     }
     model->Free();
 }

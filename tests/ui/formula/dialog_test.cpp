@@ -42,6 +42,24 @@ using mx::ui::test::Child;
 namespace formulatest {
 namespace {
 
+// The first row of a tree view showing text, at any depth.
+QModelIndex RowShowing(const QAbstractItemView* view, const QString& text)
+{
+    const QAbstractItemModel* m = view->model();
+    return m->match(m->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+}
+
+// The texts of the rows under the top rows of a tree view.
+QStringList ChildTexts(const QAbstractItemView* view)
+{
+    const QAbstractItemModel* m = view->model();
+    QStringList out;
+    for (int i = 0; i < m->rowCount(); ++i)
+        for (int j = 0; j < m->rowCount(m->index(i, 0)); ++j)
+            out << m->index(j, 0, m->index(i, 0)).data().toString();
+    return out;
+}
+
 class FormulaDialogTest : public FormulaTest {
 protected:
     FormulaDialogTest() { InstallFormulaEditor(); }
@@ -276,17 +294,14 @@ TEST_F(FormulaDialogTest, AFormulaOfTheChosenType)
         EXPECT_TRUE(f->pnParams->isHidden());
         EXPECT_TRUE(f->btParams->isHidden());
         f->cobFieldType->setCurrentIndex(TypeIndexOf(u'D'));
-        QStringList fields;
-        for (int i = 0; i < f->olFields->topLevelItemCount(); ++i)
-            for (int j = 0; j < f->olFields->topLevelItem(i)->childCount(); ++j)
-                fields << f->olFields->topLevelItem(i)->child(j)->text(0);
+        QStringList fields = ChildTexts(f->olFields);
         fields.sort();
         fields.removeDuplicates(); // also under "Tous les champs"
         EXPECT_EQ(fields, (QStringList{QStringLiteral("Date commande"), QStringLiteral("Naissance")}));
         // field, then "+" in front of it, then "Aujourd'hui" typed at the end
-        QTreeWidgetItem* born = f->olFields->findItems(QStringLiteral("Naissance"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
-        ASSERT_NE(born, nullptr);
-        f->olFields->setCurrentItem(born);
+        const QModelIndex born = RowShowing(f->olFields, QStringLiteral("Naissance"));
+        ASSERT_TRUE(born.isValid());
+        f->olFields->setCurrentIndex(born);
         f->form->InsertField();
         EXPECT_EQ(f->lbFormula->currentRow(), 1); // the end marker again
         f->lbFormula->setCurrentRow(0);
@@ -361,9 +376,9 @@ TEST_F(FormulaDialogTest, AStepCriterionWithAParameter)
             EXPECT_EQ(f->plbParams->count(), 2);
             QTest::mouseClick(f->btParams, Qt::LeftButton);
             EXPECT_EQ(f->plbParams->count(), 3);
-            QTreeWidgetItem* amount = f->olFields->findItems(QStringLiteral("Montant"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
-            ASSERT_NE(amount, nullptr);
-            f->olFields->setCurrentItem(amount);
+            const QModelIndex amount = RowShowing(f->olFields, QStringLiteral("Montant"));
+            ASSERT_TRUE(amount.isValid());
+            f->olFields->setCurrentIndex(amount);
             f->form->InsertField();
             DoubleClickRow(f->lbOperator, QStringLiteral(">"));
             DoubleClickRow(f->plbParams, QStringLiteral("Client"));
@@ -394,10 +409,10 @@ TEST_F(FormulaDialogTest, AnEntityCriterionWithoutQuery)
         ASSERT_TRUE(f);
         EXPECT_EQ(f->form->windowTitle(), QStringLiteral("Critère de l'entité"));
         EXPECT_TRUE(f->pnParams->isHidden());
-        EXPECT_GT(f->olFields->topLevelItemCount(), 0);
-        QTreeWidgetItem* city = f->olFields->findItems(QStringLiteral("Ville"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
-        ASSERT_NE(city, nullptr);
-        f->olFields->setCurrentItem(city);
+        EXPECT_GT(f->olFields->model()->rowCount(), 0);
+        const QModelIndex city = RowShowing(f->olFields, QStringLiteral("Ville"));
+        ASSERT_TRUE(city.isValid());
+        f->olFields->setCurrentIndex(city);
         f->form->InsertField();
         DoubleClickRow(f->lbOperator, QStringLiteral("="));
         DoubleClickRow(f->lbOperator, QStringLiteral("Vide"));
