@@ -1,6 +1,7 @@
 // The parts of the designer window: panels, splitters, tool bar, menus.
 
 #include "querydesigner.h"
+#include "designerui.h"
 #include "toolpictures.h"
 
 #include "engine/core/translate.h"
@@ -84,69 +85,69 @@ void TfmQueryDesigner::buildPanels()
     setCentralWidget(m_client);
     auto* dock = new ui::TDockLayout(m_client);
 
-    nrpaBoard = named<ui::TNRPanel>(m_client, "nrpaBoard");
-    dock->AddWidget(nrpaBoard, ui::TAlign::alTop, 66);
-    Splitter1 = splitter(m_client, dock, "Splitter1", ui::TAlign::alTop, "39;63");
+    m_ui->nrpaBoard = named<ui::TNRPanel>(m_client, "nrpaBoard");
+    dock->AddWidget(m_ui->nrpaBoard, ui::TAlign::alTop, 66);
+    m_ui->Splitter1 = splitter(m_client, dock, "Splitter1", ui::TAlign::alTop, "39;63");
 
-    nrpaQueryProp = named<ui::TNRPanel>(m_client, "nrpaQueryProp");
-    dock->AddWidget(nrpaQueryProp, ui::TAlign::alTop, 30);
-    laDomain = label(nrpaQueryProp, "laDomain", "Ensemble :");
-    cobDomain = named<QComboBox>(nrpaQueryProp, "cobDomain");
-    laQueryName = label(nrpaQueryProp, "laQueryName", "Requête :");
-    edQueryName = named<QLineEdit>(nrpaQueryProp, "edQueryName");
-    cbPrintAuto = named<QCheckBox>(nrpaQueryProp, "cbPrintAuto");
-    cbPrintAuto->setText(Translate(QStringLiteral("Impression &automatique")));
-    cbDumpTables = named<QCheckBox>(nrpaQueryProp, "cbDumpTables");
-    cbDumpTables->setText(Translate(QStringLiteral("Générer table ré&ponses")));
-    laQryInfos = label(nrpaQueryProp, "laQryInfos", "Informations :");
-    moQryInfos = named<QPlainTextEdit>(nrpaQueryProp, "moQryInfos");
-    laViewPrefix = label(nrpaQueryProp, "laViewPrefix", "Préfixe stockage serveur :");
-    edViewPrefix = named<QLineEdit>(nrpaQueryProp, "edViewPrefix");
-    edViewPrefix->setMaxLength(8);
-    laViewPrefix->hide();
-    edViewPrefix->hide();
-    nrpaQueryProp->installEventFilter(this);
-    Splitter2 = splitter(m_client, dock, "Splitter2", ui::TAlign::alTop, "30;54;86;150");
+    m_ui->nrpaQueryProp = named<ui::TNRPanel>(m_client, "nrpaQueryProp");
+    dock->AddWidget(m_ui->nrpaQueryProp, ui::TAlign::alTop, 30);
+    m_ui->laDomain = label(m_ui->nrpaQueryProp, "laDomain", "Ensemble :");
+    m_ui->cobDomain = named<QComboBox>(m_ui->nrpaQueryProp, "cobDomain");
+    m_ui->laQueryName = label(m_ui->nrpaQueryProp, "laQueryName", "Requête :");
+    m_ui->edQueryName = named<QLineEdit>(m_ui->nrpaQueryProp, "edQueryName");
+    m_ui->cbPrintAuto = named<QCheckBox>(m_ui->nrpaQueryProp, "cbPrintAuto");
+    m_ui->cbPrintAuto->setText(Translate(QStringLiteral("Impression &automatique")));
+    m_ui->cbDumpTables = named<QCheckBox>(m_ui->nrpaQueryProp, "cbDumpTables");
+    m_ui->cbDumpTables->setText(Translate(QStringLiteral("Générer table ré&ponses")));
+    m_ui->laQryInfos = label(m_ui->nrpaQueryProp, "laQryInfos", "Informations :");
+    m_ui->moQryInfos = named<QPlainTextEdit>(m_ui->nrpaQueryProp, "moQryInfos");
+    m_ui->laViewPrefix = label(m_ui->nrpaQueryProp, "laViewPrefix", "Préfixe stockage serveur :");
+    m_ui->edViewPrefix = named<QLineEdit>(m_ui->nrpaQueryProp, "edViewPrefix");
+    m_ui->edViewPrefix->setMaxLength(8);
+    m_ui->laViewPrefix->hide();
+    m_ui->edViewPrefix->hide();
+    m_ui->nrpaQueryProp->installEventFilter(this);
+    m_ui->Splitter2 = splitter(m_client, dock, "Splitter2", ui::TAlign::alTop, "30;54;86;150");
 
-    nrpaBottom = named<ui::TNRPanel>(m_client, "nrpaBottom");
-    dock->AddWidget(nrpaBottom, ui::TAlign::alBottom, 19);
-    auto* bottom = new ui::TDockLayout(nrpaBottom);
-    paLeft = named<QLabel>(nrpaBottom, "paLeft");
-    paLeft->setFrameShape(QFrame::Panel);
-    paLeft->setFrameShadow(QFrame::Sunken);
-    bottom->AddWidget(paLeft, ui::TAlign::alLeft, 81);
-    paProgress = named<QWidget>(nrpaBottom, "paProgress");
-    bottom->AddWidget(paProgress, ui::TAlign::alRight, 120);
-    gaProgress = named<QProgressBar>(paProgress, "gaProgress");
-    gaProgress->setTextVisible(false);
-    gaProgress->setGeometry(2, 2, 116, 15);
-    paMiddle = named<QLabel>(nrpaBottom, "paMiddle");
-    paMiddle->setFrameShape(QFrame::Panel);
-    paMiddle->setFrameShadow(QFrame::Sunken);
-    bottom->AddWidget(paMiddle, ui::TAlign::alClient);
+    m_ui->nrpaBottom = named<ui::TNRPanel>(m_client, "nrpaBottom");
+    dock->AddWidget(m_ui->nrpaBottom, ui::TAlign::alBottom, 19);
+    auto* bottom = new ui::TDockLayout(m_ui->nrpaBottom);
+    m_ui->paLeft = named<QLabel>(m_ui->nrpaBottom, "paLeft");
+    m_ui->paLeft->setFrameShape(QFrame::Panel);
+    m_ui->paLeft->setFrameShadow(QFrame::Sunken);
+    bottom->AddWidget(m_ui->paLeft, ui::TAlign::alLeft, 81);
+    m_ui->paProgress = named<QWidget>(m_ui->nrpaBottom, "paProgress");
+    bottom->AddWidget(m_ui->paProgress, ui::TAlign::alRight, 120);
+    m_ui->gaProgress = named<QProgressBar>(m_ui->paProgress, "gaProgress");
+    m_ui->gaProgress->setTextVisible(false);
+    m_ui->gaProgress->setGeometry(2, 2, 116, 15);
+    m_ui->paMiddle = named<QLabel>(m_ui->nrpaBottom, "paMiddle");
+    m_ui->paMiddle->setFrameShape(QFrame::Panel);
+    m_ui->paMiddle->setFrameShadow(QFrame::Sunken);
+    bottom->AddWidget(m_ui->paMiddle, ui::TAlign::alClient);
     // The hint of what is under the mouse, unless it begins with "*".
-    new ui::TStatusHints(this, paMiddle);
+    new ui::TStatusHints(this, m_ui->paMiddle);
 
-    moSQL = named<QPlainTextEdit>(m_client, "moSQL");
-    moSQL->setReadOnly(true);
-    moSQL->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    dock->AddWidget(moSQL, ui::TAlign::alBottom, 100);
-    splSQL = splitter(m_client, dock, "splSQL", ui::TAlign::alBottom, "16;70;100;130;160");
+    m_ui->moSQL = named<QPlainTextEdit>(m_client, "moSQL");
+    m_ui->moSQL->setReadOnly(true);
+    m_ui->moSQL->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    dock->AddWidget(m_ui->moSQL, ui::TAlign::alBottom, 100);
+    m_ui->splSQL = splitter(m_client, dock, "splSQL", ui::TAlign::alBottom, "16;70;100;130;160");
     applySqlMarquee();
 
-    nrpaLeft = named<ui::TNRPanel>(m_client, "nrpaLeft");
-    dock->AddWidget(nrpaLeft, ui::TAlign::alLeft, 161);
-    auto* left = new ui::TDockLayout(nrpaLeft);
-    plbSteps = named<ui::TPictureListView>(nrpaLeft, "plbSteps");
-    left->AddWidget(plbSteps, ui::TAlign::alTop, 80);
-    plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
-    plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));
-    Splitter5 = splitter(nrpaLeft, left, "Splitter5", ui::TAlign::alTop, nullptr);
-    olFields = named<ui::TEntityOutline>(nrpaLeft, "olFields");
-    left->AddWidget(olFields, ui::TAlign::alClient);
-    Splitter4 = splitter(m_client, dock, "Splitter4", ui::TAlign::alLeft, nullptr);
+    m_ui->nrpaLeft = named<ui::TNRPanel>(m_client, "nrpaLeft");
+    dock->AddWidget(m_ui->nrpaLeft, ui::TAlign::alLeft, 161);
+    auto* left = new ui::TDockLayout(m_ui->nrpaLeft);
+    m_ui->plbSteps = named<ui::TPictureListView>(m_ui->nrpaLeft, "plbSteps");
+    left->AddWidget(m_ui->plbSteps, ui::TAlign::alTop, 80);
+    m_ui->plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_ui->plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));
+    m_ui->Splitter5 = splitter(m_ui->nrpaLeft, left, "Splitter5", ui::TAlign::alTop, nullptr);
+    m_ui->olFields = named<ui::TEntityOutline>(m_ui->nrpaLeft, "olFields");
+    left->AddWidget(m_ui->olFields, ui::TAlign::alClient);
+    m_ui->Splitter4 = splitter(m_client, dock, "Splitter4", ui::TAlign::alLeft, nullptr);
 
-    auto editor = std::make_unique<TSurfaceQueryEditor>(m_client, plbSteps, olFields);
+    auto editor = std::make_unique<TSurfaceQueryEditor>(m_client, m_ui->plbSteps, m_ui->olFields);
     dock->AddWidget(editor->StepEditor(), ui::TAlign::alClient);
     editor->StepEditor()->raise();
     m_editor = std::move(editor);
@@ -155,22 +156,22 @@ void TfmQueryDesigner::buildPanels()
 void TfmQueryDesigner::buildToolBar()
 {
     for (int i = 0; i < kToolButtonCount; ++i) {
-        auto* b = named<QToolButton>(nrpaBoard, kToolButtons[i]);
+        auto* b = named<QToolButton>(m_ui->nrpaBoard, kToolButtons[i]);
         b->setAutoRaise(true);
         b->setIcon(ToolButtonIcon(i));
         const QString hint = Translate(kButtonTexts[i].hint);
         b->setToolTip(ToolButtonToolTip(hint));
         b->setStatusTip(ToolButtonToolTip(hint));
         b->setProperty("hint", hint);
-        buttons[i] = b;
+        m_ui->buttons[i] = b;
     }
-    nrpaBoard->installEventFilter(this);
+    m_ui->nrpaBoard->installEventFilter(this);
 }
 
 void TfmQueryDesigner::layoutBoard()
 {
-    QToolButton* about = buttons[kToolButtonCount - 1];
-    about->move(AboutButtonLeft(nrpaBoard->width(), about->width(), m_aboutLeft), about->y());
+    QToolButton* about = m_ui->buttons[kToolButtonCount - 1];
+    about->move(AboutButtonLeft(m_ui->nrpaBoard->width(), about->width(), m_aboutLeft), about->y());
 }
 
 void TfmQueryDesigner::SetLargeIcons(bool large)
@@ -181,11 +182,11 @@ void TfmQueryDesigner::SetLargeIcons(bool large)
     if (QAction* small = action("miSmallIcons"))
         small->setChecked(!large);
     const TToolBarLayout bar = LayoutToolBar(large);
-    if (!Splitter1->Sizing())
-        ui::TDockLayout::Of(nrpaBoard->parentWidget())->SetExtent(nrpaBoard, bar.height);
+    if (!m_ui->Splitter1->Sizing())
+        ui::TDockLayout::Of(m_ui->nrpaBoard->parentWidget())->SetExtent(m_ui->nrpaBoard, bar.height);
     const int iconSize = kButtonMetrics[large ? 1 : 0].size - (large ? 22 : 10);
     for (int i = 0; i < kToolButtonCount; ++i) {
-        QToolButton* b = buttons[i];
+        QToolButton* b = m_ui->buttons[i];
         b->setGeometry(bar.buttons[i]);
         b->setText(ToolButtonCaption(b->property("hint").toString(), large));
         b->setIconSize(QSize(iconSize, iconSize));
@@ -199,9 +200,9 @@ void TfmQueryDesigner::layoutQueryProp()
 {
     // Geometry from the font: one row of fields, the informations under it
     // when the panel is taller.
-    const QFontMetrics fm(nrpaQueryProp->font());
-    const int w = nrpaQueryProp->width();
-    const int h = nrpaQueryProp->height();
+    const QFontMetrics fm(m_ui->nrpaQueryProp->font());
+    const int w = m_ui->nrpaQueryProp->width();
+    const int h = m_ui->nrpaQueryProp->height();
     const int row = std::min(fm.height() + 8, std::max(h - 6, 10));
     const int y = 3;
     int x = 8;
@@ -209,24 +210,24 @@ void TfmQueryDesigner::layoutQueryProp()
         widget->setGeometry(x, y, width, row);
         x += width + 6;
     };
-    place(laDomain, fm.horizontalAdvance(laDomain->text()) + 4);
-    place(cobDomain, fm.horizontalAdvance(QString(16, u'x')) + 30);
-    place(cbPrintAuto, cbPrintAuto->sizeHint().width());
-    place(cbDumpTables, cbDumpTables->sizeHint().width());
-    place(laQueryName, fm.horizontalAdvance(laQueryName->text()) + 4);
+    place(m_ui->laDomain, fm.horizontalAdvance(m_ui->laDomain->text()) + 4);
+    place(m_ui->cobDomain, fm.horizontalAdvance(QString(16, u'x')) + 30);
+    place(m_ui->cbPrintAuto, m_ui->cbPrintAuto->sizeHint().width());
+    place(m_ui->cbDumpTables, m_ui->cbDumpTables->sizeHint().width());
+    place(m_ui->laQueryName, fm.horizontalAdvance(m_ui->laQueryName->text()) + 4);
     // edQueryName stretches to 8 px from the right edge.
-    edQueryName->setGeometry(x, y, std::max(w - 8 - x, 40), row);
+    m_ui->edQueryName->setGeometry(x, y, std::max(w - 8 - x, 40), row);
     const int below = y + row + 4;
-    laQryInfos->setGeometry(8, below, fm.horizontalAdvance(laQryInfos->text()) + 4, row);
-    const int infoLeft = laQryInfos->geometry().right() + 6;
+    m_ui->laQryInfos->setGeometry(8, below, fm.horizontalAdvance(m_ui->laQryInfos->text()) + 4, row);
+    const int infoLeft = m_ui->laQryInfos->geometry().right() + 6;
     // moQryInfos stretches to 8 px from the right and bottom edges.
-    moQryInfos->setGeometry(infoLeft, below, std::max(w - 8 - infoLeft, 40), std::max(h - 8 - below, 0));
+    m_ui->moQryInfos->setGeometry(infoLeft, below, std::max(w - 8 - infoLeft, 40), std::max(h - 8 - below, 0));
     const bool room = h - 8 - below >= row;
-    laQryInfos->setVisible(room);
-    moQryInfos->setVisible(room);
+    m_ui->laQryInfos->setVisible(room);
+    m_ui->moQryInfos->setVisible(room);
     // The hidden pair ends 8 px from the right edge.
-    edViewPrefix->setGeometry(w - 8 - edViewPrefix->width(), below, edViewPrefix->width(), row);
-    laViewPrefix->setGeometry(edViewPrefix->x() - 8 - laViewPrefix->sizeHint().width(), below, laViewPrefix->sizeHint().width(), row);
+    m_ui->edViewPrefix->setGeometry(w - 8 - m_ui->edViewPrefix->width(), below, m_ui->edViewPrefix->width(), row);
+    m_ui->laViewPrefix->setGeometry(m_ui->edViewPrefix->x() - 8 - m_ui->laViewPrefix->sizeHint().width(), below, m_ui->laViewPrefix->sizeHint().width(), row);
 }
 
 void TfmQueryDesigner::applySqlMarquee()
@@ -234,11 +235,11 @@ void TfmQueryDesigner::applySqlMarquee()
     // The whole statement is always reachable: it wraps at the pane's width
     // and scrolls down at every height, the one-line marquee included (the
     // wheel and the keys scroll it there too).
-    moSQL->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    moSQL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    moSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    moSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    moSQL->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_ui->moSQL->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_ui->moSQL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_ui->moSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_ui->moSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui->moSQL->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 namespace {
@@ -276,10 +277,10 @@ void TfmQueryDesigner::buildMenus()
     };
     QMenu* file = menu(mm, "miFile", "&Fichier");
     entries(file, {{"miNewWindow", "&Nouvelle fenêtre", "Ctrl+N"}});
-    miSelectDm = menu(file, "miSelectDm", "Nouvelle &Requête");
-    entries(miSelectDm, {{"miNewQueryFromOtherDic", "&Sélectionner un modèle de données", nullptr}});
+    m_ui->miSelectDm = menu(file, "miSelectDm", "Nouvelle &Requête");
+    entries(m_ui->miSelectDm, {{"miNewQueryFromOtherDic", "&Sélectionner un modèle de données", nullptr}});
     entries(file, {{"miOpenQuery", "&Ouvrir...", "Ctrl+O"}});
-    miFavorites = menu(file, "miFavorites", "Fa&voris");
+    m_ui->miFavorites = menu(file, "miFavorites", "Fa&voris");
     entries(file, {{nullptr, nullptr, nullptr}, {"miSaveQuery", "&Enregistrer", "Ctrl+S"},
                       {"miSaveQueryAs", "Enregistrer &sous...", nullptr}, {"miCloseQuery", "&Fermer", "Ctrl+W"},
                       {nullptr, nullptr, nullptr}, {"miExit", "&Quitter", "Alt+F4"}});
@@ -312,9 +313,9 @@ void TfmQueryDesigner::buildMenus()
     action("miSmallIcons")->setCheckable(true);
     action("miStepRun")->setEnabled(false);
 
-    pmSteps = new QMenu(this);
-    pmSteps->setObjectName(QStringLiteral("pmSteps"));
-    entries(pmSteps, {{"miInsertStep", "&Nouvelle", nullptr}, {"miRenameStep", "&Renommer...", nullptr},
+    m_ui->pmSteps = new QMenu(this);
+    m_ui->pmSteps->setObjectName(QStringLiteral("pmSteps"));
+    entries(m_ui->pmSteps, {{"miInsertStep", "&Nouvelle", nullptr}, {"miRenameStep", "&Renommer...", nullptr},
                          {"miDeleteStep", "&Supprimer", nullptr}, {nullptr, nullptr, nullptr},
                          {"pmiStepRun", "E&xécuter", nullptr}, {"pmiStepParameters", "&Paramètres...", nullptr},
                          {"pmiStepSort", "&Ordre de tri...", nullptr}, {"pmiStepDest", "&Destinations...", nullptr}});
