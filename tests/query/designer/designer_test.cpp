@@ -12,6 +12,7 @@
 #include "engine/settings/mru.h"
 #include "engine/tools/hooks.h"
 
+#include "query/commands/designerstates.h"
 #include "query/designer/designerlogic.h"
 #include "ui/controls/docklayout.h"
 #include "ui/controls/entityoutline.h"
@@ -201,6 +202,37 @@ TEST_F(DesignerWindow, NewQueryRunSaveAsAndReopen)
     EXPECT_EQ(again->windowTitle(), QStringLiteral("Ventes (conception) - Morvelin"));
     EXPECT_EQ(History(10).value(0), saved);
     EXPECT_EQ(ui.service.count(QStringLiteral("message")), 0) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+}
+
+// The window's parts are reached by their objectName only: every element
+// the state tables name, and every tool button the commands are connected
+// to, is in the window under that name, or its state and its command
+// would be lost without a word.
+TEST_F(DesignerWindow, EveryPartTheStateTablesAndCommandsNameIsInTheWindow)
+{
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr);
+    QSet<QString> names;
+    for (const bool hasQuery : {false, true}) {
+        TDesignerSituation s;
+        s.hasQuery = s.hasModel = s.hasStep = hasQuery;
+        s.stepCount = hasQuery ? 2 : 0;
+        s.stepIndex = hasQuery ? 1 : -1;
+        s.entityCount = hasQuery ? 1 : 0;
+        for (const TElementState& e : DesignerElementStates(s))
+            names << e.name;
+        TDesignerFacts facts;
+        facts.query = facts.step = hasQuery;
+        for (const QString& name : DesignerCommandStates(facts).keys())
+            names << name;
+    }
+    for (const char* button : kToolButtons)
+        names << QString::fromLatin1(button);
+    ASSERT_GT(names.size(), kToolButtonCount);
+    for (const QString& name : std::as_const(names)) {
+        const bool found = w->findChild<QAction*>(name) || w->findChild<QWidget*>(name);
+        EXPECT_TRUE(found) << name.toStdString();
+    }
 }
 
 TEST_F(DesignerWindow, TheSaveQuestionIsAskedOnceAndCancelKeepsTheWindow)
