@@ -80,74 +80,75 @@ const TButtonText kButtonTexts[kToolButtonCount] = {
 
 void TfmQueryDesigner::buildPanels()
 {
+    TUi& u = *m_ui;
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);
     auto* dock = new ui::TDockLayout(m_client);
 
-    m_ui->nrpaBoard = named<ui::TNRPanel>(m_client, "nrpaBoard");
-    dock->AddWidget(m_ui->nrpaBoard, ui::TAlign::alTop, 66);
-    m_ui->Splitter1 = splitter(m_client, dock, "Splitter1", ui::TAlign::alTop, "39;63");
+    u.nrpaBoard = named<ui::TNRPanel>(m_client, "nrpaBoard");
+    dock->AddWidget(u.nrpaBoard, ui::TAlign::alTop, 66);
+    u.Splitter1 = splitter(m_client, dock, "Splitter1", ui::TAlign::alTop, "39;63");
 
-    m_ui->nrpaQueryProp = named<ui::TNRPanel>(m_client, "nrpaQueryProp");
-    dock->AddWidget(m_ui->nrpaQueryProp, ui::TAlign::alTop, 30);
-    m_ui->laDomain = label(m_ui->nrpaQueryProp, "laDomain", "Ensemble :");
-    m_ui->cobDomain = named<QComboBox>(m_ui->nrpaQueryProp, "cobDomain");
-    m_ui->laQueryName = label(m_ui->nrpaQueryProp, "laQueryName", "Requête :");
-    m_ui->edQueryName = named<QLineEdit>(m_ui->nrpaQueryProp, "edQueryName");
-    m_ui->cbPrintAuto = named<QCheckBox>(m_ui->nrpaQueryProp, "cbPrintAuto");
-    m_ui->cbPrintAuto->setText(Translate(QStringLiteral("Impression &automatique")));
-    m_ui->cbDumpTables = named<QCheckBox>(m_ui->nrpaQueryProp, "cbDumpTables");
-    m_ui->cbDumpTables->setText(Translate(QStringLiteral("Générer table ré&ponses")));
-    m_ui->laQryInfos = label(m_ui->nrpaQueryProp, "laQryInfos", "Informations :");
-    m_ui->moQryInfos = named<QPlainTextEdit>(m_ui->nrpaQueryProp, "moQryInfos");
-    m_ui->laViewPrefix = label(m_ui->nrpaQueryProp, "laViewPrefix", "Préfixe stockage serveur :");
-    m_ui->edViewPrefix = named<QLineEdit>(m_ui->nrpaQueryProp, "edViewPrefix");
-    m_ui->edViewPrefix->setMaxLength(8);
-    m_ui->laViewPrefix->hide();
-    m_ui->edViewPrefix->hide();
-    m_ui->nrpaQueryProp->installEventFilter(this);
-    m_ui->Splitter2 = splitter(m_client, dock, "Splitter2", ui::TAlign::alTop, "30;54;86;150");
+    u.nrpaQueryProp = named<ui::TNRPanel>(m_client, "nrpaQueryProp");
+    dock->AddWidget(u.nrpaQueryProp, ui::TAlign::alTop, 30);
+    u.laDomain = label(u.nrpaQueryProp, "laDomain", "Ensemble :");
+    u.cobDomain = named<QComboBox>(u.nrpaQueryProp, "cobDomain");
+    u.laQueryName = label(u.nrpaQueryProp, "laQueryName", "Requête :");
+    u.edQueryName = named<QLineEdit>(u.nrpaQueryProp, "edQueryName");
+    u.cbPrintAuto = named<QCheckBox>(u.nrpaQueryProp, "cbPrintAuto");
+    u.cbPrintAuto->setText(Translate(QStringLiteral("Impression &automatique")));
+    u.cbDumpTables = named<QCheckBox>(u.nrpaQueryProp, "cbDumpTables");
+    u.cbDumpTables->setText(Translate(QStringLiteral("Générer table ré&ponses")));
+    u.laQryInfos = label(u.nrpaQueryProp, "laQryInfos", "Informations :");
+    u.moQryInfos = named<QPlainTextEdit>(u.nrpaQueryProp, "moQryInfos");
+    u.laViewPrefix = label(u.nrpaQueryProp, "laViewPrefix", "Préfixe stockage serveur :");
+    u.edViewPrefix = named<QLineEdit>(u.nrpaQueryProp, "edViewPrefix");
+    u.edViewPrefix->setMaxLength(8);
+    u.laViewPrefix->hide();
+    u.edViewPrefix->hide();
+    u.nrpaQueryProp->installEventFilter(this);
+    u.Splitter2 = splitter(m_client, dock, "Splitter2", ui::TAlign::alTop, "30;54;86;150");
 
-    m_ui->nrpaBottom = named<ui::TNRPanel>(m_client, "nrpaBottom");
-    dock->AddWidget(m_ui->nrpaBottom, ui::TAlign::alBottom, 19);
-    auto* bottom = new ui::TDockLayout(m_ui->nrpaBottom);
-    m_ui->paLeft = named<QLabel>(m_ui->nrpaBottom, "paLeft");
-    m_ui->paLeft->setFrameShape(QFrame::Panel);
-    m_ui->paLeft->setFrameShadow(QFrame::Sunken);
-    bottom->AddWidget(m_ui->paLeft, ui::TAlign::alLeft, 81);
-    m_ui->paProgress = named<QWidget>(m_ui->nrpaBottom, "paProgress");
-    bottom->AddWidget(m_ui->paProgress, ui::TAlign::alRight, 120);
-    m_ui->gaProgress = named<QProgressBar>(m_ui->paProgress, "gaProgress");
-    m_ui->gaProgress->setTextVisible(false);
-    m_ui->gaProgress->setGeometry(2, 2, 116, 15);
-    m_ui->paMiddle = named<QLabel>(m_ui->nrpaBottom, "paMiddle");
-    m_ui->paMiddle->setFrameShape(QFrame::Panel);
-    m_ui->paMiddle->setFrameShadow(QFrame::Sunken);
-    bottom->AddWidget(m_ui->paMiddle, ui::TAlign::alClient);
+    u.nrpaBottom = named<ui::TNRPanel>(m_client, "nrpaBottom");
+    dock->AddWidget(u.nrpaBottom, ui::TAlign::alBottom, 19);
+    auto* bottom = new ui::TDockLayout(u.nrpaBottom);
+    u.paLeft = named<QLabel>(u.nrpaBottom, "paLeft");
+    u.paLeft->setFrameShape(QFrame::Panel);
+    u.paLeft->setFrameShadow(QFrame::Sunken);
+    bottom->AddWidget(u.paLeft, ui::TAlign::alLeft, 81);
+    u.paProgress = named<QWidget>(u.nrpaBottom, "paProgress");
+    bottom->AddWidget(u.paProgress, ui::TAlign::alRight, 120);
+    u.gaProgress = named<QProgressBar>(u.paProgress, "gaProgress");
+    u.gaProgress->setTextVisible(false);
+    u.gaProgress->setGeometry(2, 2, 116, 15);
+    u.paMiddle = named<QLabel>(u.nrpaBottom, "paMiddle");
+    u.paMiddle->setFrameShape(QFrame::Panel);
+    u.paMiddle->setFrameShadow(QFrame::Sunken);
+    bottom->AddWidget(u.paMiddle, ui::TAlign::alClient);
     // The hint of what is under the mouse, unless it begins with "*".
-    new ui::TStatusHints(this, m_ui->paMiddle);
+    new ui::TStatusHints(this, u.paMiddle);
 
-    m_ui->moSQL = named<QPlainTextEdit>(m_client, "moSQL");
-    m_ui->moSQL->setReadOnly(true);
-    m_ui->moSQL->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    dock->AddWidget(m_ui->moSQL, ui::TAlign::alBottom, 100);
-    m_ui->splSQL = splitter(m_client, dock, "splSQL", ui::TAlign::alBottom, "16;70;100;130;160");
+    u.moSQL = named<QPlainTextEdit>(m_client, "moSQL");
+    u.moSQL->setReadOnly(true);
+    u.moSQL->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    dock->AddWidget(u.moSQL, ui::TAlign::alBottom, 100);
+    u.splSQL = splitter(m_client, dock, "splSQL", ui::TAlign::alBottom, "16;70;100;130;160");
     applySqlMarquee();
 
-    m_ui->nrpaLeft = named<ui::TNRPanel>(m_client, "nrpaLeft");
-    dock->AddWidget(m_ui->nrpaLeft, ui::TAlign::alLeft, 161);
-    auto* left = new ui::TDockLayout(m_ui->nrpaLeft);
-    m_ui->plbSteps = named<ui::TPictureListView>(m_ui->nrpaLeft, "plbSteps");
-    left->AddWidget(m_ui->plbSteps, ui::TAlign::alTop, 80);
-    m_ui->plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_ui->plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));
-    m_ui->Splitter5 = splitter(m_ui->nrpaLeft, left, "Splitter5", ui::TAlign::alTop, nullptr);
-    m_ui->olFields = named<ui::TEntityOutline>(m_ui->nrpaLeft, "olFields");
-    left->AddWidget(m_ui->olFields, ui::TAlign::alClient);
-    m_ui->Splitter4 = splitter(m_client, dock, "Splitter4", ui::TAlign::alLeft, nullptr);
+    u.nrpaLeft = named<ui::TNRPanel>(m_client, "nrpaLeft");
+    dock->AddWidget(u.nrpaLeft, ui::TAlign::alLeft, 161);
+    auto* left = new ui::TDockLayout(u.nrpaLeft);
+    u.plbSteps = named<ui::TPictureListView>(u.nrpaLeft, "plbSteps");
+    left->AddWidget(u.plbSteps, ui::TAlign::alTop, 80);
+    u.plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
+    u.plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));
+    u.Splitter5 = splitter(u.nrpaLeft, left, "Splitter5", ui::TAlign::alTop, nullptr);
+    u.olFields = named<ui::TEntityOutline>(u.nrpaLeft, "olFields");
+    left->AddWidget(u.olFields, ui::TAlign::alClient);
+    u.Splitter4 = splitter(m_client, dock, "Splitter4", ui::TAlign::alLeft, nullptr);
 
-    auto editor = std::make_unique<TSurfaceQueryEditor>(m_client, m_ui->plbSteps, m_ui->olFields);
+    auto editor = std::make_unique<TSurfaceQueryEditor>(m_client, u.plbSteps, u.olFields);
     dock->AddWidget(editor->StepEditor(), ui::TAlign::alClient);
     editor->StepEditor()->raise();
     m_editor = std::move(editor);
@@ -198,11 +199,12 @@ void TfmQueryDesigner::SetLargeIcons(bool large)
 
 void TfmQueryDesigner::layoutQueryProp()
 {
+    const TUi& u = *m_ui;
     // Geometry from the font: one row of fields, the informations under it
     // when the panel is taller.
-    const QFontMetrics fm(m_ui->nrpaQueryProp->font());
-    const int w = m_ui->nrpaQueryProp->width();
-    const int h = m_ui->nrpaQueryProp->height();
+    const QFontMetrics fm(u.nrpaQueryProp->font());
+    const int w = u.nrpaQueryProp->width();
+    const int h = u.nrpaQueryProp->height();
     const int row = std::min(fm.height() + 8, std::max(h - 6, 10));
     const int y = 3;
     int x = 8;
@@ -210,24 +212,25 @@ void TfmQueryDesigner::layoutQueryProp()
         widget->setGeometry(x, y, width, row);
         x += width + 6;
     };
-    place(m_ui->laDomain, fm.horizontalAdvance(m_ui->laDomain->text()) + 4);
-    place(m_ui->cobDomain, fm.horizontalAdvance(QString(16, u'x')) + 30);
-    place(m_ui->cbPrintAuto, m_ui->cbPrintAuto->sizeHint().width());
-    place(m_ui->cbDumpTables, m_ui->cbDumpTables->sizeHint().width());
-    place(m_ui->laQueryName, fm.horizontalAdvance(m_ui->laQueryName->text()) + 4);
+    place(u.laDomain, fm.horizontalAdvance(u.laDomain->text()) + 4);
+    place(u.cobDomain, fm.horizontalAdvance(QString(16, u'x')) + 30);
+    place(u.cbPrintAuto, u.cbPrintAuto->sizeHint().width());
+    place(u.cbDumpTables, u.cbDumpTables->sizeHint().width());
+    place(u.laQueryName, fm.horizontalAdvance(u.laQueryName->text()) + 4);
     // edQueryName stretches to 8 px from the right edge.
-    m_ui->edQueryName->setGeometry(x, y, std::max(w - 8 - x, 40), row);
+    u.edQueryName->setGeometry(x, y, std::max(w - 8 - x, 40), row);
     const int below = y + row + 4;
-    m_ui->laQryInfos->setGeometry(8, below, fm.horizontalAdvance(m_ui->laQryInfos->text()) + 4, row);
-    const int infoLeft = m_ui->laQryInfos->geometry().right() + 6;
+    u.laQryInfos->setGeometry(8, below, fm.horizontalAdvance(u.laQryInfos->text()) + 4, row);
+    const int infoLeft = u.laQryInfos->geometry().right() + 6;
     // moQryInfos stretches to 8 px from the right and bottom edges.
-    m_ui->moQryInfos->setGeometry(infoLeft, below, std::max(w - 8 - infoLeft, 40), std::max(h - 8 - below, 0));
+    u.moQryInfos->setGeometry(infoLeft, below, std::max(w - 8 - infoLeft, 40), std::max(h - 8 - below, 0));
     const bool room = h - 8 - below >= row;
-    m_ui->laQryInfos->setVisible(room);
-    m_ui->moQryInfos->setVisible(room);
+    u.laQryInfos->setVisible(room);
+    u.moQryInfos->setVisible(room);
     // The hidden pair ends 8 px from the right edge.
-    m_ui->edViewPrefix->setGeometry(w - 8 - m_ui->edViewPrefix->width(), below, m_ui->edViewPrefix->width(), row);
-    m_ui->laViewPrefix->setGeometry(m_ui->edViewPrefix->x() - 8 - m_ui->laViewPrefix->sizeHint().width(), below, m_ui->laViewPrefix->sizeHint().width(), row);
+    u.edViewPrefix->setGeometry(w - 8 - u.edViewPrefix->width(), below, u.edViewPrefix->width(), row);
+    const int prefixWidth = u.laViewPrefix->sizeHint().width();
+    u.laViewPrefix->setGeometry(u.edViewPrefix->x() - 8 - prefixWidth, below, prefixWidth, row);
 }
 
 void TfmQueryDesigner::applySqlMarquee()
