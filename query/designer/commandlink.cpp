@@ -57,6 +57,11 @@ const TAddressItem kAddressItems[] = {
 };
 const char* const kManualHint = "*Morv";
 
+QAction* actionOf(const QObject& window, const char* name)
+{
+    return window.findChild<QAction*>(QString::fromLatin1(name));
+}
+
 } // namespace
 
 void InstallDesignerDialogs()
@@ -87,20 +92,20 @@ void SetShowHints(bool on)
     }
 }
 
-TDesignerCommandLink::TDesignerCommandLink(TfmQueryDesigner& window)
+TDesignerCommandLink::TDesignerCommandLink(TfmQueryDesigner& window, QAbstractItemView* steps, QMenu* favorites)
     : QObject(&window), m_window(window), m_commands(*this)
 {
-    connectActions();
+    connectActions(steps, favorites);
 }
 
 TDesignerCommandLink::~TDesignerCommandLink() = default;
 
-void TDesignerCommandLink::connectActions()
+void TDesignerCommandLink::connectActions(QAbstractItemView* steps, QMenu* favorites)
 {
     TfmQueryDesigner& w = m_window;
     const auto on = [&](std::initializer_list<const char*> names, auto fn) {
         for (const char* name : names)
-            if (QAction* a = w.action(name))
+            if (QAction* a = actionOf(w, name))
                 ui::Connect(a, &QAction::triggered, this, fn);
     };
     const auto button = [&](const char* name, auto fn) {
@@ -111,8 +116,8 @@ void TDesignerCommandLink::connectActions()
     on({"miNewStep", "miInsertStep"}, [this] { m_commands.NewStep(); });
     on({"miStepDuplicate", "miRenameStep"}, [this] { m_commands.RenameStep(); });
     on({"miStepDelete", "miDeleteStep"}, [this] { m_commands.DeleteStep(); });
-    if (w.plbSteps)
-        ui::Connect(w.plbSteps, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& line) {
+    if (steps)
+        ui::Connect(steps, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& line) {
             // The step renamed is the line's own, shown first.
             // A line holds its step's Id.
             const QVariant id = line.data(ui::TObservedListModel::IdRole);
@@ -142,11 +147,11 @@ void TDesignerCommandLink::connectActions()
     }
     // Opening the favourites checks the entry of the query's own file
     // (names compared exactly).
-    if (w.miFavorites)
-        ui::Connect(w.miFavorites, &QMenu::aboutToShow, this, [this] {
+    if (favorites)
+        ui::Connect(favorites, &QMenu::aboutToShow, this, [this, favorites] {
             TMxQuery* q = m_window.GetQuery();
             const QString current = q ? q->FileName() : QString();
-            for (QAction* a : m_window.miFavorites->actions()) {
+            for (QAction* a : favorites->actions()) {
                 if (!a->property(ui::kMRUEntryProperty).toBool())
                     continue;
                 a->setCheckable(true);
@@ -164,12 +169,12 @@ void TDesignerCommandLink::connectActions()
         if (AppGlobal())
             AppGlobal()->ShowFormHelp(&m_window);
     });
-    if (QAction* a = w.action("miUserManual")) {
+    if (QAction* a = actionOf(w, "miUserManual")) {
         a->setStatusTip(QString::fromLatin1(kManualHint));
         ui::Connect(a, &QAction::triggered, this, [] { OpenUserManual(QString::fromLatin1(kManualHint)); });
     }
     for (const TAddressItem& item : kAddressItems) {
-        if (QAction* a = w.action(item.name)) {
+        if (QAction* a = actionOf(w, item.name)) {
             a->setStatusTip(item.address());
             ui::Connect(a, &QAction::triggered, this, [a] { OpenAddress(a->statusTip()); });
         }
@@ -196,7 +201,7 @@ void TDesignerCommandLink::ApplyStates()
             widget->setEnabled(it->enabled);
         }
     }
-    if (QAction* a = m_window.action("miGeneralOptions"))
+    if (QAction* a = actionOf(m_window, "miGeneralOptions"))
         a->setEnabled(bool(OptionsDialogHook));
 }
 

@@ -9,6 +9,9 @@
 
 #include <QObject>
 
+class QAbstractItemView;
+class QMenu;
+
 namespace mx {
 
 class TfmQueryDesigner;
@@ -17,7 +20,10 @@ class TDesignerCommandLink : public QObject, public TDesignerView {
     Q_OBJECT
 
 public:
-    explicit TDesignerCommandLink(TfmQueryDesigner& window);
+    // Serves the window's actions and buttons (found by objectName), the
+    // steps list's double click (a rename of the line's step) and the
+    // favourites menu (the query's own file checked when it opens).
+    TDesignerCommandLink(TfmQueryDesigner& window, QAbstractItemView* steps, QMenu* favorites);
     ~TDesignerCommandLink() override;
 
     // Sets the states of the actions it serves (called with the window's
@@ -34,7 +40,7 @@ public:
     void StateChanged() override;
 
 private:
-    void connectActions();
+    void connectActions(QAbstractItemView* steps, QMenu* favorites);
 
     TfmQueryDesigner& m_window;
     TDesignerCommands m_commands;

@@ -3,6 +3,7 @@
 // program's event loop over the designer windows.
 
 #include "querydesigner.h"
+#include "designerui.h"
 
 #include "commandlink.h"
 
@@ -70,7 +71,7 @@ void TfmQueryDesigner::connectCommands()
         if (QAction* a = action(name))
             ui::Connect(a, &QAction::triggered, this, fn);
     };
-    const auto click = [this](int index, auto fn) { ui::Connect(buttons[index], &QToolButton::clicked, this, fn); };
+    const auto click = [this](int index, auto fn) { ui::Connect(m_ui->buttons[index], &QToolButton::clicked, this, fn); };
     on("miNewWindow", [] { new TfmQueryDesigner; });
     on("miNewQueryFromOtherDic", [this] { NewQuery(QString()); });
     click(0, [this] { NewQuery(QString()); });
@@ -84,28 +85,28 @@ void TfmQueryDesigner::connectCommands()
     click(2, [this] { RunQuery(); });
     on("miSmallIcons", [this] { SetLargeIcons(!m_largeIcons); });
     on("miTips", [this] { showTips(); });
-    ui::Connect(Splitter1, &ui::TMxSplitter::OnMarqueeChange, this, [this] { SetLargeIcons(Splitter1->MarqueeIndex() == 1); });
-    ui::Connect(splSQL, &ui::TMxSplitter::OnMarqueeChange, this, [this] { applySqlMarquee(); });
-    ui::Connect(plbSteps, &QWidget::customContextMenuRequested, this,
-        [this](const QPoint& pos) { pmSteps->popup(plbSteps->viewport()->mapToGlobal(pos)); });
-    ui::Connect(cbPrintAuto, &QCheckBox::clicked, this, [this](bool checked) {
+    ui::Connect(m_ui->Splitter1, &ui::TMxSplitter::OnMarqueeChange, this, [this] { SetLargeIcons(m_ui->Splitter1->MarqueeIndex() == 1); });
+    ui::Connect(m_ui->splSQL, &ui::TMxSplitter::OnMarqueeChange, this, [this] { applySqlMarquee(); });
+    ui::Connect(m_ui->plbSteps, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { m_ui->pmSteps->popup(m_ui->plbSteps->viewport()->mapToGlobal(pos)); });
+    ui::Connect(m_ui->cbPrintAuto, &QCheckBox::clicked, this, [this](bool checked) {
         if (TMxQuery* q = GetQuery(); q && !m_updating && !m_destroying) {
             q->SetOptionsPrintAuto(checked);
             q->MarkModified();
             AtStateChange();
         }
     });
-    ui::Connect(cbDumpTables, &QCheckBox::clicked, this, [this](bool checked) {
+    ui::Connect(m_ui->cbDumpTables, &QCheckBox::clicked, this, [this](bool checked) {
         if (TMxQuery* q = GetQuery(); q && !m_updating && !m_destroying) {
             q->SetOptionsDumpTables(checked);
             q->MarkModified();
             AtStateChange();
         }
     });
-    ui::Connect(edQueryName, &QLineEdit::editingFinished, this, [this] { writeBackProperties(); });
-    ui::Connect(edViewPrefix, &QLineEdit::editingFinished, this, [this] { writeBackProperties(); });
-    ui::Connect(cobDomain, &QComboBox::activated, this, [this](int index) { domainChanged(index); });
-    moQryInfos->installEventFilter(this);
+    ui::Connect(m_ui->edQueryName, &QLineEdit::editingFinished, this, [this] { writeBackProperties(); });
+    ui::Connect(m_ui->edViewPrefix, &QLineEdit::editingFinished, this, [this] { writeBackProperties(); });
+    ui::Connect(m_ui->cobDomain, &QComboBox::activated, this, [this](int index) { domainChanged(index); });
+    m_ui->moQryInfos->installEventFilter(this);
 }
 
 void TfmQueryDesigner::writeBackProperties()
@@ -114,16 +115,16 @@ void TfmQueryDesigner::writeBackProperties()
     if (!q || m_updating || m_destroying)
         return;
     bool changed = false;
-    if (edQueryName->text() != q->GetName()) {
-        q->SetName(edQueryName->text());
+    if (m_ui->edQueryName->text() != q->GetName()) {
+        q->SetName(m_ui->edQueryName->text());
         changed = true;
     }
-    if (edViewPrefix->text() != q->ViewPrefix()) {
-        q->SetViewPrefix(edViewPrefix->text().left(8));
+    if (m_ui->edViewPrefix->text() != q->ViewPrefix()) {
+        q->SetViewPrefix(m_ui->edViewPrefix->text().left(8));
         changed = true;
     }
-    if (moQryInfos->toPlainText() != InformationsText(*q)) {
-        q->Informations()->SetText(moQryInfos->toPlainText());
+    if (m_ui->moQryInfos->toPlainText() != InformationsText(*q)) {
+        q->Informations()->SetText(m_ui->moQryInfos->toPlainText());
         changed = true;
     }
     if (changed) {
@@ -137,18 +138,18 @@ void TfmQueryDesigner::domainChanged(int index)
     TMxQuery* q = GetQuery();
     if (!q || index < 0 || !q->DataModel())
         return;
-    const int id = cobDomain->itemData(index).toInt();
+    const int id = m_ui->cobDomain->itemData(index).toInt();
     if (id == q->DomId())
         return;
     // The command takes only a set open to the user, and only while the
     // one step has no entity: nothing of the user's work is dropped.
-    cobDomain->setProperty("tag", 1);
+    m_ui->cobDomain->setProperty("tag", 1);
     struct TagBack {
         QComboBox* combo;
         ~TagBack() { combo->setProperty("tag", 0); }
-    } tagBack{cobDomain};
+    } tagBack{m_ui->cobDomain};
     m_commandLink->Commands().ChangeDomain(id);
-    cobDomain->setProperty("tag", 0);
+    m_ui->cobDomain->setProperty("tag", 0);
     AtStateChange();
 }
 

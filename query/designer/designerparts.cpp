@@ -1,6 +1,7 @@
 // The parts of the designer window: panels, splitters, tool bar, menus.
 
 #include "querydesigner.h"
+#include "designerui.h"
 #include "toolpictures.h"
 
 #include "engine/core/translate.h"
@@ -79,74 +80,75 @@ const TButtonText kButtonTexts[kToolButtonCount] = {
 
 void TfmQueryDesigner::buildPanels()
 {
+    TUi& u = *m_ui;
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);
     auto* dock = new ui::TDockLayout(m_client);
 
-    nrpaBoard = named<ui::TNRPanel>(m_client, "nrpaBoard");
-    dock->AddWidget(nrpaBoard, ui::TAlign::alTop, 66);
-    Splitter1 = splitter(m_client, dock, "Splitter1", ui::TAlign::alTop, "39;63");
+    u.nrpaBoard = named<ui::TNRPanel>(m_client, "nrpaBoard");
+    dock->AddWidget(u.nrpaBoard, ui::TAlign::alTop, 66);
+    u.Splitter1 = splitter(m_client, dock, "Splitter1", ui::TAlign::alTop, "39;63");
 
-    nrpaQueryProp = named<ui::TNRPanel>(m_client, "nrpaQueryProp");
-    dock->AddWidget(nrpaQueryProp, ui::TAlign::alTop, 30);
-    laDomain = label(nrpaQueryProp, "laDomain", "Ensemble :");
-    cobDomain = named<QComboBox>(nrpaQueryProp, "cobDomain");
-    laQueryName = label(nrpaQueryProp, "laQueryName", "Requête :");
-    edQueryName = named<QLineEdit>(nrpaQueryProp, "edQueryName");
-    cbPrintAuto = named<QCheckBox>(nrpaQueryProp, "cbPrintAuto");
-    cbPrintAuto->setText(Translate(QStringLiteral("Impression &automatique")));
-    cbDumpTables = named<QCheckBox>(nrpaQueryProp, "cbDumpTables");
-    cbDumpTables->setText(Translate(QStringLiteral("Générer table ré&ponses")));
-    laQryInfos = label(nrpaQueryProp, "laQryInfos", "Informations :");
-    moQryInfos = named<QPlainTextEdit>(nrpaQueryProp, "moQryInfos");
-    laViewPrefix = label(nrpaQueryProp, "laViewPrefix", "Préfixe stockage serveur :");
-    edViewPrefix = named<QLineEdit>(nrpaQueryProp, "edViewPrefix");
-    edViewPrefix->setMaxLength(8);
-    laViewPrefix->hide();
-    edViewPrefix->hide();
-    nrpaQueryProp->installEventFilter(this);
-    Splitter2 = splitter(m_client, dock, "Splitter2", ui::TAlign::alTop, "30;54;86;150");
+    u.nrpaQueryProp = named<ui::TNRPanel>(m_client, "nrpaQueryProp");
+    dock->AddWidget(u.nrpaQueryProp, ui::TAlign::alTop, 30);
+    u.laDomain = label(u.nrpaQueryProp, "laDomain", "Ensemble :");
+    u.cobDomain = named<QComboBox>(u.nrpaQueryProp, "cobDomain");
+    u.laQueryName = label(u.nrpaQueryProp, "laQueryName", "Requête :");
+    u.edQueryName = named<QLineEdit>(u.nrpaQueryProp, "edQueryName");
+    u.cbPrintAuto = named<QCheckBox>(u.nrpaQueryProp, "cbPrintAuto");
+    u.cbPrintAuto->setText(Translate(QStringLiteral("Impression &automatique")));
+    u.cbDumpTables = named<QCheckBox>(u.nrpaQueryProp, "cbDumpTables");
+    u.cbDumpTables->setText(Translate(QStringLiteral("Générer table ré&ponses")));
+    u.laQryInfos = label(u.nrpaQueryProp, "laQryInfos", "Informations :");
+    u.moQryInfos = named<QPlainTextEdit>(u.nrpaQueryProp, "moQryInfos");
+    u.laViewPrefix = label(u.nrpaQueryProp, "laViewPrefix", "Préfixe stockage serveur :");
+    u.edViewPrefix = named<QLineEdit>(u.nrpaQueryProp, "edViewPrefix");
+    u.edViewPrefix->setMaxLength(8);
+    u.laViewPrefix->hide();
+    u.edViewPrefix->hide();
+    u.nrpaQueryProp->installEventFilter(this);
+    u.Splitter2 = splitter(m_client, dock, "Splitter2", ui::TAlign::alTop, "30;54;86;150");
 
-    nrpaBottom = named<ui::TNRPanel>(m_client, "nrpaBottom");
-    dock->AddWidget(nrpaBottom, ui::TAlign::alBottom, 19);
-    auto* bottom = new ui::TDockLayout(nrpaBottom);
-    paLeft = named<QLabel>(nrpaBottom, "paLeft");
-    paLeft->setFrameShape(QFrame::Panel);
-    paLeft->setFrameShadow(QFrame::Sunken);
-    bottom->AddWidget(paLeft, ui::TAlign::alLeft, 81);
-    paProgress = named<QWidget>(nrpaBottom, "paProgress");
-    bottom->AddWidget(paProgress, ui::TAlign::alRight, 120);
-    gaProgress = named<QProgressBar>(paProgress, "gaProgress");
-    gaProgress->setTextVisible(false);
-    gaProgress->setGeometry(2, 2, 116, 15);
-    paMiddle = named<QLabel>(nrpaBottom, "paMiddle");
-    paMiddle->setFrameShape(QFrame::Panel);
-    paMiddle->setFrameShadow(QFrame::Sunken);
-    bottom->AddWidget(paMiddle, ui::TAlign::alClient);
+    u.nrpaBottom = named<ui::TNRPanel>(m_client, "nrpaBottom");
+    dock->AddWidget(u.nrpaBottom, ui::TAlign::alBottom, 19);
+    auto* bottom = new ui::TDockLayout(u.nrpaBottom);
+    u.paLeft = named<QLabel>(u.nrpaBottom, "paLeft");
+    u.paLeft->setFrameShape(QFrame::Panel);
+    u.paLeft->setFrameShadow(QFrame::Sunken);
+    bottom->AddWidget(u.paLeft, ui::TAlign::alLeft, 81);
+    u.paProgress = named<QWidget>(u.nrpaBottom, "paProgress");
+    bottom->AddWidget(u.paProgress, ui::TAlign::alRight, 120);
+    u.gaProgress = named<QProgressBar>(u.paProgress, "gaProgress");
+    u.gaProgress->setTextVisible(false);
+    u.gaProgress->setGeometry(2, 2, 116, 15);
+    u.paMiddle = named<QLabel>(u.nrpaBottom, "paMiddle");
+    u.paMiddle->setFrameShape(QFrame::Panel);
+    u.paMiddle->setFrameShadow(QFrame::Sunken);
+    bottom->AddWidget(u.paMiddle, ui::TAlign::alClient);
     // The hint of what is under the mouse, unless it begins with "*".
-    new ui::TStatusHints(this, paMiddle);
+    new ui::TStatusHints(this, u.paMiddle);
 
-    moSQL = named<QPlainTextEdit>(m_client, "moSQL");
-    moSQL->setReadOnly(true);
-    moSQL->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    dock->AddWidget(moSQL, ui::TAlign::alBottom, 100);
-    splSQL = splitter(m_client, dock, "splSQL", ui::TAlign::alBottom, "16;70;100;130;160");
+    u.moSQL = named<QPlainTextEdit>(m_client, "moSQL");
+    u.moSQL->setReadOnly(true);
+    u.moSQL->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    dock->AddWidget(u.moSQL, ui::TAlign::alBottom, 100);
+    u.splSQL = splitter(m_client, dock, "splSQL", ui::TAlign::alBottom, "16;70;100;130;160");
     applySqlMarquee();
 
-    nrpaLeft = named<ui::TNRPanel>(m_client, "nrpaLeft");
-    dock->AddWidget(nrpaLeft, ui::TAlign::alLeft, 161);
-    auto* left = new ui::TDockLayout(nrpaLeft);
-    plbSteps = named<ui::TPictureListView>(nrpaLeft, "plbSteps");
-    left->AddWidget(plbSteps, ui::TAlign::alTop, 80);
-    plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
-    plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));
-    Splitter5 = splitter(nrpaLeft, left, "Splitter5", ui::TAlign::alTop, nullptr);
-    olFields = named<ui::TEntityOutline>(nrpaLeft, "olFields");
-    left->AddWidget(olFields, ui::TAlign::alClient);
-    Splitter4 = splitter(m_client, dock, "Splitter4", ui::TAlign::alLeft, nullptr);
+    u.nrpaLeft = named<ui::TNRPanel>(m_client, "nrpaLeft");
+    dock->AddWidget(u.nrpaLeft, ui::TAlign::alLeft, 161);
+    auto* left = new ui::TDockLayout(u.nrpaLeft);
+    u.plbSteps = named<ui::TPictureListView>(u.nrpaLeft, "plbSteps");
+    left->AddWidget(u.plbSteps, ui::TAlign::alTop, 80);
+    u.plbSteps->setContextMenuPolicy(Qt::CustomContextMenu);
+    u.plbSteps->SetPicture(ui::Picture(ui::TPicture::Step));
+    u.Splitter5 = splitter(u.nrpaLeft, left, "Splitter5", ui::TAlign::alTop, nullptr);
+    u.olFields = named<ui::TEntityOutline>(u.nrpaLeft, "olFields");
+    left->AddWidget(u.olFields, ui::TAlign::alClient);
+    u.Splitter4 = splitter(m_client, dock, "Splitter4", ui::TAlign::alLeft, nullptr);
 
-    auto editor = std::make_unique<TSurfaceQueryEditor>(m_client, plbSteps, olFields);
+    auto editor = std::make_unique<TSurfaceQueryEditor>(m_client, u.plbSteps, u.olFields);
     dock->AddWidget(editor->StepEditor(), ui::TAlign::alClient);
     editor->StepEditor()->raise();
     m_editor = std::move(editor);
@@ -155,22 +157,22 @@ void TfmQueryDesigner::buildPanels()
 void TfmQueryDesigner::buildToolBar()
 {
     for (int i = 0; i < kToolButtonCount; ++i) {
-        auto* b = named<QToolButton>(nrpaBoard, kToolButtons[i]);
+        auto* b = named<QToolButton>(m_ui->nrpaBoard, kToolButtons[i]);
         b->setAutoRaise(true);
         b->setIcon(ToolButtonIcon(i));
         const QString hint = Translate(kButtonTexts[i].hint);
         b->setToolTip(ToolButtonToolTip(hint));
         b->setStatusTip(ToolButtonToolTip(hint));
         b->setProperty("hint", hint);
-        buttons[i] = b;
+        m_ui->buttons[i] = b;
     }
-    nrpaBoard->installEventFilter(this);
+    m_ui->nrpaBoard->installEventFilter(this);
 }
 
 void TfmQueryDesigner::layoutBoard()
 {
-    QToolButton* about = buttons[kToolButtonCount - 1];
-    about->move(AboutButtonLeft(nrpaBoard->width(), about->width(), m_aboutLeft), about->y());
+    QToolButton* about = m_ui->buttons[kToolButtonCount - 1];
+    about->move(AboutButtonLeft(m_ui->nrpaBoard->width(), about->width(), m_aboutLeft), about->y());
 }
 
 void TfmQueryDesigner::SetLargeIcons(bool large)
@@ -181,11 +183,11 @@ void TfmQueryDesigner::SetLargeIcons(bool large)
     if (QAction* small = action("miSmallIcons"))
         small->setChecked(!large);
     const TToolBarLayout bar = LayoutToolBar(large);
-    if (!Splitter1->Sizing())
-        ui::TDockLayout::Of(nrpaBoard->parentWidget())->SetExtent(nrpaBoard, bar.height);
+    if (!m_ui->Splitter1->Sizing())
+        ui::TDockLayout::Of(m_ui->nrpaBoard->parentWidget())->SetExtent(m_ui->nrpaBoard, bar.height);
     const int iconSize = kButtonMetrics[large ? 1 : 0].size - (large ? 22 : 10);
     for (int i = 0; i < kToolButtonCount; ++i) {
-        QToolButton* b = buttons[i];
+        QToolButton* b = m_ui->buttons[i];
         b->setGeometry(bar.buttons[i]);
         b->setText(ToolButtonCaption(b->property("hint").toString(), large));
         b->setIconSize(QSize(iconSize, iconSize));
@@ -197,11 +199,12 @@ void TfmQueryDesigner::SetLargeIcons(bool large)
 
 void TfmQueryDesigner::layoutQueryProp()
 {
+    const TUi& u = *m_ui;
     // Geometry from the font: one row of fields, the informations under it
     // when the panel is taller.
-    const QFontMetrics fm(nrpaQueryProp->font());
-    const int w = nrpaQueryProp->width();
-    const int h = nrpaQueryProp->height();
+    const QFontMetrics fm(u.nrpaQueryProp->font());
+    const int w = u.nrpaQueryProp->width();
+    const int h = u.nrpaQueryProp->height();
     const int row = std::min(fm.height() + 8, std::max(h - 6, 10));
     const int y = 3;
     int x = 8;
@@ -209,24 +212,25 @@ void TfmQueryDesigner::layoutQueryProp()
         widget->setGeometry(x, y, width, row);
         x += width + 6;
     };
-    place(laDomain, fm.horizontalAdvance(laDomain->text()) + 4);
-    place(cobDomain, fm.horizontalAdvance(QString(16, u'x')) + 30);
-    place(cbPrintAuto, cbPrintAuto->sizeHint().width());
-    place(cbDumpTables, cbDumpTables->sizeHint().width());
-    place(laQueryName, fm.horizontalAdvance(laQueryName->text()) + 4);
+    place(u.laDomain, fm.horizontalAdvance(u.laDomain->text()) + 4);
+    place(u.cobDomain, fm.horizontalAdvance(QString(16, u'x')) + 30);
+    place(u.cbPrintAuto, u.cbPrintAuto->sizeHint().width());
+    place(u.cbDumpTables, u.cbDumpTables->sizeHint().width());
+    place(u.laQueryName, fm.horizontalAdvance(u.laQueryName->text()) + 4);
     // edQueryName stretches to 8 px from the right edge.
-    edQueryName->setGeometry(x, y, std::max(w - 8 - x, 40), row);
+    u.edQueryName->setGeometry(x, y, std::max(w - 8 - x, 40), row);
     const int below = y + row + 4;
-    laQryInfos->setGeometry(8, below, fm.horizontalAdvance(laQryInfos->text()) + 4, row);
-    const int infoLeft = laQryInfos->geometry().right() + 6;
+    u.laQryInfos->setGeometry(8, below, fm.horizontalAdvance(u.laQryInfos->text()) + 4, row);
+    const int infoLeft = u.laQryInfos->geometry().right() + 6;
     // moQryInfos stretches to 8 px from the right and bottom edges.
-    moQryInfos->setGeometry(infoLeft, below, std::max(w - 8 - infoLeft, 40), std::max(h - 8 - below, 0));
+    u.moQryInfos->setGeometry(infoLeft, below, std::max(w - 8 - infoLeft, 40), std::max(h - 8 - below, 0));
     const bool room = h - 8 - below >= row;
-    laQryInfos->setVisible(room);
-    moQryInfos->setVisible(room);
+    u.laQryInfos->setVisible(room);
+    u.moQryInfos->setVisible(room);
     // The hidden pair ends 8 px from the right edge.
-    edViewPrefix->setGeometry(w - 8 - edViewPrefix->width(), below, edViewPrefix->width(), row);
-    laViewPrefix->setGeometry(edViewPrefix->x() - 8 - laViewPrefix->sizeHint().width(), below, laViewPrefix->sizeHint().width(), row);
+    u.edViewPrefix->setGeometry(w - 8 - u.edViewPrefix->width(), below, u.edViewPrefix->width(), row);
+    const int prefixWidth = u.laViewPrefix->sizeHint().width();
+    u.laViewPrefix->setGeometry(u.edViewPrefix->x() - 8 - prefixWidth, below, prefixWidth, row);
 }
 
 void TfmQueryDesigner::applySqlMarquee()
@@ -234,11 +238,11 @@ void TfmQueryDesigner::applySqlMarquee()
     // The whole statement is always reachable: it wraps at the pane's width
     // and scrolls down at every height, the one-line marquee included (the
     // wheel and the keys scroll it there too).
-    moSQL->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    moSQL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    moSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    moSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    moSQL->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_ui->moSQL->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_ui->moSQL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_ui->moSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_ui->moSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui->moSQL->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 namespace {
@@ -276,10 +280,10 @@ void TfmQueryDesigner::buildMenus()
     };
     QMenu* file = menu(mm, "miFile", "&Fichier");
     entries(file, {{"miNewWindow", "&Nouvelle fenêtre", "Ctrl+N"}});
-    miSelectDm = menu(file, "miSelectDm", "Nouvelle &Requête");
-    entries(miSelectDm, {{"miNewQueryFromOtherDic", "&Sélectionner un modèle de données", nullptr}});
+    m_ui->miSelectDm = menu(file, "miSelectDm", "Nouvelle &Requête");
+    entries(m_ui->miSelectDm, {{"miNewQueryFromOtherDic", "&Sélectionner un modèle de données", nullptr}});
     entries(file, {{"miOpenQuery", "&Ouvrir...", "Ctrl+O"}});
-    miFavorites = menu(file, "miFavorites", "Fa&voris");
+    m_ui->miFavorites = menu(file, "miFavorites", "Fa&voris");
     entries(file, {{nullptr, nullptr, nullptr}, {"miSaveQuery", "&Enregistrer", "Ctrl+S"},
                       {"miSaveQueryAs", "Enregistrer &sous...", nullptr}, {"miCloseQuery", "&Fermer", "Ctrl+W"},
                       {nullptr, nullptr, nullptr}, {"miExit", "&Quitter", "Alt+F4"}});
@@ -312,9 +316,9 @@ void TfmQueryDesigner::buildMenus()
     action("miSmallIcons")->setCheckable(true);
     action("miStepRun")->setEnabled(false);
 
-    pmSteps = new QMenu(this);
-    pmSteps->setObjectName(QStringLiteral("pmSteps"));
-    entries(pmSteps, {{"miInsertStep", "&Nouvelle", nullptr}, {"miRenameStep", "&Renommer...", nullptr},
+    m_ui->pmSteps = new QMenu(this);
+    m_ui->pmSteps->setObjectName(QStringLiteral("pmSteps"));
+    entries(m_ui->pmSteps, {{"miInsertStep", "&Nouvelle", nullptr}, {"miRenameStep", "&Renommer...", nullptr},
                          {"miDeleteStep", "&Supprimer", nullptr}, {nullptr, nullptr, nullptr},
                          {"pmiStepRun", "E&xécuter", nullptr}, {"pmiStepParameters", "&Paramètres...", nullptr},
                          {"pmiStepSort", "&Ordre de tri...", nullptr}, {"pmiStepDest", "&Destinations...", nullptr}});

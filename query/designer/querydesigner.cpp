@@ -1,4 +1,5 @@
 #include "querydesigner.h"
+#include "designerui.h"
 
 #include "commandlink.h"
 
@@ -68,7 +69,7 @@ QString LoadedModelFile(const TMxQuery& query)
     return file.isEmpty() ? file : QFileInfo(file).absoluteFilePath();
 }
 
-TfmQueryDesigner::TfmQueryDesigner()
+TfmQueryDesigner::TfmQueryDesigner() : m_ui(std::make_unique<TUi>())
 {
     setObjectName(QStringLiteral("fmQueryDesigner"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -79,13 +80,13 @@ TfmQueryDesigner::TfmQueryDesigner()
     buildToolBar();
     buildMenus();
     connectCommands();
-    m_commandLink = new TDesignerCommandLink(*this);
+    m_commandLink = new TDesignerCommandLink(*this, m_ui->plbSteps, m_ui->miFavorites);
     m_editor->OnChange = [this] { AtStateChange(); };
     m_editor->OnSQLChange = [this] { AtSqlChanged(); };
     const QString userIni = AppGlobal() ? AppGlobal()->IniFileName() : QString();
     if (ReadHideSQL(GetIniFileName(), userIni)) {
-        moSQL->hide();
-        splSQL->hide();
+        m_ui->moSQL->hide();
+        m_ui->splSQL->hide();
     }
     resize(760, 540);
     placeOnScreen();
@@ -193,7 +194,7 @@ void TfmQueryDesigner::SetQuery(TMxQuery* query)
             m_model = nullptr;
         RestoreLayout();
     }
-    moSQL->clear();
+    m_ui->moSQL->clear();
     if (previous)
         previous->Free();
     if (!m_destroying) {
@@ -228,19 +229,19 @@ void TfmQueryDesigner::AtStateChange()
             m_commandLink->ApplyStates();
         const bool Q = ComputeDesignerStates(s).Q;
         if (Q) {
-            if (!edQueryName->hasFocus())
-                edQueryName->setText(q->GetName());
-            if (!edViewPrefix->hasFocus())
-                edViewPrefix->setText(q->ViewPrefix());
-            if (!moQryInfos->hasFocus())
-                moQryInfos->setPlainText(InformationsText(*q));
-            if (cobDomain->property("tag").toInt() != 1)
+            if (!m_ui->edQueryName->hasFocus())
+                m_ui->edQueryName->setText(q->GetName());
+            if (!m_ui->edViewPrefix->hasFocus())
+                m_ui->edViewPrefix->setText(q->ViewPrefix());
+            if (!m_ui->moQryInfos->hasFocus())
+                m_ui->moQryInfos->setPlainText(InformationsText(*q));
+            if (m_ui->cobDomain->property("tag").toInt() != 1)
                 fillDomains();
         } else {
-            edQueryName->clear();
-            moQryInfos->clear();
-            cobDomain->clear();
-            cobDomain->setEnabled(false);
+            m_ui->edQueryName->clear();
+            m_ui->moQryInfos->clear();
+            m_ui->cobDomain->clear();
+            m_ui->cobDomain->setEnabled(false);
         }
         setWindowTitle(DesignerCaption(Q, q ? q->GetCaption() : QString(), s.modified, q && q->Interactive(),
             Translate(QStringLiteral("(conception)")), kAppTitle));
@@ -275,23 +276,23 @@ void TfmQueryDesigner::applyStates(const TDesignerSituation& s)
 void TfmQueryDesigner::fillDomains()
 {
     TMxQuery* q = GetQuery();
-    const QSignalBlocker block(cobDomain);
-    cobDomain->clear();
+    const QSignalBlocker block(m_ui->cobDomain);
+    m_ui->cobDomain->clear();
     TMxDataModel* model = q ? q->DataModel() : nullptr;
     if (!model || !model->AccessibleDomains())
         return;
     TMxDomainList* sets = model->AccessibleDomains();
     for (int i = 0; i < sets->Count(); ++i) {
         TMxItem* d = sets->Items(i);
-        cobDomain->addItem(d->GetName(), d->Id());
+        m_ui->cobDomain->addItem(d->GetName(), d->Id());
         if (d->Id() == q->DomId())
-            cobDomain->setCurrentIndex(i);
+            m_ui->cobDomain->setCurrentIndex(i);
     }
 }
 
 void TfmQueryDesigner::AtSqlChanged()
 {
-    moSQL->setPlainText(CurrentStep() ? m_editor->SQLText() : QString());
+    m_ui->moSQL->setPlainText(CurrentStep() ? m_editor->SQLText() : QString());
 }
 
 void TfmQueryDesigner::SaveLayout()
@@ -306,9 +307,9 @@ void TfmQueryDesigner::SaveLayout()
     l.top = bounds.y();
     l.width = bounds.width();
     l.height = bounds.height();
-    l.leftPane = nrpaLeft->width();
-    l.stepsHeight = plbSteps->height();
-    l.sqlHeight = moSQL->height();
+    l.leftPane = m_ui->nrpaLeft->width();
+    l.stepsHeight = m_ui->plbSteps->height();
+    l.sqlHeight = m_ui->moSQL->height();
     WriteDesignerLayout(*q->PositionStrings(), l);
 }
 
@@ -318,10 +319,10 @@ void TfmQueryDesigner::RestoreLayout()
     if (!q)
         return;
     const TDesignerLayout l = ReadDesignerLayout(*q->PositionStrings());
-    nrpaBottom->hide();
+    m_ui->nrpaBottom->hide();
     if (l.sqlHeight)
-        ui::TDockLayout::Of(moSQL->parentWidget())->SetExtent(moSQL, *l.sqlHeight);
-    nrpaBottom->show();
+        ui::TDockLayout::Of(m_ui->moSQL->parentWidget())->SetExtent(m_ui->moSQL, *l.sqlHeight);
+    m_ui->nrpaBottom->show();
     if (l.windowState) {
         const int st = *l.windowState;
         setWindowState(st == 2 ? Qt::WindowMaximized : st == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
@@ -334,9 +335,9 @@ void TfmQueryDesigner::RestoreLayout()
         setGeometry(r);
     }
     if (l.leftPane)
-        ui::TDockLayout::Of(nrpaLeft->parentWidget())->SetExtent(nrpaLeft, *l.leftPane);
+        ui::TDockLayout::Of(m_ui->nrpaLeft->parentWidget())->SetExtent(m_ui->nrpaLeft, *l.leftPane);
     if (l.stepsHeight)
-        ui::TDockLayout::Of(plbSteps->parentWidget())->SetExtent(plbSteps, *l.stepsHeight);
+        ui::TDockLayout::Of(m_ui->plbSteps->parentWidget())->SetExtent(m_ui->plbSteps, *l.stepsHeight);
 }
 
 void TfmQueryDesigner::placeOnScreen()
@@ -388,12 +389,12 @@ void TfmQueryDesigner::changeEvent(QEvent* event)
 
 bool TfmQueryDesigner::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == moQryInfos && event->type() == QEvent::FocusOut)
+    if (watched == m_ui->moQryInfos && event->type() == QEvent::FocusOut)
         Guard(this, [&] { writeBackProperties(); });
     if (event->type() == QEvent::Resize) {
-        if (watched == nrpaBoard)
+        if (watched == m_ui->nrpaBoard)
             layoutBoard();
-        else if (watched == nrpaQueryProp)
+        else if (watched == m_ui->nrpaQueryProp)
             layoutQueryProp();
     }
     return QMainWindow::eventFilter(watched, event);
@@ -405,12 +406,12 @@ void TfmQueryDesigner::bindHistories(bool bind)
         return;
     if (bind) {
         g_historyOwner = this;
-        AppGlobal()->SetStatusControl(paMiddle);
-        ui::BindMRUMenu(AppGlobal()->History(10), miFavorites, [this](const QString& f) { OpenQuery(f); });
-        ui::BindMRUMenu(AppGlobal()->History(11), miSelectDm, [this](const QString& f) { NewQuery(f); });
+        AppGlobal()->SetStatusControl(m_ui->paMiddle);
+        ui::BindMRUMenu(AppGlobal()->History(10), m_ui->miFavorites, [this](const QString& f) { OpenQuery(f); });
+        ui::BindMRUMenu(AppGlobal()->History(11), m_ui->miSelectDm, [this](const QString& f) { NewQuery(f); });
     } else {
         g_historyOwner = nullptr;
-        if (AppGlobal()->StatusControl() == paMiddle)
+        if (AppGlobal()->StatusControl() == m_ui->paMiddle)
             AppGlobal()->SetStatusControl(nullptr);
         ui::BindMRUMenu(AppGlobal()->History(10), nullptr, nullptr);
         ui::BindMRUMenu(AppGlobal()->History(11), nullptr, nullptr);

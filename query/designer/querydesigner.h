@@ -6,7 +6,9 @@
 // destroyed (DesignerCount, designerlogic.h). The rules it applies (command
 // states, caption, tool bar geometry, stored layout, settings, the save
 // question) are in designerlogic.h; the file and run commands in
-// designercommands.cpp; menus and tool bar in designerparts.cpp.
+// designercommands.cpp; menus and tool bar in designerparts.cpp. Its
+// widgets are its own (designerui.h): a collaborator is handed the ones it
+// needs when it is made, tests find them by objectName.
 
 #include "designerlogic.h"
 #include "editorseam.h"
@@ -19,14 +21,6 @@
 #include <memory>
 
 class QAction;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
-class QProgressBar;
-class QToolButton;
 
 namespace mx {
 
@@ -37,10 +31,6 @@ class TDesignerCommandLink;
 
 namespace ui {
 class TBrnTips;
-class TEntityOutline;
-class TMxSplitter;
-class TNRPanel;
-class TPictureListView;
 }
 
 class TfmQueryDesigner : public QMainWindow, public TServedDesigner {
@@ -127,41 +117,14 @@ private:
     void showTips();
     void writeBackProperties();
 
-public:
-    // The window's parts, named as their objectName.
-    ui::TNRPanel* nrpaBoard = nullptr;
-    ui::TMxSplitter* Splitter1 = nullptr;
-    ui::TNRPanel* nrpaQueryProp = nullptr;
-    ui::TMxSplitter* Splitter2 = nullptr;
-    ui::TNRPanel* nrpaLeft = nullptr;
-    ui::TPictureListView* plbSteps = nullptr;
-    ui::TMxSplitter* Splitter5 = nullptr;
-    ui::TEntityOutline* olFields = nullptr;
-    ui::TMxSplitter* Splitter4 = nullptr;
-    ui::TMxSplitter* splSQL = nullptr;
-    QPlainTextEdit* moSQL = nullptr;
-    ui::TNRPanel* nrpaBottom = nullptr;
-    QLabel* paLeft = nullptr;
-    QLabel* paMiddle = nullptr;
-    QWidget* paProgress = nullptr;
-    QProgressBar* gaProgress = nullptr;
-    QLabel* laDomain = nullptr;
-    QComboBox* cobDomain = nullptr;
-    QLabel* laQueryName = nullptr;
-    QLineEdit* edQueryName = nullptr;
-    QCheckBox* cbPrintAuto = nullptr;
-    QCheckBox* cbDumpTables = nullptr;
-    QLabel* laQryInfos = nullptr;
-    QPlainTextEdit* moQryInfos = nullptr;
-    QLabel* laViewPrefix = nullptr;
-    QLineEdit* edViewPrefix = nullptr;
-    QToolButton* buttons[kToolButtonCount] = {};
-    QMenu* pmSteps = nullptr;
-    QMenu* miFavorites = nullptr;
-    QMenu* miSelectDm = nullptr;
+private:
+    // The window's parts, each with its component name as objectName
+    // (designerui.h).
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
+    // The action of that objectName (none when there is none).
     QAction* action(const char* name) const;
 
-private:
     QWidget* m_client = nullptr;
     std::unique_ptr<TDesignerEditor> m_editor;
     TDesignerCommandLink* m_commandLink = nullptr; // a child of the window

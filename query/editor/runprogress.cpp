@@ -21,15 +21,20 @@ namespace mx::ui {
 
 THookSlot<void(TfmRunProgress&)> RunProgressShown;
 
-TfmRunProgress::TfmRunProgress(QWidget* parent) : QDialog(parent)
+struct TfmRunProgress::TUi {
+    QLabel* laStatus = nullptr;
+    QPushButton* btCancel = nullptr;
+};
+
+TfmRunProgress::TfmRunProgress(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
     setObjectName(QStringLiteral("fmRunProgress"));
     setWindowTitle(Translate(QStringLiteral("Exécution")));
     setWindowModality(Qt::ApplicationModal);
-    laStatus = new QLabel(this);
+    QLabel* laStatus = m_ui->laStatus = new QLabel(this);
     laStatus->setObjectName(QStringLiteral("laStatus"));
     laStatus->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QString(40, u'X')));
-    btCancel = new QPushButton(Translate(QStringLiteral("Annuler")), this);
+    QPushButton* btCancel = m_ui->btCancel = new QPushButton(Translate(QStringLiteral("Annuler")), this);
     btCancel->setObjectName(QStringLiteral("btCancel"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -41,10 +46,17 @@ TfmRunProgress::TfmRunProgress(QWidget* parent) : QDialog(parent)
     Connect(btCancel, &QPushButton::clicked, this, [this] { Cancel(); });
 }
 
+TfmRunProgress::~TfmRunProgress() = default;
+
+void TfmRunProgress::SetStatus(const QString& text)
+{
+    m_ui->laStatus->setText(text);
+}
+
 void TfmRunProgress::Cancel()
 {
     m_cancelled = true;
-    btCancel->setEnabled(false);
+    m_ui->btCancel->setEnabled(false);
 }
 
 void TfmRunProgress::closeEvent(QCloseEvent* event)
@@ -110,7 +122,7 @@ bool pump(bool force)
     g_run->lastPump = now;
     if (!g_run->dialog && now >= kProgressShowDelayMs) {
         auto* dialog = new TfmRunProgress(g_run->window ? g_run->window->window() : nullptr);
-        dialog->laStatus->setText(g_run->status);
+        dialog->SetStatus(g_run->status);
         g_run->dialog = dialog;
         dialog->show();
         if (RunProgressShown)
@@ -141,7 +153,7 @@ void RunWithProgress(QWidget* window, const std::function<void(const std::functi
             return;
         g_run->status = text;
         if (g_run->dialog)
-            g_run->dialog->laStatus->setText(text);
+            g_run->dialog->SetStatus(text);
         pump(false);
     };
     if (g_run) {

@@ -16,9 +16,7 @@
 #include <QDialog>
 
 #include <functional>
-
-class QLabel;
-class QPushButton;
+#include <memory>
 
 namespace mx {
 class TMxQuery;
@@ -30,11 +28,13 @@ class TfmRunProgress : public QDialog {
     Q_OBJECT
 public:
     explicit TfmRunProgress(QWidget* parent = nullptr);
+    ~TfmRunProgress() override;
 
-    QLabel* laStatus;
-    QPushButton* btCancel;
+    // The status text the run reports.
+    void SetStatus(const QString& text);
 
     bool Cancelled() const { return m_cancelled; }
+    // What "Annuler" does: the run is asked to end, the button is off.
     void Cancel();
 
 protected:
@@ -42,6 +42,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     bool m_cancelled = false;
 };
 

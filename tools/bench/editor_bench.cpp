@@ -158,7 +158,8 @@ void BM_MillionRowRunCancelled(benchmark::State& state)
             if (cancelledAt < 0 && now >= 1000)
                 if (ui::TfmRunProgress* progress = ui::CurrentRunProgress()) {
                     cancelledAt = clock.elapsed();
-                    progress->btCancel->click();
+                    if (auto* cancel = progress->findChild<QPushButton*>(QStringLiteral("btCancel")))
+                        cancel->click();
                 }
         });
         clock.start();

@@ -8,8 +8,7 @@
 
 #include "query/designer/querydesigner.h"
 
-#include "ui/controls/picturelistbox.h"
-
+#include <QAbstractItemView>
 #include <QPointer>
 
 namespace mx::shots {
@@ -24,10 +23,11 @@ void ShootDesigner(TShots& shots)
     }
     {
         QPointer<TfmQueryDesigner> steps = TfmQueryDesigner::CreateFromFile(shots.Sample(QStringLiteral("CLIENTS_FIDELES.MQR")));
-        if (steps && steps->GetQuery() && steps->plbSteps->model()->rowCount() > 1) {
+        auto* list = steps ? steps->findChild<QAbstractItemView*>(QStringLiteral("plbSteps")) : nullptr;
+        if (list && steps->GetQuery() && list->model()->rowCount() > 1) {
             // The second step, chosen in the steps list as a user would.
-            steps->plbSteps->setCurrentIndex(steps->plbSteps->model()->index(1, 0));
-            steps->plbSteps->setFocus();
+            list->setCurrentIndex(list->model()->index(1, 0));
+            list->setFocus();
             shots.Save(steps, QStringLiteral("fmQueryDesigner-step2"), 1000, 700);
         } else {
             shots.Fail(QStringLiteral("fmQueryDesigner-step2"), QStringLiteral("the sample query of several steps did not load"));
@@ -52,8 +52,9 @@ void ShootDesigner(TShots& shots)
     delete empty.data();
 
     QPointer<TfmQueryDesigner> two = TfmQueryDesigner::CreateFromFile(shots.Sample(QStringLiteral("CLIENTS_FIDELES.MQR")));
-    if (two->GetQuery() && two->plbSteps->model()->rowCount() > 1) {
-        two->plbSteps->setCurrentIndex(two->plbSteps->model()->index(1, 0));
+    auto* twoSteps = two->findChild<QAbstractItemView*>(QStringLiteral("plbSteps"));
+    if (two->GetQuery() && twoSteps && twoSteps->model()->rowCount() > 1) {
+        twoSteps->setCurrentIndex(twoSteps->model()->index(1, 0));
         two->RunQuery();
         shots.Save(two, QStringLiteral("fmQueryDesigner-step2"), 1000, 700);
     } else {

@@ -42,6 +42,7 @@
 #include <functional>
 
 using namespace mx;
+using mx::ui::test::Child;
 using mxtest::SampleFile;
 
 class DesignerCommandActions : public mxtest::DesignerTest {
@@ -59,41 +60,41 @@ TEST_F(DesignerCommandActions, StepsAreAddedRenamedAndDeletedFromTheMenusAndTheS
     TfmQueryDesigner* w = NewOnSample();
     TMxQuery* q = w->GetQuery();
     mxtest::AddFirstFields(w, 1);
-    EXPECT_TRUE(w->action("miNewStep")->isEnabled());
-    EXPECT_FALSE(w->action("miStepRun")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(*w, "miNewStep")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(*w, "miStepRun")->isEnabled());
 
-    w->action("miNewStep")->trigger();
+    Child<QAction>(*w, "miNewStep")->trigger();
     ASSERT_EQ(q->Steps()->Count(), 2);
     EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(1));
-    EXPECT_EQ(w->plbSteps->model()->rowCount(), 2);
-    EXPECT_TRUE(w->action("miStepDelete")->isEnabled());
-    EXPECT_FALSE(w->cobDomain->isEnabled());
+    EXPECT_EQ(Child<QAbstractItemView>(*w, "plbSteps")->model()->rowCount(), 2);
+    EXPECT_TRUE(Child<QAction>(*w, "miStepDelete")->isEnabled());
+    EXPECT_FALSE(Child<QComboBox>(*w, "cobDomain")->isEnabled());
 
     ScopedHook prompt(PromptStringSimpleHook, [](const QString&, const QString&, QString& value) {
         value = QStringLiteral("Synthèse");
         return true;
     });
-    w->action("miStepDuplicate")->trigger();
+    Child<QAction>(*w, "miStepDuplicate")->trigger();
     EXPECT_EQ(q->Steps()->Items(1)->GetName(), QStringLiteral("Synthèse"));
-    EXPECT_EQ(w->plbSteps->model()->index(1, 0).data().toString(), QStringLiteral("Synthèse"));
+    EXPECT_EQ(Child<QAbstractItemView>(*w, "plbSteps")->model()->index(1, 0).data().toString(), QStringLiteral("Synthèse"));
 
     // The popup's "Nouvelle" too; then the step is deleted after Yes and
     // the one before it shown.
-    w->action("miInsertStep")->trigger();
+    Child<QAction>(*w, "miInsertStep")->trigger();
     ASSERT_EQ(q->Steps()->Count(), 3);
     ui.service.messageAnswers << mrYes;
-    w->action("miDeleteStep")->trigger();
+    Child<QAction>(*w, "miDeleteStep")->trigger();
     ASSERT_EQ(q->Steps()->Count(), 2);
     EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(1));
     ui.service.messageAnswers << mrNo;
-    w->action("miStepDelete")->trigger();
+    Child<QAction>(*w, "miStepDelete")->trigger();
     EXPECT_EQ(q->Steps()->Count(), 2) << "No keeps the step";
     ui.service.messageAnswers << mrYes;
-    w->action("miStepDelete")->trigger();
+    Child<QAction>(*w, "miStepDelete")->trigger();
     ASSERT_EQ(q->Steps()->Count(), 1);
     EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(0));
-    EXPECT_EQ(w->plbSteps->model()->rowCount(), 1);
-    EXPECT_FALSE(w->action("miStepDelete")->isEnabled()) << "the first step cannot be deleted";
+    EXPECT_EQ(Child<QAbstractItemView>(*w, "plbSteps")->model()->rowCount(), 1);
+    EXPECT_FALSE(Child<QAction>(*w, "miStepDelete")->isEnabled()) << "the first step cannot be deleted";
     EXPECT_EQ(ui.service.texts(QStringLiteral("message")),
         (QStringList{QStringLiteral("Supprimer l'étape Etape 3 ?"), QStringLiteral("Supprimer l'étape Synthèse ?"),
             QStringLiteral("Supprimer l'étape Synthèse ?")}));
@@ -114,9 +115,9 @@ TEST_F(DesignerCommandActions, TheStepsDialogsOpenFromTheirButtonsAndMenus)
         EXPECT_EQ(controls, q->ParamControls());
     });
     mxtest::DesignerButton(w, "fbParams")->click();
-    w->action("pmiStepParameters")->trigger();
+    Child<QAction>(*w, "pmiStepParameters")->trigger();
     EXPECT_EQ(params, 2);
-    EXPECT_TRUE(w->action("miSaveQuery")->isEnabled()) << "marked modified whatever the dialog said";
+    EXPECT_TRUE(Child<QAction>(*w, "miSaveQuery")->isEnabled()) << "marked modified whatever the dialog said";
 
     QStringList opened;
     const auto stub = [&](const char* which, bool answer) {
@@ -131,11 +132,11 @@ TEST_F(DesignerCommandActions, TheStepsDialogsOpenFromTheirButtonsAndMenus)
     q->SetModified(false);
     w->AtStateChange();
     mxtest::DesignerButton(w, "fbDest")->click();
-    w->action("pmiStepDest")->trigger();
+    Child<QAction>(*w, "pmiStepDest")->trigger();
     EXPECT_FALSE(q->Modified()) << "a cancelled dialog changes nothing";
     mxtest::DesignerButton(w, "fbSort")->click();
     EXPECT_TRUE(q->Modified());
-    w->action("miStepSort")->trigger();
+    Child<QAction>(*w, "miStepSort")->trigger();
     mxtest::DesignerButton(w, "fbStepFilter")->click();
     EXPECT_EQ(opened, (QStringList{QStringLiteral("résultats:Etape 1"), QStringLiteral("résultats:Etape 1"),
                           QStringLiteral("tri:Etape 1"), QStringLiteral("tri:Etape 1"), QStringLiteral("filtre:Etape 1")}));
@@ -168,7 +169,7 @@ TEST_F(DesignerCommandActions, ACalculatedFieldMadeWithCalcIsSavedWithTheQuery)
     EXPECT_TRUE(made->Calculated());
 
     ui.service.fileAnswers << QStringList{Path(QStringLiteral("requetes/calcul.txt"))};
-    w->action("miSaveQueryAs")->trigger();
+    Child<QAction>(*w, "miSaveQueryAs")->trigger();
     const QString saved = Path(QStringLiteral("requetes/calcul.mqr"));
     ASSERT_TRUE(QFileInfo::exists(saved));
     auto* again = TfmQueryDesigner::CreateFromFile(saved);
@@ -176,23 +177,25 @@ TEST_F(DesignerCommandActions, ACalculatedFieldMadeWithCalcIsSavedWithTheQuery)
     TMxQueryField* stored = again->CurrentStep()->AllFields()->FindByFullName(QStringLiteral("Formule 1"));
     ASSERT_NE(stored, nullptr);
     EXPECT_TRUE(stored->Calculated());
-    EXPECT_FALSE(again->action("miFieldDelete")->isEnabled()) << "no field selected";
+    EXPECT_FALSE(Child<QAction>(*again, "miFieldDelete")->isEnabled()) << "no field selected";
 
     // The favourites check the entry of the query's file only (the list is
     // bound here as the window's activation binds it).
-    ui::BindMRUMenu(AppGlobal()->History(10), again->miFavorites, [](const QString&) {});
-    emit again->miFavorites->aboutToShow();
+    QMenu* favorites = Child<QMenu>(*again, "miFavorites");
+    ASSERT_NE(favorites, nullptr);
+    ui::BindMRUMenu(AppGlobal()->History(10), favorites, [](const QString&) {});
+    emit favorites->aboutToShow();
     QStringList checked, unchecked;
-    for (QAction* a : again->miFavorites->actions())
+    for (QAction* a : favorites->actions())
         if (a->property(ui::kMRUEntryProperty).toBool())
             (a->isChecked() ? checked : unchecked) << a->data().toString();
     EXPECT_EQ(checked, QStringList{saved});
     ui.service.fileAnswers << QStringList{Path(QStringLiteral("requetes/autre.mqr"))};
-    again->action("miSaveQueryAs")->trigger();
-    emit again->miFavorites->aboutToShow();
+    Child<QAction>(*again, "miSaveQueryAs")->trigger();
+    emit favorites->aboutToShow();
     checked.clear();
     unchecked.clear();
-    for (QAction* a : again->miFavorites->actions())
+    for (QAction* a : favorites->actions())
         if (a->property(ui::kMRUEntryProperty).toBool())
             (a->isChecked() ? checked : unchecked) << a->data().toString();
     EXPECT_EQ(checked, QStringList{Path(QStringLiteral("requetes/autre.mqr"))});
@@ -203,24 +206,26 @@ TEST_F(DesignerCommandActions, TheSetComboMakesTheStepAgainOnTheChosenSet)
 {
     TfmQueryDesigner* w = NewOnSample();
     TMxQuery* q = w->GetQuery();
-    ASSERT_EQ(w->cobDomain->count(), 2);
+    QComboBox* sets = Child<QComboBox>(*w, "cobDomain");
+    ASSERT_NE(sets, nullptr);
+    ASSERT_EQ(sets->count(), 2);
     const int first = q->DomId();
     // Watched by its life, not its address: a new step may take the
     // freed one's place in memory.
     const ui::TItemRef<TMxQueryStep> before(w->CurrentStep());
     ASSERT_TRUE(before);
-    const int other = w->cobDomain->itemData(1).toInt();
+    const int other = sets->itemData(1).toInt();
     ASSERT_NE(other, first);
-    w->cobDomain->setCurrentIndex(1);
-    emit w->cobDomain->activated(1);
+    sets->setCurrentIndex(1);
+    emit sets->activated(1);
     EXPECT_EQ(q->DomId(), other);
     ASSERT_EQ(q->Steps()->Count(), 1);
     EXPECT_TRUE(before.gone()) << "the step is made again";
     EXPECT_EQ(w->CurrentStep(), q->Steps()->Items(0));
-    EXPECT_EQ(w->cobDomain->currentData().toInt(), other);
+    EXPECT_EQ(sets->currentData().toInt(), other);
     EXPECT_EQ(w->CurrentStep()->DataModel()->CurrentDomain()->Id(), other);
     EXPECT_TRUE(q->Modified());
-    EXPECT_TRUE(w->cobDomain->isEnabled());
+    EXPECT_TRUE(sets->isEnabled());
 }
 
 TEST_F(DesignerCommandActions, ACancelledParameterPromptWarnsAndLeavesTheGridEmpty)
@@ -247,19 +252,19 @@ TEST_F(DesignerCommandActions, TheHelpMenuAndTheOptionsMenu)
 {
     TfmQueryDesigner* w = NewOnSample();
     AppGlobal()->SetHelpFile(QStringLiteral("MORV32"));
-    w->action("miMainHelp")->trigger();
-    w->action("Aide1")->trigger();
+    Child<QAction>(*w, "miMainHelp")->trigger();
+    Child<QAction>(*w, "Aide1")->trigger();
     EXPECT_EQ(ui.service.texts(QStringLiteral("help")).size(), 2);
 
-    w->action("Assistanceutilisateur1")->trigger();
-    w->action("miJumptoMV")->trigger();
+    Child<QAction>(*w, "Assistanceutilisateur1")->trigger();
+    Child<QAction>(*w, "miJumptoMV")->trigger();
     const QStringList opened = ui.service.texts(QStringLiteral("shell")) + ui.service.texts(QStringLiteral("url"));
     EXPECT_EQ(opened.size(), 2) << opened.join(u' ').toStdString();
     EXPECT_TRUE(opened.join(u' ').contains(MakerSupportAddress()));
 
     int abouts = 0;
     ScopedHook about(AboutBoxHook, [&] { ++abouts; });
-    w->action("miAbout")->trigger();
+    Child<QAction>(*w, "miAbout")->trigger();
     mxtest::DesignerButton(w, "fbAbout")->click();
     EXPECT_EQ(abouts, 2);
 
@@ -268,7 +273,7 @@ TEST_F(DesignerCommandActions, TheHelpMenuAndTheOptionsMenu)
         manual = file;
         return file;
     });
-    w->action("miUserManual")->trigger();
+    Child<QAction>(*w, "miUserManual")->trigger();
     // The build's manual, in the session's language, goes to the desktop's
     // viewer; the runner is asked only for a missing one.
     const QString viewed = ui.service.texts(QStringLiteral("shell")).value(ui.service.texts(QStringLiteral("shell")).size() - 1);
@@ -278,14 +283,14 @@ TEST_F(DesignerCommandActions, TheHelpMenuAndTheOptionsMenu)
 
     // The tool-tip switch: off, then on again.
     ASSERT_TRUE(ShowHints());
-    w->action("miShowHint")->trigger();
+    Child<QAction>(*w, "miShowHint")->trigger();
     EXPECT_FALSE(ShowHints());
-    EXPECT_FALSE(w->action("miShowHint")->isChecked());
-    w->action("miShowHint")->trigger();
+    EXPECT_FALSE(Child<QAction>(*w, "miShowHint")->isChecked());
+    Child<QAction>(*w, "miShowHint")->trigger();
     EXPECT_TRUE(ShowHints());
-    EXPECT_TRUE(w->action("miShowHint")->isChecked());
+    EXPECT_TRUE(Child<QAction>(*w, "miShowHint")->isChecked());
 
-    EXPECT_FALSE(w->action("miGeneralOptions")->isEnabled()) << "no options dialog in this program yet";
+    EXPECT_FALSE(Child<QAction>(*w, "miGeneralOptions")->isEnabled()) << "no options dialog in this program yet";
 }
 
 TEST_F(DesignerCommandActions, TheOptionsItemFollowsItsSlotAndOpensTheDialog)
@@ -296,13 +301,13 @@ TEST_F(DesignerCommandActions, TheOptionsItemFollowsItsSlotAndOpensTheDialog)
         // offered from the start, and whatever the window's state.
         ScopedHook dialog(OptionsDialogHook, [&] { ++options; });
         TfmQueryDesigner* w = NewOnSample();
-        QAction* item = w->action("miGeneralOptions");
+        QAction* item = Child<QAction>(*w, "miGeneralOptions");
         ASSERT_NE(item, nullptr);
         EXPECT_TRUE(item->isEnabled());
         item->trigger();
         EXPECT_EQ(options, 1);
         mxtest::AddFirstFields(w, 1);
-        w->action("miNewStep")->trigger();
+        Child<QAction>(*w, "miNewStep")->trigger();
         EXPECT_TRUE(item->isEnabled());
         item->trigger();
         EXPECT_EQ(options, 2);
@@ -315,7 +320,7 @@ TEST_F(DesignerCommandActions, TheOptionsItemFollowsItsSlotAndOpensTheDialog)
     }
     // A window made with the slot empty offers it once the slot is filled.
     TfmQueryDesigner* w = NewOnSample();
-    QAction* item = w->action("miGeneralOptions");
+    QAction* item = Child<QAction>(*w, "miGeneralOptions");
     EXPECT_FALSE(item->isEnabled());
     ScopedHook dialog(OptionsDialogHook, [&] { ++options; });
     w->AtStateChange();
@@ -343,13 +348,16 @@ TEST_F(DesignerCommandActions, TheSelectedFieldIsDeletedFromTheMenuAndWithTheDel
     ASSERT_EQ(editor->VEntities()->Count(), 1);
     ASSERT_EQ(editor->VEntities()->VEntity(0)->Count(), 3);
     const auto sqlName = [&](TMxQueryField* f) { return f->GetSqlFieldName(step->SQLSyntax()); };
+    auto* sqlPane = Child<QPlainTextEdit>(*w, "moSQL");
+    ASSERT_NE(sqlPane, nullptr);
+    const auto sqlText = [&] { return sqlPane->toPlainText(); };
 
     // Each way deletes the selected panel's field, not the first one.
     const struct {
         const char* how;
         std::function<void()> deleteSelected;
     } ways[] = {
-        {"Supprimer le champ", [&] { w->action("miFieldDelete")->trigger(); }},
+        {"Supprimer le champ", [&] { Child<QAction>(*w, "miFieldDelete")->trigger(); }},
         {"the Delete key", [&] { QTest::keyClick(editor->Grid(), Qt::Key_Delete); }},
     };
     for (const auto& way : ways) {
@@ -362,8 +370,8 @@ TEST_F(DesignerCommandActions, TheSelectedFieldIsDeletedFromTheMenuAndWithTheDel
         const QString name = sqlName(field);
         panel->Press(Qt::LeftButton);
         ASSERT_EQ(editor->SelectedField(), panel);
-        ASSERT_TRUE(w->action("miFieldDelete")->isEnabled());
-        EXPECT_TRUE(Names(w->moSQL->toPlainText(), name)) << w->moSQL->toPlainText().toStdString();
+        ASSERT_TRUE(Child<QAction>(*w, "miFieldDelete")->isEnabled());
+        EXPECT_TRUE(Names(sqlText(), name)) << sqlText().toStdString();
         q->SetModified(false);
         w->AtStateChange();
 
@@ -373,11 +381,11 @@ TEST_F(DesignerCommandActions, TheSelectedFieldIsDeletedFromTheMenuAndWithTheDel
         for (int i = 0; i < step->SelectedFields()->Count(); ++i)
             EXPECT_NE(sqlName(step->SelectedFields()->Items(i)), name);
         EXPECT_EQ(editor->VEntities()->VEntity(0)->Count(), before - 1);
-        EXPECT_FALSE(Names(w->moSQL->toPlainText(), name)) << w->moSQL->toPlainText().toStdString();
+        EXPECT_FALSE(Names(sqlText(), name)) << sqlText().toStdString();
         EXPECT_FALSE(Names(step->SQL()->Text(), name)) << step->SQL()->Text().toStdString();
         EXPECT_TRUE(q->Modified());
         EXPECT_TRUE(w->windowTitle().contains(u'*')) << w->windowTitle().toStdString();
-        EXPECT_TRUE(w->action("miSaveQuery")->isEnabled());
+        EXPECT_TRUE(Child<QAction>(*w, "miSaveQuery")->isEnabled());
         // The grid shows the remaining fields, laid out again (no freed
         // panel left among its columns).
         QApplication::processEvents();
@@ -385,17 +393,17 @@ TEST_F(DesignerCommandActions, TheSelectedFieldIsDeletedFromTheMenuAndWithTheDel
     }
     // What is left is still a query: one field, named in the SQL.
     ASSERT_EQ(step->SelectedFields()->Count(), 1);
-    EXPECT_TRUE(Names(w->moSQL->toPlainText(), sqlName(step->SelectedFields()->Items(0)))) << w->moSQL->toPlainText().toStdString();
+    EXPECT_TRUE(Names(sqlText(), sqlName(step->SelectedFields()->Items(0)))) << sqlText().toStdString();
 
     // The last field goes too; then nothing is selected and neither way
     // does anything.
     editor->VEntities()->VEntity(0)->VField(0)->Press(Qt::LeftButton);
-    w->action("miFieldDelete")->trigger();
+    Child<QAction>(*w, "miFieldDelete")->trigger();
     EXPECT_EQ(step->SelectedFields()->Count(), 0);
     EXPECT_EQ(editor->SelectedField(), nullptr);
-    EXPECT_FALSE(w->action("miFieldDelete")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(*w, "miFieldDelete")->isEnabled());
     QTest::keyClick(editor->Grid(), Qt::Key_Delete);
-    w->action("miFieldDelete")->trigger();
+    Child<QAction>(*w, "miFieldDelete")->trigger();
     EXPECT_EQ(q->Steps()->Count(), 1);
     QApplication::processEvents();
     w->repaint();
@@ -412,10 +420,10 @@ TEST_F(DesignerCommandActions, TheFieldPanelsAreRenamedAndFilteredThroughTheComm
     ui::TVField* panel = editor->VEntities()->VEntity(0)->VField(0);
     ASSERT_NE(panel, nullptr);
     TMxQueryField* field = panel->Field();
-    EXPECT_FALSE(w->action("miFieldDelete")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(*w, "miFieldDelete")->isEnabled());
     panel->Press(Qt::LeftButton);
     EXPECT_EQ(editor->SelectedField(), panel);
-    EXPECT_TRUE(w->action("miFieldDelete")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(*w, "miFieldDelete")->isEnabled());
 
     int maxLength = 0;
     ScopedHook prompt(PromptStringHook, [&](const QString&, const QString& text, TStrings*, int max, QString& value,

@@ -12,6 +12,7 @@
 #include "engine/settings/mru.h"
 #include "engine/tools/hooks.h"
 
+#include "query/commands/designerstates.h"
 #include "query/designer/designerlogic.h"
 #include "ui/controls/docklayout.h"
 #include "ui/controls/entityoutline.h"
@@ -45,6 +46,7 @@
 #include <QToolButton>
 
 using namespace mx;
+using mx::ui::test::Child;
 using mxtest::SampleFile;
 
 class DesignerWindow : public mxtest::DesignerTest {};
@@ -58,23 +60,23 @@ TEST_F(DesignerWindow, ToolBarGeometryForSmallAndLargeButtons)
     EXPECT_FALSE(w->LargeIcons()) << "LargeIcons=0 in the user's settings";
     // Where the bar's rule puts the buttons for the window's metrics.
     const TToolBarLayout small = LayoutToolBar(false);
-    EXPECT_EQ(w->nrpaBoard->height(), small.height);
+    EXPECT_EQ(Child<QWidget>(*w, "nrpaBoard")->height(), small.height);
     EXPECT_EQ(mxtest::DesignerButton(w, "fbNewQuery")->geometry(), small.buttons[0]);
     EXPECT_EQ(mxtest::DesignerButton(w, "fbOpenQuery")->x(), small.buttons[1].x());
     EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->x(), small.buttons[2].x());
     EXPECT_TRUE(mxtest::DesignerButton(w, "fbRun")->text().isEmpty());
-    EXPECT_TRUE(w->action("miSmallIcons")->isChecked());
+    EXPECT_TRUE(Child<QAction>(*w, "miSmallIcons")->isChecked());
 
-    w->action("miSmallIcons")->trigger();
+    Child<QAction>(*w, "miSmallIcons")->trigger();
     Settle();
     EXPECT_TRUE(w->LargeIcons());
     const TToolBarLayout large = LayoutToolBar(true);
-    EXPECT_EQ(w->nrpaBoard->height(), large.height);
+    EXPECT_EQ(Child<QWidget>(*w, "nrpaBoard")->height(), large.height);
     EXPECT_EQ(mxtest::DesignerButton(w, "fbNewQuery")->geometry(), large.buttons[0]);
     EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->text(), QStringLiteral("Exécuter"));
     EXPECT_EQ(mxtest::DesignerButton(w, "fbRun")->toolTip(), QStringLiteral("Exécuter l'étape"));
     QToolButton* about = mxtest::DesignerButton(w, "fbAbout");
-    EXPECT_EQ(about->x(), std::max(w->nrpaBoard->width() - about->width() - 8, w->AboutLeft()));
+    EXPECT_EQ(about->x(), std::max(Child<QWidget>(*w, "nrpaBoard")->width() - about->width() - 8, w->AboutLeft()));
     w->resize(400, 600);
     Settle();
     EXPECT_EQ(about->x(), w->AboutLeft()) << "never left of the last group";
@@ -100,7 +102,7 @@ TEST_F(DesignerWindow, TheStatusPanelShowsTheHintUnderTheMouse)
         SCOPED_TRACE(c.tip);
         QStatusTipEvent tip(QString::fromUtf8(c.tip));
         QCoreApplication::sendEvent(w, &tip);
-        EXPECT_EQ(w->paMiddle->text(), QString::fromUtf8(c.shown));
+        EXPECT_EQ(Child<QLabel>(*w, "paMiddle")->text(), QString::fromUtf8(c.shown));
     }
 }
 
@@ -108,22 +110,22 @@ TEST_F(DesignerWindow, HideSQLInTheUsersSettingsHidesTheSQLPane)
 {
     platform::IniFile::open(UserIni())->writeInteger(QStringLiteral("Options"), QStringLiteral("HideSQL"), 1);
     auto* hidden = new TfmQueryDesigner;
-    EXPECT_FALSE(hidden->moSQL->isVisible());
-    EXPECT_TRUE(hidden->moSQL->isHidden());
+    EXPECT_FALSE(Child<QPlainTextEdit>(*hidden, "moSQL")->isVisible());
+    EXPECT_TRUE(Child<QPlainTextEdit>(*hidden, "moSQL")->isHidden());
     platform::IniFile::open(UserIni())->writeInteger(QStringLiteral("Options"), QStringLiteral("HideSQL"), 0);
     auto* shown = new TfmQueryDesigner;
-    EXPECT_FALSE(shown->moSQL->isHidden());
+    EXPECT_FALSE(Child<QPlainTextEdit>(*shown, "moSQL")->isHidden());
 }
 
 TEST_F(DesignerWindow, AnEmptyWindowShowsNoQueryCommands)
 {
     auto* w = TfmQueryDesigner::CreateFromFile(QString());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Morvelin"));
-    EXPECT_FALSE(w->action("miQuery")->isVisible());
-    EXPECT_FALSE(w->action("miStep")->isVisible());
-    EXPECT_FALSE(w->action("miSaveQueryAs")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(*w, "miQuery")->isVisible());
+    EXPECT_FALSE(Child<QAction>(*w, "miStep")->isVisible());
+    EXPECT_FALSE(Child<QAction>(*w, "miSaveQueryAs")->isEnabled());
     EXPECT_FALSE(mxtest::DesignerButton(w, "fbRun")->isEnabled());
-    EXPECT_FALSE(w->cobDomain->isEnabled());
+    EXPECT_FALSE(Child<QComboBox>(*w, "cobDomain")->isEnabled());
     EXPECT_TRUE(mxtest::DesignerButton(w, "fbNewQuery")->isEnabled());
 }
 
@@ -132,31 +134,32 @@ TEST_F(DesignerWindow, CommandStatesFollowANewQueryAsItGrows)
     auto* w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
     ASSERT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Nouvelle Requête (conception) - Morvelin"));
-    EXPECT_TRUE(w->action("miQuery")->isVisible());
-    EXPECT_TRUE(w->cobDomain->isEnabled());
-    EXPECT_EQ(w->cobDomain->count(), 2) << "the sample's two sets";
+    EXPECT_TRUE(Child<QAction>(*w, "miQuery")->isVisible());
+    EXPECT_TRUE(Child<QComboBox>(*w, "cobDomain")->isEnabled());
+    EXPECT_EQ(Child<QComboBox>(*w, "cobDomain")->count(), 2) << "the sample's two sets";
     EXPECT_FALSE(mxtest::DesignerButton(w, "fbRun")->isEnabled());
-    EXPECT_FALSE(w->action("miSaveQuery")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(*w, "miSaveQuery")->isEnabled());
     EXPECT_TRUE(mxtest::DesignerButton(w, "fbSort")->isEnabled());
 
     mxtest::AddFirstFields(w, 1);
     EXPECT_TRUE(mxtest::DesignerButton(w, "fbRun")->isEnabled());
-    EXPECT_TRUE(w->action("miQueryRun")->isEnabled());
-    EXPECT_FALSE(w->cobDomain->isEnabled()) << "an entity is chosen: the set cannot change any more";
-    EXPECT_TRUE(w->action("miSaveQuery")->isEnabled());
-    EXPECT_TRUE(w->moSQL->toPlainText().contains(u"SELECT")) << w->moSQL->toPlainText().toStdString();
+    EXPECT_TRUE(Child<QAction>(*w, "miQueryRun")->isEnabled());
+    EXPECT_FALSE(Child<QComboBox>(*w, "cobDomain")->isEnabled()) << "an entity is chosen: the set cannot change any more";
+    EXPECT_TRUE(Child<QAction>(*w, "miSaveQuery")->isEnabled());
+    const QString statement = Child<QPlainTextEdit>(*w, "moSQL")->toPlainText();
+    EXPECT_TRUE(statement.contains(u"SELECT")) << statement.toStdString();
     EXPECT_TRUE(w->windowTitle().startsWith(u"Nouvelle Requête* (conception)"));
 
     TMxQueryStep* second = w->GetQuery()->AddStep();
     w->Editor().SetStep(second);
-    EXPECT_TRUE(w->action("miStepDelete")->isEnabled());
-    EXPECT_TRUE(w->action("miDeleteStep")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(*w, "miStepDelete")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(*w, "miDeleteStep")->isEnabled());
     w->Editor().SetStep(w->GetQuery()->Steps()->Items(0));
-    EXPECT_FALSE(w->action("miStepDelete")->isEnabled()) << "the first step cannot be deleted";
-    EXPECT_EQ(w->plbSteps->model()->rowCount(), 2);
+    EXPECT_FALSE(Child<QAction>(*w, "miStepDelete")->isEnabled()) << "the first step cannot be deleted";
+    EXPECT_EQ(Child<QAbstractItemView>(*w, "plbSteps")->model()->rowCount(), 2);
 
-    w->edQueryName->setText(QStringLiteral("Ventes"));
-    emit w->edQueryName->editingFinished();
+    Child<QLineEdit>(*w, "edQueryName")->setText(QStringLiteral("Ventes"));
+    emit Child<QLineEdit>(*w, "edQueryName")->editingFinished();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Ventes* (conception) - Morvelin"));
 }
 
@@ -165,25 +168,26 @@ TEST_F(DesignerWindow, NewQueryRunSaveAsAndReopen)
     QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
     ASSERT_NE(w->GetQuery(), nullptr);
     mxtest::AddFirstFields(w, 2);
-    w->edQueryName->setText(QStringLiteral("Ventes"));
-    emit w->edQueryName->editingFinished();
+    Child<QLineEdit>(*w, "edQueryName")->setText(QStringLiteral("Ventes"));
+    emit Child<QLineEdit>(*w, "edQueryName")->editingFinished();
 
     mxtest::DesignerButton(w, "fbRun")->click();
     auto* grid = w->findChild<ui::TMxGrid*>();
     ASSERT_NE(grid, nullptr);
     ASSERT_NE(grid->DataSet(), nullptr) << "the grid shows the result: " << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
     EXPECT_EQ(grid->Columns.size(), 2);
-    const QString sql = w->moSQL->toPlainText();
+    const QString sql = Child<QPlainTextEdit>(*w, "moSQL")->toPlainText();
     EXPECT_FALSE(sql.isEmpty());
 
-    ui::TDockLayout::Of(w->nrpaLeft->parentWidget())->SetExtent(w->nrpaLeft, 230);
+    QWidget* left = Child<QWidget>(*w, "nrpaLeft");
+    ui::TDockLayout::Of(left->parentWidget())->SetExtent(left, 230);
     ui.service.fileAnswers << QStringList{Path(QStringLiteral("requetes/ventes.txt"))};
-    w->action("miSaveQuery")->trigger(); // never saved: asks for a name
+    Child<QAction>(*w, "miSaveQuery")->trigger(); // never saved: asks for a name
     const QString saved = Path(QStringLiteral("requetes/ventes.mqr"));
     ASSERT_TRUE(QFileInfo::exists(saved)) << "stored under .mqr";
     EXPECT_EQ(ui.service.count(QStringLiteral("save")), 1);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Ventes (conception) - Morvelin"));
-    EXPECT_FALSE(w->action("miSaveQuery")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(*w, "miSaveQuery")->isEnabled());
     EXPECT_EQ(History(10).value(0), saved);
     EXPECT_TRUE(History(11).value(0).endsWith(u"EXEMPLE.MDD")) << History(11).join(u' ').toStdString();
     EXPECT_EQ(w->GetQuery()->PositionStrings()->Values(QStringLiteral("nrpaLeft")), QStringLiteral("230"));
@@ -191,13 +195,44 @@ TEST_F(DesignerWindow, NewQueryRunSaveAsAndReopen)
     auto* again = TfmQueryDesigner::CreateFromFile(saved);
     ASSERT_NE(again->GetQuery(), nullptr);
     EXPECT_EQ(again->GetQuery()->Steps()->Count(), 1);
-    EXPECT_EQ(again->edQueryName->text(), QStringLiteral("Ventes"));
-    EXPECT_EQ(again->moSQL->toPlainText(), sql);
-    EXPECT_EQ(again->nrpaLeft->width(), 230);
-    EXPECT_EQ(again->plbSteps->height(), w->plbSteps->height());
+    EXPECT_EQ(Child<QLineEdit>(*again, "edQueryName")->text(), QStringLiteral("Ventes"));
+    EXPECT_EQ(Child<QPlainTextEdit>(*again, "moSQL")->toPlainText(), sql);
+    EXPECT_EQ(Child<QWidget>(*again, "nrpaLeft")->width(), 230);
+    EXPECT_EQ(Child<QAbstractItemView>(*again, "plbSteps")->height(), Child<QAbstractItemView>(*w, "plbSteps")->height());
     EXPECT_EQ(again->windowTitle(), QStringLiteral("Ventes (conception) - Morvelin"));
     EXPECT_EQ(History(10).value(0), saved);
     EXPECT_EQ(ui.service.count(QStringLiteral("message")), 0) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
+}
+
+// The window's parts are reached by their objectName only: every element
+// the state tables name, and every tool button the commands are connected
+// to, is in the window under that name, or its state and its command
+// would be lost without a word.
+TEST_F(DesignerWindow, EveryPartTheStateTablesAndCommandsNameIsInTheWindow)
+{
+    QPointer<TfmQueryDesigner> w = TfmQueryDesigner::CreateOnModel(SampleFile(QStringLiteral("EXEMPLE.MDD")));
+    ASSERT_NE(w->GetQuery(), nullptr);
+    QSet<QString> names;
+    for (const bool hasQuery : {false, true}) {
+        TDesignerSituation s;
+        s.hasQuery = s.hasModel = s.hasStep = hasQuery;
+        s.stepCount = hasQuery ? 2 : 0;
+        s.stepIndex = hasQuery ? 1 : -1;
+        s.entityCount = hasQuery ? 1 : 0;
+        for (const TElementState& e : DesignerElementStates(s))
+            names << e.name;
+        TDesignerFacts facts;
+        facts.query = facts.step = hasQuery;
+        for (const QString& name : DesignerCommandStates(facts).keys())
+            names << name;
+    }
+    for (const char* button : kToolButtons)
+        names << QString::fromLatin1(button);
+    ASSERT_GT(names.size(), kToolButtonCount);
+    for (const QString& name : std::as_const(names)) {
+        const bool found = w->findChild<QAction*>(name) || w->findChild<QWidget*>(name);
+        EXPECT_TRUE(found) << name.toStdString();
+    }
 }
 
 TEST_F(DesignerWindow, TheSaveQuestionIsAskedOnceAndCancelKeepsTheWindow)
@@ -249,7 +284,7 @@ TEST_F(DesignerWindow, TheSaveQuestionIsAskedOnceAndCancelKeepsTheWindow)
 TEST_F(DesignerWindow, TheProgramEndsOnlyWhenTheLastWindowCloses)
 {
     QPointer<TfmQueryDesigner> first = TfmQueryDesigner::CreateFromFile(QString());
-    first->action("miNewWindow")->trigger();
+    Child<QAction>(*first, "miNewWindow")->trigger();
     ASSERT_EQ(DesignerCount().Count(), 2);
     ASSERT_EQ(DesignerRegistry().Count(), 2);
     first->close();
@@ -259,7 +294,7 @@ TEST_F(DesignerWindow, TheProgramEndsOnlyWhenTheLastWindowCloses)
     ASSERT_EQ(DesignerRegistry().Count(), 1);
     auto* last = dynamic_cast<TfmQueryDesigner*>(DesignerRegistry().Designers().value(0));
     ASSERT_NE(last, nullptr);
-    last->action("miExit")->trigger();
+    Child<QAction>(*last, "miExit")->trigger();
     Settle();
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(DesignerCount().Count(), 0);
@@ -295,7 +330,7 @@ TEST_F(DesignerWindow, NewQueriesFreeTheQueryAndTheModelTheyReplace)
     w->CloseQuery();
     EXPECT_EQ(w->GetQuery(), nullptr);
     ui.service.fileAnswers << QStringList{SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR"))};
-    w->action("miOpenQuery")->trigger();
+    Child<QAction>(*w, "miOpenQuery")->trigger();
     ASSERT_NE(w->GetQuery(), nullptr);
     EXPECT_EQ(History(10).value(0), SampleFile(QStringLiteral("VENTES_PAR_PRODUIT.MQR")));
     EXPECT_EQ(ui.service.count(QStringLiteral("message")), 0);
@@ -309,7 +344,13 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
     ASSERT_NE(w->GetQuery(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
     TMxQuery* q = w->GetQuery();
     ASSERT_GE(q->Steps()->Count(), 2);
-    ASSERT_EQ(w->plbSteps->model()->rowCount(), q->Steps()->Count());
+    QAbstractItemView* steps = Child<QAbstractItemView>(*w, "plbSteps");
+    ASSERT_NE(steps, nullptr);
+    QPlainTextEdit* sql = Child<QPlainTextEdit>(*w, "moSQL");
+    ASSERT_NE(sql, nullptr);
+    QAction* deleteStep = Child<QAction>(*w, "miStepDelete");
+    ASSERT_NE(deleteStep, nullptr);
+    ASSERT_EQ(steps->model()->rowCount(), q->Steps()->Count());
     auto* first = static_cast<TMxQueryStep*>(q->Steps()->Items(0));
     auto* second = static_cast<TMxQueryStep*>(q->Steps()->Items(1));
     ASSERT_EQ(w->CurrentStep(), first);
@@ -319,29 +360,29 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
     const auto sqlOf = [](TMxQueryStep* step) {
         return step->SQL() ? step->SQL()->Text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed() : QString();
     };
-    const auto lineCentre = [&](int line) { return w->plbSteps->visualRect(w->plbSteps->model()->index(line, 0)).center(); };
+    const auto lineCentre = [&](int line) { return steps->visualRect(steps->model()->index(line, 0)).center(); };
     const auto expectShown = [&](TMxQueryStep* step, const char* how) {
         SCOPED_TRACE(how);
         EXPECT_EQ(w->CurrentStep(), step);
         EXPECT_EQ(editor->Step(), step);
-        EXPECT_EQ(w->plbSteps->currentIndex().row(), q->Steps()->IndexOf(step));
+        EXPECT_EQ(steps->currentIndex().row(), q->Steps()->IndexOf(step));
         EXPECT_EQ(editor->VEntities()->Count(), step->Entities()->Count()) << "the step's own panels";
-        EXPECT_EQ(w->moSQL->toPlainText().trimmed(), sqlOf(step));
-        EXPECT_EQ(w->action("miStepDelete")->isEnabled(), step != first) << "the first step is never deleted";
+        EXPECT_EQ(sql->toPlainText().trimmed(), sqlOf(step));
+        EXPECT_EQ(deleteStep->isEnabled(), step != first) << "the first step is never deleted";
     };
     EXPECT_NE(sqlOf(first), sqlOf(second)) << "the two steps can be told apart";
 
-    QTest::mouseClick(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(1));
+    QTest::mouseClick(steps->viewport(), Qt::LeftButton, {}, lineCentre(1));
     expectShown(second, "a click on the second line");
-    w->plbSteps->setFocus();
-    QTest::keyClick(w->plbSteps, Qt::Key_Up);
+    steps->setFocus();
+    QTest::keyClick(steps, Qt::Key_Up);
     expectShown(first, "the up arrow");
-    QTest::keyClick(w->plbSteps, Qt::Key_Down);
+    QTest::keyClick(steps, Qt::Key_Down);
     expectShown(second, "the down arrow");
     // The line's popup acts on its step too: the right button shows it.
-    QTest::mouseClick(w->plbSteps->viewport(), Qt::RightButton, {}, lineCentre(0));
+    QTest::mouseClick(steps->viewport(), Qt::RightButton, {}, lineCentre(0));
     expectShown(first, "a right click on the first line");
-    QTest::mouseClick(w->plbSteps->viewport(), Qt::RightButton, {}, lineCentre(1));
+    QTest::mouseClick(steps->viewport(), Qt::RightButton, {}, lineCentre(1));
     expectShown(second, "a right click on the second line");
 
     // A double click on the first line while the second is shown renames
@@ -352,12 +393,12 @@ TEST_F(DesignerWindow, TheStepsListShowsAndRenamesTheStepOfItsLine)
     });
     const QString secondName = second->GetName();
     // A user's double click: press and release, then the double click.
-    QTest::mouseClick(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
-    QTest::mouseDClick(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
-    QTest::mouseRelease(w->plbSteps->viewport(), Qt::LeftButton, {}, lineCentre(0));
+    QTest::mouseClick(steps->viewport(), Qt::LeftButton, {}, lineCentre(0));
+    QTest::mouseDClick(steps->viewport(), Qt::LeftButton, {}, lineCentre(0));
+    QTest::mouseRelease(steps->viewport(), Qt::LeftButton, {}, lineCentre(0));
     EXPECT_EQ(first->GetName(), QStringLiteral("Clients choisis"));
     EXPECT_EQ(second->GetName(), secondName);
-    EXPECT_EQ(w->plbSteps->model()->index(0, 0).data().toString(), QStringLiteral("Clients choisis"));
+    EXPECT_EQ(steps->model()->index(0, 0).data().toString(), QStringLiteral("Clients choisis"));
     expectShown(first, "after the double click");
 }
 
@@ -376,7 +417,7 @@ TEST_F(DesignerWindow, TheModelHistoryKeepsThePathTheModelWasLoadedFrom)
     EXPECT_EQ(History(11), QStringList{model});
 
     ui.service.fileAnswers << QStringList{SampleFile(QStringLiteral("CLIENTS_FIDELES.MQR"))};
-    w->action("miOpenQuery")->trigger();
+    Child<QAction>(*w, "miOpenQuery")->trigger();
     EXPECT_EQ(History(11), QStringList{model}) << "opened again: still one entry";
 
     w->NewQuery(History(11).value(0));
@@ -403,11 +444,11 @@ TEST_F(DesignerWindow, TheStatusLineFollowsTheRecordCountOfEachRun)
         SCOPED_TRACE(run);
         mxtest::DesignerButton(w, "fbRun")->click();
         ASSERT_NE(grid->DataSet(), nullptr) << ui.service.texts(QStringLiteral("message")).join(u'\n').toStdString();
-        EXPECT_EQ(w->paMiddle->text().trimmed(), expected()) << "just after the run";
+        EXPECT_EQ(Child<QLabel>(*w, "paMiddle")->text().trimmed(), expected()) << "just after the run";
         grid->setFocus();
         QTest::keyClick(grid, Qt::Key_End);
         ASSERT_GT(grid->RecordCount(), 0);
-        EXPECT_EQ(w->paMiddle->text().trimmed(), expected()) << "at the end of the grid";
+        EXPECT_EQ(Child<QLabel>(*w, "paMiddle")->text().trimmed(), expected()) << "at the end of the grid";
     }
 }
 
@@ -455,7 +496,7 @@ TEST_F(DesignerWindow, NewWindowsOpenWhollyOnTheScreen)
         first->move(at);
         QApplication::setActiveWindow(first);
         const QSet<TfmQueryDesigner*> before = designers();
-        first->action("miNewWindow")->trigger();
+        Child<QAction>(*first, "miNewWindow")->trigger();
         const QSet<TfmQueryDesigner*> added = designers() - before;
         ASSERT_EQ(added.size(), 1);
         TfmQueryDesigner* next = *added.begin();

@@ -7,6 +7,7 @@
 #include "query/designer/querydesigner.h"
 
 #include "tests/support/samplefiles.h"
+#include "tests/support/ui/scriptedmodal.h"
 #include "tests/support/ui/scriptedservice.h"
 #include "tests/ui/uitest.h"
 

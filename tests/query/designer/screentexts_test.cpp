@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 using namespace mx;
+using mx::ui::test::Child;
 using mxtest::SampleFile;
 
 namespace {
@@ -45,7 +46,7 @@ TEST_F(DesignerTexts, OneLanguageAndUniqueMnemonicsInTheWholeWindow)
         {"miJumptoMV", "Site de &Morvelin"},
     };
     for (const auto& f : french)
-        EXPECT_EQ(w->action(f.action)->text(), QString::fromUtf8(f.text)) << f.action;
+        EXPECT_EQ(Child<QAction>(*w, f.action)->text(), QString::fromUtf8(f.text)) << f.action;
 }
 
 TEST_F(DesignerTexts, ToolBarPicturesAreDistinctAndNoneIsAStockPictureOfAnotherCommand)
@@ -82,20 +83,22 @@ TEST_F(DesignerTexts, TheWholeStatementIsReachableAtEveryHeightOfTheSqlPane)
     w->resize(700, 600);
     w->show();
     Settle();
-    ASSERT_TRUE(w->moSQL->toPlainText().contains(u"SELECT"));
+    QPlainTextEdit* sql = Child<QPlainTextEdit>(*w, "moSQL");
+    ASSERT_NE(sql, nullptr);
+    ASSERT_TRUE(sql->toPlainText().contains(u"SELECT"));
     for (int lines : {1, 3}) {
         SCOPED_TRACE(lines);
-        w->moSQL->resize(150, w->moSQL->fontMetrics().lineSpacing() * lines + 2 * w->moSQL->frameWidth() + 4);
+        sql->resize(150, sql->fontMetrics().lineSpacing() * lines + 2 * sql->frameWidth() + 4);
         Settle();
-        EXPECT_EQ(w->moSQL->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-        EXPECT_NE(w->moSQL->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        EXPECT_EQ(sql->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        EXPECT_NE(sql->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         // Wrapped, the statement is taller than the pane: it scrolls.
-        EXPECT_GT(w->moSQL->verticalScrollBar()->maximum(), 0);
+        EXPECT_GT(sql->verticalScrollBar()->maximum(), 0);
         // Scrolled to its end, the statement's last character is in view.
-        w->moSQL->verticalScrollBar()->setValue(w->moSQL->verticalScrollBar()->maximum());
-        QTextCursor end(w->moSQL->document());
+        sql->verticalScrollBar()->setValue(sql->verticalScrollBar()->maximum());
+        QTextCursor end(sql->document());
         end.movePosition(QTextCursor::End);
-        EXPECT_TRUE(w->moSQL->viewport()->rect().contains(w->moSQL->cursorRect(end).center()));
+        EXPECT_TRUE(sql->viewport()->rect().contains(sql->cursorRect(end).center()));
     }
 }
 

@@ -14,6 +14,8 @@
 #include "engine/model/entity.h"
 #include "platform/dbengine/sqliteconnection.h"
 
+#include "tests/support/ui/scriptedmodal.h"
+
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -240,11 +242,13 @@ TEST_F(EditorTest, ALongRunShowsItsProgressWindowAndCancels)
     ScopedHook answer(RunProgressShown, [&](TfmRunProgress& progress) {
         ++shown;
         EXPECT_TRUE(progress.isModal());
-        status = progress.laStatus->text();
+        if (auto* label = test::Child<QLabel>(progress, "laStatus"))
+            status = label->text();
         // the designer's window cannot be closed under the run
         window.close();
         windowStayed = window.isVisible();
-        QTest::mouseClick(progress.btCancel, Qt::LeftButton);
+        if (auto* cancel = test::Child<QPushButton>(progress, "btCancel"))
+            QTest::mouseClick(cancel, Qt::LeftButton);
     });
     QElapsedTimer clock;
     clock.start();
