@@ -350,7 +350,7 @@ void TfmQueryDesigner::placeOnScreen()
     const QRect available = scr->availableGeometry().adjusted(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
     QRect r(QPoint(), size());
     QWidget* from = QApplication::activeWindow();
-    if (dynamic_cast<TfmQueryDesigner*>(from) && from != this && from->isVisible())
+    if (qobject_cast<TfmQueryDesigner*>(from) && from != this && from->isVisible())
         r.moveTopLeft(from->geometry().topLeft() + QPoint(24, 24));
     else
         r.moveCenter(available.center());

@@ -484,7 +484,7 @@ TEST_F(DesignerWindow, NewWindowsOpenWhollyOnTheScreen)
     const auto designers = [] {
         QSet<TfmQueryDesigner*> all;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = dynamic_cast<TfmQueryDesigner*>(w))
+            if (auto* d = qobject_cast<TfmQueryDesigner*>(w))
                 all << d;
         return all;
     };
