@@ -74,12 +74,7 @@ QString TBrnTips::NextTip()
 
 TBrnTipsForm* TBrnTips::CreateForm(QWidget* parent)
 {
-    auto* form = new TBrnTipsForm(*this, parent);
-    form->laTip->setText(NextTip());
-    form->cbStartTip->setVisible(Options.testFlag(toCanChangeAutoPopup));
-    form->cbStartTip->setChecked(!Options.testFlag(toAutoPopup));
-    form->laTitle->setText(Title);
-    return form;
+    return new TBrnTipsForm(*this, parent);
 }
 
 void TBrnTips::ShowTips()
@@ -88,37 +83,47 @@ void TBrnTips::ShowTips()
     RunModal(*form);
 }
 
-TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m_tips(tips)
+struct TBrnTipsForm::TUi {
+    QWidget* shape = nullptr;
+    QLabel* im = nullptr;
+    QLabel* laTitle = nullptr;
+    QLabel* laTip = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btNextTip = nullptr;
+    QCheckBox* cbStartTip = nullptr;
+};
+
+TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>()), m_tips(tips)
 {
     setObjectName(QStringLiteral("fmBrnTips"));
     setWindowTitle(QStringLiteral("|Astuce du jour"));
 
-    shape = new QFrame(this);
-    shape->setObjectName(QStringLiteral("shape"));
-    shape->setAutoFillBackground(true);
-    QPalette pal = shape->palette();
+    m_ui->shape = new QFrame(this);
+    m_ui->shape->setObjectName(QStringLiteral("shape"));
+    m_ui->shape->setAutoFillBackground(true);
+    QPalette pal = m_ui->shape->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
-    shape->setPalette(pal);
-    im = new QLabel(shape);
-    im->setObjectName(QStringLiteral("im"));
-    im->setPixmap(Picture(TPicture::Tip));
-    auto* shapeLayout = new QVBoxLayout(shape);
+    m_ui->shape->setPalette(pal);
+    m_ui->im = new QLabel(m_ui->shape);
+    m_ui->im->setObjectName(QStringLiteral("im"));
+    m_ui->im->setPixmap(Picture(TPicture::Tip));
+    auto* shapeLayout = new QVBoxLayout(m_ui->shape);
     shapeLayout->setContentsMargins(12, 12, 12, 12);
-    shapeLayout->addWidget(im, 0, Qt::AlignHCenter | Qt::AlignTop);
+    shapeLayout->addWidget(m_ui->im, 0, Qt::AlignHCenter | Qt::AlignTop);
     shapeLayout->addStretch();
 
-    laTitle = new QLabel(this);
-    laTitle->setObjectName(QStringLiteral("laTitle"));
-    QFont titleFont = laTitle->font();
+    m_ui->laTitle = new QLabel(this);
+    m_ui->laTitle->setObjectName(QStringLiteral("laTitle"));
+    QFont titleFont = m_ui->laTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    laTitle->setFont(titleFont);
-    laTip = new QLabel(this);
-    laTip->setObjectName(QStringLiteral("laTip"));
-    laTip->setWordWrap(true);
-    laTip->setTextFormat(Qt::PlainText);
-    laTip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    laTip->setMinimumSize(320, 110);
+    m_ui->laTitle->setFont(titleFont);
+    m_ui->laTip = new QLabel(this);
+    m_ui->laTip->setObjectName(QStringLiteral("laTip"));
+    m_ui->laTip->setWordWrap(true);
+    m_ui->laTip->setTextFormat(Qt::PlainText);
+    m_ui->laTip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_ui->laTip->setMinimumSize(320, 110);
     auto* bevel1 = new QFrame(this);
     bevel1->setObjectName(QStringLiteral("Bevel1"));
     bevel1->setFrameShape(QFrame::HLine);
@@ -128,39 +133,47 @@ TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m
     bevel2->setFrameShape(QFrame::HLine);
     bevel2->setFrameShadow(QFrame::Sunken);
 
-    cbStartTip = new QCheckBox(QStringLiteral("|&Ne plus afficher cette boîte au démarrage"), this);
-    cbStartTip->setObjectName(QStringLiteral("cbStartTip"));
-    btNextTip = new QPushButton(QStringLiteral("|&Astuce suivante"), this);
-    btNextTip->setObjectName(QStringLiteral("btNextTip"));
-    btNextTip->setAutoDefault(false);
-    btOk = new QPushButton(QStringLiteral("|OK"), this);
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
+    m_ui->cbStartTip = new QCheckBox(QStringLiteral("|&Ne plus afficher cette boîte au démarrage"), this);
+    m_ui->cbStartTip->setObjectName(QStringLiteral("cbStartTip"));
+    m_ui->btNextTip = new QPushButton(QStringLiteral("|&Astuce suivante"), this);
+    m_ui->btNextTip->setObjectName(QStringLiteral("btNextTip"));
+    m_ui->btNextTip->setAutoDefault(false);
+    m_ui->btOk = new QPushButton(QStringLiteral("|OK"), this);
+    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
+    m_ui->btOk->setDefault(true);
 
     auto* text = new QVBoxLayout;
-    text->addWidget(laTitle);
+    text->addWidget(m_ui->laTitle);
     text->addWidget(bevel1);
-    text->addWidget(laTip, 1);
+    text->addWidget(m_ui->laTip, 1);
     auto* top = new QHBoxLayout;
     top->setSpacing(12);
-    top->addWidget(shape);
+    top->addWidget(m_ui->shape);
     top->addLayout(text, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cbStartTip);
+    buttons->addWidget(m_ui->cbStartTip);
     buttons->addStretch();
-    buttons->addWidget(btNextTip);
-    buttons->addWidget(btOk);
+    buttons->addWidget(m_ui->btNextTip);
+    buttons->addWidget(m_ui->btOk);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 1);
     main->addWidget(bevel2);
     main->addLayout(buttons);
 
-    Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(btNextTip, &QPushButton::clicked, this, [this] { laTip->setText(m_tips.NextTip()); });
-    Connect(cbStartTip, &QCheckBox::toggled, this, [this](bool checked) {
+    Connect(m_ui->btOk, &QPushButton::clicked, this, [this] { accept(); });
+    Connect(m_ui->btNextTip, &QPushButton::clicked, this, [this] { m_ui->laTip->setText(m_tips.NextTip()); });
+    Connect(m_ui->cbStartTip, &QCheckBox::toggled, this, [this](bool checked) {
         m_tips.Options.setFlag(TBrnTips::toAutoPopup, !checked);
     });
     LangClientLoadedOrPlain(this);
+    // the title and the tip are the tips file's own words: set after the
+    // form's texts are translated
+    m_ui->laTip->setText(tips.NextTip());
+    m_ui->cbStartTip->setVisible(tips.Options.testFlag(TBrnTips::toCanChangeAutoPopup));
+    m_ui->cbStartTip->setChecked(!tips.Options.testFlag(TBrnTips::toAutoPopup));
+    m_ui->laTitle->setText(tips.Title);
 }
+
+TBrnTipsForm::~TBrnTipsForm() = default;
 
 } // namespace mx::ui

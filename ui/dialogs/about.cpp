@@ -59,19 +59,29 @@ QStringList LibraryLines(const QList<TLibraryInfo>& libraries)
     return lines;
 }
 
-TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent)
+struct TfmAbout::TUi {
+    QGroupBox* gbDrivers = nullptr;
+    QPlainTextEdit* mo = nullptr;
+    QLabel* imProgramIcon = nullptr;
+    QLabel* laVersion = nullptr;
+    QLabel* laDate = nullptr;
+    QLabel* laWebLink = nullptr;
+    QPushButton* btOk = nullptr;
+};
+
+TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
     setObjectName(QStringLiteral("fmAbout"));
     setWindowTitle(QStringLiteral("|A propos"));
     auto* layout = new QVBoxLayout(this);
-    gbDrivers = new QGroupBox(QStringLiteral("|Pilotes chargés"), this);
-    gbDrivers->setObjectName(QStringLiteral("gbDrivers"));
-    auto* gbLayout = new QVBoxLayout(gbDrivers);
-    mo = new QPlainTextEdit(gbDrivers);
-    mo->setObjectName(QStringLiteral("mo"));
-    mo->setReadOnly(true);
-    gbLayout->addWidget(mo);
-    layout->addWidget(gbDrivers, 1);
+    m_ui->gbDrivers = new QGroupBox(QStringLiteral("|Pilotes chargés"), this);
+    m_ui->gbDrivers->setObjectName(QStringLiteral("gbDrivers"));
+    auto* gbLayout = new QVBoxLayout(m_ui->gbDrivers);
+    m_ui->mo = new QPlainTextEdit(m_ui->gbDrivers);
+    m_ui->mo->setObjectName(QStringLiteral("mo"));
+    m_ui->mo->setReadOnly(true);
+    gbLayout->addWidget(m_ui->mo);
+    layout->addWidget(m_ui->gbDrivers, 1);
 
     auto* pa = new QFrame(this);
     pa->setObjectName(QStringLiteral("paInfo"));
@@ -82,55 +92,57 @@ TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent)
     pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::ToolTipBase));
     pa->setPalette(pal);
     auto* grid = new QGridLayout(pa);
-    imProgramIcon = new QLabel(pa);
-    imProgramIcon->setObjectName(QStringLiteral("imProgramIcon"));
-    imProgramIcon->setPixmap(ProgramIcon());
-    imProgramIcon->setCursor(Qt::PointingHandCursor);
-    imProgramIcon->installEventFilter(this);
-    laVersion = new QLabel(pa);
-    laVersion->setObjectName(QStringLiteral("laVersion"));
-    QFont bold = laVersion->font();
+    m_ui->imProgramIcon = new QLabel(pa);
+    m_ui->imProgramIcon->setObjectName(QStringLiteral("imProgramIcon"));
+    m_ui->imProgramIcon->setPixmap(ProgramIcon());
+    m_ui->imProgramIcon->setCursor(Qt::PointingHandCursor);
+    m_ui->imProgramIcon->installEventFilter(this);
+    m_ui->laVersion = new QLabel(pa);
+    m_ui->laVersion->setObjectName(QStringLiteral("laVersion"));
+    QFont bold = m_ui->laVersion->font();
     bold.setBold(true);
-    laVersion->setFont(bold);
-    laDate = new QLabel(pa);
-    laDate->setObjectName(QStringLiteral("laDate"));
-    laDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    laWebLink = new QLabel(MakerAddresses().home, pa);
-    laWebLink->setObjectName(QStringLiteral("laWebLink"));
-    laWebLink->setCursor(Qt::PointingHandCursor);
-    QFont link = laWebLink->font();
+    m_ui->laVersion->setFont(bold);
+    m_ui->laDate = new QLabel(pa);
+    m_ui->laDate->setObjectName(QStringLiteral("laDate"));
+    m_ui->laDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_ui->laWebLink = new QLabel(MakerAddresses().home, pa);
+    m_ui->laWebLink->setObjectName(QStringLiteral("laWebLink"));
+    m_ui->laWebLink->setCursor(Qt::PointingHandCursor);
+    QFont link = m_ui->laWebLink->font();
     link.setUnderline(true);
-    laWebLink->setFont(link);
-    laWebLink->setStyleSheet(QStringLiteral("color: #0000C0"));
-    laWebLink->installEventFilter(this);
-    grid->addWidget(imProgramIcon, 0, 0, 2, 1);
-    grid->addWidget(laVersion, 0, 1);
-    grid->addWidget(laDate, 0, 2);
-    grid->addWidget(laWebLink, 1, 1, 1, 2);
+    m_ui->laWebLink->setFont(link);
+    m_ui->laWebLink->setStyleSheet(QStringLiteral("color: #0000C0"));
+    m_ui->laWebLink->installEventFilter(this);
+    grid->addWidget(m_ui->imProgramIcon, 0, 0, 2, 1);
+    grid->addWidget(m_ui->laVersion, 0, 1);
+    grid->addWidget(m_ui->laDate, 0, 2);
+    grid->addWidget(m_ui->laWebLink, 1, 1, 1, 2);
     grid->setColumnStretch(1, 1);
     layout->addWidget(pa);
 
-    btOk = new QPushButton(QStringLiteral("|OK"), this);
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
-    layout->addWidget(btOk, 0, Qt::AlignHCenter);
-    Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
+    m_ui->btOk = new QPushButton(QStringLiteral("|OK"), this);
+    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
+    m_ui->btOk->setDefault(true);
+    layout->addWidget(m_ui->btOk, 0, Qt::AlignHCenter);
+    Connect(m_ui->btOk, &QPushButton::clicked, this, [this] { accept(); });
     const int em = fontMetrics().horizontalAdvance(u'M');
     resize(em * 26, em * 22);
     LangClientLoadedOrPlain(this);
 }
 
+TfmAbout::~TfmAbout() = default;
+
 void TfmAbout::Fill(const QList<TLibraryInfo>& libraries)
 {
-    mo->setPlainText(LibraryLines(libraries).join(u'\n'));
-    laVersion->setText(Format(QStringLiteral("Version %s"), {TGlobal::GetVersionString()}));
-    laDate->setText(QStringLiteral("26/04/1998"));
+    m_ui->mo->setPlainText(LibraryLines(libraries).join(u'\n'));
+    m_ui->laVersion->setText(Format(QStringLiteral("Version %s"), {TGlobal::GetVersionString()}));
+    m_ui->laDate->setText(QStringLiteral("26/04/1998"));
 }
 
 bool TfmAbout::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease && (watched == laWebLink || watched == imProgramIcon)) {
-        const QString address = watched == laWebLink ? MakerAddresses().home : MakerAddresses().product;
+    if (event->type() == QEvent::MouseButtonRelease && (watched == m_ui->laWebLink || watched == m_ui->imProgramIcon)) {
+        const QString address = watched == m_ui->laWebLink ? MakerAddresses().home : MakerAddresses().product;
         Guard(this, [&] { UiService().OpenUrl(QUrl(address)); });
         return true;
     }

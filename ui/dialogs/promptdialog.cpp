@@ -22,68 +22,78 @@
 
 namespace mx::ui {
 
-TfmPromptString::TfmPromptString(QWidget* parent) : QDialog(parent)
+struct TfmPromptString::TUi {
+    QGroupBox* gb = nullptr;
+    QLabel* laPrompt = nullptr;
+    QLineEdit* ed = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btCancel = nullptr;
+};
+
+TfmPromptString::TfmPromptString(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
     setObjectName(QStringLiteral("fmPromptString"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QVBoxLayout(this);
-    gb = new QGroupBox(this);
-    gb->setObjectName(QStringLiteral("gb"));
-    auto* inner = new QVBoxLayout(gb);
-    laPrompt = new QLabel(gb);
-    laPrompt->setObjectName(QStringLiteral("laPrompt"));
-    laPrompt->setWordWrap(true);
-    ed = new QLineEdit(gb);
-    ed->setObjectName(QStringLiteral("ed"));
-    laPrompt->setBuddy(ed);
-    inner->addWidget(laPrompt);
-    inner->addWidget(ed);
-    layout->addWidget(gb);
+    m_ui->gb = new QGroupBox(this);
+    m_ui->gb->setObjectName(QStringLiteral("gb"));
+    auto* inner = new QVBoxLayout(m_ui->gb);
+    m_ui->laPrompt = new QLabel(m_ui->gb);
+    m_ui->laPrompt->setObjectName(QStringLiteral("laPrompt"));
+    m_ui->laPrompt->setWordWrap(true);
+    m_ui->ed = new QLineEdit(m_ui->gb);
+    m_ui->ed->setObjectName(QStringLiteral("ed"));
+    m_ui->laPrompt->setBuddy(m_ui->ed);
+    inner->addWidget(m_ui->laPrompt);
+    inner->addWidget(m_ui->ed);
+    layout->addWidget(m_ui->gb);
     auto* buttons = new QDialogButtonBox(this);
-    btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
-    btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
-    btCancel->setObjectName(QStringLiteral("btCancel"));
+    m_ui->btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
+    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
+    m_ui->btOk->setDefault(true);
+    m_ui->btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
+    m_ui->btCancel->setObjectName(QStringLiteral("btCancel"));
     layout->addWidget(buttons);
     Connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
     Connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
-    Connect(ed, &QLineEdit::textChanged, this, [this] { edChange(); });
+    Connect(m_ui->ed, &QLineEdit::textChanged, this, [this] { edChange(); });
     const int em = fontMetrics().horizontalAdvance(u'M');
     setMinimumWidth(em * 28);
-    ed->setFocus();
+    m_ui->ed->setFocus();
     LangClientLoadedOrPlain(this);
 }
+
+TfmPromptString::~TfmPromptString() = default;
 
 void TfmPromptString::Setup(const QString& caption, const QString& prompt, int maxLength, const QString& value, const QString& kind)
 {
     m_kind = kind;
     setWindowTitle(caption);
-    laPrompt->setText(prompt);
-    ed->setMaxLength(maxLength > 0 ? maxLength : 32767);
-    ed->setText(value);
+    m_ui->laPrompt->setText(prompt);
+    m_ui->ed->setMaxLength(maxLength > 0 ? maxLength : 32767);
+    m_ui->ed->setText(value);
     edChange();
 }
 
 QString TfmPromptString::Value() const
 {
-    return ed->text();
+    return m_ui->ed->text();
 }
 
 void TfmPromptString::edChange()
 {
-    btOk->setEnabled(!ed->text().isEmpty());
+    m_ui->btOk->setEnabled(!m_ui->ed->text().isEmpty());
 }
 
 void TfmPromptString::accept()
 {
-    if (ed->text().isEmpty())
+    if (m_ui->ed->text().isEmpty())
         return;
     const bool ok = Guard(this, [this] {
-        CheckValueType(m_kind.left(1), ed->text(), QStringLiteral("La valeur %s doit être %s"));
+        CheckValueType(m_kind.left(1), m_ui->ed->text(), QStringLiteral("La valeur %s doit être %s"));
     });
     if (!ok) {
-        ed->setFocus();
+        m_ui->ed->setFocus();
         return;
     }
     QDialog::accept();

@@ -21,87 +21,102 @@
 
 namespace mx::ui {
 
-TfmRunDoc::TfmRunDoc(QWidget* parent) : QDialog(parent)
+struct TfmRunDoc::TUi {
+    QLabel* laTitle = nullptr;
+    QLabel* laFileCaption = nullptr;
+    QLabel* laFile = nullptr;
+    QLabel* laPathCaption = nullptr;
+    QLineEdit* edPath = nullptr;
+    QLabel* laChoice = nullptr;
+    QLabel* laNote = nullptr;
+    QPushButton* btBrowse = nullptr;
+    QPushButton* btDownload = nullptr;
+    QPushButton* btCancel = nullptr;
+};
+
+TfmRunDoc::TfmRunDoc(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
     setObjectName(QStringLiteral("fmRunDoc"));
     setWindowTitle(QStringLiteral("|File Missing"));
     auto* layout = new QVBoxLayout(this);
-    laTitle = new QLabel(QStringLiteral("|The following file has not been found at the required location :"), this);
-    laTitle->setObjectName(QStringLiteral("laTitle"));
-    layout->addWidget(laTitle);
+    m_ui->laTitle = new QLabel(QStringLiteral("|The following file has not been found at the required location :"), this);
+    m_ui->laTitle->setObjectName(QStringLiteral("laTitle"));
+    layout->addWidget(m_ui->laTitle);
     auto* grid = new QGridLayout;
-    laFileCaption = new QLabel(QStringLiteral("|File :"), this);
-    laFileCaption->setObjectName(QStringLiteral("laFileCaption"));
-    laFile = new QLabel(this);
-    laFile->setObjectName(QStringLiteral("laFile"));
-    laFile->setCursor(Qt::PointingHandCursor);
-    QFont link = laFile->font();
+    m_ui->laFileCaption = new QLabel(QStringLiteral("|File :"), this);
+    m_ui->laFileCaption->setObjectName(QStringLiteral("laFileCaption"));
+    m_ui->laFile = new QLabel(this);
+    m_ui->laFile->setObjectName(QStringLiteral("laFile"));
+    m_ui->laFile->setCursor(Qt::PointingHandCursor);
+    QFont link = m_ui->laFile->font();
     link.setUnderline(true);
-    laFile->setFont(link);
-    laFile->setStyleSheet(QStringLiteral("color: #0000C0"));
-    laFile->installEventFilter(this);
-    laPathCaption = new QLabel(QStringLiteral("|Location :"), this);
-    laPathCaption->setObjectName(QStringLiteral("laPathCaption"));
-    edPath = new QLineEdit(this);
-    edPath->setObjectName(QStringLiteral("edPath"));
-    edPath->setReadOnly(true);
-    edPath->setFrame(false);
-    edPath->setFocusPolicy(Qt::NoFocus);
-    edPath->setStyleSheet(QStringLiteral("background: transparent"));
-    grid->addWidget(laFileCaption, 0, 0);
-    grid->addWidget(laFile, 0, 1);
-    grid->addWidget(laPathCaption, 1, 0);
-    grid->addWidget(edPath, 1, 1);
+    m_ui->laFile->setFont(link);
+    m_ui->laFile->setStyleSheet(QStringLiteral("color: #0000C0"));
+    m_ui->laFile->installEventFilter(this);
+    m_ui->laPathCaption = new QLabel(QStringLiteral("|Location :"), this);
+    m_ui->laPathCaption->setObjectName(QStringLiteral("laPathCaption"));
+    m_ui->edPath = new QLineEdit(this);
+    m_ui->edPath->setObjectName(QStringLiteral("edPath"));
+    m_ui->edPath->setReadOnly(true);
+    m_ui->edPath->setFrame(false);
+    m_ui->edPath->setFocusPolicy(Qt::NoFocus);
+    m_ui->edPath->setStyleSheet(QStringLiteral("background: transparent"));
+    grid->addWidget(m_ui->laFileCaption, 0, 0);
+    grid->addWidget(m_ui->laFile, 0, 1);
+    grid->addWidget(m_ui->laPathCaption, 1, 0);
+    grid->addWidget(m_ui->edPath, 1, 1);
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
-    laChoice = new QLabel(QStringLiteral("|You can either try to find the file yourself or download it directly from our website."), this);
-    laChoice->setObjectName(QStringLiteral("laChoice"));
-    laChoice->setWordWrap(true);
-    layout->addWidget(laChoice);
-    laNote = new QLabel(QStringLiteral("|Note : If the required file is located elsewhere on your computer, please make sure to move it "
+    m_ui->laChoice = new QLabel(QStringLiteral("|You can either try to find the file yourself or download it directly from our website."), this);
+    m_ui->laChoice->setObjectName(QStringLiteral("laChoice"));
+    m_ui->laChoice->setWordWrap(true);
+    layout->addWidget(m_ui->laChoice);
+    m_ui->laNote = new QLabel(QStringLiteral("|Note : If the required file is located elsewhere on your computer, please make sure to move it "
                                        "to the above default directory."),
         this);
-    laNote->setObjectName(QStringLiteral("laNote"));
-    laNote->setWordWrap(true);
-    layout->addWidget(laNote);
+    m_ui->laNote->setObjectName(QStringLiteral("laNote"));
+    m_ui->laNote->setWordWrap(true);
+    layout->addWidget(m_ui->laNote);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btBrowse = new QPushButton(QStringLiteral("|&Browse"), this);
-    btBrowse->setObjectName(QStringLiteral("btBrowse"));
-    btBrowse->setDefault(true);
-    btDownload = new QPushButton(QStringLiteral("|&Download"), this);
-    btDownload->setObjectName(QStringLiteral("btDownload"));
-    btCancel = new QPushButton(QStringLiteral("|&Cancel"), this);
-    btCancel->setObjectName(QStringLiteral("btCancel"));
-    buttons->addWidget(btBrowse);
-    buttons->addWidget(btDownload);
-    buttons->addWidget(btCancel);
+    m_ui->btBrowse = new QPushButton(QStringLiteral("|&Browse"), this);
+    m_ui->btBrowse->setObjectName(QStringLiteral("btBrowse"));
+    m_ui->btBrowse->setDefault(true);
+    m_ui->btDownload = new QPushButton(QStringLiteral("|&Download"), this);
+    m_ui->btDownload->setObjectName(QStringLiteral("btDownload"));
+    m_ui->btCancel = new QPushButton(QStringLiteral("|&Cancel"), this);
+    m_ui->btCancel->setObjectName(QStringLiteral("btCancel"));
+    buttons->addWidget(m_ui->btBrowse);
+    buttons->addWidget(m_ui->btDownload);
+    buttons->addWidget(m_ui->btCancel);
     layout->addLayout(buttons);
-    setTabOrder(btBrowse, btDownload);
-    setTabOrder(btDownload, btCancel);
-    Connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
-    Connect(btDownload, &QPushButton::clicked, this, [this] { btDownloadClick(); });
-    Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
+    setTabOrder(m_ui->btBrowse, m_ui->btDownload);
+    setTabOrder(m_ui->btDownload, m_ui->btCancel);
+    Connect(m_ui->btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
+    Connect(m_ui->btDownload, &QPushButton::clicked, this, [this] { btDownloadClick(); });
+    Connect(m_ui->btCancel, &QPushButton::clicked, this, [this] { reject(); });
     const int em = fontMetrics().horizontalAdvance(u'M');
     setMinimumWidth(em * 32);
-    btBrowse->setFocus();
+    m_ui->btBrowse->setFocus();
     LangClientLoadedOrPlain(this);
 }
+
+TfmRunDoc::~TfmRunDoc() = default;
 
 void TfmRunDoc::Setup(const QString& fullName, const QString& downloadAddress)
 {
     m_fullName = fullName;
     m_download = downloadAddress;
     const QFileInfo fi(fullName);
-    laFile->setText(fi.fileName());
-    laFile->setToolTip(downloadAddress);
-    edPath->setText(fi.path());
-    edPath->setToolTip(fi.path());
+    m_ui->laFile->setText(fi.fileName());
+    m_ui->laFile->setToolTip(downloadAddress);
+    m_ui->edPath->setText(fi.path());
+    m_ui->edPath->setToolTip(fi.path());
 }
 
 bool TfmRunDoc::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == laFile && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_ui->laFile && event->type() == QEvent::MouseButtonRelease) {
         Guard(this, [this] { btDownloadClick(); });
         return true;
     }

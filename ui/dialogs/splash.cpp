@@ -16,8 +16,13 @@ namespace mx::ui {
 
 THookSlot<void(int)> SplashDelay;
 
+struct TfmSplash::TUi {
+    QLabel* im = nullptr;
+    QLabel* laModule = nullptr;
+};
+
 TfmSplash::TfmSplash(const QPixmap& picture, const QString& moduleTitle)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), m_ui(std::make_unique<TUi>())
 {
     setObjectName(QStringLiteral("fmSplash"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -25,19 +30,21 @@ TfmSplash::TfmSplash(const QPixmap& picture, const QString& moduleTitle)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-    im = new QLabel(this);
-    im->setObjectName(QStringLiteral("im"));
-    im->setPixmap(picture);
-    im->setGeometry(1, 1, picture.width(), picture.height());
-    laModule = new QLabel(moduleTitle, this);
-    laModule->setObjectName(QStringLiteral("laModule"));
-    laModule->hide();
+    m_ui->im = new QLabel(this);
+    m_ui->im->setObjectName(QStringLiteral("im"));
+    m_ui->im->setPixmap(picture);
+    m_ui->im->setGeometry(1, 1, picture.width(), picture.height());
+    m_ui->laModule = new QLabel(moduleTitle, this);
+    m_ui->laModule->setObjectName(QStringLiteral("laModule"));
+    m_ui->laModule->hide();
     setFixedSize(picture.width() + 2, picture.height() + 2);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
         move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
     }
 }
+
+TfmSplash::~TfmSplash() = default;
 
 void TfmSplash::paintEvent(QPaintEvent* e)
 {
