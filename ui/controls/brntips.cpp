@@ -95,35 +95,36 @@ struct TBrnTipsForm::TUi {
 
 TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>()), m_tips(tips)
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmBrnTips"));
     setWindowTitle(QStringLiteral("|Astuce du jour"));
 
-    m_ui->shape = new QFrame(this);
-    m_ui->shape->setObjectName(QStringLiteral("shape"));
-    m_ui->shape->setAutoFillBackground(true);
-    QPalette pal = m_ui->shape->palette();
+    u.shape = new QFrame(this);
+    u.shape->setObjectName(QStringLiteral("shape"));
+    u.shape->setAutoFillBackground(true);
+    QPalette pal = u.shape->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
-    m_ui->shape->setPalette(pal);
-    m_ui->im = new QLabel(m_ui->shape);
-    m_ui->im->setObjectName(QStringLiteral("im"));
-    m_ui->im->setPixmap(Picture(TPicture::Tip));
-    auto* shapeLayout = new QVBoxLayout(m_ui->shape);
+    u.shape->setPalette(pal);
+    u.im = new QLabel(u.shape);
+    u.im->setObjectName(QStringLiteral("im"));
+    u.im->setPixmap(Picture(TPicture::Tip));
+    auto* shapeLayout = new QVBoxLayout(u.shape);
     shapeLayout->setContentsMargins(12, 12, 12, 12);
-    shapeLayout->addWidget(m_ui->im, 0, Qt::AlignHCenter | Qt::AlignTop);
+    shapeLayout->addWidget(u.im, 0, Qt::AlignHCenter | Qt::AlignTop);
     shapeLayout->addStretch();
 
-    m_ui->laTitle = new QLabel(this);
-    m_ui->laTitle->setObjectName(QStringLiteral("laTitle"));
-    QFont titleFont = m_ui->laTitle->font();
+    u.laTitle = new QLabel(this);
+    u.laTitle->setObjectName(QStringLiteral("laTitle"));
+    QFont titleFont = u.laTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    m_ui->laTitle->setFont(titleFont);
-    m_ui->laTip = new QLabel(this);
-    m_ui->laTip->setObjectName(QStringLiteral("laTip"));
-    m_ui->laTip->setWordWrap(true);
-    m_ui->laTip->setTextFormat(Qt::PlainText);
-    m_ui->laTip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_ui->laTip->setMinimumSize(320, 110);
+    u.laTitle->setFont(titleFont);
+    u.laTip = new QLabel(this);
+    u.laTip->setObjectName(QStringLiteral("laTip"));
+    u.laTip->setWordWrap(true);
+    u.laTip->setTextFormat(Qt::PlainText);
+    u.laTip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    u.laTip->setMinimumSize(320, 110);
     auto* bevel1 = new QFrame(this);
     bevel1->setObjectName(QStringLiteral("Bevel1"));
     bevel1->setFrameShape(QFrame::HLine);
@@ -133,45 +134,45 @@ TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m
     bevel2->setFrameShape(QFrame::HLine);
     bevel2->setFrameShadow(QFrame::Sunken);
 
-    m_ui->cbStartTip = new QCheckBox(QStringLiteral("|&Ne plus afficher cette boîte au démarrage"), this);
-    m_ui->cbStartTip->setObjectName(QStringLiteral("cbStartTip"));
-    m_ui->btNextTip = new QPushButton(QStringLiteral("|&Astuce suivante"), this);
-    m_ui->btNextTip->setObjectName(QStringLiteral("btNextTip"));
-    m_ui->btNextTip->setAutoDefault(false);
-    m_ui->btOk = new QPushButton(QStringLiteral("|OK"), this);
-    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
-    m_ui->btOk->setDefault(true);
+    u.cbStartTip = new QCheckBox(QStringLiteral("|&Ne plus afficher cette boîte au démarrage"), this);
+    u.cbStartTip->setObjectName(QStringLiteral("cbStartTip"));
+    u.btNextTip = new QPushButton(QStringLiteral("|&Astuce suivante"), this);
+    u.btNextTip->setObjectName(QStringLiteral("btNextTip"));
+    u.btNextTip->setAutoDefault(false);
+    u.btOk = new QPushButton(QStringLiteral("|OK"), this);
+    u.btOk->setObjectName(QStringLiteral("btOk"));
+    u.btOk->setDefault(true);
 
     auto* text = new QVBoxLayout;
-    text->addWidget(m_ui->laTitle);
+    text->addWidget(u.laTitle);
     text->addWidget(bevel1);
-    text->addWidget(m_ui->laTip, 1);
+    text->addWidget(u.laTip, 1);
     auto* top = new QHBoxLayout;
     top->setSpacing(12);
-    top->addWidget(m_ui->shape);
+    top->addWidget(u.shape);
     top->addLayout(text, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_ui->cbStartTip);
+    buttons->addWidget(u.cbStartTip);
     buttons->addStretch();
-    buttons->addWidget(m_ui->btNextTip);
-    buttons->addWidget(m_ui->btOk);
+    buttons->addWidget(u.btNextTip);
+    buttons->addWidget(u.btOk);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 1);
     main->addWidget(bevel2);
     main->addLayout(buttons);
 
-    Connect(m_ui->btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(m_ui->btNextTip, &QPushButton::clicked, this, [this] { m_ui->laTip->setText(m_tips.NextTip()); });
-    Connect(m_ui->cbStartTip, &QCheckBox::toggled, this, [this](bool checked) {
+    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
+    Connect(u.btNextTip, &QPushButton::clicked, this, [this] { m_ui->laTip->setText(m_tips.NextTip()); });
+    Connect(u.cbStartTip, &QCheckBox::toggled, this, [this](bool checked) {
         m_tips.Options.setFlag(TBrnTips::toAutoPopup, !checked);
     });
     LangClientLoadedOrPlain(this);
     // the title and the tip are the tips file's own words: set after the
     // form's texts are translated
-    m_ui->laTip->setText(tips.NextTip());
-    m_ui->cbStartTip->setVisible(tips.Options.testFlag(TBrnTips::toCanChangeAutoPopup));
-    m_ui->cbStartTip->setChecked(!tips.Options.testFlag(TBrnTips::toAutoPopup));
-    m_ui->laTitle->setText(tips.Title);
+    u.laTip->setText(tips.NextTip());
+    u.cbStartTip->setVisible(tips.Options.testFlag(TBrnTips::toCanChangeAutoPopup));
+    u.cbStartTip->setChecked(!tips.Options.testFlag(TBrnTips::toAutoPopup));
+    u.laTitle->setText(tips.Title);
 }
 
 TBrnTipsForm::~TBrnTipsForm() = default;

@@ -46,51 +46,52 @@ struct TfmPassword::TUi {
 
 TfmPassword::TfmPassword(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmPassword"));
     setWindowTitle(QStringLiteral("|Mot de passe"));
     setProperty("helpContext", 16);
     auto* layout = new QHBoxLayout(this);
-    m_ui->im = new QLabel(this);
-    m_ui->im->setObjectName(QStringLiteral("im"));
-    m_ui->im->setPixmap(KeyPicture());
-    m_ui->im->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-    layout->addWidget(m_ui->im);
+    u.im = new QLabel(this);
+    u.im->setObjectName(QStringLiteral("im"));
+    u.im->setPixmap(KeyPicture());
+    u.im->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    layout->addWidget(u.im);
     auto* grid = new QGridLayout;
-    m_ui->laUser = new QLabel(QStringLiteral("|&Utilisateur :"), this);
-    m_ui->laUser->setObjectName(QStringLiteral("laUser"));
-    m_ui->edUser = new QLineEdit(this);
-    m_ui->edUser->setObjectName(QStringLiteral("edUser"));
-    m_ui->laUser->setBuddy(m_ui->edUser);
-    m_ui->laPassword = new QLabel(QStringLiteral("|&Mot de passe :"), this);
-    m_ui->laPassword->setObjectName(QStringLiteral("laPassword"));
-    m_ui->edPassword = new QLineEdit(this);
-    m_ui->edPassword->setObjectName(QStringLiteral("edPassword"));
-    m_ui->edPassword->setEchoMode(QLineEdit::Password);
-    m_ui->laPassword->setBuddy(m_ui->edPassword);
-    grid->addWidget(m_ui->laUser, 0, 0);
-    grid->addWidget(m_ui->edUser, 0, 1);
-    grid->addWidget(m_ui->laPassword, 1, 0);
-    grid->addWidget(m_ui->edPassword, 1, 1);
+    u.laUser = new QLabel(QStringLiteral("|&Utilisateur :"), this);
+    u.laUser->setObjectName(QStringLiteral("laUser"));
+    u.edUser = new QLineEdit(this);
+    u.edUser->setObjectName(QStringLiteral("edUser"));
+    u.laUser->setBuddy(u.edUser);
+    u.laPassword = new QLabel(QStringLiteral("|&Mot de passe :"), this);
+    u.laPassword->setObjectName(QStringLiteral("laPassword"));
+    u.edPassword = new QLineEdit(this);
+    u.edPassword->setObjectName(QStringLiteral("edPassword"));
+    u.edPassword->setEchoMode(QLineEdit::Password);
+    u.laPassword->setBuddy(u.edPassword);
+    grid->addWidget(u.laUser, 0, 0);
+    grid->addWidget(u.edUser, 0, 1);
+    grid->addWidget(u.laPassword, 1, 0);
+    grid->addWidget(u.edPassword, 1, 1);
     grid->setRowStretch(2, 1);
     layout->addLayout(grid, 1);
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
-    m_ui->btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
-    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
-    m_ui->btOk->setDefault(true);
-    m_ui->btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
-    m_ui->btCancel->setObjectName(QStringLiteral("btCancel"));
-    m_ui->btHelp = buttons->addButton(QStringLiteral("|Aide"), QDialogButtonBox::HelpRole);
-    m_ui->btHelp->setObjectName(QStringLiteral("btHelp"));
+    u.btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
+    u.btOk->setObjectName(QStringLiteral("btOk"));
+    u.btOk->setDefault(true);
+    u.btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
+    u.btCancel->setObjectName(QStringLiteral("btCancel"));
+    u.btHelp = buttons->addButton(QStringLiteral("|Aide"), QDialogButtonBox::HelpRole);
+    u.btHelp->setObjectName(QStringLiteral("btHelp"));
     layout->addWidget(buttons);
     Connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
     Connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
-    Connect(m_ui->btHelp, &QPushButton::clicked, this, [this] {
+    Connect(u.btHelp, &QPushButton::clicked, this, [this] {
         if (AppGlobal())
             AppGlobal()->ShowFormHelp(this);
     });
     const int em = fontMetrics().horizontalAdvance(u'M');
-    m_ui->edUser->setMinimumWidth(em * 14);
-    m_ui->edUser->setFocus();
+    u.edUser->setMinimumWidth(em * 14);
+    u.edUser->setFocus();
     LangClientLoadedOrPlain(this);
 }
 

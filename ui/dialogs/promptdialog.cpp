@@ -32,34 +32,35 @@ struct TfmPromptString::TUi {
 
 TfmPromptString::TfmPromptString(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmPromptString"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QVBoxLayout(this);
-    m_ui->gb = new QGroupBox(this);
-    m_ui->gb->setObjectName(QStringLiteral("gb"));
-    auto* inner = new QVBoxLayout(m_ui->gb);
-    m_ui->laPrompt = new QLabel(m_ui->gb);
-    m_ui->laPrompt->setObjectName(QStringLiteral("laPrompt"));
-    m_ui->laPrompt->setWordWrap(true);
-    m_ui->ed = new QLineEdit(m_ui->gb);
-    m_ui->ed->setObjectName(QStringLiteral("ed"));
-    m_ui->laPrompt->setBuddy(m_ui->ed);
-    inner->addWidget(m_ui->laPrompt);
-    inner->addWidget(m_ui->ed);
-    layout->addWidget(m_ui->gb);
+    u.gb = new QGroupBox(this);
+    u.gb->setObjectName(QStringLiteral("gb"));
+    auto* inner = new QVBoxLayout(u.gb);
+    u.laPrompt = new QLabel(u.gb);
+    u.laPrompt->setObjectName(QStringLiteral("laPrompt"));
+    u.laPrompt->setWordWrap(true);
+    u.ed = new QLineEdit(u.gb);
+    u.ed->setObjectName(QStringLiteral("ed"));
+    u.laPrompt->setBuddy(u.ed);
+    inner->addWidget(u.laPrompt);
+    inner->addWidget(u.ed);
+    layout->addWidget(u.gb);
     auto* buttons = new QDialogButtonBox(this);
-    m_ui->btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
-    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
-    m_ui->btOk->setDefault(true);
-    m_ui->btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
-    m_ui->btCancel->setObjectName(QStringLiteral("btCancel"));
+    u.btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
+    u.btOk->setObjectName(QStringLiteral("btOk"));
+    u.btOk->setDefault(true);
+    u.btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
+    u.btCancel->setObjectName(QStringLiteral("btCancel"));
     layout->addWidget(buttons);
     Connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
     Connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
-    Connect(m_ui->ed, &QLineEdit::textChanged, this, [this] { edChange(); });
+    Connect(u.ed, &QLineEdit::textChanged, this, [this] { edChange(); });
     const int em = fontMetrics().horizontalAdvance(u'M');
     setMinimumWidth(em * 28);
-    m_ui->ed->setFocus();
+    u.ed->setFocus();
     LangClientLoadedOrPlain(this);
 }
 

@@ -24,19 +24,20 @@ struct TfmSplash::TUi {
 TfmSplash::TfmSplash(const QPixmap& picture, const QString& moduleTitle)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmSplash"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-    m_ui->im = new QLabel(this);
-    m_ui->im->setObjectName(QStringLiteral("im"));
-    m_ui->im->setPixmap(picture);
-    m_ui->im->setGeometry(1, 1, picture.width(), picture.height());
-    m_ui->laModule = new QLabel(moduleTitle, this);
-    m_ui->laModule->setObjectName(QStringLiteral("laModule"));
-    m_ui->laModule->hide();
+    u.im = new QLabel(this);
+    u.im->setObjectName(QStringLiteral("im"));
+    u.im->setPixmap(picture);
+    u.im->setGeometry(1, 1, picture.width(), picture.height());
+    u.laModule = new QLabel(moduleTitle, this);
+    u.laModule->setObjectName(QStringLiteral("laModule"));
+    u.laModule->hide();
     setFixedSize(picture.width() + 2, picture.height() + 2);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();

@@ -59,14 +59,15 @@ QString bandOf(const TQuickRep* report, const TQRPrintable* control)
 
 TReportEditor::TReportEditor(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("ReportEditor"));
     const std::pair<QCheckBox**, std::pair<const char*, std::pair<const char*, TQRBandType>>> switches[] = {
-        {&m_ui->cbTitle, {"cbTitle", {"|Titre", rbTitle}}},
-        {&m_ui->cbPageHeader, {"cbPageHeader", {"|En-tête de page", rbPageHeader}}},
-        {&m_ui->cbColumnHeader, {"cbColumnHeader", {"|En-tête de colonnes", rbColumnHeader}}},
-        {&m_ui->cbDetail, {"cbDetail", {"|Détail", rbDetail}}},
-        {&m_ui->cbSummary, {"cbSummary", {"|Résumé", rbSummary}}},
-        {&m_ui->cbPageFooter, {"cbPageFooter", {"|Pied de page", rbPageFooter}}},
+        {&u.cbTitle, {"cbTitle", {"|Titre", rbTitle}}},
+        {&u.cbPageHeader, {"cbPageHeader", {"|En-tête de page", rbPageHeader}}},
+        {&u.cbColumnHeader, {"cbColumnHeader", {"|En-tête de colonnes", rbColumnHeader}}},
+        {&u.cbDetail, {"cbDetail", {"|Détail", rbDetail}}},
+        {&u.cbSummary, {"cbSummary", {"|Résumé", rbSummary}}},
+        {&u.cbPageFooter, {"cbPageFooter", {"|Pied de page", rbPageFooter}}},
     };
     auto* bands = new QHBoxLayout;
     bands->setContentsMargins(6, 4, 6, 0);
@@ -80,42 +81,42 @@ TReportEditor::TReportEditor(QWidget* parent) : QWidget(parent), m_ui(std::make_
         bands->addWidget(box);
     }
     bands->addStretch(1);
-    m_ui->cbxOrientation = new QComboBox(this);
-    m_ui->cbxOrientation->setObjectName(QStringLiteral("cbxOrientation"));
-    m_ui->cbxOrientation->addItems({Translate(QStringLiteral("Portrait")), Translate(QStringLiteral("Paysage"))});
-    bands->addWidget(m_ui->cbxOrientation);
+    u.cbxOrientation = new QComboBox(this);
+    u.cbxOrientation->setObjectName(QStringLiteral("cbxOrientation"));
+    u.cbxOrientation->addItems({Translate(QStringLiteral("Portrait")), Translate(QStringLiteral("Paysage"))});
+    bands->addWidget(u.cbxOrientation);
 
     auto* control = new QHBoxLayout;
     control->setContentsMargins(6, 4, 6, 4);
-    m_ui->laControl = new QLabel(this);
-    m_ui->laControl->setObjectName(QStringLiteral("laControl"));
-    m_ui->laControl->setMinimumWidth(m_ui->laControl->fontMetrics().horizontalAdvance(Translate(QStringLiteral("Expression (En-tête de colonnes) :"))));
-    m_ui->edText = new QLineEdit(this);
-    m_ui->edText->setObjectName(QStringLiteral("edText"));
-    m_ui->btFont = new QPushButton(QStringLiteral("|&Police..."), this);
-    m_ui->btFont->setObjectName(QStringLiteral("btFont"));
-    control->addWidget(m_ui->laControl);
-    control->addWidget(m_ui->edText, 1);
-    control->addWidget(m_ui->btFont);
+    u.laControl = new QLabel(this);
+    u.laControl->setObjectName(QStringLiteral("laControl"));
+    u.laControl->setMinimumWidth(u.laControl->fontMetrics().horizontalAdvance(Translate(QStringLiteral("Expression (En-tête de colonnes) :"))));
+    u.edText = new QLineEdit(this);
+    u.edText->setObjectName(QStringLiteral("edText"));
+    u.btFont = new QPushButton(QStringLiteral("|&Police..."), this);
+    u.btFont->setObjectName(QStringLiteral("btFont"));
+    control->addWidget(u.laControl);
+    control->addWidget(u.edText, 1);
+    control->addWidget(u.btFont);
 
-    m_ui->Surface = new TDesignSurface;
-    m_ui->sbDesign = new QScrollArea(this);
-    m_ui->sbDesign->setObjectName(QStringLiteral("sbDesign"));
-    m_ui->sbDesign->setWidget(m_ui->Surface);
-    m_ui->sbDesign->setBackgroundRole(QPalette::Mid);
+    u.Surface = new TDesignSurface;
+    u.sbDesign = new QScrollArea(this);
+    u.sbDesign->setObjectName(QStringLiteral("sbDesign"));
+    u.sbDesign->setWidget(u.Surface);
+    u.sbDesign->setBackgroundRole(QPalette::Mid);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bands);
     layout->addLayout(control);
-    layout->addWidget(m_ui->sbDesign, 1);
+    layout->addWidget(u.sbDesign, 1);
 
-    Connect(m_ui->cbxOrientation, &QComboBox::currentIndexChanged, this, [this](int i) { orientationChosen(i); });
-    Connect(m_ui->edText, &QLineEdit::editingFinished, this, [this] { textEdited(); });
-    Connect(m_ui->btFont, &QPushButton::clicked, this, [this] { chooseFont(); });
-    Connect(m_ui->Surface, &TDesignSurface::selectionChanged, this, [this] { fillSelection(); });
-    Connect(m_ui->Surface, &TDesignSurface::geometryChanged, this, [this] { markChanged(); });
+    Connect(u.cbxOrientation, &QComboBox::currentIndexChanged, this, [this](int i) { orientationChosen(i); });
+    Connect(u.edText, &QLineEdit::editingFinished, this, [this] { textEdited(); });
+    Connect(u.btFont, &QPushButton::clicked, this, [this] { chooseFont(); });
+    Connect(u.Surface, &TDesignSurface::selectionChanged, this, [this] { fillSelection(); });
+    Connect(u.Surface, &TDesignSurface::geometryChanged, this, [this] { markChanged(); });
 
     resize(760, 480);
     LangClientLoadedOrPlain(this);

@@ -57,67 +57,68 @@ QToolButton* pageButton(QWidget* parent, const char* name, QStyle::StandardPixma
 
 TfmReportPreview::TfmReportPreview(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmReportPreview"));
     setWindowTitle(QStringLiteral("|Aperçu avant impression"));
 
-    m_ui->btFirst = pageButton(this, "btFirst", QStyle::SP_MediaSkipBackward, "|Première page");
-    m_ui->btPrior = pageButton(this, "btPrior", QStyle::SP_MediaSeekBackward, "|Page précédente");
-    m_ui->btNext = pageButton(this, "btNext", QStyle::SP_MediaSeekForward, "|Page suivante");
-    m_ui->btLast = pageButton(this, "btLast", QStyle::SP_MediaSkipForward, "|Dernière page");
-    m_ui->laPage = new QLabel(this);
-    m_ui->laPage->setObjectName(QStringLiteral("laPage"));
-    m_ui->cbZoom = new QComboBox(this);
-    m_ui->cbZoom->setObjectName(QStringLiteral("cbZoom"));
+    u.btFirst = pageButton(this, "btFirst", QStyle::SP_MediaSkipBackward, "|Première page");
+    u.btPrior = pageButton(this, "btPrior", QStyle::SP_MediaSeekBackward, "|Page précédente");
+    u.btNext = pageButton(this, "btNext", QStyle::SP_MediaSeekForward, "|Page suivante");
+    u.btLast = pageButton(this, "btLast", QStyle::SP_MediaSkipForward, "|Dernière page");
+    u.laPage = new QLabel(this);
+    u.laPage->setObjectName(QStringLiteral("laPage"));
+    u.cbZoom = new QComboBox(this);
+    u.cbZoom->setObjectName(QStringLiteral("cbZoom"));
     // item texts are no properties: translated here
-    m_ui->cbZoom->addItems({Translate(QStringLiteral("Page entière")), Translate(QStringLiteral("Largeur de page")), QStringLiteral("50 %"),
+    u.cbZoom->addItems({Translate(QStringLiteral("Page entière")), Translate(QStringLiteral("Largeur de page")), QStringLiteral("50 %"),
         QStringLiteral("75 %"), QStringLiteral("100 %"), QStringLiteral("150 %"), QStringLiteral("200 %")});
-    m_ui->btPrint = new QPushButton(QStringLiteral("|&Imprimer..."), this);
-    m_ui->btPrint->setObjectName(QStringLiteral("btPrint"));
-    m_ui->btSave = new QPushButton(QStringLiteral("|&Enregistrer..."), this);
-    m_ui->btSave->setObjectName(QStringLiteral("btSave"));
-    m_ui->btClose = new QPushButton(QStringLiteral("|&Fermer"), this);
-    m_ui->btClose->setObjectName(QStringLiteral("btClose"));
+    u.btPrint = new QPushButton(QStringLiteral("|&Imprimer..."), this);
+    u.btPrint->setObjectName(QStringLiteral("btPrint"));
+    u.btSave = new QPushButton(QStringLiteral("|&Enregistrer..."), this);
+    u.btSave->setObjectName(QStringLiteral("btSave"));
+    u.btClose = new QPushButton(QStringLiteral("|&Fermer"), this);
+    u.btClose->setObjectName(QStringLiteral("btClose"));
 
-    m_ui->pvPage = new TPageView;
-    m_ui->sbPages = new QScrollArea(this);
-    m_ui->sbPages->setObjectName(QStringLiteral("sbPages"));
-    m_ui->sbPages->setWidget(m_ui->pvPage);
-    m_ui->sbPages->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_ui->sbPages->setBackgroundRole(QPalette::Dark);
+    u.pvPage = new TPageView;
+    u.sbPages = new QScrollArea(this);
+    u.sbPages->setObjectName(QStringLiteral("sbPages"));
+    u.sbPages->setWidget(u.pvPage);
+    u.sbPages->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    u.sbPages->setBackgroundRole(QPalette::Dark);
     // the zooms that fit the page follow the view's size
-    m_ui->sbPages->viewport()->installEventFilter(this);
+    u.sbPages->viewport()->installEventFilter(this);
 
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(6, 4, 6, 4);
-    for (QWidget* w : {static_cast<QWidget*>(m_ui->btFirst), static_cast<QWidget*>(m_ui->btPrior)})
+    for (QWidget* w : {static_cast<QWidget*>(u.btFirst), static_cast<QWidget*>(u.btPrior)})
         bar->addWidget(w);
-    bar->addWidget(m_ui->laPage);
-    bar->addWidget(m_ui->btNext);
-    bar->addWidget(m_ui->btLast);
+    bar->addWidget(u.laPage);
+    bar->addWidget(u.btNext);
+    bar->addWidget(u.btLast);
     bar->addSpacing(12);
-    bar->addWidget(m_ui->cbZoom);
+    bar->addWidget(u.cbZoom);
     bar->addStretch(1);
-    bar->addWidget(m_ui->btPrint);
-    bar->addWidget(m_ui->btSave);
-    bar->addWidget(m_ui->btClose);
+    bar->addWidget(u.btPrint);
+    bar->addWidget(u.btSave);
+    bar->addWidget(u.btClose);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bar);
-    layout->addWidget(m_ui->sbPages, 1);
+    layout->addWidget(u.sbPages, 1);
 
-    Connect(m_ui->btFirst, &QToolButton::clicked, this, [this] { SetPageIndex(0); });
-    Connect(m_ui->btPrior, &QToolButton::clicked, this, [this] { SetPageIndex(PageIndex() - 1); });
-    Connect(m_ui->btNext, &QToolButton::clicked, this, [this] { SetPageIndex(PageIndex() + 1); });
-    Connect(m_ui->btLast, &QToolButton::clicked, this, [this] { SetPageIndex(m_doc ? m_doc->PageCount() - 1 : 0); });
-    Connect(m_ui->cbZoom, &QComboBox::currentIndexChanged, this, [this] { applyZoom(); });
-    Connect(m_ui->btPrint, &QPushButton::clicked, this, [this] { Print(); });
-    Connect(m_ui->btSave, &QPushButton::clicked, this, [this] { Save(); });
-    Connect(m_ui->btClose, &QPushButton::clicked, this, [this] { close(); });
+    Connect(u.btFirst, &QToolButton::clicked, this, [this] { SetPageIndex(0); });
+    Connect(u.btPrior, &QToolButton::clicked, this, [this] { SetPageIndex(PageIndex() - 1); });
+    Connect(u.btNext, &QToolButton::clicked, this, [this] { SetPageIndex(PageIndex() + 1); });
+    Connect(u.btLast, &QToolButton::clicked, this, [this] { SetPageIndex(m_doc ? m_doc->PageCount() - 1 : 0); });
+    Connect(u.cbZoom, &QComboBox::currentIndexChanged, this, [this] { applyZoom(); });
+    Connect(u.btPrint, &QPushButton::clicked, this, [this] { Print(); });
+    Connect(u.btSave, &QPushButton::clicked, this, [this] { Save(); });
+    Connect(u.btClose, &QPushButton::clicked, this, [this] { close(); });
 
     // The text at the size it prints: a whole page in a window is too
     // small to read; the other zooms are one choice away.
-    m_ui->cbZoom->setCurrentIndex(z100);
+    u.cbZoom->setCurrentIndex(z100);
     resize(640, 720);
     LangClientLoadedOrPlain(this);
     refresh();
