@@ -42,7 +42,8 @@ void shootTips(TShots& shots)
     tips.Title = QStringLiteral("Bienvenue dans le concepteur de requêtes !");
     tips.Options = ui::TBrnTips::toCanChangeAutoPopup | ui::TBrnTips::toAutoPopup;
     std::unique_ptr<ui::TBrnTipsForm> form(tips.CreateForm());
-    if (form->laTip->text().isEmpty()) {
+    const auto* tip = form->findChild<QLabel*>(QStringLiteral("laTip"));
+    if (!tip || tip->text().isEmpty()) {
         shots.Fail(QStringLiteral("tips"), QStringLiteral("no tips in ") + tips.IniFileName);
         return;
     }

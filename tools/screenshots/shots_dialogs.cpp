@@ -43,8 +43,7 @@ void ShootDialogs(TShots& shots)
     {
         ui::TfmPassword login;
         login.setWindowTitle(QStringLiteral("Accès à EXEMPLE_ACCES.MDD"));
-        login.edUser->setText(QStringLiteral("Admin"));
-        login.edPassword->setText(QStringLiteral("admin"));
+        login.Propose(QStringLiteral("Admin"), QStringLiteral("admin"));
         shots.Save(&login, QStringLiteral("fmPassword"));
     }
     {

@@ -74,12 +74,7 @@ QString TBrnTips::NextTip()
 
 TBrnTipsForm* TBrnTips::CreateForm(QWidget* parent)
 {
-    auto* form = new TBrnTipsForm(*this, parent);
-    form->laTip->setText(NextTip());
-    form->cbStartTip->setVisible(Options.testFlag(toCanChangeAutoPopup));
-    form->cbStartTip->setChecked(!Options.testFlag(toAutoPopup));
-    form->laTitle->setText(Title);
-    return form;
+    return new TBrnTipsForm(*this, parent);
 }
 
 void TBrnTips::ShowTips()
@@ -88,37 +83,48 @@ void TBrnTips::ShowTips()
     RunModal(*form);
 }
 
-TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m_tips(tips)
+struct TBrnTipsForm::TUi {
+    QWidget* shape = nullptr;
+    QLabel* im = nullptr;
+    QLabel* laTitle = nullptr;
+    QLabel* laTip = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btNextTip = nullptr;
+    QCheckBox* cbStartTip = nullptr;
+};
+
+TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>()), m_tips(tips)
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmBrnTips"));
     setWindowTitle(QStringLiteral("|Astuce du jour"));
 
-    shape = new QFrame(this);
-    shape->setObjectName(QStringLiteral("shape"));
-    shape->setAutoFillBackground(true);
-    QPalette pal = shape->palette();
+    u.shape = new QFrame(this);
+    u.shape->setObjectName(QStringLiteral("shape"));
+    u.shape->setAutoFillBackground(true);
+    QPalette pal = u.shape->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
-    shape->setPalette(pal);
-    im = new QLabel(shape);
-    im->setObjectName(QStringLiteral("im"));
-    im->setPixmap(Picture(TPicture::Tip));
-    auto* shapeLayout = new QVBoxLayout(shape);
+    u.shape->setPalette(pal);
+    u.im = new QLabel(u.shape);
+    u.im->setObjectName(QStringLiteral("im"));
+    u.im->setPixmap(Picture(TPicture::Tip));
+    auto* shapeLayout = new QVBoxLayout(u.shape);
     shapeLayout->setContentsMargins(12, 12, 12, 12);
-    shapeLayout->addWidget(im, 0, Qt::AlignHCenter | Qt::AlignTop);
+    shapeLayout->addWidget(u.im, 0, Qt::AlignHCenter | Qt::AlignTop);
     shapeLayout->addStretch();
 
-    laTitle = new QLabel(this);
-    laTitle->setObjectName(QStringLiteral("laTitle"));
-    QFont titleFont = laTitle->font();
+    u.laTitle = new QLabel(this);
+    u.laTitle->setObjectName(QStringLiteral("laTitle"));
+    QFont titleFont = u.laTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    laTitle->setFont(titleFont);
-    laTip = new QLabel(this);
-    laTip->setObjectName(QStringLiteral("laTip"));
-    laTip->setWordWrap(true);
-    laTip->setTextFormat(Qt::PlainText);
-    laTip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    laTip->setMinimumSize(320, 110);
+    u.laTitle->setFont(titleFont);
+    u.laTip = new QLabel(this);
+    u.laTip->setObjectName(QStringLiteral("laTip"));
+    u.laTip->setWordWrap(true);
+    u.laTip->setTextFormat(Qt::PlainText);
+    u.laTip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    u.laTip->setMinimumSize(320, 110);
     auto* bevel1 = new QFrame(this);
     bevel1->setObjectName(QStringLiteral("Bevel1"));
     bevel1->setFrameShape(QFrame::HLine);
@@ -128,39 +134,47 @@ TBrnTipsForm::TBrnTipsForm(TBrnTips& tips, QWidget* parent) : QDialog(parent), m
     bevel2->setFrameShape(QFrame::HLine);
     bevel2->setFrameShadow(QFrame::Sunken);
 
-    cbStartTip = new QCheckBox(QStringLiteral("|&Ne plus afficher cette boîte au démarrage"), this);
-    cbStartTip->setObjectName(QStringLiteral("cbStartTip"));
-    btNextTip = new QPushButton(QStringLiteral("|&Astuce suivante"), this);
-    btNextTip->setObjectName(QStringLiteral("btNextTip"));
-    btNextTip->setAutoDefault(false);
-    btOk = new QPushButton(QStringLiteral("|OK"), this);
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
+    u.cbStartTip = new QCheckBox(QStringLiteral("|&Ne plus afficher cette boîte au démarrage"), this);
+    u.cbStartTip->setObjectName(QStringLiteral("cbStartTip"));
+    u.btNextTip = new QPushButton(QStringLiteral("|&Astuce suivante"), this);
+    u.btNextTip->setObjectName(QStringLiteral("btNextTip"));
+    u.btNextTip->setAutoDefault(false);
+    u.btOk = new QPushButton(QStringLiteral("|OK"), this);
+    u.btOk->setObjectName(QStringLiteral("btOk"));
+    u.btOk->setDefault(true);
 
     auto* text = new QVBoxLayout;
-    text->addWidget(laTitle);
+    text->addWidget(u.laTitle);
     text->addWidget(bevel1);
-    text->addWidget(laTip, 1);
+    text->addWidget(u.laTip, 1);
     auto* top = new QHBoxLayout;
     top->setSpacing(12);
-    top->addWidget(shape);
+    top->addWidget(u.shape);
     top->addLayout(text, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cbStartTip);
+    buttons->addWidget(u.cbStartTip);
     buttons->addStretch();
-    buttons->addWidget(btNextTip);
-    buttons->addWidget(btOk);
+    buttons->addWidget(u.btNextTip);
+    buttons->addWidget(u.btOk);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 1);
     main->addWidget(bevel2);
     main->addLayout(buttons);
 
-    Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(btNextTip, &QPushButton::clicked, this, [this] { laTip->setText(m_tips.NextTip()); });
-    Connect(cbStartTip, &QCheckBox::toggled, this, [this](bool checked) {
+    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
+    Connect(u.btNextTip, &QPushButton::clicked, this, [this] { m_ui->laTip->setText(m_tips.NextTip()); });
+    Connect(u.cbStartTip, &QCheckBox::toggled, this, [this](bool checked) {
         m_tips.Options.setFlag(TBrnTips::toAutoPopup, !checked);
     });
     LangClientLoadedOrPlain(this);
+    // the title and the tip are the tips file's own words: set after the
+    // form's texts are translated
+    u.laTip->setText(tips.NextTip());
+    u.cbStartTip->setVisible(tips.Options.testFlag(TBrnTips::toCanChangeAutoPopup));
+    u.cbStartTip->setChecked(!tips.Options.testFlag(TBrnTips::toAutoPopup));
+    u.laTitle->setText(tips.Title);
 }
+
+TBrnTipsForm::~TBrnTipsForm() = default;
 
 } // namespace mx::ui

@@ -20,10 +20,6 @@
 #include <functional>
 #include <memory>
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-
 namespace platform {
 class IniFile;
 }
@@ -71,17 +67,14 @@ private:
 class TBrnTipsForm : public QDialog {
     Q_OBJECT
 public:
+    // The window showing tips' title and its next tip; the check box
+    // follows tips' options.
     explicit TBrnTipsForm(TBrnTips& tips, QWidget* parent = nullptr);
-
-    QWidget* shape;
-    QLabel* im;
-    QLabel* laTitle;
-    QLabel* laTip;
-    QPushButton* btOk;
-    QPushButton* btNextTip;
-    QCheckBox* cbStartTip;
+    ~TBrnTipsForm() override;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     TBrnTips& m_tips;
 };
 

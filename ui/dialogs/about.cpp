@@ -59,19 +59,30 @@ QStringList LibraryLines(const QList<TLibraryInfo>& libraries)
     return lines;
 }
 
-TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent)
+struct TfmAbout::TUi {
+    QGroupBox* gbDrivers = nullptr;
+    QPlainTextEdit* mo = nullptr;
+    QLabel* imProgramIcon = nullptr;
+    QLabel* laVersion = nullptr;
+    QLabel* laDate = nullptr;
+    QLabel* laWebLink = nullptr;
+    QPushButton* btOk = nullptr;
+};
+
+TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmAbout"));
     setWindowTitle(QStringLiteral("|A propos"));
     auto* layout = new QVBoxLayout(this);
-    gbDrivers = new QGroupBox(QStringLiteral("|Pilotes chargés"), this);
-    gbDrivers->setObjectName(QStringLiteral("gbDrivers"));
-    auto* gbLayout = new QVBoxLayout(gbDrivers);
-    mo = new QPlainTextEdit(gbDrivers);
-    mo->setObjectName(QStringLiteral("mo"));
-    mo->setReadOnly(true);
-    gbLayout->addWidget(mo);
-    layout->addWidget(gbDrivers, 1);
+    u.gbDrivers = new QGroupBox(QStringLiteral("|Pilotes chargés"), this);
+    u.gbDrivers->setObjectName(QStringLiteral("gbDrivers"));
+    auto* gbLayout = new QVBoxLayout(u.gbDrivers);
+    u.mo = new QPlainTextEdit(u.gbDrivers);
+    u.mo->setObjectName(QStringLiteral("mo"));
+    u.mo->setReadOnly(true);
+    gbLayout->addWidget(u.mo);
+    layout->addWidget(u.gbDrivers, 1);
 
     auto* pa = new QFrame(this);
     pa->setObjectName(QStringLiteral("paInfo"));
@@ -82,55 +93,57 @@ TfmAbout::TfmAbout(QWidget* parent) : QDialog(parent)
     pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::ToolTipBase));
     pa->setPalette(pal);
     auto* grid = new QGridLayout(pa);
-    imProgramIcon = new QLabel(pa);
-    imProgramIcon->setObjectName(QStringLiteral("imProgramIcon"));
-    imProgramIcon->setPixmap(ProgramIcon());
-    imProgramIcon->setCursor(Qt::PointingHandCursor);
-    imProgramIcon->installEventFilter(this);
-    laVersion = new QLabel(pa);
-    laVersion->setObjectName(QStringLiteral("laVersion"));
-    QFont bold = laVersion->font();
+    u.imProgramIcon = new QLabel(pa);
+    u.imProgramIcon->setObjectName(QStringLiteral("imProgramIcon"));
+    u.imProgramIcon->setPixmap(ProgramIcon());
+    u.imProgramIcon->setCursor(Qt::PointingHandCursor);
+    u.imProgramIcon->installEventFilter(this);
+    u.laVersion = new QLabel(pa);
+    u.laVersion->setObjectName(QStringLiteral("laVersion"));
+    QFont bold = u.laVersion->font();
     bold.setBold(true);
-    laVersion->setFont(bold);
-    laDate = new QLabel(pa);
-    laDate->setObjectName(QStringLiteral("laDate"));
-    laDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    laWebLink = new QLabel(MakerAddresses().home, pa);
-    laWebLink->setObjectName(QStringLiteral("laWebLink"));
-    laWebLink->setCursor(Qt::PointingHandCursor);
-    QFont link = laWebLink->font();
+    u.laVersion->setFont(bold);
+    u.laDate = new QLabel(pa);
+    u.laDate->setObjectName(QStringLiteral("laDate"));
+    u.laDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    u.laWebLink = new QLabel(MakerAddresses().home, pa);
+    u.laWebLink->setObjectName(QStringLiteral("laWebLink"));
+    u.laWebLink->setCursor(Qt::PointingHandCursor);
+    QFont link = u.laWebLink->font();
     link.setUnderline(true);
-    laWebLink->setFont(link);
-    laWebLink->setStyleSheet(QStringLiteral("color: #0000C0"));
-    laWebLink->installEventFilter(this);
-    grid->addWidget(imProgramIcon, 0, 0, 2, 1);
-    grid->addWidget(laVersion, 0, 1);
-    grid->addWidget(laDate, 0, 2);
-    grid->addWidget(laWebLink, 1, 1, 1, 2);
+    u.laWebLink->setFont(link);
+    u.laWebLink->setStyleSheet(QStringLiteral("color: #0000C0"));
+    u.laWebLink->installEventFilter(this);
+    grid->addWidget(u.imProgramIcon, 0, 0, 2, 1);
+    grid->addWidget(u.laVersion, 0, 1);
+    grid->addWidget(u.laDate, 0, 2);
+    grid->addWidget(u.laWebLink, 1, 1, 1, 2);
     grid->setColumnStretch(1, 1);
     layout->addWidget(pa);
 
-    btOk = new QPushButton(QStringLiteral("|OK"), this);
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
-    layout->addWidget(btOk, 0, Qt::AlignHCenter);
-    Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
+    u.btOk = new QPushButton(QStringLiteral("|OK"), this);
+    u.btOk->setObjectName(QStringLiteral("btOk"));
+    u.btOk->setDefault(true);
+    layout->addWidget(u.btOk, 0, Qt::AlignHCenter);
+    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
     const int em = fontMetrics().horizontalAdvance(u'M');
     resize(em * 26, em * 22);
     LangClientLoadedOrPlain(this);
 }
 
+TfmAbout::~TfmAbout() = default;
+
 void TfmAbout::Fill(const QList<TLibraryInfo>& libraries)
 {
-    mo->setPlainText(LibraryLines(libraries).join(u'\n'));
-    laVersion->setText(Format(QStringLiteral("Version %s"), {TGlobal::GetVersionString()}));
-    laDate->setText(QStringLiteral("26/04/1998"));
+    m_ui->mo->setPlainText(LibraryLines(libraries).join(u'\n'));
+    m_ui->laVersion->setText(Format(QStringLiteral("Version %s"), {TGlobal::GetVersionString()}));
+    m_ui->laDate->setText(QStringLiteral("26/04/1998"));
 }
 
 bool TfmAbout::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease && (watched == laWebLink || watched == imProgramIcon)) {
-        const QString address = watched == laWebLink ? MakerAddresses().home : MakerAddresses().product;
+    if (event->type() == QEvent::MouseButtonRelease && (watched == m_ui->laWebLink || watched == m_ui->imProgramIcon)) {
+        const QString address = watched == m_ui->laWebLink ? MakerAddresses().home : MakerAddresses().product;
         Guard(this, [&] { UiService().OpenUrl(QUrl(address)); });
         return true;
     }

@@ -4,10 +4,7 @@
 
 #include <QDialog>
 
-class QGroupBox;
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
+#include <memory>
 
 namespace mx::ui {
 
@@ -34,20 +31,17 @@ class TfmAbout : public QDialog {
 
 public:
     explicit TfmAbout(QWidget* parent = nullptr);
+    ~TfmAbout() override;
 
     // Fills the memo and the version and date.
     void Fill(const QList<TLibraryInfo>& libraries);
 
-    QGroupBox* gbDrivers;
-    QPlainTextEdit* mo;
-    QLabel* imProgramIcon;
-    QLabel* laVersion;
-    QLabel* laDate;
-    QLabel* laWebLink;
-    QPushButton* btOk;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
 };
 
 // Shows the box over the libraries loaded, modally.

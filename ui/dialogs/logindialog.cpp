@@ -33,54 +33,84 @@ Remembered& remembered()
 
 } // namespace
 
-TfmPassword::TfmPassword(QWidget* parent) : QDialog(parent)
+struct TfmPassword::TUi {
+    QLabel* laUser = nullptr;
+    QLineEdit* edUser = nullptr;
+    QLabel* laPassword = nullptr;
+    QLineEdit* edPassword = nullptr;
+    QLabel* im = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btCancel = nullptr;
+    QPushButton* btHelp = nullptr;
+};
+
+TfmPassword::TfmPassword(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmPassword"));
     setWindowTitle(QStringLiteral("|Mot de passe"));
     setProperty("helpContext", 16);
     auto* layout = new QHBoxLayout(this);
-    im = new QLabel(this);
-    im->setObjectName(QStringLiteral("im"));
-    im->setPixmap(KeyPicture());
-    im->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-    layout->addWidget(im);
+    u.im = new QLabel(this);
+    u.im->setObjectName(QStringLiteral("im"));
+    u.im->setPixmap(KeyPicture());
+    u.im->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    layout->addWidget(u.im);
     auto* grid = new QGridLayout;
-    laUser = new QLabel(QStringLiteral("|&Utilisateur :"), this);
-    laUser->setObjectName(QStringLiteral("laUser"));
-    edUser = new QLineEdit(this);
-    edUser->setObjectName(QStringLiteral("edUser"));
-    laUser->setBuddy(edUser);
-    laPassword = new QLabel(QStringLiteral("|&Mot de passe :"), this);
-    laPassword->setObjectName(QStringLiteral("laPassword"));
-    edPassword = new QLineEdit(this);
-    edPassword->setObjectName(QStringLiteral("edPassword"));
-    edPassword->setEchoMode(QLineEdit::Password);
-    laPassword->setBuddy(edPassword);
-    grid->addWidget(laUser, 0, 0);
-    grid->addWidget(edUser, 0, 1);
-    grid->addWidget(laPassword, 1, 0);
-    grid->addWidget(edPassword, 1, 1);
+    u.laUser = new QLabel(QStringLiteral("|&Utilisateur :"), this);
+    u.laUser->setObjectName(QStringLiteral("laUser"));
+    u.edUser = new QLineEdit(this);
+    u.edUser->setObjectName(QStringLiteral("edUser"));
+    u.laUser->setBuddy(u.edUser);
+    u.laPassword = new QLabel(QStringLiteral("|&Mot de passe :"), this);
+    u.laPassword->setObjectName(QStringLiteral("laPassword"));
+    u.edPassword = new QLineEdit(this);
+    u.edPassword->setObjectName(QStringLiteral("edPassword"));
+    u.edPassword->setEchoMode(QLineEdit::Password);
+    u.laPassword->setBuddy(u.edPassword);
+    grid->addWidget(u.laUser, 0, 0);
+    grid->addWidget(u.edUser, 0, 1);
+    grid->addWidget(u.laPassword, 1, 0);
+    grid->addWidget(u.edPassword, 1, 1);
     grid->setRowStretch(2, 1);
     layout->addLayout(grid, 1);
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
-    btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
-    btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
-    btCancel->setObjectName(QStringLiteral("btCancel"));
-    btHelp = buttons->addButton(QStringLiteral("|Aide"), QDialogButtonBox::HelpRole);
-    btHelp->setObjectName(QStringLiteral("btHelp"));
+    u.btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
+    u.btOk->setObjectName(QStringLiteral("btOk"));
+    u.btOk->setDefault(true);
+    u.btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
+    u.btCancel->setObjectName(QStringLiteral("btCancel"));
+    u.btHelp = buttons->addButton(QStringLiteral("|Aide"), QDialogButtonBox::HelpRole);
+    u.btHelp->setObjectName(QStringLiteral("btHelp"));
     layout->addWidget(buttons);
     Connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
     Connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] {
+    Connect(u.btHelp, &QPushButton::clicked, this, [this] {
         if (AppGlobal())
             AppGlobal()->ShowFormHelp(this);
     });
     const int em = fontMetrics().horizontalAdvance(u'M');
-    edUser->setMinimumWidth(em * 14);
-    edUser->setFocus();
+    u.edUser->setMinimumWidth(em * 14);
+    u.edUser->setFocus();
     LangClientLoadedOrPlain(this);
+}
+
+TfmPassword::~TfmPassword() = default;
+
+void TfmPassword::Propose(const QString& user, const QString& password)
+{
+    m_ui->edUser->setText(user);
+    m_ui->edPassword->setText(password);
+}
+
+QString TfmPassword::User() const
+{
+    return m_ui->edUser->text();
+}
+
+QString TfmPassword::Password() const
+{
+    return m_ui->edPassword->text();
 }
 
 bool PromptLogin(const QString& caption, QString& user, QString& password)
@@ -90,12 +120,11 @@ bool PromptLogin(const QString& caption, QString& user, QString& password)
                                                    "et aucune fenêtre ne peut s'ouvrir pour les saisir."),
             {caption}));
     TfmPassword form(QApplication::activeWindow());
-    form.edUser->setText(remembered().user);
-    form.edPassword->setText(remembered().password);
+    form.Propose(remembered().user, remembered().password);
     form.setWindowTitle(caption);
     const bool ok = RunModal(form) == QDialog::Accepted;
-    user = form.edUser->text();
-    password = form.edPassword->text();
+    user = form.User();
+    password = form.Password();
     if (ok)
         remembered() = {user, password};
     return ok;

@@ -5,9 +5,7 @@
 
 #include <QDialog>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <memory>
 
 namespace mx::ui {
 
@@ -16,15 +14,17 @@ class TfmPassword : public QDialog {
 
 public:
     explicit TfmPassword(QWidget* parent = nullptr);
+    ~TfmPassword() override;
 
-    QLabel* laUser;
-    QLineEdit* edUser;
-    QLabel* laPassword;
-    QLineEdit* edPassword;
-    QLabel* im;
-    QPushButton* btOk;
-    QPushButton* btCancel;
-    QPushButton* btHelp;
+    // The pair shown when the dialog opens.
+    void Propose(const QString& user, const QString& password);
+    // What the edits hold.
+    QString User() const;
+    QString Password() const;
+
+private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
 };
 
 // True on OK. Whatever the outcome, user and password become what the

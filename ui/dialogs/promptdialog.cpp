@@ -22,68 +22,79 @@
 
 namespace mx::ui {
 
-TfmPromptString::TfmPromptString(QWidget* parent) : QDialog(parent)
+struct TfmPromptString::TUi {
+    QGroupBox* gb = nullptr;
+    QLabel* laPrompt = nullptr;
+    QLineEdit* ed = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btCancel = nullptr;
+};
+
+TfmPromptString::TfmPromptString(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmPromptString"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QVBoxLayout(this);
-    gb = new QGroupBox(this);
-    gb->setObjectName(QStringLiteral("gb"));
-    auto* inner = new QVBoxLayout(gb);
-    laPrompt = new QLabel(gb);
-    laPrompt->setObjectName(QStringLiteral("laPrompt"));
-    laPrompt->setWordWrap(true);
-    ed = new QLineEdit(gb);
-    ed->setObjectName(QStringLiteral("ed"));
-    laPrompt->setBuddy(ed);
-    inner->addWidget(laPrompt);
-    inner->addWidget(ed);
-    layout->addWidget(gb);
+    u.gb = new QGroupBox(this);
+    u.gb->setObjectName(QStringLiteral("gb"));
+    auto* inner = new QVBoxLayout(u.gb);
+    u.laPrompt = new QLabel(u.gb);
+    u.laPrompt->setObjectName(QStringLiteral("laPrompt"));
+    u.laPrompt->setWordWrap(true);
+    u.ed = new QLineEdit(u.gb);
+    u.ed->setObjectName(QStringLiteral("ed"));
+    u.laPrompt->setBuddy(u.ed);
+    inner->addWidget(u.laPrompt);
+    inner->addWidget(u.ed);
+    layout->addWidget(u.gb);
     auto* buttons = new QDialogButtonBox(this);
-    btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
-    btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
-    btCancel->setObjectName(QStringLiteral("btCancel"));
+    u.btOk = buttons->addButton(QStringLiteral("|Ok"), QDialogButtonBox::AcceptRole);
+    u.btOk->setObjectName(QStringLiteral("btOk"));
+    u.btOk->setDefault(true);
+    u.btCancel = buttons->addButton(QStringLiteral("|Annuler"), QDialogButtonBox::RejectRole);
+    u.btCancel->setObjectName(QStringLiteral("btCancel"));
     layout->addWidget(buttons);
     Connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
     Connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
-    Connect(ed, &QLineEdit::textChanged, this, [this] { edChange(); });
+    Connect(u.ed, &QLineEdit::textChanged, this, [this] { edChange(); });
     const int em = fontMetrics().horizontalAdvance(u'M');
     setMinimumWidth(em * 28);
-    ed->setFocus();
+    u.ed->setFocus();
     LangClientLoadedOrPlain(this);
 }
+
+TfmPromptString::~TfmPromptString() = default;
 
 void TfmPromptString::Setup(const QString& caption, const QString& prompt, int maxLength, const QString& value, const QString& kind)
 {
     m_kind = kind;
     setWindowTitle(caption);
-    laPrompt->setText(prompt);
-    ed->setMaxLength(maxLength > 0 ? maxLength : 32767);
-    ed->setText(value);
+    m_ui->laPrompt->setText(prompt);
+    m_ui->ed->setMaxLength(maxLength > 0 ? maxLength : 32767);
+    m_ui->ed->setText(value);
     edChange();
 }
 
 QString TfmPromptString::Value() const
 {
-    return ed->text();
+    return m_ui->ed->text();
 }
 
 void TfmPromptString::edChange()
 {
-    btOk->setEnabled(!ed->text().isEmpty());
+    m_ui->btOk->setEnabled(!m_ui->ed->text().isEmpty());
 }
 
 void TfmPromptString::accept()
 {
-    if (ed->text().isEmpty())
+    if (m_ui->ed->text().isEmpty())
         return;
     const bool ok = Guard(this, [this] {
-        CheckValueType(m_kind.left(1), ed->text(), QStringLiteral("La valeur %s doit être %s"));
+        CheckValueType(m_kind.left(1), m_ui->ed->text(), QStringLiteral("La valeur %s doit être %s"));
     });
     if (!ok) {
-        ed->setFocus();
+        m_ui->ed->setFocus();
         return;
     }
     QDialog::accept();

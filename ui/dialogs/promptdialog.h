@@ -6,10 +6,7 @@
 
 #include <QDialog>
 
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <memory>
 
 namespace mx {
 class TStrings;
@@ -22,6 +19,7 @@ class TfmPromptString : public QDialog {
 
 public:
     explicit TfmPromptString(QWidget* parent = nullptr);
+    ~TfmPromptString() override;
 
     // The kind's letter and the edit's maximum length of this use.
     void Setup(const QString& caption, const QString& prompt, int maxLength, const QString& value, const QString& kind);
@@ -31,13 +29,9 @@ public:
     // error handler and the dialog stays open.
     void accept() override;
 
-    QGroupBox* gb;
-    QLabel* laPrompt;
-    QLineEdit* ed;
-    QPushButton* btOk;
-    QPushButton* btCancel;
-
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     void edChange();
     QString m_kind;
 };

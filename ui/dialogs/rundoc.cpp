@@ -21,87 +21,103 @@
 
 namespace mx::ui {
 
-TfmRunDoc::TfmRunDoc(QWidget* parent) : QDialog(parent)
+struct TfmRunDoc::TUi {
+    QLabel* laTitle = nullptr;
+    QLabel* laFileCaption = nullptr;
+    QLabel* laFile = nullptr;
+    QLabel* laPathCaption = nullptr;
+    QLineEdit* edPath = nullptr;
+    QLabel* laChoice = nullptr;
+    QLabel* laNote = nullptr;
+    QPushButton* btBrowse = nullptr;
+    QPushButton* btDownload = nullptr;
+    QPushButton* btCancel = nullptr;
+};
+
+TfmRunDoc::TfmRunDoc(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmRunDoc"));
     setWindowTitle(QStringLiteral("|File Missing"));
     auto* layout = new QVBoxLayout(this);
-    laTitle = new QLabel(QStringLiteral("|The following file has not been found at the required location :"), this);
-    laTitle->setObjectName(QStringLiteral("laTitle"));
-    layout->addWidget(laTitle);
+    u.laTitle = new QLabel(QStringLiteral("|The following file has not been found at the required location :"), this);
+    u.laTitle->setObjectName(QStringLiteral("laTitle"));
+    layout->addWidget(u.laTitle);
     auto* grid = new QGridLayout;
-    laFileCaption = new QLabel(QStringLiteral("|File :"), this);
-    laFileCaption->setObjectName(QStringLiteral("laFileCaption"));
-    laFile = new QLabel(this);
-    laFile->setObjectName(QStringLiteral("laFile"));
-    laFile->setCursor(Qt::PointingHandCursor);
-    QFont link = laFile->font();
+    u.laFileCaption = new QLabel(QStringLiteral("|File :"), this);
+    u.laFileCaption->setObjectName(QStringLiteral("laFileCaption"));
+    u.laFile = new QLabel(this);
+    u.laFile->setObjectName(QStringLiteral("laFile"));
+    u.laFile->setCursor(Qt::PointingHandCursor);
+    QFont link = u.laFile->font();
     link.setUnderline(true);
-    laFile->setFont(link);
-    laFile->setStyleSheet(QStringLiteral("color: #0000C0"));
-    laFile->installEventFilter(this);
-    laPathCaption = new QLabel(QStringLiteral("|Location :"), this);
-    laPathCaption->setObjectName(QStringLiteral("laPathCaption"));
-    edPath = new QLineEdit(this);
-    edPath->setObjectName(QStringLiteral("edPath"));
-    edPath->setReadOnly(true);
-    edPath->setFrame(false);
-    edPath->setFocusPolicy(Qt::NoFocus);
-    edPath->setStyleSheet(QStringLiteral("background: transparent"));
-    grid->addWidget(laFileCaption, 0, 0);
-    grid->addWidget(laFile, 0, 1);
-    grid->addWidget(laPathCaption, 1, 0);
-    grid->addWidget(edPath, 1, 1);
+    u.laFile->setFont(link);
+    u.laFile->setStyleSheet(QStringLiteral("color: #0000C0"));
+    u.laFile->installEventFilter(this);
+    u.laPathCaption = new QLabel(QStringLiteral("|Location :"), this);
+    u.laPathCaption->setObjectName(QStringLiteral("laPathCaption"));
+    u.edPath = new QLineEdit(this);
+    u.edPath->setObjectName(QStringLiteral("edPath"));
+    u.edPath->setReadOnly(true);
+    u.edPath->setFrame(false);
+    u.edPath->setFocusPolicy(Qt::NoFocus);
+    u.edPath->setStyleSheet(QStringLiteral("background: transparent"));
+    grid->addWidget(u.laFileCaption, 0, 0);
+    grid->addWidget(u.laFile, 0, 1);
+    grid->addWidget(u.laPathCaption, 1, 0);
+    grid->addWidget(u.edPath, 1, 1);
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
-    laChoice = new QLabel(QStringLiteral("|You can either try to find the file yourself or download it directly from our website."), this);
-    laChoice->setObjectName(QStringLiteral("laChoice"));
-    laChoice->setWordWrap(true);
-    layout->addWidget(laChoice);
-    laNote = new QLabel(QStringLiteral("|Note : If the required file is located elsewhere on your computer, please make sure to move it "
+    u.laChoice = new QLabel(QStringLiteral("|You can either try to find the file yourself or download it directly from our website."), this);
+    u.laChoice->setObjectName(QStringLiteral("laChoice"));
+    u.laChoice->setWordWrap(true);
+    layout->addWidget(u.laChoice);
+    u.laNote = new QLabel(QStringLiteral("|Note : If the required file is located elsewhere on your computer, please make sure to move it "
                                        "to the above default directory."),
         this);
-    laNote->setObjectName(QStringLiteral("laNote"));
-    laNote->setWordWrap(true);
-    layout->addWidget(laNote);
+    u.laNote->setObjectName(QStringLiteral("laNote"));
+    u.laNote->setWordWrap(true);
+    layout->addWidget(u.laNote);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btBrowse = new QPushButton(QStringLiteral("|&Browse"), this);
-    btBrowse->setObjectName(QStringLiteral("btBrowse"));
-    btBrowse->setDefault(true);
-    btDownload = new QPushButton(QStringLiteral("|&Download"), this);
-    btDownload->setObjectName(QStringLiteral("btDownload"));
-    btCancel = new QPushButton(QStringLiteral("|&Cancel"), this);
-    btCancel->setObjectName(QStringLiteral("btCancel"));
-    buttons->addWidget(btBrowse);
-    buttons->addWidget(btDownload);
-    buttons->addWidget(btCancel);
+    u.btBrowse = new QPushButton(QStringLiteral("|&Browse"), this);
+    u.btBrowse->setObjectName(QStringLiteral("btBrowse"));
+    u.btBrowse->setDefault(true);
+    u.btDownload = new QPushButton(QStringLiteral("|&Download"), this);
+    u.btDownload->setObjectName(QStringLiteral("btDownload"));
+    u.btCancel = new QPushButton(QStringLiteral("|&Cancel"), this);
+    u.btCancel->setObjectName(QStringLiteral("btCancel"));
+    buttons->addWidget(u.btBrowse);
+    buttons->addWidget(u.btDownload);
+    buttons->addWidget(u.btCancel);
     layout->addLayout(buttons);
-    setTabOrder(btBrowse, btDownload);
-    setTabOrder(btDownload, btCancel);
-    Connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
-    Connect(btDownload, &QPushButton::clicked, this, [this] { btDownloadClick(); });
-    Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
+    setTabOrder(u.btBrowse, u.btDownload);
+    setTabOrder(u.btDownload, u.btCancel);
+    Connect(u.btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
+    Connect(u.btDownload, &QPushButton::clicked, this, [this] { btDownloadClick(); });
+    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
     const int em = fontMetrics().horizontalAdvance(u'M');
     setMinimumWidth(em * 32);
-    btBrowse->setFocus();
+    u.btBrowse->setFocus();
     LangClientLoadedOrPlain(this);
 }
+
+TfmRunDoc::~TfmRunDoc() = default;
 
 void TfmRunDoc::Setup(const QString& fullName, const QString& downloadAddress)
 {
     m_fullName = fullName;
     m_download = downloadAddress;
     const QFileInfo fi(fullName);
-    laFile->setText(fi.fileName());
-    laFile->setToolTip(downloadAddress);
-    edPath->setText(fi.path());
-    edPath->setToolTip(fi.path());
+    m_ui->laFile->setText(fi.fileName());
+    m_ui->laFile->setToolTip(downloadAddress);
+    m_ui->edPath->setText(fi.path());
+    m_ui->edPath->setToolTip(fi.path());
 }
 
 bool TfmRunDoc::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == laFile && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_ui->laFile && event->type() == QEvent::MouseButtonRelease) {
         Guard(this, [this] { btDownloadClick(); });
         return true;
     }

@@ -5,10 +5,7 @@
 
 #include <QDialog>
 
-class QFileDialog;
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <memory>
 
 namespace mx::ui {
 
@@ -17,26 +14,18 @@ class TfmRunDoc : public QDialog {
 
 public:
     explicit TfmRunDoc(QWidget* parent = nullptr);
+    ~TfmRunDoc() override;
 
     // The document and the address of its download page.
     void Setup(const QString& fullName, const QString& downloadAddress);
     const QString& FullName() const { return m_fullName; }
 
-    QLabel* laTitle;
-    QLabel* laFileCaption;
-    QLabel* laFile;
-    QLabel* laPathCaption;
-    QLineEdit* edPath;
-    QLabel* laChoice;
-    QLabel* laNote;
-    QPushButton* btBrowse;
-    QPushButton* btDownload;
-    QPushButton* btCancel;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     void btBrowseClick();
     void btDownloadClick();
     QString m_fullName;

@@ -16,28 +16,36 @@ namespace mx::ui {
 
 THookSlot<void(int)> SplashDelay;
 
+struct TfmSplash::TUi {
+    QLabel* im = nullptr;
+    QLabel* laModule = nullptr;
+};
+
 TfmSplash::TfmSplash(const QPixmap& picture, const QString& moduleTitle)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmSplash"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-    im = new QLabel(this);
-    im->setObjectName(QStringLiteral("im"));
-    im->setPixmap(picture);
-    im->setGeometry(1, 1, picture.width(), picture.height());
-    laModule = new QLabel(moduleTitle, this);
-    laModule->setObjectName(QStringLiteral("laModule"));
-    laModule->hide();
+    u.im = new QLabel(this);
+    u.im->setObjectName(QStringLiteral("im"));
+    u.im->setPixmap(picture);
+    u.im->setGeometry(1, 1, picture.width(), picture.height());
+    u.laModule = new QLabel(moduleTitle, this);
+    u.laModule->setObjectName(QStringLiteral("laModule"));
+    u.laModule->hide();
     setFixedSize(picture.width() + 2, picture.height() + 2);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
         move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
     }
 }
+
+TfmSplash::~TfmSplash() = default;
 
 void TfmSplash::paintEvent(QPaintEvent* e)
 {

@@ -8,7 +8,7 @@
 
 #include <QWidget>
 
-class QLabel;
+#include <memory>
 
 namespace mx::ui {
 
@@ -17,8 +17,7 @@ class TfmSplash : public QWidget {
 
 public:
     explicit TfmSplash(const QPixmap& picture, const QString& moduleTitle);
-    QLabel* im;
-    QLabel* laModule;
+    ~TfmSplash() override;
     // How many times the window was painted.
     int PaintCount() const { return m_paints; }
 
@@ -26,6 +25,8 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     int m_paints = 0;
 };
 

@@ -27,6 +27,21 @@ namespace mx::ui {
 
 using namespace rpt;
 
+struct TReportEditor::TUi {
+    QCheckBox* cbTitle = nullptr;
+    QCheckBox* cbPageHeader = nullptr;
+    QCheckBox* cbColumnHeader = nullptr;
+    QCheckBox* cbDetail = nullptr;
+    QCheckBox* cbSummary = nullptr;
+    QCheckBox* cbPageFooter = nullptr;
+    QComboBox* cbxOrientation = nullptr;
+    QLabel* laControl = nullptr;
+    QLineEdit* edText = nullptr;
+    QPushButton* btFont = nullptr;
+    QScrollArea* sbDesign = nullptr;
+    TDesignSurface* Surface = nullptr;
+};
+
 namespace {
 
 // The name of the band that holds control, as the band switches say it.
@@ -42,16 +57,17 @@ QString bandOf(const TQuickRep* report, const TQRPrintable* control)
 
 } // namespace
 
-TReportEditor::TReportEditor(QWidget* parent) : QWidget(parent)
+TReportEditor::TReportEditor(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("ReportEditor"));
     const std::pair<QCheckBox**, std::pair<const char*, std::pair<const char*, TQRBandType>>> switches[] = {
-        {&cbTitle, {"cbTitle", {"|Titre", rbTitle}}},
-        {&cbPageHeader, {"cbPageHeader", {"|En-tête de page", rbPageHeader}}},
-        {&cbColumnHeader, {"cbColumnHeader", {"|En-tête de colonnes", rbColumnHeader}}},
-        {&cbDetail, {"cbDetail", {"|Détail", rbDetail}}},
-        {&cbSummary, {"cbSummary", {"|Résumé", rbSummary}}},
-        {&cbPageFooter, {"cbPageFooter", {"|Pied de page", rbPageFooter}}},
+        {&u.cbTitle, {"cbTitle", {"|Titre", rbTitle}}},
+        {&u.cbPageHeader, {"cbPageHeader", {"|En-tête de page", rbPageHeader}}},
+        {&u.cbColumnHeader, {"cbColumnHeader", {"|En-tête de colonnes", rbColumnHeader}}},
+        {&u.cbDetail, {"cbDetail", {"|Détail", rbDetail}}},
+        {&u.cbSummary, {"cbSummary", {"|Résumé", rbSummary}}},
+        {&u.cbPageFooter, {"cbPageFooter", {"|Pied de page", rbPageFooter}}},
     };
     auto* bands = new QHBoxLayout;
     bands->setContentsMargins(6, 4, 6, 0);
@@ -65,63 +81,65 @@ TReportEditor::TReportEditor(QWidget* parent) : QWidget(parent)
         bands->addWidget(box);
     }
     bands->addStretch(1);
-    cbxOrientation = new QComboBox(this);
-    cbxOrientation->setObjectName(QStringLiteral("cbxOrientation"));
-    cbxOrientation->addItems({Translate(QStringLiteral("Portrait")), Translate(QStringLiteral("Paysage"))});
-    bands->addWidget(cbxOrientation);
+    u.cbxOrientation = new QComboBox(this);
+    u.cbxOrientation->setObjectName(QStringLiteral("cbxOrientation"));
+    u.cbxOrientation->addItems({Translate(QStringLiteral("Portrait")), Translate(QStringLiteral("Paysage"))});
+    bands->addWidget(u.cbxOrientation);
 
     auto* control = new QHBoxLayout;
     control->setContentsMargins(6, 4, 6, 4);
-    laControl = new QLabel(this);
-    laControl->setObjectName(QStringLiteral("laControl"));
-    laControl->setMinimumWidth(laControl->fontMetrics().horizontalAdvance(Translate(QStringLiteral("Expression (En-tête de colonnes) :"))));
-    edText = new QLineEdit(this);
-    edText->setObjectName(QStringLiteral("edText"));
-    btFont = new QPushButton(QStringLiteral("|&Police..."), this);
-    btFont->setObjectName(QStringLiteral("btFont"));
-    control->addWidget(laControl);
-    control->addWidget(edText, 1);
-    control->addWidget(btFont);
+    u.laControl = new QLabel(this);
+    u.laControl->setObjectName(QStringLiteral("laControl"));
+    u.laControl->setMinimumWidth(u.laControl->fontMetrics().horizontalAdvance(Translate(QStringLiteral("Expression (En-tête de colonnes) :"))));
+    u.edText = new QLineEdit(this);
+    u.edText->setObjectName(QStringLiteral("edText"));
+    u.btFont = new QPushButton(QStringLiteral("|&Police..."), this);
+    u.btFont->setObjectName(QStringLiteral("btFont"));
+    control->addWidget(u.laControl);
+    control->addWidget(u.edText, 1);
+    control->addWidget(u.btFont);
 
-    Surface = new TDesignSurface;
-    sbDesign = new QScrollArea(this);
-    sbDesign->setObjectName(QStringLiteral("sbDesign"));
-    sbDesign->setWidget(Surface);
-    sbDesign->setBackgroundRole(QPalette::Mid);
+    u.Surface = new TDesignSurface;
+    u.sbDesign = new QScrollArea(this);
+    u.sbDesign->setObjectName(QStringLiteral("sbDesign"));
+    u.sbDesign->setWidget(u.Surface);
+    u.sbDesign->setBackgroundRole(QPalette::Mid);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bands);
     layout->addLayout(control);
-    layout->addWidget(sbDesign, 1);
+    layout->addWidget(u.sbDesign, 1);
 
-    Connect(cbxOrientation, &QComboBox::currentIndexChanged, this, [this](int i) { orientationChosen(i); });
-    Connect(edText, &QLineEdit::editingFinished, this, [this] { textEdited(); });
-    Connect(btFont, &QPushButton::clicked, this, [this] { chooseFont(); });
-    Connect(Surface, &TDesignSurface::selectionChanged, this, [this] { fillSelection(); });
-    Connect(Surface, &TDesignSurface::geometryChanged, this, [this] { markChanged(); });
+    Connect(u.cbxOrientation, &QComboBox::currentIndexChanged, this, [this](int i) { orientationChosen(i); });
+    Connect(u.edText, &QLineEdit::editingFinished, this, [this] { textEdited(); });
+    Connect(u.btFont, &QPushButton::clicked, this, [this] { chooseFont(); });
+    Connect(u.Surface, &TDesignSurface::selectionChanged, this, [this] { fillSelection(); });
+    Connect(u.Surface, &TDesignSurface::geometryChanged, this, [this] { markChanged(); });
 
     resize(760, 480);
     LangClientLoadedOrPlain(this);
     fill();
 }
 
+TReportEditor::~TReportEditor() = default;
+
 void TReportEditor::SetReport(TQuickRep* report)
 {
     m_report = report;
-    Surface->SetReport(report);
+    m_ui->Surface->SetReport(report);
     fill();
 }
 
 TQRPrintable* TReportEditor::Selected() const
 {
-    return Surface->Selected();
+    return m_ui->Surface->Selected();
 }
 
 void TReportEditor::Select(TQRPrintable* control)
 {
-    Surface->Select(control);
+    m_ui->Surface->Select(control);
 }
 
 void TReportEditor::fill()
@@ -131,8 +149,8 @@ void TReportEditor::fill()
         box->setEnabled(m_report != nullptr);
         box->setChecked(m_report && m_report->HasBand(TQRBandType(type)));
     }
-    cbxOrientation->setEnabled(m_report != nullptr);
-    cbxOrientation->setCurrentIndex(m_report && m_report->Orientation() == poLandscape ? 1 : 0);
+    m_ui->cbxOrientation->setEnabled(m_report != nullptr);
+    m_ui->cbxOrientation->setCurrentIndex(m_report && m_report->Orientation() == poLandscape ? 1 : 0);
     m_filling = false;
     fillSelection();
 }
@@ -163,13 +181,13 @@ void TReportEditor::fillSelection()
             break;
         }
         text = c->EditableText().value_or(QString());
-    } else if (TQRBand* band = Surface->SelectedBand()) {
+    } else if (TQRBand* band = m_ui->Surface->SelectedBand()) {
         label = TDesignLayout::BandName(*band);
     }
-    laControl->setText(label);
-    edText->setText(text);
-    edText->setEnabled(c && c->EditableText().has_value());
-    btFont->setEnabled(c != nullptr && c->ControlKind() != qkShape);
+    m_ui->laControl->setText(label);
+    m_ui->edText->setText(text);
+    m_ui->edText->setEnabled(c && c->EditableText().has_value());
+    m_ui->btFont->setEnabled(c != nullptr && c->ControlKind() != qkShape);
     m_filling = false;
 }
 
@@ -199,9 +217,9 @@ void TReportEditor::switchBand(int type, bool on)
         }
     }
     if (!on && Selected() && Selected()->ParentPart() == m_report->Band(TQRBandType(type)))
-        Surface->Select(nullptr);
+        m_ui->Surface->Select(nullptr);
     m_report->SetHasBand(TQRBandType(type), on);
-    Surface->Relayout();
+    m_ui->Surface->Relayout();
     markChanged();
 }
 
@@ -210,8 +228,8 @@ void TReportEditor::textEdited()
     if (m_filling)
         return;
     TQRPrintable* c = Selected();
-    if (c && c->SetEditableText(edText->text())) {
-        Surface->update();
+    if (c && c->SetEditableText(m_ui->edText->text())) {
+        m_ui->Surface->update();
         markChanged();
     }
 }
@@ -247,7 +265,7 @@ void TReportEditor::chooseFont()
     chosen.SetStyle(style);
     c->Font()->Assign(&chosen);
     c->SetParentFont(false);
-    Surface->update();
+    m_ui->Surface->update();
     markChanged();
 }
 
@@ -265,7 +283,7 @@ void TReportEditor::orientationChosen(int index)
         r.setWidth(m_report->PrintableWidth());
         b->SetBounds(r);
     }
-    Surface->Relayout();
+    m_ui->Surface->Relayout();
     markChanged();
 }
 

@@ -9,14 +9,10 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QScrollArea;
 
 namespace mx::rpt {
 class TQuickRep;
@@ -25,12 +21,11 @@ class TQRPrintable;
 
 namespace mx::ui {
 
-class TDesignSurface;
-
 class TReportEditor : public QWidget {
     Q_OBJECT
 public:
     explicit TReportEditor(QWidget* parent = nullptr);
+    ~TReportEditor() override;
 
     // The report shown (none: nothing). The editor does not own it.
     void SetReport(rpt::TQuickRep* report);
@@ -39,23 +34,12 @@ public:
     rpt::TQRPrintable* Selected() const;
     void Select(rpt::TQRPrintable* control);
 
-    QCheckBox* cbTitle;
-    QCheckBox* cbPageHeader;
-    QCheckBox* cbColumnHeader;
-    QCheckBox* cbDetail;
-    QCheckBox* cbSummary;
-    QCheckBox* cbPageFooter;
-    QComboBox* cbxOrientation;
-    QLabel* laControl;
-    QLineEdit* edText;
-    QPushButton* btFont;
-    QScrollArea* sbDesign;
-    TDesignSurface* Surface;
-
 signals:
     void changed();
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     void fill();
     void fillSelection();
     void switchBand(int type, bool on);

@@ -27,6 +27,20 @@
 
 namespace mx::ui {
 
+struct TfmReportPreview::TUi {
+    QToolButton* btFirst = nullptr;
+    QToolButton* btPrior = nullptr;
+    QToolButton* btNext = nullptr;
+    QToolButton* btLast = nullptr;
+    QLabel* laPage = nullptr;
+    QComboBox* cbZoom = nullptr;
+    QPushButton* btPrint = nullptr;
+    QPushButton* btSave = nullptr;
+    QPushButton* btClose = nullptr;
+    QScrollArea* sbPages = nullptr;
+    TPageView* pvPage = nullptr;
+};
+
 namespace {
 
 QToolButton* pageButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon, const char* hint)
@@ -41,69 +55,70 @@ QToolButton* pageButton(QWidget* parent, const char* name, QStyle::StandardPixma
 
 } // namespace
 
-TfmReportPreview::TfmReportPreview(QWidget* parent) : QWidget(parent)
+TfmReportPreview::TfmReportPreview(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<TUi>())
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmReportPreview"));
     setWindowTitle(QStringLiteral("|Aperçu avant impression"));
 
-    btFirst = pageButton(this, "btFirst", QStyle::SP_MediaSkipBackward, "|Première page");
-    btPrior = pageButton(this, "btPrior", QStyle::SP_MediaSeekBackward, "|Page précédente");
-    btNext = pageButton(this, "btNext", QStyle::SP_MediaSeekForward, "|Page suivante");
-    btLast = pageButton(this, "btLast", QStyle::SP_MediaSkipForward, "|Dernière page");
-    laPage = new QLabel(this);
-    laPage->setObjectName(QStringLiteral("laPage"));
-    cbZoom = new QComboBox(this);
-    cbZoom->setObjectName(QStringLiteral("cbZoom"));
+    u.btFirst = pageButton(this, "btFirst", QStyle::SP_MediaSkipBackward, "|Première page");
+    u.btPrior = pageButton(this, "btPrior", QStyle::SP_MediaSeekBackward, "|Page précédente");
+    u.btNext = pageButton(this, "btNext", QStyle::SP_MediaSeekForward, "|Page suivante");
+    u.btLast = pageButton(this, "btLast", QStyle::SP_MediaSkipForward, "|Dernière page");
+    u.laPage = new QLabel(this);
+    u.laPage->setObjectName(QStringLiteral("laPage"));
+    u.cbZoom = new QComboBox(this);
+    u.cbZoom->setObjectName(QStringLiteral("cbZoom"));
     // item texts are no properties: translated here
-    cbZoom->addItems({Translate(QStringLiteral("Page entière")), Translate(QStringLiteral("Largeur de page")), QStringLiteral("50 %"),
+    u.cbZoom->addItems({Translate(QStringLiteral("Page entière")), Translate(QStringLiteral("Largeur de page")), QStringLiteral("50 %"),
         QStringLiteral("75 %"), QStringLiteral("100 %"), QStringLiteral("150 %"), QStringLiteral("200 %")});
-    btPrint = new QPushButton(QStringLiteral("|&Imprimer..."), this);
-    btPrint->setObjectName(QStringLiteral("btPrint"));
-    btSave = new QPushButton(QStringLiteral("|&Enregistrer..."), this);
-    btSave->setObjectName(QStringLiteral("btSave"));
-    btClose = new QPushButton(QStringLiteral("|&Fermer"), this);
-    btClose->setObjectName(QStringLiteral("btClose"));
+    u.btPrint = new QPushButton(QStringLiteral("|&Imprimer..."), this);
+    u.btPrint->setObjectName(QStringLiteral("btPrint"));
+    u.btSave = new QPushButton(QStringLiteral("|&Enregistrer..."), this);
+    u.btSave->setObjectName(QStringLiteral("btSave"));
+    u.btClose = new QPushButton(QStringLiteral("|&Fermer"), this);
+    u.btClose->setObjectName(QStringLiteral("btClose"));
 
-    pvPage = new TPageView;
-    sbPages = new QScrollArea(this);
-    sbPages->setObjectName(QStringLiteral("sbPages"));
-    sbPages->setWidget(pvPage);
-    sbPages->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    sbPages->setBackgroundRole(QPalette::Dark);
+    u.pvPage = new TPageView;
+    u.sbPages = new QScrollArea(this);
+    u.sbPages->setObjectName(QStringLiteral("sbPages"));
+    u.sbPages->setWidget(u.pvPage);
+    u.sbPages->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    u.sbPages->setBackgroundRole(QPalette::Dark);
     // the zooms that fit the page follow the view's size
-    sbPages->viewport()->installEventFilter(this);
+    u.sbPages->viewport()->installEventFilter(this);
 
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(6, 4, 6, 4);
-    for (QWidget* w : {static_cast<QWidget*>(btFirst), static_cast<QWidget*>(btPrior)})
+    for (QWidget* w : {static_cast<QWidget*>(u.btFirst), static_cast<QWidget*>(u.btPrior)})
         bar->addWidget(w);
-    bar->addWidget(laPage);
-    bar->addWidget(btNext);
-    bar->addWidget(btLast);
+    bar->addWidget(u.laPage);
+    bar->addWidget(u.btNext);
+    bar->addWidget(u.btLast);
     bar->addSpacing(12);
-    bar->addWidget(cbZoom);
+    bar->addWidget(u.cbZoom);
     bar->addStretch(1);
-    bar->addWidget(btPrint);
-    bar->addWidget(btSave);
-    bar->addWidget(btClose);
+    bar->addWidget(u.btPrint);
+    bar->addWidget(u.btSave);
+    bar->addWidget(u.btClose);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bar);
-    layout->addWidget(sbPages, 1);
+    layout->addWidget(u.sbPages, 1);
 
-    Connect(btFirst, &QToolButton::clicked, this, [this] { SetPageIndex(0); });
-    Connect(btPrior, &QToolButton::clicked, this, [this] { SetPageIndex(PageIndex() - 1); });
-    Connect(btNext, &QToolButton::clicked, this, [this] { SetPageIndex(PageIndex() + 1); });
-    Connect(btLast, &QToolButton::clicked, this, [this] { SetPageIndex(m_doc ? m_doc->PageCount() - 1 : 0); });
-    Connect(cbZoom, &QComboBox::currentIndexChanged, this, [this] { applyZoom(); });
-    Connect(btPrint, &QPushButton::clicked, this, [this] { Print(); });
-    Connect(btSave, &QPushButton::clicked, this, [this] { Save(); });
-    Connect(btClose, &QPushButton::clicked, this, [this] { close(); });
+    Connect(u.btFirst, &QToolButton::clicked, this, [this] { SetPageIndex(0); });
+    Connect(u.btPrior, &QToolButton::clicked, this, [this] { SetPageIndex(PageIndex() - 1); });
+    Connect(u.btNext, &QToolButton::clicked, this, [this] { SetPageIndex(PageIndex() + 1); });
+    Connect(u.btLast, &QToolButton::clicked, this, [this] { SetPageIndex(m_doc ? m_doc->PageCount() - 1 : 0); });
+    Connect(u.cbZoom, &QComboBox::currentIndexChanged, this, [this] { applyZoom(); });
+    Connect(u.btPrint, &QPushButton::clicked, this, [this] { Print(); });
+    Connect(u.btSave, &QPushButton::clicked, this, [this] { Save(); });
+    Connect(u.btClose, &QPushButton::clicked, this, [this] { close(); });
 
     // The text at the size it prints: a whole page in a window is too
     // small to read; the other zooms are one choice away.
-    cbZoom->setCurrentIndex(z100);
+    u.cbZoom->setCurrentIndex(z100);
     resize(640, 720);
     LangClientLoadedOrPlain(this);
     refresh();
@@ -114,7 +129,7 @@ TfmReportPreview::~TfmReportPreview() = default;
 void TfmReportPreview::SetDocument(std::shared_ptr<rpt::TReportDocument> document)
 {
     m_doc = std::move(document);
-    pvPage->SetDocument(m_doc);
+    m_ui->pvPage->SetDocument(m_doc);
     applyZoom();
     refresh();
 }
@@ -133,39 +148,39 @@ void TfmReportPreview::Preview(const rpt::TQuickRep& report, TIMxDataset* datase
 
 int TfmReportPreview::PageIndex() const
 {
-    return pvPage->PageIndex();
+    return m_ui->pvPage->PageIndex();
 }
 
 void TfmReportPreview::SetPageIndex(int index)
 {
     const int count = m_doc ? m_doc->PageCount() : 0;
-    pvPage->SetPageIndex(std::clamp(index, 0, std::max(0, count - 1)));
-    sbPages->verticalScrollBar()->setValue(0);
+    m_ui->pvPage->SetPageIndex(std::clamp(index, 0, std::max(0, count - 1)));
+    m_ui->sbPages->verticalScrollBar()->setValue(0);
     refresh();
 }
 
 void TfmReportPreview::SetZoomChoice(TZoomChoice choice)
 {
-    cbZoom->setCurrentIndex(choice);
+    m_ui->cbZoom->setCurrentIndex(choice);
     applyZoom();
 }
 
 double TfmReportPreview::Zoom() const
 {
-    return pvPage->Zoom();
+    return m_ui->pvPage->Zoom();
 }
 
 void TfmReportPreview::applyZoom()
 {
-    const QSize full = pvPage->SheetSize(1.0);
-    const QSize room = sbPages->viewport()->size() - QSize(2 * TPageView::kBorder, 2 * TPageView::kBorder);
+    const QSize full = m_ui->pvPage->SheetSize(1.0);
+    const QSize room = m_ui->sbPages->viewport()->size() - QSize(2 * TPageView::kBorder, 2 * TPageView::kBorder);
     double zoom = 1.0;
-    switch (TZoomChoice(cbZoom->currentIndex())) {
+    switch (TZoomChoice(m_ui->cbZoom->currentIndex())) {
     case zWholePage:
         zoom = std::min(double(room.width()) / full.width(), double(room.height()) / full.height());
         break;
     case zPageWidth:
-        zoom = double(room.width() - sbPages->verticalScrollBar()->sizeHint().width()) / full.width();
+        zoom = double(room.width() - m_ui->sbPages->verticalScrollBar()->sizeHint().width()) / full.width();
         break;
     case z50:
         zoom = 0.5;
@@ -183,21 +198,21 @@ void TfmReportPreview::applyZoom()
         zoom = 2.0;
         break;
     }
-    pvPage->SetZoom(zoom > 0 ? zoom : 1.0);
+    m_ui->pvPage->SetZoom(zoom > 0 ? zoom : 1.0);
 }
 
 void TfmReportPreview::refresh()
 {
     const int count = m_doc ? m_doc->PageCount() : 0;
     const int page = PageIndex();
-    laPage->setText(count == 0 ? Translate(QStringLiteral("Aucune page"))
+    m_ui->laPage->setText(count == 0 ? Translate(QStringLiteral("Aucune page"))
                                : TranslateFmt(QStringLiteral("Page %d sur %d"), {page + 1, count}));
-    btFirst->setEnabled(page > 0);
-    btPrior->setEnabled(page > 0);
-    btNext->setEnabled(page + 1 < count);
-    btLast->setEnabled(page + 1 < count);
-    btPrint->setEnabled(count > 0);
-    btSave->setEnabled(count > 0);
+    m_ui->btFirst->setEnabled(page > 0);
+    m_ui->btPrior->setEnabled(page > 0);
+    m_ui->btNext->setEnabled(page + 1 < count);
+    m_ui->btLast->setEnabled(page + 1 < count);
+    m_ui->btPrint->setEnabled(count > 0);
+    m_ui->btSave->setEnabled(count > 0);
 }
 
 void TfmReportPreview::Print()
@@ -231,9 +246,9 @@ void TfmReportPreview::Save()
 
 bool TfmReportPreview::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == sbPages->viewport() && e->type() == QEvent::Resize) {
+    if (watched == m_ui->sbPages->viewport() && e->type() == QEvent::Resize) {
         Guard(this, [&] {
-            if (cbZoom->currentIndex() == zWholePage || cbZoom->currentIndex() == zPageWidth)
+            if (m_ui->cbZoom->currentIndex() == zWholePage || m_ui->cbZoom->currentIndex() == zPageWidth)
                 applyZoom();
         });
     }

@@ -12,12 +12,6 @@
 
 #include <memory>
 
-class QComboBox;
-class QLabel;
-class QScrollArea;
-class QToolButton;
-class QPushButton;
-
 namespace mx {
 class TIMxDataset;
 }
@@ -29,12 +23,10 @@ class TReportDocument;
 
 namespace mx::ui {
 
-class TPageView;
-
 class TfmReportPreview : public QWidget {
     Q_OBJECT
 public:
-    // The zoom choices of cbZoom, in order.
+    // The zoom choices (the combo box cbZoom), in order.
     enum TZoomChoice { zWholePage, zPageWidth, z50, z75, z100, z150, z200 };
 
     explicit TfmReportPreview(QWidget* parent = nullptr);
@@ -54,18 +46,6 @@ public:
     void Print();
     void Save();
 
-    QToolButton* btFirst;
-    QToolButton* btPrior;
-    QToolButton* btNext;
-    QToolButton* btLast;
-    QLabel* laPage;
-    QComboBox* cbZoom;
-    QPushButton* btPrint;
-    QPushButton* btSave;
-    QPushButton* btClose;
-    QScrollArea* sbPages;
-    TPageView* pvPage;
-
 signals:
     void closed();
 
@@ -75,6 +55,8 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     void refresh();
     void applyZoom();
     std::shared_ptr<rpt::TReportDocument> m_doc;

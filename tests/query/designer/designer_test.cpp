@@ -473,8 +473,10 @@ TEST_F(DesignerWindow, TheDesignTabShowsTheReportMadeAfterARun)
     editor->TabSet()->setCurrentIndex(ui::TMxStepEditor::tabDesign);
     ASSERT_EQ(static_cast<void*>(editor->ReportEditor()->Report()), static_cast<void*>(dynamic_cast<rpt::TQuickRep*>(w->CurrentStep()->QuickReport())));
     EXPECT_TRUE(detail->isChecked()) << "the default report's bands are shown";
-    ASSERT_NE(editor->ReportEditor()->Surface->Layout(), nullptr);
-    EXPECT_FALSE(editor->ReportEditor()->Surface->Layout()->Bands().empty());
+    auto* surface = editor->ReportEditor()->findChild<ui::TDesignSurface*>(QStringLiteral("DesignSurface"));
+    ASSERT_NE(surface, nullptr);
+    ASSERT_NE(surface->Layout(), nullptr);
+    EXPECT_FALSE(surface->Layout()->Bands().empty());
 }
 
 // New windows open wholly on the screen, each a little off the window it

@@ -108,29 +108,33 @@ TEST_F(TipsFixture, WindowShowsTipsAndTheStartSwitch)
     std::unique_ptr<TBrnTipsForm> form(tips.CreateForm());
     EXPECT_EQ(form->objectName(), QStringLiteral("fmBrnTips"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Astuce du jour"));
-    EXPECT_EQ(form->laTitle->text(), tips.Title);
-    EXPECT_EQ(form->laTip->text(), QStringLiteral("Premier conseil"));
-    EXPECT_TRUE(form->laTip->wordWrap());
-    EXPECT_FALSE(form->cbStartTip->isHidden());
-    EXPECT_FALSE(form->cbStartTip->isChecked());
-    EXPECT_TRUE(form->btOk->isDefault());
-    form->btNextTip->click();
-    EXPECT_EQ(form->laTip->text(), QStringLiteral("Second\nconseil"));
-    form->btNextTip->click();
-    EXPECT_EQ(form->laTip->text(), QStringLiteral("Premier conseil"));
-    form->cbStartTip->click();
+    auto* laTip = test::Child<QLabel>(*form, "laTip");
+    auto* cbStartTip = test::Child<QCheckBox>(*form, "cbStartTip");
+    auto* btNextTip = test::Child<QPushButton>(*form, "btNextTip");
+    ASSERT_TRUE(laTip && cbStartTip && btNextTip);
+    EXPECT_EQ(test::Child<QLabel>(*form, "laTitle")->text(), tips.Title);
+    EXPECT_EQ(laTip->text(), QStringLiteral("Premier conseil"));
+    EXPECT_TRUE(laTip->wordWrap());
+    EXPECT_FALSE(cbStartTip->isHidden());
+    EXPECT_FALSE(cbStartTip->isChecked());
+    EXPECT_TRUE(test::Child<QPushButton>(*form, "btOk")->isDefault());
+    btNextTip->click();
+    EXPECT_EQ(laTip->text(), QStringLiteral("Second\nconseil"));
+    btNextTip->click();
+    EXPECT_EQ(laTip->text(), QStringLiteral("Premier conseil"));
+    cbStartTip->click();
     EXPECT_FALSE(tips.Options.testFlag(TBrnTips::toAutoPopup));
-    form->cbStartTip->click();
+    cbStartTip->click();
     EXPECT_TRUE(tips.Options.testFlag(TBrnTips::toAutoPopup));
 
     // Not at start: the box comes ticked; without the right to change it,
     // it is not shown.
     tips.Options = TBrnTips::toCanChangeAutoPopup;
     form.reset(tips.CreateForm());
-    EXPECT_TRUE(form->cbStartTip->isChecked());
+    EXPECT_TRUE(test::Child<QCheckBox>(*form, "cbStartTip")->isChecked());
     tips.Options = {};
     form.reset(tips.CreateForm());
-    EXPECT_TRUE(form->cbStartTip->isHidden());
+    EXPECT_TRUE(test::Child<QCheckBox>(*form, "cbStartTip")->isHidden());
 }
 
 TEST_F(TipsFixture, ShownModallyAtLoad)

@@ -44,15 +44,15 @@ TEST_F(AboutTest, ShowsTheVersionTheLibrariesAndOpensTheLinks)
         {QStringLiteral("MXDEST"), QStringLiteral("2.0"), QStringLiteral("Destinations fichiers")}});
     EXPECT_EQ(about.objectName(), QStringLiteral("fmAbout"));
     EXPECT_EQ(about.windowTitle(), QStringLiteral("A propos"));
-    EXPECT_EQ(about.mo->toPlainText().split(u'\n'),
+    EXPECT_EQ(test::Child<QPlainTextEdit>(about, "mo")->toPlainText().split(u'\n'),
         (QStringList{QStringLiteral("MX32PG v1.2"), QStringLiteral("Pilote PostgreSQL"), QString(), QStringLiteral("MXDEST v2.0"),
             QStringLiteral("Destinations fichiers"), QString()}));
-    EXPECT_EQ(about.laVersion->text(), QStringLiteral("Version 1.0.17"));
-    EXPECT_EQ(about.laDate->text(), QStringLiteral("26/04/1998"));
-    EXPECT_TRUE(about.mo->isReadOnly());
+    EXPECT_EQ(test::Child<QLabel>(about, "laVersion")->text(), QStringLiteral("Version 1.0.17"));
+    EXPECT_EQ(test::Child<QLabel>(about, "laDate")->text(), QStringLiteral("26/04/1998"));
+    EXPECT_TRUE(test::Child<QPlainTextEdit>(about, "mo")->isReadOnly());
     about.show();
-    QTest::mouseClick(about.laWebLink, Qt::LeftButton);
-    QTest::mouseClick(about.imProgramIcon, Qt::LeftButton);
+    QTest::mouseClick(test::Child<QLabel>(about, "laWebLink"), Qt::LeftButton);
+    QTest::mouseClick(test::Child<QLabel>(about, "imProgramIcon"), Qt::LeftButton);
     EXPECT_EQ(ui().texts(QStringLiteral("url")), (QStringList{MakerAddresses().home, MakerAddresses().product}));
 
     // The box of the program, shown modally and closed with Esc.
@@ -206,7 +206,7 @@ TEST_F(StartupSplashTest, HelpPagesByContextWithTheContentsAsFallback)
     ScopedUserService scope(&widgets);
     TfmPassword login;
     login.show();
-    QTest::mouseClick(login.btHelp, Qt::LeftButton);
+    QTest::mouseClick(test::Child<QPushButton>(login, "btHelp"), Qt::LeftButton);
     QWidget* window = HelpWindow();
     ASSERT_TRUE(window);
     EXPECT_EQ(window->objectName(), QStringLiteral("fmHelp"));

@@ -8,6 +8,7 @@
 #include "ui/options/fmoptions.h"
 #include "ui/langwidgets/langwidgets.h"
 #include "ui/dialogs/rundoc.h"
+#include "tests/support/ui/scriptedmodal.h"
 #include "tests/support/ui/screentexts.h"
 #include "tests/support/ui/scriptedmodal.h"
 #include "ui/services/historydialog.h"
@@ -147,7 +148,7 @@ TEST_F(LanguageTest, EveryPartOfTheSessionSpeaksItsLanguage)
             TfmRunDoc runDoc;
             runDoc.show();
             EXPECT_EQ(runDoc.windowTitle(), c.fileMissing);
-            EXPECT_EQ(runDoc.btCancel->text(), c.cancelFound);
+            EXPECT_EQ(test::Child<QPushButton>(runDoc, "btCancel")->text(), c.cancelFound);
             EXPECT_TRUE(mxtest::MnemonicClashes(&runDoc).isEmpty()) << mxtest::MnemonicClashes(&runDoc).join(u'\n').toStdString();
         }
 

@@ -7,6 +7,7 @@
 #include "ui/report/designsurface.h"
 #include "ui/report/reporteditor.h"
 #include "tests/support/samplemodel.h"
+#include "tests/support/ui/scriptedmodal.h"
 #include "tests/support/ui/scriptedservice.h"
 
 #include "engine/model/datamodel.h"
@@ -54,10 +55,20 @@ protected:
     }
     ~EditorTest() override { m_query->Free(); }
 
-    // The point of the surface at a control's centre, or at one of its handles.
-    QPoint at(const TQRPrintable* c, THandle handle = hMove) const
+    template <class W>
+    W* child(const char* name)
     {
-        const QRectF box = m_editor.Surface->Layout()->ControlRect(c);
+        return ui::test::Child<W>(m_editor, name);
+    }
+    ui::TDesignSurface* surface() { return child<ui::TDesignSurface>("DesignSurface"); }
+    QLabel* laControl() { return child<QLabel>("laControl"); }
+    QLineEdit* edText() { return child<QLineEdit>("edText"); }
+    QPushButton* btFont() { return child<QPushButton>("btFont"); }
+
+    // The point of the surface at a control's centre, or at one of its handles.
+    QPoint at(const TQRPrintable* c, THandle handle = hMove)
+    {
+        const QRectF box = surface()->Layout()->ControlRect(c);
         if (handle == hMove)
             return box.center().toPoint();
         for (const auto& [h, r] : TDesignLayout::Handles(box))
@@ -67,7 +78,7 @@ protected:
     }
     void drag(QPoint from, QPoint to)
     {
-        QWidget* s = m_editor.Surface;
+        QWidget* s = surface();
         QTest::mousePress(s, Qt::LeftButton, {}, from);
         QMouseEvent move(QEvent::MouseMove, QPointF(to), s->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, {});
         QCoreApplication::sendEvent(s, &move);
@@ -84,17 +95,17 @@ protected:
 TEST_F(EditorTest, SelectMoveResizeAndEditAControl)
 {
     QSignalSpy changes(&m_editor, &ui::TReportEditor::changed);
-    EXPECT_TRUE(m_editor.cbPageHeader->isChecked());
-    EXPECT_TRUE(m_editor.cbDetail->isChecked());
-    EXPECT_TRUE(m_editor.cbPageFooter->isChecked());
-    EXPECT_FALSE(m_editor.cbTitle->isChecked());
-    EXPECT_FALSE(m_editor.edText->isEnabled()) << "nothing selected";
+    EXPECT_TRUE(child<QCheckBox>("cbPageHeader")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("cbDetail")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("cbPageFooter")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>("cbTitle")->isChecked());
+    EXPECT_FALSE(edText()->isEnabled()) << "nothing selected";
 
     TQRPrintable* ville = value(1);
-    QTest::mouseClick(m_editor.Surface, Qt::LeftButton, {}, at(ville));
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, at(ville));
     ASSERT_EQ(m_editor.Selected(), ville);
-    EXPECT_EQ(m_editor.laControl->text(), QStringLiteral("Expression (Détail) :"));
-    EXPECT_EQ(m_editor.edText->text(), QStringLiteral("VILLE"));
+    EXPECT_EQ(laControl()->text(), QStringLiteral("Expression (Détail) :"));
+    EXPECT_EQ(edText()->text(), QStringLiteral("VILLE"));
     EXPECT_EQ(changes.count(), 0) << "selecting changes nothing";
     EXPECT_FALSE(m_query->Modified());
 
@@ -116,9 +127,9 @@ TEST_F(EditorTest, SelectMoveResizeAndEditAControl)
     EXPECT_EQ(ville->Top() + ville->Height(), m_report->Band(rbDetail)->Height());
 
     // the expression, typed
-    m_editor.edText->selectAll();
-    QTest::keyClicks(m_editor.edText, QStringLiteral("CODE_POSTAL"));
-    QTest::keyClick(m_editor.edText, Qt::Key_Return);
+    edText()->selectAll();
+    QTest::keyClicks(edText(), QStringLiteral("CODE_POSTAL"));
+    QTest::keyClick(edText(), Qt::Key_Return);
     EXPECT_EQ(static_cast<TQRExpr*>(ville)->Expression(), QStringLiteral("CODE_POSTAL"));
 
     // the font, picked
@@ -126,7 +137,7 @@ TEST_F(EditorTest, SelectMoveResizeAndEditAControl)
     QFont big(QStringLiteral("DejaVu Serif"), 14);
     big.setItalic(true);
     ui.service.fontAnswers = {big};
-    QTest::mouseClick(m_editor.btFont, Qt::LeftButton);
+    QTest::mouseClick(btFont(), Qt::LeftButton);
     EXPECT_EQ(ui.service.texts(QStringLiteral("font")), QStringList{QStringLiteral("Arial")}) << "it starts from the control's font";
     EXPECT_FALSE(ville->ParentFont());
     EXPECT_EQ(ville->EffectiveFont().Name(), QStringLiteral("DejaVu Serif"));
@@ -157,12 +168,12 @@ TEST_F(EditorTest, TheSelectedControlIsNamedByItsKindAndBand)
     };
     TQRPrintable* title = m_report->Band(rbPageHeader)->Controls()[0];
     for (const Case& c : {Case{title, "Expression (En-tête de page) :", "'NOM'"}, Case{value(1), "Expression (Détail) :", "VILLE"}}) {
-        QTest::mouseClick(m_editor.Surface, Qt::LeftButton, {}, at(c.control));
+        QTest::mouseClick(surface(), Qt::LeftButton, {}, at(c.control));
         ASSERT_EQ(m_editor.Selected(), c.control);
-        EXPECT_EQ(m_editor.laControl->text(), QString::fromUtf8(c.label));
-        EXPECT_FALSE(m_editor.laControl->text().contains(c.control->ComponentName())) << c.label;
-        EXPECT_EQ(m_editor.edText->text(), QString::fromUtf8(c.text));
-        EXPECT_GE(m_editor.laControl->width(), m_editor.laControl->fontMetrics().horizontalAdvance(m_editor.laControl->text()))
+        EXPECT_EQ(laControl()->text(), QString::fromUtf8(c.label));
+        EXPECT_FALSE(laControl()->text().contains(c.control->ComponentName())) << c.label;
+        EXPECT_EQ(edText()->text(), QString::fromUtf8(c.text));
+        EXPECT_GE(laControl()->width(), laControl()->fontMetrics().horizontalAdvance(laControl()->text()))
             << "the whole label shows";
     }
 }
@@ -203,29 +214,29 @@ TEST_F(EditorTest, EachKindOfControlOffersItsOwnText)
         {add(std::make_unique<TQRShape>()), "Forme (Pied de page)", "", false, false, nullptr},
         {add(std::make_unique<TQRPrintable>()), "Forme (Pied de page)", "", false, true, nullptr},
     };
-    m_editor.Surface->Relayout();
+    surface()->Relayout();
     int typed = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         m_editor.Select(c.control);
         ASSERT_EQ(m_editor.Selected(), c.control);
-        EXPECT_EQ(m_editor.laControl->text(), QString::fromUtf8(c.label));
-        EXPECT_EQ(m_editor.edText->text(), QString::fromUtf8(c.text));
-        EXPECT_EQ(m_editor.edText->isEnabled(), c.editable);
-        EXPECT_EQ(m_editor.btFont->isEnabled(), c.font);
+        EXPECT_EQ(laControl()->text(), QString::fromUtf8(c.label));
+        EXPECT_EQ(edText()->text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(edText()->isEnabled(), c.editable);
+        EXPECT_EQ(btFont()->isEnabled(), c.font);
         if (!c.property)
             continue;
         m_query->SetModified(false);
-        m_editor.edText->setFocus();
-        m_editor.edText->selectAll();
+        edText()->setFocus();
+        edText()->selectAll();
         const QString text = QStringLiteral("Nouveau %1").arg(++typed);
-        QTest::keyClicks(m_editor.edText, text);
-        QTest::keyClick(m_editor.edText, Qt::Key_Return);
+        QTest::keyClicks(edText(), text);
+        QTest::keyClick(edText(), Qt::Key_Return);
         EXPECT_EQ(c.property(), text);
         EXPECT_TRUE(m_query->Modified());
         // the same text again is no change
         m_query->SetModified(false);
-        QTest::keyClick(m_editor.edText, Qt::Key_Return);
+        QTest::keyClick(edText(), Qt::Key_Return);
         EXPECT_FALSE(m_query->Modified());
     }
     // each control kept what was typed into it, and only that
@@ -237,36 +248,36 @@ TEST_F(EditorTest, EachKindOfControlOffersItsOwnText)
 TEST_F(EditorTest, BandSwitchesAndOrientation)
 {
     ui::test::ScopedScriptedUi ui;
-    QTest::mouseClick(m_editor.Surface, Qt::LeftButton, {}, at(value(0)));
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, at(value(0)));
     ASSERT_TRUE(m_editor.Selected());
 
     // the detail band holds two controls: the user is asked, and says no
     ui.service.messageAnswers = {mrNo, mrYes};
-    m_editor.cbDetail->click();
+    child<QCheckBox>("cbDetail")->click();
     EXPECT_TRUE(m_report->HasBand(rbDetail));
-    EXPECT_TRUE(m_editor.cbDetail->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("cbDetail")->isChecked());
     EXPECT_FALSE(m_query->Modified());
     ASSERT_EQ(ui.service.count(QStringLiteral("message")), 1);
     EXPECT_EQ(ui.service.texts(QStringLiteral("message"))[0],
         QStringLiteral("La bande Détail contient 2 contrôles, qui seront supprimés avec elle. Continuer ?"));
     // then yes
-    m_editor.cbDetail->click();
+    child<QCheckBox>("cbDetail")->click();
     EXPECT_FALSE(m_report->HasBand(rbDetail));
     EXPECT_EQ(m_editor.Selected(), nullptr) << "its control went with it";
     EXPECT_TRUE(m_query->Modified());
 
     // an empty band goes without a question
-    m_editor.cbTitle->click();
+    child<QCheckBox>("cbTitle")->click();
     ASSERT_TRUE(m_report->HasBand(rbTitle));
-    m_editor.cbTitle->click();
+    child<QCheckBox>("cbTitle")->click();
     EXPECT_FALSE(m_report->HasBand(rbTitle));
     EXPECT_EQ(ui.service.count(QStringLiteral("message")), 2);
-    EXPECT_EQ(m_editor.Surface->Layout()->Bands().size(), 2u);
+    EXPECT_EQ(surface()->Layout()->Bands().size(), 2u);
 
-    m_editor.cbxOrientation->setCurrentIndex(1);
+    child<QComboBox>("cbxOrientation")->setCurrentIndex(1);
     EXPECT_EQ(m_report->Orientation(), poLandscape);
     EXPECT_DOUBLE_EQ(m_report->Band(rbPageHeader)->Bounds().width(), m_report->PrintableWidth());
-    EXPECT_EQ(m_editor.Surface->width(), qRound(m_report->PrintableWidth() * 96 / 254 + 2 * TDesignLayout::kMargin));
+    EXPECT_EQ(surface()->width(), qRound(m_report->PrintableWidth() * 96 / 254 + 2 * TDesignLayout::kMargin));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "ui/report/pageview.h"
 #include "tests/platform/report/pdftools.h"
 #include "ui/report/reportpreview.h"
+#include "tests/support/ui/scriptedmodal.h"
 #include "tests/support/ui/scriptedservice.h"
 
 #include "query/exportfilters/textexportfilter.h"
@@ -77,7 +78,12 @@ protected:
         ASSERT_TRUE(b->isEnabled()) << b->objectName().toStdString();
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    QString page() const { return m_preview.laPage->text(); }
+    template <class W>
+    W* child(const char* name)
+    {
+        return ui::test::Child<W>(m_preview, name);
+    }
+    QString page() { return child<QLabel>("laPage")->text(); }
 
     QTemporaryDir m_dir;
     std::unique_ptr<TQuickRep> m_report;
@@ -89,31 +95,33 @@ TEST_F(PreviewTest, PagesAndZoom)
 {
     ASSERT_EQ(m_preview.Document()->PageCount(), 3);
     EXPECT_EQ(m_preview.objectName(), QStringLiteral("fmReportPreview"));
+    auto* view = child<ui::TPageView>("PageView");
+    ASSERT_TRUE(view);
     EXPECT_EQ(page(), QStringLiteral("Page 1 sur 3"));
-    EXPECT_FALSE(m_preview.btFirst->isEnabled());
-    EXPECT_FALSE(m_preview.btPrior->isEnabled());
-    click(m_preview.btNext);
+    EXPECT_FALSE(child<QToolButton>("btFirst")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("btPrior")->isEnabled());
+    click(child<QToolButton>("btNext"));
     EXPECT_EQ(page(), QStringLiteral("Page 2 sur 3"));
-    EXPECT_EQ(m_preview.pvPage->PageIndex(), 1);
-    click(m_preview.btLast);
+    EXPECT_EQ(view->PageIndex(), 1);
+    click(child<QToolButton>("btLast"));
     EXPECT_EQ(page(), QStringLiteral("Page 3 sur 3"));
-    EXPECT_FALSE(m_preview.btNext->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("btNext")->isEnabled());
     QTest::keyClick(&m_preview, Qt::Key_PageUp);
     EXPECT_EQ(page(), QStringLiteral("Page 2 sur 3"));
-    click(m_preview.btFirst);
+    click(child<QToolButton>("btFirst"));
     EXPECT_EQ(page(), QStringLiteral("Page 1 sur 3"));
 
     // the whole page fits the view; 100 % is the paper's size
     m_preview.SetZoomChoice(ui::TfmReportPreview::zWholePage);
-    const QSize room = m_preview.sbPages->viewport()->size();
-    const QSize sheet = m_preview.pvPage->SheetSize(m_preview.Zoom());
+    const QSize room = child<QScrollArea>("sbPages")->viewport()->size();
+    const QSize sheet = view->SheetSize(m_preview.Zoom());
     EXPECT_LE(sheet.width() + 2 * ui::TPageView::kBorder, room.width());
     EXPECT_LE(sheet.height() + 2 * ui::TPageView::kBorder, room.height());
     EXPECT_GE(sheet.height() + 2 * ui::TPageView::kBorder, room.height() - 1) << "and fills it";
-    m_preview.cbZoom->setCurrentIndex(ui::TfmReportPreview::z100);
+    child<QComboBox>("cbZoom")->setCurrentIndex(ui::TfmReportPreview::z100);
     EXPECT_DOUBLE_EQ(m_preview.Zoom(), 1.0);
-    EXPECT_EQ(m_preview.pvPage->size(), m_preview.pvPage->SheetSize(1.0) + QSize(20, 20));
-    EXPECT_EQ(m_preview.pvPage->SheetSize(1.0).width(), qRound(2100 * m_preview.pvPage->logicalDpiX() / 254.0));
+    EXPECT_EQ(view->size(), view->SheetSize(1.0) + QSize(20, 20));
+    EXPECT_EQ(view->SheetSize(1.0).width(), qRound(2100 * view->logicalDpiX() / 254.0));
 
     // drawing the page reads only the pages: the records may be gone
     m_data.reset();
@@ -130,8 +138,10 @@ TEST_F(PreviewTest, OpensAtTheZoomTheTextPrintsAt)
         preview.Preview(*m_report, m_data.get());
         preview.show();
         QCoreApplication::processEvents();
-        EXPECT_EQ(preview.cbZoom->currentIndex(), ui::TfmReportPreview::z100) << size.width();
-        EXPECT_EQ(preview.cbZoom->currentText(), QStringLiteral("100 %"));
+        auto* zoom = ui::test::Child<QComboBox>(preview, "cbZoom");
+        ASSERT_TRUE(zoom);
+        EXPECT_EQ(zoom->currentIndex(), ui::TfmReportPreview::z100) << size.width();
+        EXPECT_EQ(zoom->currentText(), QStringLiteral("100 %"));
         EXPECT_DOUBLE_EQ(preview.Zoom(), 1.0) << size.width();
         preview.SetZoomChoice(ui::TfmReportPreview::zWholePage);
         EXPECT_LT(preview.Zoom(), 1.0) << "the whole page is smaller than the paper";
@@ -145,7 +155,7 @@ TEST_F(PreviewTest, SaveOffersPdfAndTheFiltersAndWritesWhatIsChosen)
     const QString pdf = m_dir.filePath(QStringLiteral("clients"));
     ui.service.fileAnswers = {{csv}, {pdf}, {m_dir.filePath(QStringLiteral("clients.xyz"))}, {}};
     for (int i = 0; i < 4; ++i)
-        click(m_preview.btSave);
+        click(child<QPushButton>("btSave"));
 
     ASSERT_EQ(ui.service.count(QStringLiteral("save")), 4);
     const ui::TFileRequest& request = ui.service.requests[0].file;
@@ -185,7 +195,7 @@ TEST_F(PreviewTest, TheTypeChosenInTheSaveDialogDecidesTheFormat)
     for (const Case& c : cases) {
         ui.service.fileAnswers = {{m_dir.filePath(QString::fromUtf8(c.typed))}};
         ui.service.fileTypeAnswers = {c.type};
-        click(m_preview.btSave);
+        click(child<QPushButton>("btSave"));
         const QString written = m_dir.filePath(QString::fromUtf8(c.written));
         ASSERT_TRUE(QFileInfo::exists(written)) << c.typed << " -> " << c.written;
         EXPECT_TRUE(mxtest::ReadAll(written).startsWith(c.starts)) << c.written << ": " << mxtest::ReadAll(written).left(40).toStdString();
@@ -202,7 +212,7 @@ TEST_F(PreviewTest, PrintGoesThroughThePrintDialogWithItsPageRange)
     PrintToFileUi service;
     ScopedUserService scope(&service);
     service.file = m_dir.filePath(QStringLiteral("printed.pdf"));
-    click(m_preview.btPrint);
+    click(child<QPushButton>("btPrint"));
     EXPECT_EQ(service.count(QStringLiteral("print")), 1);
     EXPECT_EQ(rtest::ReadPdfInfo(service.file).pages, 2);
     EXPECT_TRUE(rtest::PdfPageText(service.file, 1).contains(QStringLiteral("NOM52")));
@@ -211,7 +221,7 @@ TEST_F(PreviewTest, PrintGoesThroughThePrintDialogWithItsPageRange)
     ui::test::ScopedScriptedUi cancelled;
     cancelled.service.printAnswers = {false};
     QFile::remove(service.file);
-    click(m_preview.btPrint);
+    click(child<QPushButton>("btPrint"));
     EXPECT_EQ(cancelled.service.count(QStringLiteral("print")), 1);
     EXPECT_FALSE(QFileInfo::exists(service.file));
 }
@@ -222,7 +232,7 @@ TEST_F(PreviewTest, ANewResultIsShownOnceLaidOutAgain)
     m_preview.SetPageIndex(2);
     m_preview.Preview(*m_report, m_data.get());
     EXPECT_EQ(page(), QStringLiteral("Page 1 sur 1"));
-    EXPECT_FALSE(m_preview.btNext->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("btNext")->isEnabled());
     m_preview.Preview(*m_report, nullptr);
     EXPECT_EQ(page(), QStringLiteral("Page 1 sur 1")) << "no record: the report prints empty";
 }
