@@ -297,8 +297,9 @@ TEST_F(FilesTest, TheFolderPickerMakesAMissingFolderOnceTheUserAgrees)
         ui().messageAnswers = {c.answer};
         EXPECT_EQ(BrowseDirectory(start), c.result);
         EXPECT_EQ(ui().count(QStringLiteral("message")), c.answer == mrNone ? 0 : 1);
-        if (!c.picked.isEmpty())
+        if (!c.picked.isEmpty()) {
             EXPECT_EQ(QFileInfo(c.picked).isDir(), c.made || c.picked == m_dir.path());
+        }
     }
 }
 
