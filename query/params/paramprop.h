@@ -9,15 +9,8 @@
 #include <QDialog>
 #include <QFont>
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-class QStackedWidget;
+#include <memory>
+
 
 namespace mx {
 
@@ -36,38 +29,18 @@ public:
     void UpdatePage();
     void UpdateValues();
     void RefreshButtons();
-    // A name typed in cobParamName that no parameter has: a new parameter.
+    // A name typed for the parameter that no parameter has: a new parameter.
     void ParamNameExit();
     void StoreControl();
 
     TVParamControl* Shape;
     TMxDataModel* DataModel;
 
-    QComboBox* cobParamName;
-    QComboBox* cobParamType;
-    QLineEdit* edCaption;
-    QComboBox* cobCaptionAlign;
-    QPushButton* btFont;
-    QPushButton* btPicture;
-    QGroupBox* gbValues;
-    QStackedWidget* nbk;
-    QLineEdit* edOneValue;
-    QLineEdit* eduncheckedValue;
-    QLineEdit* edCheckedValue;
-    QRadioButton* rbStaticValues;
-    QRadioButton* rbFieldValues;
-    QComboBox* cobValue;
-    QListWidget* lbValues;
-    QWidget* nrpaValues;
-    QPushButton *btAdd, *btUpdate, *btSort, *btDelete, *btEmpty, *btUp, *btDown;
-    QCheckBox* cbPreview;
-    QCheckBox* cbAllowMultiSelect;
-    QPushButton* btOK;
-    QPushButton* btCancel;
-    QPushButton* btHelp;
     QFont ChosenFont;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     TMxParamControl* control() const;
     void buildControlGroup();
     void buildValuePages();
