@@ -49,18 +49,18 @@ TControlState stateOf(QWidget* w)
 // Shows state in the live control w.
 void showState(QWidget* w, const TControlState& s)
 {
-    if (auto* e = dynamic_cast<QLineEdit*>(w)) {
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
         e->setText(s.text);
-    } else if (auto* c = dynamic_cast<QComboBox*>(w)) {
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
         const int index = c->findText(s.text);
         if (index >= 0)
             c->setCurrentIndex(index);
         if (c->isEditable())
             c->setEditText(s.text);
-    } else if (auto* l = dynamic_cast<QListWidget*>(w)) {
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
         for (int i = 0; i < l->count(); ++i)
             l->item(i)->setSelected(s.selected.contains(i));
-    } else if (auto* b = dynamic_cast<QAbstractButton*>(w)) {
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         b->setChecked(s.checked);
     }
 }
