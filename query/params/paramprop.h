@@ -11,7 +11,6 @@
 
 #include <memory>
 
-
 namespace mx {
 
 class TMxDataModel;
@@ -29,7 +28,7 @@ public:
     void UpdatePage();
     void UpdateValues();
     void RefreshButtons();
-    // A name typed for the parameter that no parameter has: a new parameter.
+    // A name typed in cobParamName that no parameter has: a new parameter.
     void ParamNameExit();
     void StoreControl();
 
