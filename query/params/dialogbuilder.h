@@ -124,8 +124,6 @@ public:
 
     // The surface the shapes lie on (builder coordinates).
     QWidget* Canvas() const { return m_canvas; }
-    QMenu* Popup() const { return m_popup; }
-    QAction* PopupCaption() const { return m_miCaption; }
     // Called after the surface painted; and on a press on the surface
     // outside any shape (the editor places controls with it).
     std::function<void()> OnPaint;

@@ -49,18 +49,18 @@ TControlState stateOf(QWidget* w)
 // Shows state in the live control w.
 void showState(QWidget* w, const TControlState& s)
 {
-    if (auto* e = dynamic_cast<QLineEdit*>(w)) {
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
         e->setText(s.text);
-    } else if (auto* c = dynamic_cast<QComboBox*>(w)) {
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
         const int index = c->findText(s.text);
         if (index >= 0)
             c->setCurrentIndex(index);
         if (c->isEditable())
             c->setEditText(s.text);
-    } else if (auto* l = dynamic_cast<QListWidget*>(w)) {
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
         for (int i = 0; i < l->count(); ++i)
             l->item(i)->setSelected(s.selected.contains(i));
-    } else if (auto* b = dynamic_cast<QAbstractButton*>(w)) {
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         b->setChecked(s.checked);
     }
 }
@@ -76,46 +76,60 @@ void centre(QWidget* w, QSize size)
 
 } // namespace
 
+struct TfmParamPrompter::TUi {
+    TDialogBuilder* DialogBuilder = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btCancel = nullptr;
+};
+
 TfmParamPrompter::TfmParamPrompter(QWidget* parent)
     : QDialog(parent)
-    , DialogBuilder(new TDialogBuilder(this))
-    , btOk(new QPushButton(Translate(QStringLiteral("Ok")), this))
-    , btCancel(new QPushButton(Translate(QStringLiteral("Annuler")), this))
+    , m_ui(std::make_unique<TUi>())
 {
+    m_ui->DialogBuilder = new TDialogBuilder(this);
+    m_ui->btOk = new QPushButton(Translate(QStringLiteral("Ok")), this);
+    m_ui->btCancel = new QPushButton(Translate(QStringLiteral("Annuler")), this);
     setObjectName(QStringLiteral("fmParamPrompter"));
     setWindowTitle(Translate(QStringLiteral("Paramètres")));
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btCancel->setObjectName(QStringLiteral("btCancel"));
-    btOk->setDefault(true);
-    DialogBuilder->SetDesigning(false);
-    DialogBuilder->SetShowFrames(false);
-    ui::Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
-    ui::Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
+    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
+    m_ui->btCancel->setObjectName(QStringLiteral("btCancel"));
+    m_ui->btOk->setDefault(true);
+    m_ui->DialogBuilder->SetDesigning(false);
+    m_ui->DialogBuilder->SetShowFrames(false);
+    ui::Connect(m_ui->btOk, &QPushButton::clicked, this, [this] { accept(); });
+    ui::Connect(m_ui->btCancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+TfmParamPrompter::~TfmParamPrompter()
+{
+    // the children signal while they go, after the widget table is gone
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
 }
 
 void TfmParamPrompter::Prepare(TMxDataModel* model, const QString& caption, TMxParamControlList* controls, bool testing)
 {
     setWindowTitle(caption);
-    DialogBuilder->DataModel = model;
-    DialogBuilder->SetTesting(testing);
-    DialogBuilder->SetParamControls(controls);
+    m_ui->DialogBuilder->DataModel = model;
+    m_ui->DialogBuilder->SetTesting(testing);
+    m_ui->DialogBuilder->SetParamControls(controls);
     showLastAnswers(controls);
-    const int w = DialogBuilder->ParamControls()->DesignW();
-    const int h = DialogBuilder->ParamControls()->DesignH();
-    DialogBuilder->setGeometry(0, 0, w, h);
+    const int w = m_ui->DialogBuilder->ParamControls()->DesignW();
+    const int h = m_ui->DialogBuilder->ParamControls()->DesignH();
+    m_ui->DialogBuilder->setGeometry(0, 0, w, h);
     // placed from the design size, before the buttons are added
     centre(this, QSize(w, h));
     const TPrompterLayout layout = PrompterLayout(w, h);
     setFixedSize(layout.client);
-    btOk->setGeometry(layout.ok);
-    btCancel->setGeometry(layout.cancel);
+    m_ui->btOk->setGeometry(layout.ok);
+    m_ui->btCancel->setGeometry(layout.cancel);
 }
 
 void TfmParamPrompter::showLastAnswers(TMxParamControlList* controls)
 {
     // A prompt that comes back (a run refused a value) shows what the user
     // answered, not the design's values again.
-    const QList<TVParamControl*>& shapes = DialogBuilder->Shapes();
+    const QList<TVParamControl*>& shapes = m_ui->DialogBuilder->Shapes();
     for (int i = 0; i < shapes.size() && controls && i < controls->Count(); ++i) {
         TMxParamControl* shown = shapes[i]->ParamControl();
         QWidget* live = shapes[i]->Control();
@@ -131,8 +145,8 @@ void TfmParamPrompter::showLastAnswers(TMxParamControlList* controls)
 
 void TfmParamPrompter::StoreAnswers(TMxParamControlList* target)
 {
-    DialogBuilder->hide();
-    const QList<TVParamControl*>& shapes = DialogBuilder->Shapes();
+    m_ui->DialogBuilder->hide();
+    const QList<TVParamControl*>& shapes = m_ui->DialogBuilder->Shapes();
     for (int i = 0; i < shapes.size() && target && i < target->Count(); ++i) {
         TMxParamControl* answered = target->Items(i);
         TMxParamControl* shown = shapes[i]->ParamControl();
@@ -142,6 +156,11 @@ void TfmParamPrompter::StoreAnswers(TMxParamControlList* target)
         const QStringList answers = ControlAnswers(shown->Kind(), shown->Values()->toStringList(), stateOf(shapes[i]->Control()));
         answered->LoadedValues()->setStringList(answers);
     }
+}
+
+void TfmParamPrompter::ReleaseControls()
+{
+    m_ui->DialogBuilder->SetParamControls(nullptr);
 }
 
 void PromptParams(TMxDataModel* model, const QString& caption, bool& ok, TStrings*, TMxParamControlList* controls, bool testing)
@@ -156,58 +175,89 @@ void PromptParams(TMxDataModel* model, const QString& caption, bool& ok, TString
         // Cancel too: the answers are what the dialog shows.
         form->StoreAnswers(controls);
     } catch (...) {
-        form->DialogBuilder->SetParamControls(nullptr);
+        form->ReleaseControls();
         throw;
     }
-    form->DialogBuilder->SetParamControls(nullptr);
+    form->ReleaseControls();
 }
+
+struct TfmParamType::TUi {
+    QLineEdit* edParamName = nullptr;
+    QComboBox* cobParamType = nullptr;
+    QPushButton* btOk = nullptr;
+    QPushButton* btCancel = nullptr;
+};
 
 TfmParamType::TfmParamType(QWidget* parent)
     : QDialog(parent)
-    , edParamName(new QLineEdit(this))
-    , cobParamType(new QComboBox(this))
+    , m_ui(std::make_unique<TUi>())
 {
+    m_ui->edParamName = new QLineEdit(this);
+    m_ui->cobParamType = new QComboBox(this);
     setObjectName(QStringLiteral("fmParamType"));
     setWindowTitle(Translate(QStringLiteral("Paramètre")));
     setProperty("helpContext", 78);
-    edParamName->setObjectName(QStringLiteral("edParamName"));
-    cobParamType->setObjectName(QStringLiteral("cobParamType"));
+    m_ui->edParamName->setObjectName(QStringLiteral("edParamName"));
+    m_ui->cobParamType->setObjectName(QStringLiteral("cobParamType"));
     auto* form = new QFormLayout;
-    form->addRow(Translate(QStringLiteral("&Nom :")), edParamName);
-    form->addRow(Translate(QStringLiteral("&Type :")), cobParamType);
+    form->addRow(Translate(QStringLiteral("&Nom :")), m_ui->edParamName);
+    form->addRow(Translate(QStringLiteral("&Type :")), m_ui->cobParamType);
     auto* buttons = new QDialogButtonBox(this);
-    btOk = buttons->addButton(Translate(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);
-    btCancel = buttons->addButton(Translate(QStringLiteral("Annuler")), QDialogButtonBox::RejectRole);
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btCancel->setObjectName(QStringLiteral("btCancel"));
-    btOk->setDefault(true);
+    m_ui->btOk = buttons->addButton(Translate(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);
+    m_ui->btCancel = buttons->addButton(Translate(QStringLiteral("Annuler")), QDialogButtonBox::RejectRole);
+    m_ui->btOk->setObjectName(QStringLiteral("btOk"));
+    m_ui->btCancel->setObjectName(QStringLiteral("btCancel"));
+    m_ui->btOk->setDefault(true);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     ui::Connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
     ui::Connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
-    ui::Connect(edParamName, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
-    ui::Connect(cobParamType, &QComboBox::currentIndexChanged, this, [this] { UpdateOk(); });
+    ui::Connect(m_ui->edParamName, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
+    ui::Connect(m_ui->cobParamType, &QComboBox::currentIndexChanged, this, [this] { UpdateOk(); });
+}
+
+TfmParamType::~TfmParamType()
+{
+    // the children signal while they go, after the widget table is gone
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
+
+void TfmParamType::SetParam(const QString& name, int typeIndex, const QStringList& typeNames)
+{
+    m_ui->edParamName->setText(name);
+    m_ui->cobParamType->clear();
+    m_ui->cobParamType->addItems(typeNames);
+    m_ui->cobParamType->setCurrentIndex(typeIndex >= 0 && typeIndex < typeNames.size() ? typeIndex : -1);
+    UpdateOk();
+}
+
+QString TfmParamType::ParamName() const
+{
+    return m_ui->edParamName->text();
+}
+
+int TfmParamType::TypeIndex() const
+{
+    return m_ui->cobParamType->currentIndex();
 }
 
 void TfmParamType::UpdateOk()
 {
-    btOk->setEnabled(!edParamName->text().isEmpty() && cobParamType->currentIndex() >= 0);
+    m_ui->btOk->setEnabled(!m_ui->edParamName->text().isEmpty() && m_ui->cobParamType->currentIndex() >= 0);
 }
 
 bool EditParamType(QString& name, int& typeIndex, const QStringList& typeNames)
 {
     TfmParamType form;
     form.setWindowModality(Qt::ApplicationModal);
-    form.edParamName->setText(name);
-    form.cobParamType->addItems(typeNames);
-    form.cobParamType->setCurrentIndex(typeIndex >= 0 && typeIndex < typeNames.size() ? typeIndex : -1);
-    form.UpdateOk();
+    form.SetParam(name, typeIndex, typeNames);
     if (ui::RunModal(form) != QDialog::Accepted)
         return false;
-    name = form.edParamName->text();
-    typeIndex = form.cobParamType->currentIndex();
+    name = form.ParamName();
+    typeIndex = form.TypeIndex();
     return true;
 }
 

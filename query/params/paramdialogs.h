@@ -7,13 +7,10 @@
 #include <QString>
 #include <QStringList>
 
-class QComboBox;
-class QLineEdit;
-class QPushButton;
+#include <memory>
 
 namespace mx {
 
-class TDialogBuilder;
 class TMxDataModel;
 class TMxParamControlList;
 class TStrings;
@@ -23,6 +20,7 @@ class TfmParamPrompter : public QDialog {
 
 public:
     explicit TfmParamPrompter(QWidget* parent = nullptr);
+    ~TfmParamPrompter() override;
 
     // Shows controls (copied) at their design size, with the buttons below
     // or to the right; test mode loads nothing from the database.
@@ -30,12 +28,12 @@ public:
     // Writes what each control shows into the LoadedValues of the control
     // at the same place of target.
     void StoreAnswers(TMxParamControlList* target);
-
-    TDialogBuilder* DialogBuilder;
-    QPushButton* btOk;
-    QPushButton* btCancel;
+    // Lets the copies of the controls go, and their shapes with them.
+    void ReleaseControls();
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     void showLastAnswers(TMxParamControlList* controls);
 };
 
@@ -48,12 +46,18 @@ class TfmParamType : public QDialog {
 
 public:
     explicit TfmParamType(QWidget* parent = nullptr);
+    ~TfmParamType() override;
+
+    // Shows name and the type at typeIndex among typeNames (none when out
+    // of range).
+    void SetParam(const QString& name, int typeIndex, const QStringList& typeNames);
+    QString ParamName() const;
+    int TypeIndex() const;
     void UpdateOk();
 
-    QLineEdit* edParamName;
-    QComboBox* cobParamType;
-    QPushButton* btOk;
-    QPushButton* btCancel;
+private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
 };
 
 // The type dialog's hook routine: True on Ok, name and index written back

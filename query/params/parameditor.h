@@ -8,23 +8,15 @@
 #include <QDialog>
 #include <QSize>
 
-class QAction;
-class QButtonGroup;
-class QFrame;
-class QMenuBar;
-class QPushButton;
-class QToolButton;
+#include <memory>
 
 namespace mx {
 
 namespace ui {
-class TMxSplitter;
-class TPictureListView;
 class TObservedListModel;
 class TItemObserver;
 } // namespace ui
 
-class TDialogBuilder;
 class TMxDataModel;
 class TMxParam;
 class TMxParamControlList;
@@ -53,20 +45,6 @@ public:
     void AtParamMouseDown(QPoint at);
     void AtParamDragDrop(QPoint at);
 
-    QWidget* nrpaVars;
-    ui::TPictureListView* plbParams;
-    QPushButton *btNew, *btEdit, *btDelete;
-    ui::TMxSplitter* Splitter1;
-    QWidget* nrpa;
-    QButtonGroup* palette;
-    QFrame* Bevel1;
-    TDialogBuilder* DialogBuilder;
-    QFrame* Bevel2;
-    QWidget* nrpaCommands;
-    QPushButton *btTest, *btOk, *btCancel, *btHelp;
-    QMenuBar* menu;
-    QAction *miParamNew, *miParamEdit, *miParamDelete, *miParamTest, *miParamClose, *miShowFrames;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -80,6 +58,8 @@ private:
     void layoutCommands();
     void storeDesignSize();
 
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     TMxParamList* m_params;
     ui::TItemObserver* m_observer;
     ui::TObservedListModel* m_lines; // the list's lines, keyed by parameter Id

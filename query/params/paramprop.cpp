@@ -36,35 +36,67 @@
 
 namespace mx {
 
+struct TfmParamProp::TUi {
+    QComboBox* cobParamName = nullptr;
+    QComboBox* cobParamType = nullptr;
+    QLineEdit* edCaption = nullptr;
+    QComboBox* cobCaptionAlign = nullptr;
+    QPushButton* btFont = nullptr;
+    QPushButton* btPicture = nullptr;
+    QGroupBox* gbValues = nullptr;
+    QStackedWidget* nbk = nullptr;
+    QLineEdit* edOneValue = nullptr;
+    QLineEdit* eduncheckedValue = nullptr;
+    QLineEdit* edCheckedValue = nullptr;
+    QRadioButton* rbStaticValues = nullptr;
+    QRadioButton* rbFieldValues = nullptr;
+    QComboBox* cobValue = nullptr;
+    QListWidget* lbValues = nullptr;
+    QWidget* nrpaValues = nullptr;
+    QPushButton* btAdd = nullptr;
+    QPushButton* btUpdate = nullptr;
+    QPushButton* btSort = nullptr;
+    QPushButton* btDelete = nullptr;
+    QPushButton* btEmpty = nullptr;
+    QPushButton* btUp = nullptr;
+    QPushButton* btDown = nullptr;
+    QCheckBox* cbPreview = nullptr;
+    QCheckBox* cbAllowMultiSelect = nullptr;
+    QPushButton* btOK = nullptr;
+    QPushButton* btCancel = nullptr;
+    QPushButton* btHelp = nullptr;
+};
+
 TfmParamProp::TfmParamProp(TVParamControl* shape, TMxDataModel* model, QWidget* parent)
     : QDialog(parent)
     , Shape(shape)
     , DataModel(model)
+    , m_ui(std::make_unique<TUi>())
 {
     setObjectName(QStringLiteral("fmParamProp"));
     setWindowTitle(Translate("Paramètre"));
     setProperty("helpContext", 68);
     buildControlGroup();
     buildValuePages();
-    btOK = ui::NamedButton(this, "btOK", "&OK");
-    btCancel = ui::NamedButton(this, "btCancel", "Annuler");
-    btHelp = ui::NamedButton(this, "btHelp", "&Aide");
-    btOK->setDefault(false);
-    btOK->setAutoDefault(false);
+    m_ui->btOK = ui::NamedButton(this, "btOK", "&OK");
+    m_ui->btCancel = ui::NamedButton(this, "btCancel", "Annuler");
+    m_ui->btHelp = ui::NamedButton(this, "btHelp", "&Aide");
+    m_ui->btOK->setDefault(false);
+    m_ui->btOK->setAutoDefault(false);
     auto* commands = new QHBoxLayout;
     commands->addStretch();
-    commands->addWidget(btOK);
-    commands->addWidget(btCancel);
-    commands->addWidget(btHelp);
+    commands->addWidget(m_ui->btOK);
+    commands->addWidget(m_ui->btCancel);
+    commands->addWidget(m_ui->btHelp);
     static_cast<QVBoxLayout*>(layout())->addLayout(commands);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    ui::Connect(btOK, &QPushButton::clicked, this, [this] {
+    ui::Connect(m_ui->btOK, &QPushButton::clicked, this, [this] {
         ParamNameExit();
         accept();
     });
-    ui::Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    ui::Connect(btHelp, &QPushButton::clicked, this, [this] {
+    ui::Connect(m_ui->btCancel, &QPushButton::clicked, this, [this] { reject(); });
+    ui::Connect(m_ui->btHelp, &QPushButton::clicked, this, [this] {
         if (AppGlobal())
             AppGlobal()->ShowFormHelp(this);
     });
@@ -72,26 +104,28 @@ TfmParamProp::TfmParamProp(TVParamControl* shape, TMxDataModel* model, QWidget* 
     TMxParamControl* c = control();
     m_filling = true;
     for (int k = ckLabel; k <= ckImage; ++k)
-        cobParamType->addItem(DlgControlName(TDlgControlKind(k)));
+        m_ui->cobParamType->addItem(DlgControlName(TDlgControlKind(k)));
     fillParamNames();
-    cobParamType->setCurrentIndex(c ? int(c->Kind()) - 1 : -1);
-    cobCaptionAlign->setCurrentIndex(c ? int(c->CaptionAlign()) : 0);
+    m_ui->cobParamType->setCurrentIndex(c ? int(c->Kind()) - 1 : -1);
+    m_ui->cobCaptionAlign->setCurrentIndex(c ? int(c->CaptionAlign()) : 0);
     if (c) {
-        cobParamName->setCurrentIndex(cobParamName->findText(c->ParamName()));
-        cobParamName->setEditText(c->ParamName());
-        edCaption->setText(c->Caption());
+        m_ui->cobParamName->setCurrentIndex(m_ui->cobParamName->findText(c->ParamName()));
+        m_ui->cobParamName->setEditText(c->ParamName());
+        m_ui->edCaption->setText(c->Caption());
         ChosenFont = ControlFont(*c->Font());
     }
     m_filling = false;
-    ui::Connect(cobParamType, &QComboBox::currentIndexChanged, this, [this] { UpdatePage(); });
+    ui::Connect(m_ui->cobParamType, &QComboBox::currentIndexChanged, this, [this] { UpdatePage(); });
     UpdatePage();
 }
 
 TfmParamProp::~TfmParamProp()
 {
     // The name's edit loses the focus while the dialog goes: that is no
-    // leaving of the field.
-    QObject::disconnect(cobParamName->lineEdit(), nullptr, this, nullptr);
+    // leaving of the field; nor may any child signal after the widget
+    // table is gone.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
 }
 
 TMxParamControl* TfmParamProp::control() const
@@ -104,205 +138,205 @@ void TfmParamProp::buildControlGroup()
     auto* main = new QVBoxLayout(this);
     auto* group = ui::Named(new QGroupBox(Translate("Contrôle"), this), "gbControl");
     auto* form = new QFormLayout(group);
-    cobParamName = ui::Named(new QComboBox(group), "cobParamName");
-    cobParamName->setEditable(true);
-    cobParamName->setInsertPolicy(QComboBox::NoInsert);
-    cobParamType = ui::Named(new QComboBox(group), "cobParamType");
-    edCaption = ui::Named(new QLineEdit(group), "edCaption");
-    cobCaptionAlign = ui::Named(new QComboBox(group), "cobCaptionAlign");
+    m_ui->cobParamName = ui::Named(new QComboBox(group), "cobParamName");
+    m_ui->cobParamName->setEditable(true);
+    m_ui->cobParamName->setInsertPolicy(QComboBox::NoInsert);
+    m_ui->cobParamType = ui::Named(new QComboBox(group), "cobParamType");
+    m_ui->edCaption = ui::Named(new QLineEdit(group), "edCaption");
+    m_ui->cobCaptionAlign = ui::Named(new QComboBox(group), "cobCaptionAlign");
     for (const char* a : {"Gauche", "Droite", "Haut", "Bas"})
-        cobCaptionAlign->addItem(Translate(a));
-    btFont = ui::NamedButton(group, "btFont", "&Police...");
-    btPicture = ui::NamedButton(group, "btPicture", "&Image...");
-    form->addRow(Translate("Pa&ramètre :"), cobParamName);
-    form->addRow(Translate("T&ype de saisie :"), cobParamType);
-    form->addRow(Translate("&Légende :"), edCaption);
-    form->addRow(Translate("Ali&gnement :"), cobCaptionAlign);
+        m_ui->cobCaptionAlign->addItem(Translate(a));
+    m_ui->btFont = ui::NamedButton(group, "btFont", "&Police...");
+    m_ui->btPicture = ui::NamedButton(group, "btPicture", "&Image...");
+    form->addRow(Translate("Pa&ramètre :"), m_ui->cobParamName);
+    form->addRow(Translate("T&ype de saisie :"), m_ui->cobParamType);
+    form->addRow(Translate("&Légende :"), m_ui->edCaption);
+    form->addRow(Translate("Ali&gnement :"), m_ui->cobCaptionAlign);
     auto* pickers = new QHBoxLayout;
-    pickers->addWidget(btFont);
-    pickers->addWidget(btPicture);
+    pickers->addWidget(m_ui->btFont);
+    pickers->addWidget(m_ui->btPicture);
     pickers->addStretch();
     form->addRow(pickers);
     main->addWidget(group);
 
-    ui::Connect(cobParamName->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+    ui::Connect(m_ui->cobParamName->lineEdit(), &QLineEdit::editingFinished, this, [this] {
         if (!m_filling)
             ParamNameExit();
     });
-    ui::Connect(btFont, &QPushButton::clicked, this, [this] { ui::UiService().PickFont(this, ChosenFont); });
-    ui::Connect(btPicture, &QPushButton::clicked, this, [this] { choosePicture(); });
+    ui::Connect(m_ui->btFont, &QPushButton::clicked, this, [this] { ui::UiService().PickFont(this, ChosenFont); });
+    ui::Connect(m_ui->btPicture, &QPushButton::clicked, this, [this] { choosePicture(); });
 }
 
 void TfmParamProp::buildValuePages()
 {
-    gbValues = ui::Named(new QGroupBox(Translate("Valeur(s)"), this), "gbValues");
-    auto* groupLayout = new QVBoxLayout(gbValues);
-    nbk = ui::Named(new QStackedWidget(gbValues), "nbk");
-    groupLayout->addWidget(nbk);
+    m_ui->gbValues = ui::Named(new QGroupBox(Translate("Valeur(s)"), this), "gbValues");
+    auto* groupLayout = new QVBoxLayout(m_ui->gbValues);
+    m_ui->nbk = ui::Named(new QStackedWidget(m_ui->gbValues), "nbk");
+    groupLayout->addWidget(m_ui->nbk);
 
-    nbk->addWidget(new QWidget);
+    m_ui->nbk->addWidget(new QWidget);
     auto* one = new QWidget;
-    edOneValue = ui::Named(new QLineEdit(one), "edOneValue");
-    (new QFormLayout(one))->addRow(Translate("&Valeur initiale :"), edOneValue);
-    nbk->addWidget(one);
+    m_ui->edOneValue = ui::Named(new QLineEdit(one), "edOneValue");
+    (new QFormLayout(one))->addRow(Translate("&Valeur initiale :"), m_ui->edOneValue);
+    m_ui->nbk->addWidget(one);
 
     auto* two = new QWidget;
-    eduncheckedValue = ui::Named(new QLineEdit(two), "eduncheckedValue");
-    edCheckedValue = ui::Named(new QLineEdit(two), "edCheckedValue");
+    m_ui->eduncheckedValue = ui::Named(new QLineEdit(two), "eduncheckedValue");
+    m_ui->edCheckedValue = ui::Named(new QLineEdit(two), "edCheckedValue");
     auto* twoForm = new QFormLayout(two);
-    twoForm->addRow(Translate("Valeur si &non cochée :"), eduncheckedValue);
-    twoForm->addRow(Translate("Valeur si &cochée :"), edCheckedValue);
-    nbk->addWidget(two);
+    twoForm->addRow(Translate("Valeur si &non cochée :"), m_ui->eduncheckedValue);
+    twoForm->addRow(Translate("Valeur si &cochée :"), m_ui->edCheckedValue);
+    m_ui->nbk->addWidget(two);
 
     auto* list = new QWidget;
     auto* grid = new QGridLayout(list);
-    rbStaticValues = ui::Named(new QRadioButton(Translate("&Définir"), list), "rbStaticValues");
-    rbFieldValues = ui::Named(new QRadioButton(Translate("&Champ"), list), "rbFieldValues");
-    rbStaticValues->setChecked(true);
-    cobValue = ui::Named(new QComboBox(list), "cobValue");
-    cobValue->setInsertPolicy(QComboBox::NoInsert);
-    lbValues = ui::Named(new QListWidget(list), "lbValues");
-    cbPreview = ui::Named(new QCheckBox(Translate("(Aperçu)"), list), "cbPreview");
-    cbPreview->setChecked(true);
-    cbAllowMultiSelect = ui::Named(new QCheckBox(Translate("A&utoriser la sélection multi-valuée"), list), "cbAllowMultiSelect");
-    nrpaValues = ui::Named(new QWidget(list), "nrpaValues");
-    auto* column = new QVBoxLayout(nrpaValues);
+    m_ui->rbStaticValues = ui::Named(new QRadioButton(Translate("&Définir"), list), "rbStaticValues");
+    m_ui->rbFieldValues = ui::Named(new QRadioButton(Translate("&Champ"), list), "rbFieldValues");
+    m_ui->rbStaticValues->setChecked(true);
+    m_ui->cobValue = ui::Named(new QComboBox(list), "cobValue");
+    m_ui->cobValue->setInsertPolicy(QComboBox::NoInsert);
+    m_ui->lbValues = ui::Named(new QListWidget(list), "lbValues");
+    m_ui->cbPreview = ui::Named(new QCheckBox(Translate("(Aperçu)"), list), "cbPreview");
+    m_ui->cbPreview->setChecked(true);
+    m_ui->cbAllowMultiSelect = ui::Named(new QCheckBox(Translate("A&utoriser la sélection multi-valuée"), list), "cbAllowMultiSelect");
+    m_ui->nrpaValues = ui::Named(new QWidget(list), "nrpaValues");
+    auto* column = new QVBoxLayout(m_ui->nrpaValues);
     column->setContentsMargins(0, 0, 0, 0);
-    btAdd = ui::NamedButton(nrpaValues, "btAdd", "A&jouter");
-    btUpdate = ui::NamedButton(nrpaValues, "btUpdate", "&Modifier");
-    btSort = ui::NamedButton(nrpaValues, "btSort", "&Trier");
-    btDelete = ui::NamedButton(nrpaValues, "btDelete", "&Effacer");
-    btEmpty = ui::NamedButton(nrpaValues, "btEmpty", "&Vider");
-    btUp = ui::NamedButton(nrpaValues, "btUp", "Vers le &haut");
-    btDown = ui::NamedButton(nrpaValues, "btDown", "Vert le &bas");
-    btUp->setProperty("Tag", -1);
-    btDown->setProperty("Tag", 1);
-    for (QPushButton* b : {btAdd, btUpdate, btSort, btDelete, btEmpty, btUp, btDown})
+    m_ui->btAdd = ui::NamedButton(m_ui->nrpaValues, "btAdd", "A&jouter");
+    m_ui->btUpdate = ui::NamedButton(m_ui->nrpaValues, "btUpdate", "&Modifier");
+    m_ui->btSort = ui::NamedButton(m_ui->nrpaValues, "btSort", "&Trier");
+    m_ui->btDelete = ui::NamedButton(m_ui->nrpaValues, "btDelete", "&Effacer");
+    m_ui->btEmpty = ui::NamedButton(m_ui->nrpaValues, "btEmpty", "&Vider");
+    m_ui->btUp = ui::NamedButton(m_ui->nrpaValues, "btUp", "Vers le &haut");
+    m_ui->btDown = ui::NamedButton(m_ui->nrpaValues, "btDown", "Vert le &bas");
+    m_ui->btUp->setProperty("Tag", -1);
+    m_ui->btDown->setProperty("Tag", 1);
+    for (QPushButton* b : {m_ui->btAdd, m_ui->btUpdate, m_ui->btSort, m_ui->btDelete, m_ui->btEmpty, m_ui->btUp, m_ui->btDown})
         column->addWidget(b);
     column->addStretch();
     auto* modes = new QHBoxLayout;
-    modes->addWidget(rbStaticValues);
-    modes->addWidget(rbFieldValues);
+    modes->addWidget(m_ui->rbStaticValues);
+    modes->addWidget(m_ui->rbFieldValues);
     modes->addStretch();
     grid->addLayout(modes, 0, 0, 1, 2);
-    grid->addWidget(cobValue, 1, 0);
+    grid->addWidget(m_ui->cobValue, 1, 0);
     // The label leads to the list, so its "&" marks a mnemonic, not a
     // character shown.
     auto* laValues = new QLabel(Translate("Valeur&s :"), list);
     laValues->setObjectName(QStringLiteral("laValues"));
-    laValues->setBuddy(lbValues);
+    laValues->setBuddy(m_ui->lbValues);
     grid->addWidget(laValues, 2, 0);
-    grid->addWidget(lbValues, 3, 0);
-    grid->addWidget(nrpaValues, 1, 1, 3, 1);
-    grid->addWidget(cbPreview, 4, 0);
-    grid->addWidget(cbAllowMultiSelect, 5, 0, 1, 2);
-    nbk->addWidget(list);
-    static_cast<QVBoxLayout*>(layout())->addWidget(gbValues);
+    grid->addWidget(m_ui->lbValues, 3, 0);
+    grid->addWidget(m_ui->nrpaValues, 1, 1, 3, 1);
+    grid->addWidget(m_ui->cbPreview, 4, 0);
+    grid->addWidget(m_ui->cbAllowMultiSelect, 5, 0, 1, 2);
+    m_ui->nbk->addWidget(list);
+    static_cast<QVBoxLayout*>(layout())->addWidget(m_ui->gbValues);
 
     // Without a data model there are no fields to bind to.
-    rbFieldValues->setEnabled(DataModel != nullptr);
+    m_ui->rbFieldValues->setEnabled(DataModel != nullptr);
 
-    ui::Connect(rbStaticValues, &QRadioButton::clicked, this, [this] { UpdateValues(); });
-    ui::Connect(rbFieldValues, &QRadioButton::clicked, this, [this] { UpdateValues(); });
-    ui::Connect(lbValues, &QListWidget::itemClicked, this, [this] {
-        if (rbStaticValues->isChecked() && lbValues->currentItem())
-            cobValue->setEditText(lbValues->currentItem()->text());
+    ui::Connect(m_ui->rbStaticValues, &QRadioButton::clicked, this, [this] { UpdateValues(); });
+    ui::Connect(m_ui->rbFieldValues, &QRadioButton::clicked, this, [this] { UpdateValues(); });
+    ui::Connect(m_ui->lbValues, &QListWidget::itemClicked, this, [this] {
+        if (m_ui->rbStaticValues->isChecked() && m_ui->lbValues->currentItem())
+            m_ui->cobValue->setEditText(m_ui->lbValues->currentItem()->text());
         RefreshButtons();
     });
-    ui::Connect(lbValues, &QListWidget::currentRowChanged, this, [this] { RefreshButtons(); });
-    ui::Connect(cobValue, &QComboBox::editTextChanged, this, [this] { RefreshButtons(); });
-    ui::Connect(cobValue, &QComboBox::currentIndexChanged, this, [this] {
-        if (!m_filling && rbFieldValues->isChecked())
+    ui::Connect(m_ui->lbValues, &QListWidget::currentRowChanged, this, [this] { RefreshButtons(); });
+    ui::Connect(m_ui->cobValue, &QComboBox::editTextChanged, this, [this] { RefreshButtons(); });
+    ui::Connect(m_ui->cobValue, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_filling && m_ui->rbFieldValues->isChecked())
             fieldChosen();
     });
-    ui::Connect(cbPreview, &QCheckBox::clicked, this, [this] {
-        if (rbFieldValues->isChecked())
+    ui::Connect(m_ui->cbPreview, &QCheckBox::clicked, this, [this] {
+        if (m_ui->rbFieldValues->isChecked())
             fieldChosen();
     });
-    ui::Connect(cbAllowMultiSelect, &QCheckBox::clicked, this, [this](bool on) {
+    ui::Connect(m_ui->cbAllowMultiSelect, &QCheckBox::clicked, this, [this](bool on) {
         if (TMxParamControl* c = control())
             c->SetAllowMultiSelect(on);
     });
-    ui::Connect(btAdd, &QPushButton::clicked, this, [this] {
-        lbValues->addItem(cobValue->currentText());
-        cobValue->setEditText(QString());
+    ui::Connect(m_ui->btAdd, &QPushButton::clicked, this, [this] {
+        m_ui->lbValues->addItem(m_ui->cobValue->currentText());
+        m_ui->cobValue->setEditText(QString());
         RefreshButtons();
     });
-    ui::Connect(btUpdate, &QPushButton::clicked, this, [this] {
-        if (QListWidgetItem* item = lbValues->currentItem())
-            item->setText(cobValue->currentText());
+    ui::Connect(m_ui->btUpdate, &QPushButton::clicked, this, [this] {
+        if (QListWidgetItem* item = m_ui->lbValues->currentItem())
+            item->setText(m_ui->cobValue->currentText());
         RefreshButtons();
     });
-    ui::Connect(btSort, &QPushButton::clicked, this, [this] {
-        lbValues->sortItems();
+    ui::Connect(m_ui->btSort, &QPushButton::clicked, this, [this] {
+        m_ui->lbValues->sortItems();
         RefreshButtons();
     });
-    ui::Connect(btDelete, &QPushButton::clicked, this, [this] {
-        delete lbValues->takeItem(lbValues->currentRow());
+    ui::Connect(m_ui->btDelete, &QPushButton::clicked, this, [this] {
+        delete m_ui->lbValues->takeItem(m_ui->lbValues->currentRow());
         RefreshButtons();
     });
-    ui::Connect(btEmpty, &QPushButton::clicked, this, [this] {
-        lbValues->clear();
+    ui::Connect(m_ui->btEmpty, &QPushButton::clicked, this, [this] {
+        m_ui->lbValues->clear();
         RefreshButtons();
     });
-    ui::Connect(btUp, &QPushButton::clicked, this, [this] { move(-1); });
-    ui::Connect(btDown, &QPushButton::clicked, this, [this] { move(1); });
+    ui::Connect(m_ui->btUp, &QPushButton::clicked, this, [this] { move(-1); });
+    ui::Connect(m_ui->btDown, &QPushButton::clicked, this, [this] { move(1); });
 }
 
 void TfmParamProp::fillParamNames()
 {
-    const QString text = cobParamName->currentText();
+    const QString text = m_ui->cobParamName->currentText();
     const bool filling = m_filling;
     m_filling = true;
-    cobParamName->clear();
+    m_ui->cobParamName->clear();
     if (TMxParamList* params = Shape ? Shape->Builder()->Params : nullptr)
         for (int i = 0; i < params->Count(); ++i)
-            cobParamName->addItem(params->Items(i)->Name());
-    cobParamName->setEditText(text);
+            m_ui->cobParamName->addItem(params->Items(i)->Name());
+    m_ui->cobParamName->setEditText(text);
     m_filling = filling;
 }
 
 TDlgControlKind TfmParamProp::SelectedKind() const
 {
-    return TDlgControlKind(cobParamType->currentIndex() + 1);
+    return TDlgControlKind(m_ui->cobParamType->currentIndex() + 1);
 }
 
 void TfmParamProp::UpdatePage()
 {
     TMxParamControl* c = control();
     const TDlgControlClass& kind = DlgControlClass(SelectedKind());
-    cobParamName->setEnabled(kind.Flags & dfBound);
-    if (!cobParamName->isEnabled())
-        cobParamName->setEditText(QString());
-    btPicture->setEnabled(kind.Flags & dfPicture);
-    btFont->setEnabled(kind.Flags & dfFont);
-    edCaption->setEnabled(kind.Flags & dfCaption);
-    cobCaptionAlign->setEnabled(edCaption->isEnabled() && !(kind.Flags & dfOwnCaption));
-    nbk->setCurrentIndex(kind.ValuePage);
+    m_ui->cobParamName->setEnabled(kind.Flags & dfBound);
+    if (!m_ui->cobParamName->isEnabled())
+        m_ui->cobParamName->setEditText(QString());
+    m_ui->btPicture->setEnabled(kind.Flags & dfPicture);
+    m_ui->btFont->setEnabled(kind.Flags & dfFont);
+    m_ui->edCaption->setEnabled(kind.Flags & dfCaption);
+    m_ui->cobCaptionAlign->setEnabled(m_ui->edCaption->isEnabled() && !(kind.Flags & dfOwnCaption));
+    m_ui->nbk->setCurrentIndex(kind.ValuePage);
     // the notebook takes the height of the page shown
-    for (int i = 0; i < nbk->count(); ++i)
-        nbk->widget(i)->setSizePolicy(QSizePolicy::Preferred, i == kind.ValuePage ? QSizePolicy::Preferred : QSizePolicy::Ignored);
-    gbValues->setVisible(kind.ValuePage != 0);
+    for (int i = 0; i < m_ui->nbk->count(); ++i)
+        m_ui->nbk->widget(i)->setSizePolicy(QSizePolicy::Preferred, i == kind.ValuePage ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    m_ui->gbValues->setVisible(kind.ValuePage != 0);
     const QStringList values = c ? c->Values()->toStringList() : QStringList();
     switch (kind.ValuePage) {
     case 1:
-        edOneValue->setText(values.value(0));
+        m_ui->edOneValue->setText(values.value(0));
         break;
     case 2:
         if (values.size() >= 2) {
-            eduncheckedValue->setText(values[0]);
-            edCheckedValue->setText(values[1]);
+            m_ui->eduncheckedValue->setText(values[0]);
+            m_ui->edCheckedValue->setText(values[1]);
         }
         break;
     case 3:
-        lbValues->clear();
-        lbValues->addItems(values);
+        m_ui->lbValues->clear();
+        m_ui->lbValues->addItems(values);
         if (c && c->TableId() != -1 && DataModel)
-            rbFieldValues->setChecked(true);
+            m_ui->rbFieldValues->setChecked(true);
         else
-            rbStaticValues->setChecked(true);
-        cbAllowMultiSelect->setVisible(SelectedKind() == ckListBox);
-        cbAllowMultiSelect->setChecked(c && c->AllowMultiSelect());
+            m_ui->rbStaticValues->setChecked(true);
+        m_ui->cbAllowMultiSelect->setVisible(SelectedKind() == ckListBox);
+        m_ui->cbAllowMultiSelect->setChecked(c && c->AllowMultiSelect());
         UpdateValues();
         break;
     default:
@@ -315,11 +349,11 @@ void TfmParamProp::UpdatePage()
 void TfmParamProp::UpdateValues()
 {
     m_filling = true;
-    const bool fields = rbFieldValues->isChecked();
-    nrpaValues->setVisible(!fields);
-    cbPreview->setVisible(fields);
-    cobValue->clear();
-    cobValue->setEditable(!fields);
+    const bool fields = m_ui->rbFieldValues->isChecked();
+    m_ui->nrpaValues->setVisible(!fields);
+    m_ui->cbPreview->setVisible(fields);
+    m_ui->cobValue->clear();
+    m_ui->cobValue->setEditable(!fields);
     if (fields && DataModel) {
         // The fields of the current set, by their readable names; each
         // entry holds its field's index, never text to be read back.
@@ -330,23 +364,23 @@ void TfmParamProp::UpdateValues()
         std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return QString::localeAwareCompare(a.first, b.first) < 0; });
         for (const auto& e : entries)
-            cobValue->addItem(e.first, e.second);
+            m_ui->cobValue->addItem(e.first, e.second);
         TMxParamControl* c = control();
-        cobValue->setCurrentIndex(c ? cobValue->findText(c->FieldFullName()) : -1);
+        m_ui->cobValue->setCurrentIndex(c ? m_ui->cobValue->findText(c->FieldFullName()) : -1);
     }
     m_filling = false;
-    if (lbValues->count() > 0)
-        lbValues->setCurrentRow(0);
+    if (m_ui->lbValues->count() > 0)
+        m_ui->lbValues->setCurrentRow(0);
     RefreshButtons();
 }
 
 void TfmParamProp::fieldChosen()
 {
     TMxParamControl* c = control();
-    lbValues->clear();
+    m_ui->lbValues->clear();
     if (!c)
         return;
-    const QVariant index = cobValue->currentData();
+    const QVariant index = m_ui->cobValue->currentData();
     TMxQueryField* field = index.isValid() && DataModel ? DataModel->GetDomainField(index.toInt()) : nullptr;
     c->BeginUpdate();
     if (!field) {
@@ -358,42 +392,42 @@ void TfmParamProp::fieldChosen()
         c->SetFieldFullName(field->FullName());
         c->SetFieldName(field->Name());
         c->SetTableId(field->TableId());
-        if (cbPreview->isChecked())
+        if (m_ui->cbPreview->isChecked())
             c->FillValues(DataModel, 10);
         else
             c->Values()->Clear();
     }
     c->EndUpdate();
-    lbValues->addItems(c->Values()->toStringList());
+    m_ui->lbValues->addItems(c->Values()->toStringList());
     RefreshButtons();
 }
 
 void TfmParamProp::RefreshButtons()
 {
-    const QString text = cobValue->currentText();
-    const int row = lbValues->currentRow();
-    const int count = lbValues->count();
+    const QString text = m_ui->cobValue->currentText();
+    const int row = m_ui->lbValues->currentRow();
+    const int count = m_ui->lbValues->count();
     bool present = false;
     for (int i = 0; i < count; ++i)
-        present = present || lbValues->item(i)->text() == text;
-    btAdd->setEnabled(!text.isEmpty() && !present);
-    btUpdate->setEnabled(row >= 0 && !text.isEmpty());
-    btDelete->setEnabled(row >= 0);
-    btSort->setEnabled(count > 0);
-    btEmpty->setEnabled(count > 0);
-    btUp->setEnabled(row > 0);
-    btDown->setEnabled(row >= 0 && row < count - 1);
+        present = present || m_ui->lbValues->item(i)->text() == text;
+    m_ui->btAdd->setEnabled(!text.isEmpty() && !present);
+    m_ui->btUpdate->setEnabled(row >= 0 && !text.isEmpty());
+    m_ui->btDelete->setEnabled(row >= 0);
+    m_ui->btSort->setEnabled(count > 0);
+    m_ui->btEmpty->setEnabled(count > 0);
+    m_ui->btUp->setEnabled(row > 0);
+    m_ui->btDown->setEnabled(row >= 0 && row < count - 1);
 }
 
 void TfmParamProp::move(int by)
 {
-    const int row = lbValues->currentRow();
+    const int row = m_ui->lbValues->currentRow();
     const int to = row + by;
-    if (row < 0 || to < 0 || to >= lbValues->count())
+    if (row < 0 || to < 0 || to >= m_ui->lbValues->count())
         return;
-    QListWidgetItem* item = lbValues->takeItem(row);
-    lbValues->insertItem(to, item);
-    lbValues->setCurrentRow(to);
+    QListWidgetItem* item = m_ui->lbValues->takeItem(row);
+    m_ui->lbValues->insertItem(to, item);
+    m_ui->lbValues->setCurrentRow(to);
     RefreshButtons();
 }
 
@@ -425,8 +459,8 @@ void TfmParamProp::choosePicture()
 void TfmParamProp::ParamNameExit()
 {
     TMxParamList* params = Shape ? Shape->Builder()->Params : nullptr;
-    const QString name = cobParamName->currentText();
-    if (!params || name.isEmpty() || !cobParamName->isEnabled() || params->FindByName(name))
+    const QString name = m_ui->cobParamName->currentText();
+    if (!params || name.isEmpty() || !m_ui->cobParamName->isEnabled() || params->FindByName(name))
         return;
     const int id = params->NextId();
     TMxParam* param = params->AddNew();
@@ -437,10 +471,10 @@ void TfmParamProp::ParamNameExit()
     if (!confirmed)
         param->Free();
     fillParamNames();
-    cobParamName->setEditText(finalName);
+    m_ui->cobParamName->setEditText(finalName);
     if (confirmed)
-        edCaption->setText(finalName);
-    cobParamName->setFocus();
+        m_ui->edCaption->setText(finalName);
+    m_ui->cobParamName->setFocus();
 }
 
 void TfmParamProp::StoreControl()
@@ -451,21 +485,21 @@ void TfmParamProp::StoreControl()
     const TDlgControlKind kind = SelectedKind();
     c->BeginUpdate();
     try {
-        c->SetParamName(cobParamName->currentText());
-        c->SetCaption(edCaption->text());
-        c->SetCaptionAlign(TCaptionAlign(std::max(cobCaptionAlign->currentIndex(), 0)));
+        c->SetParamName(m_ui->cobParamName->currentText());
+        c->SetCaption(m_ui->edCaption->text());
+        c->SetCaptionAlign(TCaptionAlign(std::max(m_ui->cobCaptionAlign->currentIndex(), 0)));
         QStringList values;
         switch (DlgControlClass(kind).ValuePage) {
         case 1:
-            values << edOneValue->text();
+            values << m_ui->edOneValue->text();
             break;
         case 2:
-            values << eduncheckedValue->text() << edCheckedValue->text();
+            values << m_ui->eduncheckedValue->text() << m_ui->edCheckedValue->text();
             break;
         case 3:
-            for (int i = 0; i < lbValues->count(); ++i)
-                values << lbValues->item(i)->text();
-            if (rbStaticValues->isChecked()) {
+            for (int i = 0; i < m_ui->lbValues->count(); ++i)
+                values << m_ui->lbValues->item(i)->text();
+            if (m_ui->rbStaticValues->isChecked()) {
                 c->SetTableId(-1);
                 c->SetFieldName(QString());
                 c->SetFieldFullName(QString());

@@ -9,15 +9,7 @@
 #include <QDialog>
 #include <QFont>
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-class QStackedWidget;
+#include <memory>
 
 namespace mx {
 
@@ -43,31 +35,11 @@ public:
     TVParamControl* Shape;
     TMxDataModel* DataModel;
 
-    QComboBox* cobParamName;
-    QComboBox* cobParamType;
-    QLineEdit* edCaption;
-    QComboBox* cobCaptionAlign;
-    QPushButton* btFont;
-    QPushButton* btPicture;
-    QGroupBox* gbValues;
-    QStackedWidget* nbk;
-    QLineEdit* edOneValue;
-    QLineEdit* eduncheckedValue;
-    QLineEdit* edCheckedValue;
-    QRadioButton* rbStaticValues;
-    QRadioButton* rbFieldValues;
-    QComboBox* cobValue;
-    QListWidget* lbValues;
-    QWidget* nrpaValues;
-    QPushButton *btAdd, *btUpdate, *btSort, *btDelete, *btEmpty, *btUp, *btDown;
-    QCheckBox* cbPreview;
-    QCheckBox* cbAllowMultiSelect;
-    QPushButton* btOK;
-    QPushButton* btCancel;
-    QPushButton* btHelp;
     QFont ChosenFont;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     TMxParamControl* control() const;
     void buildControlGroup();
     void buildValuePages();

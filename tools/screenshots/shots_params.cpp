@@ -15,7 +15,6 @@
 #include "engine/query/query.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 
 #include <memory>
 
@@ -39,21 +38,19 @@ void ShootParams(TShots& shots)
 
         TfmParamProp prop(builder.Shapes().value(0), query->DataModel());
         shots.Save(&prop, QStringLiteral("fmParamProp"));
+        auto* kinds = prop.findChild<QComboBox*>(QStringLiteral("cobParamType"));
         // Each page of values: one value (an edit), a list (a list box),
         // none (a check box).
         for (const auto& [kind, name] : {std::pair{ckEdit, "fmParamProp-edit"}, std::pair{ckListBox, "fmParamProp-list"},
                  std::pair{ckCheck, "fmParamProp-check"}}) {
-            prop.cobParamType->setCurrentIndex(int(kind) - 1);
+            kinds->setCurrentIndex(int(kind) - 1);
             shots.Save(&prop, QString::fromLatin1(name));
         }
         builder.Params = nullptr;
     }
     {
         TfmParamType type;
-        type.edParamName->setText(query->Params()->Items(0)->Name());
-        type.cobParamType->addItems(ParamTypeNames());
-        type.cobParamType->setCurrentIndex(int(query->Params()->Items(0)->ParamType()));
-        type.UpdateOk();
+        type.SetParam(query->Params()->Items(0)->Name(), int(query->Params()->Items(0)->ParamType()), ParamTypeNames());
         shots.Save(&type, QStringLiteral("fmParamType"));
     }
     {

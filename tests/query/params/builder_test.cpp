@@ -14,6 +14,7 @@
 
 #include "tests/support/ui/scriptedservice.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -196,7 +197,7 @@ TEST(DialogBuilder, ThePopupIsOfferedInDesignOnly)
         QTimer::singleShot(0, [&] {
             if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
                 opened = true;
-                title = b.builder.PopupCaption()->text();
+                title = mx::ui::test::Child<QAction>(b.builder, "miCaption")->text();
                 popup->close();
             }
         });

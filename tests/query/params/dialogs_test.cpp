@@ -167,7 +167,7 @@ TEST(Prompter, APromptThatComesBackKeepsTheUsersAnswers)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(list->Items(i)->LoadedValues()->toStringList(), answered[i]) << i;
     EXPECT_EQ(list->Items(4)->LoadedValues()->toStringList(), QStringList{QStringLiteral("31/12/2023")});
-    form.DialogBuilder->SetParamControls(nullptr);
+    form.ReleaseControls();
 }
 
 TEST(Prompter, TestModeShowsTheStoredValuesWithoutTheDriver)
@@ -217,6 +217,49 @@ TEST(ParamTypeDialog, OkNeedsANameAndWritesBackOnlyOnOk)
 
 namespace {
 
+// The widgets of the control properties the tests use, found by name.
+struct PropUi {
+    explicit PropUi(TfmParamProp& f)
+        : form(&f)
+        , cobParamName(mx::ui::test::Child<QComboBox>(f, "cobParamName"))
+        , cobParamType(mx::ui::test::Child<QComboBox>(f, "cobParamType"))
+        , edCaption(mx::ui::test::Child<QLineEdit>(f, "edCaption"))
+        , cobCaptionAlign(mx::ui::test::Child<QComboBox>(f, "cobCaptionAlign"))
+        , btFont(mx::ui::test::Child<QPushButton>(f, "btFont"))
+        , btPicture(mx::ui::test::Child<QPushButton>(f, "btPicture"))
+        , nbk(mx::ui::test::Child<QStackedWidget>(f, "nbk"))
+        , edOneValue(mx::ui::test::Child<QLineEdit>(f, "edOneValue"))
+        , eduncheckedValue(mx::ui::test::Child<QLineEdit>(f, "eduncheckedValue"))
+        , edCheckedValue(mx::ui::test::Child<QLineEdit>(f, "edCheckedValue"))
+        , rbStaticValues(mx::ui::test::Child<QRadioButton>(f, "rbStaticValues"))
+        , rbFieldValues(mx::ui::test::Child<QRadioButton>(f, "rbFieldValues"))
+        , cobValue(mx::ui::test::Child<QComboBox>(f, "cobValue"))
+        , lbValues(mx::ui::test::Child<QListWidget>(f, "lbValues"))
+        , btAdd(mx::ui::test::Child<QPushButton>(f, "btAdd"))
+        , cbPreview(mx::ui::test::Child<QCheckBox>(f, "cbPreview"))
+        , btOK(mx::ui::test::Child<QPushButton>(f, "btOK"))
+    {
+    }
+    TfmParamProp* form;
+    QComboBox* cobParamName;
+    QComboBox* cobParamType;
+    QLineEdit* edCaption;
+    QComboBox* cobCaptionAlign;
+    QPushButton* btFont;
+    QPushButton* btPicture;
+    QStackedWidget* nbk;
+    QLineEdit* edOneValue;
+    QLineEdit* eduncheckedValue;
+    QLineEdit* edCheckedValue;
+    QRadioButton* rbStaticValues;
+    QRadioButton* rbFieldValues;
+    QComboBox* cobValue;
+    QListWidget* lbValues;
+    QPushButton* btAdd;
+    QCheckBox* cbPreview;
+    QPushButton* btOK;
+};
+
 // A builder holding one control, whose properties the test edits.
 struct PropFixture {
     PropFixture()
@@ -235,14 +278,15 @@ struct PropFixture {
     TMxParamControl* control() const { return shape->ParamControl(); }
     // Opens the properties; edit runs on the open dialog, which is then
     // confirmed.
-    void Edit(TMxDataModel* model, const std::function<void(TfmParamProp*)>& edit)
+    void Edit(TMxDataModel* model, const std::function<void(PropUi*)>& edit)
     {
         Modal().AsFilled([&](QDialog& dialog) {
             QWidget* w = &dialog;
             auto* form = dynamic_cast<TfmParamProp*>(w);
             ASSERT_NE(form, nullptr);
-            edit(form);
-            form->btOK->click();
+            PropUi widgets(*form);
+            edit(&widgets);
+            widgets.btOK->click();
         });
         EditParamControl(shape, model);
     }
@@ -259,20 +303,20 @@ TEST(ControlProperties, ValuesStoredByKind)
     struct Case {
         const char* what;
         TDlgControlKind kind;
-        std::function<void(TfmParamProp*)> fill;
+        std::function<void(PropUi*)> fill;
         QStringList values;
         int tableId;
     };
     const Case cases[] = {
         {"check box", ckCheck,
-            [](TfmParamProp* f) {
+            [](PropUi* f) {
                 f->eduncheckedValue->setText(QStringLiteral("non"));
                 f->edCheckedValue->setText(QStringLiteral("oui"));
             },
             {QStringLiteral("non"), QStringLiteral("oui")}, 0},
-        {"radio", ckRadio, [](TfmParamProp* f) { f->edOneValue->setText(QStringLiteral("Lyon")); }, {QStringLiteral("Lyon")}, 0},
+        {"radio", ckRadio, [](PropUi* f) { f->edOneValue->setText(QStringLiteral("Lyon")); }, {QStringLiteral("Lyon")}, 0},
         {"list of three lines", ckListBox,
-            [](TfmParamProp* f) {
+            [](PropUi* f) {
                 for (const char* town : {"Lyon", "Paris", "Nice"}) {
                     f->cobValue->setEditText(QString::fromLatin1(town));
                     EXPECT_TRUE(f->btAdd->isEnabled());
@@ -282,7 +326,7 @@ TEST(ControlProperties, ValuesStoredByKind)
                 EXPECT_FALSE(f->btAdd->isEnabled()) << "a line already there";
             },
             {QStringLiteral("Lyon"), QStringLiteral("Paris"), QStringLiteral("Nice")}, -1},
-        {"a list made an edit", ckEdit, [](TfmParamProp* f) { f->edOneValue->setText(QStringLiteral("Paris")); },
+        {"a list made an edit", ckEdit, [](PropUi* f) { f->edOneValue->setText(QStringLiteral("Paris")); },
             {QStringLiteral("Paris")}, -1},
     };
     for (const Case& c : cases) {
@@ -294,7 +338,7 @@ TEST(ControlProperties, ValuesStoredByKind)
             p.control()->SetValues(three);
             p.control()->SetTableId(-1);
         }
-        p.Edit(nullptr, [&](TfmParamProp* f) {
+        p.Edit(nullptr, [&](PropUi* f) {
             f->cobParamType->setCurrentIndex(int(c.kind) - 1);
             EXPECT_EQ(f->nbk->currentIndex(), DlgControlClass(c.kind).ValuePage);
             c.fill(f);
@@ -311,17 +355,17 @@ TEST(ControlProperties, ValuesStoredByKind)
 TEST(ControlProperties, EveryPageShowsItsMnemonicsOnce)
 {
     PropFixture p;
-    p.Edit(nullptr, [&](TfmParamProp* f) {
-        f->show();
+    p.Edit(nullptr, [&](PropUi* f) {
+        f->form->show();
         const int original = f->cobParamType->currentIndex();
         for (TDlgControlKind kind : {ckLabel, ckEdit, ckListBox, ckCombo, ckCheck, ckRadio}) {
             SCOPED_TRACE(int(kind));
             f->cobParamType->setCurrentIndex(int(kind) - 1);
-            EXPECT_TRUE(mxtest::MnemonicClashes(f).isEmpty()) << mxtest::MnemonicClashes(f).join(u'\n').toStdString();
-            EXPECT_TRUE(mxtest::LiteralAmpersands(f).isEmpty()) << mxtest::LiteralAmpersands(f).join(u'\n').toStdString();
+            EXPECT_TRUE(mxtest::MnemonicClashes(f->form).isEmpty()) << mxtest::MnemonicClashes(f->form).join(u'\n').toStdString();
+            EXPECT_TRUE(mxtest::LiteralAmpersands(f->form).isEmpty()) << mxtest::LiteralAmpersands(f->form).join(u'\n').toStdString();
         }
         f->cobParamType->setCurrentIndex(int(ckListBox) - 1);
-        const auto* values = f->findChild<QLabel*>(QStringLiteral("laValues"));
+        const auto* values = f->form->findChild<QLabel*>(QStringLiteral("laValues"));
         ASSERT_NE(values, nullptr);
         EXPECT_EQ(values->buddy(), f->lbValues);
         f->cobParamType->setCurrentIndex(original);
@@ -338,7 +382,7 @@ TEST(ControlProperties, FieldValuesComeFromTheModelAndPreviewTen)
         PropFixture p;
         int shown = -1;
         bool editable = true;
-        p.Edit(driver.model, [&](TfmParamProp* f) {
+        p.Edit(driver.model, [&](PropUi* f) {
             f->cobParamType->setCurrentIndex(int(ckCombo) - 1);
             f->rbFieldValues->click();
             editable = f->cobValue->isEditable();
@@ -362,7 +406,7 @@ TEST(ControlProperties, WithoutAModelNoFieldCanBeChosen)
     PropFixture p;
     p.control()->SetKind(ckListBox);
     p.control()->SetTableId(4); // bound once, shown in a test preview
-    p.Edit(nullptr, [](TfmParamProp* f) {
+    p.Edit(nullptr, [](PropUi* f) {
         EXPECT_FALSE(f->rbFieldValues->isEnabled());
         EXPECT_TRUE(f->rbStaticValues->isChecked());
         EXPECT_EQ(f->cobValue->count(), 0);
@@ -374,7 +418,7 @@ TEST(ControlProperties, AnUnknownParameterIsAskedBeforeTheDialogCloses)
     PropFixture p;
     bool typeAsked = false;
     ScopedHook hook(ParamTypeEditorHook, EditParamType);
-    p.Edit(nullptr, [&](TfmParamProp* f) {
+    p.Edit(nullptr, [&](PropUi* f) {
         f->cobParamName->setEditText(QStringLiteral("Cité"));
         Modal().AsFilled([&](QDialog& dialog) {
             QWidget* w = &dialog;
@@ -393,7 +437,7 @@ TEST(ControlProperties, AnUnknownParameterIsAskedBeforeTheDialogCloses)
 TEST(ControlProperties, FieldsEnabledByKind)
 {
     PropFixture p;
-    p.Edit(nullptr, [](TfmParamProp* f) {
+    p.Edit(nullptr, [](PropUi* f) {
         for (int k = ckLabel; k <= ckImage; ++k) {
             f->cobParamType->setCurrentIndex(k - 1);
             const int flags = DlgControlClass(TDlgControlKind(k)).Flags;

@@ -40,6 +40,37 @@ W* child(QWidget* w, const char* name)
     return c;
 }
 
+// The editor's widgets the tests use, found by name.
+struct EditorUi {
+    explicit EditorUi(TfmParamEditor& f)
+        : form(&f)
+        , nrpaVars(mx::ui::test::Child<QWidget>(f, "nrpaVars"))
+        , plbParams(mx::ui::test::Child<ui::TPictureListView>(f, "plbParams"))
+        , btNew(mx::ui::test::Child<QPushButton>(f, "btNew"))
+        , btEdit(mx::ui::test::Child<QPushButton>(f, "btEdit"))
+        , btDelete(mx::ui::test::Child<QPushButton>(f, "btDelete"))
+        , DialogBuilder(mx::ui::test::Child<TDialogBuilder>(f, "DialogBuilder"))
+        , nrpaCommands(mx::ui::test::Child<QWidget>(f, "nrpaCommands"))
+        , btTest(mx::ui::test::Child<QPushButton>(f, "btTest"))
+        , btOk(mx::ui::test::Child<QPushButton>(f, "btOk"))
+        , btCancel(mx::ui::test::Child<QPushButton>(f, "btCancel"))
+        , btHelp(mx::ui::test::Child<QPushButton>(f, "btHelp"))
+    {
+    }
+    TfmParamEditor* form;
+    QWidget* nrpaVars;
+    ui::TPictureListView* plbParams;
+    QPushButton* btNew;
+    QPushButton* btEdit;
+    QPushButton* btDelete;
+    TDialogBuilder* DialogBuilder;
+    QWidget* nrpaCommands;
+    QPushButton* btTest;
+    QPushButton* btOk;
+    QPushButton* btCancel;
+    QPushButton* btHelp;
+};
+
 // The program's dialogs in their slots for one test.
 struct Hooks {
     ScopedHook<decltype(ParamsEditorHook)> editor{ParamsEditorHook, EditParams};
@@ -61,13 +92,14 @@ struct Lists {
         controls->Free();
     }
     QByteArray Saved() const { return params->SaveToBytes() + controls->SaveToBytes(); }
-    void Edit(const std::function<void(TfmParamEditor*)>& use)
+    void Edit(const std::function<void(EditorUi*)>& use)
     {
         Modal().AsFilled([&](QDialog& dialog) {
             QWidget* w = &dialog;
             auto* form = dynamic_cast<TfmParamEditor*>(w);
             ASSERT_NE(form, nullptr);
-            use(form);
+            EditorUi widgets(*form);
+            use(&widgets);
         });
         ParamsEditorHook(QStringLiteral("Requête"), nullptr, controls, params);
     }
@@ -93,24 +125,23 @@ TEST(ParamEditor, AControlPlacedByClickingIsBoundToTheSelectedParameter)
 {
     Hooks hooks;
     Lists lists;
-    lists.Edit([](TfmParamEditor* f) {
+    lists.Edit([](EditorUi* f) {
         EXPECT_EQ(f->plbParams->currentIndex().row(), 0);
-        child<QAbstractButton>(f, "sb2")->click();
-        EXPECT_EQ(f->PaletteKind(), ckEdit);
+        child<QAbstractButton>(f->form, "sb2")->click();
+        EXPECT_EQ(f->form->PaletteKind(), ckEdit);
         bool propertiesShown = false;
         Modal().AsFilled([&](QDialog& dialog) {
             QWidget* w = &dialog;
-            auto* props = dynamic_cast<TfmParamProp*>(w);
-            ASSERT_NE(props, nullptr);
+            ASSERT_NE(dynamic_cast<TfmParamProp*>(w), nullptr);
             propertiesShown = true;
-            EXPECT_EQ(props->cobParamName->currentText(), QStringLiteral("Ville"));
-            props->edOneValue->setText(QStringLiteral("Lyon"));
-            props->btOK->click();
+            EXPECT_EQ(child<QComboBox>(w, "cobParamName")->currentText(), QStringLiteral("Ville"));
+            child<QLineEdit>(w, "edOneValue")->setText(QStringLiteral("Lyon"));
+            child<QPushButton>(w, "btOK")->click();
         });
         Press(f->DialogBuilder->Canvas(), QPoint(40, 40));
         EXPECT_TRUE(propertiesShown);
-        EXPECT_EQ(f->PaletteKind(), ckNone) << "the arrow is down again";
-        EXPECT_TRUE(child<QAbstractButton>(f, "sb0")->isChecked());
+        EXPECT_EQ(f->form->PaletteKind(), ckNone) << "the arrow is down again";
+        EXPECT_TRUE(child<QAbstractButton>(f->form, "sb0")->isChecked());
         f->btOk->click();
     });
     ASSERT_EQ(lists.controls->Count(), 1);
@@ -134,7 +165,7 @@ TEST(ParamEditor, CancelLeavesTheListsByteIdentical)
     TStrings lyon{QStringLiteral("Lyon")};
     edit->SetValues(lyon);
     const QByteArray before = lists.Saved();
-    lists.Edit([](TfmParamEditor* f) {
+    lists.Edit([](EditorUi* f) {
         // a new parameter, a parameter renamed, a control moved, one added
         AnswerType(QStringLiteral("Début"), 2, true);
         f->btNew->click();
@@ -142,8 +173,8 @@ TEST(ParamEditor, CancelLeavesTheListsByteIdentical)
         // each line is keyed by its parameter's Id, the new one's made current
         for (int row = 0; row < 2; ++row)
             EXPECT_EQ(f->plbParams->model()->index(row, 0).data(ui::TObservedListModel::IdRole),
-                QVariant(f->Params()->Items(row)->Id()));
-        EXPECT_EQ(f->SelectedParam(), f->Params()->Items(1));
+                QVariant(f->form->Params()->Items(row)->Id()));
+        EXPECT_EQ(f->form->SelectedParam(), f->form->Params()->Items(1));
         f->plbParams->setCurrentIndex(f->plbParams->model()->index(0, 0));
         AnswerType(QStringLiteral("Cité"), 1, true);
         f->btEdit->click();
@@ -162,11 +193,11 @@ TEST(ParamEditor, ANewParameterCancelledLeavesTheListAsItWas)
 {
     Hooks hooks;
     Lists lists;
-    lists.Edit([](TfmParamEditor* f) {
+    lists.Edit([](EditorUi* f) {
         AnswerType(QStringLiteral("Fin"), 2, false);
         f->btNew->click();
         EXPECT_EQ(f->plbParams->model()->rowCount(), 1);
-        EXPECT_EQ(f->Params()->Count(), 1);
+        EXPECT_EQ(f->form->Params()->Count(), 1);
         f->btCancel->click();
     });
 }
@@ -180,12 +211,12 @@ TEST(ParamEditor, DeletingAParameterInUseAsksOnOkAndStaysOpen)
     mx::ui::test::ScopedScriptedUi ui;
     ui.service.messageAnswers = {mrNo};
     bool stillOpen = false;
-    lists.Edit([&](TfmParamEditor* f) {
+    lists.Edit([&](EditorUi* f) {
         f->btDelete->click();
         EXPECT_EQ(f->plbParams->model()->rowCount(), 0);
         EXPECT_FALSE(f->btDelete->isEnabled());
         f->btOk->click();
-        stillOpen = f->isVisible();
+        stillOpen = f->form->isVisible();
         f->btCancel->click();
     });
     EXPECT_TRUE(stillOpen);
@@ -220,14 +251,15 @@ TEST(ParamEditor, TheBuilderTakesTheDesignSizeInRoomToWorkIn)
         // The form driven directly, shown window-modal: Ok, then what the
         // hook's caller stores on Ok.
         TfmParamEditor f(nullptr, lists.controls, lists.params);
+        const EditorUi w(f);
         f.open();
-        EXPECT_EQ(f.DialogBuilder->size(), c.area);
-        EXPECT_EQ(f.nrpaVars->width(), 145);
-        EXPECT_EQ(f.btHelp->geometry().right(), f.nrpaCommands->width() - 9);
-        EXPECT_GE(f.nrpaVars->height(), f.nrpaVars->layout()->minimumSize().height()) << "the left column whole";
+        EXPECT_EQ(w.DialogBuilder->size(), c.area);
+        EXPECT_EQ(w.nrpaVars->width(), 145);
+        EXPECT_EQ(w.btHelp->geometry().right(), w.nrpaCommands->width() - 9);
+        EXPECT_GE(w.nrpaVars->height(), w.nrpaVars->layout()->minimumSize().height()) << "the left column whole";
         if (c.grow.width() > 0 || c.grow.height() > 0)
             f.resize(f.size() + c.grow);
-        f.btOk->click();
+        w.btOk->click();
         ASSERT_EQ(f.result(), QDialog::Accepted);
         f.StoreInto(lists.controls, lists.params);
         EXPECT_EQ(QSize(lists.controls->DesignW(), lists.controls->DesignH()), c.stored);
@@ -241,11 +273,11 @@ TEST(ParamEditor, AParameterDraggedOntoTheBuilderTestedAndConfirmed)
     lists.params->Clear();
     const QStringList towns{QStringLiteral("Lyon"), QStringLiteral("Paris")};
     bool prompted = false;
-    lists.Edit([&](TfmParamEditor* f) {
+    lists.Edit([&](EditorUi* f) {
         AnswerType(QStringLiteral("Ville"), 1, true);
         f->btNew->click();
         ASSERT_EQ(f->plbParams->model()->rowCount(), 1);
-        child<QAbstractButton>(f, "sb4")->click();
+        child<QAbstractButton>(f->form, "sb4")->click();
         // dragged from its line onto the builder: no properties open
         QWidget* list = f->plbParams->viewport();
         const QPoint line = f->plbParams->visualRect(f->plbParams->model()->index(0, 0)).center();
@@ -256,17 +288,16 @@ TEST(ParamEditor, AParameterDraggedOntoTheBuilderTestedAndConfirmed)
         TVParamControl* shape = f->DialogBuilder->Shapes()[0];
         EXPECT_EQ(shape->pos(), QPoint(48, 60));
         EXPECT_EQ(shape->ParamControl()->Kind(), ckCombo);
-        EXPECT_EQ(f->PaletteKind(), ckCombo) << "a drag keeps the palette's kind";
+        EXPECT_EQ(f->form->PaletteKind(), ckCombo) << "a drag keeps the palette's kind";
         // static values through the properties, by a double click
         Modal().AsFilled([&](QDialog& dialog) {
             QWidget* w = &dialog;
-            auto* props = dynamic_cast<TfmParamProp*>(w);
-            ASSERT_NE(props, nullptr);
+            ASSERT_NE(dynamic_cast<TfmParamProp*>(w), nullptr);
             for (const QString& town : towns) {
-                props->cobValue->setEditText(town);
-                props->btAdd->click();
+                child<QComboBox>(w, "cobValue")->setEditText(town);
+                child<QPushButton>(w, "btAdd")->click();
             }
-            props->btOK->click();
+            child<QPushButton>(w, "btOK")->click();
         });
         Mouse(shape, QEvent::MouseButtonDblClick, QPoint(3, 3));
         // the test shows the prompter in test mode

@@ -153,24 +153,25 @@ TEST_F(SampleParams, CancelInTheEditorLeavesTheSavedQueryByteIdentical)
         SCOPED_TRACE(confirm);
         Modal().AsFilled([&](QDialog& dialog) {
             QWidget* w = &dialog;
-            auto* f = dynamic_cast<TfmParamEditor*>(w);
-            ASSERT_NE(f, nullptr);
+            ASSERT_NE(dynamic_cast<TfmParamEditor*>(w), nullptr);
+            auto* plbParams = mx::ui::test::Child<ui::TPictureListView>(dialog, "plbParams");
+            auto* builder = mx::ui::test::Child<TDialogBuilder>(dialog, "DialogBuilder");
             // a parameter deleted and one made, a control moved, one deleted
-            f->plbParams->setCurrentIndex(f->plbParams->model()->index(1, 0));
-            f->btDelete->click();
+            plbParams->setCurrentIndex(plbParams->model()->index(1, 0));
+            mx::ui::test::Child<QPushButton>(dialog, "btDelete")->click();
             Modal().AsFilled([](QDialog& typeDialog) {
                 QWidget* t = &typeDialog;
                 t->findChild<QLineEdit*>(QStringLiteral("edParamName"))->setText(QStringLiteral("Au"));
                 t->findChild<QPushButton*>(QStringLiteral("btOk"))->click();
             });
-            f->btNew->click();
-            TVParamControl* first = f->DialogBuilder->Shapes()[0];
+            mx::ui::test::Child<QPushButton>(dialog, "btNew")->click();
+            TVParamControl* first = builder->Shapes()[0];
             Press(first, QPoint(60, 16));
             MoveTo(first, QPoint(20, 40));
             Release(first, QPoint(20, 40));
-            f->DialogBuilder->SelectControl(f->DialogBuilder->Shapes()[1]);
-            f->DialogBuilder->DeleteSelected();
-            (confirm ? f->btOk : f->btCancel)->click();
+            builder->SelectControl(builder->Shapes()[1]);
+            builder->DeleteSelected();
+            mx::ui::test::Child<QPushButton>(dialog, confirm ? "btOk" : "btCancel")->click();
         });
         ParamsEditorHook.set(EditParams);
         ParamsEditorHook(QStringLiteral("Commandes"), q->DataModel(), q->ParamControls(), q->Params());
