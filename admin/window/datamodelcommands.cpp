@@ -3,6 +3,7 @@
 // dialogs of the model and the analyses with their report.
 
 #include "datamodelwindow.h"
+#include "datamodelui.h"
 
 #include "admin/diagram/graph.h"
 #include "modeleditors.h"
@@ -89,10 +90,10 @@ void TfmDataModel::OpenModel(const QString& fileName, bool addTables)
         return;
     TItemPtr<TMxDataModel> model(new TMxDataModel(nullptr));
     if (!fileName.isEmpty()) {
-        paMiddle->setText(TranslateFmt(QStringLiteral("Chargement de %s..."), {fileName}));
+        m_ui->paMiddle->setText(TranslateFmt(QStringLiteral("Chargement de %s..."), {fileName}));
         try {
             model->LoadFromFile(fileName);
-            paMiddle->setText(TranslateFmt(QStringLiteral("Chargement de %s...terminé."), {fileName}));
+            m_ui->paMiddle->setText(TranslateFmt(QStringLiteral("Chargement de %s...terminé."), {fileName}));
             // A model without users is unprotected: whoever opens it
             // administers it.
             const TMxUser* user = model->CurrentUser();
@@ -100,11 +101,11 @@ void TfmDataModel::OpenModel(const QString& fileName, bool addTables)
                 throw Exception(Translate(QStringLiteral("Vous n'avez pas de droit d'administrateur.")));
         } catch (const EAbort&) {
             // The login was cancelled: the window keeps what it had.
-            paMiddle->clear();
+            m_ui->paMiddle->clear();
             return;
         } catch (const std::exception& e) {
             model.reset();
-            paMiddle->clear();
+            m_ui->paMiddle->clear();
             UserService().MessageDlg(TranslateFmt(QStringLiteral("Impossible de charger le modèle %s :"), {baseName(fileName)})
                     + u'\n' + ExceptionMessage(e),
                 TMsgDlgType::mtError, mbOK);
@@ -126,11 +127,11 @@ void TfmDataModel::AddTables()
     TMxDataModel* model = Model();
     if (!model)
         return;
-    paMiddle->setText(Translate(QStringLiteral("Sélection de tables à ajouter au modèle de données...")));
+    m_ui->paMiddle->setText(Translate(QStringLiteral("Sélection de tables à ajouter au modèle de données...")));
     TStrings entries;
     TItemPtr<TMxDatabaseItem> database(new TMxDatabaseItem(nullptr));
     if (!TableSelector || !TableSelector(&entries, database.get())) {
-        paMiddle->clear();
+        m_ui->paMiddle->clear();
         return;
     }
     {
@@ -139,7 +140,7 @@ void TfmDataModel::AddTables()
         try {
             for (int i = 0; i < entries.Count(); ++i) {
                 const QString entry = entries[i];
-                paMiddle->setText(TranslateFmt(QStringLiteral("Analyse de la table %s..."), {entry}));
+                m_ui->paMiddle->setText(TranslateFmt(QStringLiteral("Analyse de la table %s..."), {entry}));
                 AddTable(model, ExtractAliasOrPath(entry), ExtractAliasFileName(entry));
                 ProgressStep();
             }
@@ -153,7 +154,7 @@ void TfmDataModel::AddTables()
         model->BuildAllFields();
         ProgressEnd();
     }
-    paMiddle->setText(Translate(QStringLiteral("Analyse terminée.")));
+    m_ui->paMiddle->setText(Translate(QStringLiteral("Analyse terminée.")));
     m_graph->Resync();
     AtStateChange();
     if (UserService().MessageDlg(joined("Analyse des structures de tables terminée.", "Voulez-vous faire une analyse automatique des liens ?"),
@@ -325,8 +326,8 @@ void TfmDataModel::StoreDesignSize()
     TMxDataModel* model = Model();
     if (!model)
         return;
-    sbx->horizontalScrollBar()->setValue(0);
-    sbx->verticalScrollBar()->setValue(0);
+    m_ui->sbx->horizontalScrollBar()->setValue(0);
+    m_ui->sbx->verticalScrollBar()->setValue(0);
     model->SetDesignW(m_client->width());
     model->SetDesignH(m_client->height());
 }
@@ -520,7 +521,7 @@ void TfmDataModel::FindTable()
         return;
     if (TGraphTable* panel = m_graph->FindTable(table)) {
         m_graph->SetSelected(panel);
-        sbx->ensureVisible(panel->Rect());
+        m_ui->sbx->ensureVisible(panel->Rect());
     }
 }
 

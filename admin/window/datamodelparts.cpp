@@ -2,6 +2,7 @@
 // menus and the table popup.
 
 #include "datamodelwindow.h"
+#include "datamodelui.h"
 
 #include "admin/diagram/graph.h"
 
@@ -93,48 +94,48 @@ void TfmDataModel::buildPanels()
     setCentralWidget(m_client);
     auto* dock = new ui::TDockLayout(m_client);
 
-    nrpaBoard = named<ui::TNRPanel>(m_client, "nrpaBoard");
-    dock->AddWidget(nrpaBoard, ui::TAlign::alTop, 66);
-    Splitter1 = named<ui::TMxSplitter>(m_client, "Splitter1");
-    dock->AddWidget(Splitter1, ui::TAlign::alTop, 3);
-    Splitter1->SetAlign(ui::TAlign::alTop);
-    Splitter1->SetMarquees(QStringLiteral("39;63"));
-    Splitter1->SetOptions(Splitter1->Options() | ui::TMxSplitter::soUseMarquees);
-    Splitter1->SetLowMinSize(10);
-    Splitter1->SetHighMinSize(10);
-    ui::SetHint(Splitter1, Translate(QStringLiteral("Grandes/petites icônes")));
+    m_ui->nrpaBoard = named<ui::TNRPanel>(m_client, "nrpaBoard");
+    dock->AddWidget(m_ui->nrpaBoard, ui::TAlign::alTop, 66);
+    m_ui->Splitter1 = named<ui::TMxSplitter>(m_client, "Splitter1");
+    dock->AddWidget(m_ui->Splitter1, ui::TAlign::alTop, 3);
+    m_ui->Splitter1->SetAlign(ui::TAlign::alTop);
+    m_ui->Splitter1->SetMarquees(QStringLiteral("39;63"));
+    m_ui->Splitter1->SetOptions(m_ui->Splitter1->Options() | ui::TMxSplitter::soUseMarquees);
+    m_ui->Splitter1->SetLowMinSize(10);
+    m_ui->Splitter1->SetHighMinSize(10);
+    ui::SetHint(m_ui->Splitter1, Translate(QStringLiteral("Grandes/petites icônes")));
 
-    nrpaBottom = named<ui::TNRPanel>(m_client, "nrpaBottom");
+    m_ui->nrpaBottom = named<ui::TNRPanel>(m_client, "nrpaBottom");
     const int line = QFontMetrics(font()).height() + 6;
-    dock->AddWidget(nrpaBottom, ui::TAlign::alBottom, line);
-    auto* bottom = new ui::TDockLayout(nrpaBottom);
-    paLeft = named<QLabel>(nrpaBottom, "paLeft");
-    paLeft->setFrameShape(QFrame::Panel);
-    paLeft->setFrameShadow(QFrame::Sunken);
-    bottom->AddWidget(paLeft, ui::TAlign::alLeft, QFontMetrics(font()).horizontalAdvance(QStringLiteral("00000000000")));
-    paProgress = named<QWidget>(nrpaBottom, "paProgress");
+    dock->AddWidget(m_ui->nrpaBottom, ui::TAlign::alBottom, line);
+    auto* bottom = new ui::TDockLayout(m_ui->nrpaBottom);
+    m_ui->paLeft = named<QLabel>(m_ui->nrpaBottom, "paLeft");
+    m_ui->paLeft->setFrameShape(QFrame::Panel);
+    m_ui->paLeft->setFrameShadow(QFrame::Sunken);
+    bottom->AddWidget(m_ui->paLeft, ui::TAlign::alLeft, QFontMetrics(font()).horizontalAdvance(QStringLiteral("00000000000")));
+    m_ui->paProgress = named<QWidget>(m_ui->nrpaBottom, "paProgress");
     const int gaugeWidth = QFontMetrics(font()).horizontalAdvance(QString(20, u'0'));
-    bottom->AddWidget(paProgress, ui::TAlign::alRight, gaugeWidth + 4);
-    gaProgress = named<QProgressBar>(paProgress, "gaProgress");
-    gaProgress->setTextVisible(false);
-    gaProgress->setGeometry(2, 2, gaugeWidth, line - 4);
-    gaProgress->hide();
-    paMiddle = named<QLabel>(nrpaBottom, "paMiddle");
-    paMiddle->setFrameShape(QFrame::Panel);
-    paMiddle->setFrameShadow(QFrame::Sunken);
-    bottom->AddWidget(paMiddle, ui::TAlign::alClient);
+    bottom->AddWidget(m_ui->paProgress, ui::TAlign::alRight, gaugeWidth + 4);
+    m_ui->gaProgress = named<QProgressBar>(m_ui->paProgress, "gaProgress");
+    m_ui->gaProgress->setTextVisible(false);
+    m_ui->gaProgress->setGeometry(2, 2, gaugeWidth, line - 4);
+    m_ui->gaProgress->hide();
+    m_ui->paMiddle = named<QLabel>(m_ui->nrpaBottom, "paMiddle");
+    m_ui->paMiddle->setFrameShape(QFrame::Panel);
+    m_ui->paMiddle->setFrameShadow(QFrame::Sunken);
+    bottom->AddWidget(m_ui->paMiddle, ui::TAlign::alClient);
     // The hint of what is under the mouse, unless it begins with "*".
-    new ui::TStatusHints(this, paMiddle);
+    new ui::TStatusHints(this, m_ui->paMiddle);
 
-    sbx = named<QGraphicsView>(m_client, "sbx");
-    sbx->setFrameShape(QFrame::NoFrame);
-    sbx->setBackgroundBrush(QColor(255, 255, 225));
-    sbx->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    dock->AddWidget(sbx, ui::TAlign::alClient);
+    m_ui->sbx = named<QGraphicsView>(m_client, "sbx");
+    m_ui->sbx->setFrameShape(QFrame::NoFrame);
+    m_ui->sbx->setBackgroundBrush(QColor(255, 255, 225));
+    m_ui->sbx->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    dock->AddWidget(m_ui->sbx, ui::TAlign::alClient);
 
     m_graph = new TGraph(this);
     m_graph->setObjectName(QStringLiteral("Graph"));
-    m_graph->SetDisplay(sbx);
+    m_graph->SetDisplay(m_ui->sbx);
     m_graph->SetFieldPicture(ui::Picture(ui::TPicture::Field));
     m_graph->SetEntityPicture(ui::Picture(ui::TPicture::Entity));
 }
@@ -142,15 +143,15 @@ void TfmDataModel::buildPanels()
 void TfmDataModel::buildToolBar()
 {
     for (int i = 0; i < kBoardButtonCount; ++i) {
-        auto* b = named<QToolButton>(nrpaBoard, kBoard[i].name);
+        auto* b = named<QToolButton>(m_ui->nrpaBoard, kBoard[i].name);
         b->setAutoRaise(true);
         b->setIcon(boardIcon(style(), kBoard[i]));
         const QString hint = Translate(QString::fromUtf8(kBoard[i].hint));
         ui::SetHint(b, ui::GetShortHint(hint));
         b->setProperty("hint", hint);
-        buttons[i] = b;
+        m_ui->buttons[i] = b;
     }
-    nrpaBoard->installEventFilter(this);
+    m_ui->nrpaBoard->installEventFilter(this);
 }
 
 void TfmDataModel::SetLargeIcons(bool large)
@@ -162,13 +163,13 @@ void TfmDataModel::SetLargeIcons(bool large)
         small->setChecked(!large);
     const int margin = large ? 8 : 4;
     const int size = large ? 50 : 34;
-    if (!Splitter1->Sizing())
-        ui::TDockLayout::Of(m_client)->SetExtent(nrpaBoard, size + 2 * margin);
+    if (!m_ui->Splitter1->Sizing())
+        ui::TDockLayout::Of(m_client)->SetExtent(m_ui->nrpaBoard, size + 2 * margin);
     const QFontMetrics fm(font());
     const int iconSize = large ? 28 : 24;
     int x = 8;
     for (int i = 0; i < kBoardButtonCount; ++i) {
-        QToolButton* b = buttons[i];
+        QToolButton* b = m_ui->buttons[i];
         const QString hint = b->property("hint").toString();
         const QString caption = large ? ui::GetLongHint(hint).mid(1) : QString();
         // The bar's own width, or the caption's when the font asks for more.
@@ -189,8 +190,8 @@ void TfmDataModel::SetLargeIcons(bool large)
 
 void TfmDataModel::layoutBoard()
 {
-    QToolButton* about = buttons[kBoardButtonCount - 1];
-    about->move(std::max(nrpaBoard->width() - about->width() - 8, m_aboutLeft), about->y());
+    QToolButton* about = m_ui->buttons[kBoardButtonCount - 1];
+    about->move(std::max(m_ui->nrpaBoard->width() - about->width() - 8, m_aboutLeft), about->y());
 }
 
 void TfmDataModel::buildMenus()
@@ -220,7 +221,7 @@ void TfmDataModel::buildMenus()
     QMenu* file = menu(mm, "miFile", "&Fichier");
     entries(file, {{"miNewWindow", "Nouvelle &fenêtre", nullptr}, sep, {"miNew", "&Nouveau", "Ctrl+N"},
                       {"miOpen", "&Ouvrir...", "Ctrl+O"}});
-    miFavorites = menu(file, "miFavorites", "Fa&voris");
+    m_ui->miFavorites = menu(file, "miFavorites", "Fa&voris");
     entries(file, {{"miSave", "&Enregistrer", "Ctrl+S"}, {"miSaveAs", "En&registrer sous...", nullptr}, sep,
                       {"miPrintPreview", "&Aperçu avant impression", nullptr}, {"miPrint", "&Imprimer", "Ctrl+P"},
                       {"miPrintConfig", "&Configuration de l'imprimante", nullptr}, sep,
@@ -257,32 +258,32 @@ void TfmDataModel::buildMenus()
 
 void TfmDataModel::buildTablePopup()
 {
-    pmTable = new QMenu(this);
-    pmTable->setObjectName(QStringLiteral("pmTable"));
+    m_ui->pmTable = new QMenu(this);
+    m_ui->pmTable->setObjectName(QStringLiteral("pmTable"));
     const auto add = [&](QMenu* m, const char* name, const char* text) {
         QAction* a = m->addAction(Translate(QString::fromUtf8(text)));
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
-    QAction* title = add(pmTable, "miTableName", "");
+    QAction* title = add(m_ui->pmTable, "miTableName", "");
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    pmTable->addSeparator();
-    add(pmTable, "miTableProps", "&Propriétés...");
-    add(pmTable, "miTableEntities", "&Entités...");
-    pmTable->addSeparator();
-    add(pmTable, "miUnlinkTable", "&Délier");
-    add(pmTable, "miLinkTable", "&Lier...");
-    add(pmTable, "miAnalyseTable", "&Analyse...");
-    QMenu* print = pmTable->addMenu(Translate(QStringLiteral("&Imprimer")));
+    m_ui->pmTable->addSeparator();
+    add(m_ui->pmTable, "miTableProps", "&Propriétés...");
+    add(m_ui->pmTable, "miTableEntities", "&Entités...");
+    m_ui->pmTable->addSeparator();
+    add(m_ui->pmTable, "miUnlinkTable", "&Délier");
+    add(m_ui->pmTable, "miLinkTable", "&Lier...");
+    add(m_ui->pmTable, "miAnalyseTable", "&Analyse...");
+    QMenu* print = m_ui->pmTable->addMenu(Translate(QStringLiteral("&Imprimer")));
     print->setObjectName(QStringLiteral("miTablePrint"));
     print->menuAction()->setObjectName(QStringLiteral("miTablePrint"));
     add(print, "miTableStructure", "&Structure de la table");
     print->menuAction()->setEnabled(false);
-    pmTable->addSeparator();
-    add(pmTable, "miRemoveTable", "&Retirer");
-    m_graph->SetTablePopup(pmTable);
+    m_ui->pmTable->addSeparator();
+    add(m_ui->pmTable, "miRemoveTable", "&Retirer");
+    m_graph->SetTablePopup(m_ui->pmTable);
 }
 
 QAction* TfmDataModel::action(const char* name) const

@@ -1,4 +1,5 @@
 #include "datamodelwindow.h"
+#include "datamodelui.h"
 
 #include "admin/diagram/graph.h"
 #include "admin/diagram/fmprintpreview.h"
@@ -88,7 +89,7 @@ private:
 
 } // namespace
 
-TfmDataModel::TfmDataModel()
+TfmDataModel::TfmDataModel() : m_ui(std::make_unique<TUi>())
 {
     setObjectName(QStringLiteral("fmDataModel"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -98,7 +99,7 @@ TfmDataModel::TfmDataModel()
     buildToolBar();
     buildMenus();
     connectCommands();
-    m_progress = std::make_unique<TGaugeProgress>(gaProgress);
+    m_progress = std::make_unique<TGaugeProgress>(m_ui->gaProgress);
     m_modelWatch = new ui::TItemObserver(this);
     ui::Connect(m_modelWatch, &ui::TItemObserver::changed, this, [this] { AtStateChange(); });
     resize(760, 540);
@@ -215,7 +216,7 @@ void TfmDataModel::changeEvent(QEvent* event)
 
 bool TfmDataModel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == static_cast<QObject*>(nrpaBoard) && event->type() == QEvent::Resize)
+    if (watched == static_cast<QObject*>(m_ui->nrpaBoard) && event->type() == QEvent::Resize)
         layoutBoard();
     return QMainWindow::eventFilter(watched, event);
 }
@@ -235,8 +236,8 @@ void TfmDataModel::bindToSettings(bool bind)
         }
         g_active = this;
         if (AppGlobal()) {
-            AppGlobal()->SetStatusControl(paMiddle);
-            ui::BindMRUMenu(AppGlobal()->History(11), miFavorites, [this](const QString& f) { OpenModel(f, false); });
+            AppGlobal()->SetStatusControl(m_ui->paMiddle);
+            ui::BindMRUMenu(AppGlobal()->History(11), m_ui->miFavorites, [this](const QString& f) { OpenModel(f, false); });
         }
         return;
     }
@@ -248,7 +249,7 @@ void TfmDataModel::bindToSettings(bool bind)
     if (g_active == this) {
         g_active = nullptr;
         if (AppGlobal()) {
-            if (AppGlobal()->StatusControl() == paMiddle)
+            if (AppGlobal()->StatusControl() == m_ui->paMiddle)
                 AppGlobal()->SetStatusControl(nullptr);
             ui::BindMRUMenu(AppGlobal()->History(11), nullptr, nullptr);
         }
@@ -306,10 +307,10 @@ void TfmDataModel::connectCommands()
     const auto on = [this](const char* name, auto fn) {
         ui::Connect(action(name), &QAction::triggered, this, std::move(fn));
     };
-    const auto button = [this](int index, auto fn) { ui::Connect(buttons[index], &QToolButton::clicked, this, std::move(fn)); };
+    const auto button = [this](int index, auto fn) { ui::Connect(m_ui->buttons[index], &QToolButton::clicked, this, std::move(fn)); };
     const auto preview = [this](int mode) {
-        sbx->horizontalScrollBar()->setValue(0);
-        sbx->verticalScrollBar()->setValue(0);
+        m_ui->sbx->horizontalScrollBar()->setValue(0);
+        m_ui->sbx->verticalScrollBar()->setValue(0);
         ShowPrintPreview(m_graph, mode);
     };
     on("miNewWindow", [] { new TfmDataModel; });
@@ -339,7 +340,7 @@ void TfmDataModel::connectCommands()
         // Tool tips follow the check mark through the application's
         // attribute the tool buttons read.
         const bool show = action("miShowHint")->isChecked();
-        for (QToolButton* b : buttons)
+        for (QToolButton* b : m_ui->buttons)
             b->setToolTip(show ? ui::GetShortHint(b->property("hint").toString()) : QString());
     });
     on("miSmallIcons", [this] { SetLargeIcons(!action("miSmallIcons")->isChecked()); });
@@ -368,7 +369,7 @@ void TfmDataModel::connectCommands()
     button(8, [this] { ShowReport(Translate(QStringLiteral("Rapport"))); });
     button(9, [] { ShowAbout(); });
 
-    ui::Connect(pmTable, &QMenu::aboutToShow, this, [this] { onTablePopup(); });
+    ui::Connect(m_ui->pmTable, &QMenu::aboutToShow, this, [this] { onTablePopup(); });
     on("miTableProps", [this] { EditTables(SelectedTable()); });
     on("miTableEntities", [this] { EditEntities(SelectedTable()); });
     on("miUnlinkTable", [this] {
@@ -390,7 +391,7 @@ void TfmDataModel::connectCommands()
     on("miRemoveTable", [this] { RemoveTable(SelectedTable()); });
 
     ui::Connect(m_graph, &TGraph::resynced, this, [this] { AtStateChange(); });
-    ui::Connect(Splitter1, &ui::TMxSplitter::OnMarqueeChange, this, [this] { SetLargeIcons(Splitter1->MarqueeIndex() == 1); });
+    ui::Connect(m_ui->Splitter1, &ui::TMxSplitter::OnMarqueeChange, this, [this] { SetLargeIcons(m_ui->Splitter1->MarqueeIndex() == 1); });
 }
 
 } // namespace mx::admin

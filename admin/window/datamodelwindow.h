@@ -16,11 +16,6 @@
 #include <memory>
 
 class QAction;
-class QGraphicsView;
-class QLabel;
-class QMenu;
-class QProgressBar;
-class QToolButton;
 
 namespace mx {
 class TMxDataModel;
@@ -29,8 +24,6 @@ class TProgressService;
 namespace ui {
 class TBrnTips;
 class TItemObserver;
-class TMxSplitter;
-class TNRPanel;
 }
 }
 
@@ -94,26 +87,17 @@ public:
     // The selected table's panel, none when nothing is selected.
     TMxTable* SelectedTable() const;
 
-    // The window's parts, named as their objectName.
-    ui::TNRPanel* nrpaBoard = nullptr;
-    ui::TMxSplitter* Splitter1 = nullptr;
-    QGraphicsView* sbx = nullptr;
-    ui::TNRPanel* nrpaBottom = nullptr;
-    QLabel* paLeft = nullptr;
-    QLabel* paMiddle = nullptr;
-    QWidget* paProgress = nullptr;
-    QProgressBar* gaProgress = nullptr;
-    QToolButton* buttons[kBoardButtonCount] = {};
-    QMenu* pmTable = nullptr;
-    QMenu* miFavorites = nullptr;
-    QAction* action(const char* name) const;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window's parts (datamodelui.h), each found by its objectName.
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
+    QAction* action(const char* name) const;
+
     // datamodelparts.cpp
     void buildPanels();
     void buildToolBar();
