@@ -166,7 +166,7 @@ void TMxStepEditor::SetFilterPicture(const QPixmap& picture)
     m_filterPicture = picture;
     for (TMxItem* e : *m_entities)
         for (TMxItem* f : *static_cast<TVEntity*>(e))
-            static_cast<TVField*>(f)->FilterButton->setIcon(m_filterPicture);
+            static_cast<TVField*>(f)->SetFilterPicture(m_filterPicture);
 }
 
 void TMxStepEditor::measureWidthScale()
@@ -319,13 +319,10 @@ TVEntity* TMxStepEditor::SelectedEntity() const
 
 static void repaintItem(TMxItem* item)
 {
-    if (auto* f = dynamic_cast<TVField*>(item)) {
-        if (f->Panel)
-            f->Panel->update();
-    } else if (auto* e = dynamic_cast<TVEntity*>(item)) {
-        if (e->Panel)
-            e->Panel->update();
-    }
+    if (auto* f = dynamic_cast<TVField*>(item))
+        f->Repaint();
+    else if (auto* e = dynamic_cast<TVEntity*>(item))
+        e->Repaint();
 }
 
 void TMxStepEditor::Select(TMxItem* item)
@@ -362,9 +359,9 @@ void TMxStepEditor::Relayout(int kind)
     m_splitter->move(x - m_splitter->width() - m_scrollPos, 0);
     for (int i = 0; i < m_entities->Count(); ++i) {
         TVEntity* e = m_entities->VEntity(i);
-        e->Panel->move(x - m_scrollPos, -1);
+        e->MoveTo(x - m_scrollPos);
         e->Layout(kind);
-        x += e->Panel->width();
+        x += e->Width();
         if (kind == rkRebuild) {
             if (e->Expanded())
                 for (int j = 0; j < e->Count(); ++j)
@@ -598,7 +595,7 @@ void TMxStepEditor::CancelFieldDrag()
 {
     TDragManager& manager = TDragManager::Instance();
     TVField* selected = SelectedField();
-    if (selected && (manager.Pending() || manager.Dragging()) && manager.Drag().source == selected->Panel)
+    if (selected && (manager.Pending() || manager.Dragging()) && selected->IsPanel(manager.Drag().source))
         manager.CancelDrag();
 }
 
