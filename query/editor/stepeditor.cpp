@@ -32,8 +32,6 @@ namespace mx::ui {
 
 namespace {
 
-constexpr int kHeaderHeight = 67;
-
 QPixmap glyphPixmap(QChar glyph)
 {
     QPixmap pm(16, 16);
@@ -83,7 +81,7 @@ TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
     m_splitter->SetLowMinSize(20);
     m_splitter->SetHighMinSize(20);
     m_splitter->SetOptions(TMxSplitter::soImmediate | TMxSplitter::soUpdate);
-    m_splitter->setGeometry(m_indicatorWidth - 2, 0, 2, kHeaderHeight);
+    m_splitter->setGeometry(m_indicatorWidth - 2, 0, 2, PanelRows(font()).HeaderHeight());
     Connect(m_splitter, &TMxSplitter::OnMoved, this,
         [this] { SetIndicatorWidth(m_splitter->x() + m_splitter->width() + m_scrollPos); });
 
@@ -185,14 +183,15 @@ void TMxStepEditor::changeEvent(QEvent* event)
     TCustomNRPanel::changeEvent(event);
     if (event->type() != QEvent::FontChange)
         return;
-    const double before = m_widthScale;
     measureWidthScale();
-    if (m_entities && m_widthScale != before)
+    // Widths and the header's rows both follow the font.
+    if (m_entities && m_tabSet)
         Guard(this, [&] {
             for (TMxItem* e : *m_entities)
                 for (TMxItem* f : *static_cast<TVEntity*>(e))
                     static_cast<TVField*>(f)->PlaceControls();
             Relayout(rkWidths);
+            PlaceControls();
         });
 }
 
@@ -450,9 +449,9 @@ void TMxStepEditor::PlaceControls()
     const bool bar = m_scrollBar->maximum() > 0;
     m_scrollBar->setVisible(bar);
     const int barH = m_scrollBar->sizeHint().height();
-    m_splitter->setGeometry(m_indicatorWidth - m_splitter->width() - m_scrollPos, 0, 2, kHeaderHeight);
-    m_grid->setGeometry(-m_scrollPos, kHeaderHeight, w + m_scrollPos,
-        std::max(0, h - tabH - (bar ? barH : 0) - kHeaderHeight));
+    const int headerHeight = PanelRows(font()).HeaderHeight();
+    m_splitter->setGeometry(m_indicatorWidth - m_splitter->width() - m_scrollPos, 0, 2, headerHeight);
+    m_grid->setGeometry(-m_scrollPos, headerHeight, w + m_scrollPos, std::max(0, h - tabH - (bar ? barH : 0) - headerHeight));
     m_scrollBar->setGeometry(0, h - barH - tabH, std::max(0, w - 16), barH);
     m_tabSet->setGeometry(0, h - tabH, w, tabH);
     if (m_reportEditor)

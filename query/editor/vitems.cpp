@@ -35,9 +35,11 @@ int g_entitySequence = 0;
 
 constexpr int kEntityTop = -1;
 constexpr int kEntityHeight = 17;
-constexpr int kCollapsedHeight = 67;
-constexpr int kFieldTop = 17;
 constexpr int kFieldHeight = 49;
+constexpr int kNameTop = 8;
+constexpr int kNameHeight = 25;
+constexpr int kFormulaTop = 34;
+constexpr int kFormulaHeight = 13;
 constexpr int kNameLeft = 48;
 const QColor kGrey(0x80, 0x80, 0x80);
 
@@ -48,7 +50,27 @@ void setTextColor(QLabel* label, const QColor& color)
     label->setPalette(p);
 }
 
+TPanelRows rowsOf(const QWidget* widget)
+{
+    return PanelRows(widget->font());
+}
+
 } // namespace
+
+TPanelRows PanelRows(const QFont& font)
+{
+    const QFontMetrics fm(font);
+    TPanelRows r;
+    r.entityHeight = std::max(kEntityHeight, fm.height() + 3);
+    // Two lines laid out as the label lays its wrapped text out.
+    const int twoLines = fm.boundingRect(QRect(0, 0, 4096, 4096), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Ég\nÉg")).height();
+    r.nameHeight = std::max(kNameHeight, twoLines);
+    r.nameTop = std::max(2, std::min(kNameTop, kFormulaTop - 1 - r.nameHeight));
+    r.formulaTop = std::max(kFormulaTop, r.nameTop + r.nameHeight + 1);
+    r.formulaHeight = std::max(kFormulaHeight, fm.height());
+    r.fieldHeight = std::max(kFieldHeight, r.formulaTop + r.formulaHeight + 1);
+    return r;
+}
 
 // ---- visual field ------------------------------------------------------------
 
@@ -69,7 +91,8 @@ TVField::TVField(TVEntity* owner, TMxQueryField* field) : TMxItem(owner), m_ui(s
     m_ui->Panel->setObjectName(QStringLiteral("vField%1").arg(++g_fieldSequence));
     m_ui->Panel->setProperty("Tag", g_fieldSequence);
     m_ui->Panel->SetBevelOuter(TBevelCut::bvNone);
-    m_ui->Panel->setGeometry(0, kFieldTop, editor->Scaled(kDefaultFieldWidth) - 2, kFieldHeight);
+    const TPanelRows rows = rowsOf(editor);
+    m_ui->Panel->setGeometry(0, rows.entityHeight, editor->Scaled(kDefaultFieldWidth) - 2, rows.fieldHeight);
     m_ui->CheckBox = new QCheckBox(m_ui->Panel);
     m_ui->CheckBox->setObjectName(QStringLiteral("CheckBox"));
     m_ui->TotalLabel = new QLabel(m_ui->Panel);
@@ -95,7 +118,7 @@ TVField::TVField(TVEntity* owner, TMxQueryField* field) : TMxItem(owner), m_ui(s
     m_ui->Splitter->setObjectName(m_ui->Panel->objectName() + QStringLiteral("Splitter"));
     m_ui->Splitter->SetKind(TMxSplitter::skHorizontal);
     m_ui->Splitter->SetOptions(TMxSplitter::soImmediate | TMxSplitter::soUpdate);
-    m_ui->Splitter->setGeometry(m_ui->Panel->x() + m_ui->Panel->width(), kFieldTop, 2, 50);
+    m_ui->Splitter->setGeometry(m_ui->Panel->x() + m_ui->Panel->width(), rows.entityHeight, 2, rows.fieldHeight + 1);
     PlaceControls();
 
     for (QWidget* w : {static_cast<QWidget*>(m_ui->TotalLabel), static_cast<QWidget*>(m_ui->NameLabel),
@@ -182,15 +205,17 @@ void TVField::PlaceControls()
     // The pictures keep their size; the places and the texts' widths scale.
     m_ui->CheckBox->setGeometry(editor->Scaled(8), 8, 16, 16);
     m_ui->TotalLabel->setGeometry(editor->Scaled(26), 2, editor->Scaled(23), 27);
+    // The rows follow the font's height (PanelRows).
+    const TPanelRows rows = rowsOf(editor);
     const int nameLeft = editor->Scaled(kNameLeft);
-    m_ui->NameLabel->setGeometry(nameLeft, 8, std::max(0, m_ui->Panel->width() - nameLeft - 2), 25);
-    m_ui->FilterButton->setGeometry(editor->Scaled(8), 34, 13, 13);
-    m_ui->FormulaLabel->setGeometry(editor->Scaled(23), 34, editor->Scaled(105), 13);
+    m_ui->NameLabel->setGeometry(nameLeft, rows.nameTop, std::max(0, m_ui->Panel->width() - nameLeft - 2), rows.nameHeight);
+    m_ui->FilterButton->setGeometry(editor->Scaled(8), rows.formulaTop, 13, 13);
+    m_ui->FormulaLabel->setGeometry(editor->Scaled(23), rows.formulaTop, editor->Scaled(105), rows.formulaHeight);
 }
 
 void TVField::PlaceAt(int x, int kind, bool shown)
 {
-    m_ui->Panel->move(x, kFieldTop);
+    m_ui->Panel->move(x, rowsOf(m_ui->Panel).entityHeight);
     Layout(kind);
     m_ui->Panel->setVisible(shown);
     m_ui->Splitter->setVisible(shown);
@@ -237,10 +262,12 @@ int TVField::TotalIndex() const
 void TVField::Layout(int kind)
 {
     if (kind != 0) {
-        m_ui->Panel->resize(std::max(1, Width() - m_ui->Splitter->width()), kFieldHeight);
+        const TPanelRows rows = rowsOf(m_ui->Panel);
+        m_ui->Panel->resize(std::max(1, Width() - m_ui->Splitter->width()), rows.fieldHeight);
+        m_ui->Splitter->resize(m_ui->Splitter->width(), rows.fieldHeight + 1);
         m_ui->NameLabel->resize(std::max(0, m_ui->Panel->width() - m_ui->NameLabel->x() - 2), m_ui->NameLabel->height());
     }
-    m_ui->Splitter->move(m_ui->Panel->x() + m_ui->Panel->width(), kFieldTop);
+    m_ui->Splitter->move(m_ui->Panel->x() + m_ui->Panel->width(), m_ui->Panel->y());
     if (kind < 2)
         return;
     int total = 0;
@@ -475,10 +502,11 @@ void TVEntity::Layout(int kind)
     }
     if (kind >= 1) {
         const int captionWidth = QFontMetrics(m_ui->CaptionLabel->font()).horizontalAdvance(m_ui->CaptionLabel->text()) + 20;
+        const TPanelRows rows = rowsOf(m_ui->Panel);
         if (m_expanded)
-            m_ui->Panel->resize(std::max(x - left, captionWidth), kEntityHeight);
+            m_ui->Panel->resize(std::max(x - left, captionWidth), rows.entityHeight);
         else
-            m_ui->Panel->resize(captionWidth, kCollapsedHeight);
+            m_ui->Panel->resize(captionWidth, rows.HeaderHeight());
     }
 }
 

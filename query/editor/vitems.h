@@ -28,6 +28,7 @@
 
 #include <memory>
 
+class QFont;
 class QMenu;
 class QMouseEvent;
 class QObject;
@@ -46,6 +47,26 @@ class TVEntities;
 class TVEntity;
 class TVField;
 class TVPanel;
+
+// The heights of the editor's header, measured on its font: an entity
+// panel's row, and below it a field panel with the name on two lines above
+// the filter button and the formula. With a font whose two lines fit the
+// name's row as drawn (from 8, 25 high) they are those of the drawing (a
+// row of 17, then 49: the formula at 34, 13 high); a taller font moves the
+// name up to 2, then makes the rows taller, so that no text is cut. The
+// entity panel stands one pixel above the header, the field panels start
+// at its row's height.
+struct TPanelRows {
+    int entityHeight;
+    int nameTop;
+    int nameHeight;
+    int formulaTop;
+    int formulaHeight;
+    int fieldHeight;
+    // The entity row, the field panels and the line under them.
+    int HeaderHeight() const { return entityHeight + fieldHeight + 1; }
+};
+TPanelRows PanelRows(const QFont& font);
 
 // What a panel asks of the visual entity or field it draws.
 class TVPanelOwner {

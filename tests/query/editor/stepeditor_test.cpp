@@ -203,6 +203,42 @@ TEST_F(EditorTest, WidthsFollowTheFontSoNamesAndCellsAreNotCut)
     EXPECT_FALSE(m_query->Modified()) << "a font is a view";
 }
 
+// The header's rows follow the font's height as its widths follow its
+// letters: a name's two lines, the formula under them, the entity's
+// caption and the grid below the panels are whole at every size, and a
+// collapsed entity is as high as the header.
+TEST_F(EditorTest, HeightsFollowTheFontSoNoLineIsCut)
+{
+    a2->SetFullName(QStringLiteral("Quantité commandée"));
+    VE(1)->SetExpanded(false);
+    const double points = editor->font().pointSizeF();
+    for (double factor : {1.0, 1.5, 2.2}) {
+        SCOPED_TRACE(factor);
+        QFont font = editor->font();
+        font.setPointSizeF(points * factor);
+        editor->setFont(font);
+        const QFontMetrics fm(editor->font());
+        QWidget* entity = PanelOf(VE(0));
+        QWidget* panel = PanelOf(VF(0, 1));
+        QLabel* name = On<QLabel>(VF(0, 1), "NameLabel");
+        QLabel* formula = On<QLabel>(VF(0, 1), "FormulaLabel");
+        QWidget* filter = On<QToolButton>(VF(0, 1), "FilterButton");
+        QLabel* caption = On<QLabel>(VE(0), "CaptionLabel");
+        ASSERT_TRUE(entity && panel && name && formula && filter && caption);
+        ASSERT_GT(name->heightForWidth(name->width()), fm.height()) << "the name is on two lines";
+        EXPECT_GE(name->height(), name->heightForWidth(name->width())) << "the name's second line is cut";
+        EXPECT_GE(formula->height(), fm.height());
+        EXPECT_LE(name->geometry().bottom(), std::min(formula->y(), filter->y()));
+        EXPECT_LT(formula->geometry().bottom(), panel->height());
+        EXPECT_GE(entity->height(), caption->y() + fm.height());
+        EXPECT_GT(panel->y(), entity->geometry().bottom());
+        EXPECT_EQ(SplitterOf(VF(0, 1))->height(), panel->height() + 1);
+        EXPECT_EQ(editor->Grid()->y(), panel->y() + panel->height() + 1);
+        EXPECT_EQ(PanelOf(VE(1))->height(), editor->Grid()->y()) << "a collapsed entity";
+        EXPECT_EQ(PanelOf(VF(0, 2))->height(), panel->height());
+    }
+}
+
 // An entity whose caption is wider than its fields keeps the caption
 // whole; its last column takes the rest, so that the next entity's columns
 // stay under their panels, at each relayout.
