@@ -43,53 +43,72 @@ QTableWidgetItem* fixedCell(const QString& text)
 
 } // namespace
 
-TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m_editor(step)
+struct TfmExtDest::TUi {
+    QTabWidget* nbPages;
+    QTableWidget* sgDest;
+    QPushButton* btEdit;
+    QPushButton* btView;
+    QPushButton* btPrint;
+    QGroupBox* gbExtract;
+    QScrollArea* sb;
+    QGroupBox* gbOptions;
+    QCheckBox* cbDistinctSelect;
+    QCheckBox* cbCreateView;
+    QPushButton* btOk;
+    QPushButton* btCancel;
+    QPushButton* btHelp;
+};
+
+TfmExtDest::~TfmExtDest() = default;
+
+TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m_ui(std::make_unique<TUi>()), m_editor(step)
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmExtDest"));
     setProperty("helpContext", kDestHelpContext);
     setWindowTitle(Translate("Result Options"));
 
-    nbPages = new QTabWidget;
-    nbPages->setObjectName(QStringLiteral("nbPages"));
+    u.nbPages = new QTabWidget;
+    u.nbPages->setObjectName(QStringLiteral("nbPages"));
 
     // "Résultats": one row per destination; the file name is typed in
-    sgDest = new QTableWidget(m_editor.DestinationCount(), 3);
-    sgDest->setObjectName(QStringLiteral("sgDest"));
-    sgDest->setHorizontalHeaderLabels({Translate("N°"), Translate("Résultats"), Translate("Nom du fichier")});
-    sgDest->verticalHeader()->hide();
-    sgDest->setSelectionMode(QAbstractItemView::SingleSelection);
-    sgDest->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    u.sgDest = new QTableWidget(m_editor.DestinationCount(), 3);
+    u.sgDest->setObjectName(QStringLiteral("sgDest"));
+    u.sgDest->setHorizontalHeaderLabels({Translate("N°"), Translate("Résultats"), Translate("Nom du fichier")});
+    u.sgDest->verticalHeader()->hide();
+    u.sgDest->setSelectionMode(QAbstractItemView::SingleSelection);
+    u.sgDest->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     const QFontMetrics fm = fontMetrics();
-    sgDest->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("N°")) + fm.averageCharWidth() * 2);
-    sgDest->setColumnWidth(1, fm.averageCharWidth() * 15);
-    sgDest->horizontalHeader()->setStretchLastSection(true);
+    u.sgDest->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("N°")) + fm.averageCharWidth() * 2);
+    u.sgDest->setColumnWidth(1, fm.averageCharWidth() * 15);
+    u.sgDest->horizontalHeader()->setStretchLastSection(true);
     for (int i = 0; i < m_editor.DestinationCount(); ++i) {
         const TQueryDestinationItem* d = m_editor.Destination(i);
-        sgDest->setItem(i, 0, fixedCell(QString::number(i + 1)));
-        sgDest->setItem(i, 1, fixedCell(d->Name()));
-        sgDest->setItem(i, 2, new QTableWidgetItem(d->FileName()));
+        u.sgDest->setItem(i, 0, fixedCell(QString::number(i + 1)));
+        u.sgDest->setItem(i, 1, fixedCell(d->Name()));
+        u.sgDest->setItem(i, 2, new QTableWidgetItem(d->FileName()));
     }
-    if (sgDest->rowCount() > 0)
-        sgDest->setCurrentCell(0, 2);
-    btEdit = button(Translate("&Editer..."), "btEdit");
-    btView = button(Translate("&Voir..."), "btView");
-    btPrint = button(Translate("&Imprimer..."), "btPrint");
+    if (u.sgDest->rowCount() > 0)
+        u.sgDest->setCurrentCell(0, 2);
+    u.btEdit = button(Translate("&Editer..."), "btEdit");
+    u.btView = button(Translate("&Voir..."), "btView");
+    u.btPrint = button(Translate("&Imprimer..."), "btPrint");
     auto* results = new QWidget;
     auto* vr = new QVBoxLayout(results);
-    vr->addWidget(sgDest, 1);
+    vr->addWidget(u.sgDest, 1);
     auto* acts = new QHBoxLayout;
-    acts->addWidget(btEdit);
-    acts->addWidget(btView);
-    acts->addWidget(btPrint);
+    acts->addWidget(u.btEdit);
+    acts->addWidget(u.btView);
+    acts->addWidget(u.btPrint);
     vr->addLayout(acts);
-    nbPages->addTab(results, Translate("Résultats"));
+    u.nbPages->addTab(results, Translate("Résultats"));
 
     // "Options": one row per outer side a join allows
-    gbExtract = new QGroupBox(Translate("Extraire aussi"));
-    gbExtract->setObjectName(QStringLiteral("gbExtract"));
-    sb = new QScrollArea;
-    sb->setObjectName(QStringLiteral("sb"));
-    sb->setWidgetResizable(true);
+    u.gbExtract = new QGroupBox(Translate("Extraire aussi"));
+    u.gbExtract->setObjectName(QStringLiteral("gbExtract"));
+    u.sb = new QScrollArea;
+    u.sb->setObjectName(QStringLiteral("sb"));
+    u.sb->setWidgetResizable(true);
     auto* boxes = new QWidget;
     auto* vb = new QVBoxLayout(boxes);
     for (const TDestinationsEditor::TJoinBox& b : m_editor.JoinBoxes()) {
@@ -99,58 +118,58 @@ TfmExtDest::TfmExtDest(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m
         vb->addWidget(cb);
     }
     vb->addStretch();
-    sb->setWidget(boxes);
-    auto* ve = new QVBoxLayout(gbExtract);
-    ve->addWidget(sb);
-    gbOptions = new QGroupBox(Translate("Options"));
-    gbOptions->setObjectName(QStringLiteral("gbOptions"));
-    cbDistinctSelect = new QCheckBox(Translate("Supprimer toutes les lignes identiques"));
-    cbDistinctSelect->setObjectName(QStringLiteral("cbDistinctSelect"));
-    cbDistinctSelect->setChecked(m_editor.DistinctSelect());
-    cbCreateView = new QCheckBox(Translate("La réponse sera stockée sur le serveur"));
-    cbCreateView->setObjectName(QStringLiteral("cbCreateView"));
-    cbCreateView->setEnabled(m_editor.CreateViewEnabled());
-    cbCreateView->setChecked(m_editor.CreateView());
-    cbCreateView->setVisible(false);
-    auto* vo = new QVBoxLayout(gbOptions);
-    vo->addWidget(cbDistinctSelect);
-    vo->addWidget(cbCreateView);
+    u.sb->setWidget(boxes);
+    auto* ve = new QVBoxLayout(u.gbExtract);
+    ve->addWidget(u.sb);
+    u.gbOptions = new QGroupBox(Translate("Options"));
+    u.gbOptions->setObjectName(QStringLiteral("gbOptions"));
+    u.cbDistinctSelect = new QCheckBox(Translate("Supprimer toutes les lignes identiques"));
+    u.cbDistinctSelect->setObjectName(QStringLiteral("cbDistinctSelect"));
+    u.cbDistinctSelect->setChecked(m_editor.DistinctSelect());
+    u.cbCreateView = new QCheckBox(Translate("La réponse sera stockée sur le serveur"));
+    u.cbCreateView->setObjectName(QStringLiteral("cbCreateView"));
+    u.cbCreateView->setEnabled(m_editor.CreateViewEnabled());
+    u.cbCreateView->setChecked(m_editor.CreateView());
+    u.cbCreateView->setVisible(false);
+    auto* vo = new QVBoxLayout(u.gbOptions);
+    vo->addWidget(u.cbDistinctSelect);
+    vo->addWidget(u.cbCreateView);
     auto* options = new QWidget;
     auto* vp = new QVBoxLayout(options);
-    vp->addWidget(gbExtract, 1);
-    vp->addWidget(gbOptions);
-    nbPages->addTab(options, Translate("Options"));
-    nbPages->setCurrentIndex(0);
+    vp->addWidget(u.gbExtract, 1);
+    vp->addWidget(u.gbOptions);
+    u.nbPages->addTab(options, Translate("Options"));
+    u.nbPages->setCurrentIndex(0);
 
-    btOk = button(Translate("Ok"), "btOk");
-    btOk->setDefault(true);
-    btCancel = button(Translate("Annuler"), "btCancel");
-    btHelp = button(Translate("Aide"), "btHelp");
+    u.btOk = button(Translate("Ok"), "btOk");
+    u.btOk->setDefault(true);
+    u.btCancel = button(Translate("Annuler"), "btCancel");
+    u.btHelp = button(Translate("Aide"), "btHelp");
     auto* side = new QVBoxLayout;
-    side->addWidget(btOk);
-    side->addWidget(btCancel);
-    side->addWidget(btHelp);
+    side->addWidget(u.btOk);
+    side->addWidget(u.btCancel);
+    side->addWidget(u.btHelp);
     side->addStretch();
     auto* main = new QHBoxLayout(this);
-    main->addWidget(nbPages, 1);
+    main->addWidget(u.nbPages, 1);
     main->addLayout(side);
     resize(414, 306);
 
     using ui::Connect;
     using TAction = TDestinationsEditor::TAction;
-    Connect(btEdit, &QPushButton::clicked, this, [this] { Act(TAction::Customize); });
-    Connect(btView, &QPushButton::clicked, this, [this] { Act(TAction::View); });
-    Connect(btPrint, &QPushButton::clicked, this, [this] { Act(TAction::Print); });
-    Connect(sgDest, &QTableWidget::cellDoubleClicked, this, [this] { Act(TAction::Customize); });
-    Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    Connect(u.btEdit, &QPushButton::clicked, this, [this] { Act(TAction::Customize); });
+    Connect(u.btView, &QPushButton::clicked, this, [this] { Act(TAction::View); });
+    Connect(u.btPrint, &QPushButton::clicked, this, [this] { Act(TAction::Print); });
+    Connect(u.sgDest, &QTableWidget::cellDoubleClicked, this, [this] { Act(TAction::Customize); });
+    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
+    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
+    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
 }
 
-QList<QCheckBox*> TfmExtDest::JoinBoxes() const
+QList<QCheckBox*> TfmExtDest::joinBoxes() const
 {
     QList<QCheckBox*> list;
-    for (QCheckBox* cb : sb->widget()->findChildren<QCheckBox*>())
+    for (QCheckBox* cb : m_ui->sb->widget()->findChildren<QCheckBox*>())
         list << cb;
     return list;
 }
@@ -158,12 +177,12 @@ QList<QCheckBox*> TfmExtDest::JoinBoxes() const
 TDestinationsEditor::TChoices TfmExtDest::Choices() const
 {
     TDestinationsEditor::TChoices c;
-    for (QCheckBox* cb : JoinBoxes())
+    for (QCheckBox* cb : joinBoxes())
         c.boxes.emplace_back(cb->property("tag").toInt(), cb->isChecked());
-    c.createView = cbCreateView->isChecked();
-    c.distinct = cbDistinctSelect->isChecked();
-    for (int i = 0; i < sgDest->rowCount(); ++i) {
-        const QTableWidgetItem* cell = sgDest->item(i, 2);
+    c.createView = m_ui->cbCreateView->isChecked();
+    c.distinct = m_ui->cbDistinctSelect->isChecked();
+    for (int i = 0; i < m_ui->sgDest->rowCount(); ++i) {
+        const QTableWidgetItem* cell = m_ui->sgDest->item(i, 2);
         c.fileNames.push_back(cell ? cell->text() : QString());
     }
     return c;
@@ -171,7 +190,7 @@ TDestinationsEditor::TChoices TfmExtDest::Choices() const
 
 void TfmExtDest::Act(TDestinationsEditor::TAction action)
 {
-    if (!m_editor.Act(action, sgDest->currentRow()))
+    if (!m_editor.Act(action, m_ui->sgDest->currentRow()))
         UserService().MessageDlg(Translate("La vue n'est pas active, veuillez lancer l'extraction."), TMsgDlgType::mtInformation, mbOK);
 }
 

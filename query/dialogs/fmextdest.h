@@ -7,12 +7,9 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QCheckBox;
-class QGroupBox;
-class QPushButton;
-class QScrollArea;
-class QTableWidget;
-class QTabWidget;
 
 namespace mx {
 
@@ -21,30 +18,20 @@ class TfmExtDest : public QDialog {
 
 public:
     explicit TfmExtDest(TMxQueryStep* step, QWidget* parent = nullptr);
+    ~TfmExtDest() override;
 
     TDestinationsEditor& Editor() { return m_editor; }
     // What the controls hold, for Commit.
     TDestinationsEditor::TChoices Choices() const;
     // "Editer", "Voir", "Imprimer" on the grid's current row.
     void Act(TDestinationsEditor::TAction action);
-    // The join check boxes, in their order.
-    QList<QCheckBox*> JoinBoxes() const;
-
-    QTabWidget* nbPages;
-    QTableWidget* sgDest;
-    QPushButton* btEdit;
-    QPushButton* btView;
-    QPushButton* btPrint;
-    QGroupBox* gbExtract;
-    QScrollArea* sb;
-    QGroupBox* gbOptions;
-    QCheckBox* cbDistinctSelect;
-    QCheckBox* cbCreateView;
-    QPushButton* btOk;
-    QPushButton* btCancel;
-    QPushButton* btHelp;
 
 private:
+    // The join check boxes, in their order.
+    QList<QCheckBox*> joinBoxes() const;
+
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     TDestinationsEditor m_editor;
 };
 

@@ -35,98 +35,128 @@ QToolButton* glyphButton(const char* name, const QString& text, Qt::ArrowType ar
     return b;
 }
 
+std::vector<int> selectedRows(const ui::TPictureListBox* list)
+{
+    std::vector<int> rows;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected())
+            rows.push_back(i);
+    return rows;
+}
+
 } // namespace
 
-TfmSortFields::TfmSortFields(TMxQueryStep* step, QWidget* parent) : QDialog(parent), m_editor(step)
+struct TfmSortFields::TUi {
+    QLabel* SrcLabel;
+    QLabel* DstLabel;
+    ui::TPictureListBox* SrcList;
+    ui::TPictureListBox* DstList;
+    QToolButton* btInclude;
+    QToolButton* btIncAll;
+    QToolButton* btExclude;
+    QToolButton* btExAll;
+    QToolButton* sbUp;
+    QToolButton* sbDown;
+    QPushButton* btSwapSortOrder;
+    QPushButton* btOk;
+    QPushButton* btCancel;
+    QPushButton* btHelp;
+};
+
+TfmSortFields::~TfmSortFields() = default;
+
+TfmSortFields::TfmSortFields(TMxQueryStep* step, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<TUi>()), m_editor(step)
 {
+    TUi& u = *m_ui;
     setObjectName(QStringLiteral("fmSortFields"));
     setProperty("helpContext", kSortHelpContext);
     setWindowTitle(Translate("Tri de la réponse"));
 
-    SrcList = new ui::TPictureListBox;
-    SrcList->setObjectName(QStringLiteral("SrcList"));
-    DstList = new ui::TPictureListBox;
-    DstList->setObjectName(QStringLiteral("DstList"));
-    for (ui::TPictureListBox* l : {SrcList, DstList}) {
+    u.SrcList = new ui::TPictureListBox;
+    u.SrcList->setObjectName(QStringLiteral("SrcList"));
+    u.DstList = new ui::TPictureListBox;
+    u.DstList->setObjectName(QStringLiteral("DstList"));
+    for (ui::TPictureListBox* l : {u.SrcList, u.DstList}) {
         l->setSelectionMode(QAbstractItemView::ExtendedSelection);
         l->SetPicture(ui::Picture(ui::TPicture::Field));
     }
-    SrcLabel = new QLabel(Translate("Liste des champs :"));
-    SrcLabel->setObjectName(QStringLiteral("SrcLabel"));
-    SrcLabel->setBuddy(SrcList);
-    DstLabel = new QLabel(Translate("Ordre des champs :"));
-    DstLabel->setObjectName(QStringLiteral("DstLabel"));
-    DstLabel->setBuddy(DstList);
-    btInclude = glyphButton("btInclude", QStringLiteral(">"));
-    btIncAll = glyphButton("btIncAll", QStringLiteral(">>"));
-    btExclude = glyphButton("btExclude", QStringLiteral("<"));
-    btExAll = glyphButton("btExAll", QStringLiteral("<<"));
-    sbUp = glyphButton("sbUp", QString(), Qt::UpArrow);
-    sbDown = glyphButton("sbDown", QString(), Qt::DownArrow);
-    btSwapSortOrder = new QPushButton(Translate("Changer tri"));
-    btSwapSortOrder->setObjectName(QStringLiteral("btSwapSortOrder"));
-    btOk = new QPushButton(Translate("Ok"));
-    btOk->setObjectName(QStringLiteral("btOk"));
-    btOk->setDefault(true);
-    btCancel = new QPushButton(Translate("Annuler"));
-    btCancel->setObjectName(QStringLiteral("btCancel"));
-    btHelp = new QPushButton(Translate("Aide"));
-    btHelp->setObjectName(QStringLiteral("btHelp"));
-    for (QPushButton* b : {btSwapSortOrder, btCancel, btHelp})
+    u.SrcLabel = new QLabel(Translate("Liste des champs :"));
+    u.SrcLabel->setObjectName(QStringLiteral("SrcLabel"));
+    u.SrcLabel->setBuddy(u.SrcList);
+    u.DstLabel = new QLabel(Translate("Ordre des champs :"));
+    u.DstLabel->setObjectName(QStringLiteral("DstLabel"));
+    u.DstLabel->setBuddy(u.DstList);
+    u.btInclude = glyphButton("btInclude", QStringLiteral(">"));
+    u.btIncAll = glyphButton("btIncAll", QStringLiteral(">>"));
+    u.btExclude = glyphButton("btExclude", QStringLiteral("<"));
+    u.btExAll = glyphButton("btExAll", QStringLiteral("<<"));
+    u.sbUp = glyphButton("sbUp", QString(), Qt::UpArrow);
+    u.sbDown = glyphButton("sbDown", QString(), Qt::DownArrow);
+    u.btSwapSortOrder = new QPushButton(Translate("Changer tri"));
+    u.btSwapSortOrder->setObjectName(QStringLiteral("btSwapSortOrder"));
+    u.btOk = new QPushButton(Translate("Ok"));
+    u.btOk->setObjectName(QStringLiteral("btOk"));
+    u.btOk->setDefault(true);
+    u.btCancel = new QPushButton(Translate("Annuler"));
+    u.btCancel->setObjectName(QStringLiteral("btCancel"));
+    u.btHelp = new QPushButton(Translate("Aide"));
+    u.btHelp->setObjectName(QStringLiteral("btHelp"));
+    for (QPushButton* b : {u.btSwapSortOrder, u.btCancel, u.btHelp})
         b->setAutoDefault(false);
 
     auto* moves = new QVBoxLayout;
     moves->addStretch();
-    for (QToolButton* b : {btInclude, btIncAll, btExclude, btExAll})
+    for (QToolButton* b : {u.btInclude, u.btIncAll, u.btExclude, u.btExAll})
         moves->addWidget(b);
     moves->addStretch();
     auto* order = new QHBoxLayout;
-    order->addWidget(sbUp);
-    order->addWidget(sbDown);
+    order->addWidget(u.sbUp);
+    order->addWidget(u.sbDown);
     order->addStretch();
-    order->addWidget(btSwapSortOrder);
+    order->addWidget(u.btSwapSortOrder);
     auto* grid = new QGridLayout;
-    grid->addWidget(SrcLabel, 0, 0);
-    grid->addWidget(DstLabel, 0, 2);
-    grid->addWidget(SrcList, 1, 0);
+    grid->addWidget(u.SrcLabel, 0, 0);
+    grid->addWidget(u.DstLabel, 0, 2);
+    grid->addWidget(u.SrcList, 1, 0);
     grid->addLayout(moves, 1, 1);
-    grid->addWidget(DstList, 1, 2);
+    grid->addWidget(u.DstList, 1, 2);
     grid->addLayout(order, 2, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(btOk);
-    buttons->addWidget(btCancel);
-    buttons->addWidget(btHelp);
+    buttons->addWidget(u.btOk);
+    buttons->addWidget(u.btCancel);
+    buttons->addWidget(u.btHelp);
     auto* main = new QVBoxLayout(this);
     main->addLayout(grid, 1);
     main->addLayout(buttons);
     resize(347, 285);
 
     using ui::Connect;
-    Connect(btInclude, &QToolButton::clicked, this, [this] { Include(); });
-    Connect(btIncAll, &QToolButton::clicked, this, [this] { IncludeAll(); });
-    Connect(btExclude, &QToolButton::clicked, this, [this] { Exclude(); });
-    Connect(btExAll, &QToolButton::clicked, this, [this] { ExcludeAll(); });
-    Connect(SrcList, &QListWidget::itemDoubleClicked, this, [this] { Include(); });
-    Connect(DstList, &QListWidget::itemDoubleClicked, this, [this] { Exclude(); });
-    Connect(DstList, &QListWidget::itemSelectionChanged, this, [this] { updateButtons(); });
-    Connect(sbUp, &QToolButton::clicked, this, [this] { MoveUp(); });
-    Connect(sbDown, &QToolButton::clicked, this, [this] { MoveDown(); });
-    Connect(btSwapSortOrder, &QPushButton::clicked, this, [this] { SwapSortOrder(); });
-    Connect(btOk, &QPushButton::clicked, this, [this] { accept(); });
-    Connect(btCancel, &QPushButton::clicked, this, [this] { reject(); });
-    Connect(btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
+    Connect(u.btInclude, &QToolButton::clicked, this, [this] { Include(); });
+    Connect(u.btIncAll, &QToolButton::clicked, this, [this] { IncludeAll(); });
+    Connect(u.btExclude, &QToolButton::clicked, this, [this] { Exclude(); });
+    Connect(u.btExAll, &QToolButton::clicked, this, [this] { ExcludeAll(); });
+    Connect(u.SrcList, &QListWidget::itemDoubleClicked, this, [this] { Include(); });
+    Connect(u.DstList, &QListWidget::itemDoubleClicked, this, [this] { Exclude(); });
+    Connect(u.DstList, &QListWidget::itemSelectionChanged, this, [this] { updateButtons(); });
+    Connect(u.sbUp, &QToolButton::clicked, this, [this] { MoveUp(); });
+    Connect(u.sbDown, &QToolButton::clicked, this, [this] { MoveDown(); });
+    Connect(u.btSwapSortOrder, &QPushButton::clicked, this, [this] { SwapSortOrder(); });
+    Connect(u.btOk, &QPushButton::clicked, this, [this] { accept(); });
+    Connect(u.btCancel, &QPushButton::clicked, this, [this] { reject(); });
+    Connect(u.btHelp, &QPushButton::clicked, this, [this] { ui::ShowDialogHelp(this); });
     fill(nullptr, -1);
 }
 
 void TfmSortFields::fill(ui::TPictureListBox* focus, int select)
 {
-    SrcList->clear();
+    m_ui->SrcList->clear();
     for (const TMxQueryField* f : m_editor.Source())
-        SrcList->addItem(f->FullName());
-    DstList->clear();
+        m_ui->SrcList->addItem(f->FullName());
+    m_ui->DstList->clear();
     for (const TMxQueryField* f : m_editor.Dest())
-        DstList->addItem(TSortEditor::DestText(f));
+        m_ui->DstList->addItem(TSortEditor::DestText(f));
     if (focus) {
         focus->setFocus();
         if (select >= 0 && select < focus->count())
@@ -137,64 +167,55 @@ void TfmSortFields::fill(ui::TPictureListBox* focus, int select)
 
 void TfmSortFields::updateButtons()
 {
-    btInclude->setEnabled(SrcList->count() > 0);
-    btIncAll->setEnabled(SrcList->count() > 0);
-    btExclude->setEnabled(DstList->count() > 0);
-    btExAll->setEnabled(DstList->count() > 0);
-}
-
-std::vector<int> TfmSortFields::selectedRows(const ui::TPictureListBox* list)
-{
-    std::vector<int> rows;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->isSelected())
-            rows.push_back(i);
-    return rows;
+    m_ui->btInclude->setEnabled(m_ui->SrcList->count() > 0);
+    m_ui->btIncAll->setEnabled(m_ui->SrcList->count() > 0);
+    m_ui->btExclude->setEnabled(m_ui->DstList->count() > 0);
+    m_ui->btExAll->setEnabled(m_ui->DstList->count() > 0);
 }
 
 void TfmSortFields::Include()
 {
-    fill(SrcList, m_editor.Include(selectedRows(SrcList)));
+    fill(m_ui->SrcList, m_editor.Include(selectedRows(m_ui->SrcList)));
 }
 
 void TfmSortFields::IncludeAll()
 {
-    fill(SrcList, m_editor.IncludeAll());
+    fill(m_ui->SrcList, m_editor.IncludeAll());
 }
 
 void TfmSortFields::Exclude()
 {
-    fill(DstList, m_editor.Exclude(selectedRows(DstList)));
+    fill(m_ui->DstList, m_editor.Exclude(selectedRows(m_ui->DstList)));
 }
 
 void TfmSortFields::ExcludeAll()
 {
-    fill(DstList, m_editor.ExcludeAll());
+    fill(m_ui->DstList, m_editor.ExcludeAll());
 }
 
 void TfmSortFields::MoveUp()
 {
-    const std::vector<int> rows = selectedRows(DstList);
+    const std::vector<int> rows = selectedRows(m_ui->DstList);
     const int to = m_editor.Up(rows.empty() ? -1 : rows.front());
     if (to >= 0)
-        fill(DstList, to);
+        fill(m_ui->DstList, to);
 }
 
 void TfmSortFields::MoveDown()
 {
-    const std::vector<int> rows = selectedRows(DstList);
+    const std::vector<int> rows = selectedRows(m_ui->DstList);
     const int to = m_editor.Down(rows.empty() ? -1 : rows.front());
     if (to >= 0)
-        fill(DstList, to);
+        fill(m_ui->DstList, to);
 }
 
 void TfmSortFields::SwapSortOrder()
 {
-    const int row = DstList->currentItem() && DstList->currentItem()->isSelected() ? DstList->currentRow() : -1;
+    const int row = m_ui->DstList->currentItem() && m_ui->DstList->currentItem()->isSelected() ? m_ui->DstList->currentRow() : -1;
     if (row < 0)
         return;
     m_editor.Toggle(row);
-    DstList->item(row)->setText(TSortEditor::DestText(m_editor.Dest()[size_t(row)]));
+    m_ui->DstList->item(row)->setText(TSortEditor::DestText(m_editor.Dest()[size_t(row)]));
 }
 
 bool EditSort(TMxQueryStep* step)

@@ -7,9 +7,7 @@
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
-class QToolButton;
+#include <memory>
 
 namespace mx::ui {
 class TPictureListBox;
@@ -22,6 +20,7 @@ class TfmSortFields : public QDialog {
 
 public:
     explicit TfmSortFields(TMxQueryStep* step, QWidget* parent = nullptr);
+    ~TfmSortFields() override;
 
     TSortEditor& Editor() { return m_editor; }
 
@@ -34,25 +33,12 @@ public:
     void MoveDown();
     void SwapSortOrder();
 
-    QLabel* SrcLabel;
-    QLabel* DstLabel;
-    ui::TPictureListBox* SrcList;
-    ui::TPictureListBox* DstList;
-    QToolButton* btInclude;
-    QToolButton* btIncAll;
-    QToolButton* btExclude;
-    QToolButton* btExAll;
-    QToolButton* sbUp;
-    QToolButton* sbDown;
-    QPushButton* btSwapSortOrder;
-    QPushButton* btOk;
-    QPushButton* btCancel;
-    QPushButton* btHelp;
-
 private:
     void fill(ui::TPictureListBox* focus, int select);
     void updateButtons();
-    static std::vector<int> selectedRows(const ui::TPictureListBox* list);
+
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
 
     TSortEditor m_editor;
 };

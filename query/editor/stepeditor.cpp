@@ -32,8 +32,6 @@ namespace mx::ui {
 
 namespace {
 
-constexpr int kHeaderHeight = 67;
-
 QPixmap glyphPixmap(QChar glyph)
 {
     QPixmap pm(16, 16);
@@ -83,7 +81,7 @@ TMxStepEditor::TMxStepEditor(QWidget* parent) : TCustomNRPanel(parent)
     m_splitter->SetLowMinSize(20);
     m_splitter->SetHighMinSize(20);
     m_splitter->SetOptions(TMxSplitter::soImmediate | TMxSplitter::soUpdate);
-    m_splitter->setGeometry(m_indicatorWidth - 2, 0, 2, kHeaderHeight);
+    m_splitter->setGeometry(m_indicatorWidth - 2, 0, 2, PanelRows(font()).HeaderHeight());
     Connect(m_splitter, &TMxSplitter::OnMoved, this,
         [this] { SetIndicatorWidth(m_splitter->x() + m_splitter->width() + m_scrollPos); });
 
@@ -166,7 +164,7 @@ void TMxStepEditor::SetFilterPicture(const QPixmap& picture)
     m_filterPicture = picture;
     for (TMxItem* e : *m_entities)
         for (TMxItem* f : *static_cast<TVEntity*>(e))
-            static_cast<TVField*>(f)->FilterButton->setIcon(m_filterPicture);
+            static_cast<TVField*>(f)->SetFilterPicture(m_filterPicture);
 }
 
 void TMxStepEditor::measureWidthScale()
@@ -185,14 +183,15 @@ void TMxStepEditor::changeEvent(QEvent* event)
     TCustomNRPanel::changeEvent(event);
     if (event->type() != QEvent::FontChange)
         return;
-    const double before = m_widthScale;
     measureWidthScale();
-    if (m_entities && m_widthScale != before)
+    // Widths and the header's rows both follow the font.
+    if (m_entities && m_tabSet)
         Guard(this, [&] {
             for (TMxItem* e : *m_entities)
                 for (TMxItem* f : *static_cast<TVEntity*>(e))
                     static_cast<TVField*>(f)->PlaceControls();
             Relayout(rkWidths);
+            PlaceControls();
         });
 }
 
@@ -319,13 +318,10 @@ TVEntity* TMxStepEditor::SelectedEntity() const
 
 static void repaintItem(TMxItem* item)
 {
-    if (auto* f = dynamic_cast<TVField*>(item)) {
-        if (f->Panel)
-            f->Panel->update();
-    } else if (auto* e = dynamic_cast<TVEntity*>(item)) {
-        if (e->Panel)
-            e->Panel->update();
-    }
+    if (auto* f = dynamic_cast<TVField*>(item))
+        f->Repaint();
+    else if (auto* e = dynamic_cast<TVEntity*>(item))
+        e->Repaint();
 }
 
 void TMxStepEditor::Select(TMxItem* item)
@@ -362,9 +358,9 @@ void TMxStepEditor::Relayout(int kind)
     m_splitter->move(x - m_splitter->width() - m_scrollPos, 0);
     for (int i = 0; i < m_entities->Count(); ++i) {
         TVEntity* e = m_entities->VEntity(i);
-        e->Panel->move(x - m_scrollPos, -1);
+        e->MoveTo(x - m_scrollPos);
         e->Layout(kind);
-        x += e->Panel->width();
+        x += e->Width();
         if (kind == rkRebuild) {
             if (e->Expanded())
                 for (int j = 0; j < e->Count(); ++j)
@@ -453,9 +449,9 @@ void TMxStepEditor::PlaceControls()
     const bool bar = m_scrollBar->maximum() > 0;
     m_scrollBar->setVisible(bar);
     const int barH = m_scrollBar->sizeHint().height();
-    m_splitter->setGeometry(m_indicatorWidth - m_splitter->width() - m_scrollPos, 0, 2, kHeaderHeight);
-    m_grid->setGeometry(-m_scrollPos, kHeaderHeight, w + m_scrollPos,
-        std::max(0, h - tabH - (bar ? barH : 0) - kHeaderHeight));
+    const int headerHeight = PanelRows(font()).HeaderHeight();
+    m_splitter->setGeometry(m_indicatorWidth - m_splitter->width() - m_scrollPos, 0, 2, headerHeight);
+    m_grid->setGeometry(-m_scrollPos, headerHeight, w + m_scrollPos, std::max(0, h - tabH - (bar ? barH : 0) - headerHeight));
     m_scrollBar->setGeometry(0, h - barH - tabH, std::max(0, w - 16), barH);
     m_tabSet->setGeometry(0, h - tabH, w, tabH);
     if (m_reportEditor)
@@ -598,7 +594,7 @@ void TMxStepEditor::CancelFieldDrag()
 {
     TDragManager& manager = TDragManager::Instance();
     TVField* selected = SelectedField();
-    if (selected && (manager.Pending() || manager.Dragging()) && manager.Drag().source == selected->Panel)
+    if (selected && (manager.Pending() || manager.Dragging()) && selected->IsPanel(manager.Drag().source))
         manager.CancelDrag();
 }
 

@@ -39,7 +39,7 @@ int captionExcess(const TVField* field)
     int fields = 0;
     for (int i = 0; i < entity->Count(); ++i)
         fields += entity->VField(i)->Width();
-    return std::max(0, entity->Panel->width() - fields);
+    return std::max(0, entity->Width() - fields);
 }
 
 } // namespace
@@ -50,7 +50,7 @@ int TMxStepEditor::ColumnWidth(const TMxGrid& grid, int col) const
     if (auto* field = dynamic_cast<TVField*>(column))
         return field->Width() + captionExcess(field);
     if (auto* entity = dynamic_cast<TVEntity*>(column))
-        return entity->Panel->width();
+        return entity->Width();
     return 50;
 }
 

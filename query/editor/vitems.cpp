@@ -5,6 +5,7 @@
 #include "vpanels.h"
 
 #include "ui/services/guarded.h"
+#include "ui/services/popuprunner.h"
 #include "ui/controls/mxgrid.h"
 #include "ui/controls/splitter.h"
 
@@ -34,9 +35,11 @@ int g_entitySequence = 0;
 
 constexpr int kEntityTop = -1;
 constexpr int kEntityHeight = 17;
-constexpr int kCollapsedHeight = 67;
-constexpr int kFieldTop = 17;
 constexpr int kFieldHeight = 49;
+constexpr int kNameTop = 8;
+constexpr int kNameHeight = 25;
+constexpr int kFormulaTop = 34;
+constexpr int kFormulaHeight = 13;
 constexpr int kNameLeft = 48;
 const QColor kGrey(0x80, 0x80, 0x80);
 
@@ -47,68 +50,99 @@ void setTextColor(QLabel* label, const QColor& color)
     label->setPalette(p);
 }
 
+TPanelRows rowsOf(const QWidget* widget)
+{
+    return PanelRows(widget->font());
+}
+
 } // namespace
+
+TPanelRows PanelRows(const QFont& font)
+{
+    const QFontMetrics fm(font);
+    TPanelRows r;
+    r.entityHeight = std::max(kEntityHeight, fm.height() + 3);
+    // Two lines laid out as the label lays its wrapped text out.
+    const int twoLines = fm.boundingRect(QRect(0, 0, 4096, 4096), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Ég\nÉg")).height();
+    r.nameHeight = std::max(kNameHeight, twoLines);
+    r.nameTop = std::max(2, std::min(kNameTop, kFormulaTop - 1 - r.nameHeight));
+    r.formulaTop = std::max(kFormulaTop, r.nameTop + r.nameHeight + 1);
+    r.formulaHeight = std::max(kFormulaHeight, fm.height());
+    r.fieldHeight = std::max(kFieldHeight, r.formulaTop + r.formulaHeight + 1);
+    return r;
+}
 
 // ---- visual field ------------------------------------------------------------
 
-TVField::TVField(TVEntity* owner, TMxQueryField* field) : TMxItem(owner)
+struct TVField::TUi {
+    TVPanel* Panel = nullptr;
+    QCheckBox* CheckBox = nullptr;
+    QLabel* TotalLabel = nullptr;
+    QLabel* NameLabel = nullptr;
+    QToolButton* FilterButton = nullptr;
+    QLabel* FormulaLabel = nullptr;
+    TMxSplitter* Splitter = nullptr;
+};
+
+TVField::TVField(TVEntity* owner, TMxQueryField* field) : TMxItem(owner), m_ui(std::make_unique<TUi>())
 {
     TMxStepEditor* editor = owner->StepEditor();
-    Panel = new TVPanel(this, editor);
-    Panel->setObjectName(QStringLiteral("vField%1").arg(++g_fieldSequence));
-    Panel->setProperty("Tag", g_fieldSequence);
-    Panel->SetBevelOuter(TBevelCut::bvNone);
-    Panel->setGeometry(0, kFieldTop, editor->Scaled(kDefaultFieldWidth) - 2, kFieldHeight);
-    CheckBox = new QCheckBox(Panel);
-    CheckBox->setObjectName(QStringLiteral("CheckBox"));
-    TotalLabel = new QLabel(Panel);
-    TotalLabel->setObjectName(QStringLiteral("TotalLabel"));
-    QFont symbol = TotalLabel->font();
+    m_ui->Panel = new TVPanel(this, editor);
+    m_ui->Panel->setObjectName(QStringLiteral("vField%1").arg(++g_fieldSequence));
+    m_ui->Panel->setProperty("Tag", g_fieldSequence);
+    m_ui->Panel->SetBevelOuter(TBevelCut::bvNone);
+    const TPanelRows rows = rowsOf(editor);
+    m_ui->Panel->setGeometry(0, rows.entityHeight, editor->Scaled(kDefaultFieldWidth) - 2, rows.fieldHeight);
+    m_ui->CheckBox = new QCheckBox(m_ui->Panel);
+    m_ui->CheckBox->setObjectName(QStringLiteral("CheckBox"));
+    m_ui->TotalLabel = new QLabel(m_ui->Panel);
+    m_ui->TotalLabel->setObjectName(QStringLiteral("TotalLabel"));
+    QFont symbol = m_ui->TotalLabel->font();
     symbol.setPointSize(18);
-    TotalLabel->setFont(symbol);
-    TotalLabel->setText(QString(TotalItems[0].glyph));
-    TotalLabel->setContextMenuPolicy(Qt::CustomContextMenu);
-    NameLabel = new QLabel(Panel);
-    NameLabel->setObjectName(QStringLiteral("NameLabel"));
-    NameLabel->setWordWrap(true);
-    NameLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    FilterButton = new QToolButton(Panel);
-    FilterButton->setObjectName(QStringLiteral("FilterButton"));
-    FilterButton->setAutoRaise(true);
-    FilterButton->setIcon(editor->FilterPicture());
-    FilterButton->setIconSize(QSize(11, 11));
-    FormulaLabel = new QLabel(Panel);
-    FormulaLabel->setObjectName(QStringLiteral("FormulaLabel"));
-    setTextColor(FormulaLabel, kGrey);
-    Splitter = new TMxSplitter(editor);
-    Splitter->setObjectName(Panel->objectName() + QStringLiteral("Splitter"));
-    Splitter->SetKind(TMxSplitter::skHorizontal);
-    Splitter->SetOptions(TMxSplitter::soImmediate | TMxSplitter::soUpdate);
-    Splitter->setGeometry(Panel->x() + Panel->width(), kFieldTop, 2, 50);
+    m_ui->TotalLabel->setFont(symbol);
+    m_ui->TotalLabel->setText(QString(TotalItems[0].glyph));
+    m_ui->TotalLabel->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_ui->NameLabel = new QLabel(m_ui->Panel);
+    m_ui->NameLabel->setObjectName(QStringLiteral("NameLabel"));
+    m_ui->NameLabel->setWordWrap(true);
+    m_ui->NameLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_ui->FilterButton = new QToolButton(m_ui->Panel);
+    m_ui->FilterButton->setObjectName(QStringLiteral("FilterButton"));
+    m_ui->FilterButton->setAutoRaise(true);
+    m_ui->FilterButton->setIcon(editor->FilterPicture());
+    m_ui->FilterButton->setIconSize(QSize(11, 11));
+    m_ui->FormulaLabel = new QLabel(m_ui->Panel);
+    m_ui->FormulaLabel->setObjectName(QStringLiteral("FormulaLabel"));
+    setTextColor(m_ui->FormulaLabel, kGrey);
+    m_ui->Splitter = new TMxSplitter(editor);
+    m_ui->Splitter->setObjectName(m_ui->Panel->objectName() + QStringLiteral("Splitter"));
+    m_ui->Splitter->SetKind(TMxSplitter::skHorizontal);
+    m_ui->Splitter->SetOptions(TMxSplitter::soImmediate | TMxSplitter::soUpdate);
+    m_ui->Splitter->setGeometry(m_ui->Panel->x() + m_ui->Panel->width(), rows.entityHeight, 2, rows.fieldHeight + 1);
     PlaceControls();
 
-    for (QWidget* w : {static_cast<QWidget*>(TotalLabel), static_cast<QWidget*>(NameLabel),
-             static_cast<QWidget*>(FormulaLabel), static_cast<QWidget*>(FilterButton), static_cast<QWidget*>(Splitter)})
-        w->installEventFilter(Panel);
-    Connect(CheckBox, &QCheckBox::clicked, Panel, [this] { CheckClicked(); });
-    Connect(FilterButton, &QToolButton::clicked, Panel, [this] { EditFormula(); });
-    Connect(Splitter, &TMxSplitter::OnMoved, Panel, [this] { SplitterMoved(); });
-    Connect(TotalLabel, &QLabel::customContextMenuRequested, Panel, [this](const QPoint& pos) {
+    for (QWidget* w : {static_cast<QWidget*>(m_ui->TotalLabel), static_cast<QWidget*>(m_ui->NameLabel),
+             static_cast<QWidget*>(m_ui->FormulaLabel), static_cast<QWidget*>(m_ui->FilterButton), static_cast<QWidget*>(m_ui->Splitter)})
+        w->installEventFilter(m_ui->Panel);
+    Connect(m_ui->CheckBox, &QCheckBox::clicked, m_ui->Panel, [this] { CheckClicked(); });
+    Connect(m_ui->FilterButton, &QToolButton::clicked, m_ui->Panel, [this] { EditFormula(); });
+    Connect(m_ui->Splitter, &TMxSplitter::OnMoved, m_ui->Panel, [this] { SplitterMoved(); });
+    Connect(m_ui->TotalLabel, &QLabel::customContextMenuRequested, m_ui->Panel, [this](const QPoint& pos) {
         TMxStepEditor* ed = StepEditor();
         ed->Select(this);
         ed->PrepareTotalsMenu();
-        if (QAction* chosen = ed->TotalsMenu()->exec(TotalLabel->mapToGlobal(pos)))
+        if (QAction* chosen = RunPopup(*ed->TotalsMenu(), m_ui->TotalLabel->mapToGlobal(pos)))
             ed->ChooseTotal(chosen->data().toInt());
     });
 
-    m_observer = new TItemObserver(Panel);
-    Connect(m_observer, &TItemObserver::changed, Panel, [this] {
+    m_observer = new TItemObserver(m_ui->Panel);
+    Connect(m_observer, &TItemObserver::changed, m_ui->Panel, [this] {
         Layout(2);
         if (TMxStepEditor* ed = StepEditor())
             ed->Grid()->viewport()->update();
     });
-    Panel->show();
-    Splitter->show();
+    m_ui->Panel->show();
+    m_ui->Splitter->show();
     SetField(field);
 }
 
@@ -127,26 +161,26 @@ TMxStepEditor* TVField::StepEditor() const
 
 QWidget* TVField::FocusFrameAround() const
 {
-    return NameLabel;
+    return m_ui->NameLabel;
 }
 
 bool TVField::PanelPress(QObject* watched, const QMouseEvent& event)
 {
     Press(event.button());
     // The splitter's press only selects: it drags itself.
-    if (event.button() == Qt::LeftButton && watched != Splitter)
-        StepEditor()->StartDrag(Panel, event.globalPosition().toPoint());
+    if (event.button() == Qt::LeftButton && watched != m_ui->Splitter)
+        StepEditor()->StartDrag(m_ui->Panel, event.globalPosition().toPoint());
     // The filter button and the splitter still need their press.
-    return watched != FilterButton && watched != Splitter;
+    return watched != m_ui->FilterButton && watched != m_ui->Splitter;
 }
 
 bool TVField::PanelDoubleClick(QObject* watched)
 {
-    if (watched == NameLabel)
+    if (watched == m_ui->NameLabel)
         Rename();
-    else if (watched == FormulaLabel)
+    else if (watched == m_ui->FormulaLabel)
         EditFormula();
-    return watched != FilterButton;
+    return watched != m_ui->FilterButton;
 }
 
 void TVField::SetField(TMxQueryField* field)
@@ -169,12 +203,38 @@ void TVField::PlaceControls()
     if (!editor)
         return;
     // The pictures keep their size; the places and the texts' widths scale.
-    CheckBox->setGeometry(editor->Scaled(8), 8, 16, 16);
-    TotalLabel->setGeometry(editor->Scaled(26), 2, editor->Scaled(23), 27);
+    m_ui->CheckBox->setGeometry(editor->Scaled(8), 8, 16, 16);
+    m_ui->TotalLabel->setGeometry(editor->Scaled(26), 2, editor->Scaled(23), 27);
+    // The rows follow the font's height (PanelRows).
+    const TPanelRows rows = rowsOf(editor);
     const int nameLeft = editor->Scaled(kNameLeft);
-    NameLabel->setGeometry(nameLeft, 8, std::max(0, Panel->width() - nameLeft - 2), 25);
-    FilterButton->setGeometry(editor->Scaled(8), 34, 13, 13);
-    FormulaLabel->setGeometry(editor->Scaled(23), 34, editor->Scaled(105), 13);
+    m_ui->NameLabel->setGeometry(nameLeft, rows.nameTop, std::max(0, m_ui->Panel->width() - nameLeft - 2), rows.nameHeight);
+    m_ui->FilterButton->setGeometry(editor->Scaled(8), rows.formulaTop, 13, 13);
+    m_ui->FormulaLabel->setGeometry(editor->Scaled(23), rows.formulaTop, editor->Scaled(105), rows.formulaHeight);
+}
+
+void TVField::PlaceAt(int x, int kind, bool shown)
+{
+    m_ui->Panel->move(x, rowsOf(m_ui->Panel).entityHeight);
+    Layout(kind);
+    m_ui->Panel->setVisible(shown);
+    m_ui->Splitter->setVisible(shown);
+}
+
+void TVField::SetFilterPicture(const QPixmap& picture)
+{
+    m_ui->FilterButton->setIcon(picture);
+}
+
+void TVField::Repaint()
+{
+    if (m_ui->Panel)
+        m_ui->Panel->update();
+}
+
+bool TVField::IsPanel(const QObject* widget) const
+{
+    return widget && widget == m_ui->Panel;
 }
 
 void TVField::SetWidth(int value)
@@ -184,13 +244,13 @@ void TVField::SetWidth(int value)
         return;
     int w = value;
     if (w == 0)
-        w = QFontMetrics(NameLabel->font()).horizontalAdvance(NameLabel->text()) + NameLabel->x() + 8;
+        w = QFontMetrics(m_ui->NameLabel->font()).horizontalAdvance(m_ui->NameLabel->text()) + m_ui->NameLabel->x() + 8;
     if (TMxQueryField* f = m_field.get())
         f->SetDesignWidth(std::max(StoredWidth(w, editor->WidthScale()), kMinFieldWidth));
     editor->Relayout(TMxStepEditor::rkWidths);
     if (editor->Selected() == this) {
-        Panel->update();
-        VEntity()->Panel->update();
+        m_ui->Panel->update();
+        VEntity()->Repaint();
     }
 }
 
@@ -202,37 +262,39 @@ int TVField::TotalIndex() const
 void TVField::Layout(int kind)
 {
     if (kind != 0) {
-        Panel->resize(std::max(1, Width() - Splitter->width()), kFieldHeight);
-        NameLabel->resize(std::max(0, Panel->width() - NameLabel->x() - 2), NameLabel->height());
+        const TPanelRows rows = rowsOf(m_ui->Panel);
+        m_ui->Panel->resize(std::max(1, Width() - m_ui->Splitter->width()), rows.fieldHeight);
+        m_ui->Splitter->resize(m_ui->Splitter->width(), rows.fieldHeight + 1);
+        m_ui->NameLabel->resize(std::max(0, m_ui->Panel->width() - m_ui->NameLabel->x() - 2), m_ui->NameLabel->height());
     }
-    Splitter->move(Panel->x() + Panel->width(), kFieldTop);
+    m_ui->Splitter->move(m_ui->Panel->x() + m_ui->Panel->width(), m_ui->Panel->y());
     if (kind < 2)
         return;
     int total = 0;
     if (TMxQueryField* f = m_field.get()) {
-        NameLabel->setText(f->FullName());
-        setTextColor(NameLabel, Qt::black);
+        m_ui->NameLabel->setText(f->FullName());
+        setTextColor(m_ui->NameLabel, Qt::black);
         total = TotalIndexOf(f->Total());
         {
-            const QSignalBlocker block(CheckBox);
-            CheckBox->setEnabled(true);
-            CheckBox->setChecked(f->Checked());
+            const QSignalBlocker block(m_ui->CheckBox);
+            m_ui->CheckBox->setEnabled(true);
+            m_ui->CheckBox->setChecked(f->Checked());
         }
-        FormulaLabel->setText(FormulaText(f));
+        m_ui->FormulaLabel->setText(FormulaText(f));
         const bool hasFormula = f->FormulaList() && !f->FormulaList()->Line().isEmpty();
-        setTextColor(FormulaLabel, hasFormula ? QColor(Qt::black) : kGrey);
-        Panel->setToolTip(FieldHint(f, NameLabel->text(), FormulaLabel->text()));
+        setTextColor(m_ui->FormulaLabel, hasFormula ? QColor(Qt::black) : kGrey);
+        m_ui->Panel->setToolTip(FieldHint(f, m_ui->NameLabel->text(), m_ui->FormulaLabel->text()));
     } else {
-        NameLabel->setText(QStringLiteral("(unassigned)"));
-        setTextColor(NameLabel, kGrey);
-        const QSignalBlocker block(CheckBox);
-        CheckBox->setChecked(false);
-        CheckBox->setEnabled(false);
-        FormulaLabel->clear();
-        Panel->setToolTip(QString());
+        m_ui->NameLabel->setText(QStringLiteral("(unassigned)"));
+        setTextColor(m_ui->NameLabel, kGrey);
+        const QSignalBlocker block(m_ui->CheckBox);
+        m_ui->CheckBox->setChecked(false);
+        m_ui->CheckBox->setEnabled(false);
+        m_ui->FormulaLabel->clear();
+        m_ui->Panel->setToolTip(QString());
     }
-    TotalLabel->setText(QString(TotalItems[size_t(total)].glyph));
-    setTextColor(TotalLabel, total > 0 ? QColor(Qt::black) : kGrey);
+    m_ui->TotalLabel->setText(QString(TotalItems[size_t(total)].glyph));
+    setTextColor(m_ui->TotalLabel, total > 0 ? QColor(Qt::black) : kGrey);
 }
 
 void TVField::Press(Qt::MouseButton button)
@@ -250,7 +312,7 @@ void TVField::CheckClicked()
     TMxStepEditor* editor = StepEditor();
     if (!f || !editor)
         return;
-    f->SetChecked(CheckBox->isChecked());
+    f->SetChecked(m_ui->CheckBox->isChecked());
     editor->UpdateSQL();
     editor->MarkModified();
 }
@@ -263,7 +325,7 @@ void TVField::Rename()
     if (!f || !editor->OnFieldRename)
         return;
     QString name = f->FullName();
-    editor->OnFieldRename(Panel, name);
+    editor->OnFieldRename(m_ui->Panel, name);
     // A rename given up (the same name) changes nothing.
     if (!m_field || name == m_field->FullName())
         return;
@@ -286,7 +348,7 @@ void TVField::EditFormula()
 
 void TVField::SplitterMoved()
 {
-    SetWidth(Splitter->x() - Panel->x() + Splitter->width());
+    SetWidth(m_ui->Splitter->x() - m_ui->Panel->x() + m_ui->Splitter->width());
     if (TMxStepEditor* editor = StepEditor())
         editor->MarkModified();
 }
@@ -303,37 +365,43 @@ void TVField::BeforeDestruction()
         editor->Grid()->Columns.removeAll(this);
     delete m_observer;
     m_observer = nullptr;
-    Panel->Forget();
-    delete Splitter;
-    delete Panel;
-    Splitter = nullptr;
-    Panel = nullptr;
+    m_ui->Panel->Forget();
+    delete m_ui->Splitter;
+    delete m_ui->Panel;
+    m_ui->Splitter = nullptr;
+    m_ui->Panel = nullptr;
     TMxItem::BeforeDestruction();
 }
 
 // ---- visual entity -----------------------------------------------------------
 
-TVEntity::TVEntity(TVEntities* owner, TMxQueryEntity* entity) : TMxList(owner)
+struct TVEntity::TUi {
+    TVPanel* Panel = nullptr;
+    QToolButton* ExpandButton = nullptr;
+    QLabel* CaptionLabel = nullptr;
+};
+
+TVEntity::TVEntity(TVEntities* owner, TMxQueryEntity* entity) : TMxList(owner), m_ui(std::make_unique<TUi>())
 {
     TMxStepEditor* editor = owner->StepEditor();
-    Panel = new TVPanel(this, editor);
-    Panel->setObjectName(QStringLiteral("vEntity%1").arg(++g_entitySequence));
-    Panel->setGeometry(0, kEntityTop, 100, 18);
-    ExpandButton = new QToolButton(Panel);
-    ExpandButton->setObjectName(QStringLiteral("ExpandButton"));
-    ExpandButton->setAutoRaise(true);
-    ExpandButton->setGeometry(1, 1, 15, 15);
-    ExpandButton->setText(QStringLiteral("-"));
-    CaptionLabel = new QLabel(Panel);
-    CaptionLabel->setObjectName(QStringLiteral("CaptionLabel"));
-    CaptionLabel->move(18, 2);
-    CaptionLabel->installEventFilter(Panel);
-    Connect(ExpandButton, &QToolButton::clicked, Panel, [this] { SetExpanded(!m_expanded); });
-    m_observer = new TItemObserver(Panel);
-    Connect(m_observer, &TItemObserver::added, Panel, [this](TMxItem* item) { fieldAdded(item); });
-    Connect(m_observer, &TItemObserver::removed, Panel, [this](TMxItem* item) { fieldRemoved(item); });
-    Connect(m_observer, &TItemObserver::changed, Panel, [this] { Layout(2); });
-    Panel->show();
+    m_ui->Panel = new TVPanel(this, editor);
+    m_ui->Panel->setObjectName(QStringLiteral("vEntity%1").arg(++g_entitySequence));
+    m_ui->Panel->setGeometry(0, kEntityTop, 100, 18);
+    m_ui->ExpandButton = new QToolButton(m_ui->Panel);
+    m_ui->ExpandButton->setObjectName(QStringLiteral("ExpandButton"));
+    m_ui->ExpandButton->setAutoRaise(true);
+    m_ui->ExpandButton->setGeometry(1, 1, 15, 15);
+    m_ui->ExpandButton->setText(QStringLiteral("-"));
+    m_ui->CaptionLabel = new QLabel(m_ui->Panel);
+    m_ui->CaptionLabel->setObjectName(QStringLiteral("CaptionLabel"));
+    m_ui->CaptionLabel->move(18, 2);
+    m_ui->CaptionLabel->installEventFilter(m_ui->Panel);
+    Connect(m_ui->ExpandButton, &QToolButton::clicked, m_ui->Panel, [this] { SetExpanded(!m_expanded); });
+    m_observer = new TItemObserver(m_ui->Panel);
+    Connect(m_observer, &TItemObserver::added, m_ui->Panel, [this](TMxItem* item) { fieldAdded(item); });
+    Connect(m_observer, &TItemObserver::removed, m_ui->Panel, [this](TMxItem* item) { fieldRemoved(item); });
+    Connect(m_observer, &TItemObserver::changed, m_ui->Panel, [this] { Layout(2); });
+    m_ui->Panel->show();
     SetEntity(entity);
 }
 
@@ -360,7 +428,7 @@ TVField* TVEntity::FindField(const TMxQueryField* field) const
 
 QWidget* TVEntity::FocusFrameAround() const
 {
-    return CaptionLabel;
+    return m_ui->CaptionLabel;
 }
 
 bool TVEntity::PanelPress(QObject*, const QMouseEvent& event)
@@ -413,35 +481,49 @@ void TVEntity::SetExpanded(bool value)
     if (value == m_expanded)
         return;
     m_expanded = value;
-    ExpandButton->setText(value ? QStringLiteral("-") : QStringLiteral("+"));
+    m_ui->ExpandButton->setText(value ? QStringLiteral("-") : QStringLiteral("+"));
     if (TMxStepEditor* editor = StepEditor())
         editor->Relayout(TMxStepEditor::rkRebuild);
-    Panel->update();
+    m_ui->Panel->update();
 }
 
 void TVEntity::Layout(int kind)
 {
     if (kind >= 2) {
-        CaptionLabel->setText(EntityCaption(m_entity.get()));
-        CaptionLabel->adjustSize();
+        m_ui->CaptionLabel->setText(EntityCaption(m_entity.get()));
+        m_ui->CaptionLabel->adjustSize();
     }
-    const int left = Panel->x();
+    const int left = m_ui->Panel->x();
     int x = left;
     for (int i = 0; i < Count(); ++i) {
         TVField* f = VField(i);
-        f->Panel->move(x, kFieldTop);
-        f->Layout(kind);
-        f->Panel->setVisible(m_expanded);
-        f->Splitter->setVisible(m_expanded);
+        f->PlaceAt(x, kind, m_expanded);
         x += f->Width();
     }
     if (kind >= 1) {
-        const int captionWidth = QFontMetrics(CaptionLabel->font()).horizontalAdvance(CaptionLabel->text()) + 20;
+        const int captionWidth = QFontMetrics(m_ui->CaptionLabel->font()).horizontalAdvance(m_ui->CaptionLabel->text()) + 20;
+        const TPanelRows rows = rowsOf(m_ui->Panel);
         if (m_expanded)
-            Panel->resize(std::max(x - left, captionWidth), kEntityHeight);
+            m_ui->Panel->resize(std::max(x - left, captionWidth), rows.entityHeight);
         else
-            Panel->resize(captionWidth, kCollapsedHeight);
+            m_ui->Panel->resize(captionWidth, rows.HeaderHeight());
     }
+}
+
+void TVEntity::MoveTo(int x)
+{
+    m_ui->Panel->move(x, kEntityTop);
+}
+
+int TVEntity::Width() const
+{
+    return m_ui->Panel->width();
+}
+
+void TVEntity::Repaint()
+{
+    if (m_ui->Panel)
+        m_ui->Panel->update();
 }
 
 void TVEntity::Press(Qt::MouseButton button, const QPoint& globalPos)
@@ -452,13 +534,13 @@ void TVEntity::Press(Qt::MouseButton button, const QPoint& globalPos)
     if (button == Qt::LeftButton) {
         editor->Select(this);
         editor->Grid()->setFocus();
-        editor->StartDrag(Panel, globalPos);
+        editor->StartDrag(m_ui->Panel, globalPos);
         return;
     }
     if (button != Qt::RightButton)
         return;
     if (QMenu* menu = BuildCriteriaMenu()) {
-        if (QAction* chosen = menu->exec(globalPos))
+        if (QAction* chosen = RunPopup(*menu, globalPos))
             ChooseCriterion(chosen->data().toInt());
     }
 }
@@ -509,9 +591,9 @@ void TVEntity::BeforeDestruction()
     delete m_observer;
     m_observer = nullptr;
     TMxList::BeforeDestruction();
-    Panel->Forget();
-    delete Panel;
-    Panel = nullptr;
+    m_ui->Panel->Forget();
+    delete m_ui->Panel;
+    m_ui->Panel = nullptr;
 }
 
 // ---- visual entities -----------------------------------------------------------

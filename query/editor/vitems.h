@@ -11,7 +11,12 @@
 // The wrappers are items (TVEntities holds the TVEntity objects in order,
 // each TVEntity its TVField objects), so that the grid's columns can be
 // them. Panels are named "vEntity<n>" and "vField<n>" after a sequence
-// number counted over the process.
+// number counted over the process; a panel's children keep their own
+// names ("CheckBox", "TotalLabel", "NameLabel", "FilterButton",
+// "FormulaLabel"; "ExpandButton", "CaptionLabel") and a field's splitter,
+// a child of the step editor, is "vField<n>Splitter". The widgets are the
+// wrappers' own: the step editor asks for what it needs by name (MoveTo,
+// Width, Repaint, ...).
 //
 // Widths: a field's DesignWidth is stored in the pixels of the font the
 // queries were first drawn with; it is shown scaled by the step editor's
@@ -21,12 +26,13 @@
 #include "engine/core/list.h"
 #include "ui/controls/itemobserver.h"
 
-class QCheckBox;
-class QLabel;
+#include <memory>
+
+class QFont;
 class QMenu;
 class QMouseEvent;
 class QObject;
-class QToolButton;
+class QPixmap;
 class QWidget;
 
 namespace mx {
@@ -36,12 +42,31 @@ class TMxQueryField;
 
 namespace mx::ui {
 
-class TMxSplitter;
 class TMxStepEditor;
 class TVEntities;
 class TVEntity;
 class TVField;
 class TVPanel;
+
+// The heights of the editor's header, measured on its font: an entity
+// panel's row, and below it a field panel with the name on two lines above
+// the filter button and the formula. With a font whose two lines fit the
+// name's row as drawn (from 8, 25 high) they are those of the drawing (a
+// row of 17, then 49: the formula at 34, 13 high); a taller font moves the
+// name up to 2, then makes the rows taller, so that no text is cut. The
+// entity panel stands one pixel above the header, the field panels start
+// at its row's height.
+struct TPanelRows {
+    int entityHeight;
+    int nameTop;
+    int nameHeight;
+    int formulaTop;
+    int formulaHeight;
+    int fieldHeight;
+    // The entity row, the field panels and the line under them.
+    int HeaderHeight() const { return entityHeight + fieldHeight + 1; }
+};
+TPanelRows PanelRows(const QFont& font);
 
 // What a panel asks of the visual entity or field it draws.
 class TVPanelOwner {
@@ -80,6 +105,14 @@ public:
     void SetWidth(int value);
     // Places the panel's children at their stored places, scaled.
     void PlaceControls();
+    // Moves the panel to x on the editor, lays it out (as Layout) and shows
+    // or hides it with its splitter.
+    void PlaceAt(int x, int kind, bool shown);
+    void SetFilterPicture(const QPixmap& picture);
+    // Paints the panel again (its focus frame follows the selection).
+    void Repaint();
+    // Whether widget is this field's panel (a drag's source, for one).
+    bool IsPanel(const QObject* widget) const;
 
     // Kind 0 moves the splitter only; other kinds size the panel; kinds 2
     // and 3 also set the texts from the field.
@@ -100,18 +133,12 @@ public:
     bool PanelPress(QObject* watched, const QMouseEvent& event) override;
     bool PanelDoubleClick(QObject* watched) override;
 
-    TVPanel* Panel = nullptr;
-    QCheckBox* CheckBox = nullptr;
-    QLabel* TotalLabel = nullptr;
-    QLabel* NameLabel = nullptr;
-    QToolButton* FilterButton = nullptr;
-    QLabel* FormulaLabel = nullptr;
-    TMxSplitter* Splitter = nullptr;
-
 protected:
     void BeforeDestruction() override;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     TItemRef<TMxQueryField> m_field;
     TItemObserver* m_observer = nullptr;
 };
@@ -138,6 +165,12 @@ public:
     // entity panel (expanded: the sum of its fields' widths, 17 high;
     // collapsed: its caption's width plus 20, 67 high).
     void Layout(int kind);
+    // Moves the panel to x on the editor.
+    void MoveTo(int x);
+    // The width of the panel as laid out.
+    int Width() const;
+    // Paints the panel again (its focus frame follows the selection).
+    void Repaint();
 
     // Gestures.
     void Press(Qt::MouseButton button, const QPoint& globalPos);
@@ -152,14 +185,12 @@ public:
     bool PanelPress(QObject* watched, const QMouseEvent& event) override;
     bool PanelDoubleClick(QObject*) override { return false; }
 
-    TVPanel* Panel = nullptr;
-    QToolButton* ExpandButton = nullptr;
-    QLabel* CaptionLabel = nullptr;
-
 protected:
     void BeforeDestruction() override;
 
 private:
+    struct TUi;
+    std::unique_ptr<TUi> m_ui;
     void fieldAdded(TMxItem* item);
     void fieldRemoved(TMxItem* item);
     TItemRef<TMxQueryEntity> m_entity;

@@ -9,6 +9,7 @@
 #include "engine/tools/hooks.h"
 
 #include "ui/services/guarded.h"
+#include "ui/services/popuprunner.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -262,7 +263,7 @@ void TDialogBuilder::ShowPopup(TVParamControl* shape, QPoint globalPos)
     if (!c)
         return;
     m_miCaption->setText(QStringLiteral("%1 (%2)").arg(c->ParamName(), DlgControlName(c->Kind())));
-    m_popup->exec(globalPos);
+    ui::RunPopup(*m_popup, globalPos);
 }
 
 bool TDialogBuilder::CheckControls()

@@ -166,7 +166,8 @@ void shootSortAndOptions(TShots& shots)
     QueryPtr clients = loadQuery(shots, "CLIENTS.MQR");
     TfmExtDest form(clients->Steps()->Items(0));
     shots.Save(&form, QStringLiteral("fmExtDest"), form.width(), form.height());
-    form.nbPages->setCurrentIndex(1);
+    if (auto* pages = form.findChild<QTabWidget*>(QStringLiteral("nbPages")))
+        pages->setCurrentIndex(1);
     shots.Save(&form, QStringLiteral("fmExtDest-options"), form.width(), form.height());
     form.Editor().Cancel();
 }

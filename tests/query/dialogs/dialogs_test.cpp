@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
@@ -29,6 +30,60 @@ using namespace mx;
 using namespace qtest;
 
 namespace {
+
+using mx::ui::test::Child;
+
+// The sort dialog's controls, found by their names.
+struct SortControls {
+    explicit SortControls(QWidget& form)
+        : SrcList(Child<QListWidget>(form, "SrcList"))
+        , DstList(Child<QListWidget>(form, "DstList"))
+        , btInclude(Child<QToolButton>(form, "btInclude"))
+        , btIncAll(Child<QToolButton>(form, "btIncAll"))
+        , btExclude(Child<QToolButton>(form, "btExclude"))
+        , btExAll(Child<QToolButton>(form, "btExAll"))
+        , sbUp(Child<QToolButton>(form, "sbUp"))
+        , sbDown(Child<QToolButton>(form, "sbDown"))
+        , btSwapSortOrder(Child<QPushButton>(form, "btSwapSortOrder"))
+        , btOk(Child<QPushButton>(form, "btOk"))
+        , btCancel(Child<QPushButton>(form, "btCancel"))
+    {
+    }
+    QListWidget* SrcList;
+    QListWidget* DstList;
+    QToolButton* btInclude;
+    QToolButton* btIncAll;
+    QToolButton* btExclude;
+    QToolButton* btExAll;
+    QToolButton* sbUp;
+    QToolButton* sbDown;
+    QPushButton* btSwapSortOrder;
+    QPushButton* btOk;
+    QPushButton* btCancel;
+};
+
+// The result options dialog's controls, found by their names; the join
+// boxes are those of the scroll area "sb", in their order.
+struct DestControls {
+    explicit DestControls(QWidget& form)
+        : nbPages(Child<QTabWidget>(form, "nbPages"))
+        , sgDest(Child<QTableWidget>(form, "sgDest"))
+        , sb(Child<QScrollArea>(form, "sb"))
+        , cbDistinctSelect(Child<QCheckBox>(form, "cbDistinctSelect"))
+        , btView(Child<QPushButton>(form, "btView"))
+        , btPrint(Child<QPushButton>(form, "btPrint"))
+        , btCancel(Child<QPushButton>(form, "btCancel"))
+    {
+    }
+    QList<QCheckBox*> JoinBoxes() const { return sb->widget()->findChildren<QCheckBox*>(); }
+    QTabWidget* nbPages;
+    QTableWidget* sgDest;
+    QScrollArea* sb;
+    QCheckBox* cbDistinctSelect;
+    QPushButton* btView;
+    QPushButton* btPrint;
+    QPushButton* btCancel;
+};
 
 class DialogsTest : public QueryTest {
 protected:
@@ -73,31 +128,32 @@ TEST_F(DialogsTest, SortOrderDirectionAndPositions)
 {
     FourFields();
     TfmSortFields f(m_step);
-    EXPECT_EQ(Lines(f.SrcList), (QStringList{QStringLiteral("Catégorie"), QStringLiteral("Nom"), QStringLiteral("Numéro client")}));
-    EXPECT_EQ(Lines(f.DstList), QStringList{QStringLiteral("Ville (+)")});
+    const SortControls c(f);
+    EXPECT_EQ(Lines(c.SrcList), (QStringList{QStringLiteral("Catégorie"), QStringLiteral("Nom"), QStringLiteral("Numéro client")}));
+    EXPECT_EQ(Lines(c.DstList), QStringList{QStringLiteral("Ville (+)")});
     // two included together arrive in reverse order
-    Select(f.SrcList, {0, 2});
-    QTest::mouseClick(f.btInclude, Qt::LeftButton);
-    EXPECT_EQ(Lines(f.DstList),
+    Select(c.SrcList, {0, 2});
+    QTest::mouseClick(c.btInclude, Qt::LeftButton);
+    EXPECT_EQ(Lines(c.DstList),
         (QStringList{QStringLiteral("Ville (+)"), QStringLiteral("Numéro client (+)"), QStringLiteral("Catégorie (+)")}));
-    EXPECT_EQ(Lines(f.SrcList), QStringList{QStringLiteral("Nom")});
-    EXPECT_EQ(f.SrcList->currentRow(), 0);
+    EXPECT_EQ(Lines(c.SrcList), QStringList{QStringLiteral("Nom")});
+    EXPECT_EQ(c.SrcList->currentRow(), 0);
     // Catégorie up one, then its direction turned
-    Select(f.DstList, {2});
-    QTest::mouseClick(f.sbUp, Qt::LeftButton);
-    EXPECT_EQ(f.DstList->currentRow(), 1);
-    QTest::mouseClick(f.btSwapSortOrder, Qt::LeftButton);
-    EXPECT_EQ(Lines(f.DstList),
+    Select(c.DstList, {2});
+    QTest::mouseClick(c.sbUp, Qt::LeftButton);
+    EXPECT_EQ(c.DstList->currentRow(), 1);
+    QTest::mouseClick(c.btSwapSortOrder, Qt::LeftButton);
+    EXPECT_EQ(Lines(c.DstList),
         (QStringList{QStringLiteral("Ville (+)"), QStringLiteral("Catégorie (-)"), QStringLiteral("Numéro client (+)")}));
     // up on the first line and down on the last do nothing; so does a
     // direction change with nothing selected
-    Select(f.DstList, {0});
-    QTest::mouseClick(f.sbUp, Qt::LeftButton);
-    Select(f.DstList, {2});
-    QTest::mouseClick(f.sbDown, Qt::LeftButton);
-    f.DstList->clearSelection();
-    QTest::mouseClick(f.btSwapSortOrder, Qt::LeftButton);
-    EXPECT_EQ(Lines(f.DstList),
+    Select(c.DstList, {0});
+    QTest::mouseClick(c.sbUp, Qt::LeftButton);
+    Select(c.DstList, {2});
+    QTest::mouseClick(c.sbDown, Qt::LeftButton);
+    c.DstList->clearSelection();
+    QTest::mouseClick(c.btSwapSortOrder, Qt::LeftButton);
+    EXPECT_EQ(Lines(c.DstList),
         (QStringList{QStringLiteral("Ville (+)"), QStringLiteral("Catégorie (-)"), QStringLiteral("Numéro client (+)")}));
     f.Editor().Commit();
     EXPECT_EQ(m_fields[1]->SortRange(), 0);
@@ -112,16 +168,17 @@ TEST_F(DialogsTest, SortButtonsFollowTheLists)
     FourFields();
     m_fields[1]->SetSortRange(-1);
     TfmSortFields f(m_step);
-    EXPECT_EQ(f.DstList->count(), 0);
-    EXPECT_FALSE(f.btExclude->isEnabled());
-    EXPECT_FALSE(f.btExAll->isEnabled());
-    QTest::mouseClick(f.sbUp, Qt::LeftButton); // nothing to move: nothing happens
-    QTest::mouseClick(f.btIncAll, Qt::LeftButton);
-    EXPECT_EQ(f.SrcList->count(), 0);
-    EXPECT_FALSE(f.btInclude->isEnabled());
-    EXPECT_TRUE(f.btExclude->isEnabled());
-    QTest::mouseClick(f.btExAll, Qt::LeftButton);
-    EXPECT_EQ(Lines(f.SrcList),
+    const SortControls c(f);
+    EXPECT_EQ(c.DstList->count(), 0);
+    EXPECT_FALSE(c.btExclude->isEnabled());
+    EXPECT_FALSE(c.btExAll->isEnabled());
+    QTest::mouseClick(c.sbUp, Qt::LeftButton); // nothing to move: nothing happens
+    QTest::mouseClick(c.btIncAll, Qt::LeftButton);
+    EXPECT_EQ(c.SrcList->count(), 0);
+    EXPECT_FALSE(c.btInclude->isEnabled());
+    EXPECT_TRUE(c.btExclude->isEnabled());
+    QTest::mouseClick(c.btExAll, Qt::LeftButton);
+    EXPECT_EQ(Lines(c.SrcList),
         (QStringList{QStringLiteral("Catégorie"), QStringLiteral("Nom"), QStringLiteral("Numéro client"), QStringLiteral("Ville")}));
 }
 
@@ -137,11 +194,12 @@ TEST_F(DialogsTest, SortFieldsOfTheSameNameKeepTheirPlaces)
     again->SetSortRange(0);
     city->SetSortRange(-7);
     TfmSortFields f(m_step);
-    EXPECT_EQ(Lines(f.DstList), (QStringList{QStringLiteral("Nom (+)"), QStringLiteral("Nom (+)")}));
-    EXPECT_EQ(Lines(f.SrcList), QStringList{QStringLiteral("Ville")});
-    Select(f.DstList, {1});
-    QTest::mouseClick(f.btSwapSortOrder, Qt::LeftButton);
-    QTest::mouseClick(f.sbUp, Qt::LeftButton);
+    const SortControls c(f);
+    EXPECT_EQ(Lines(c.DstList), (QStringList{QStringLiteral("Nom (+)"), QStringLiteral("Nom (+)")}));
+    EXPECT_EQ(Lines(c.SrcList), QStringList{QStringLiteral("Ville")});
+    Select(c.DstList, {1});
+    QTest::mouseClick(c.btSwapSortOrder, Qt::LeftButton);
+    QTest::mouseClick(c.sbUp, Qt::LeftButton);
     f.Editor().Commit();
     EXPECT_EQ(again->SortRange(), 0);
     EXPECT_EQ(again->SortOrder(), sfDescending);
@@ -159,11 +217,12 @@ TEST_F(DialogsTest, SortCancelLeavesTheQueryAsItWas)
         QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmSortFields*>(w);
         ASSERT_NE(f, nullptr);
-        Select(f->DstList, {0});
-        QTest::mouseClick(f->btSwapSortOrder, Qt::LeftButton);
-        Select(f->SrcList, {0});
-        QTest::mouseClick(f->btInclude, Qt::LeftButton);
-        QTest::mouseClick(f->btCancel, Qt::LeftButton);
+        const SortControls c(*f);
+        Select(c.DstList, {0});
+        QTest::mouseClick(c.btSwapSortOrder, Qt::LeftButton);
+        Select(c.SrcList, {0});
+        QTest::mouseClick(c.btInclude, Qt::LeftButton);
+        QTest::mouseClick(c.btCancel, Qt::LeftButton);
     });
     EXPECT_FALSE(EditSort(m_step));
     EXPECT_EQ(m_fields[1]->SortOrder(), sfAscending);
@@ -172,9 +231,10 @@ TEST_F(DialogsTest, SortCancelLeavesTheQueryAsItWas)
         QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmSortFields*>(w);
         ASSERT_NE(f, nullptr);
-        Select(f->DstList, {0});
-        QTest::mouseClick(f->btSwapSortOrder, Qt::LeftButton);
-        QTest::mouseClick(f->btOk, Qt::LeftButton);
+        const SortControls c(*f);
+        Select(c.DstList, {0});
+        QTest::mouseClick(c.btSwapSortOrder, Qt::LeftButton);
+        QTest::mouseClick(c.btOk, Qt::LeftButton);
     });
     EXPECT_TRUE(EditSort(m_step));
     EXPECT_EQ(m_fields[1]->SortOrder(), sfDescending);
@@ -198,7 +258,8 @@ TEST_F(DialogsTest, OptionsJoinsDistinctAndFileNames)
     auto* dest = m_step->Destinations()->AddNew();
     dest->SetName(QStringLiteral("Fichier"));
     TfmExtDest f(m_step);
-    const QList<QCheckBox*> boxes = f.JoinBoxes();
+    const DestControls c(f);
+    const QList<QCheckBox*> boxes = c.JoinBoxes();
     QStringList seen;
     QList<int> tops;
     for (QCheckBox* b : boxes) {
@@ -213,17 +274,17 @@ TEST_F(DialogsTest, OptionsJoinsDistinctAndFileNames)
     QStringList sorted = seen;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(sorted, expected);
-    f.nbPages->setCurrentIndex(1);
+    c.nbPages->setCurrentIndex(1);
     f.show();
     QCoreApplication::processEvents();
     tops.clear();
-    for (QCheckBox* b : f.JoinBoxes())
+    for (QCheckBox* b : c.JoinBoxes())
         tops << b->geometry().top();
     EXPECT_EQ(QSet<int>(tops.begin(), tops.end()).size(), tops.size()) << "boxes on top of each other";
     for (QCheckBox* b : boxes)
         b->setChecked(true);
-    f.cbDistinctSelect->setChecked(true);
-    f.sgDest->item(f.sgDest->rowCount() - 1, 2)->setText(QStringLiteral("clients.txt"));
+    c.cbDistinctSelect->setChecked(true);
+    c.sgDest->item(c.sgDest->rowCount() - 1, 2)->setText(QStringLiteral("clients.txt"));
     f.Editor().Commit(f.Choices());
     EXPECT_TRUE(order->RightValue());
     EXPECT_FALSE(order->LeftValue());
@@ -245,9 +306,10 @@ TEST_F(DialogsTest, OptionsCancelLeavesTheQueryAsItWas)
         QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmExtDest*>(w);
         ASSERT_NE(f, nullptr);
-        EXPECT_EQ(f->sgDest->rowCount(), 1);
-        f->cbDistinctSelect->setChecked(true);
-        QTest::mouseClick(f->btCancel, Qt::LeftButton);
+        const DestControls c(*f);
+        EXPECT_EQ(c.sgDest->rowCount(), 1);
+        c.cbDistinctSelect->setChecked(true);
+        QTest::mouseClick(c.btCancel, Qt::LeftButton);
     });
     EXPECT_FALSE(EditDestinations(m_step));
     EXPECT_EQ(m_step->Destinations()->Count(), 0);
@@ -262,9 +324,10 @@ TEST_F(DialogsTest, OptionsCancelLeavesTheQueryAsItWas)
         QWidget* w = &dialog;
         auto* f = dynamic_cast<TfmExtDest*>(w);
         ASSERT_NE(f, nullptr);
+        const DestControls c(*f);
         SetSettingsText(dest, QStringLiteral("changed by Editer"));
-        f->sgDest->item(f->sgDest->rowCount() - 1, 2)->setText(QStringLiteral("other.txt"));
-        QTest::mouseClick(f->btCancel, Qt::LeftButton);
+        c.sgDest->item(c.sgDest->rowCount() - 1, 2)->setText(QStringLiteral("other.txt"));
+        QTest::mouseClick(c.btCancel, Qt::LeftButton);
     });
     EXPECT_FALSE(EditDestinations(m_step));
     EXPECT_EQ(SettingsText(dest), QStringLiteral("before"));
@@ -274,8 +337,9 @@ TEST_F(DialogsTest, OptionsCancelLeavesTheQueryAsItWas)
 TEST_F(DialogsTest, OptionsActionsNeedAResult)
 {
     TfmExtDest f(m_step);
-    QTest::mouseClick(f.btView, Qt::LeftButton);
-    QTest::mouseClick(f.btPrint, Qt::LeftButton);
+    const DestControls c(f);
+    QTest::mouseClick(c.btView, Qt::LeftButton);
+    QTest::mouseClick(c.btPrint, Qt::LeftButton);
     EXPECT_EQ(m_ui.texts(QStringLiteral("message")),
         QStringList(2, QStringLiteral("La vue n'est pas active, veuillez lancer l'extraction.")));
     f.Editor().Cancel();

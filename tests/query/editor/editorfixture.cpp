@@ -2,6 +2,8 @@
 
 #include "query/editor/steprules.h"
 
+#include "ui/controls/splitter.h"
+
 #include "engine/errors/errorhandler.h"
 #include "query/reports/queryreports.h"
 
@@ -77,6 +79,21 @@ mxtest::TMemoryDataset* EditorTest::MakeResult(int rows)
 QStringList EditorTest::StepSql()
 {
     return m_step->SQL() ? m_step->SQL()->Lines() : QStringList();
+}
+
+TVPanel* EditorTest::PanelOf(const TVPanelOwner* item) const
+{
+    for (TVPanel* panel : editor->findChildren<TVPanel*>())
+        if (panel->Owner() == item)
+            return panel;
+    ADD_FAILURE() << "no panel draws the item";
+    return nullptr;
+}
+
+TMxSplitter* EditorTest::SplitterOf(const TVField* field) const
+{
+    const TVPanel* panel = PanelOf(field);
+    return panel ? test::Child<TMxSplitter>(*editor, (panel->objectName() + QStringLiteral("Splitter")).toLatin1().constData()) : nullptr;
 }
 
 int EditorTest::Px(int stored) const

@@ -14,6 +14,7 @@
 #include "query/editor/vpanels.h"
 
 #include "tests/support/memorydataset.h"
+#include "tests/support/ui/scriptedmodal.h"
 
 #include "engine/model/queryfield.h"
 #include "engine/query/query.h"
@@ -38,6 +39,17 @@ protected:
     // The visual entity and field of the first step, by position.
     mx::ui::TVEntity* VE(int i) const { return editor->VEntities()->VEntity(i); }
     mx::ui::TVField* VF(int e, int f) const { return VE(e)->VField(f); }
+    // The panel that draws a visual entity or field, among the editor's
+    // children; a control on it by name ("NameLabel", "CaptionLabel", ...);
+    // the width splitter beside a field's panel.
+    mx::ui::TVPanel* PanelOf(const mx::ui::TVPanelOwner* item) const;
+    template <class W>
+    W* On(const mx::ui::TVPanelOwner* item, const char* name) const
+    {
+        mx::ui::TVPanel* panel = PanelOf(item);
+        return panel ? mx::ui::test::Child<W>(*panel, name) : nullptr;
+    }
+    mx::ui::TMxSplitter* SplitterOf(const mx::ui::TVField* field) const;
     // The cell text of grid column col for the current record.
     QString Cell(int col, mx::ui::TMxGridDrawInfoKind kind = mx::ui::dikText);
     // A result with one column per field of the step, named as the fields.

@@ -95,7 +95,7 @@ TEST_F(EditorTest, DraggingFromTheOutlineAddsFields)
     const int before = sqlChanges;
     Press(viewport, onNode);
     ASSERT_TRUE(outline->SelectedEntity());
-    dragTo(editor, QPoint(VE(1)->Panel->geometry().right() + 20, 30));
+    dragTo(editor, QPoint(PanelOf(VE(1))->geometry().right() + 20, 30));
     ASSERT_EQ(editor->VEntities()->Count(), 3);
     EXPECT_EQ(VE(2)->Entity()->Name(), QStringLiteral("Livraisons"));
     EXPECT_EQ(VE(2)->Count(), 3);

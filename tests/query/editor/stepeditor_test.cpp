@@ -3,6 +3,8 @@
 
 #include "editorfixture.h"
 
+#include "tests/support/ui/scriptedpopup.h"
+
 #include "ui/controls/splitter.h"
 #include "query/editor/steprules.h"
 
@@ -19,7 +21,6 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 using namespace mx;
@@ -101,16 +102,16 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
     // 36, then 30 + 100 + 200 for Clients, then 100 + 100 for Commandes,
     // each in pixels of the editor's font
     const int clients = Px(30) + Px(100) + Px(200);
-    EXPECT_EQ(VE(0)->Panel->x(), 36);
-    EXPECT_EQ(VF(0, 0)->Panel->x(), 36);
-    EXPECT_EQ(VF(0, 0)->Panel->width(), Px(30) - 2);
-    EXPECT_EQ(VF(0, 1)->Panel->x(), 36 + Px(30));
-    EXPECT_EQ(VF(0, 2)->Panel->x(), 36 + Px(30) + Px(100));
-    EXPECT_EQ(VF(0, 0)->Splitter->x(), 36 + Px(30) - 2);
-    EXPECT_EQ(VE(0)->Panel->width(), clients);
-    EXPECT_EQ(VE(0)->Panel->height(), 17);
-    EXPECT_EQ(VE(1)->Panel->x(), 36 + clients);
-    EXPECT_EQ(VF(1, 1)->Panel->x(), 36 + clients + Px(100));
+    EXPECT_EQ(PanelOf(VE(0))->x(), 36);
+    EXPECT_EQ(PanelOf(VF(0, 0))->x(), 36);
+    EXPECT_EQ(PanelOf(VF(0, 0))->width(), Px(30) - 2);
+    EXPECT_EQ(PanelOf(VF(0, 1))->x(), 36 + Px(30));
+    EXPECT_EQ(PanelOf(VF(0, 2))->x(), 36 + Px(30) + Px(100));
+    EXPECT_EQ(SplitterOf(VF(0, 0))->x(), 36 + Px(30) - 2);
+    EXPECT_EQ(PanelOf(VE(0))->width(), clients);
+    EXPECT_EQ(PanelOf(VE(0))->height(), 17);
+    EXPECT_EQ(PanelOf(VE(1))->x(), 36 + clients);
+    EXPECT_EQ(PanelOf(VF(1, 1))->x(), 36 + clients + Px(100));
     EXPECT_EQ(editor->IndicatorSplitter()->x(), 34);
     EXPECT_FALSE(editor->ScrollBar()->isVisible());
     EXPECT_EQ(editor->Grid()->y(), 67);
@@ -122,22 +123,22 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
     // the grid's columns line up with the panels
     EXPECT_EQ(grid->ColWidth(1) + 1, Px(30));
     EXPECT_EQ(grid->ColWidth(3) + 1, Px(200));
-    EXPECT_EQ(grid->viewport()->mapTo(editor, grid->CellRect(2, 1).topLeft()).x(), VF(0, 1)->Panel->x());
+    EXPECT_EQ(grid->viewport()->mapTo(editor, grid->CellRect(2, 1).topLeft()).x(), PanelOf(VF(0, 1))->x());
 
     m_step->SetDataset(MakeResult(3));
     editor->ResultChanged();
     EXPECT_EQ(Cell(1), a2->FullName() + QStringLiteral("1"));
 
     // collapsed: one column, the caption's width plus 20, 67 high
-    QTest::mouseClick(VE(1)->ExpandButton, Qt::LeftButton);
+    QTest::mouseClick(On<QToolButton>(VE(1), "ExpandButton"), Qt::LeftButton);
     EXPECT_FALSE(VE(1)->Expanded());
-    EXPECT_EQ(VE(1)->ExpandButton->text(), QStringLiteral("+"));
+    EXPECT_EQ(On<QToolButton>(VE(1), "ExpandButton")->text(), QStringLiteral("+"));
     ASSERT_EQ(grid->Columns.size(), 4);
     EXPECT_EQ(grid->Columns[3], VE(1));
-    const int captionWidth = QFontMetrics(VE(1)->CaptionLabel->font()).horizontalAdvance(QStringLiteral("Commandes")) + 20;
-    EXPECT_EQ(VE(1)->Panel->width(), captionWidth);
-    EXPECT_EQ(VE(1)->Panel->height(), 67);
-    EXPECT_FALSE(VF(1, 0)->Panel->isVisible());
+    const int captionWidth = QFontMetrics(On<QLabel>(VE(1), "CaptionLabel")->font()).horizontalAdvance(QStringLiteral("Commandes")) + 20;
+    EXPECT_EQ(PanelOf(VE(1))->width(), captionWidth);
+    EXPECT_EQ(PanelOf(VE(1))->height(), 67);
+    EXPECT_FALSE(PanelOf(VF(1, 0))->isVisible());
     EXPECT_EQ(Cell(3), QString());
 
     // narrower than the panels: the bar appears, panels and grid move with it
@@ -148,8 +149,8 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
     EXPECT_EQ(editor->ScrollBar()->width(), 300 - 16);
     editor->ScrollBar()->setValue(50);
     EXPECT_EQ(editor->ScrollPos(), 50);
-    EXPECT_EQ(VE(0)->Panel->x(), 36 - 50);
-    EXPECT_EQ(VF(0, 1)->Panel->x(), 36 + Px(30) - 50);
+    EXPECT_EQ(PanelOf(VE(0))->x(), 36 - 50);
+    EXPECT_EQ(PanelOf(VF(0, 1))->x(), 36 + Px(30) - 50);
     EXPECT_EQ(grid->x(), -50);
     EXPECT_EQ(grid->width(), 350);
     EXPECT_EQ(grid->height(), 400 - editor->TabSetHeight() - editor->ScrollBar()->height() - 67);
@@ -157,7 +158,7 @@ TEST_F(EditorTest, PanelsAndColumnsFollowWidthsCollapseAndScrolling)
     editor->resize(right + 50, 400);
     EXPECT_FALSE(editor->ScrollBar()->isVisible());
     EXPECT_EQ(editor->ScrollPos(), 0);
-    EXPECT_EQ(VE(0)->Panel->x(), 36);
+    EXPECT_EQ(PanelOf(VE(0))->x(), 36);
     EXPECT_EQ(grid->x(), 0);
     EXPECT_FALSE(m_query->Modified()); // expanding and scrolling are views
 }
@@ -174,20 +175,20 @@ TEST_F(EditorTest, WidthsFollowTheFontSoNamesAndCellsAreNotCut)
     TMxGrid* grid = editor->Grid();
     const auto wordsFit = [&](const char* when) {
         SCOPED_TRACE(when);
-        QLabel* name = VF(0, 1)->NameLabel;
+        QLabel* name = On<QLabel>(VF(0, 1), "NameLabel");
         const QFontMetrics fm(name->font());
         EXPECT_EQ(name->text(), QStringLiteral("Quantité vendue"));
         for (const QString& word : {QStringLiteral("Quantité"), QStringLiteral("vendue")})
             EXPECT_LE(fm.horizontalAdvance(word), name->width()) << word.toStdString();
-        EXPECT_LE(name->x() + name->width(), VF(0, 1)->Panel->width());
+        EXPECT_LE(name->x() + name->width(), PanelOf(VF(0, 1))->width());
         const int cell = QFontMetrics(grid->font()).horizontalAdvance(QStringLiteral("Intercalaires colorés"));
         EXPECT_LT(cell + 4, grid->ColWidth(2)) << "a cell at the default width";
         // the proportions stay: panels, columns and places follow the font
         EXPECT_EQ(VF(0, 1)->Width(), Px(100));
         EXPECT_EQ(grid->ColWidth(2) + 1, Px(100));
         EXPECT_EQ(VF(0, 2)->Width(), Px(200));
-        EXPECT_EQ(VE(0)->Panel->width(), Px(30) + Px(100) + Px(200));
-        EXPECT_EQ(VE(1)->Panel->x(), 36 + Px(30) + Px(100) + Px(200));
+        EXPECT_EQ(PanelOf(VE(0))->width(), Px(30) + Px(100) + Px(200));
+        EXPECT_EQ(PanelOf(VE(1))->x(), 36 + Px(30) + Px(100) + Px(200));
         EXPECT_EQ(name->x(), Px(48));
     };
     wordsFit("the default font");
@@ -202,6 +203,42 @@ TEST_F(EditorTest, WidthsFollowTheFontSoNamesAndCellsAreNotCut)
     EXPECT_FALSE(m_query->Modified()) << "a font is a view";
 }
 
+// The header's rows follow the font's height as its widths follow its
+// letters: a name's two lines, the formula under them, the entity's
+// caption and the grid below the panels are whole at every size, and a
+// collapsed entity is as high as the header.
+TEST_F(EditorTest, HeightsFollowTheFontSoNoLineIsCut)
+{
+    a2->SetFullName(QStringLiteral("Quantité commandée"));
+    VE(1)->SetExpanded(false);
+    const double points = editor->font().pointSizeF();
+    for (double factor : {1.0, 1.5, 2.2}) {
+        SCOPED_TRACE(factor);
+        QFont font = editor->font();
+        font.setPointSizeF(points * factor);
+        editor->setFont(font);
+        const QFontMetrics fm(editor->font());
+        QWidget* entity = PanelOf(VE(0));
+        QWidget* panel = PanelOf(VF(0, 1));
+        QLabel* name = On<QLabel>(VF(0, 1), "NameLabel");
+        QLabel* formula = On<QLabel>(VF(0, 1), "FormulaLabel");
+        QWidget* filter = On<QToolButton>(VF(0, 1), "FilterButton");
+        QLabel* caption = On<QLabel>(VE(0), "CaptionLabel");
+        ASSERT_TRUE(entity && panel && name && formula && filter && caption);
+        ASSERT_GT(name->heightForWidth(name->width()), fm.height()) << "the name is on two lines";
+        EXPECT_GE(name->height(), name->heightForWidth(name->width())) << "the name's second line is cut";
+        EXPECT_GE(formula->height(), fm.height());
+        EXPECT_LE(name->geometry().bottom(), std::min(formula->y(), filter->y()));
+        EXPECT_LT(formula->geometry().bottom(), panel->height());
+        EXPECT_GE(entity->height(), caption->y() + fm.height());
+        EXPECT_GT(panel->y(), entity->geometry().bottom());
+        EXPECT_EQ(SplitterOf(VF(0, 1))->height(), panel->height() + 1);
+        EXPECT_EQ(editor->Grid()->y(), panel->y() + panel->height() + 1);
+        EXPECT_EQ(PanelOf(VE(1))->height(), editor->Grid()->y()) << "a collapsed entity";
+        EXPECT_EQ(PanelOf(VF(0, 2))->height(), panel->height());
+    }
+}
+
 // An entity whose caption is wider than its fields keeps the caption
 // whole; its last column takes the rest, so that the next entity's columns
 // stay under their panels, at each relayout.
@@ -211,19 +248,19 @@ TEST_F(EditorTest, AnEntityCaptionWiderThanItsFieldsKeepsTheNextColumnsUnderThei
     a3->Free();
     editor->Relayout(TMxStepEditor::rkRebuild);
     ASSERT_EQ(VE(0)->Count(), 1);
-    const int captionWidth = QFontMetrics(VE(0)->CaptionLabel->font()).horizontalAdvance(VE(0)->CaptionLabel->text()) + 20;
+    const int captionWidth = QFontMetrics(On<QLabel>(VE(0), "CaptionLabel")->font()).horizontalAdvance(On<QLabel>(VE(0), "CaptionLabel")->text()) + 20;
     ASSERT_GT(captionWidth, VF(0, 0)->Width()) << "the caption is the wider";
-    EXPECT_EQ(VE(0)->Panel->width(), captionWidth);
+    EXPECT_EQ(PanelOf(VE(0))->width(), captionWidth);
     TMxGrid* grid = editor->Grid();
     ASSERT_EQ(grid->Columns.size(), 3);
     const auto columnX = [&](int col) { return grid->viewport()->mapTo(editor, grid->CellRect(col, 1).topLeft()).x(); };
     for (int kind : {int(TMxStepEditor::rkRebuild), int(TMxStepEditor::rkWidths), int(TMxStepEditor::rkContents)}) {
         SCOPED_TRACE(kind);
         editor->Relayout(kind);
-        EXPECT_EQ(columnX(1), VF(0, 0)->Panel->x());
-        EXPECT_EQ(VE(1)->Panel->x(), VE(0)->Panel->x() + captionWidth);
-        EXPECT_EQ(columnX(2), VF(1, 0)->Panel->x()) << "the next entity's first column";
-        EXPECT_EQ(columnX(3), VF(1, 1)->Panel->x());
+        EXPECT_EQ(columnX(1), PanelOf(VF(0, 0))->x());
+        EXPECT_EQ(PanelOf(VE(1))->x(), PanelOf(VE(0))->x() + captionWidth);
+        EXPECT_EQ(columnX(2), PanelOf(VF(1, 0))->x()) << "the next entity's first column";
+        EXPECT_EQ(columnX(3), PanelOf(VF(1, 1))->x());
     }
 }
 
@@ -258,7 +295,7 @@ TEST_F(EditorTest, IndicatorSplitterRecordHintAndBackgroundPress)
     Release(bar, bar->mapFromGlobal(g0 + QPoint(20, 0)));
     EXPECT_EQ(editor->IndicatorWidth(), 56);
     EXPECT_EQ(editor->Grid()->IndicatorWidth(), 56);
-    EXPECT_EQ(VE(0)->Panel->x(), 56);
+    EXPECT_EQ(PanelOf(VE(0))->x(), 56);
     EXPECT_EQ(editor->Grid()->viewport()->mapTo(editor, editor->Grid()->CellRect(1, 1).topLeft()).x(), 56);
 
     // the record count, once known, is the grid's hint
@@ -325,7 +362,7 @@ TEST_F(EditorTest, TotalsPopupOffersByTypeAndChoosingSetsTheTotal)
 {
     // a stored "count" shows as Nombre
     b2->SetTotal(QStringLiteral("count"));
-    EXPECT_EQ(VF(1, 1)->TotalLabel->text(), QString(TotalItems[1].glyph));
+    EXPECT_EQ(On<QLabel>(VF(1, 1), "TotalLabel")->text(), QString(TotalItems[1].glyph));
     EXPECT_EQ(VF(1, 1)->TotalIndex(), 1);
 
     // text field: no average, no sum
@@ -342,12 +379,13 @@ TEST_F(EditorTest, TotalsPopupOffersByTypeAndChoosingSetsTheTotal)
     // the real pop-up on Montant's total label, "S" for Somme
     m_query->SetModified(false);
     const int before = sqlChanges;
-    QLabel* label = VF(1, 0)->TotalLabel;
-    QTimer::singleShot(50, [] {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            QTest::keyClick(popup, Qt::Key_S);
-    });
+    QLabel* label = On<QLabel>(VF(1, 0), "TotalLabel");
+    test::TScriptedPopup popup;
+    popup.Key(u'S');
     emit label->customContextMenuRequested(QPoint(5, 5));
+    EXPECT_EQ(popup.shown, QStringList{QStringLiteral("pmTotals")});
+    EXPECT_EQ(popup.positions, QList<QPoint>{label->mapToGlobal(QPoint(5, 5))});
+    EXPECT_EQ(popup.refused, 0);
     EXPECT_EQ(editor->SelectedField(), VF(1, 0));
     EXPECT_EQ(b1->Total(), QStringLiteral("sum"));
     EXPECT_TRUE(m_query->Modified());
@@ -384,40 +422,40 @@ TEST_F(EditorTest, FieldPanelGestures)
     a2->SetChecked(false);
     a3->SetChecked(false);
     m_query->SetModified(false);
-    QTest::mouseClick(ville->CheckBox, Qt::LeftButton);
+    QTest::mouseClick(On<QCheckBox>(ville, "CheckBox"), Qt::LeftButton);
     EXPECT_TRUE(a3->Checked());
-    EXPECT_TRUE(ville->CheckBox->isChecked());
+    EXPECT_TRUE(On<QCheckBox>(ville, "CheckBox")->isChecked());
     EXPECT_TRUE(m_query->Modified());
-    EXPECT_TRUE(ville->Panel->toolTip().startsWith(QStringLiteral("sélectionner")));
-    EXPECT_EQ(VF(0, 1)->Panel->toolTip(), a2->FullName() + QStringLiteral(" (Inutilisé)"));
+    EXPECT_TRUE(PanelOf(ville)->toolTip().startsWith(QStringLiteral("sélectionner")));
+    EXPECT_EQ(PanelOf(VF(0, 1))->toolTip(), a2->FullName() + QStringLiteral(" (Inutilisé)"));
 
     // renaming: the answer becomes the name; the same name changes nothing
     m_query->SetModified(false);
     editor->OnFieldRename = [](QObject*, QString& name) { name = QStringLiteral("X"); };
-    QTest::mouseDClick(ville->NameLabel, Qt::LeftButton);
+    QTest::mouseDClick(On<QLabel>(ville, "NameLabel"), Qt::LeftButton);
     EXPECT_EQ(a3->FullName(), QStringLiteral("X"));
-    EXPECT_EQ(ville->NameLabel->text(), QStringLiteral("X"));
+    EXPECT_EQ(On<QLabel>(ville, "NameLabel")->text(), QStringLiteral("X"));
     EXPECT_TRUE(m_query->Modified());
     m_query->SetModified(false);
     editor->OnFieldRename = [](QObject*, QString&) {};
-    QTest::mouseDClick(ville->NameLabel, Qt::LeftButton);
+    QTest::mouseDClick(On<QLabel>(ville, "NameLabel"), Qt::LeftButton);
     EXPECT_FALSE(m_query->Modified());
 
     // the filter button asks OnFormulaChange with the visual field; with
     // nobody to answer it changes nothing
     m_query->SetModified(false);
-    QTest::mouseClick(VF(0, 1)->FilterButton, Qt::LeftButton);
+    QTest::mouseClick(On<QToolButton>(VF(0, 1), "FilterButton"), Qt::LeftButton);
     EXPECT_FALSE(m_query->Modified());
     TVField* sender = nullptr;
     editor->OnFormulaChange = [&](TVField* f) { sender = f; };
-    QTest::mouseClick(VF(0, 1)->FilterButton, Qt::LeftButton);
+    QTest::mouseClick(On<QToolButton>(VF(0, 1), "FilterButton"), Qt::LeftButton);
     EXPECT_EQ(sender, VF(0, 1));
     EXPECT_TRUE(m_query->Modified());
 
     // the width splitter, 40 to the right
     m_query->SetModified(false);
-    TMxSplitter* bar = VF(0, 1)->Splitter;
-    const int x0 = VF(0, 2)->Panel->x();
+    TMxSplitter* bar = SplitterOf(VF(0, 1));
+    const int x0 = PanelOf(VF(0, 2))->x();
     const QPoint g0 = bar->mapToGlobal(QPoint(1, 10));
     Press(bar, QPoint(1, 10));
     MoveHeld(bar, bar->mapFromGlobal(g0 + QPoint(20, 0)));
@@ -426,7 +464,7 @@ TEST_F(EditorTest, FieldPanelGestures)
     // stored in the drawn font's pixels: shown again within the rounding
     const int stored = a2->DesignWidth();
     EXPECT_NEAR(Px(stored), Px(100) + 40, 1) << stored;
-    EXPECT_EQ(VF(0, 2)->Panel->x(), x0 - Px(100) + Px(stored));
+    EXPECT_EQ(PanelOf(VF(0, 2))->x(), x0 - Px(100) + Px(stored));
     EXPECT_EQ(editor->Grid()->ColWidth(2) + 1, Px(stored));
     EXPECT_TRUE(m_query->Modified());
 }
@@ -435,8 +473,8 @@ TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
 {
     TMxQueryEntity* clients = VE(0)->Entity();
     TMxQueryEntity* orders = VE(1)->Entity();
-    QWidget* caption = VE(0)->CaptionLabel;
-    TVPanel* target = VE(1)->Panel;
+    QWidget* caption = On<QLabel>(VE(0), "CaptionLabel");
+    TVPanel* target = PanelOf(VE(1));
     const int before = sqlChanges;
     Press(caption, QPoint(3, 3));
     auto to = [&](QWidget* w, QPoint p) { return caption->mapFromGlobal(w->mapToGlobal(p)); };
@@ -446,7 +484,7 @@ TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
     ASSERT_EQ(m_step->Entities()->Items(0), orders);
     EXPECT_EQ(m_step->Entities()->Items(1), clients);
     EXPECT_EQ(VE(0)->Entity(), orders);
-    EXPECT_EQ(VE(0)->Panel->x(), 36);
+    EXPECT_EQ(PanelOf(VE(0))->x(), 36);
     EXPECT_EQ(editor->Grid()->Columns[0], VF(0, 0));
     EXPECT_EQ(VF(0, 0)->Field(), b1);
     EXPECT_TRUE(m_query->Modified());
@@ -457,15 +495,15 @@ TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
 
     // an entity onto itself: nothing
     m_query->SetModified(false);
-    Press(VE(0)->CaptionLabel, QPoint(3, 3));
-    MoveHeld(VE(0)->CaptionLabel, QPoint(30, 5));
-    MoveHeld(VE(0)->CaptionLabel, QPoint(31, 5));
-    Release(VE(0)->CaptionLabel, QPoint(31, 5));
+    Press(On<QLabel>(VE(0), "CaptionLabel"), QPoint(3, 3));
+    MoveHeld(On<QLabel>(VE(0), "CaptionLabel"), QPoint(30, 5));
+    MoveHeld(On<QLabel>(VE(0), "CaptionLabel"), QPoint(31, 5));
+    Release(On<QLabel>(VE(0), "CaptionLabel"), QPoint(31, 5));
     EXPECT_EQ(m_step->Entities()->Items(0), orders);
     EXPECT_FALSE(m_query->Modified());
 
     // a field onto a field of another entity: refused; of its own: exchanged
-    QWidget* montant = VF(0, 0)->Panel;
+    QWidget* montant = PanelOf(VF(0, 0));
     auto drag = [&](QWidget* from, QWidget* onto) {
         auto at = [&](QPoint p) { return from->mapFromGlobal(onto->mapToGlobal(p)); };
         Press(from, QPoint(60, 40));
@@ -473,10 +511,10 @@ TEST_F(EditorTest, EntitiesAndFieldsExchangeByDragging)
         MoveHeld(from, at(QPoint(61, 41)));
         Release(from, at(QPoint(61, 41)));
     };
-    drag(montant, VF(1, 1)->Panel);
+    drag(montant, PanelOf(VF(1, 1)));
     EXPECT_EQ(orders->Items(0), b1);
     EXPECT_FALSE(m_query->Modified());
-    drag(montant, VF(0, 1)->Panel);
+    drag(montant, PanelOf(VF(0, 1)));
     EXPECT_EQ(orders->Items(0), b2);
     EXPECT_EQ(VF(0, 0)->Field(), b2);
     EXPECT_EQ(editor->Grid()->Columns[0], VF(0, 0));
@@ -525,30 +563,20 @@ TEST_F(EditorTest, EntityCriteriaMenuChoosesACriterion)
 {
     // Commandes has no criterion: no menu
     EXPECT_EQ(VE(1)->BuildCriteriaMenu(), nullptr);
-    QMenu* seen = nullptr;
-    QStringList names;
-    QTimer::singleShot(50, [&] {
-        seen = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!seen)
-            return;
-        for (QAction* a : seen->actions())
-            names << a->objectName();
-        QTest::keyClick(seen, Qt::Key_Down);
-        QTest::keyClick(seen, Qt::Key_Down);
-        QTest::keyClick(seen, Qt::Key_Return);
-    });
-    Press(VE(0)->Panel, QPoint(2, 2), Qt::RightButton);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(seen->objectName(), QStringLiteral("pmEntityCriterias"));
-    EXPECT_EQ(names, QStringList({"miEmpty", "mi0"}));
+    test::TScriptedPopup popup;
+    popup.Choose(QStringLiteral("mi0"));
+    Press(PanelOf(VE(0)), QPoint(2, 2), Qt::RightButton);
+    ASSERT_EQ(popup.shown, QStringList{QStringLiteral("pmEntityCriterias")});
+    EXPECT_EQ(popup.items.value(0), QStringList({"miEmpty", "mi0"}));
+    EXPECT_EQ(popup.refused, 0);
     ASSERT_TRUE(VE(0)->Entity()->SourceItem());
     EXPECT_EQ(VE(0)->Entity()->SourceItem()->Name(), QStringLiteral("Parisiens"));
-    EXPECT_EQ(VE(0)->CaptionLabel->text(), QStringLiteral("Clients       Parisiens"));
+    EXPECT_EQ(On<QLabel>(VE(0), "CaptionLabel")->text(), QStringLiteral("Clients       Parisiens"));
     EXPECT_TRUE(m_query->Modified());
     m_query->SetModified(false);
     VE(0)->ChooseCriterion(-1);
     EXPECT_EQ(VE(0)->Entity()->SourceItem(), nullptr);
-    EXPECT_EQ(VE(0)->CaptionLabel->text(), QStringLiteral("Clients"));
+    EXPECT_EQ(On<QLabel>(VE(0), "CaptionLabel")->text(), QStringLiteral("Clients"));
     EXPECT_TRUE(m_query->Modified());
 }
 

@@ -12,6 +12,7 @@
 #include "engine/model/paramcontrol.h"
 #include "engine/tools/hooks.h"
 
+#include "tests/support/ui/scriptedpopup.h"
 #include "tests/support/ui/scriptedservice.h"
 
 #include <QAction>
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -193,18 +193,16 @@ TEST(DialogBuilder, ThePopupIsOfferedInDesignOnly)
         TVParamControl* shape = b.builder.Shapes().value(0);
         ASSERT_NE(shape, nullptr);
         QString title;
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                opened = true;
-                title = mx::ui::test::Child<QAction>(b.builder, "miCaption")->text();
-                popup->close();
-            }
+        mx::ui::test::TScriptedPopup popup;
+        popup.Answer([&title](QMenu& menu) -> QAction* {
+            if (QAction* caption = menu.actions().value(0))
+                title = caption->text();
+            return nullptr;
         });
         // the 6-pixel border of the shape is outside the live control
         Mouse(shape, QEvent::MouseButtonPress, QPoint(2, 16), Qt::RightButton, Qt::RightButton);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(opened, designing);
+        EXPECT_EQ(popup.shown.size(), designing ? 1 : 0);
+        EXPECT_EQ(popup.pending(), designing ? 0 : 1);
         if (designing)
             EXPECT_EQ(title, QStringLiteral("Ville (Saisie)"));
         // nor is anything selected or moved at run time

@@ -28,7 +28,7 @@ char* argv[] = {arg0, nullptr};
 
 QApplication& app()
 {
-    static QApplication* a = new QApplication(argc, argv);
+    static QApplication* a = qApp ? qApp : new QApplication(argc, argv);
     return *a;
 }
 
