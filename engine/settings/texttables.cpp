@@ -82,6 +82,7 @@ const Entry kEnglish[] = {
     {"Erreur de fichier", "File error"},
     {"Impossible d'ouvrir le fichier \"%s\". %s", "Cannot open file \"%s\". %s"},
     {"Impossible d'écrire le fichier %s : %s", "Cannot write the file %s: %s"},
+    {"la copie de sauvegarde %s n'a pu être faite (%s)", "the backup copy %s could not be made (%s)"},
 };
 
 using Table = QHash<QString, QString>;
