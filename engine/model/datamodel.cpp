@@ -262,6 +262,9 @@ void TMxDataModel::resetToNew()
 void TMxDataModel::BuildAccessibleDomains()
 {
     m_accessibleDomains->Clear();
+    // The groups the sets name that no longer exist are skipped, and told
+    // once for the whole model, each named once.
+    QStringList missing;
     for (int d = 0; d < m_domains->Count(); ++d) {
         TMxDomain* domain = m_domains->Items(d);
         if (!m_currentUser) {
@@ -273,13 +276,19 @@ void TMxDataModel::BuildAccessibleDomains()
             const QString groupName = groups->Items(g)->Name();
             TMxUserGroup* group = m_groups->FindByName(groupName);
             if (!group) {
-                UserService().MessageDlg(TranslateFmt(QStringLiteral("Group not found : %s"), {groupName}), TMsgDlgType::mtError, mbOK);
+                if (!missing.contains(groupName, CaseSensitiveNames ? Qt::CaseSensitive : Qt::CaseInsensitive))
+                    missing << groupName;
                 continue;
             }
             if (group->HasUser(m_currentUser->Name()))
                 m_accessibleDomains->AddUnique(domain);
         }
     }
+    if (missing.size() == 1)
+        UserService().MessageDlg(TranslateFmt(QStringLiteral("Group not found : %s"), {missing[0]}), TMsgDlgType::mtError, mbOK);
+    else if (!missing.isEmpty())
+        UserService().MessageDlg(TranslateFmt(QStringLiteral("Groups not found : %s"), {missing.join(QStringLiteral(", "))}),
+            TMsgDlgType::mtError, mbOK);
 }
 
 void TMxDataModel::BuildAllFields()

@@ -41,6 +41,7 @@ const Entry kFrench[] = {
     {"Can not link %s and %s", "Impossible de lier %s et %s"},
     {"Driver %s not found in %s", "Le pilote %s est introuvable dans %s"},
     {"Group not found : %s", "Groupe introuvable : %s"},
+    {"Groups not found : %s", "Groupes introuvables : %s"},
     {"Unknown destination %s", "Destination inconnue : %s"},
     {"Default driver not found : %s", "Pilote par défaut introuvable : %s"},
 };

@@ -205,6 +205,33 @@ TEST_F(DataModel, AccessibleSetsOfAUser)
     EXPECT_EQ(m_service.messages.size(), 1);
 }
 
+// However many sets name groups that are gone, opening the model tells
+// them once, in one message, each group named once.
+TEST_F(DataModel, MissingGroupsOfEverySetAreToldInOneMessage)
+{
+    {
+        TItemPtr<TMxDataModel> m(MakeSampleModel());
+        TMxDomain* other = m->Domains()->AddNew();
+        other->SetId(77);
+        other->SetName(QStringLiteral("Archives"));
+        for (const char* g : {"Disparus", "Anciens", "Ventes"})
+            other->Groups()->AddNew()->SetName(QString::fromUtf8(g));
+        TMxDomain* third = m->Domains()->AddNew();
+        third->SetId(78);
+        third->SetName(QStringLiteral("Stock"));
+        third->Groups()->AddNew()->SetName(QStringLiteral("Anciens"));
+        m->SaveToFile(m_file);
+    }
+    TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
+    m->Open(m_file, QStringLiteral("Marie"), QStringLiteral("Marie1"));
+    EXPECT_EQ(m_service.messages, QStringList{QStringLiteral("Groups not found : Disparus, Anciens")});
+    // the sets still open to her through the groups that exist
+    QStringList open;
+    for (TMxItem* d : *m->AccessibleDomains())
+        open << d->Name();
+    EXPECT_EQ(open, (QStringList{QStringLiteral("Ventes"), QStringLiteral("Archives")}));
+}
+
 TEST_F(DataModel, CatalogueRebuiltAtLoad)
 {
     TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
