@@ -187,6 +187,49 @@ TEST_F(DataModel, LoadFromBytesLogsInThroughTheDialog)
     EXPECT_EQ(m->SaveToBytes(), bytes);
 }
 
+// The login wipes the copies of the password it makes, never a text it
+// shares: the caller's password and the model's stay as they were, whether
+// or not their capitals differ, and the comparison ignores case as before.
+TEST_F(DataModel, TheLoginComparesWithoutCaseAndLeavesTheCallersAndTheModelsPasswords)
+{
+    {
+        TItemPtr<TMxDataModel> m(MakeSampleModel());
+        m->Users()->FindByName(QStringLiteral("Marie"))->SetPassword(QStringLiteral("MARIE1"));
+        m->SaveToFile(m_file);
+    }
+    const struct {
+        const char* typed;
+        bool accepted;
+    } cases[] = {{"MARIE1", true}, {"marie1", true}, {"Marie1", true}, {"MARIE2", false}, {"", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QString typed = QString::fromUtf8(c.typed);
+        TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
+        bool refused = false;
+        try {
+            m->Open(m_file, QStringLiteral("Marie"), typed);
+        } catch (const Exception&) {
+            refused = true;
+        }
+        EXPECT_EQ(refused, !c.accepted);
+        EXPECT_EQ(typed, QString::fromUtf8(c.typed));
+        if (c.accepted) {
+            ASSERT_NE(m->CurrentUser(), nullptr);
+            EXPECT_EQ(m->CurrentUser()->Password(), QStringLiteral("MARIE1"));
+        }
+    }
+    // Through the login dialog: what it gave is checked the same way.
+    ScopedHook login(LoginPromptHook, [](const QString&, QString& user, QString& pw) {
+        user = QStringLiteral("Marie");
+        pw = QString::fromUtf8("marie1");
+        return true;
+    });
+    TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
+    m->LoadFromFile(m_file);
+    ASSERT_NE(m->CurrentUser(), nullptr);
+    EXPECT_EQ(m->CurrentUser()->Password(), QStringLiteral("MARIE1"));
+}
+
 TEST_F(DataModel, AccessibleSetsOfAUser)
 {
     TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
