@@ -84,10 +84,12 @@ public:
     // The panel's rectangle in scene coordinates.
     QRect Rect() const;
 
-    // The links where this table is master, and its own master link.
+    // The links where this table is master, and its own master link (the
+    // first of the links where it is detail: a model read from a file may
+    // give it more than one).
     int LinkCount() const { return int(m_links.size()); }
     TGraphLink* GetLink(int index) const { return m_links.at(size_t(index)); }
-    TGraphLink* MasterLink() const { return m_masterLink; }
+    TGraphLink* MasterLink() const { return m_masterLinks.empty() ? nullptr : m_masterLinks.front(); }
     TGraphTable* MasterTable() const;
     // The anchor of one of its links on a side (see LinkPoint).
     QPoint GetLinkPoint(const TGraphLink* link, int side, bool outward) const;
@@ -106,6 +108,9 @@ private:
     void layoutParts();
     void attachedLinksMoved();
     int slotOf(const TGraphLink* link) const;
+    // The cardinality labels of every link end on one side of the panel
+    // set apart along that side.
+    void spreadLabels();
 
     TGraph* m_graph;
     ui::TItemRef<TMxTable> m_table;
@@ -120,7 +125,8 @@ private:
     int m_height = 22;
     bool m_storing = false;
     std::vector<TGraphLink*> m_links;
-    TGraphLink* m_masterLink = nullptr;
+    // the links where this table is detail, in the order they joined
+    std::vector<TGraphLink*> m_masterLinks;
     TGraphPanelPart* m_button;
     TGraphPanelPart* m_titlePart;
     TGraphPanelPart* m_fieldList;
@@ -175,9 +181,13 @@ private:
     int m_detailSide = 0;
     bool m_highlighted = false;
     QRect m_rect;
-    // the two labels' rectangles, where they are drawn on screen
+    // the two labels' rectangles, where they are drawn on screen, and
+    // where the link alone would put them (the panels spread them apart)
     QRect m_masterLabel;
     QRect m_detailLabel;
+    QRect m_masterLabelWanted;
+    QRect m_detailLabelWanted;
+    void setLabel(bool masterEnd, const QRect& rect);
 };
 
 // Where the pages of a print go: a printer, a PDF file, or a test's record.

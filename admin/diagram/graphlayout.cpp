@@ -142,6 +142,43 @@ TLinkLabels LinkLabels(const QPoint& a, int masterSide, const QSize& masterText,
     return best;
 }
 
+void SpreadSideLabels(std::vector<QRect>& labels, int side, const std::vector<QRect>& others)
+{
+    const bool down = side == 0 || side == 2;
+    std::vector<size_t> order(labels.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    auto start = [down](const QRect& r) { return down ? r.top() : r.left(); };
+    std::stable_sort(order.begin(), order.end(),
+        [&](size_t a, size_t b) { return start(labels[a]) < start(labels[b]); });
+    auto moveTo = [down](QRect& r, int at) {
+        if (down)
+            r.moveTop(at);
+        else
+            r.moveLeft(at);
+    };
+    auto end = [down](const QRect& r) { return down ? r.bottom() : r.right(); };
+    // one pixel between two labels
+    bool first = true;
+    int free = 0;
+    for (size_t i : order) {
+        QRect& r = labels[i];
+        if (!first && start(r) < free)
+            moveTo(r, free);
+        // past whatever it meets: each step moves it on, so it ends
+        for (bool met = true; met;) {
+            met = false;
+            for (const QRect& o : others)
+                if (!o.isEmpty() && r.intersects(o)) {
+                    moveTo(r, end(o) + 2);
+                    met = true;
+                }
+        }
+        free = end(r) + 2;
+        first = false;
+    }
+}
+
 int TGraphPrintInfo::MapX(double x) const
 {
     return int(std::lround(ScaleX * x)) + OriginX;

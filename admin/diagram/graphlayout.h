@@ -70,6 +70,14 @@ struct TLinkLabels {
 TLinkLabels LinkLabels(const QPoint& a, int masterSide, const QSize& masterText, const QPoint& d, int detailSide,
     const QSize& detailText, const QRect& within);
 
+// Sets apart the labels of the link ends on one side of a panel, so that
+// no two overlap and none overlaps one of others (the labels already
+// placed nearby): along the side (down a left or right side, rightwards
+// along a top or bottom one), in the order of where they would lie, each
+// moved no further than it needs; one that overlaps nothing stays where it
+// is.
+void SpreadSideLabels(std::vector<QRect>& labels, int side, const std::vector<QRect>& others = {});
+
 // The page record of a drawing on paper or in the preview.
 struct TGraphPrintInfo {
     int ExtentX = 10;

@@ -55,18 +55,16 @@ void TGraphLink::detach()
 {
     TGraphTable* master = m_master;
     TGraphTable* detail = m_detail;
-    if (master) {
-        auto& list = master->m_links;
-        list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    }
-    if (detail && detail->m_masterLink == this)
-        detail->m_masterLink = nullptr;
+    if (master)
+        std::erase(master->m_links, this);
+    if (detail)
+        std::erase(detail->m_masterLinks, this);
     m_master = m_detail = nullptr;
     // the other lines of these panels spread again
     for (TGraphTable* panel : {master, detail})
         if (panel) {
-            if (panel->m_masterLink)
-                panel->m_masterLink->UpdatePosition();
+            for (TGraphLink* other : panel->m_masterLinks)
+                other->UpdatePosition();
             for (TGraphLink* other : panel->m_links)
                 other->UpdatePosition();
         }
@@ -88,11 +86,12 @@ void TGraphLink::SetLink(TMxLink* link)
     if (m_master)
         m_master->m_links.push_back(this);
     if (m_detail)
-        m_detail->m_masterLink = this;
+        m_detail->m_masterLinks.push_back(this);
     for (TGraphTable* panel : {m_master, m_detail})
         if (panel) {
-            if (panel->m_masterLink && panel->m_masterLink != this)
-                panel->m_masterLink->UpdatePosition();
+            for (TGraphLink* other : panel->m_masterLinks)
+                if (other != this)
+                    other->UpdatePosition();
             for (TGraphLink* other : panel->m_links)
                 if (other != this)
                     other->UpdatePosition();
@@ -131,14 +130,29 @@ void TGraphLink::UpdatePosition()
         masterLabel = QRect(corners.master, ms);
         detailLabel = QRect(corners.detail, ds);
     }
-    if (rect != m_rect || masterLabel != m_masterLabel || detailLabel != m_detailLabel) {
+    if (rect != m_rect || masterLabel != m_masterLabelWanted || detailLabel != m_detailLabelWanted) {
         prepareGeometryChange();
         m_rect = rect;
-        m_masterLabel = masterLabel;
-        m_detailLabel = detailLabel;
+        m_masterLabelWanted = m_masterLabel = masterLabel;
+        m_detailLabelWanted = m_detailLabel = detailLabel;
         m_graph->growScene(rect);
     }
     setVisible(!m_rect.isEmpty());
+    update();
+    // the labels of the other lines that end beside this one's move apart
+    for (TGraphTable* panel : {m_master, m_detail})
+        if (panel)
+            panel->spreadLabels();
+}
+
+void TGraphLink::setLabel(bool masterEnd, const QRect& rect)
+{
+    QRect& label = masterEnd ? m_masterLabel : m_detailLabel;
+    if (label == rect)
+        return;
+    prepareGeometryChange();
+    label = rect;
+    m_graph->growScene(rect);
     update();
 }
 

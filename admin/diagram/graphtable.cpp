@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace mx::admin {
 
@@ -126,9 +127,9 @@ TGraphTable::~TGraphTable()
     if (m_graph->m_selected == this || m_graph->m_highlightedMaster == this)
         m_graph->SetSelected(nullptr);
     // the lines that join this panel are left without it
-    if (m_masterLink) {
-        m_masterLink->m_detail = nullptr;
-        m_masterLink->UpdatePosition();
+    for (TGraphLink* link : std::exchange(m_masterLinks, {})) {
+        link->m_detail = nullptr;
+        link->UpdatePosition();
     }
     for (TGraphLink* link : m_links) {
         link->m_master = nullptr;
@@ -169,7 +170,8 @@ void TGraphTable::SetSelected(bool selected)
 
 TGraphTable* TGraphTable::MasterTable() const
 {
-    return m_masterLink ? m_masterLink->MasterPanel() : nullptr;
+    const TGraphLink* link = MasterLink();
+    return link ? link->MasterPanel() : nullptr;
 }
 
 void TGraphTable::Refresh()
@@ -238,8 +240,8 @@ void TGraphTable::SetBounds(int left, int top)
 
 void TGraphTable::attachedLinksMoved()
 {
-    if (m_masterLink)
-        m_masterLink->UpdatePosition();
+    for (TGraphLink* link : m_masterLinks)
+        link->UpdatePosition();
     for (TGraphLink* link : m_links)
         link->UpdatePosition();
     m_graph->growScene(Rect());
@@ -252,16 +254,53 @@ QRect TGraphTable::Rect() const
 
 int TGraphTable::slotOf(const TGraphLink* link) const
 {
-    if (link == m_masterLink)
-        return 0;
+    // the links where it is detail first, then those where it is master
+    const auto in = std::find(m_masterLinks.begin(), m_masterLinks.end(), link);
+    if (in != m_masterLinks.end())
+        return int(in - m_masterLinks.begin());
     const auto it = std::find(m_links.begin(), m_links.end(), link);
     const int index = it == m_links.end() ? 0 : int(it - m_links.begin());
-    return index + (m_masterLink ? 1 : 0);
+    return index + int(m_masterLinks.size());
 }
 
 TLinkEnd TGraphTable::LinkEnd(const TGraphLink* link) const
 {
-    return {Rect(), slotOf(link), int(m_links.size()) + (m_masterLink ? 1 : 0)};
+    return {Rect(), slotOf(link), int(m_links.size() + m_masterLinks.size())};
+}
+
+void TGraphTable::spreadLabels()
+{
+    struct TEnd {
+        TGraphLink* link;
+        bool masterEnd;
+    };
+    std::vector<TEnd> ends;
+    for (TGraphLink* link : m_masterLinks)
+        ends.push_back({link, false});
+    for (TGraphLink* link : m_links)
+        ends.push_back({link, true});
+    for (int side = 0; side < 4; ++side) {
+        std::vector<TEnd> here;
+        std::vector<QRect> labels;
+        // kept clear of: the labels at the far ends of these lines, and
+        // those on the panel's other sides
+        std::vector<QRect> others;
+        for (const TEnd& end : ends) {
+            const TGraphLink* link = end.link;
+            if (link->m_rect.isEmpty())
+                continue;
+            others.push_back(end.masterEnd ? link->m_detailLabel : link->m_masterLabel);
+            if ((end.masterEnd ? link->m_masterSide : link->m_detailSide) != side) {
+                others.push_back(end.masterEnd ? link->m_masterLabel : link->m_detailLabel);
+                continue;
+            }
+            here.push_back(end);
+            labels.push_back(end.masterEnd ? link->m_masterLabelWanted : link->m_detailLabelWanted);
+        }
+        SpreadSideLabels(labels, side, others);
+        for (size_t i = 0; i < here.size(); ++i)
+            here[i].link->setLabel(here[i].masterEnd, labels[i]);
+    }
 }
 
 QPoint TGraphTable::GetLinkPoint(const TGraphLink* link, int side, bool outward) const

@@ -42,6 +42,8 @@ void TMxBdeDataset::DumpTable(const QString& fileName)
         if (!rows->copyTo(fileName, &error))
             throw EDBEngineError(error);
     } catch (const std::exception& e) {
+        if (DbStopAsked())
+            return; // stopped by the user: the run tells its cancellation
         ShowProcError(QStringLiteral("TMxBdeDataset.DumpTable"), e);
     }
 }

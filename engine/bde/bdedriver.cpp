@@ -108,6 +108,7 @@ TIMxDataset* TMxBdeDriver::ExecuteQuery(const QString& sql, const QString& passw
         }
         return dataset.release();
     } catch (const std::exception& e) {
+        AbortIfStopAsked();
         UserService().MessageDlg(
             Translate(QStringLiteral("Erreur lors de l'éxecution de la requête : ")) + ExceptionMessage(e),
             TMsgDlgType::mtError, mbOK);
@@ -134,6 +135,7 @@ TIMxDataset* TMxBdeDriver::distinctValues(const QString& procName, const QString
             dataset->First();
         return dataset.release();
     } catch (const std::exception& e) {
+        AbortIfStopAsked();
         ShowProcError(procName, e);
         return nullptr;
     }
@@ -170,6 +172,7 @@ TIMxDataset* TMxBdeDriver::GetTable(const QString& databaseName, const QString& 
         }
         return dataset.release();
     } catch (const std::exception& e) {
+        AbortIfStopAsked();
         ShowProcError(QStringLiteral("TMxBdeDriver.GetTable"), e);
         return nullptr;
     }
@@ -196,6 +199,7 @@ QStringList TMxBdeDriver::TableNameList(const QString& databaseName)
         if (!error.isEmpty())
             throw EDBEngineError(error);
     } catch (const std::exception& e) {
+        AbortIfStopAsked();
         UserService().MessageDlg(ExceptionMessage(e), TMsgDlgType::mtError, mbOK);
     }
     return names;

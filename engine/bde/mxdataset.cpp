@@ -33,6 +33,10 @@ void TMxDataset::CheckFetch(const QString& procName)
     if (!rows || m_fetchReported || rows->fetchError().isEmpty())
         return;
     m_fetchReported = true;
+    // Rows the user stopped reading end there: the run tells its
+    // cancellation, not the database's words.
+    if (DbStopAsked())
+        return;
     ShowProcError(procName, EDBEngineError(rows->fetchError()));
 }
 

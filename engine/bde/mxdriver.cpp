@@ -1,5 +1,7 @@
 #include "mxdriver.h"
 
+#include "dberror.h"
+
 #include "engine/tools/messages.h"
 
 namespace mx {
@@ -15,6 +17,7 @@ bool TMxDriver::OpenDatabase(const QString& databaseName, const QString& userNam
     try {
         return DoOpenDatabase(databaseName, userName, password) != nullptr;
     } catch (const std::exception& e) {
+        AbortIfStopAsked();
         ShowProcError(QStringLiteral("TMxDataset.OpenDatabase"), e);
         return false;
     }

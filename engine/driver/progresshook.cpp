@@ -9,4 +9,9 @@ void SetDbProgressHook(std::function<bool()> hook)
     platform::SetDbProgressHook(std::move(hook));
 }
 
+bool DbStopAsked()
+{
+    return platform::DbStopAsked();
+}
+
 } // namespace mx

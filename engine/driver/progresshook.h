@@ -14,6 +14,11 @@ namespace mx {
 // Installs the hook for the thread that calls it (none: no hook).
 void SetDbProgressHook(std::function<bool()> hook);
 
+// Whether the hook installed has asked the databases to stop: a database
+// call that fails meanwhile was stopped by the user, and only the run's
+// cancellation is told, never the database's error.
+bool DbStopAsked();
+
 // Installs a hook for the life of the object, and puts back none after.
 class TDbProgressScope {
 public:

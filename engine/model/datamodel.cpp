@@ -12,6 +12,7 @@
 
 #include "engine/core/exceptions.h"
 #include "engine/core/userservice.h"
+#include "engine/core/wipe.h"
 #include "engine/tools/hooks.h"
 
 #include <QFileInfo>
@@ -185,11 +186,11 @@ void TMxDataModel::Open(const QString& fileName, const QString& userName, const 
         LoadFromFile(fileName);
     } catch (...) {
         m_loginName.clear();
-        m_loginPassword.clear();
+        WipeString(m_loginPassword);
         throw;
     }
     m_loginName.clear();
-    m_loginPassword.clear();
+    WipeString(m_loginPassword);
 }
 
 void TMxDataModel::loadWith(const std::function<void()>& read)
@@ -223,12 +224,19 @@ void TMxDataModel::login()
         if (!LoginPromptHook || !LoginPromptHook(caption, name, password))
             throw EAbort(QStringLiteral("Operation aborted"));
     }
+    // The copies of the password made here are wiped however the check
+    // ends; the caller's and the model's own are left to them.
+    TWipeOnExit wipeTyped(password);
     const QString refused = Translate(QStringLiteral("Accès refusé."));
     TMxUser* user = m_users->FindByName(name);
     if (!user)
         throw EMxException(refused);
     // Passwords are compared without regard to case, as stored models expect.
-    if (password.toUpper() != user->Password().toUpper())
+    QString typedUpper = password.toUpper();
+    TWipeOnExit wipeTypedUpper(typedUpper);
+    QString storedUpper = user->Password().toUpper();
+    TWipeOnExit wipeStoredUpper(storedUpper);
+    if (typedUpper != storedUpper)
         throw Exception(refused);
     m_currentUser = user;
 }
@@ -245,7 +253,7 @@ void TMxDataModel::afterLoad(std::optional<int> formerDomain)
 void TMxDataModel::resetToNew()
 {
     m_loginName.clear();
-    m_loginPassword.clear();
+    WipeString(m_loginPassword);
     {
         TItemPtr<TMxDataModel> fresh(new TMxDataModel(nullptr));
         Assign(fresh.get());
@@ -262,6 +270,9 @@ void TMxDataModel::resetToNew()
 void TMxDataModel::BuildAccessibleDomains()
 {
     m_accessibleDomains->Clear();
+    // The groups the sets name that no longer exist are skipped, and told
+    // once for the whole model, each named once.
+    QStringList missing;
     for (int d = 0; d < m_domains->Count(); ++d) {
         TMxDomain* domain = m_domains->Items(d);
         if (!m_currentUser) {
@@ -273,13 +284,19 @@ void TMxDataModel::BuildAccessibleDomains()
             const QString groupName = groups->Items(g)->Name();
             TMxUserGroup* group = m_groups->FindByName(groupName);
             if (!group) {
-                UserService().MessageDlg(TranslateFmt(QStringLiteral("Group not found : %s"), {groupName}), TMsgDlgType::mtError, mbOK);
+                if (!missing.contains(groupName, CaseSensitiveNames ? Qt::CaseSensitive : Qt::CaseInsensitive))
+                    missing << groupName;
                 continue;
             }
             if (group->HasUser(m_currentUser->Name()))
                 m_accessibleDomains->AddUnique(domain);
         }
     }
+    if (missing.size() == 1)
+        UserService().MessageDlg(TranslateFmt(QStringLiteral("Group not found : %s"), {missing[0]}), TMsgDlgType::mtError, mbOK);
+    else if (!missing.isEmpty())
+        UserService().MessageDlg(TranslateFmt(QStringLiteral("Groups not found : %s"), {missing.join(QStringLiteral(", "))}),
+            TMsgDlgType::mtError, mbOK);
 }
 
 void TMxDataModel::BuildAllFields()

@@ -41,6 +41,7 @@ const Entry kFrench[] = {
     {"Can not link %s and %s", "Impossible de lier %s et %s"},
     {"Driver %s not found in %s", "Le pilote %s est introuvable dans %s"},
     {"Group not found : %s", "Groupe introuvable : %s"},
+    {"Groups not found : %s", "Groupes introuvables : %s"},
     {"Unknown destination %s", "Destination inconnue : %s"},
     {"Default driver not found : %s", "Pilote par défaut introuvable : %s"},
 };
@@ -82,6 +83,7 @@ const Entry kEnglish[] = {
     {"Erreur de fichier", "File error"},
     {"Impossible d'ouvrir le fichier \"%s\". %s", "Cannot open file \"%s\". %s"},
     {"Impossible d'écrire le fichier %s : %s", "Cannot write the file %s: %s"},
+    {"la copie de sauvegarde %s n'a pu être faite (%s)", "the backup copy %s could not be made (%s)"},
 };
 
 using Table = QHash<QString, QString>;

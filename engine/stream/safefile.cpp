@@ -47,52 +47,118 @@ QString errnoText()
     return ErrnoReason(errno);
 }
 
+// Writes bytes whole to a new file at path (never through a link left
+// there, never into a folder) and flushes it to the disk. Returns 0, or
+// the error number with nothing left at path. keepMode gives the file the
+// mode whatever the process's mask (the rights of the file it replaces).
+int writeNewFile(const QByteArray& path, const char* data, qsizetype size, mode_t mode, bool keepMode)
+{
+    // What a save that died left behind is replaced; a folder or a link
+    // standing there is not followed.
+    if (::unlink(path.constData()) != 0 && errno != ENOENT)
+        return errno;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    if (keepMode && ::fchmod(fd, mode) != 0)
+        error = errno;
+    qsizetype done = 0;
+    while (error == 0 && done < size) {
+        const ssize_t n = ::write(fd, data + done, size_t(size - done));
+        if (n < 0) {
+            if (errno != EINTR)
+                error = errno;
+            continue;
+        }
+        done += n;
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(path.constData());
+    return error;
+}
+
+// The folder's entries (the renames) reach the disk with the files.
+void syncFolder(const QString& fileName)
+{
+    const QByteArray dir = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 void WriteFileWithBackup(const QString& fileName, const QByteArray& bytes, bool keepBackup)
 {
-    const QString tmp = fileName + QStringLiteral(".tmp~");
-    const QByteArray tmpPath = QFile::encodeName(tmp);
+    // At every moment a whole good copy stands on the disk: the new content
+    // is complete in the temporary file before anything else moves, the
+    // previous content is linked under a second temporary name before the
+    // temporary file replaces it, and the old backup is replaced by the
+    // previous content last. A step that fails puts back what the earlier
+    // ones moved.
     const QByteArray path = QFile::encodeName(fileName);
-    {
-        const int fd = ::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0)
-            fail(fileName, errnoText());
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                const QString why = errnoText();
-                ::close(fd);
-                ::unlink(tmpPath.constData());
-                fail(fileName, why);
+    const QByteArray tmpPath = QFile::encodeName(fileName + QStringLiteral(".tmp~"));
+    struct stat former {};
+    const bool existed = ::stat(path.constData(), &former) == 0;
+    if (existed && S_ISDIR(former.st_mode))
+        fail(fileName, ErrnoReason(EISDIR));
+    // The new file keeps the access rights of the one it replaces.
+    const mode_t mode = existed ? (former.st_mode & 07777) : 0644;
+    if (const int error = writeNewFile(tmpPath, bytes.constData(), bytes.size(), mode, existed))
+        fail(fileName, ErrnoReason(error));
+
+    const bool rotate = keepBackup && existed;
+    const QString backup = BackupFileName(fileName);
+    const QByteArray backupPath = QFile::encodeName(backup);
+    const QByteArray previousPath = QFile::encodeName(backup + QStringLiteral(".tmp~"));
+    if (rotate) {
+        int error = 0;
+        if (::unlink(previousPath.constData()) != 0 && errno != ENOENT)
+            error = errno;
+        // A hard link holds the previous content without copying it; where
+        // the file system has none, a flushed copy does.
+        if (error == 0 && ::link(path.constData(), previousPath.constData()) != 0) {
+            QFile current(fileName);
+            if (!current.open(QIODevice::ReadOnly)) {
+                error = EACCES;
+            } else {
+                const QByteArray content = current.readAll();
+                if (current.error() != QFileDevice::NoError)
+                    error = EIO;
+                else
+                    error = writeNewFile(previousPath, content.constData(), content.size(), mode, true);
             }
-            done += n;
         }
-        if (::fsync(fd) != 0 || ::close(fd) != 0) {
-            const QString why = errnoText();
+        if (error != 0) {
             ::unlink(tmpPath.constData());
-            fail(fileName, why);
-        }
-    }
-    if (keepBackup && QFileInfo::exists(fileName)) {
-        const QByteArray backup = QFile::encodeName(BackupFileName(fileName));
-        ::unlink(backup.constData());
-        // a hard link keeps the old file in place until the rename below
-        if (::link(path.constData(), backup.constData()) != 0) {
-            if (!QFile::copy(fileName, BackupFileName(fileName))) {
-                ::unlink(tmpPath.constData());
-                fail(fileName, Translate("la copie de sauvegarde a échoué"));
-            }
+            fail(fileName, TranslateFmt(QStringLiteral("la copie de sauvegarde %s n'a pu être faite (%s)"),
+                               {backup, ErrnoReason(error)}));
         }
     }
     if (std::rename(tmpPath.constData(), path.constData()) != 0) {
-        const QString why = errnoText();
+        const int error = errno;
         ::unlink(tmpPath.constData());
-        fail(fileName, why);
+        if (rotate)
+            ::unlink(previousPath.constData());
+        fail(fileName, ErrnoReason(error));
     }
+    if (rotate && std::rename(previousPath.constData(), backupPath.constData()) != 0) {
+        const int error = errno;
+        // The file goes back to its previous content; the old backup was
+        // never touched.
+        std::rename(previousPath.constData(), path.constData());
+        syncFolder(fileName);
+        fail(fileName, TranslateFmt(QStringLiteral("la copie de sauvegarde %s n'a pu être faite (%s)"),
+                           {backup, ErrnoReason(error)}));
+    }
+    syncFolder(fileName);
 }
 
 namespace {

@@ -1,7 +1,8 @@
 #pragma once
-// Writing a file so that no failure leaves it truncated: the new content is
-// written whole to a temporary file beside it, the previous file becomes
-// the backup, and the temporary file is renamed over the old name.
+// Writing a file so that no failure leaves it truncated and no moment finds
+// the disk without a whole good copy: the new content is written whole to a
+// temporary file beside it and flushed, then it takes the file's name, and
+// only then does the previous content replace the old backup.
 
 #include <QByteArray>
 #include <QString>
@@ -14,7 +15,9 @@ namespace mx {
 QString BackupFileName(const QString& fileName);
 
 // Writes bytes to fileName. When the file exists, its previous content is
-// kept in the backup file (replacing an older backup). Raises EInOutError.
+// kept in the backup file (replacing an older backup) and the new file has
+// its access rights. A write that cannot be finished leaves the file and
+// its backup as they were and raises EInOutError.
 void WriteFileWithBackup(const QString& fileName, const QByteArray& bytes, bool keepBackup = true);
 
 // The largest object file (query, model, definition file) read: a file

@@ -52,6 +52,12 @@ bool DbProgress()
     return stop;
 }
 
+bool DbStopAsked()
+{
+    ProgressHook& s = state();
+    return s.installed && s.stop;
+}
+
 QString dbCancelledMessage()
 {
     return QStringLiteral("The statement was cancelled by the user");

@@ -25,6 +25,11 @@ void SetDbProgressHook(std::function<bool()> hook);
 // What a database calls while it waits: true when it is to stop.
 bool DbProgress();
 
+// Whether the hook installed has asked the databases to stop (its last
+// answer); false once another hook, or none, is installed. A call that
+// fails meanwhile was stopped by the user, whatever its error says.
+bool DbStopAsked();
+
 // The message of a call stopped by the hook.
 QString dbCancelledMessage();
 

@@ -9,6 +9,7 @@
 #include "engine/core/hookslot.h"
 #include "engine/model/entity.h"
 
+#include <QFontMetrics>
 #include <QGraphicsLineItem>
 #include <QImage>
 #include <QKeyEvent>
@@ -380,6 +381,65 @@ TEST_F(DiagramTest, TheLabelsOfALinkBetweenNearPanelsStayApart)
     // both are painted: they lie inside what the line repaints
     EXPECT_TRUE(line->boundingRect().toRect().contains(master));
     EXPECT_TRUE(line->boundingRect().toRect().contains(detail));
+}
+
+// A table that a model read from a file makes the detail of several
+// links, each ending on its left side, as the sample's order lines: every
+// line has its own anchor, no two labels of the diagram overlap, each is
+// as large as its text in the labels' font, and the lines all let go of
+// the panel when its table goes.
+TEST_F(DiagramTest, TheLabelsOfLinksEndingOnOneSideOfAPanelNeverOverlap)
+{
+    TMxDataModel* m = NewModel();
+    AddTable(m, 1, "COMMANDES", {{"NUM", 'N', true}, {"A", 'A', false}, {"B", 'A', false}, {"C", 'A', false},
+                                    {"D", 'A', false}, {"E", 'A', false}}, 480, 20);
+    AddTable(m, 2, "PRODUITS", {{"REF", 'N', true}, {"A", 'A', false}, {"B", 'A', false}, {"C", 'A', false},
+                                   {"D", 'A', false}}, 480, 260);
+    AddTable(m, 3, "STOCK", {{"REF", 'N', true}}, 480, 150);
+    mx::TMxTable* lines = AddTable(m, 4, "LIGNES", {{"NUM", 'N', true}, {"REF", 'N', false}}, 710, 140);
+    lines->SetDesignMode(0); // the title alone: a short side to share
+    for (int master : {1, 2, 3})
+        AddLink(m, master, 4, {{"NUM", "NUM"}});
+    graph.SetModel(m);
+    ASSERT_EQ(graph.LinkCount(), 3);
+    const TGraphTable* panel = graph.TableById(4);
+    const QFontMetrics fm(TGraphLink::LabelFont());
+    auto measured = [&fm](const QString& text) { return QSize(fm.horizontalAdvance(text), fm.height()); };
+    std::vector<QRect> labels;
+    std::vector<QPoint> anchors;
+    for (int i = 0; i < graph.LinkCount(); ++i) {
+        const TGraphLink* line = graph.GetLink(i);
+        SCOPED_TRACE(i);
+        ASSERT_EQ(line->DetailPanel(), panel);
+        ASSERT_EQ(line->DetailSide(), 2) << "every line ends on the left side";
+        EXPECT_EQ(line->MasterLabelRect().size(), measured(line->MasterLabelText()));
+        EXPECT_EQ(line->DetailLabelRect().size(), measured(line->DetailLabelText()));
+        EXPECT_TRUE(line->boundingRect().toRect().contains(line->DetailLabelRect()));
+        labels.push_back(line->MasterLabelRect());
+        labels.push_back(line->DetailLabelRect());
+        anchors.push_back(panel->GetLinkPoint(line, 2, false));
+    }
+    for (size_t i = 0; i < labels.size(); ++i)
+        for (size_t j = i + 1; j < labels.size(); ++j)
+            EXPECT_FALSE(labels[i].intersects(labels[j])) << "labels " << i << " and " << j;
+    for (size_t i = 0; i < anchors.size(); ++i)
+        for (size_t j = i + 1; j < anchors.size(); ++j)
+            EXPECT_NE(anchors[i], anchors[j]) << "anchors " << i << " and " << j;
+
+    // moved elsewhere, and back: still apart
+    graph.TableById(4)->SetBounds(720, 160);
+    for (int i = 0; i < graph.LinkCount(); ++i)
+        for (int j = i + 1; j < graph.LinkCount(); ++j)
+            EXPECT_FALSE(graph.GetLink(i)->DetailLabelRect().intersects(graph.GetLink(j)->DetailLabelRect()));
+
+    mx::TMxItem::Free(lines);
+    ASSERT_EQ(graph.LinkCount(), 3);
+    for (int i = 0; i < graph.LinkCount(); ++i) {
+        EXPECT_EQ(graph.GetLink(i)->DetailPanel(), nullptr) << i;
+        EXPECT_FALSE(graph.GetLink(i)->isVisible()) << i;
+    }
+    // a panel moved after its links lost the other end reaches no freed one
+    graph.TableById(1)->SetBounds(500, 30);
 }
 
 TEST_F(DiagramTest, ClearingTheModelLeavesNothingBehind)

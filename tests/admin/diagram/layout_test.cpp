@@ -133,6 +133,70 @@ TEST(LinkEnds, TheLabelsOfAShortLinkNeverOverlap)
         }
 }
 
+TEST(LinkEnds, LabelsOnOneSideAreSetApartAlongIt)
+{
+    using mx::admin::SpreadSideLabels;
+    const QSize text(16, 12);
+    struct Case {
+        const char* what;
+        int side;
+        std::vector<QPoint> wanted;
+        // labels placed already, at the lines' far ends
+        std::vector<QPoint> others = {};
+    };
+    const Case cases[] = {
+        {"apart already", 2, {{10, 0}, {10, 40}}},
+        {"on one another, left side", 2, {{10, 5}, {10, 5}, {10, 5}}},
+        {"overlapping a little, right side, out of order", 0, {{10, 30}, {10, 22}, {12, 25}}},
+        {"along the top", 3, {{40, 0}, {30, 0}, {35, 2}}},
+        {"along the bottom", 1, {{0, 50}, {8, 50}}},
+        {"alone", 0, {{3, 4}}},
+        {"none", 0, {}},
+        {"moved onto a far end's label, and past it", 2, {{10, 5}, {10, 5}}, {{12, 19}}},
+        {"two far ends' labels in a row", 2, {{10, 5}}, {{4, 8}, {6, 21}}},
+        {"a far end's label out of the way", 0, {{10, 5}, {10, 40}}, {{60, 5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<QRect> labels;
+        for (const QPoint& p : c.wanted)
+            labels.emplace_back(p, text);
+        std::vector<QRect> others;
+        for (const QPoint& p : c.others)
+            others.emplace_back(p, text);
+        const std::vector<QRect> before = labels;
+        SpreadSideLabels(labels, c.side, others);
+        ASSERT_EQ(labels.size(), before.size());
+        const bool down = c.side == 0 || c.side == 2;
+        for (size_t i = 0; i < labels.size(); ++i) {
+            EXPECT_EQ(labels[i].size(), text);
+            // moved along the side only, and never backwards
+            if (down) {
+                EXPECT_EQ(labels[i].left(), before[i].left()) << i;
+                EXPECT_GE(labels[i].top(), before[i].top()) << i;
+            } else {
+                EXPECT_EQ(labels[i].top(), before[i].top()) << i;
+                EXPECT_GE(labels[i].left(), before[i].left()) << i;
+            }
+            for (size_t j = i + 1; j < labels.size(); ++j)
+                EXPECT_FALSE(labels[i].intersects(labels[j])) << i << " and " << j;
+            for (const QRect& o : others)
+                EXPECT_FALSE(labels[i].intersects(o)) << i;
+        }
+        // labels that overlapped nothing keep their places
+        bool apart = true;
+        for (size_t i = 0; i < before.size(); ++i) {
+            for (size_t j = i + 1; j < before.size(); ++j)
+                apart = apart && !before[i].intersects(before[j]);
+            for (const QRect& o : others)
+                apart = apart && !before[i].intersects(o);
+        }
+        if (apart) {
+            EXPECT_EQ(labels, before);
+        }
+    }
+}
+
 TEST(PageLayout, OneUniformScaleFitsTheExtentIntoThePages)
 {
     TGraphPrintInfo info;

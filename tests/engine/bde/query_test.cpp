@@ -5,7 +5,9 @@
 #include "bdefixture.h"
 
 #include "engine/bde/bdedriver.h"
+#include "engine/core/exceptions.h"
 #include "engine/core/types.h"
+#include "engine/driver/progresshook.h"
 
 using namespace mx;
 using bdetest::BdeTest;
@@ -87,6 +89,37 @@ TEST_F(QueryTest, FailuresAreReportedInTheDatabasesOwnWordsAndGiveNone)
     ASSERT_TRUE(count);
     EXPECT_EQ(RowsOf(count.get()), QStringList{QStringLiteral("3")});
     EXPECT_TRUE(Tables().contains(QStringLiteral("CLIENT")));
+}
+
+// A statement the user stops is no failure of the database's: nothing is
+// told (the run tells its cancellation) and the silent abort ends the run
+// there, so no later step starts. Without a stop, failures are told as ever.
+TEST_F(QueryTest, AStatementTheUserStopsTellsNothingAndEndsTheRun)
+{
+    const QString endless = QStringLiteral(
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 2000000000) SELECT count(*) FROM c");
+    for (const QString& view : {QString(), QStringLiteral("_MX_Q_U_9")}) {
+        SCOPED_TRACE(view.toStdString());
+        int asked = 0;
+        TDbProgressScope stop([&] {
+            ++asked;
+            return true;
+        });
+        EXPECT_THROW(Run(endless, view), EAbort);
+        EXPECT_GT(asked, 0);
+        EXPECT_EQ(TakeMessages(), QStringList());
+    }
+    {
+        TDbProgressScope goOn([] { return false; });
+        EXPECT_FALSE(Run(QStringLiteral("SELECT * FROM NOPE")));
+        EXPECT_EQ(TakeMessages(), QStringList{kQueryError + QStringLiteral("no such table: NOPE")});
+    }
+    // The hook gone, the database works and tells its errors again.
+    EXPECT_FALSE(Run(QStringLiteral("SELECT * FROM NOPE")));
+    EXPECT_EQ(TakeMessages(), QStringList{kQueryError + QStringLiteral("no such table: NOPE")});
+    Dataset count = Run(QStringLiteral("SELECT COUNT(*) FROM CLIENT"));
+    ASSERT_TRUE(count);
+    EXPECT_EQ(RowsOf(count.get()), QStringList{QStringLiteral("3")});
 }
 
 TEST_F(QueryTest, AnErrorMetWhileReadingIsReportedOnceAndKeepsTheRowsRead)

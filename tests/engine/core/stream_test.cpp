@@ -558,3 +558,82 @@ TEST_F(ObjectFiles, SavingKeepsBackupAndNeverTruncates)
              Case{"/d/a.b/Y.M", "/d/a.b/Y.~M"}})
         EXPECT_EQ(BackupFileName(c.file), c.backup);
 }
+
+// Each step of a save that cannot be taken leaves the file and its backup
+// as they were, with nothing of the attempt left beside them.
+TEST_F(ObjectFiles, AWriteThatCannotFinishLeavesTheFileAndItsBackupWhole)
+{
+    struct Case {
+        const char* what;
+        // the name a folder (holding a file) takes: file, backup, or one
+        // of the temporary names
+        QString (*blocked)(const QString& file);
+        bool backupKept;
+    };
+    const Case cases[] = {
+        {"the temporary file's name", [](const QString& f) { return f + ".tmp~"; }, true},
+        {"the previous content's name", [](const QString& f) { return BackupFileName(f) + ".tmp~"; }, true},
+        {"the backup's name", [](const QString& f) { return BackupFileName(f); }, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString dir = Path(QString::number(++n));
+        ASSERT_TRUE(QDir().mkpath(dir));
+        const QString file = dir + "/Q.MQR";
+        WriteFileWithBackup(file, "v1");
+        WriteFileWithBackup(file, "v2");
+        const QString blocked = c.blocked(file);
+        if (!c.backupKept) {
+            ASSERT_TRUE(QFile::remove(blocked));
+        }
+        ASSERT_TRUE(QDir().mkpath(blocked));
+        mxtest::WriteAll(blocked + "/kept", "kept");
+        try {
+            WriteFileWithBackup(file, "v3");
+            FAIL() << "the write was said to be done";
+        } catch (const EInOutError& e) {
+            EXPECT_TRUE(e.message().startsWith("Impossible d'écrire le fichier " + file + " : ")) << e.message().toStdString();
+        }
+        EXPECT_EQ(mxtest::ReadAll(file), "v2");
+        if (c.backupKept) {
+            EXPECT_EQ(mxtest::ReadAll(BackupFileName(file)), "v1");
+        }
+        EXPECT_EQ(mxtest::ReadAll(blocked + "/kept"), "kept");
+        QStringList left = QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        left.removeOne(QFileInfo(blocked).fileName());
+        QStringList expected{"Q.MQR"};
+        if (c.backupKept)
+            expected.append("Q.~MQ");
+        left.sort();
+        expected.sort();
+        EXPECT_EQ(left, expected);
+    }
+    // A folder where the file should be is refused, and stays.
+    ASSERT_TRUE(QDir().mkpath(Path("F.MQR")));
+    EXPECT_THROW(WriteFileWithBackup(Path("F.MQR"), "x"), EInOutError);
+    EXPECT_TRUE(QFileInfo(Path("F.MQR")).isDir());
+    EXPECT_FALSE(QFileInfo::exists(Path("F.MQR.tmp~")));
+}
+
+TEST_F(ObjectFiles, AWriteKeepsTheFilesRightsAndNeverFollowsALinkLeftBeside)
+{
+    const QString file = Path("P.MQR");
+    mxtest::WriteAll(file, "v1");
+    const auto privateRights = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    ASSERT_TRUE(QFile::setPermissions(file, privateRights));
+    // A link standing where the temporary file is written: what it points
+    // to is another file, never written through it.
+    const QString other = Path("other.txt");
+    mxtest::WriteAll(other, "other");
+    ASSERT_TRUE(QFile::link(other, file + ".tmp~"));
+    WriteFileWithBackup(file, "v2");
+    EXPECT_EQ(mxtest::ReadAll(file), "v2");
+    EXPECT_EQ(mxtest::ReadAll(BackupFileName(file)), "v1");
+    EXPECT_EQ(mxtest::ReadAll(other), "other");
+    EXPECT_FALSE(QFileInfo(file).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(file + ".tmp~"));
+    for (const QString& f : {file, BackupFileName(file)}) {
+        EXPECT_EQ(QFile::permissions(f) & QFileDevice::Permissions(0x7077), privateRights) << f.toStdString();
+    }
+}

@@ -187,6 +187,49 @@ TEST_F(DataModel, LoadFromBytesLogsInThroughTheDialog)
     EXPECT_EQ(m->SaveToBytes(), bytes);
 }
 
+// The login wipes the copies of the password it makes, never a text it
+// shares: the caller's password and the model's stay as they were, whether
+// or not their capitals differ, and the comparison ignores case as before.
+TEST_F(DataModel, TheLoginComparesWithoutCaseAndLeavesTheCallersAndTheModelsPasswords)
+{
+    {
+        TItemPtr<TMxDataModel> m(MakeSampleModel());
+        m->Users()->FindByName(QStringLiteral("Marie"))->SetPassword(QStringLiteral("MARIE1"));
+        m->SaveToFile(m_file);
+    }
+    const struct {
+        const char* typed;
+        bool accepted;
+    } cases[] = {{"MARIE1", true}, {"marie1", true}, {"Marie1", true}, {"MARIE2", false}, {"", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QString typed = QString::fromUtf8(c.typed);
+        TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
+        bool refused = false;
+        try {
+            m->Open(m_file, QStringLiteral("Marie"), typed);
+        } catch (const Exception&) {
+            refused = true;
+        }
+        EXPECT_EQ(refused, !c.accepted);
+        EXPECT_EQ(typed, QString::fromUtf8(c.typed));
+        if (c.accepted) {
+            ASSERT_NE(m->CurrentUser(), nullptr);
+            EXPECT_EQ(m->CurrentUser()->Password(), QStringLiteral("MARIE1"));
+        }
+    }
+    // Through the login dialog: what it gave is checked the same way.
+    ScopedHook login(LoginPromptHook, [](const QString&, QString& user, QString& pw) {
+        user = QStringLiteral("Marie");
+        pw = QString::fromUtf8("marie1");
+        return true;
+    });
+    TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
+    m->LoadFromFile(m_file);
+    ASSERT_NE(m->CurrentUser(), nullptr);
+    EXPECT_EQ(m->CurrentUser()->Password(), QStringLiteral("MARIE1"));
+}
+
 TEST_F(DataModel, AccessibleSetsOfAUser)
 {
     TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
@@ -203,6 +246,33 @@ TEST_F(DataModel, AccessibleSetsOfAUser)
     ASSERT_EQ(admin->AccessibleDomains()->Count(), 1);
     EXPECT_EQ(admin->AccessibleDomains()->Items(0), admin->Domains()->Items(0));
     EXPECT_EQ(m_service.messages.size(), 1);
+}
+
+// However many sets name groups that are gone, opening the model tells
+// them once, in one message, each group named once.
+TEST_F(DataModel, MissingGroupsOfEverySetAreToldInOneMessage)
+{
+    {
+        TItemPtr<TMxDataModel> m(MakeSampleModel());
+        TMxDomain* other = m->Domains()->AddNew();
+        other->SetId(77);
+        other->SetName(QStringLiteral("Archives"));
+        for (const char* g : {"Disparus", "Anciens", "Ventes"})
+            other->Groups()->AddNew()->SetName(QString::fromUtf8(g));
+        TMxDomain* third = m->Domains()->AddNew();
+        third->SetId(78);
+        third->SetName(QStringLiteral("Stock"));
+        third->Groups()->AddNew()->SetName(QStringLiteral("Anciens"));
+        m->SaveToFile(m_file);
+    }
+    TItemPtr<TMxDataModel> m(new TMxDataModel(nullptr));
+    m->Open(m_file, QStringLiteral("Marie"), QStringLiteral("Marie1"));
+    EXPECT_EQ(m_service.messages, QStringList{QStringLiteral("Groups not found : Disparus, Anciens")});
+    // the sets still open to her through the groups that exist
+    QStringList open;
+    for (TMxItem* d : *m->AccessibleDomains())
+        open << d->Name();
+    EXPECT_EQ(open, (QStringList{QStringLiteral("Ventes"), QStringLiteral("Archives")}));
 }
 
 TEST_F(DataModel, CatalogueRebuiltAtLoad)

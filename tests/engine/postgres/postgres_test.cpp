@@ -7,6 +7,7 @@
 #include "pgtestserver.h"
 
 #include "engine/bde/bdesession.h"
+#include "engine/core/exceptions.h"
 #include "engine/driver/dataset.h"
 #include "engine/driver/progresshook.h"
 
@@ -537,12 +538,25 @@ TEST_F(PgTest, TheProgressHookCancelsAStatementOnTheServerAndGivesUpAConnection)
     {
         // the hook says stop at its fourth call: the statement was under way
         mx::TDbProgressScope hook([&calls] { return ++calls > 3; });
-        EXPECT_FALSE(Driver().ExecuteQuery(QStringLiteral("SELECT pg_sleep(60)"), QString(), QString(), QString(),
-            QStringLiteral("PG")));
+        // the database fails the call as cancelled...
+        platform::DbDatabase* db = Open();
+        ASSERT_NE(db, nullptr);
+        QString error;
+        EXPECT_FALSE(db->openQuery(QStringLiteral("SELECT pg_sleep(60)"), &error));
+        EXPECT_EQ(error, cancelled);
     }
     EXPECT_EQ(calls, 4) << "asked while the statement ran, and not again once it was cancelled";
-    const QString shown = Shown();
-    EXPECT_TRUE(shown.contains(cancelled)) << shown.toStdString();
+    calls = 0;
+    {
+        mx::TDbProgressScope hook([&calls] { return ++calls > 3; });
+        // ...and the driver tells nothing of it: the run that was stopped
+        // tells its cancellation alone
+        EXPECT_THROW(Driver().ExecuteQuery(QStringLiteral("SELECT pg_sleep(60)"), QString(), QString(), QString(),
+                         QStringLiteral("PG")),
+            mx::EAbort);
+    }
+    EXPECT_EQ(calls, 4);
+    EXPECT_EQ(Shown(), QString());
     // the server ended the statement itself (the connection was not just dropped)
     EXPECT_EQ(Psql(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE query LIKE 'FETCH%' "
                                   "AND state = 'active' AND application_name = 'Morvelin'")),
@@ -567,9 +581,16 @@ TEST_F(PgTest, TheProgressHookCancelsAStatementOnTheServerAndGivesUpAConnection)
     calls = 0;
     {
         mx::TDbProgressScope hook([&calls] { return ++calls > 3; });
-        EXPECT_FALSE(Driver().OpenDatabase(QStringLiteral("MUET"), QString(), QString()));
+        QString error;
+        EXPECT_EQ(mx::BdeSession().openDatabase(QStringLiteral("MUET"), QString(), QString(), &error), nullptr);
+        EXPECT_TRUE(error.contains(u"MUET") && error.contains(cancelled)) << error.toStdString();
     }
     EXPECT_EQ(calls, 4);
-    const QString told = Shown();
-    EXPECT_TRUE(told.contains(u"MUET") && told.contains(cancelled)) << told.toStdString();
+    calls = 0;
+    {
+        mx::TDbProgressScope hook([&calls] { return ++calls > 3; });
+        EXPECT_THROW(Driver().OpenDatabase(QStringLiteral("MUET"), QString(), QString()), mx::EAbort);
+    }
+    EXPECT_EQ(calls, 4);
+    EXPECT_EQ(Shown(), QString());
 }

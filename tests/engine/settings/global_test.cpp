@@ -93,6 +93,9 @@ TEST_F(Settings, TheProgramsOwnTableFillsWhatTheLibraryLeaves)
         {"a pattern", false, "", "File not found %s", "Fichier introuvable : %s"},
         {"an engine message, French session", false, "", "Can not link %s and %s", "Impossible de lier %s et %s"},
         {"an engine message, English session", false, "[Options]\nLang=English\n", "Query is empty", "Query is empty"},
+        {"the missing groups of a model, French session", false, "", "Groups not found : %s", "Groupes introuvables : %s"},
+        {"a backup that cannot be made, English session", false, "[Options]\nLang=English\n",
+            "la copie de sauvegarde %s n'a pu être faite (%s)", "the backup copy %s could not be made (%s)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
