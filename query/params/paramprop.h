@@ -32,12 +32,13 @@ public:
     void ParamNameExit();
     void StoreControl();
 
-    TVParamControl* Shape;
-    TMxDataModel* DataModel;
-
     QFont ChosenFont;
 
 private:
+    // The builder's shape edited and the model its field lists come from,
+    // as given when the dialog was made.
+    TVParamControl* Shape;
+    TMxDataModel* DataModel;
     struct TUi;
     std::unique_ptr<TUi> m_ui;
     TMxParamControl* control() const;
