@@ -328,8 +328,9 @@ TEST_F(DataModelWindow, AModelWithoutUsersOpensWithoutLoginAndEveryCommandActs)
     EXPECT_EQ(w->Model()->CurrentUser(), nullptr);
     EXPECT_TRUE(ui().texts(QStringLiteral("message")).isEmpty());
     for (const char* name : kFollowing)
-        if (std::string(name) != "miSave")
+        if (std::string(name) != "miSave") {
             EXPECT_TRUE(isEnabled(w, name)) << name;
+        }
     // The rights, sets and entities commands reach their dialogs with the
     // model and nobody logged in.
     int calls = 0;

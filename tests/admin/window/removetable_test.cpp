@@ -158,8 +158,9 @@ TEST_F(RemoveTable, NoReferenceToTheTableOrItsFieldsOutlivesIt)
     back->BuildAllFields();
     for (int i = 0; i < back->AllFields()->Count(); ++i) {
         const mx::TMxQueryField* f = back->AllFields()->Items(i);
-        if (!f->Calculated())
+        if (!f->Calculated()) {
             EXPECT_EQ(f->GetTable(), commande) << f->FullName().toStdString();
+        }
     }
     // What COMMANDE's own set fields and formulas named stays.
     const mx::TMxDomain* sales = back->Domains()->FindById(SampleModel::SalesSetId);

@@ -203,8 +203,9 @@ TEST(DialogBuilder, ThePopupIsOfferedInDesignOnly)
         Mouse(shape, QEvent::MouseButtonPress, QPoint(2, 16), Qt::RightButton, Qt::RightButton);
         EXPECT_EQ(popup.shown.size(), designing ? 1 : 0);
         EXPECT_EQ(popup.pending(), designing ? 0 : 1);
-        if (designing)
+        if (designing) {
             EXPECT_EQ(title, QStringLiteral("Ville (Saisie)"));
+        }
         // nor is anything selected or moved at run time
         Press(shape, QPoint(2, 16));
         MoveTo(shape, QPoint(40, 40));
@@ -264,8 +265,9 @@ TEST(DialogBuilder, ADesignStreamedAndShownAgainKeepsItsPlacesAndValues)
         TVParamControl* s = run.builder.Shapes()[i];
         EXPECT_EQ(s->Control()->geometry(), rects[i].adjusted(6, 6, -6, -6)) << i;
         EXPECT_TRUE(s->Control()->isEnabled());
-        if (s->CaptionLabel())
+        if (s->CaptionLabel()) {
             EXPECT_EQ(s->CaptionLabel()->text(), s->ParamControl()->Caption());
+        }
     }
     EXPECT_EQ(static_cast<QLineEdit*>(run.builder.Shapes()[0]->Control())->text(), QStringLiteral("01/01/2023"));
     EXPECT_EQ(static_cast<QListWidget*>(run.builder.Shapes()[1]->Control())->count(), 3);
