@@ -15,9 +15,10 @@ fails.
 Qt's widget classes are told apart by the list below; a new Qt widget base
 used by the project goes into it.
 """
-import os
 import re
 import sys
+
+from sourcescan import declarations, derives
 
 QT_WIDGETS = {
     'QWidget', 'QDialog', 'QMainWindow', 'QFrame', 'QLabel', 'QAbstractButton',
@@ -36,63 +37,10 @@ QT_WIDGETS = {
 # Parts that are not widgets but belong to a window all the same.
 QT_PARTS = QT_WIDGETS | {'QAction', 'QActionGroup', 'QButtonGroup'}
 
-CLASS = re.compile(
-    r'\b(class|struct)\s+(?:\w+\s+)*?([A-Za-z_]\w*)\s*(?:final\s*)?(?::(?!:)\s*([^;{}()]*?))?\{')
-BASE = re.compile(r'(?:(?:public|protected|private|virtual)\s+)*([\w:]+)\s*(?:<[^>]*>)?\s*$')
 ACCESS = re.compile(r'\b(public|protected|private)\s*(?:Q_SLOTS|slots)?\s*:(?!:)')
 # "Type* name;", "Type* name = nullptr;", "Type* name[N] = {};"
 MEMBER = re.compile(r'^\s*(?:(?:const|mutable|inline|static)\s+)*([\w:]+)\s*\*\s*(?:const\s+)?'
                     r'([A-Za-z_]\w*)\s*(?:\[[^\]]*\])?\s*(?:=[^;]*|\{[^;]*\})?$', re.S)
-
-
-def strip(text):
-    """The text with comments and string literals blanked, lines kept."""
-    def blank(m):
-        return re.sub(r'[^\n]', ' ', m.group(0))
-    return re.sub(r'//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|\'(?:\\.|[^\'\\\n])*\'',
-                  blank, text, flags=re.S)
-
-
-def own_level(text, start):
-    """The class body opening at text[start], its nested braces blanked."""
-    depth, i, own = 0, start, []
-    while i < len(text):
-        c = text[i]
-        if c == '{':
-            depth += 1
-            own.append(' ' if depth > 1 else c)
-        elif c == '}':
-            depth -= 1
-            if depth == 0:
-                break
-            own.append(' ')
-        else:
-            own.append(c if depth == 1 or c == '\n' else ' ')
-        i += 1
-    return ''.join(own)[1:]
-
-
-def classes(roots):
-    found = []
-    for root in roots:
-        for here, dirs, files in os.walk(root):
-            dirs[:] = sorted(d for d in dirs if not d.startswith(('.', 'build')))
-            for name in sorted(files):
-                if not name.endswith('.h'):
-                    continue
-                path = os.path.join(here, name)
-                with open(path, encoding='utf-8', errors='replace') as f:
-                    text = strip(f.read())
-                for m in CLASS.finditer(text):
-                    bases = []
-                    for part in (m.group(3) or '').split(','):
-                        b = BASE.match(part.strip())
-                        if b:
-                            bases.append(b.group(1).split('::')[-1])
-                    line = text.count('\n', 0, m.start()) + 1
-                    found.append((m.group(2), m.group(1), bases, path, line,
-                                  own_level(text, m.end() - 1)))
-    return found
 
 
 def public_members(kind, body):
@@ -114,31 +62,17 @@ def public_members(kind, body):
 
 
 def main(roots):
-    found = classes(roots)
-    ours = {}
-    for name, _, bases, _, _, _ in found:
-        ours.setdefault(name, set()).update(bases)
-    memo = {}
-
-    def is_widget(name, seen=()):
-        if name in memo:
-            return memo[name]
-        if name in ours:
-            result = any(b not in seen and is_widget(b, seen + (name,)) for b in ours[name])
-        else:
-            result = name in QT_WIDGETS
-        memo[name] = result
-        return result
-
+    decls = declarations(roots, ('.h',))
+    is_widget = derives(decls, lambda name: name in QT_WIDGETS)
     shown = []
-    for name, kind, bases, path, line, body in found:
-        if not any(is_widget(b) for b in bases):
+    for d in decls:
+        if not any(is_widget(b) for b in d.bases):
             continue
-        for type_, member in public_members(kind, body):
+        for type_, member in public_members(d.kind, d.body):
             if type_ in QT_PARTS or is_widget(type_):
-                shown.append((path, line, name, member, type_))
-    for path, line, name, member, type_ in shown:
-        print(f'{path}:{line}: {name} shows its part {member} ({type_}*) in its header')
+                shown.append((d, member, type_))
+    for d, member, type_ in shown:
+        print(f'{d.path}:{d.line}: {d.name} shows its part {member} ({type_}*) in its header')
     return 1 if shown else 0
 
 

@@ -1,4 +1,5 @@
 #include "scriptedpopup.h"
+#include "screentexts.h"
 
 #include <QAction>
 #include <QMenu>
@@ -6,21 +7,6 @@
 namespace mx::ui::test {
 
 namespace {
-
-// The accelerator of a menu text: the letter after a single "&".
-QChar accelerator(const QString& text)
-{
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != u'&')
-            continue;
-        if (text[i + 1] == u'&') {
-            ++i;
-            continue;
-        }
-        return text[i + 1].toUpper();
-    }
-    return {};
-}
 
 bool choosable(const QMenu& menu, const QAction* action)
 {
@@ -54,7 +40,7 @@ TScriptedPopup& TScriptedPopup::Key(QChar key)
             // A disabled item still takes its share of the key: two items
             // sharing it choose neither.
             for (QAction* a : menu.actions()) {
-                if (!a->isVisible() || a->isSeparator() || accelerator(a->text()) != key.toUpper())
+                if (!a->isVisible() || a->isSeparator() || mxtest::Mnemonic(a->text()) != key.toCaseFolded())
                     continue;
                 if (found)
                     return nullptr;
