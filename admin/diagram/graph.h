@@ -107,6 +107,8 @@ private:
     friend class TGraphPanelPart;
     void layoutParts();
     void attachedLinksMoved();
+    // Every line joining the panel placed again, but except.
+    void updateLinks(const TGraphLink* except = nullptr);
     int slotOf(const TGraphLink* link) const;
     // The cardinality labels of every link end on one side of the panel
     // set apart along that side.

@@ -159,11 +159,10 @@ void SpreadSideLabels(std::vector<QRect>& labels, int side, const std::vector<QR
     };
     auto end = [down](const QRect& r) { return down ? r.bottom() : r.right(); };
     // one pixel between two labels
-    bool first = true;
-    int free = 0;
+    int free = std::numeric_limits<int>::min();
     for (size_t i : order) {
         QRect& r = labels[i];
-        if (!first && start(r) < free)
+        if (start(r) < free)
             moveTo(r, free);
         // past whatever it meets: each step moves it on, so it ends
         for (bool met = true; met;) {
@@ -175,7 +174,6 @@ void SpreadSideLabels(std::vector<QRect>& labels, int side, const std::vector<QR
                 }
         }
         free = end(r) + 2;
-        first = false;
     }
 }
 

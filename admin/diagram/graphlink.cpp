@@ -62,12 +62,8 @@ void TGraphLink::detach()
     m_master = m_detail = nullptr;
     // the other lines of these panels spread again
     for (TGraphTable* panel : {master, detail})
-        if (panel) {
-            for (TGraphLink* other : panel->m_masterLinks)
-                other->UpdatePosition();
-            for (TGraphLink* other : panel->m_links)
-                other->UpdatePosition();
-        }
+        if (panel)
+            panel->updateLinks();
 }
 
 void TGraphLink::SetLink(TMxLink* link)
@@ -88,14 +84,8 @@ void TGraphLink::SetLink(TMxLink* link)
     if (m_detail)
         m_detail->m_masterLinks.push_back(this);
     for (TGraphTable* panel : {m_master, m_detail})
-        if (panel) {
-            for (TGraphLink* other : panel->m_masterLinks)
-                if (other != this)
-                    other->UpdatePosition();
-            for (TGraphLink* other : panel->m_links)
-                if (other != this)
-                    other->UpdatePosition();
-        }
+        if (panel)
+            panel->updateLinks(this);
     UpdatePosition();
 }
 

@@ -240,11 +240,18 @@ void TGraphTable::SetBounds(int left, int top)
 
 void TGraphTable::attachedLinksMoved()
 {
-    for (TGraphLink* link : m_masterLinks)
-        link->UpdatePosition();
-    for (TGraphLink* link : m_links)
-        link->UpdatePosition();
+    updateLinks();
     m_graph->growScene(Rect());
+}
+
+void TGraphTable::updateLinks(const TGraphLink* except)
+{
+    for (TGraphLink* link : m_masterLinks)
+        if (link != except)
+            link->UpdatePosition();
+    for (TGraphLink* link : m_links)
+        if (link != except)
+            link->UpdatePosition();
 }
 
 QRect TGraphTable::Rect() const

@@ -8,8 +8,28 @@
 
 #include <QMimeData>
 
+#include <functional>
 
 namespace mx::ui {
+
+namespace {
+
+// Where a row goes among count shown rows so that they keep their list's
+// order: after every shown row whose place in the list (placeOf) comes
+// before place. Refused and removed items take no row, so a list index is
+// not a row. Most come last (a list filling, or replayed): the last row is
+// asked first.
+int rowFor(int place, int count, const std::function<int(int row)>& placeOf)
+{
+    if (count == 0 || placeOf(count - 1) <= place)
+        return count;
+    int at = 0;
+    while (at < count && placeOf(at) < place)
+        ++at;
+    return at;
+}
+
+} // namespace
 
 TEntityOutlineModel::TEntityOutlineModel(QObject* parent) : QAbstractItemModel(parent) {}
 
@@ -90,13 +110,9 @@ void TEntityOutlineModel::entityAdded(TMxItem* item)
     // and removed entities take no row.
     const TMxEntityList* list = Entities();
     const int place = list ? list->IndexOf(entity) : -1;
-    int at = int(m_rows.size());
-    // (Most come last: a list filling, or replayed.)
-    if (list && place >= 0 && !m_rows.empty() && list->IndexOf(m_rows.back()->entity.get()) > place) {
-        at = 0;
-        while (at < int(m_rows.size()) && list->IndexOf(m_rows[size_t(at)]->entity.get()) < place)
-            ++at;
-    }
+    const int at = place < 0 ? int(m_rows.size()) : rowFor(place, int(m_rows.size()), [&](int row) {
+        return list->IndexOf(m_rows[size_t(row)]->entity.get());
+    });
     auto row = std::make_unique<EntityRow>();
     EntityRow* r = row.get();
     r->entity.reset(entity);
@@ -166,11 +182,9 @@ void TEntityOutlineModel::fieldAdded(EntityRow* row, TMxItem* item)
     const int place = entries->IndexOf(entry);
     if (place < 0)
         return;
-    int at = int(row->rows.size());
-    if (at > 0 && entries->IndexOf(row->rows.back()->entry.get()) > place)
-        at = 0;
-    while (at < int(row->rows.size()) && entries->IndexOf(row->rows[size_t(at)]->entry.get()) < place)
-        ++at;
+    const int at = rowFor(place, int(row->rows.size()), [&](int r) {
+        return entries->IndexOf(row->rows[size_t(r)]->entry.get());
+    });
     auto fieldRowPtr = std::make_unique<FieldRow>();
     FieldRow* f = fieldRowPtr.get();
     f->entry.reset(entry);
